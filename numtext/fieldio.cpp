@@ -1,0 +1,30 @@
+#include "numtext/fieldio.h"
+
+#include "numtext/failure.h"
+#include "numtext/fields.h"
+
+namespace brimalox {
+namespace {
+
+template <typename T>
+T readNumber(const Form& form, Field field, Parsed<T> (*parse)(std::string_view)) {
+    const Parsed<T> parsed = parse(form.text(field));
+    if (!parsed.ok()) {
+        const FailureKind kind = parsed.error == ParseError::Overflow ? FailureKind::Overflow
+                                                                      : FailureKind::TypeMismatch;
+        throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field));
+    }
+    return parsed.value;
+}
+
+}  // namespace
+
+std::string readingStep(Field field) {
+    const FieldInfo& info = fieldInfo(field);
+    return "reading the " + std::string(info.role) + " (" + std::string(info.name) + ")";
+}
+
+float readSingle(const Form& form, Field field) { return readNumber<float>(form, field, parseSingle); }
+double readDouble(const Form& form, Field field) { return readNumber<double>(form, field, parseDouble); }
+
+}  // namespace brimalox

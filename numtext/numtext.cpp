@@ -1,0 +1,136 @@
+#include "numtext/numtext.h"
+
+#include <charconv>
+#include <cmath>
+#include <fast_float/fast_float.h>
+
+namespace brimalox {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Only [+-] digits [. digits] [(E|e) [+-] digits] with at least one mantissa digit is a number.
+// fast_float alone would also take "inf", "nan" and a trailing garbage suffix.
+bool isNumberForm(std::string_view s) {
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t mantissaDigits = 0;
+    while (i < n && isDigit(s[i])) ++i, ++mantissaDigits;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && isDigit(s[i])) ++i, ++mantissaDigits;
+    }
+    if (mantissaDigits == 0) return false;
+    if (i < n && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        std::size_t exponentDigits = 0;
+        while (i < n && isDigit(s[i])) ++i, ++exponentDigits;
+        if (exponentDigits == 0) return false;
+    }
+    return i == n;
+}
+
+template <typename T>
+Parsed<T> parseNumber(std::string_view text) {
+    Parsed<T> result;
+    const std::string_view s = trimBlanks(text);
+    if (!isNumberForm(s)) {
+        result.error = ParseError::TypeMismatch;
+        return result;
+    }
+    // This fast_float does not take a leading '+'.
+    const char* first = s.data() + (s.front() == '+' ? 1 : 0);
+    const auto parsed = fast_float::from_chars(first, s.data() + s.size(), result.value);
+    if (parsed.ec != std::errc() || parsed.ptr != s.data() + s.size()) {
+        result.error = ParseError::TypeMismatch;
+    } else if (std::isinf(result.value)) {
+        // Correct rounding gives infinity exactly from the first decimal that cannot be held.
+        result.error = ParseError::Overflow;
+    }
+    return result;
+}
+
+template <int SignificantDigits, typename T>
+std::string numberToText(T value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+    if (value == 0) return "0";  // negative zero too
+
+    // d.dddddde+XX, correctly rounded from the binary value.
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::scientific, SignificantDigits - 1);
+    const std::string_view sci(buffer, written.ptr - buffer);
+    const bool negative = sci.front() == '-';
+    const std::size_t ePos = sci.find('e');
+    std::string digits;
+    for (char c : sci.substr(0, ePos))
+        if (isDigit(c)) digits += c;
+    int exponent = 0;
+    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+'), sci.data() + sci.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    std::string text = negative ? "-" : "";
+    if (exponent >= SignificantDigits || exponent < -4) {
+        text += digits.front();
+        if (digits.size() > 1) text += '.' + digits.substr(1);
+        text += exponent < 0 ? "E-" : "E+";
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 10) text += '0';
+        text += std::to_string(magnitude);
+    } else if (exponent >= 0) {
+        const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= intDigits) {
+            text += digits + std::string(intDigits - digits.size(), '0');
+        } else {
+            text += digits.substr(0, intDigits) + '.' + digits.substr(intDigits);
+        }
+    } else {
+        text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+    }
+    return text;
+}
+
+template <typename T>
+T roundToPlaces(T value, int places) {
+    if (!std::isfinite(value)) return value;
+    // The exact decimal expansion rounded to n places (ties to even), read back as the nearest
+    // value of the same precision. 400 characters hold any double in fixed form with 15 places.
+    char buffer[400];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                       std::chars_format::fixed, places);
+    T rounded{};
+    fast_float::from_chars(buffer, written.ptr, rounded);
+    return rounded;
+}
+
+}  // namespace
+
+Parsed<float> parseSingle(std::string_view text) { return parseNumber<float>(text); }
+Parsed<double> parseDouble(std::string_view text) { return parseNumber<double>(text); }
+
+std::string singleToText(float value) { return numberToText<7>(value); }
+std::string doubleToText(double value) { return numberToText<15>(value); }
+std::string integerToText(std::int32_t value) { return std::to_string(value); }
+
+float roundPlaces(float value, int places) { return roundToPlaces(value, places); }
+double roundPlaces(double value, int places) { return roundToPlaces(value, places); }
+
+double roundPlaces(const OptionalNumber& value, int places) {
+    return value ? roundPlaces(*value, places) : 0.0;
+}
+
+double divide(const OptionalNumber& dividend, double divisor) {
+    return dividend ? *dividend / divisor : 0.0;
+}
+
+}  // namespace brimalox

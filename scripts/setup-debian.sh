@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
+set -eu
+packages="cmake ninja-build g++ qt6-base-dev libgtest-dev libfast-float-dev fonts-liberation2"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,20 @@
+#include "wiresize/gauge_table.h"
+
+namespace brimalox {
+
+std::int32_t gaugeForDiameter(double inches) {
+    if (inches < kLowerTableBound || inches >= kUpperTableBound) return kOutOfRangeCode;
+    // Between the lower bound and the thinnest row, the nearest gauge is still the thinnest one.
+    std::int32_t code = kGaugeTable.front().code;
+    for (const GaugeRow& row : kGaugeTable)
+        if (inches >= row.inches) code = row.code;
+    return code;
+}
+
+std::optional<double> diameterForGauge(double gauge) {
+    for (const GaugeRow& row : kGaugeTable)
+        if (gauge == static_cast<double>(row.code)) return row.inches;
+    return std::nullopt;
+}
+
+}  // namespace brimalox

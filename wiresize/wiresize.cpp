@@ -1,0 +1,74 @@
+#include "wiresize/wiresize.h"
+
+#include "numtext/fieldio.h"
+#include "numtext/fpcheck.h"
+#include "numtext/numtext.h"
+#include "wiresize/gauge_table.h"
+
+namespace brimalox {
+namespace {
+
+constexpr double kWavelengthMmMhz = 300000.0;     // free-space wavelength in mm = 300000 / MHz
+constexpr double kRecommendedDivisor = 1263.7;     // wavelength / recommended diameter
+constexpr double kInchesPerMillimetre = 0.0394;    // the sizing factor, deliberately not 1/25.4
+
+// The gauge of the diameter the inch field shows now, read back at double precision.
+void writeGaugeOfInchField(Form& form) {
+    const double inches = readDouble(form, Field::Text6);
+    form.setText(Field::Text4, integerToText(gaugeForDiameter(inches)));
+}
+
+}  // namespace
+
+void accept(Form& form, Mod1& shared) {
+    FloatFaults faults;
+    shared.designFrequency = readSingle(form, Field::Text2);
+
+    const double millimetres =
+        faults.div(faults.div(kWavelengthMmMhz, shared.designFrequency), kRecommendedDivisor);
+    faults.check("computing the recommended diameter from the frequency");
+    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 3)));
+
+    // Later steps work on the rounded value the field shows, not on the unrounded quotient.
+    const double inches = faults.mul(readDouble(form, Field::Text8), kInchesPerMillimetre);
+    faults.check("converting the millimetre diameter to inches");
+    form.setText(Field::Text6, doubleToText(roundPlaces(inches, 3)));
+
+    writeGaugeOfInchField(form);
+}
+
+void changeGauge(Form& form, Mod1& shared) {
+    FloatFaults faults;
+    const double gauge = readDouble(form, Field::Text4);
+    if (const auto inches = diameterForGauge(gauge))
+        form.setText(Field::Text6, doubleToText(*inches));
+
+    shared.convertedDiameter = readSingle(form, Field::Text6);
+    const double millimetres = faults.div(shared.convertedDiameter, kInchesPerMillimetre);
+    faults.check("converting the inch diameter to millimetres");
+    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 2)));
+}
+
+void changeInches(Form& form, Mod1& shared) {
+    FloatFaults faults;
+    shared.enteredInchDiameter = readSingle(form, Field::Text6);
+    const double millimetres = faults.div(shared.enteredInchDiameter, kInchesPerMillimetre);
+    faults.check("converting the inch diameter to millimetres");
+    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 2)));
+
+    // The typed text at double precision, so a typed row diameter reaches its row.
+    writeGaugeOfInchField(form);
+}
+
+void changeMillimetres(Form& form, Mod1& shared) {
+    FloatFaults faults;
+    shared.convertedDiameter = readSingle(form, Field::Text8);
+    const double inches = faults.mul(shared.convertedDiameter, kInchesPerMillimetre);
+    faults.check("converting the millimetre diameter to inches");
+    form.setText(Field::Text6, doubleToText(roundPlaces(inches, 3)));
+
+    // The lookup sees the three-place inch text just written.
+    writeGaugeOfInchField(form);
+}
+
+}  // namespace brimalox
