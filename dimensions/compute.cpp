@@ -68,14 +68,12 @@ void compute(Form& form, Mod1& shared) {
     faults.check("correcting the frequency for the conductor");
     const float corrected = shared.designFrequency;
 
-    const bool threeSided = form.selected(Option::Option1);
-    const bool fourSided = form.selected(Option::Option2);
-    OptionalNumber height;
-    if (threeSided) {
+    OptionalNumber height;  // stays empty when no option button is selected
+    if (form.selected(Option::Option1)) {
         height = faults.div(wavelength(corrected), 2.8609);
         faults.check("computing the height");
     }
-    if (fourSided) {
+    if (form.selected(Option::Option2)) {
         height = faults.mul(wavelength(corrected), 0.33046);
         faults.check("computing the height");
     }

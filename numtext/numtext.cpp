@@ -108,6 +108,7 @@ T roundToPlaces(T value, int places) {
     char buffer[400];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                                        std::chars_format::fixed, places);
+    if (written.ec != std::errc()) return value;  // more places than any handler asks for
     T rounded{};
     fast_float::from_chars(buffer, written.ptr, rounded);
     return rounded;
