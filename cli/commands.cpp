@@ -1,0 +1,187 @@
+#include "cli/commands.h"
+
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/design.h"
+#include "cli/gauges.h"
+#include "cli/output.h"
+#include "cli/replay.h"
+#include "cli/sweep.h"
+
+namespace brimalox::cli {
+
+namespace {
+
+const std::map<std::string, Format> kFormats{{"text", Format::Text}, {"csv", Format::Csv}, {"json", Format::Json}};
+
+void addFormatOption(CLI::App& command, Format& format) {
+    command.add_option("--format", format, "output format: text (default), csv or json")
+        ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case))
+        ->type_name("FORMAT");
+}
+
+std::string failureLine(const DesignResult& result) {
+    const DesignFailure& f = *result.failure;
+    std::string line = "brimalox-cli: design for frequency \"" + printable(result.frequency) + "\" failed at " +
+                       std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) +
+                       ") while " + f.failure.where() + ": " + std::string(kindName(f.failure.kind()));
+    if (f.failure.kind() != FailureKind::FieldAccess)
+        line += " (" + std::string(familyName(f.failure.family())) + " failure)";
+    return line + '\n';
+}
+
+}  // namespace
+
+struct Program::State {
+    State(std::ostream& o, std::ostream& e, std::istream& i) : out(o), err(e), in(i) {}
+
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    CLI::App app{"BRIMALOX antenna calculator on the command line: the window's calculation, same texts",
+                 "brimalox-cli"};
+    int status = 0;
+
+    // design
+    std::vector<std::string> frequencies;
+    std::string from, to, step;
+    DesignRequest request;
+    Format designFormat = Format::Text;
+    // gauges
+    Format gaugesFormat = Format::Text;
+    // replay
+    std::string replayFile = "-";
+
+    void design();
+    void gauges();
+    void replay();
+};
+
+void Program::State::design() {
+    const bool sweep = !from.empty() || !to.empty() || !step.empty();
+    if (sweep && !frequencies.empty()) throw CLI::ValidationError("design", "give FREQ... or --from/--to/--step, not both");
+    if (!sweep && frequencies.empty()) throw CLI::ValidationError("design", "give at least one FREQ, or --from/--to/--step");
+    Sweep grid;
+    if (sweep) {
+        if (from.empty() || to.empty() || step.empty())
+            throw CLI::ValidationError("design", "a sweep needs all of --from, --to and --step");
+        auto made = makeSweep(from, to, step);
+        if (auto* message = std::get_if<std::string>(&made)) throw CLI::ValidationError("design", *message);
+        grid = std::get<Sweep>(made);
+    }
+    const std::uint64_t count = sweep ? grid.count : frequencies.size();
+    const int sides = request.sides;
+
+    TableWriter table(designFormat, out, designColumns());
+    std::vector<std::string> cells;
+    const auto designAt = [&](std::uint64_t i) {
+        request.frequencyText = sweep ? grid.text(i) : frequencies[i];
+        return runDesign(request);
+    };
+    if (designFormat == Format::Text) {
+        // Column widths from every design of a list, or from both ends of a sweep.
+        const bool all = !sweep || count <= 2;
+        for (std::uint64_t i = 0; i < count; i = all ? i + 1 : (i == 0 ? count - 1 : count)) {
+            DesignResult result = designAt(i);
+            if (result.failure) continue;
+            designCells(result, sides, cells);
+            table.fit(cells);
+        }
+    }
+    bool anyFailed = false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        DesignResult result = designAt(i);
+        if (result.failure) {
+            anyFailed = true;
+            err << failureLine(result);
+            continue;
+        }
+        designCells(result, sides, cells);
+        table.row(cells);
+    }
+    table.finish();
+    status = anyFailed ? kExitDesignFailed : 0;
+}
+
+void Program::State::gauges() {
+    TableWriter table(gaugesFormat, out, gaugeColumns());
+    std::vector<std::vector<std::string>> rows;
+    for (GaugeListing& g : gaugeListings()) rows.push_back({g.awg, g.code, g.inch, g.mm});
+    for (const auto& row : rows) table.fit(row);
+    for (const auto& row : rows) table.row(row);
+    table.finish();
+}
+
+void Program::State::replay() {
+    Replay script;
+    std::optional<ReplayError> error;
+    if (replayFile == "-") {
+        error = script.run(in);
+    } else {
+        std::ifstream file(replayFile, std::ios::binary);
+        if (!file) throw CLI::ValidationError("replay", "cannot open " + printable(replayFile));
+        error = script.run(file);
+    }
+    if (error) {
+        err << "brimalox-cli: replay: line " << error->line << ": " << error->message << '\n';
+        status = kExitUsage;
+        return;
+    }
+    out << script.json() << '\n';
+    out.flush();
+}
+
+Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
+    : state_(std::make_unique<State>(out, err, in)) {
+    State& s = *state_;
+    CLI::App& app = s.app;
+    app.set_version_flag("--version", std::string("brimalox-cli ") + BRIMALOX_VERSION);
+    app.require_subcommand(1);
+    app.footer("Exit status: 0 done, 1 a design or click failed, 2 usage error. See brimalox-cli(1).");
+
+    CLI::App* design = app.add_subcommand(
+        "design", "design antennas: for each frequency, ACCEPT, optional CHANGE, the sides, COMPUTE");
+    design->add_option("FREQ", s.frequencies, "frequencies in MHz, each typed into the frequency field as is");
+    design->add_option("--from", s.from, "first frequency of a sweep, MHz")->type_name("F");
+    design->add_option("--to", s.to, "last frequency of a sweep (included when on the grid), MHz")->type_name("F");
+    design->add_option("--step", s.step, "step of a sweep, MHz; the i-th frequency is from + i*step")->type_name("F");
+    addDesignOptions(*design, s.request);
+    addFormatOption(*design, s.designFormat);
+    design->callback([&s] { s.design(); });
+
+    CLI::App* gauges = app.add_subcommand("gauges", "the wire gauge table: AWG, the code to type, inches, millimetres");
+    addFormatOption(*gauges, s.gaugesFormat);
+    gauges->callback([&s] { s.gauges(); });
+
+    CLI::App* replay = app.add_subcommand(
+        "replay", "replay set/select/click actions on a fresh window and print its fields and clicks as JSON");
+    replay->add_option("FILE", s.replayFile, "the script; standard input when absent or -");
+    replay->callback([&s] { s.replay(); });
+}
+
+Program::~Program() = default;
+
+CLI::App& Program::app() { return state_->app; }
+
+int Program::run(int argc, const char* const* argv) {
+    State& s = *state_;
+    try {
+        s.app.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help, --version
+        return s.app.exit(e, s.out, s.err);
+    } catch (const CLI::RuntimeError& e) {
+        return e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        s.app.exit(e, s.out, s.err);
+        return kExitUsage;
+    }
+    return s.status;
+}
+
+}  // namespace brimalox::cli

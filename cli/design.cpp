@@ -1,0 +1,100 @@
+#include "cli/design.h"
+
+#include <CLI/CLI.hpp>
+
+#include "numtext/memory_form.h"
+#include "numtext/mod1.h"
+
+namespace brimalox::cli {
+
+Field conductorField(ConductorUnit unit) {
+    switch (unit) {
+    case ConductorUnit::Awg: return Field::Text4;
+    case ConductorUnit::Inch: return Field::Text6;
+    case ConductorUnit::Millimetre:
+    case ConductorUnit::None: break;
+    }
+    return Field::Text8;
+}
+
+Button conductorButton(ConductorUnit unit) {
+    switch (unit) {
+    case ConductorUnit::Awg: return Button::Command1;
+    case ConductorUnit::Inch: return Button::Command2;
+    case ConductorUnit::Millimetre:
+    case ConductorUnit::None: break;
+    }
+    return Button::Command3;
+}
+
+namespace {
+
+// Reads every value field once the design has ended, successfully or not.
+void collectResults(const MemoryForm& form, DesignResult& result) {
+    result.mm = form.text(Field::Text8);
+    result.inch = form.text(Field::Text6);
+    result.awg = form.text(Field::Text4);
+    result.heightInch = form.text(Field::Text11);
+    result.heightMm = form.text(Field::Text13);
+    result.sideInch = form.text(Field::Text16);
+    result.sideMm = form.text(Field::Text17);
+    result.gapInch = form.text(Field::Text19);
+    result.gapMm = form.text(Field::Text20);
+    result.matchInch = form.text(Field::Text22);
+    result.matchMm = form.text(Field::Text23);
+}
+
+bool click(Button button, MemoryForm& form, Mod1& shared, DesignResult& result) {
+    if (auto failure = press(button, form, shared)) {
+        result.failure.emplace(DesignFailure{button, std::move(*failure)});
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+DesignResult runDesign(const DesignRequest& request) {
+    MemoryForm form;
+    Mod1 shared;
+    DesignResult result;
+    result.frequency = request.frequencyText;
+
+    form.setText(Field::Text2, request.frequencyText);
+    const bool accepted = click(Button::Command7, form, shared, result);
+    result.recommendedMm = form.text(Field::Text8);
+    result.recommendedInch = form.text(Field::Text6);
+    result.recommendedAwg = form.text(Field::Text4);
+
+    bool ok = accepted;
+    if (ok && request.conductor.unit != ConductorUnit::None) {
+        form.setText(conductorField(request.conductor.unit), request.conductor.text);
+        ok = click(conductorButton(request.conductor.unit), form, shared, result);
+    }
+    if (ok) {
+        form.select(request.sides == 4 ? Option::Option2 : Option::Option1);
+        click(Button::Command4, form, shared, result);
+    }
+    collectResults(form, result);
+    return result;
+}
+
+void addDesignOptions(CLI::App& command, DesignRequest& request) {
+    command.add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")
+        ->check(CLI::IsMember({3, 4}))
+        ->capture_default_str();
+    auto* awg = command.add_option_function<std::string>(
+        "--awg", [&request](const std::string& text) { request.conductor = {ConductorUnit::Awg, text}; },
+        "conductor as a gauge code, typed into the AWG field (00 is 9009, 000 is 90009, 0000 is 900009)");
+    auto* inch = command.add_option_function<std::string>(
+        "--inch", [&request](const std::string& text) { request.conductor = {ConductorUnit::Inch, text}; },
+        "conductor diameter in inches, typed into the inch field");
+    auto* mm = command.add_option_function<std::string>(
+        "--mm", [&request](const std::string& text) { request.conductor = {ConductorUnit::Millimetre, text}; },
+        "conductor diameter in millimetres, typed into the millimetre field");
+    awg->type_name("CODE")->excludes(inch)->excludes(mm);
+    inch->type_name("D")->excludes(mm);
+    mm->type_name("D");
+}
+
+}  // namespace brimalox::cli

@@ -1,0 +1,50 @@
+#include "cli/gauges.h"
+
+#include "app/buttons.h"
+#include "numtext/memory_form.h"
+#include "numtext/mod1.h"
+#include "numtext/numtext.h"
+#include "wiresize/gauge_table.h"
+
+namespace brimalox::cli {
+
+namespace {
+
+// The gauges thicker than 0 are written with one more zero per size and typed as 9, 0s and 9.
+std::string awgName(std::int32_t code) {
+    switch (code) {
+    case 9009: return "00";
+    case 90009: return "000";
+    case 900009: return "0000";
+    default: return integerToText(code);
+    }
+}
+
+}  // namespace
+
+std::vector<GaugeListing> gaugeListings() {
+    std::vector<GaugeListing> rows;
+    rows.reserve(kGaugeTable.size());
+    for (auto it = kGaugeTable.rbegin(); it != kGaugeTable.rend(); ++it) {
+        MemoryForm form;
+        Mod1 shared;
+        const std::string code = integerToText(it->code);
+        form.setText(Field::Text4, code);
+        // The table's own codes always convert; a failure here would be a broken table.
+        if (auto failure = press(Button::Command1, form, shared)) throw *failure;
+        rows.push_back({awgName(it->code), code, form.text(Field::Text6), form.text(Field::Text8)});
+    }
+    return rows;
+}
+
+const std::vector<Column>& gaugeColumns() {
+    static const std::vector<Column> columns{
+        {"awg", "AWG", ""},
+        {"code", "CODE", "to type"},
+        {"inch", "DIAMETER", "inch"},
+        {"mm", "", "mm"},
+    };
+    return columns;
+}
+
+}  // namespace brimalox::cli

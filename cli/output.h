@@ -1,0 +1,66 @@
+#pragma once
+// Writing designs and tables as text (aligned, for people), CSV (RFC 4180) or JSON (RFC 8259).
+// Rows are written as they come, through a buffer flushed in large blocks, so a sweep of millions of
+// designs streams with flat memory.
+
+#include <array>
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/design.h"
+
+namespace brimalox::cli {
+
+enum class Format { Text, Csv, Json };
+
+// One column of a table: its JSON/CSV key, and for the text table a group heading and a unit.
+struct Column {
+    std::string_view key;
+    std::string_view group;  // printed above the first column of a group
+    std::string_view unit;
+};
+
+// A table written row by row in one of the three formats. Text tables need their column widths
+// before the first row: fit() the rows known in advance (all of them for a short list, the first and
+// last of a sweep); a longer cell later just pushes its row out of line.
+class TableWriter {
+public:
+    TableWriter(Format format, std::ostream& out, std::vector<Column> columns);
+    ~TableWriter();
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
+
+    void fit(const std::vector<std::string>& cells);
+    void row(const std::vector<std::string>& cells);
+    // Closes the table (the JSON array, or a text table with no rows) and flushes.
+    void finish();
+
+private:
+    void header();
+    void flushIfFull();
+
+    Format format_;
+    std::ostream& out_;
+    std::vector<Column> columns_;
+    std::vector<std::size_t> widths_;
+    std::string buffer_;
+    std::size_t rows_ = 0;
+    bool started_ = false;
+    bool finished_ = false;
+};
+
+// The design table's columns and one design's cells, in the same order.
+const std::vector<Column>& designColumns();
+std::vector<std::string> designCells(const DesignResult& result, int sides);
+// Fills cells in place, reusing their storage: the hot path of a sweep.
+void designCells(const DesignResult& result, int sides, std::vector<std::string>& cells);
+
+// A field of CSV: quoted (with doubled quotes) when it holds a comma, quote, CR or LF.
+void appendCsvField(std::string& out, std::string_view field);
+// Text for a table cell or a message: control bytes become \xNN so they cannot break the layout.
+std::string printable(std::string_view text);
+
+}  // namespace brimalox::cli
