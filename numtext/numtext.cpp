@@ -65,39 +65,54 @@ std::string numberToText(T value) {
     if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
     if (value == 0) return "0";  // negative zero too
 
-    // d.dddddde+XX, correctly rounded from the binary value.
-    char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                       std::chars_format::scientific, SignificantDigits - 1);
-    const std::string_view sci(buffer, written.ptr - buffer);
-    const bool negative = sci.front() == '-';
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (isDigit(c)) digits += c;
+    // d.dddddde+XX, correctly rounded from the binary value. The text is assembled in a local
+    // buffer: every handler writes several numbers, and temporaries would cost more than the digits.
+    char sci[64];
+    const auto written = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific,
+                                       SignificantDigits - 1);
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[SignificantDigits];
+    int count = 0;
+    for (; *p != 'e'; ++p)
+        if (isDigit(*p)) digits[count++] = *p;
+    ++p;  // the 'e'
+    const bool negativeExponent = *p == '-';
+    ++p;  // the exponent's sign
     int exponent = 0;
-    std::from_chars(sci.data() + ePos + 1 + (sci[ePos + 1] == '+'), sci.data() + sci.size(), exponent);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::from_chars(p, written.ptr, exponent);
+    if (negativeExponent) exponent = -exponent;
+    while (count > 1 && digits[count - 1] == '0') --count;
 
-    std::string text = negative ? "-" : "";
+    char text[64];
+    char* out = text;
+    if (negative) *out++ = '-';
     if (exponent >= SignificantDigits || exponent < -4) {
-        text += digits.front();
-        if (digits.size() > 1) text += '.' + digits.substr(1);
-        text += exponent < 0 ? "E-" : "E+";
+        *out++ = digits[0];
+        if (count > 1) {
+            *out++ = '.';
+            for (int i = 1; i < count; ++i) *out++ = digits[i];
+        }
+        *out++ = 'E';
+        *out++ = exponent < 0 ? '-' : '+';
         const int magnitude = std::abs(exponent);
-        if (magnitude < 10) text += '0';
-        text += std::to_string(magnitude);
+        if (magnitude < 10) *out++ = '0';
+        out = std::to_chars(out, text + sizeof text, magnitude).ptr;
     } else if (exponent >= 0) {
-        const std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
-        if (digits.size() <= intDigits) {
-            text += digits + std::string(intDigits - digits.size(), '0');
-        } else {
-            text += digits.substr(0, intDigits) + '.' + digits.substr(intDigits);
+        const int intDigits = exponent + 1;
+        for (int i = 0; i < intDigits; ++i) *out++ = i < count ? digits[i] : '0';
+        if (count > intDigits) {
+            *out++ = '.';
+            for (int i = intDigits; i < count; ++i) *out++ = digits[i];
         }
     } else {
-        text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        *out++ = '0';
+        *out++ = '.';
+        for (int i = 0; i < -exponent - 1; ++i) *out++ = '0';
+        for (int i = 0; i < count; ++i) *out++ = digits[i];
     }
-    return text;
+    return std::string(text, out);
 }
 
 template <typename T>
