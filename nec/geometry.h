@@ -1,0 +1,62 @@
+#pragma once
+// The antenna as NEC-2 wires: two horizontal polygons joined by one vertical at each corner, each
+// vertical broken at its middle by the feed gap.
+//
+// The gap is modelled as a short feed wire that bridges it, with the voltage source on its middle
+// segment: NEC can only excite a segment, and a wire as long as the gap puts the source exactly
+// between the two ends of the vertical, where the ladder line is attached. All feed wires run
+// upwards, so one source voltage drives every gap in phase and in the same direction.
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace brimalox::nec {
+
+// The computed design as plain numbers (millimetres, MHz).
+struct NecGeometry {
+    int sides = 3;             // 3 or 4
+    double sideMm = 0;         // polygon side
+    double heightMm = 0;       // between the two polygons
+    double gapMm = 0;          // feed gap in each vertical
+    double conductorMm = 0;    // conductor diameter
+    double designMhz = 0;      // frequency the design is for (as typed)
+};
+
+using Point = std::array<double, 3>;  // metres
+
+struct Wire {
+    int tag = 0;
+    int segments = 1;
+    Point from{};
+    Point to{};
+    double radius = 0;  // metres
+};
+
+struct Source {
+    int tag = 0;
+    int segment = 0;
+};
+
+enum class WireRole { Bottom, Top, Vertical, Feed };
+
+struct Model {
+    std::vector<Wire> wires;
+    std::vector<WireRole> roles;    // one per wire
+    std::vector<Source> sources;    // one per gap, corner order
+    std::vector<Point> bottomCorners, topCorners;
+    double maxSegmentM = 0;         // the segment length limit the model was built with
+};
+
+// Segment length limits for a run at frequencies up to highestMhz:
+// at most a twentieth of the shortest wavelength; when eight radii do not fit in that, up to a
+// tenth, so that segments stay at least eight radii long where the wavelength allows.
+double maxSegmentLength(double highestMhz, double radiusM);
+
+// Throws std::invalid_argument when the numbers cannot make an antenna (sides other than 3 or 4,
+// a length that is not positive and finite, a gap not shorter than the height).
+Model buildModel(const NecGeometry& geometry, double highestMhz);
+
+double wireLength(const Wire& wire);
+
+}  // namespace brimalox::nec

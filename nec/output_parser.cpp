@@ -1,0 +1,137 @@
+#include "nec/output_parser.h"
+
+#include <charconv>
+#include <string>
+
+#include "nec/error.h"
+
+namespace brimalox::nec {
+namespace {
+
+// Reads numbers one after another from a table row. nec2c's columns can touch when a value is
+// negative ("1.2E+01-3.4E+00"), so numbers are taken by their syntax, not split on blanks.
+class Row {
+public:
+    explicit Row(std::string_view line) : line_(line) {}
+
+    bool number(double& value) {
+        skipBlanks();
+        const char* first = line_.data() + pos_;
+        const auto [end, error] = std::from_chars(first, line_.data() + line_.size(), value);
+        if (error != std::errc()) return false;
+        pos_ += static_cast<std::size_t>(end - first);
+        return true;
+    }
+    bool integer(int& value) {
+        double number = 0;
+        if (!this->number(number) || number != static_cast<int>(number)) return false;
+        value = static_cast<int>(number);
+        return true;
+    }
+    bool startsWithNumber() const {
+        Row probe = *this;
+        double ignored = 0;
+        return probe.number(ignored);
+    }
+
+private:
+    void skipBlanks() {
+        while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\r')) ++pos_;
+    }
+    std::string_view line_;
+    std::size_t pos_ = 0;
+};
+
+class Lines {
+public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    bool next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        auto end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) end = text_.size();
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        ++number_;
+        return true;
+    }
+    int number() const { return number_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int number_ = 0;
+};
+
+[[noreturn]] void unreadable(const Lines& lines, const std::string& what) {
+    throw NecError("cannot read nec2c's output at line " + std::to_string(lines.number()) + ": " + what);
+}
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t\r") == std::string_view::npos; }
+
+// Calls row() for each line of the table that follows a heading: header lines are skipped up to
+// the first row that starts with a number, and the table ends at the next blank line.
+template <typename OnRow>
+void readTable(Lines& lines, OnRow row) {
+    std::string_view line;
+    bool started = false;
+    while (lines.next(line)) {
+        if (Row(line).startsWithNumber()) {
+            started = true;
+            row(line);
+        } else if (started && blank(line)) {
+            return;
+        } else if (started) {
+            unreadable(lines, "a table row that is not numbers");
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<FrequencyResult> parseNecOutput(std::string_view text) {
+    std::vector<FrequencyResult> results;
+    auto current = [&](const Lines& lines) -> FrequencyResult& {
+        if (results.empty()) unreadable(lines, "a result table before any frequency");
+        return results.back();
+    };
+
+    Lines lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (const auto at = line.find("FREQUENCY :"); at != std::string_view::npos) {
+            FrequencyResult result;
+            if (!Row(line.substr(at + 11)).number(result.mhz)) unreadable(lines, "a frequency that is not a number");
+            results.push_back(result);
+        } else if (line.find("ANTENNA INPUT PARAMETERS") != std::string_view::npos) {
+            FrequencyResult& result = current(lines);
+            readTable(lines, [&](std::string_view rowText) {
+                Row row(rowText);
+                FeedImpedance feed;
+                double ignored = 0, r = 0, x = 0;
+                const bool ok = row.integer(feed.tag) && row.integer(feed.segment) && row.number(ignored) &&
+                                row.number(ignored) && row.number(ignored) && row.number(ignored) &&
+                                row.number(r) && row.number(x);
+                if (!ok) unreadable(lines, "an impedance row with missing numbers");
+                feed.ohms = {r, x};
+                result.feeds.push_back(feed);
+            });
+        } else if (line.find("RADIATION PATTERNS") != std::string_view::npos) {
+            FrequencyResult& result = current(lines);
+            readTable(lines, [&](std::string_view rowText) {
+                Row row(rowText);
+                PatternPoint point;
+                double vertical = 0, horizontal = 0;
+                if (!(row.number(point.thetaDeg) && row.number(point.phiDeg) && row.number(vertical) &&
+                      row.number(horizontal) && row.number(point.totalDbi)))
+                    unreadable(lines, "a pattern row with missing numbers");
+                result.pattern.push_back(point);
+            });
+        }
+    }
+    bool anyImpedance = false;
+    for (const FrequencyResult& result : results) anyImpedance = anyImpedance || !result.feeds.empty();
+    if (!anyImpedance) throw NecError("nec2c's output holds no impedances");
+    return results;
+}
+
+}  // namespace brimalox::nec
