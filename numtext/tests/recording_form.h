@@ -2,6 +2,9 @@
 // A form for handler tests: starts with the window's start-up texts, logs every field read, field
 // write and option read in order, and can be told to fail one access the way a broken control would.
 
+#include <gtest/gtest.h>
+
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +14,7 @@
 #include "numtext/fields.h"
 #include "numtext/form.h"
 #include "numtext/memory_form.h"
+#include "numtext/mod1.h"
 
 namespace brimalox::testing {
 
@@ -82,5 +86,42 @@ private:
     std::optional<std::string> failControl_;
     mutable int failOccurrence_ = 0;
 };
+
+inline std::vector<std::string> allTexts(const Form& form) {
+    std::vector<std::string> texts;
+    for (int i = 1; i <= kFieldCount; ++i) texts.push_back(form.text(static_cast<Field>(i)));
+    return texts;
+}
+
+// Lets each access of a clean click fail in turn (a broken control): the click must stop at that
+// access with a field access failure, keep every write made before it and make none after it.
+// `prepare` sets up a fresh form and returns the shared values to start from.
+template <typename Prepare, typename Click>
+void expectEachFailedAccessStopsTheClick(Prepare prepare, Click click) {
+    RecordingForm clean;
+    Mod1 cleanShared = prepare(clean);
+    click(clean, cleanShared);
+    const std::vector<RecordingForm::Access> accesses = clean.log();
+    ASSERT_FALSE(accesses.empty());
+    std::map<std::string, int> seen;
+    for (std::size_t k = 0; k < accesses.size(); ++k) {
+        RecordingForm form;
+        Mod1 shared = prepare(form);
+        MemoryForm expected = form.memory();
+        for (std::size_t i = 0; i < k; ++i)
+            if (accesses[i].kind == RecordingForm::Access::Kind::Write)
+                expected.setText(fieldByName(accesses[i].control)->field, accesses[i].text);
+        form.failAccess(accesses[k].control, ++seen[accesses[k].control]);
+        try {
+            click(form, shared);
+            ADD_FAILURE() << "no failure when access " << k << " (" << accesses[k].control << ") fails";
+        } catch (const ClickFailure& failure) {
+            EXPECT_EQ(failure.family(), FailureFamily::FieldAccess);
+            EXPECT_EQ(failure.kind(), FailureKind::FieldAccess);
+        }
+        EXPECT_EQ(form.log().size(), k + 1) << "access " << k << " (" << accesses[k].control << ")";
+        EXPECT_EQ(allTexts(form.memory()), allTexts(expected)) << "access " << k;
+    }
+}
 
 }  // namespace brimalox::testing

@@ -23,11 +23,7 @@ namespace {
 using testing::RecordingForm;
 using Handler = void (*)(Form&, Mod1&);
 
-std::vector<std::string> allTexts(const Form& form) {
-    std::vector<std::string> texts;
-    for (int i = 1; i <= kFieldCount; ++i) texts.push_back(form.text(static_cast<Field>(i)));
-    return texts;
-}
+using testing::allTexts;
 
 // ---- ACCEPT ----
 
@@ -321,36 +317,11 @@ TEST_P(WiresizeAccessOrder, ReadsAndWritesInTheOrderOfTheSteps) {
     }
 }
 
-// Each access in turn fails: the click stops there, earlier writes stay, nothing after runs.
 TEST_P(WiresizeAccessOrder, FailedAccessStopsTheClickAtThatStep) {
     const OrderCase& c = GetParam();
-    std::map<std::string, int> seen;
-    for (std::size_t k = 0; k < c.accesses.size(); ++k) {
-        const std::string control = c.accesses[k].second;
-        RecordingForm form;
-        prepare(form, c);
-        form.failAccess(control, ++seen[control]);
-        MemoryForm expected = form.memory();
-        Mod1 reference;
-        {   // the writes a clean click makes before access k
-            RecordingForm clean;
-            prepare(clean, c);
-            c.handler(clean, reference);
-            for (std::size_t i = 0; i < k; ++i)
-                if (clean.log()[i].kind == Kind::Write)
-                    expected.setText(fieldByName(clean.log()[i].control)->field, clean.log()[i].text);
-        }
-        Mod1 shared;
-        try {
-            c.handler(form, shared);
-            ADD_FAILURE() << "no failure at access " << k;
-        } catch (const ClickFailure& failure) {
-            EXPECT_EQ(failure.family(), FailureFamily::FieldAccess);
-            EXPECT_EQ(failure.kind(), FailureKind::FieldAccess);
-        }
-        EXPECT_EQ(form.log().size(), k + 1) << "access " << k;
-        EXPECT_EQ(allTexts(form.memory()), allTexts(expected)) << "access " << k;
-    }
+    testing::expectEachFailedAccessStopsTheClick(
+        [&](RecordingForm& form) { prepare(form, c); return Mod1{}; },
+        [&](Form& form, Mod1& shared) { c.handler(form, shared); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Wiresize, WiresizeAccessOrder, ::testing::Values(

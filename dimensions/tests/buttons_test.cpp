@@ -1,0 +1,109 @@
+// The click dispatcher: each button runs its own handler, a failed click comes back as a value with
+// its family and kind, and the user's message names the button, the step and the kind in words.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "../../numtext/tests/recording_form.h"
+#include "app/buttons.h"
+#include "numtext/memory_form.h"
+
+namespace brimalox {
+namespace {
+
+bool mentions(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+TEST(Buttons, NamesAndCaptions) {
+    const std::pair<Button, const char*> captions[] = {
+        {Button::Command1, "CHANGE"}, {Button::Command2, "CHANGE"}, {Button::Command3, "CHANGE"},
+        {Button::Command4, "COMPUTE"}, {Button::Command5, "WEBSITE"}, {Button::Command6, "NOTES"},
+        {Button::Command7, "ACCEPT"}};
+    int number = 1;
+    for (const auto& [button, caption] : captions) {
+        EXPECT_EQ(buttonCaption(button), caption);
+        EXPECT_EQ(buttonName(button), "Command" + std::to_string(number++));
+        EXPECT_TRUE(mentions(std::string(buttonPurpose(button)), caption));
+    }
+}
+
+// Which fields each button writes from the start-up texts: the button reaches its own handler.
+TEST(Buttons, EachButtonRunsItsOwnHandler) {
+    const std::pair<Button, std::vector<std::string>> writes[] = {
+        {Button::Command1, {"Text6", "Text8"}},
+        {Button::Command2, {"Text8", "Text4"}},
+        {Button::Command3, {"Text6", "Text4"}},
+        {Button::Command4, {"Text23", "Text22", "Text13", "Text11", "Text17", "Text16", "Text20", "Text19"}},
+        {Button::Command5, {}},
+        {Button::Command6, {}},
+        {Button::Command7, {"Text8", "Text6", "Text4"}}};
+    for (const auto& [button, fields] : writes) {
+        testing::RecordingForm form;
+        Mod1 shared;
+        EXPECT_FALSE(press(button, form, shared).has_value()) << buttonName(button);
+        EXPECT_EQ(form.written(), fields) << buttonName(button);
+        EXPECT_EQ(form.memory().notesShown(), button == Button::Command6 ? 1 : 0);
+        EXPECT_EQ(form.memory().websiteShown(), button == Button::Command5 ? 1 : 0);
+    }
+}
+
+struct PressCase {
+    Button button;
+    Field field;
+    const char* text;
+    FailureFamily family;
+    FailureKind kind;
+    std::vector<const char*> messageMentions;
+};
+
+TEST(Buttons, FailedClickComesBackWithFamilyKindAndPlainMessage) {
+    const PressCase cases[] = {
+        {Button::Command4, Field::Text2, "", FailureFamily::Conversion, FailureKind::TypeMismatch,
+         {"COMPUTE", "Text2", "frequency", "Type mismatch"}},
+        {Button::Command4, Field::Text2, "0", FailureFamily::FloatingPoint, FailureKind::DivisionByZero,
+         {"COMPUTE", "series match", "Division by zero"}},
+        {Button::Command4, Field::Text8, "1E39", FailureFamily::Conversion, FailureKind::Overflow,
+         {"COMPUTE", "Text8", "millimetre", "Overflow"}},
+        {Button::Command7, Field::Text2, "abc", FailureFamily::Conversion, FailureKind::TypeMismatch,
+         {"ACCEPT", "Text2", "Type mismatch"}},
+        {Button::Command7, Field::Text2, "0", FailureFamily::FloatingPoint, FailureKind::DivisionByZero,
+         {"ACCEPT", "Division by zero"}},
+        {Button::Command1, Field::Text4, "", FailureFamily::Conversion, FailureKind::TypeMismatch,
+         {"CHANGE", "AWG", "Text4", "Type mismatch"}},
+        {Button::Command2, Field::Text6, "x", FailureFamily::Conversion, FailureKind::TypeMismatch,
+         {"CHANGE", "INCH", "Text6", "Type mismatch"}},
+        {Button::Command3, Field::Text8, "1E39", FailureFamily::Conversion, FailureKind::Overflow,
+         {"CHANGE", "MM", "Text8", "Overflow"}},
+    };
+    for (const PressCase& c : cases) {
+        MemoryForm form;
+        form.setText(c.field, c.text);
+        Mod1 shared;
+        const std::optional<ClickFailure> failure = press(c.button, form, shared);
+        ASSERT_TRUE(failure.has_value()) << buttonName(c.button) << " " << c.text;
+        EXPECT_EQ(failure->family(), c.family);
+        EXPECT_EQ(failure->kind(), c.kind);
+        const std::string message = failureMessage(c.button, *failure);
+        for (const char* part : c.messageMentions)
+            EXPECT_TRUE(mentions(message, part)) << "\"" << part << "\" missing from: " << message;
+    }
+}
+
+TEST(Buttons, FieldAccessFailureIsReportedNotThrown) {
+    testing::RecordingForm form;
+    form.failAccess("Text8");
+    Mod1 shared;
+    const std::optional<ClickFailure> failure = press(Button::Command7, form, shared);
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->family(), FailureFamily::FieldAccess);
+    EXPECT_EQ(failure->kind(), FailureKind::FieldAccess);
+    EXPECT_TRUE(mentions(failureMessage(Button::Command7, *failure), "ACCEPT"));
+    EXPECT_TRUE(mentions(failureMessage(Button::Command7, *failure), "Text8"));
+    // After a failed click the next one works as usual.
+    MemoryForm fresh;
+    EXPECT_FALSE(press(Button::Command7, fresh, shared).has_value());
+    EXPECT_EQ(fresh.text(Field::Text4), "14");
+}
+
+}  // namespace
+}  // namespace brimalox
