@@ -62,6 +62,20 @@ INSTANTIATE_TEST_SUITE_P(NumberText, TypeMismatch, ::testing::Values(
     "0x10", "0X1p3", "1e", "1E+", "e5", ".", "-", "+", "+-5", "--5", "1 46", "146MHz", "1,5",
     "1.5.", "..5", "5e1.5", "1e 5", "\n146", "146\n", "1_000", "\xc2\xa0" "5", "5%", "one"));
 
+TEST(NumberText, UnusualTextsAreRefusedOrReadSafely) {
+    // A NUL inside the text is not a blank.
+    EXPECT_EQ(parseDouble(std::string("146\0", 4)).error, ParseError::TypeMismatch);
+    EXPECT_EQ(parseSingle(std::string("\0" "146", 4)).error, ParseError::TypeMismatch);
+    // Thousands of digits: still one correctly rounded value, or the overflow.
+    const std::string zeros(5000, '0');
+    EXPECT_EQ(parseDouble("0." + zeros + "1").value, 0.0);
+    EXPECT_EQ(parseDouble("1" + zeros).error, ParseError::Overflow);
+    EXPECT_EQ(parseSingle("1" + zeros + "e-5000").value, 1.0f);
+    EXPECT_EQ(parseDouble(zeros + "146." + zeros).value, 146.0);
+    EXPECT_EQ(parseDouble(std::string(10000, ' ') + "7" + std::string(10000, '\t')).value, 7.0);
+    EXPECT_EQ(parseDouble(std::string(5000, '1') + "x").error, ParseError::TypeMismatch);
+}
+
 // The smallest decimals that round to infinity, computed as the exact value of the largest
 // finite number plus half its ulp: a tie that rounds to even, i.e. away to infinity.
 constexpr const char* kSingleOverflowFirst = "340282356779733661637539395458142568448";

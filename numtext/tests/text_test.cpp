@@ -105,6 +105,28 @@ TEST(NumberTextProperty, FieldSizedValuesMatchPrintf) {
     }
 }
 
+// Whatever a handler writes, a later read of the field takes back as a number close to it.
+TEST(NumberTextProperty, WrittenTextReadsBackWithinItsDigits) {
+    std::mt19937_64 rng(20240606);
+    for (int i = 0; i < 100000; ++i) {
+        const double value = randomFinite<std::uint64_t, double>(rng);
+        const Parsed<double> d = parseDouble(doubleToText(value));
+        ASSERT_TRUE(d.ok() || (d.error == ParseError::Overflow && std::fabs(value) > 1.797693134862315e308))
+            << doubleToText(value);
+        // Half a unit in the last written digit, plus half an ulp from reading it back.
+        if (d.ok()) {
+            ASSERT_LE(std::fabs(d.value - value), std::fabs(value) * 5.2e-15) << doubleToText(value);
+        }
+        const float single = randomFinite<std::uint32_t, float>(rng);
+        const Parsed<float> s = parseSingle(singleToText(single));
+        ASSERT_TRUE(s.ok() || std::fabs(single) > 3.4028229e38f) << singleToText(single);
+        if (s.ok()) {
+            ASSERT_LE(std::fabs(double(s.value) - single), std::fabs(double(single)) * 5.7e-7 + 1e-45)
+                << singleToText(single);
+        }
+    }
+}
+
 // Any decimal of 15 significant digits survives text -> double -> text unchanged.
 TEST(NumberTextProperty, FifteenDigitTextRoundTripsThroughDouble) {
     std::mt19937_64 rng(20240604);
