@@ -1,0 +1,53 @@
+#pragma once
+// The main window: the fields, buttons, option buttons and diagram at their places. It implements
+// the form the handlers work on and forwards each click to its button's handler; it computes nothing.
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "app/buttons.h"
+#include "numtext/fields.h"
+#include "numtext/form.h"
+#include "numtext/mod1.h"
+
+class QMessageBox;
+class QRadioButton;
+
+namespace brimalox {
+
+class NotesWindow;
+
+class Form1 : public QWidget, public Form {
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    std::string text(Field field) const override;
+    void setText(Field field, std::string_view text) override;
+    bool selected(Option option) const override;
+    void showNotes() override;
+    void showWebsite() override;
+
+    // The notes window once NOTES has created it, else nullptr.
+    NotesWindow* notesWindow() const { return notes_.get(); }
+    // The website window once WEBSITE has created it, else nullptr.
+    QMessageBox* websiteWindow() const { return website_; }
+
+private:
+    void buildTextBoxes();
+    void buildButtons();
+    void buildOptions();
+    void buildDiagramAndLine();
+    void applyTabOrder();
+    void click(Button button);
+    void showFailure(Button button, const ClickFailure& failure);
+
+    Mod1 mod1_;
+    std::array<QWidget*, kFieldCount> boxes_{};
+    std::array<QRadioButton*, 2> options_{};
+    std::unique_ptr<NotesWindow> notes_;  // a window of its own: no parent, so it outlives our close
+    QMessageBox* website_ = nullptr;
+};
+
+}  // namespace brimalox
