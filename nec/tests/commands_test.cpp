@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "nec/nec_commands.h"
+#include "nec/runner.h"
+
+namespace brimalox::nec {
+namespace {
+
+struct Outcome {
+    int status = 0;  // 0, the RuntimeError's status, or -1 for a usage error
+    std::string out, err;
+};
+
+Outcome run(std::vector<std::string> args) {
+    CLI::App app("test", "brimalox-cli");
+    app.require_subcommand(1);
+    std::ostringstream out, err;
+    addNecCommands(app, out, err);
+    args.insert(args.begin(), "brimalox-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    Outcome outcome;
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::RuntimeError& e) {
+        outcome.status = e.get_exit_code();
+    } catch (const CLI::ParseError&) {
+        outcome.status = -1;
+    }
+    outcome.out = out.str();
+    outcome.err = err.str();
+    return outcome;
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(NecCommand, WritesTheDeckToStandardOutputOrAFile) {
+    const std::string expected = makeDeck(cli::DesignRequest{"146", 4, {cli::ConductorUnit::Awg, "10"}}, "", "", "").deck;
+    const Outcome toStdout = run({"nec", "146", "--sides", "4", "--awg", "10"});
+    EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+    EXPECT_EQ(toStdout.out, expected);
+
+    TempDir dir;
+    const auto file = dir.path() / "antenna.nec";
+    const Outcome toFile = run({"nec", "146", "--sides", "4", "--awg", "10", "-o", file.string()});
+    EXPECT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(readText(file), expected);
+}
+
+TEST(NecCommand, FailuresAndUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const std::vector<Case> cases{
+        {{"nec", "abc"}, 1, "brimalox-cli nec: "},
+        {{"nec", "146", "-o", "/nonexistent-dir/x.nec"}, 1, "cannot write /nonexistent-dir/x.nec"},
+        {{"nec", "146", "--from", "200", "--to", "100"}, -1, ""},
+        {{"nec", "146", "--step", "-1"}, -1, ""},
+        {{"nec", "146", "--sides", "5"}, -1, ""},
+        {{"simulate", "146", "--z0", "0"}, -1, ""},
+        {{"simulate", "146", "--format", "xml"}, -1, ""},
+        {{"simulate", "146", "--time-limit", "x"}, -1, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, c.status) << c.args.back();
+        EXPECT_NE(o.err.find(c.message), std::string::npos) << c.args.back() << ": " << o.err;
+        EXPECT_EQ(o.out, "") << c.args.back();
+    }
+}
+
+TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
+    try {
+        runNec2c("CE\nEN\n");
+    } catch (const NecError& e) {
+        if (std::string(e.what()).find("not found") != std::string::npos)
+            GTEST_SKIP() << "nec2c is not installed (scripts/setup-debian.sh installs it)";
+    }
+    const std::vector<std::string> coarse{"simulate", "146", "--from", "140", "--to", "150", "--step", "5"};
+    TempDir dir;
+    const auto plot = dir.path() / "swr.svg";
+
+    auto args = coarse;
+    args.insert(args.end(), {"--format", "json", "--plot", plot.string()});
+    const Outcome json = run(args);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["z0_ohms"], 300);
+    ASSERT_EQ(doc["sweep"].size(), 3u);
+    for (const auto& row : doc["sweep"]) EXPECT_EQ(row["gaps"].size(), 3u);
+    EXPECT_EQ(doc["sweep"][0]["mhz"], 140);
+    EXPECT_EQ(doc["design"]["frequency_mhz"], "146");
+    EXPECT_TRUE(doc["max_gain"].is_object());
+    EXPECT_EQ(doc["max_gain"]["mhz"], 146);
+    EXPECT_EQ(readText(plot).rfind("<?xml", 0), 0u);
+
+    args = coarse;
+    args.insert(args.end(), {"--format", "csv", "--z0", "50"});
+    const Outcome csv = run(args);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    std::istringstream lines(csv.out);
+    std::string header;
+    std::getline(lines, header);
+    EXPECT_EQ(header, "mhz,gap1_r_ohms,gap1_x_ohms,gap2_r_ohms,gap2_x_ohms,gap3_r_ohms,gap3_x_ohms,swr");
+    int rows = 0;
+    for (std::string line; std::getline(lines, line);) ++rows;
+    EXPECT_EQ(rows, 3);
+
+    const Outcome text = run(coarse);
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* part : {"THREE SIDED", "against 300 ohms", "lowest SWR:", "SWR below 2:1:", "maximum gain:", "dBi"})
+        EXPECT_NE(text.out.find(part), std::string::npos) << part;
+}
+
+// The real program, with a PATH that holds no nec2c.
+TEST(SimulateCommand, WithoutNec2cFailsWithAClearMessage) {
+    TempDir emptyBin;
+    TempDir work;
+    const auto errFile = work.path() / "err.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::string program = BRIMALOX_CLI_PATH;
+    std::vector<std::string> args{program, "simulate", "146"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::string path = "PATH=" + emptyBin.path().string();
+    std::string asan = "ASAN_OPTIONS=detect_leaks=0";
+    std::vector<char*> env{path.data(), asan.data(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = readText(errFile);
+    EXPECT_NE(err.find("nec2c was not found on PATH"), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace brimalox::nec

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "nec/analysis.h"
+#include "nec/error.h"
+#include "nec/output_parser.h"
+
+namespace brimalox::nec {
+namespace {
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A stored nec2c run of the 146 MHz three-sided deck: 140 and 150 MHz, then the pattern at 146 MHz
+// on a 3 x 4 grid (nec/tests/data/nec2c-sample.nec).
+TEST(NecOutputParser, ReadsStoredSample) {
+    const auto results = parseNecOutput(readText(NEC_TEST_DATA "/nec2c-sample.out"));
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_DOUBLE_EQ(results[0].mhz, 140);
+    EXPECT_DOUBLE_EQ(results[1].mhz, 150);
+    EXPECT_DOUBLE_EQ(results[2].mhz, 146);
+    for (const FrequencyResult& result : results) {
+        ASSERT_EQ(result.feeds.size(), 3u) << result.mhz;
+        EXPECT_EQ(result.feeds[0].tag, 9);
+        EXPECT_EQ(result.feeds[1].tag, 14);
+        EXPECT_EQ(result.feeds[2].tag, 19);
+        EXPECT_EQ(result.feeds[0].segment, 31);
+        EXPECT_EQ(result.feeds[2].segment, 57);
+        // The three gaps are alike by symmetry.
+        EXPECT_EQ(result.feeds[0].ohms, result.feeds[2].ohms);
+    }
+    EXPECT_EQ(results[0].feeds[0].ohms, std::complex<double>(135.46, -10.404));
+    EXPECT_TRUE(results[0].pattern.empty());
+    EXPECT_TRUE(results[1].pattern.empty());
+    ASSERT_EQ(results[2].pattern.size(), 12u);
+    EXPECT_DOUBLE_EQ(results[2].pattern[1].thetaDeg, 45);
+    EXPECT_DOUBLE_EQ(results[2].pattern[1].totalDbi, -0.80);
+    EXPECT_DOUBLE_EQ(results[2].pattern[11].phiDeg, 270);
+    EXPECT_DOUBLE_EQ(results[2].pattern[11].totalDbi, 2.83);
+    EXPECT_DOUBLE_EQ(results[2].pattern[0].totalDbi, -171.14);
+}
+
+constexpr const char* kHeading =
+    "                        --------- ANTENNA INPUT PARAMETERS ---------\n"
+    "  TAG   SEG       VOLTAGE (VOLTS)         CURRENT (AMPS)         IMPEDANCE (OHMS)\n"
+    "  No:   No:     REAL      IMAGINARY     REAL      IMAGINARY     REAL      IMAGINARY\n";
+
+TEST(NecOutputParser, ReadsColumnsThatTouch) {
+    const std::string text = std::string("   FREQUENCY : 2.0000E+03 MHz\n") + kHeading +
+                             "    1     2  1.0000E+00  0.0000E+00  1.0E-03-2.0E-03  1.2345E+03-6.7890E+03  0 0 0\n\n";
+    const auto results = parseNecOutput(text);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_DOUBLE_EQ(results[0].mhz, 2000);
+    ASSERT_EQ(results[0].feeds.size(), 1u);
+    EXPECT_EQ(results[0].feeds[0].ohms, std::complex<double>(1234.5, -6789.0));
+}
+
+TEST(NecOutputParser, RejectsWhatItCannotRead) {
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {"empty", ""},
+        {"an error message instead of results", "nec2c: some failure\n"},
+        {"a frequency without impedances", "   FREQUENCY : 1.4600E+02 MHz\n"},
+        {"impedances before any frequency", std::string(kHeading) + "    1     1  1 0 1 0 50 0\n\n"},
+        {"a short row", std::string("FREQUENCY : 146 MHz\n") + kHeading + "    1     1  1 0 1 0 50\n\n"},
+        {"a row with words", std::string("FREQUENCY : 146 MHz\n") + kHeading + "    1     1  1 0 1 0 50 0\n  oops\n"},
+        {"a frequency that is not a number", "   FREQUENCY : lots MHz\n"},
+    };
+    for (const Case& c : cases) EXPECT_THROW(parseNecOutput(c.text), NecError) << c.name;
+}
+
+TEST(Swr, AgainstFeedLine) {
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        std::complex<double> load;
+        double z0, expected;
+    };
+    // 300 + j300 on 300 ohms: |G| = 300 / |600 + j300| = 1 / sqrt(5).
+    const double g = 1 / std::sqrt(5.0);
+    const std::vector<Case> cases{
+        {{300, 0}, 300, 1},       {{600, 0}, 300, 2},        {{150, 0}, 300, 2},
+        {{50, 0}, 50, 1},         {{300, 300}, 300, (1 + g) / (1 - g)},
+        {{0, 100}, 300, inf},     {{-5, 0}, 300, inf},       {{1e-300, 0}, 300, inf},
+    };
+    for (const Case& c : cases) {
+        const double got = swr(c.load, c.z0);
+        if (std::isinf(c.expected))
+            EXPECT_TRUE(std::isinf(got)) << c.load;
+        else
+            EXPECT_NEAR(got, c.expected, 1e-12) << c.load;
+    }
+}
+
+// Results with one gap whose resistance gives the wanted SWR on 300 ohms (R = 300 * SWR).
+std::vector<FrequencyResult> sweepOf(const std::vector<std::pair<double, double>>& mhzSwr) {
+    std::vector<FrequencyResult> results;
+    for (const auto& [mhz, s] : mhzSwr) results.push_back({mhz, {{1, 1, {300 * s, 0}}}, {}});
+    return results;
+}
+
+TEST(Analysis, RangeBelowTwoToOne) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> sweep;
+        double lowestMhz;
+        bool any;
+        double from, to;
+        bool openBelow, openAbove;
+    };
+    const std::vector<Case> cases{
+        {"inside, ends interpolated", {{10, 3}, {11, 1.5}, {12, 1.2}, {13, 1.8}, {14, 2.2}}, 12, true, 10 + 1 / 1.5, 13.5, false, false},
+        {"open below", {{10, 1.1}, {11, 1.9}, {12, 2.1}}, 10, true, 10, 11.5, true, false},
+        {"open above", {{10, 4}, {11, 1.9}, {12, 1.3}}, 12, true, 10 + 2.0 / 2.1, 12, false, true},
+        {"everywhere", {{10, 1.5}, {11, 1.4}}, 11, true, 10, 11, true, true},
+        {"nowhere", {{10, 3}, {11, 2.5}, {12, 2.05}}, 12, false, 0, 0, false, false},
+        {"the run around the lowest, not the first", {{10, 1.9}, {11, 3}, {12, 1.1}, {13, 3}}, 12, true, 11 + 1 / 1.9, 12 + 0.9 / 1.9, false, false},
+    };
+    for (const Case& c : cases) {
+        const Analysis a = analyse(sweepOf(c.sweep), 300);
+        EXPECT_DOUBLE_EQ(a.rows[a.lowest].mhz, c.lowestMhz) << c.name;
+        ASSERT_EQ(a.below2.has_value(), c.any) << c.name;
+        if (!c.any) continue;
+        EXPECT_NEAR(a.below2->fromMhz, c.from, 1e-9) << c.name;
+        EXPECT_NEAR(a.below2->toMhz, c.to, 1e-9) << c.name;
+        EXPECT_EQ(a.below2->openBelow, c.openBelow) << c.name;
+        EXPECT_EQ(a.below2->openAbove, c.openAbove) << c.name;
+    }
+}
+
+TEST(Analysis, InfiniteSwrNextToTheRange) {
+    auto results = sweepOf({{10, 1.5}, {11, 1.5}});
+    results.insert(results.begin(), FrequencyResult{9, {{1, 1, {-1, 0}}}, {}});
+    const Analysis a = analyse(results, 300);
+    ASSERT_TRUE(a.below2);
+    EXPECT_DOUBLE_EQ(a.below2->fromMhz, 10);
+    EXPECT_FALSE(a.below2->openBelow);
+}
+
+TEST(Analysis, PatternFrequencyIsNotPartOfTheSweep) {
+    auto results = sweepOf({{10, 1.5}, {12, 1.8}});
+    results.push_back({11, {{1, 1, {30, 0}}}, {{90, 0, 1.5}, {90, 30, 2.25}, {0, 0, -999.99}}});
+    const Analysis a = analyse(results, 300);
+    ASSERT_EQ(a.rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(a.rows[1].mhz, 12);
+    ASSERT_TRUE(a.gain);
+    EXPECT_DOUBLE_EQ(a.gain->dbi, 2.25);
+    EXPECT_DOUBLE_EQ(a.gain->phiDeg, 30);
+    EXPECT_DOUBLE_EQ(a.gain->mhz, 11);
+    EXPECT_THROW(analyse({results.back()}, 300), NecError);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
