@@ -191,6 +191,28 @@ TEST(Compute, SeriesMatchDependsOnlyOnTheFrequency) {
     }
 }
 
+// A negative conductor can drive k * r + 1 towards 0, but never to exactly 0 (k * r is an exact
+// product of two singles and -1/k is no single), so the corrected frequency stays a tiny nonzero
+// number: huge dimensions, and no fault.
+TEST(Compute, CorrectedFrequencyNearZeroGivesHugeDimensionsNotAFault) {
+    for (int option = 0; option < 3; ++option) {
+        RecordingForm form;
+        form.put(Field::Text8, "-811.381165");
+        if (option) form.select(option == 1 ? Option::Option1 : Option::Option2);
+        Mod1 shared;
+        ASSERT_NO_THROW(compute(form, shared));
+        const double factor = static_cast<double>(shared.correctionCoefficient) * shared.diameterExcess + 1;
+        ASSERT_NE(factor, 0.0);
+        ASSERT_LT(std::fabs(factor), 1e-7) << "the case must come close to 0";
+        EXPECT_EQ(form.written().size(), 8u);
+        EXPECT_GT(std::fabs(parseDouble(form.peek(Field::Text20)).value), 1e8);
+        EXPECT_EQ(form.peek(Field::Text23), "421.2329");
+        if (option) {
+            EXPECT_GT(std::fabs(parseDouble(form.peek(Field::Text13)).value), 1e10);
+        }
+    }
+}
+
 // ---- failures and the order of accesses ----
 
 using Kind = RecordingForm::Access::Kind;
