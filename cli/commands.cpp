@@ -28,7 +28,11 @@ void addFormatOption(CLI::App& command, Format& format) {
 
 std::string failureLine(const DesignResult& result) {
     const DesignFailure& f = *result.failure;
-    std::string line = "brimalox-cli: design for frequency \"" + printable(result.frequency) + "\" failed at " +
+    // A frequency of 100,000 digits is named by its start: enough to find it, short enough to read.
+    constexpr std::size_t kShown = 60;
+    const std::string shown = printable(std::string_view(result.frequency).substr(0, kShown)) +
+                              (result.frequency.size() > kShown ? "..." : "");
+    std::string line = "brimalox-cli: design for frequency \"" + shown + "\" failed at " +
                        std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) +
                        ") while " + f.failure.where() + ": " + std::string(kindName(f.failure.kind()));
     if (f.failure.kind() != FailureKind::FieldAccess)

@@ -38,7 +38,11 @@ std::string printable(std::string_view text) {
 }
 
 void appendCsvField(std::string& out, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    // A plain loop: find_first_of with a set searches the set once per character.
+    const bool needsQuotes = std::any_of(field.begin(), field.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (!needsQuotes) {
         out += field;
         return;
     }

