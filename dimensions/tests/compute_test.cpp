@@ -280,7 +280,25 @@ INSTANTIATE_TEST_SUITE_P(Dimensions, ComputeFailure, ::testing::Values(
     // A frequency near the top of the single range, corrected upwards past it.
     ComputeFailureCase{"CorrectedFrequencyTooLargeForSingle", "3.4028E38", "1", Option::Option1, FailureKind::Overflow,
                        "correcting the frequency", {"Text23", "Text22"},
-                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.designFrequency)); }}),
+                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.designFrequency)); }},
+    // A tiny frequency and a negative conductor that brings k * r + 1 near 0: the corrected
+    // frequency is a subnormal single, so the first single computed from it overflows. With an
+    // option that is the side length; without one, the gap length after the earlier side is shown.
+    ComputeFailureCase{"NearZeroCorrectionThreeSidedSideOverflows", "1E-33", "-1.18461654E+38", Option::Option1,
+                       FailureKind::Overflow, "side length", {"Text23", "Text22", "Text13", "Text11"},
+                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
+    ComputeFailureCase{"NearZeroCorrectionFourSidedSideOverflows", "1E-33", "-1.18461654E+38", Option::Option2,
+                       FailureKind::Overflow, "side length", {"Text23", "Text22", "Text13", "Text11"},
+                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
+    ComputeFailureCase{"NearZeroCorrectionNoOptionGapOverflows", "1E-33", "-1.18461654E+38", std::nullopt,
+                       FailureKind::Overflow, "gap length",
+                       {"Text23", "Text22", "Text13", "Text11", "Text17", "Text16"},
+                       [](const Mod1& s) {
+                           EXPECT_TRUE(std::isinf(s.gapLength));
+                           EXPECT_EQ(s.sideLength, 0.0f);
+                           EXPECT_GT(s.designFrequency, 0.0f);
+                           EXPECT_LT(s.designFrequency, FLT_MIN);
+                       }}),
     [](const ::testing::TestParamInfo<ComputeFailureCase>& info) { return std::string(info.param.name); });
 
 const std::vector<std::pair<Kind, std::string>> kComputeAccesses{
