@@ -1,6 +1,7 @@
 #include "nec/geometry.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -65,6 +66,26 @@ double maxSegmentLength(double highestMhz, double radiusM) {
 
 double wireLength(const Wire& wire) {
     return std::hypot(wire.to[0] - wire.from[0], wire.to[1] - wire.from[1], wire.to[2] - wire.from[2]);
+}
+
+std::vector<std::string> modelWarnings(const Model& model) {
+    if (model.wires.empty()) return {};
+    const Wire* shortest = &model.wires.front();
+    for (const Wire& wire : model.wires)
+        if (wireLength(wire) / wire.segments < wireLength(*shortest) / shortest->segments) shortest = &wire;
+    const double segment = wireLength(*shortest) / shortest->segments;
+    const double radius = shortest->radius;
+    if (segment >= kRadiiPerSegment * radius * (1 - 1e-9)) return {};
+    auto mm = [](double metres) {
+        char buffer[32];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, metres * 1000,
+                                                 std::chars_format::general, 4).ptr);
+    };
+    std::string text = "segments as short as " + mm(segment) + " mm (tag " + std::to_string(shortest->tag) +
+                       ") are shorter than eight conductor radii (" + mm(kRadiiPerSegment * radius) + " mm): ";
+    text += segment < 2 * radius ? "the conductor is too thick for NEC-2's thin-wire model, do not trust the results"
+                                 : "NEC-2's thin-wire model is less accurate here";
+    return {text};
 }
 
 Model buildModel(const NecGeometry& g, double highestMhz) {

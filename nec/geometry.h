@@ -59,4 +59,9 @@ Model buildModel(const NecGeometry& geometry, double highestMhz);
 
 double wireLength(const Wire& wire);
 
+// Where the model strays from NEC-2's thin-wire guidelines, in words: a conductor so thick for
+// its gap that segments are shorter than eight radii (less accurate), or than two (not to be
+// trusted). Empty when it keeps to them.
+std::vector<std::string> modelWarnings(const Model& model);
+
 }  // namespace brimalox::nec

@@ -98,6 +98,7 @@ DeckJob makeDeck(const cli::DesignRequest& request, const std::string& from, con
         throw NecError(std::string("cannot model this design: ") + e.what());
     }
     job.deck = writeDeck(model, job.sweep, job.geometry.designMhz, deckComments(job.design));
+    job.warnings = modelWarnings(model);
     return job;
 }
 
@@ -115,6 +116,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         nec->callback([options, output, &out, &err] {
             guarded(err, "nec", [&] {
                 const DeckJob job = makeDeck(options->request, options->from, options->to, options->step);
+                for (const std::string& warning : job.warnings) err << "brimalox-cli nec: warning: " << warning << '\n';
                 if (output->empty() || *output == "-") {
                     out << job.deck << std::flush;
                 } else {
@@ -153,6 +155,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 const double seconds = optionNumber(options->timeLimit, "--time-limit");
                 const SimulateOptions& o = *options;
                 const DeckJob job = makeDeck(o.common.request, o.common.from, o.common.to, o.common.step);
+                for (const std::string& warning : job.warnings) err << "brimalox-cli simulate: warning: " << warning << '\n';
                 RunOptions run;
                 run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
                 const Analysis analysis = analyse(parseNecOutput(runNec2c(job.deck, run)), z0);

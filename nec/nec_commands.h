@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "cli/design.h"
 #include "nec/deck.h"
@@ -25,6 +26,7 @@ struct DeckJob {
     NecGeometry geometry;
     Sweep sweep;
     std::string deck;
+    std::vector<std::string> warnings;  // where the model strays from NEC-2's guidelines
 };
 DeckJob makeDeck(const cli::DesignRequest& request, const std::string& from, const std::string& to,
                  const std::string& step);

@@ -10,7 +10,7 @@ namespace brimalox::nec {
 
 struct FeedImpedance {
     int tag = 0;
-    int segment = 0;
+    int segment = 0;  // numbered through the whole structure, as nec2c prints it
     std::complex<double> ohms;
 };
 

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nec/deck.h"
+
 namespace brimalox::nec {
 namespace {
 
@@ -14,6 +16,9 @@ std::string fixed(double value, int decimals) {
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
     return std::string(buffer, end);
 }
+
+// Frequencies keep their significant digits whatever the band: "0.0001", "146", "2544".
+std::string mhzText(double mhz) { return numberText(mhz, 7); }
 
 std::string padLeft(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
@@ -34,16 +39,16 @@ std::string text(const Analysis& a, const DesignTexts& d) {
     for (std::size_t g = 0; g < gaps; ++g) out += padLeft("gap " + std::to_string(g + 1) + " (ohms)", kZWidth);
     out += padLeft("SWR", 10) + "\n";
     for (const SweepRow& row : a.rows) {
-        out += padLeft(fixed(row.mhz, 3), 10);
+        out += padLeft(mhzText(row.mhz), 10);
         for (const FeedImpedance& feed : row.feeds) out += padLeft(impedanceText(feed.ohms), kZWidth);
         out += padLeft(fixed(row.swr, 2), 10) + "\n";
     }
     const SweepRow& best = a.rows[a.lowest];
-    out += "\nlowest SWR: " + fixed(best.swr, 2) + " at " + fixed(best.mhz, 3) + " MHz\n";
+    out += "\nlowest SWR: " + fixed(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz\n";
     if (a.below2) {
         const Below2& b = *a.below2;
-        out += "SWR below 2:1: " + fixed(b.fromMhz, 3) + " to " + fixed(b.toMhz, 3) + " MHz (" +
-               fixed(b.toMhz - b.fromMhz, 3) + " MHz wide";
+        out += "SWR below 2:1: " + mhzText(b.fromMhz) + " to " + mhzText(b.toMhz) + " MHz (" +
+               numberText(b.toMhz - b.fromMhz, 4) + " MHz wide";
         if (b.openBelow) out += ", still below 2:1 at the start of the sweep";
         if (b.openAbove) out += ", still below 2:1 at the end of the sweep";
         out += ")\n";
@@ -52,7 +57,7 @@ std::string text(const Analysis& a, const DesignTexts& d) {
     }
     if (a.gain) {
         out += "maximum gain: " + fixed(a.gain->dbi, 2) + " dBi at theta " + fixed(a.gain->thetaDeg, 0) +
-               " deg, phi " + fixed(a.gain->phiDeg, 0) + " deg (" + fixed(a.gain->mhz, 3) + " MHz)\n";
+               " deg, phi " + fixed(a.gain->phiDeg, 0) + " deg (" + mhzText(a.gain->mhz) + " MHz)\n";
     }
     return out;
 }
@@ -64,7 +69,7 @@ std::string csv(const Analysis& a) {
         out += ",gap" + std::to_string(g) + "_r_ohms,gap" + std::to_string(g) + "_x_ohms";
     out += ",swr\n";
     for (const SweepRow& row : a.rows) {
-        out += fixed(row.mhz, 4);
+        out += numberText(row.mhz, 10);
         for (const FeedImpedance& feed : row.feeds) out += "," + fixed(feed.ohms.real(), 4) + "," + fixed(feed.ohms.imag(), 4);
         out += "," + fixed(row.swr, 4) + "\n";
     }

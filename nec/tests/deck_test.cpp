@@ -253,6 +253,24 @@ TEST(NecDeck, DesignsThatCannotBeModelledAreRefused) {
     EXPECT_THROW(makeDeck(request("146", 3), "x", "", ""), std::invalid_argument);
 }
 
+TEST(NecDeck, WarnsWhenTheConductorIsTooThickForItsGap) {
+    struct Case {
+        const char* mm;
+        const char* expected;  // empty: no warning
+    };
+    // At 146 MHz the gap is 9.67 mm: eight radii fit up to 2.4 mm, two radii up to 9.6 mm.
+    for (const Case& c : std::vector<Case>{{"", ""}, {"2.4", ""}, {"3", "less accurate"}, {"9", "less accurate"},
+                                           {"10", "do not trust"}, {"60", "do not trust"}}) {
+        const DeckJob job = makeDeck(request("146", 3, c.mm), "", "", "");
+        if (std::string(c.expected).empty()) {
+            EXPECT_TRUE(job.warnings.empty()) << c.mm;
+        } else {
+            ASSERT_EQ(job.warnings.size(), 1u) << c.mm;
+            EXPECT_NE(job.warnings[0].find(c.expected), std::string::npos) << c.mm << ": " << job.warnings[0];
+        }
+    }
+}
+
 TEST(NecModel, RefusesNumbersThatMakeNoAntenna) {
     const NecGeometry good{3, 266.7, 718.2, 9.67, 1.626, 146};
     EXPECT_NO_THROW(buildModel(good, 204.4));
