@@ -49,5 +49,5 @@ logged=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/brimalox/ch
 [ "$logged" = "$version" ] || fail "changelog names version '$logged', the package is '$version'"
 
 # Errors fail the check; warnings and notes are shown for whoever reads the log.
-lintian --fail-on error --display-info --no-tag-display-limit "$deb" || fail "lintian reports errors"
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 exit $status

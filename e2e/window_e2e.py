@@ -1,0 +1,589 @@
+#!/usr/bin/python3
+"""End-to-end tests of the calculator window, driven the way a screen reader and a person drive it.
+
+Each scenario starts the real executable on a private Xvfb display, inside a private D-Bus session
+with Qt's accessibility bridge on, finds the window and its controls on the AT-SPI bus by their
+accessible names, and works them through the accessibility interfaces (EditableText, Action, Text,
+Component) or, for the xinput and tab_order scenarios, with real X input events from xdotool.
+Every wait polls with a timeout.
+
+    window_e2e.py --app build/app/brimalox --scenario road [--cli build/cli/brimalox-cli]
+                  [--artefacts DIR]
+
+Exit status: 0 passed, 1 failed, 77 the environment cannot run it (no Xvfb, D-Bus, AT-SPI or
+xdotool installed).
+"""
+
+import argparse
+import json
+import os
+import select
+import shutil
+import subprocess
+import sys
+import time
+
+TWIPS_PER_PIXEL = 15
+CAPTION = "QZ9ZZQ BX"
+TITLE = "BRIMALOX ANTENNA" + " " * 14 + "by" + " " * 17 + "QZ9ZZQ"
+
+# The window's controls: accessible role and name, the text a box shows at start, and the outer
+# rectangle in twips (Left, Top, Width, Height) from the client area's top-left corner.
+LAYOUT = [
+    ("Text24", "text", "BRIMALOX ANTENNA by QZ9ZZQ", TITLE, (0, 0, 8055, 285)),
+    ("Text1", "text", "INPUT FREQUENCY IN MHZ", "INPUT FREQUENCY IN MHZ", (360, 480, 3135, 375)),
+    ("Text2", "text", "Frequency in MHz", "146.00", (3840, 480, 1335, 375)),
+    ("Command7", "push button", "ACCEPT", None, (5640, 480, 1575, 375)),
+    ("Option1", "radio button", "THREE SIDED", None, (840, 960, 1455, 375)),
+    ("Option2", "radio button", "FOUR SIDED", None, (2760, 960, 1335, 375)),
+    ("Line2", "frame", "", None, (120, 1440, 7680, 15)),
+    ("Text3", "text", "RECOMMENDED MINIMUM WIRE/TUBE", "RECOMMENDED MINIMUM WIRE/TUBE", (120, 1560, 4335, 375)),
+    ("Picture1", "image", "Antenna diagram", None, (5160, 1680, 2610, 3555)),
+    ("Text4", "text", "Wire gauge, AWG", "14", (120, 2040, 855, 375)),
+    ("Text5", "text", "AWG", "AWG", (1080, 2160, 615, 255)),
+    ("Text6", "text", "Conductor diameter in inches", ".064", (1800, 2040, 855, 375)),
+    ("Text7", "text", "INCH", "INCH", (2760, 2160, 615, 285)),
+    ("Text8", "text", "Conductor diameter in millimetres", "1.626", (3480, 2040, 855, 405)),
+    ("Text9", "text", "MM", "MM", (4440, 2160, 495, 285)),
+    ("Command1", "push button", "CHANGE AWG", None, (120, 2520, 855, 375)),
+    ("Command2", "push button", "CHANGE INCH", None, (1800, 2520, 855, 375)),
+    ("Command3", "push button", "CHANGE MM", None, (3480, 2520, 855, 375)),
+    ("Command4", "push button", "COMPUTE", None, (1680, 3120, 1935, 375)),
+    ("Text10", "text", "HEIGHT", "HEIGHT", (0, 3720, 975, 255)),
+    ("Text11", "text", "Height in inches", "00.00", (1320, 3720, 975, 285)),
+    ("Text12", "text", "IN", "IN", (2400, 3720, 375, 285)),
+    ("Text13", "text", "Height in millimetres", "00.00", (3120, 3720, 1215, 285)),
+    ("Text14", "text", "MM", "MM", (4440, 3720, 375, 285)),
+    ("Text15", "text", "SIDE", "SIDE", (120, 4200, 855, 285)),
+    ("Text16", "text", "Side in inches", "00.00", (1320, 4200, 975, 285)),
+    ("Text17", "text", "Side in millimetres", "00.00", (3120, 4200, 1215, 285)),
+    ("Text18", "text", "GAP", "GAP", (120, 4680, 855, 255)),
+    ("Text19", "text", "Gap in inches", "00.00", (1320, 4680, 975, 285)),
+    ("Text20", "text", "Gap in millimetres", "00.00", (3120, 4680, 1215, 285)),
+    ("Text21", "text", "300 OHM SERIES MATCH LENGHT", "300 OHM SERIES MATCH LENGHT\r\n", (0, 5160, 1095, 855)),
+    ("Text22", "text", "300 ohm series match length in inches", "00.00", (1320, 5520, 975, 285)),
+    ("Text23", "text", "300 ohm series match length in millimetres", "00.00", (3120, 5520, 1215, 285)),
+    ("Command5", "push button", "WEBSITE", None, (5040, 5520, 1215, 375)),
+    ("Command6", "push button", "NOTES", None, (6480, 5520, 1215, 375)),
+]
+BY_CONTROL = {row[0]: row for row in LAYOUT}
+CAPTIONS = {"Command1": "CHANGE", "Command2": "CHANGE", "Command3": "CHANGE", "Command4": "COMPUTE",
+            "Command5": "WEBSITE", "Command6": "NOTES", "Command7": "ACCEPT"}
+# The Tab key's order through the window (every control but the line), round to the start again.
+TAB_ORDER = ["Text1", "Text2", "Picture1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
+             "Command1", "Command2", "Command3", "Command4", "Text10", "Text11", "Text12", "Text13",
+             "Text14", "Text15", "Text16", "Text17", "Text18", "Text19", "Text20", "Text21", "Text22",
+             "Text23", "Command5", "Command6", "Command7", "Text24", "Option1", "Option2", "Text1"]
+RESULT_FIELDS = ["Text23", "Text22", "Text13", "Text11", "Text17", "Text16", "Text20", "Text19"]
+
+# COMPUTE with the start-up texts (146.00 MHz, 1.626 mm), THREE SIDED.
+DEFAULT_THREE_SIDED = {"Text23": "421.2329", "Text22": "16.5839716393178", "Text13": "718.234",
+                       "Text11": "28.277", "Text17": "266.718", "Text16": "10.501", "Text20": "9.67",
+                       "Text19": "0.381"}
+
+NOTES_LINES = [
+    ("THE ANTENNA IS FED AT ALL THE GAPS WITH 300 OHM LADDER LINE (TV flat line).", 1),
+    ("DO NOT USE WIRE OR TUBE SMALLER THAN THE RECOMMENDED SIZE AFTER YOU ACCEPT", 1),
+    ("THE INPUT FREQUENCY. THIS IS THE SMALLEST SIZE THAT WILL KEEP THE SWR BELOW 2:1", 1),
+    ("( 1.6 to 1.8).  THE LARGER THE ELEMENT DIAMETER, THE LOWER THE SWR WILL GO UNTIL", 1),
+    ("1:1. WITH MAXIMUM ELEMENT DIAMETER, THE BANDWIDTH CAN EXCEED 60 MHZ!", 1),
+    ("THE 146 MHZ DESIGN COVERS FROM 134 to over 200 MHZ under 2:1 EXCEPT FOR A SMALL", 1),
+    ("PEAK AT 161.", 136),
+    ("The 4 sided version covers approximately from -30mhz to plus 50 mhz. You can design", 1),
+    ("for 170 mhz and cover both the 2m and 220 band. The higher end starts to elevate the main", 19),
+    ("lobe from the horizon to about 30 degrees. This can be compensated for by keeping the", 1),
+    ("antenna down below 15 feet or 5  meters above ground (the 2m 220 version)", 1),
+    ("AFTER ACCEPTING THE FREQUENCY, YOU MAY INCREASE THE WIRE SIZE BY INPUTING A", 1),
+    ("NEW SIZE IN THE INCH, MM, OR AWG BOXES AND CLICKING THE CHANGE BOX BELOW THE", 1),
+    ("VALUE. FOR WIRE AWG LARGER THAN \"0\" MAY BE ENTERED as \"9009\", \"90009\" or \"900009'", 0),
+    ("GAIN IS APPROXIMATELY 7.6 DB", 0),
+]
+NOTES_TEXT = "".join(text + " " * blanks + "\r\n" for text, blanks in NOTES_LINES)
+
+SKIP = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def as_shown(text):
+    """A multi-line box keeps line breaks as paragraphs: CR LF reads back as one newline."""
+    return text.replace("\r\n", "\n")
+
+
+def wait_for(what, probe, timeout=10.0, interval=0.02):
+    """Polls probe() until it returns something true; fails naming what was awaited."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            value = probe()
+            if value:
+                return value
+        except Exception as error:  # the bus may not answer while the application starts
+            last_error = error
+        if time.monotonic() > deadline:
+            detail = f" (last error: {last_error})" if last_error else ""
+            raise Failure(f"timed out after {timeout:.0f} s waiting for {what}{detail}")
+        time.sleep(interval)
+
+
+class Checks:
+    """Collects every mismatch of a scenario, so one run reports them all."""
+
+    def __init__(self):
+        self.failures = []
+
+    def equal(self, what, actual, expected):
+        if actual == expected:
+            return
+        if isinstance(actual, str) and isinstance(expected, str) and len(expected) > 80:
+            at = next((i for i, (a, e) in enumerate(zip(actual, expected)) if a != e),
+                      min(len(actual), len(expected)))
+            self.failures.append(f"{what}: {len(actual)} characters, expected {len(expected)}; first "
+                                 f"difference at {at}: expected {expected[at:at + 40]!r}, "
+                                 f"got {actual[at:at + 40]!r}")
+        else:
+            self.failures.append(f"{what}: expected {expected!r}, got {actual!r}")
+
+    def true(self, what, condition):
+        if not condition:
+            self.failures.append(what)
+
+
+# --- the environment -------------------------------------------------------------------------
+
+def missing_tools(scenario):
+    tools = ["Xvfb", "dbus-run-session"]
+    if scenario in ("xinput", "tab_order"):
+        tools.append("xdotool")
+    return [tool for tool in tools if not shutil.which(tool)]
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], 20)
+        chunk = os.read(read_end, 16) if ready else b""
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip():
+        process.kill()
+        raise Failure("Xvfb did not report a display")
+    return process, ":" + number.decode().strip()
+
+
+class Application:
+    """The calculator under test, started on the display with the accessibility bridge on."""
+
+    def __init__(self, program, display, log_path):
+        import pyatspi
+        self.pyatspi = pyatspi
+        env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        self.log = open(log_path, "w")
+        self.process = subprocess.Popen([program], env=env, stdout=self.log, stderr=subprocess.STDOUT)
+        self.name = os.path.basename(program)
+        self.app = wait_for(f"{self.name} on the accessibility bus", self._find_app, timeout=30)
+        # Read every property from the application itself, never from a cache that events update.
+        from gi.repository import Atspi
+        self.app.set_cache_mask(Atspi.Cache.NONE)
+        self.frame = wait_for(f"the window {CAPTION!r}", lambda: self.top_level(CAPTION))
+
+    def _find_app(self):
+        if self.process.poll() is not None:
+            raise Failure(f"{self.name} exited with status {self.process.returncode} at start")
+        for app in self.pyatspi.Registry.getDesktop(0):
+            if app is not None and app.get_process_id() == self.process.pid:
+                return app
+        return None
+
+    def top_levels(self):
+        return [child for child in self.app if child is not None]
+
+    def top_level(self, name):
+        found = [window for window in self.top_levels() if window.name == name and self.showing(window)]
+        return found[0] if found else None
+
+    def showing(self, accessible):
+        return accessible.getState().contains(self.pyatspi.STATE_SHOWING)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.log.close()
+
+
+class Window:
+    """The main window's controls, found by accessible role and name."""
+
+    def __init__(self, application):
+        self.application = application
+        self.pyatspi = application.pyatspi
+        self.frame = application.frame
+        self.children = [child for child in self.frame if child is not None]
+        self.origin = self.extents(self.frame)[:2]
+        self.controls = {}
+        for control, role, name, _, twips in LAYOUT:
+            # An option button announced with the wrong role is still found, so that the other
+            # scenarios can run; the layout scenario reports the role.
+            roles = {role, "check box"} if role == "radio button" else {role}
+            candidates = [c for c in self.children if c.getRoleName() in roles and c.name == name]
+            if not candidates:
+                present = sorted({(c.getRoleName(), c.name) for c in self.children})
+                raise Failure(f"{control}: no {role} named {name!r} in the window; it has {present}")
+            # Two unit labels read "MM": tell them apart by where they stand.
+            expected = [value // TWIPS_PER_PIXEL for value in twips]
+            candidates.sort(key=lambda c: sum(abs(a - b) for a, b in zip(self.place(c), expected)))
+            self.controls[control] = candidates[0]
+
+    @staticmethod
+    def extents(accessible):
+        import pyatspi
+        box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return box.x, box.y, box.width, box.height
+
+    def place(self, accessible):
+        x, y, width, height = self.extents(accessible)
+        return x - self.origin[0], y - self.origin[1], width, height
+
+    def text(self, control):
+        text = self.controls[control].queryText()
+        return text.getText(0, -1)
+
+    def set_text(self, control, value):
+        self.controls[control].queryEditableText().setTextContents(value)
+        wait_for(f"{control} to read back {value!r}", lambda: self.text(control) == value, timeout=5)
+
+    def states(self, control):
+        return self.controls[control].getState()
+
+    def checked(self, control):
+        return self.states(control).contains(self.pyatspi.STATE_CHECKED)
+
+    def do_action(self, control, action_name):
+        action = self.controls[control].queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        if action_name not in names:
+            raise Failure(f"{control} offers no {action_name!r} action, only {names}")
+        action.doAction(names.index(action_name))
+
+    def press(self, control):
+        """Presses a button through its action and waits until the click has been delivered: the
+        button shows pressed until its click has run."""
+        self.do_action(control, "Press")
+        wait_for(f"{control} to be released after its click",
+                 lambda: not self.states(control).contains(self.pyatspi.STATE_PRESSED))
+
+    def select(self, option):
+        self.do_action(option, "Toggle")
+        wait_for(f"{option} to be selected", lambda: self.checked(option), timeout=5)
+
+    def wait_texts(self, what, expected, timeout=10):
+        """Waits until every field shows its expected text; on time-out names those that differ."""
+        try:
+            wait_for(what, lambda: all(self.text(f) == t for f, t in expected.items()), timeout)
+        except Failure:
+            differ = {f: self.text(f) for f, t in expected.items() if self.text(f) != t}
+            raise Failure(f"{what}: fields differ from {expected}: {differ}") from None
+
+
+# --- scenarios -------------------------------------------------------------------------------
+
+def scenario_layout(app, window, checks, args):
+    """Every control at its place, with its default text; neither option selected."""
+    x, y, width, height = Window.extents(window.frame)
+    checks.equal("client area size in pixels", (width, height), (8025 // 15, 6030 // 15))
+    for control, role, name, default, twips in LAYOUT:
+        expected = tuple(value // TWIPS_PER_PIXEL for value in twips)
+        actual = window.place(window.controls[control])
+        checks.equal(f"{control} ({name!r}) role", window.controls[control].getRoleName(), role)
+        if role == "radio button":
+            # Qt reports an option button's indicator and caption, not the whole box: it must
+            # start at the box's left edge and lie inside the box.
+            left, top, w, h = actual
+            inside = (left == expected[0] and top >= expected[1] and left + w <= expected[0] + expected[2]
+                      and top + h <= expected[1] + expected[3])
+            checks.true(f"{control}: {actual} does not lie at the left of {expected}", inside)
+        else:
+            checks.equal(f"{control} ({name!r}) place in pixels", actual, expected)
+        if default is not None:
+            checks.equal(f"{control} default text", window.text(control), as_shown(default))
+    for control, caption in CAPTIONS.items():
+        description = window.controls[control].description
+        checks.true(f"{control}: description {description!r} does not say what {caption} does",
+                    description.startswith(caption + " ") or description.startswith(caption + ":"))
+    for option in ("Option1", "Option2"):
+        checks.true(f"{option} is selected at start", not window.checked(option))
+    checks.true("the diagram has no description", bool(window.controls["Picture1"].description))
+
+
+def scenario_road(app, window, checks, args):
+    """COMPUTE on the start-up texts, then one whole design: 50 MHz, ACCEPT, AWG 8, CHANGE,
+    THREE SIDED, COMPUTE."""
+    window.select("Option1")
+    window.press("Command4")
+    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
+    checks.true("FOUR SIDED is selected along with THREE SIDED", not window.checked("Option2"))
+
+    window.set_text("Text2", "50")
+    window.press("Command7")
+    window.wait_texts("ACCEPT at 50 MHz", {"Text8": "4.748", "Text6": "0.187", "Text4": "5"})
+
+    window.set_text("Text4", "8")
+    window.press("Command1")
+    window.wait_texts("CHANGE below the AWG field with 8", {"Text6": "0.128", "Text8": "3.25", "Text4": "8"})
+
+    window.press("Command4")
+    # The series match depends on the frequency alone: 300000 / 50 / 4 x 0.82 = 1230 mm, and
+    # 1230 / 25.4 in inches.
+    expected = {"Text23": "1230", "Text22": "48.4251968503937"}
+    expected.update(cli_design(args.cli, "50", "8"))
+    window.wait_texts("COMPUTE at 50 MHz with AWG 8, THREE SIDED", expected)
+    checks.equal("frequency field after the road", window.text("Text2"), "50")
+    screenshot(args, "road.png", window)
+
+
+def scenario_failure(app, window, checks, args):
+    """A click that fails shows a message naming the button and the kind of failure; once it is
+    dismissed the window works on."""
+    window.select("Option1")
+    window.set_text("Text2", "fifty")
+    before = {field: window.text(field) for field in RESULT_FIELDS}
+    window.press("Command4")
+    box = wait_for("the failure message", lambda: failure_box(app))
+    message = " ".join(accessible_texts(box))
+    print("message read:", message)
+    checks.true(f"the message {message!r} does not name COMPUTE", "COMPUTE" in message)
+    checks.true(f"the message {message!r} does not name the failure kind", "Type mismatch" in message)
+    checks.equal("result fields after the failed COMPUTE",
+                 {field: window.text(field) for field in RESULT_FIELDS}, before)
+    ok = wait_for("the message's OK button", lambda: find_descendant(box, "push button", "OK"))
+    action = ok.queryAction()
+    action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+    wait_for("the failure message to close", lambda: failure_box(app) is None)
+
+    window.set_text("Text2", "146.00")
+    window.press("Command4")
+    window.wait_texts("COMPUTE after the dismissed message", DEFAULT_THREE_SIDED)
+
+    # A division by zero is told as such.
+    window.set_text("Text2", "0")
+    window.press("Command7")
+    box = wait_for("the failure message of ACCEPT at 0 MHz", lambda: failure_box(app))
+    message = " ".join(accessible_texts(box))
+    print("message read:", message)
+    checks.true(f"the message {message!r} does not name ACCEPT", "ACCEPT" in message)
+    checks.true(f"the message {message!r} does not say division by zero", "Division by zero" in message)
+
+
+def scenario_xinput(app, window, checks, args):
+    """Real mouse clicks and key strokes: type a frequency and click ACCEPT."""
+    display = os.environ["DISPLAY"]
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+
+    def click(control):
+        left, top, width, height = window.place(window.controls[control])
+        xdotool(display, "mousemove", "--window", window_id, str(left + width // 2), str(top + height // 2),
+                "click", "1")
+
+    click("Text2")
+    wait_for("the frequency field to take the keyboard focus",
+             lambda: window.states("Text2").contains(app.pyatspi.STATE_FOCUSED))
+    xdotool(display, "key", "--clearmodifiers", "ctrl+a")
+    xdotool(display, "type", "--delay", "20", "222")
+    wait_for("the typed frequency to show", lambda: window.text("Text2") == "222")
+    click("Command7")
+    window.wait_texts("ACCEPT clicked with the mouse at 222 MHz", {"Text8": "1.069", "Text6": "0.042", "Text4": "18"})
+    screenshot(args, "xinput.png", window)
+
+
+def scenario_tab_order(app, window, checks, args):
+    """The Tab key visits the controls in the window's order."""
+    display = os.environ["DISPLAY"]
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    left, top, width, height = window.place(window.controls["Text1"])
+    xdotool(display, "mousemove", "--window", window_id, str(left + 4), str(top + height // 2), "click", "1")
+    focused = app.pyatspi.STATE_FOCUSED
+    wait_for("Text1 to take the focus", lambda: window.states("Text1").contains(focused))
+    visited = ["Text1"]
+    for expected in TAB_ORDER[1:]:
+        xdotool(display, "key", "Tab")
+        try:
+            wait_for(f"{expected} to take the focus after Tab",
+                     lambda: window.states(expected).contains(focused), timeout=3)
+            visited.append(expected)
+        except Failure:
+            now = [c for c, acc in window.controls.items() if acc.getState().contains(focused)]
+            checks.true(f"Tab after {visited[-1]} went to {now}, not {expected}", False)
+            return
+
+
+def scenario_notes(app, window, checks, args):
+    """NOTES twice: one notes window, holding the notes text, and the main window still works."""
+    window.press("Command6")
+    notes = wait_for("the notes window", lambda: app.top_level("NOTES"))
+    box = wait_for("the notes box", lambda: find_descendant(notes, "text", "Design notes"))
+    checks.equal("notes text", box.queryText().getText(0, -1), as_shown(NOTES_TEXT))
+    x, y, width, height = Window.extents(notes)
+    checks.equal("notes window client area in pixels", (width, height), (7710 // 15, 3375 // 15))
+    window.press("Command6")
+    # The second click has run once the button is released; still one notes window.
+    count = len([w for w in app.top_levels() if w.name == "NOTES" and app.showing(w)])
+    checks.equal("notes windows after NOTES twice", count, 1)
+    window.set_text("Text2", "50")
+    window.press("Command7")
+    window.wait_texts("ACCEPT with the notes window open", {"Text8": "4.748"})
+
+
+SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
+             "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes}
+
+
+# --- helpers of the scenarios ----------------------------------------------------------------
+
+def find_descendant(accessible, role, name, depth=6):
+    for child in accessible:
+        if child is None:
+            continue
+        if child.getRoleName() == role and child.name == name:
+            return child
+        if depth > 0:
+            found = find_descendant(child, role, name, depth - 1)
+            if found is not None:
+                return found
+    return None
+
+
+def accessible_texts(accessible, depth=6):
+    """Every name, description and text under a window: what a screen reader can read out."""
+    texts = [accessible.name or "", accessible.description or ""]
+    try:
+        texts.append(accessible.queryText().getText(0, -1))
+    except NotImplementedError:
+        pass
+    if depth > 0:
+        for child in accessible:
+            if child is not None:
+                texts.extend(accessible_texts(child, depth - 1))
+    return [text for text in texts if text]
+
+
+def failure_box(app):
+    """The message box of a failed click: a second showing window with the program's caption."""
+    for window in app.top_levels():
+        if window.name == CAPTION and window.getRoleName() != "filler" and app.showing(window):
+            return window
+        if window.getRoleName() in ("alert", "dialog") and app.showing(window):
+            return window
+    return None
+
+
+def xdotool(display, *arguments):
+    subprocess.run(["xdotool", *arguments], env=dict(os.environ, DISPLAY=display), check=True,
+                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+def xdotool_search(display, caption):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{caption}$"],
+                           env=dict(os.environ, DISPLAY=display), stdout=subprocess.PIPE,
+                           stderr=subprocess.DEVNULL, text=True)
+    ids = found.stdout.split()
+    return ids[0] if ids else None
+
+
+def cli_design(cli, frequency, awg):
+    """The height, side and gap that the command line computes for the same design: the window must
+    show what the calculation gives."""
+    if not cli:
+        print("note: no brimalox-cli given; height, side and gap after the road are not compared")
+        return {}
+    output = subprocess.run([cli, "design", frequency, "--awg", awg, "--sides", "3", "--format", "json"],
+                            stdout=subprocess.PIPE, text=True, check=True).stdout
+    row = json.loads(output)[0]
+    return {"Text13": row["height_mm"], "Text11": row["height_inch"], "Text17": row["side_mm"],
+            "Text16": row["side_inch"], "Text20": row["gap_mm"], "Text19": row["gap_inch"]}
+
+
+def screenshot(args, name, window):
+    if not shutil.which("import"):
+        print(f"note: ImageMagick's import is not installed; no screenshot {name}")
+        return
+    path = os.path.join(args.artefacts, name)
+    x, y, width, height = Window.extents(window.frame)
+    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage", path],
+                   check=True)
+    print(f"screenshot: {path}")
+
+
+# --- main ------------------------------------------------------------------------------------
+
+def run(args):
+    xvfb, display = start_xvfb()
+    os.environ["DISPLAY"] = display
+    application = None
+    try:
+        application = Application(args.app, display, os.path.join(args.artefacts, f"{args.scenario}.log"))
+        window = Window(application)
+        checks = Checks()
+        SCENARIOS[args.scenario](application, window, checks, args)
+        if application.process.poll() is not None:
+            checks.true(f"the calculator exited with status {application.process.returncode}", False)
+        for failure in checks.failures:
+            print("FAIL:", failure)
+        return 1 if checks.failures else 0
+    except Failure as failure:
+        print("FAIL:", failure)
+        return 1
+    finally:
+        if application is not None:
+            application.stop()
+        xvfb.terminate()
+        xvfb.wait(10)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--app", required=True, help="the calculator executable")
+    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    parser.add_argument("--cli", help="brimalox-cli, to compare the road's results with")
+    parser.add_argument("--artefacts", default=".", help="where screenshots and logs go")
+    args = parser.parse_args()
+    os.makedirs(args.artefacts, exist_ok=True)
+
+    missing = missing_tools(args.scenario)
+    if missing:
+        print("skipped: not installed:", ", ".join(missing))
+        return SKIP
+    try:
+        import importlib.util
+        import gi
+        gi.require_version("Atspi", "2.0")
+        if importlib.util.find_spec("pyatspi") is None:
+            raise ImportError("no module named pyatspi")
+    except (ImportError, ValueError) as error:
+        print(f"skipped: no AT-SPI for Python ({error}); Debian: python3-pyatspi gir1.2-atspi-2.0")
+        return SKIP
+    # A private session bus, so the test neither sees nor disturbs a desktop's applications.
+    if os.environ.get("BRIMALOX_E2E_BUS") != str(os.getpid()):
+        command = [sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
+        shell = 'BRIMALOX_E2E_BUS=$$ exec "$@"'
+        return subprocess.run(["dbus-run-session", "--", "sh", "-c", shell, "sh"] + command).returncode
+    return run(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
