@@ -511,9 +511,13 @@ def cli_design(cli, frequency, awg):
     if not cli:
         print("note: no brimalox-cli given; height, side and gap after the road are not compared")
         return {}
-    output = subprocess.run([cli, "design", frequency, "--awg", awg, "--sides", "3", "--format", "json"],
-                            stdout=subprocess.PIPE, text=True, check=True).stdout
-    row = json.loads(output)[0]
+    if not os.access(cli, os.X_OK):
+        raise Failure(f"{cli} is not built")
+    run = subprocess.run([cli, "design", frequency, "--awg", awg, "--sides", "3", "--format", "json"],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if run.returncode != 0:
+        raise Failure(f"brimalox-cli design failed ({run.returncode}): {run.stderr.strip()}")
+    row = json.loads(run.stdout)[0]
     return {"Text13": row["height_mm"], "Text11": row["height_inch"], "Text17": row["side_mm"],
             "Text16": row["side_inch"], "Text20": row["gap_mm"], "Text19": row["gap_inch"]}
 
