@@ -18,11 +18,15 @@ namespace brimalox::cli {
 
 namespace {
 
-const std::map<std::string, Format> kFormats{{"text", Format::Text}, {"csv", Format::Csv}, {"json", Format::Json}};
-
 void addFormatOption(CLI::App& command, Format& format) {
-    command.add_option("--format", format, "output format: text (default), csv or json")
-        ->transform(CLI::CheckedTransformer(kFormats, CLI::ignore_case))
+    command
+        .add_option_function<std::string>(
+            "--format",
+            [&format](const std::string& name) {
+                format = name == "csv" ? Format::Csv : name == "json" ? Format::Json : Format::Text;
+            },
+            "output format: text (default), csv or json")
+        ->check(CLI::IsMember({"text", "csv", "json"}))
         ->type_name("FORMAT");
 }
 
@@ -147,7 +151,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     CLI::App& app = s.app;
     app.set_version_flag("--version", std::string("brimalox-cli ") + BRIMALOX_VERSION);
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 a design or click failed, 2 usage error. See brimalox-cli(1).");
+    app.footer("Exit status: 0 done, 1 a design failed, 2 usage error. See brimalox-cli(1).");
 
     CLI::App* design = app.add_subcommand(
         "design", "design antennas: for each frequency, ACCEPT, optional CHANGE, the sides, COMPUTE");

@@ -135,6 +135,7 @@ TEST(Program, UsageErrorsExitTwoWithAMessageAndNoOutput) {
         {"design", "146", "--sides", "5"},
         {"design", "146", "--sides"},
         {"design", "146", "--format", "xml"},
+        {"gauges", "--format", "1"},
         {"design", "146", "--from", "1", "--to", "2", "--step", "1"},
         {"design", "--from", "1", "--to", "2"},
         {"design", "--from", "0", "--to", "1e7", "--step", "1"},
