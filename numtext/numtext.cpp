@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <type_traits>
 #include <fast_float/fast_float.h>
 
 namespace brimalox {
@@ -115,9 +116,32 @@ std::string numberToText(T value) {
     return std::string(text, out);
 }
 
+// The same rounding without decimal text, for a double whose scaled value is far from 2^53: the
+// product value * 10^n is known exactly as p + e (fma), so its nearest integer, ties to even, is
+// nearbyint(p) unless p lies exactly halfway, where the sign of e decides. k / 10^n is then one
+// correctly rounded division: the double nearest the decimal k * 10^-n, as the text route gives.
+bool roundDoubleExactly(double value, int places, double& rounded) {
+    static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (places < 0 || places > 15) return false;
+    const double scale = kScale[places];
+    const double p = value * scale;
+    if (!(std::fabs(p) < 0x1p50)) return false;
+    const double e = std::fma(value, scale, -p);
+    double k = std::nearbyint(p);
+    const double below = std::floor(p);
+    if (below + 0.5 == p && e != 0) k = e > 0 ? below + 1 : below;
+    rounded = std::copysign(k, value) / scale;  // -0.0001 rounds to -0, as its text "-0.000" reads
+    return true;
+}
+
 template <typename T>
 T roundToPlaces(T value, int places) {
     if (!std::isfinite(value)) return value;
+    if constexpr (std::is_same_v<T, double>) {
+        double rounded = 0;
+        if (roundDoubleExactly(value, places, rounded)) return rounded;
+    }
     // The exact decimal expansion rounded to n places (ties to even), read back as the nearest
     // value of the same precision. 400 characters hold any double in fixed form with 15 places.
     char buffer[400];
