@@ -21,6 +21,7 @@ import select
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 TWIPS_PER_PIXEL = 15
@@ -121,6 +122,8 @@ def wait_for(what, probe, timeout=10.0, interval=0.02):
             value = probe()
             if value:
                 return value
+        except Failure:
+            raise
         except Exception as error:  # the bus may not answer while the application starts
             last_error = error
         if time.monotonic() > deadline:
@@ -192,7 +195,11 @@ class Application:
         self.log = open(log_path, "w")
         self.process = subprocess.Popen([program], env=env, stdout=self.log, stderr=subprocess.STDOUT)
         self.name = os.path.basename(program)
-        self.app = wait_for(f"{self.name} on the accessibility bus", self._find_app, timeout=30)
+        try:
+            self.app = wait_for(f"{self.name} on the accessibility bus", self._find_app, timeout=30)
+        except Failure:
+            self.stop()
+            raise
         # Read every property from the application itself, never from a cache that events update.
         from gi.repository import Atspi
         self.app.set_cache_mask(Atspi.Cache.NONE)
@@ -552,6 +559,10 @@ def run(args):
         return 1 if checks.failures else 0
     except Failure as failure:
         print("FAIL:", failure)
+        log_path = os.path.join(args.artefacts, f"{args.scenario}.log")
+        if os.path.exists(log_path):
+            with open(log_path) as log:
+                print(f"--- {log_path}\n{log.read()[-3000:]}")
         return 1
     finally:
         if application is not None:
@@ -582,11 +593,16 @@ def main():
     except (ImportError, ValueError) as error:
         print(f"skipped: no AT-SPI for Python ({error}); Debian: python3-pyatspi gir1.2-atspi-2.0")
         return SKIP
-    # A private session bus, so the test neither sees nor disturbs a desktop's applications.
+    # A private session bus, so the test neither sees nor disturbs a desktop's applications, and a
+    # private runtime directory: the accessibility bus puts its socket there, and runs side by side
+    # would otherwise share it.
     if os.environ.get("BRIMALOX_E2E_BUS") != str(os.getpid()):
         command = [sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
         shell = 'BRIMALOX_E2E_BUS=$$ exec "$@"'
-        return subprocess.run(["dbus-run-session", "--", "sh", "-c", shell, "sh"] + command).returncode
+        with tempfile.TemporaryDirectory(prefix="brimalox-e2e-") as runtime_dir:
+            env = dict(os.environ, XDG_RUNTIME_DIR=runtime_dir)
+            return subprocess.run(["dbus-run-session", "--", "sh", "-c", shell, "sh"] + command,
+                                  env=env).returncode
     return run(args)
 
 

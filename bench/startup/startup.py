@@ -24,6 +24,7 @@ import signal
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 MAP_NOTIFY = 19
@@ -165,7 +166,10 @@ def main():
         if not shutil.which("dbus-run-session"):
             print("dbus-run-session is not installed; nothing measured")
             return 77
-        os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable] + sys.argv)
+        # A private runtime directory too: the accessibility bus puts its socket there.
+        with tempfile.TemporaryDirectory(prefix="brimalox-bench-") as runtime_dir:
+            return subprocess.run(["dbus-run-session", "--", sys.executable] + sys.argv,
+                                  env=dict(os.environ, XDG_RUNTIME_DIR=runtime_dir)).returncode
 
     xvfb = Xvfb()
     try:
