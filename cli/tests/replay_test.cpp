@@ -117,7 +117,7 @@ TEST(Replay, AcceptThenChangeFollowsTheWorkedExample) {
     EXPECT_EQ(clicks[1], Json::parse(R"({"button":"Command1","ok":true})"));
 }
 
-TEST(Replay, FailedClicksReportFamilyAndKindAndKeepEarlierWrites) {
+TEST(Replay, FailedClicksReportFamilyAndKind) {
     struct Case {
         const char* script;
         const char* failure;
