@@ -457,8 +457,26 @@ def scenario_notes(app, window, checks, args):
     window.wait_texts("ACCEPT with the notes window open", {"Text8": "4.748"})
 
 
+def scenario_website(app, window, checks, args):
+    """WEBSITE tells which program and version this is, and changes no field."""
+    fields = [row[0] for row in LAYOUT if row[3] is not None]
+    before = {field: window.text(field) for field in fields}
+    window.press("Command5")
+    info = wait_for("the WEBSITE window", lambda: app.top_level("WEBSITE"))
+    message = " ".join(accessible_texts(info))
+    print("WEBSITE window read:", message)
+    if args.version:
+        checks.true(f"the WEBSITE window {message!r} does not give the version {args.version}",
+                    f"version {args.version}" in message)
+    checks.equal("fields after WEBSITE", {field: window.text(field) for field in fields}, before)
+    window.set_text("Text2", "50")
+    window.press("Command7")
+    window.wait_texts("ACCEPT with the WEBSITE window open", {"Text8": "4.748"})
+
+
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
-             "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes}
+             "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
+             "website": scenario_website}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------
@@ -577,6 +595,7 @@ def main():
     parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
     parser.add_argument("--cli", help="brimalox-cli, to compare the road's results with")
     parser.add_argument("--artefacts", default=".", help="where screenshots and logs go")
+    parser.add_argument("--version", help="the version the WEBSITE window must give")
     args = parser.parse_args()
     os.makedirs(args.artefacts, exist_ok=True)
 
