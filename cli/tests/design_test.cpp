@@ -60,6 +60,15 @@ TEST(Design, TextsEqualThoseOfTheSameClicksReplayed) {
     }
 }
 
+TEST(Design, RecommendedConductorIsWhatAcceptWroteBeforeTheChange) {
+    const DesignResult result = runDesign({"50", 3, {ConductorUnit::Awg, "8"}});
+    EXPECT_EQ(result.recommendedMm, "4.748");
+    EXPECT_EQ(result.recommendedInch, "0.187");
+    EXPECT_EQ(result.recommendedAwg, "5");
+    EXPECT_EQ(result.mm, "3.25");
+    EXPECT_EQ(result.inch, "0.128");
+}
+
 TEST(Design, StopsAtTheFirstFailedClickAndNamesIt) {
     struct Case {
         DesignRequest request;
@@ -214,6 +223,12 @@ TEST(DesignTable, TextColumnsLineUpUnderTheirUnits) {
     ASSERT_NE(gapColumn, std::string::npos);
     EXPECT_EQ(lines[2].substr(gapColumn, 5), "0.381");  // 146 MHz gap in inches
     EXPECT_EQ(lines[3].substr(gapColumn, 5), "1.112");  // 50 MHz
+}
+
+TEST(DesignTable, TextCellsShowControlBytesEscaped) {
+    const std::string text = writeTable(Format::Text, {sampleRows()[1]});
+    EXPECT_NE(text.find("1,5\"x\\x0A"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
 }
 
 TEST(Gauges, ThickestFirstWithTheCodeToTypeAndTheChangeTexts) {

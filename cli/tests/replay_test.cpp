@@ -163,6 +163,14 @@ TEST(Replay, WebsiteAndNotesClicksSucceedOnTheHeadlessForm) {
     for (const Json& click : out["clicks"]) EXPECT_EQ(click["ok"], true);
 }
 
+TEST(Replay, SelectingOneOptionClearsTheOther) {
+    std::istringstream in("select Option1\nselect Option2\n");
+    Replay replay;
+    ASSERT_FALSE(replay.run(in).has_value());
+    EXPECT_FALSE(replay.form().selected(Option::Option1));
+    EXPECT_TRUE(replay.form().selected(Option::Option2));
+}
+
 TEST(Replay, CrLfLineEndsAndOddBytesKeepTheJsonValid) {
     const Json out = replayJson("set Text2 \xff\xfe\x01\"\\\r\nset Text4 a\tb\r\nclick Command7\r\n");
     // Bytes that are no UTF-8 become U+FFFD; control characters and quotes are escaped, not dropped.
