@@ -159,23 +159,15 @@ void Form1::buildButtons() {
     }
 }
 
-// The two option buttons clear each other. They are not a Qt button group: a group would be one
-// Tab stop, and each option button has its own place in the Tab order.
+// The two option buttons are one exclusive group, as option buttons are on every desktop: screen
+// readers announce them as radio buttons, Tab enters the group at its selected button (the first
+// while none is selected) and the arrow keys move within it.
 void Form1::buildOptions() {
     for (const OptionRow& row : kOptions) {
         auto* option = new QRadioButton(QString::fromLatin1(row.caption), this);
         option->setObjectName(qstr(optionName(row.option)));
         option->setGeometry(row.place.rect());
-        option->setAutoExclusive(false);
         options_[static_cast<std::size_t>(row.option)] = option;
-    }
-    for (std::size_t i = 0; i < options_.size(); ++i) {
-        QRadioButton* other = options_[1 - i];
-        connect(options_[i], &QRadioButton::toggled, this, [other](bool on) {
-            if (on) other->setChecked(false);
-        });
-        // A selected option button stays selected when clicked again, as in any exclusive group.
-        connect(options_[i], &QRadioButton::clicked, options_[i], [button = options_[i]] { button->setChecked(true); });
     }
 }
 

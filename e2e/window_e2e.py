@@ -71,10 +71,11 @@ BY_CONTROL = {row[0]: row for row in LAYOUT}
 CAPTIONS = {"Command1": "CHANGE", "Command2": "CHANGE", "Command3": "CHANGE", "Command4": "COMPUTE",
             "Command5": "WEBSITE", "Command6": "NOTES", "Command7": "ACCEPT"}
 # The Tab key's order through the window (every control but the line), round to the start again.
+# The option buttons are one group and one Tab stop: the first while neither is selected.
 TAB_ORDER = ["Text1", "Text2", "Picture1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
              "Command1", "Command2", "Command3", "Command4", "Text10", "Text11", "Text12", "Text13",
              "Text14", "Text15", "Text16", "Text17", "Text18", "Text19", "Text20", "Text21", "Text22",
-             "Text23", "Command5", "Command6", "Command7", "Text24", "Option1", "Option2", "Text1"]
+             "Text23", "Command5", "Command6", "Command7", "Text24", "Option1", "Text1"]
 RESULT_FIELDS = ["Text23", "Text22", "Text13", "Text11", "Text17", "Text16", "Text20", "Text19"]
 
 # COMPUTE with the start-up texts (146.00 MHz, 1.626 mm), THREE SIDED.
@@ -245,10 +246,7 @@ class Window:
         self.origin = self.extents(self.frame)[:2]
         self.controls = {}
         for control, role, name, _, twips in LAYOUT:
-            # An option button announced with the wrong role is still found, so that the other
-            # scenarios can run; the layout scenario reports the role.
-            roles = {role, "check box"} if role == "radio button" else {role}
-            candidates = [c for c in self.children if c.getRoleName() in roles and c.name == name]
+            candidates = [c for c in self.children if c.getRoleName() == role and c.name == name]
             if not candidates:
                 present = sorted({(c.getRoleName(), c.name) for c in self.children})
                 raise Failure(f"{control}: no {role} named {name!r} in the window; it has {present}")

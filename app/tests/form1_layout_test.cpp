@@ -1,4 +1,5 @@
 // The main window as laid out: every control's kind, place, text, colours, font and Tab stop.
+#include <QAccessible>
 #include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
@@ -235,6 +236,9 @@ TEST_F(LayoutTest, TabKeyWalksTheControlsInTheirOrder) {
         if (e.tab >= 0) expected.emplace_back(e.tab, e.name);
     std::sort(expected.begin(), expected.end());
 
+    // Tab enters the option group once, at its first button while none is selected.
+    std::erase_if(expected, [](const auto& stop) { return stop.second == "Option2"; });
+
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     control(expected.front().second.c_str())->setFocus();
     std::vector<std::string> visited;
@@ -246,6 +250,30 @@ TEST_F(LayoutTest, TabKeyWalksTheControlsInTheirOrder) {
     }
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(visited[i], expected[i].second) << "Tab stop " << i;
     EXPECT_EQ(visited.back(), expected.front().second);  // and round again
+}
+
+TEST_F(LayoutTest, OptionGroupIsOneTabStopAtItsSelectedButtonAndArrowsMoveWithinIt) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    select("Option2");
+    control("Text24")->setFocus();
+    QTest::keyClick(control("Text24"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control("Option2"));
+    QTest::keyClick(control("Option2"), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control("Text1"));
+
+    control("Option2")->setFocus();
+    QTest::keyClick(control("Option2"), Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), control("Option1"));
+    EXPECT_TRUE(form->selected(Option::Option1));
+    EXPECT_FALSE(form->selected(Option::Option2));
+}
+
+TEST_F(LayoutTest, OptionButtonsAreAnnouncedAsRadioButtons) {
+    for (const char* name : {"Option1", "Option2"}) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control(name));
+        ASSERT_NE(accessible, nullptr) << name;
+        EXPECT_EQ(accessible->role(), QAccessible::RadioButton) << name;
+    }
 }
 
 TEST_F(LayoutTest, NeitherOptionIsSelectedAtStartAndSelectingOneClearsTheOther) {
