@@ -35,6 +35,13 @@ std::string numberText(double value, int digits) {
     return std::string(buffer, result.ptr);
 }
 
+std::string fixedText(double value, int decimals) {
+    char buffer[400];  // any double in fixed form with a few places
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+    std::string text(buffer, end);
+    return text == "-0" ? "0" : text;
+}
+
 Sweep defaultSweep(double designMhz) {
     return {kSweepLow * designMhz, kSweepStep * designMhz,
             static_cast<int>(std::lround((kSweepHigh - kSweepLow) / kSweepStep)) + 1};

@@ -35,5 +35,7 @@ std::string writeDeck(const Model& model, const Sweep& sweep, double designMhz,
 
 // Locale-free shortest text for a number with at most `digits` significant digits.
 std::string numberText(double value, int digits = 7);
+// Locale-free text with exactly `decimals` places; "-0" is written "0".
+std::string fixedText(double value, int decimals);
 
 }  // namespace brimalox::nec

@@ -1,9 +1,10 @@
 #include "nec/geometry.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
+
+#include "nec/deck.h"
 
 namespace brimalox::nec {
 namespace {
@@ -76,11 +77,7 @@ std::vector<std::string> modelWarnings(const Model& model) {
     const double segment = wireLength(*shortest) / shortest->segments;
     const double radius = shortest->radius;
     if (segment >= kRadiiPerSegment * radius * (1 - 1e-9)) return {};
-    auto mm = [](double metres) {
-        char buffer[32];
-        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, metres * 1000,
-                                                 std::chars_format::general, 4).ptr);
-    };
+    auto mm = [](double metres) { return numberText(metres * 1000, 4); };
     std::string text = "segments as short as " + mm(segment) + " mm (tag " + std::to_string(shortest->tag) +
                        ") are shorter than eight conductor radii (" + mm(kRadiiPerSegment * radius) + " mm): ";
     text += segment < 2 * radius ? "the conductor is too thick for NEC-2's thin-wire model, do not trust the results"

@@ -1,6 +1,5 @@
 #include "nec/report.h"
 
-#include <charconv>
 #include <cmath>
 
 #include <nlohmann/json.hpp>
@@ -9,13 +8,6 @@
 
 namespace brimalox::nec {
 namespace {
-
-std::string fixed(double value, int decimals) {
-    if (!std::isfinite(value)) return value > 0 ? "inf" : "nan";
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
-    return std::string(buffer, end);
-}
 
 // Frequencies keep their significant digits whatever the band: "0.0001", "146", "2544".
 std::string mhzText(double mhz) { return numberText(mhz, 7); }
@@ -32,7 +24,7 @@ std::string title(const DesignTexts& d) {
 
 std::string text(const Analysis& a, const DesignTexts& d) {
     std::string out = title(d) + "\nnec2c, free space, every gap driven in phase; SWR of gap 1 against " +
-                      fixed(a.z0, 0) + " ohms\n\n";
+                      fixedText(a.z0, 0) + " ohms\n\n";
     const std::size_t gaps = a.rows.front().feeds.size();
     constexpr std::size_t kZWidth = 22;
     out += padLeft("MHz", 10);
@@ -41,10 +33,10 @@ std::string text(const Analysis& a, const DesignTexts& d) {
     for (const SweepRow& row : a.rows) {
         out += padLeft(mhzText(row.mhz), 10);
         for (const FeedImpedance& feed : row.feeds) out += padLeft(impedanceText(feed.ohms), kZWidth);
-        out += padLeft(fixed(row.swr, 2), 10) + "\n";
+        out += padLeft(fixedText(row.swr, 2), 10) + "\n";
     }
     const SweepRow& best = a.rows[a.lowest];
-    out += "\nlowest SWR: " + fixed(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz\n";
+    out += "\nlowest SWR: " + fixedText(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz\n";
     if (a.below2) {
         const Below2& b = *a.below2;
         out += "SWR below 2:1: " + mhzText(b.fromMhz) + " to " + mhzText(b.toMhz) + " MHz (" +
@@ -56,8 +48,8 @@ std::string text(const Analysis& a, const DesignTexts& d) {
         out += "SWR below 2:1: nowhere in the sweep\n";
     }
     if (a.gain) {
-        out += "maximum gain: " + fixed(a.gain->dbi, 2) + " dBi at theta " + fixed(a.gain->thetaDeg, 0) +
-               " deg, phi " + fixed(a.gain->phiDeg, 0) + " deg (" + mhzText(a.gain->mhz) + " MHz)\n";
+        out += "maximum gain: " + fixedText(a.gain->dbi, 2) + " dBi at theta " + fixedText(a.gain->thetaDeg, 0) +
+               " deg, phi " + fixedText(a.gain->phiDeg, 0) + " deg (" + mhzText(a.gain->mhz) + " MHz)\n";
     }
     return out;
 }
@@ -70,8 +62,8 @@ std::string csv(const Analysis& a) {
     out += ",swr\n";
     for (const SweepRow& row : a.rows) {
         out += numberText(row.mhz, 10);
-        for (const FeedImpedance& feed : row.feeds) out += "," + fixed(feed.ohms.real(), 4) + "," + fixed(feed.ohms.imag(), 4);
-        out += "," + fixed(row.swr, 4) + "\n";
+        for (const FeedImpedance& feed : row.feeds) out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
+        out += "," + fixedText(row.swr, 4) + "\n";
     }
     return out;
 }
@@ -109,7 +101,7 @@ std::string json(const Analysis& a, const DesignTexts& d) {
 
 std::string impedanceText(std::complex<double> ohms) {
     const double x = ohms.imag();
-    return fixed(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixed(std::fabs(x), 1);
+    return fixedText(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixedText(std::fabs(x), 1);
 }
 
 std::string formatReport(const Analysis& analysis, const DesignTexts& design, ReportFormat format) {

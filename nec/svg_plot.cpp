@@ -1,9 +1,10 @@
 #include "nec/svg_plot.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <vector>
+
+#include "nec/deck.h"
 
 namespace brimalox::nec {
 namespace {
@@ -12,14 +13,7 @@ constexpr double kWidth = 800, kHeight = 480;
 constexpr double kLeft = 70, kRight = 30, kTop = 50, kBottom = 60;
 constexpr double kMaxSwrShown = 10;
 
-std::string fixed(double value, int decimals) {
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
-    std::string text(buffer, end);
-    return text == "-0" ? "0" : text;
-}
-
-std::string px(double value) { return fixed(value, 1); }
+std::string px(double value) { return fixedText(value, 1); }
 
 std::string escaped(const std::string& text) {
     std::string out;
@@ -84,11 +78,6 @@ std::vector<std::string> clippedPolylines(const std::vector<SweepRow>& rows, con
     return lines;
 }
 
-std::string shortest(double value) {
-    char buffer[64];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6).ptr);
-}
-
 }  // namespace
 
 std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
@@ -121,7 +110,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
         const std::string x = px(axes.x(f));
         add(R"(<line x1=")" + x + R"(" y1=")" + px(kTop) + R"(" x2=")" + x + R"(" y2=")" + px(bottom) +
             R"(" stroke="#ddd"/>)");
-        add(R"(<text x=")" + x + R"(" y=")" + px(bottom + 18) + R"(" text-anchor="middle">)" + fixed(f, xDecimals) +
+        add(R"(<text x=")" + x + R"(" y=")" + px(bottom + 18) + R"(" text-anchor="middle">)" + fixedText(f, xDecimals) +
             "</text>");
     }
     const double yStep = top <= 5 ? 0.5 : 1;
@@ -130,14 +119,14 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
         add(R"(<line x1=")" + px(kLeft) + R"(" y1=")" + y + R"(" x2=")" + px(right) + R"(" y2=")" + y +
             R"(" stroke="#ddd"/>)");
         add(R"(<text x=")" + px(kLeft - 8) + R"(" y=")" + px(axes.y(s) + 4) + R"(" text-anchor="end">)" +
-            fixed(s, yStep < 1 ? 1 : 0) + "</text>");
+            fixedText(s, yStep < 1 ? 1 : 0) + "</text>");
     }
     add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(kTop) + R"(" width=")" + px(right - kLeft) +
         R"(" height=")" + px(bottom - kTop) + R"(" fill="none" stroke="black"/>)");
     add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px(kHeight - 18) +
         R"(" text-anchor="middle">Frequency (MHz)</text>)");
     add(R"(<text transform="translate(20 )" + px((kTop + bottom) / 2) +
-        R"~() rotate(-90)" text-anchor="middle">SWR against )~" + fixed(analysis.z0, 0) + " ohms</text>");
+        R"~() rotate(-90)" text-anchor="middle">SWR against )~" + fixedText(analysis.z0, 0) + " ohms</text>");
 
     // The 2:1 line and the design frequency.
     const std::string y2 = px(axes.y(2));
@@ -149,7 +138,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
         add(R"(<line x1=")" + xd + R"(" y1=")" + px(kTop) + R"(" x2=")" + xd + R"(" y2=")" + px(bottom) +
             R"(" stroke="#070" stroke-dasharray="3 3"/>)");
         add(R"(<text x=")" + px(axes.x(labels.designMhz) + 4) + R"(" y=")" + px(kTop + 14) +
-            R"(" fill="#070">design )" + shortest(labels.designMhz) + " MHz</text>");
+            R"(" fill="#070">design )" + numberText(labels.designMhz, 6) + " MHz</text>");
     }
 
     // The curve, cut where it leaves the top of the chart (an infinite SWR counts as off the chart).
@@ -160,8 +149,8 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
         add(R"(<circle cx=")" + px(axes.x(best.mhz)) + R"(" cy=")" + px(axes.y(best.swr)) +
             R"(" r="4" fill="#03c"/>)");
         add(R"(<text x=")" + px(axes.x(best.mhz)) + R"(" y=")" + px(axes.y(best.swr) + 18) +
-            R"(" text-anchor="middle" fill="#03c">lowest )" + fixed(best.swr, 2) + " at " +
-            fixed(best.mhz, xDecimals + 1) + " MHz</text>");
+            R"(" text-anchor="middle" fill="#03c">lowest )" + fixedText(best.swr, 2) + " at " +
+            fixedText(best.mhz, xDecimals + 1) + " MHz</text>");
     }
     add("</svg>");
     return svg;
