@@ -160,9 +160,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
                 const Analysis analysis = analyse(parseNecOutput(runNec2c(job.deck, run)), z0);
                 if (!o.plot.empty()) {
-                    const PlotLabels labels{"BRIMALOX " + sidesCaption(job.design.sides) + " for " +
-                                                job.design.frequency + " MHz, conductor " + job.design.mm + " mm (nec2c)",
-                                            job.geometry.designMhz};
+                    const PlotLabels labels{title(job.design) + " (nec2c)", job.geometry.designMhz};
                     writeFile(o.plot, swrPlotSvg(analysis, labels));
                 }
                 out << formatReport(analysis, job.design, o.format) << std::flush;

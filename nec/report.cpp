@@ -18,10 +18,6 @@ std::string padLeft(const std::string& text, std::size_t width) {
 
 nlohmann::json finiteOrNull(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(); }
 
-std::string title(const DesignTexts& d) {
-    return "BRIMALOX " + sidesCaption(d.sides) + " for " + d.frequency + " MHz, conductor " + d.mm + " mm";
-}
-
 std::string text(const Analysis& a, const DesignTexts& d) {
     std::string out = title(d) + "\nnec2c, free space, every gap driven in phase; SWR of gap 1 against " +
                       fixedText(a.z0, 0) + " ohms\n\n";
@@ -98,6 +94,10 @@ std::string json(const Analysis& a, const DesignTexts& d) {
 }
 
 }  // namespace
+
+std::string title(const DesignTexts& d) {
+    return "BRIMALOX " + sidesCaption(d.sides) + " for " + d.frequency + " MHz, conductor " + d.mm + " mm";
+}
 
 std::string impedanceText(std::complex<double> ohms) {
     const double x = ohms.imag();

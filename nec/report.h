@@ -13,6 +13,9 @@ enum class ReportFormat { Text, Csv, Json };
 
 std::string formatReport(const Analysis& analysis, const DesignTexts& design, ReportFormat format);
 
+// "BRIMALOX THREE SIDED for 146.00 MHz, conductor 1.626 mm": heads the report and the chart.
+std::string title(const DesignTexts& design);
+
 // "123.4 +j56.7" / "12.3 -j4.5" ohms.
 std::string impedanceText(std::complex<double> ohms);
 
