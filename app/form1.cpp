@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
@@ -111,9 +113,17 @@ QString qstr(std::string_view text) { return QString::fromUtf8(text.data(), stat
 
 std::size_t slot(Field field) { return static_cast<std::size_t>(field) - 1; }
 
+// Qt takes a plain top-level QWidget for a client area, which AT-SPI calls a "filler"; a screen
+// reader should meet the calculator as a window named by its caption, as it meets a QMainWindow.
+QAccessibleInterface* accessibleForm1(const QString&, QObject* object) {
+    if (auto* form = dynamic_cast<Form1*>(object)) return new QAccessibleWidget(form, QAccessible::Window);
+    return nullptr;
+}
+
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
+    [[maybe_unused]] static const bool accessibleInstalled = (QAccessible::installFactory(accessibleForm1), true);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kCaption);
     setFixedSize(px(8025), px(6030));

@@ -276,6 +276,14 @@ TEST_F(LayoutTest, OptionButtonsAreAnnouncedAsRadioButtons) {
     }
 }
 
+TEST_F(LayoutTest, MainWindowIsAnnouncedAsAWindowNamedByItsCaption) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(form.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Window);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("QZ9ZZQ BX"));
+    EXPECT_EQ(accessible->childCount(), form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size());
+}
+
 TEST_F(LayoutTest, NeitherOptionIsSelectedAtStartAndSelectingOneClearsTheOther) {
     auto* three = control<QRadioButton>("Option1");
     auto* four = control<QRadioButton>("Option2");
