@@ -1,17 +1,18 @@
 #!/usr/bin/python3
 """Start-up time and memory of the calculator window against a bare Qt window of the same size.
 
-Both programs are started in turn, several times each, on a private Xvfb display. For each start
-it measures the time from spawn to the window being mapped (the X server's MapNotify, seen by a
-client listening on the root window), the time from spawn to the first paint reaching the screen
-(the first DAMAGE report after the map: the moment a person sees the window's contents), and the
-peak resident memory (VmHWM) once the process has gone idle. It prints the medians and the
-calculator's ratios to the bare window.
+The programs are started in turn, several times each, on a private Xvfb display: the calculator,
+the bare window and, with --texts, a window that paints the calculator's texts and diagram with no
+widgets (the floor for showing them). For each start it measures the time from spawn to the
+window being mapped (the X server's MapNotify, seen by a client listening on the root window), the
+time from spawn to the first paint reaching the screen (the first DAMAGE report after the map: the
+moment a person sees the window's contents), and the peak resident memory (VmHWM) once the process
+has gone idle. It prints the medians and each program's ratios to the bare window.
 
-    startup.py --app build/app/brimalox --bare build/bench/startup/brimalox_bare_window [--runs 15]
-               [--a11y] [--json results.json]
+    startup.py --app build/app/brimalox --bare build/bench/startup/brimalox_bare_window
+               [--texts build/bench/startup/brimalox_texts_only] [--runs 15] [--a11y] [--json results.json]
 
---a11y runs both inside a private D-Bus session with Qt's accessibility bridge forced on, as
+--a11y runs them all inside a private D-Bus session with Qt's accessibility bridge forced on, as
 under a screen reader. Exit status 77: Xvfb is not installed, nothing was measured.
 """
 
