@@ -18,6 +18,14 @@ void writeGaugeOfInchField(Form& form) {
     form.setText(Field::Text4, integerToText(gaugeForDiameter(inches)));
 }
 
+// The millimetre field from an inch diameter: inches / 0.0394 to 2 places.
+void writeMillimetresOfInches(Form& form, float inches) {
+    FloatFaults faults;
+    const double millimetres = faults.div(inches, kInchesPerMillimetre);
+    faults.check("converting the inch diameter to millimetres");
+    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 2)));
+}
+
 }  // namespace
 
 void accept(Form& form, Mod1& shared) {
@@ -38,23 +46,17 @@ void accept(Form& form, Mod1& shared) {
 }
 
 void changeGauge(Form& form, Mod1& shared) {
-    FloatFaults faults;
     const double gauge = readDouble(form, Field::Text4);
     if (const auto inches = diameterForGauge(gauge))
         form.setText(Field::Text6, doubleToText(*inches));
 
     shared.convertedDiameter = readSingle(form, Field::Text6);
-    const double millimetres = faults.div(shared.convertedDiameter, kInchesPerMillimetre);
-    faults.check("converting the inch diameter to millimetres");
-    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 2)));
+    writeMillimetresOfInches(form, shared.convertedDiameter);
 }
 
 void changeInches(Form& form, Mod1& shared) {
-    FloatFaults faults;
     shared.enteredInchDiameter = readSingle(form, Field::Text6);
-    const double millimetres = faults.div(shared.enteredInchDiameter, kInchesPerMillimetre);
-    faults.check("converting the inch diameter to millimetres");
-    form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 2)));
+    writeMillimetresOfInches(form, shared.enteredInchDiameter);
 
     // The typed text at double precision, so a typed row diameter reaches its row.
     writeGaugeOfInchField(form);
