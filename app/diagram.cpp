@@ -1,116 +1,109 @@
 #include "app/diagram.h"
 
-#include <QFont>
-#include <QLineF>
-#include <QPainter>
-#include <QPointF>
-#include <array>
 #include <cmath>
+#include <vector>
 
 namespace brimalox {
 namespace {
 
+using Kind = DiagramPrimitive::Kind;
+
 // Corners of the top triangle; the bottom one is the same, kDrop pixels lower.
-constexpr QPoint kBack{76, 5};
-constexpr QPoint kRight{115, 25};
-constexpr QPoint kFront{57, 38};
-constexpr int kDrop = 156;
-constexpr int kFeedGap = 8;  // the break in the middle of each vertical wire
+constexpr DiagramPoint kBack{76, 5};
+constexpr DiagramPoint kRight{115, 25};
+constexpr DiagramPoint kFront{57, 38};
+constexpr double kDrop = 156;
+constexpr double kFeedGap = 8;  // the break in the middle of each vertical wire
 
-QPoint below(QPoint top) { return top + QPoint(0, kDrop); }
+DiagramPoint operator+(DiagramPoint p, DiagramPoint q) { return {p.x + q.x, p.y + q.y}; }
+DiagramPoint below(DiagramPoint top) { return {top.x, top.y + kDrop}; }
 
-// A vertical wire from a top corner to its bottom corner, broken at its middle for the feed point.
-void drawEdge(QPainter& painter, QPoint top) {
-    const int middle = top.y() + kDrop / 2;
-    painter.drawLine(top, QPoint(top.x(), middle - kFeedGap / 2));
-    painter.drawLine(QPoint(top.x(), middle + kFeedGap / 2), below(top));
-}
+class Drawing {
+public:
+    void line(DiagramPoint a, DiagramPoint b) { items_.push_back({Kind::Line, a, b, {}}); }
+    void word(DiagramPoint centre, std::string_view text) { items_.push_back({Kind::Word, centre, centre, text}); }
 
-void drawTriangle(QPainter& painter, QPoint a, QPoint b, QPoint c) {
-    painter.drawLine(a, b);
-    painter.drawLine(b, c);
-    painter.drawLine(c, a);
-}
-
-// An open arrow head with its tip at `tip`, pointing away from `from`.
-void drawArrowHead(QPainter& painter, QPointF tip, QPointF from) {
-    constexpr double kLength = 5;
-    constexpr double kSpread = 0.45;  // radians either side of the shaft
-    const QLineF shaft(tip, from);
-    const double angle = std::atan2(shaft.dy(), shaft.dx());
-    for (double side : {-kSpread, kSpread}) {
-        const QPointF end = tip + QPointF(std::cos(angle + side), std::sin(angle + side)) * kLength;
-        painter.drawLine(QLineF(tip, end));
+    // A vertical wire from a top corner to its bottom corner, broken at its middle for the feed point.
+    void edge(DiagramPoint top) {
+        const double middle = top.y + std::floor(kDrop / 2);
+        line(top, {top.x, middle - kFeedGap / 2});
+        line({top.x, middle + kFeedGap / 2}, below(top));
     }
-}
 
-void drawDimension(QPainter& painter, QPointF a, QPointF b) {
-    painter.drawLine(QLineF(a, b));
-    drawArrowHead(painter, a, b);
-    drawArrowHead(painter, b, a);
-}
+    void triangle(DiagramPoint a, DiagramPoint b, DiagramPoint c) {
+        line(a, b);
+        line(b, c);
+        line(c, a);
+    }
 
-// The word on a white patch, so it reads across the line it labels.
-void drawWord(QPainter& painter, QPointF centre, const QString& word) {
-    const QFontMetrics metrics = painter.fontMetrics();
-    QRectF box(0, 0, metrics.horizontalAdvance(word) + 2, metrics.height());
-    box.moveCenter(centre);
-    painter.fillRect(box, Qt::white);
-    painter.drawText(box, Qt::AlignCenter, word);
-}
+    // An open arrow head with its tip at `tip`, pointing away from `from`.
+    void arrowHead(DiagramPoint tip, DiagramPoint from) {
+        constexpr double kLength = 5;
+        constexpr double kSpread = 0.45;  // radians either side of the shaft
+        const double angle = std::atan2(from.y - tip.y, from.x - tip.x);
+        for (double side : {-kSpread, kSpread})
+            line(tip, tip + DiagramPoint{std::cos(angle + side) * kLength, std::sin(angle + side) * kLength});
+    }
 
-void drawHeight(QPainter& painter) {
-    constexpr int x = 22;
-    const QPoint top = kFront;
-    const QPoint bottom = below(kFront);
-    painter.drawLine(QPoint(x - 4, top.y()), QPoint(top.x() - 4, top.y()));
-    painter.drawLine(QPoint(x - 4, bottom.y()), QPoint(bottom.x() - 4, bottom.y()));
-    drawDimension(painter, QPointF(x, top.y()), QPointF(x, bottom.y()));
-    drawWord(painter, QPointF(x, (top.y() + bottom.y()) / 2.0), QStringLiteral("HEIGHT"));
+    void dimension(DiagramPoint a, DiagramPoint b) {
+        line(a, b);
+        arrowHead(a, b);
+        arrowHead(b, a);
+    }
+
+    std::vector<DiagramPrimitive> take() { return std::move(items_); }
+
+private:
+    std::vector<DiagramPrimitive> items_;
+};
+
+void height(Drawing& d) {
+    constexpr double x = 22;
+    const DiagramPoint top = kFront;
+    const DiagramPoint bottom = below(kFront);
+    d.line({x - 4, top.y}, {top.x - 4, top.y});
+    d.line({x - 4, bottom.y}, {bottom.x - 4, bottom.y});
+    d.dimension({x, top.y}, {x, bottom.y});
+    d.word({x, (top.y + bottom.y) / 2}, "HEIGHT");
 }
 
 // Parallel to the front bottom wire, a little below it.
-void drawSide(QPainter& painter) {
-    const QPointF left = below(kFront);
-    const QPointF right = below(kRight);
-    const QPointF offset(0, 14);
-    painter.drawLine(QLineF(left + QPointF(0, 3), left + offset + QPointF(0, 4)));
-    painter.drawLine(QLineF(right + QPointF(0, 3), right + offset + QPointF(0, 4)));
-    drawDimension(painter, left + offset, right + offset);
-    const QPointF middle = (left + right) / 2 + offset;
-    drawWord(painter, middle + QPointF(0, 12), QStringLiteral("SIDE"));
+void side(Drawing& d) {
+    const DiagramPoint left = below(kFront);
+    const DiagramPoint right = below(kRight);
+    const DiagramPoint offset{0, 14};
+    d.line(left + DiagramPoint{0, 3}, left + offset + DiagramPoint{0, 4});
+    d.line(right + DiagramPoint{0, 3}, right + offset + DiagramPoint{0, 4});
+    d.dimension(left + offset, right + offset);
+    const DiagramPoint middle{(left.x + right.x) / 2 + offset.x, (left.y + right.y) / 2 + offset.y};
+    d.word(middle + DiagramPoint{0, 12}, "SIDE");
 }
 
 // Two short lines from the word to the feed gap of the right-hand wire.
-void drawGap(QPainter& painter) {
-    const QPoint gap(kRight.x(), kRight.y() + kDrop / 2);
-    const QPointF word(147, gap.y());
-    drawWord(painter, word, QStringLiteral("GAP"));
-    painter.drawLine(QLineF(QPointF(word.x() - 12, gap.y() - 7), QPointF(gap.x() + 3, gap.y() - 2)));
-    painter.drawLine(QLineF(QPointF(word.x() - 12, gap.y() + 7), QPointF(gap.x() + 3, gap.y() + 2)));
+void gap(Drawing& d) {
+    const DiagramPoint feed{kRight.x, kRight.y + std::floor(kDrop / 2)};
+    const DiagramPoint word{147, feed.y};
+    d.word(word, "GAP");
+    d.line({word.x - 12, feed.y - 7}, {feed.x + 3, feed.y - 2});
+    d.line({word.x - 12, feed.y + 7}, {feed.x + 3, feed.y + 2});
+}
+
+std::vector<DiagramPrimitive> build() {
+    Drawing d;
+    d.triangle(kBack, kRight, kFront);
+    d.triangle(below(kBack), below(kRight), below(kFront));
+    for (DiagramPoint corner : {kBack, kRight, kFront}) d.edge(corner);
+    height(d);
+    side(d);
+    gap(d);
+    return d.take();
 }
 
 }  // namespace
 
-QImage drawDiagram() {
-    QImage image(kDiagramWidth, kDiagramHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::black, 1));
-
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif, QFont::NoAntialias);  // crisp black text, like the wires
-    font.setPixelSize(9);
-    painter.setFont(font);
-
-    drawTriangle(painter, kBack, kRight, kFront);
-    drawTriangle(painter, below(kBack), below(kRight), below(kFront));
-    for (QPoint corner : {kBack, kRight, kFront}) drawEdge(painter, corner);
-    drawHeight(painter);
-    drawSide(painter);
-    drawGap(painter);
-    return image;
+std::span<const DiagramPrimitive> diagramPrimitives() {
+    static const std::vector<DiagramPrimitive> primitives = build();
+    return primitives;
 }
 
 }  // namespace brimalox

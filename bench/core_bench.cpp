@@ -5,12 +5,10 @@
 #include <string>
 
 #include "app/buttons.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/mod1.h"
 #include "numtext/numtext.h"
-#ifdef BRIMALOX_BENCH_CLI
-#include "cli/design.h"
-#endif
+#include "app/road.h"
 
 namespace {
 
@@ -73,20 +71,18 @@ void WholeDesignOnForm(benchmark::State& state) {
 }
 BENCHMARK(WholeDesignOnForm);
 
-#ifdef BRIMALOX_BENCH_CLI
 // The same design through brimalox-cli's runDesign, which also collects the fifteen texts.
 void WholeDesignRunDesign(benchmark::State& state) {
     const std::array<std::string, 4> frequencies{"146", "50", "222.5", "28.4"};
-    brimalox::cli::DesignRequest request;
-    request.conductor = {brimalox::cli::ConductorUnit::Awg, "8"};
+    brimalox::DesignRequest request;
+    request.conductor = {brimalox::ConductorUnit::Awg, "8"};
     std::size_t i = 0;
     for (auto _ : state) {
         request.frequencyText = frequencies[i++ & 3];
-        benchmark::DoNotOptimize(brimalox::cli::runDesign(request));
+        benchmark::DoNotOptimize(brimalox::runDesign(request));
     }
 }
 BENCHMARK(WholeDesignRunDesign);
-#endif
 
 }  // namespace
 

@@ -8,7 +8,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/design.h"
+#include "cli/design_options.h"
+#include "cli/nec_commands.h"
 #include "cli/gauges.h"
 #include "cli/output.h"
 #include "cli/replay.h"
@@ -171,11 +172,11 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
         "replay", "replay set/select/click actions on a fresh window and print its fields and clicks as JSON");
     replay->add_option("FILE", s.replayFile, "the script; standard input when absent or -");
     replay->callback([&s] { s.replay(); });
+
+    addNecCommands(app, out, err);
 }
 
 Program::~Program() = default;
-
-CLI::App& Program::app() { return state_->app; }
 
 int Program::run(int argc, const char* const* argv) {
     State& s = *state_;

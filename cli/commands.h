@@ -21,10 +21,6 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // For further subcommands (the NEC ones). A subcommand may end with an exit status of its own
-    // by throwing CLI::RuntimeError(status).
-    CLI::App& app();
-
     int run(int argc, const char* const* argv);
 
 private:

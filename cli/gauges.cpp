@@ -1,7 +1,7 @@
 #include "cli/gauges.h"
 
 #include "app/buttons.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/mod1.h"
 #include "numtext/numtext.h"
 #include "wiresize/gauge_table.h"

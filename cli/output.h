@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/design.h"
+#include "app/road.h"
 
 namespace brimalox::cli {
 

@@ -19,7 +19,7 @@
 
 #include "app/buttons.h"
 #include "numtext/form.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/mod1.h"
 
 namespace brimalox::cli {

@@ -7,7 +7,7 @@ accessible names, and works them through the accessibility interfaces (EditableT
 Component) or, for the xinput and tab_order scenarios, with real X input events from xdotool.
 Every wait polls with a timeout.
 
-    window_e2e.py --app build/app/brimalox --scenario road [--cli build/cli/brimalox-cli]
+    window_e2e.py --app build/app/qt/brimalox --scenario road [--cli build/cli/brimalox-cli]
                   [--artefacts DIR]
 
 Exit status: 0 passed, 1 failed, 77 the environment cannot run it (no Xvfb, D-Bus, AT-SPI or

@@ -7,26 +7,19 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "app/buttons.h"
-#include "app/diagram.h"
-#include "app/text_boxes.h"
-#include "numtext/fields.h"
+#include "app/layout.h"
+#include "app/qt/diagram_painter.h"
+#include "app/qt/text_boxes.h"
 
 namespace {
 
 using namespace brimalox;
 
-QFont fontOf(Field field) {
-    if (field == Field::Text24) return boxFont(12, true);
-    if (field == Field::Text7 || field == Field::Text21) return boxFont(8.25, false);
-    return boxFont(9.75, false);
-}
-
 class TextsOnly : public QWidget {
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.fillRect(rect(), QColor(kWindowBackground));
+        painter.fillRect(rect(), qcolour(mainWindow().background));
         int slot = 0;
         // The places hardly matter to the cost, so the texts sit in a plain grid, cut at their cells.
         auto draw = [&](const QFont& font, const QString& text) {
@@ -35,17 +28,8 @@ protected:
                              text);
             ++slot;
         };
-        for (int i = 1; i <= kFieldCount; ++i) {
-            const auto field = static_cast<Field>(i);
-            const std::string_view text = fieldInfo(field).defaultText;
-            draw(fontOf(field), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-        }
-        for (int i = 1; i <= 7; ++i) {
-            const std::string_view caption = buttonCaption(static_cast<Button>(i));
-            draw(windowFont(), QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-        }
-        draw(windowFont(), QStringLiteral("THREE SIDED"));
-        draw(windowFont(), QStringLiteral("FOUR SIDED"));
+        for (const Control& c : controls())
+            if (!c.text.empty()) draw(c.font ? qfont(*c.font) : windowFont(), qstr(c.text));
         painter.drawImage(350, 120, drawDiagram());
     }
 };

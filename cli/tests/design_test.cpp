@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "cli/design.h"
+#include "app/road.h"
 #include "cli/gauges.h"
 #include "cli/output.h"
 #include "cli/replay.h"

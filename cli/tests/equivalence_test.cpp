@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "app/notes_window.h"
+#include "app/qt/form1.h"
+#include "app/qt/notes_window.h"
 #include "cli/replay.h"
 #include "numtext/fields.h"
 

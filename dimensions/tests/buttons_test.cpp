@@ -7,7 +7,7 @@
 
 #include "../../numtext/tests/recording_form.h"
 #include "app/buttons.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 
 namespace brimalox {
 namespace {

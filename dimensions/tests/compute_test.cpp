@@ -15,7 +15,7 @@
 
 #include "../../numtext/tests/recording_form.h"
 #include "dimensions/compute.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {

@@ -11,7 +11,7 @@
 
 #include "deck_reader.h"
 #include "nec/geometry.h"
-#include "nec/nec_commands.h"
+#include "nec/design_deck.h"
 #include "nec/output_parser.h"
 #include "nec/runner.h"
 #include "numtext/numtext.h"
@@ -38,11 +38,11 @@ double number(const std::string& text) {
     return parsed.value;
 }
 
-cli::DesignRequest request(const std::string& frequency, int sides, const std::string& mm = "") {
-    cli::DesignRequest r;
+DesignRequest request(const std::string& frequency, int sides, const std::string& mm = "") {
+    DesignRequest r;
     r.frequencyText = frequency;
     r.sides = sides;
-    if (!mm.empty()) r.conductor = {cli::ConductorUnit::Millimetre, mm};
+    if (!mm.empty()) r.conductor = {ConductorUnit::Millimetre, mm};
     return r;
 }
 
@@ -200,11 +200,11 @@ void checkDeck(const DeckJob& job, const std::string& name) {
 
 // Designs across 1.8 to 2400 MHz, three and four sided, with the recommended conductor and with
 // thicker ones, drawn with a fixed seed.
-std::vector<std::pair<cli::DesignRequest, std::string>> designSet() {
+std::vector<std::pair<DesignRequest, std::string>> designSet() {
     std::mt19937 random(20261208);
     std::uniform_real_distribution<double> logMhz(std::log(1.8), std::log(2400.0));
     std::uniform_real_distribution<double> thicker(1.0, 4.0);
-    std::vector<std::pair<cli::DesignRequest, std::string>> set;
+    std::vector<std::pair<DesignRequest, std::string>> set;
     for (const char* edge : {"1.8", "2400"})
         for (int sides : {3, 4}) set.push_back({request(edge, sides), std::string(edge) + " MHz"});
     for (int i = 0; i < 36; ++i) {
@@ -212,7 +212,7 @@ std::vector<std::pair<cli::DesignRequest, std::string>> designSet() {
         const int sides = 3 + i % 2;
         std::string mm;
         if (i % 3 == 2) {  // a thicker conductor than ACCEPT proposes
-            const double recommended = number(cli::runDesign(request(mhz, sides)).recommendedMm);
+            const double recommended = number(runDesign(request(mhz, sides)).recommendedMm);
             mm = doubleToText(roundPlaces(recommended * thicker(random), 3));
         }
         set.push_back({request(mhz, sides, mm), mhz + " MHz, " + std::to_string(sides) + " sides, mm " + mm});
@@ -233,7 +233,7 @@ TEST(NecDeck, GeometryAndSegmentRulesAcrossDesigns) {
 TEST(NecDeck, DesignsThatCannotBeModelledAreRefused) {
     struct Case {
         const char* name;
-        cli::DesignRequest request;
+        DesignRequest request;
         const char* expected;
     };
     const std::vector<Case> cases{

@@ -13,7 +13,7 @@
 #include "numtext/failure.h"
 #include "numtext/fields.h"
 #include "numtext/form.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/mod1.h"
 
 namespace brimalox::testing {

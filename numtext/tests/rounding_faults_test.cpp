@@ -13,10 +13,11 @@
 #include <random>
 #include <string>
 
+#include "case_name.h"
 #include "numtext/failure.h"
 #include "numtext/fieldio.h"
 #include "numtext/fpcheck.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
@@ -39,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Rounding, RoundDouble, ::testing::Values(
     RoundCase{0.0005, 3, "0.001"},  // the double 0.0005 lies just above the halfway point
     RoundCase{999.9995, 3, "1000"}, RoundCase{1.0005, 3, "1"}, RoundCase{1e20, 3, "1E+20"},
     RoundCase{58256.7306, 3, "58256.731"}, RoundCase{21633.785, 3, "21633.785"},
-    RoundCase{4.74793, 3, "4.748"}, RoundCase{33.9138, 2, "33.91"}, RoundCase{DBL_MAX, 3, "1.79769313486232E+308"}));
+    RoundCase{4.74793, 3, "4.748"}, RoundCase{33.9138, 2, "33.91"}, RoundCase{DBL_MAX, 3, "1.79769313486232E+308"}), BRIMALOX_CASE_NAMES(.text));
 
 TEST(Rounding, SingleKeepsSinglePrecision) {
     // The single 21633.785 to 3 places is the single nearest 21633.785: 7 digits show.

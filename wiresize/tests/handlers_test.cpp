@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "../../numtext/tests/case_name.h"
 #include "../../numtext/tests/recording_form.h"
 #include "gauge_table_rows.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/numtext.h"
 #include "wiresize/wiresize.h"
 
@@ -51,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Wiresize, Accept, ::testing::Values(
     AcceptCase{"2400", "0.099", "0.004", "38"}, AcceptCase{"5000", "0.047", "0.002", "99999"},
     AcceptCase{"21", "11.305", "0.445", "90009"}, AcceptCase{"7", "33.914", "1.336", "99999"},
     AcceptCase{"-146", "-1.626", "-0.064", "99999"},
-    AcceptCase{"3000", "0.079", "0.003", "40"}));  // 0.003 is inside the lower bound: the thinnest row
+    AcceptCase{"3000", "0.079", "0.003", "40"}), BRIMALOX_CASE_NAMES(.frequency));  // 0.003 is inside the lower bound: the thinnest row
 
 TEST(Accept, DefaultFrequencyReproducesTheStartUpTexts) {
     MemoryForm form;
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Wiresize, ChangeGauge, ::testing::Values(
     // No row: the inch field keeps its text and the millimetres follow it.
     GaugeCase{"99999", "1.336", "33.91"}, GaugeCase{"41", "1.336", "33.91"},
     GaugeCase{"14.5", "1.336", "33.91"}, GaugeCase{"-1", "1.336", "33.91"},
-    GaugeCase{"1E39", "1.336", "33.91"}));
+    GaugeCase{"1E39", "1.336", "33.91"}), BRIMALOX_CASE_NAMES(.awg));
 
 TEST(ChangeGauge, EveryRowRoundTripsToItsDecimalDiameter) {
     for (const auto& row : testing::kExpectedRows) {
@@ -152,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Wiresize, ChangeInches, ::testing::Values(
     DiameterCase{"0.0031", "0.08", "40"}, DiameterCase{"0.0029", "0.07", "99999"},
     DiameterCase{"0.003", "0.08", "40"}, DiameterCase{"0.00305", "0.08", "40"},
     DiameterCase{"0", "0", "99999"}, DiameterCase{"-1", "-25.38", "99999"},
-    DiameterCase{"-0", "0", "99999"}, DiameterCase{" .128\t", "3.25", "8"}));
+    DiameterCase{"-0", "0", "99999"}, DiameterCase{" .128\t", "3.25", "8"}), BRIMALOX_CASE_NAMES(.typed));
 
 class ChangeMillimetres : public ::testing::TestWithParam<DiameterCase> {};
 TEST_P(ChangeMillimetres, WritesThreePlaceInchesAndTheGaugeOfThoseInches) {
@@ -173,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Wiresize, ChangeMillimetres, ::testing::Values(
     DiameterCase{"25.4", "1.001", "99999"}, DiameterCase{"0.06", "0.002", "99999"},
     DiameterCase{"0.09", "0.004", "38"}, DiameterCase{"0", "0", "99999"},
     DiameterCase{"0.07", "0.003", "40"}, DiameterCase{"0.08", "0.003", "40"},
-    DiameterCase{"1.6", "0.063", "15"}, DiameterCase{"-1.626", "-0.064", "99999"}));
+    DiameterCase{"1.6", "0.063", "15"}, DiameterCase{"-1.626", "-0.064", "99999"}), BRIMALOX_CASE_NAMES(.typed));
 
 // ---- sweeps against the integer model of the table ----
 

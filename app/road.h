@@ -7,13 +7,10 @@
 #include <string>
 
 #include "app/buttons.h"
+#include "numtext/form.h"
 #include "numtext/failure.h"
 
-namespace CLI {
-class App;
-}
-
-namespace brimalox::cli {
+namespace brimalox {
 
 enum class ConductorUnit { None, Awg, Inch, Millimetre };
 
@@ -45,11 +42,8 @@ struct DesignResult {
 // The design stops at the first failed click; the texts are then those the fields hold at that point.
 DesignResult runDesign(const DesignRequest& request);
 
-// Adds --sides, --awg/--inch/--mm (mutually exclusive) to a CLI11 (sub)command, filling request.
-void addDesignOptions(CLI::App& command, DesignRequest& request);
-
 // The field a conductor is typed into and the CHANGE button below it.
 Field conductorField(ConductorUnit unit);
 Button conductorButton(ConductorUnit unit);
 
-}  // namespace brimalox::cli
+}  // namespace brimalox

@@ -1,4 +1,6 @@
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
+
+#include "app/layout.h"
 
 namespace brimalox {
 
@@ -7,7 +9,7 @@ std::size_t indexOf(Field field) { return static_cast<std::size_t>(field) - 1; }
 }  // namespace
 
 MemoryForm::MemoryForm() {
-    for (const FieldInfo& info : fieldTable()) texts_[indexOf(info.field)] = info.defaultText;
+    for (const Control& box : textBoxes()) texts_[indexOf(*box.field)] = box.text;
 }
 
 std::string MemoryForm::text(Field field) const { return texts_[indexOf(field)]; }

@@ -11,7 +11,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "nec/nec_commands.h"
+#include "cli/nec_commands.h"
+#include "nec/design_deck.h"
 #include "nec/runner.h"
 
 namespace brimalox::nec {
@@ -26,7 +27,7 @@ Outcome run(std::vector<std::string> args) {
     CLI::App app("test", "brimalox-cli");
     app.require_subcommand(1);
     std::ostringstream out, err;
-    addNecCommands(app, out, err);
+    cli::addNecCommands(app, out, err);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -51,7 +52,7 @@ std::string readText(const std::filesystem::path& path) {
 }
 
 TEST(NecCommand, WritesTheDeckToStandardOutputOrAFile) {
-    const std::string expected = makeDeck(cli::DesignRequest{"146", 4, {cli::ConductorUnit::Awg, "10"}}, "", "", "").deck;
+    const std::string expected = makeDeck(DesignRequest{"146", 4, {ConductorUnit::Awg, "10"}}, "", "", "").deck;
     const Outcome toStdout = run({"nec", "146", "--sides", "4", "--awg", "10"});
     EXPECT_EQ(toStdout.status, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, expected);

@@ -1,11 +1,9 @@
-#include "cli/design.h"
+#include "app/road.h"
 
-#include <CLI/CLI.hpp>
-
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "numtext/mod1.h"
 
-namespace brimalox::cli {
+namespace brimalox {
 
 Field conductorField(ConductorUnit unit) {
     switch (unit) {
@@ -83,22 +81,4 @@ DesignResult runDesign(const DesignRequest& request) {
     return result;
 }
 
-void addDesignOptions(CLI::App& command, DesignRequest& request) {
-    command.add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")
-        ->check(CLI::IsMember({3, 4}))
-        ->capture_default_str();
-    auto* awg = command.add_option_function<std::string>(
-        "--awg", [&request](const std::string& text) { request.conductor = {ConductorUnit::Awg, text}; },
-        "conductor as a gauge code, typed into the AWG field (00 is 9009, 000 is 90009, 0000 is 900009)");
-    auto* inch = command.add_option_function<std::string>(
-        "--inch", [&request](const std::string& text) { request.conductor = {ConductorUnit::Inch, text}; },
-        "conductor diameter in inches, typed into the inch field");
-    auto* mm = command.add_option_function<std::string>(
-        "--mm", [&request](const std::string& text) { request.conductor = {ConductorUnit::Millimetre, text}; },
-        "conductor diameter in millimetres, typed into the millimetre field");
-    awg->type_name("CODE")->excludes(inch)->excludes(mm);
-    inch->type_name("D")->excludes(mm);
-    mm->type_name("D");
-}
-
-}  // namespace brimalox::cli
+}  // namespace brimalox

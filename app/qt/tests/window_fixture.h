@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "app/form1.h"
-#include "app/notes_window.h"
+#include "app/qt/form1.h"
+#include "app/qt/notes_window.h"
 #include "numtext/fields.h"
 
 namespace brimalox::testing {

@@ -19,7 +19,7 @@ public:
     QPlainTextEdit* notesBox() const { return box_; }
 
 private:
-    QPlainTextEdit* box_;
+    QPlainTextEdit* box_ = nullptr;
 };
 
 }  // namespace brimalox

@@ -1,5 +1,5 @@
 #pragma once
-// A window without a screen: the start-up texts, two option buttons that clear each other, and a
+// The main window without a screen: its start-up texts, two option buttons that clear each other, and a
 // count of the windows the buttons asked for. The command line and the tests run the handlers on it.
 
 #include <array>

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/diagram.h"
+#include "app/layout.h"
+#include "app/qt/diagram_painter.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {
@@ -163,7 +164,7 @@ TEST_F(LayoutTest, NoTwoControlsOverlap) {
 }
 
 TEST_F(LayoutTest, TextBoxesShowTheirDefaultTexts) {
-    for (const FieldInfo& info : fieldTable()) EXPECT_EQ(form->text(info.field), info.defaultText) << info.name;
+    for (const Control& info : textBoxes()) EXPECT_EQ(form->text(*info.field), info.text) << info.name;
     // Seen from the user's side as well, where it matters most.
     EXPECT_EQ(control<QLineEdit>("Text2")->text(), "146.00");
     EXPECT_EQ(control<QLineEdit>("Text6")->text(), ".064");
@@ -310,15 +311,15 @@ TEST_F(LayoutTest, NeitherOptionIsSelectedAtStartAndSelectingOneClearsTheOther) 
 }
 
 TEST_F(LayoutTest, LabelBoxesAreEditableAndNothingReactsToThem) {
-    for (const FieldInfo& info : fieldTable()) {
-        if (info.valueField || info.field == Field::Text21) continue;
+    for (const Control& info : textBoxes()) {
+        if (info.valueField() || info.field == Field::Text21) continue;
         const auto before = allTexts();
         auto* box = control<QLineEdit>(std::string(info.name).c_str());
         QTest::mouseClick(box, Qt::LeftButton);
         QTest::keyClick(box, Qt::Key_End);
         QTest::keyClicks(box, "X");
         auto after = allTexts();
-        EXPECT_EQ(after[std::string(info.name)], std::string(info.defaultText) + "X");
+        EXPECT_EQ(after[std::string(info.name)], std::string(info.text) + "X");
         after[std::string(info.name)] = before.at(std::string(info.name));
         EXPECT_EQ(after, before) << "typing into " << info.name << " changed another box";
         EXPECT_EQ(failureBox(), nullptr);
@@ -330,7 +331,7 @@ TEST_F(LayoutTest, LabelBoxesAreEditableAndNothingReactsToThem) {
 }
 
 TEST_F(LayoutTest, EveryValueFieldAndButtonHasAnAccessibleName) {
-    for (const FieldInfo& info : fieldTable()) {
+    for (const Control& info : textBoxes()) {
         const QWidget* box = control(std::string(info.name).c_str());
         EXPECT_EQ(box->accessibleName().toStdString(), info.accessibleName) << info.name;
         EXPECT_FALSE(box->accessibleName().isEmpty()) << info.name;

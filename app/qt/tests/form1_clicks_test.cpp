@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/buttons.h"
-#include "numtext/memory_form.h"
+#include "app/memory_form.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {

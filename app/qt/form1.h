@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/buttons.h"
-#include "numtext/fields.h"
+#include "app/layout.h"
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 
@@ -35,11 +35,12 @@ public:
     QMessageBox* websiteWindow() const { return website_; }
 
 private:
-    void buildTextBoxes();
-    void buildButtons();
-    void buildOptions();
-    void buildDiagramAndLine();
-    void applyTabOrder();
+    QWidget* build(const Control& control);
+    QWidget* buildTextBox(const Control& control);
+    QWidget* buildButton(const Control& control);
+    QWidget* buildOption(const Control& control);
+    QWidget* buildPicture(const Control& control);
+    QWidget* buildLine(const Control& control);
     void click(Button button);
     void showFailure(Button button, const ClickFailure& failure);
 

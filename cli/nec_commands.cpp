@@ -1,42 +1,29 @@
-#include "nec/nec_commands.h"
+#include "cli/nec_commands.h"
 
 #include <cmath>
 #include <fstream>
-#include <iostream>
+#include <ostream>
 #include <map>
 #include <memory>
 #include <stdexcept>
 
 #include <CLI/CLI.hpp>
 
-#include "app/buttons.h"
+#include "cli/design_options.h"
 #include "nec/analysis.h"
+#include "nec/design_deck.h"
 #include "nec/output_parser.h"
 #include "nec/report.h"
 #include "nec/runner.h"
 #include "nec/svg_plot.h"
 #include "numtext/numtext.h"
 
-namespace brimalox::nec {
+namespace brimalox::cli {
 namespace {
 
+using namespace nec;
+
 constexpr int kExitFailed = 1;
-
-// A frequency or length typed as an option, read by the same rule as a field.
-double optionNumber(const std::string& text, const std::string& option) {
-    const Parsed<double> parsed = parseDouble(text);
-    if (!parsed.ok() || !std::isfinite(parsed.value) || parsed.value <= 0)
-        throw std::invalid_argument(option + " needs a positive number, not \"" + text + "\"");
-    return parsed.value;
-}
-
-Sweep sweepFor(double designMhz, const std::string& from, const std::string& to, const std::string& step) {
-    const Sweep standard = defaultSweep(designMhz);
-    if (from.empty() && to.empty() && step.empty()) return standard;
-    return makeSweep(from.empty() ? standard.fromMhz : optionNumber(from, "--from"),
-                     to.empty() ? standard.toMhz() : optionNumber(to, "--to"),
-                     step.empty() ? standard.stepMhz : optionNumber(step, "--step"));
-}
 
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
@@ -45,14 +32,14 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 struct Options {
-    cli::DesignRequest request;
+    DesignRequest request;
     std::string from, to, step;
 };
 
 void addCommonOptions(CLI::App& command, Options& options) {
     command.add_option("FREQ", options.request.frequencyText, "design frequency in MHz, typed into the frequency field")
         ->required();
-    cli::addDesignOptions(command, options.request);
+    addDesignOptions(command, options.request);
     command.add_option("--from", options.from, "sweep start in MHz (default 0.8 x FREQ)")->type_name("MHZ");
     command.add_option("--to", options.to, "sweep end in MHz (default 1.4 x FREQ)")->type_name("MHZ");
     command.add_option("--step", options.step, "sweep step in MHz (default 0.01 x FREQ)")->type_name("MHZ");
@@ -73,36 +60,6 @@ void guarded(std::ostream& err, const char* command, Body body) {
 }
 
 }  // namespace
-
-DesignTexts designTexts(const cli::DesignResult& r, int sides) {
-    return {sides,        r.frequency, r.mm,         r.inch,  r.awg,     r.heightMm,  r.heightInch,
-            r.sideMm,     r.sideInch,  r.gapMm,      r.gapInch, r.matchMm, r.matchInch};
-}
-
-DeckJob makeDeck(const cli::DesignRequest& request, const std::string& from, const std::string& to,
-                 const std::string& step) {
-    const cli::DesignResult result = cli::runDesign(request);
-    if (result.failure) throw NecError(failureMessage(result.failure->button, result.failure->failure));
-    DeckJob job;
-    job.design = designTexts(result, request.sides);
-    Model model;
-    try {
-        job.geometry = geometryFromTexts(job.design);
-    } catch (const std::invalid_argument& e) {
-        throw NecError(std::string("cannot model this design: ") + e.what());
-    }
-    job.sweep = sweepFor(job.geometry.designMhz, from, to, step);  // std::invalid_argument: a usage error
-    try {
-        model = buildModel(job.geometry, highestFrequency(job.sweep, job.geometry.designMhz));
-    } catch (const std::invalid_argument& e) {
-        throw NecError(std::string("cannot model this design: ") + e.what());
-    }
-    job.deck = writeDeck(model, job.sweep, job.geometry.designMhz, deckComments(job.design));
-    job.warnings = modelWarnings(model);
-    return job;
-}
-
-void addNecCommands(CLI::App& app) { addNecCommands(app, std::cout, std::cerr); }
 
 void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     {
@@ -169,4 +126,4 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     }
 }
 
-}  // namespace brimalox::nec
+}  // namespace brimalox::cli

@@ -1,0 +1,168 @@
+#include "app/qt/form1.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/layout.h"
+#include "app/qt/diagram_painter.h"
+#include "app/qt/notes_window.h"
+#include "app/qt/text_boxes.h"
+
+namespace brimalox {
+namespace {
+
+std::size_t slot(Field field) { return static_cast<std::size_t>(field) - 1; }
+
+// Qt takes a plain top-level QWidget for a client area, which AT-SPI calls a "filler"; a screen
+// reader should meet the calculator as a window named by its caption, as it meets a QMainWindow.
+QAccessibleInterface* accessibleForm1(const QString&, QObject* object) {
+    if (auto* form = dynamic_cast<Form1*>(object)) return new QAccessibleWidget(form, QAccessible::Window);
+    return nullptr;
+}
+
+QRect pixelRect(const Rect& twips) {
+    return {pixels(twips.left), pixels(twips.top), pixels(twips.width), pixels(twips.height)};
+}
+
+QString caption() { return qstr(mainWindow().caption); }
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+    [[maybe_unused]] static const bool accessibleInstalled = (QAccessible::installFactory(accessibleForm1), true);
+    const WindowSpec& spec = mainWindow();
+    setObjectName(qstr(spec.name));
+    setWindowTitle(caption());
+    setFixedSize(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, qcolour(spec.background));
+    setPalette(palette);
+    setFont(windowFont());  // what the buttons and option buttons show; each text box has its own
+
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const Control& c : controls()) {
+        QWidget* widget = build(c);
+        if (c.tab >= 0) tabOrder.emplace_back(c.tab, widget);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+}
+
+Form1::~Form1() = default;
+
+QWidget* Form1::build(const Control& c) {
+    switch (c.kind) {
+    case ControlKind::TextBox:
+    case ControlKind::MultiLineTextBox: return buildTextBox(c);
+    case ControlKind::PushButton: return buildButton(c);
+    case ControlKind::OptionButton: return buildOption(c);
+    case ControlKind::PictureBox: return buildPicture(c);
+    case ControlKind::Line: return buildLine(c);
+    }
+    return nullptr;
+}
+
+QWidget* Form1::buildTextBox(const Control& c) {
+    QWidget* box = makeTextBox(c, this);
+    box->setGeometry(pixelRect(c.place));
+    setBoxText(box, qstr(c.text));
+    boxes_[slot(*c.field)] = box;
+    return box;
+}
+
+QWidget* Form1::buildButton(const Control& c) {
+    auto* button = new QPushButton(qstr(c.text), this);
+    button->setObjectName(qstr(c.name));
+    button->setGeometry(pixelRect(c.place));
+    button->setAutoDefault(false);
+    button->setAccessibleName(qstr(c.accessibleName));
+    button->setAccessibleDescription(qstr(c.accessibleDescription));
+    connect(button, &QPushButton::clicked, this, [this, which = *c.button] { click(which); });
+    return button;
+}
+
+// The two option buttons are one exclusive group, as option buttons are on every desktop: screen
+// readers announce them as radio buttons, Tab enters the group at its selected button (the first
+// while none is selected) and the arrow keys move within it.
+QWidget* Form1::buildOption(const Control& c) {
+    auto* option = new QRadioButton(qstr(c.text), this);
+    option->setObjectName(qstr(c.name));
+    option->setGeometry(pixelRect(c.place));
+    options_[static_cast<std::size_t>(*c.option)] = option;
+    return option;
+}
+
+QWidget* Form1::buildPicture(const Control& c) {
+    auto* picture = new DiagramLabel(this);
+    picture->setObjectName(qstr(c.name));
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture->setLineWidth(kPictureEdgePixels);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setGeometry(pixelRect(c.place));
+    picture->setFocusPolicy(Qt::StrongFocus);  // a stop in the Tab order, like every control but the line
+    picture->setAccessibleName(qstr(c.accessibleName));
+    picture->setAccessibleDescription(qstr(c.accessibleDescription));
+    return picture;
+}
+
+QWidget* Form1::buildLine(const Control& c) {
+    auto* line = new QFrame(this);
+    line->setObjectName(qstr(c.name));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setLineWidth(1);
+    line->setGeometry(pixels(c.place.left), pixels(c.place.top), pixels(c.place.width), 1);
+    return line;
+}
+
+std::string Form1::text(Field field) const { return boxText(boxes_[slot(field)]).toStdString(); }
+
+void Form1::setText(Field field, std::string_view text) { setBoxText(boxes_[slot(field)], qstr(text)); }
+
+bool Form1::selected(Option option) const { return options_[static_cast<std::size_t>(option)]->isChecked(); }
+
+void Form1::showNotes() {
+    if (!notes_) notes_ = std::make_unique<NotesWindow>();
+    notes_->present();
+}
+
+void Form1::showWebsite() {
+    if (!website_) {
+        website_ = new QMessageBox(QMessageBox::Information, QStringLiteral("WEBSITE"),
+                                   QStringLiteral("This program has no website address.\n\n"
+                                                  "BRIMALOX antenna calculator (%1), version %2")
+                                       .arg(caption(), QStringLiteral(BRIMALOX_VERSION)),
+                                   QMessageBox::Ok, this);
+        website_->setObjectName(QStringLiteral("website"));
+        website_->setWindowModality(Qt::NonModal);
+    }
+    website_->show();
+    website_->raise();
+    website_->activateWindow();
+}
+
+void Form1::click(Button button) {
+    if (const std::optional<ClickFailure> failure = press(button, *this, mod1_)) showFailure(button, *failure);
+}
+
+// Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
+void Form1::showFailure(Button button, const ClickFailure& failure) {
+    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(failureMessage(button, failure)),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("failure"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+}  // namespace brimalox

@@ -1,0 +1,32 @@
+#pragma once
+// The text boxes of the windows: single-line boxes are QLineEdits, the multi-line ones are
+// QPlainTextEdits. Both are read and written whole, as the handlers see a field.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include "app/layout.h"
+
+namespace brimalox {
+
+QString qstr(std::string_view text);
+QColor qcolour(Rgb rgb);
+Qt::Alignment qalign(Align align);
+
+// A font of the given size, weight and slant in the windows' face, or its metric twin.
+QFont qfont(const FontSpec& spec);
+// The windows' own font, for buttons, option buttons and the notes.
+QFont windowFont();
+
+// The box a text-box row of the layout describes, with its look, colours, font and name; its text
+// and place are left to the caller.
+QWidget* makeTextBox(const Control& box, QWidget* parent);
+
+// A box's text as the user sees it. The multi-line box holds CR LF line ends, as an edit control
+// does; the single-line boxes hold no line ends at all.
+QString boxText(const QWidget* box);
+void setBoxText(QWidget* box, const QString& text);
+
+}  // namespace brimalox

@@ -1,0 +1,16 @@
+#pragma once
+// The `nec` and `simulate` subcommands of brimalox-cli: the design as the window computes it,
+// written as a NEC-2 deck or run through nec2c.
+
+#include <iosfwd>
+
+namespace CLI {
+class App;
+}
+
+namespace brimalox::cli {
+
+// Results go to out, messages to err; a failure ends the command with CLI::RuntimeError(1).
+void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err);
+
+}  // namespace brimalox::cli
