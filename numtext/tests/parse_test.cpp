@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "case_name.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
@@ -38,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(NumberText, AcceptedForm, ::testing::Values(
     Accepted{"1e+0", 1}, Accepted{"-.5", -0.5}, Accepted{"+.5e1", 5}, Accepted{"007", 7},
     Accepted{"9009", 9009}, Accepted{"90009", 90009}, Accepted{"900009", 900009},
     Accepted{"14.0", 14}, Accepted{"0", 0},
-    Accepted{"0.0000000000000000000000000000000000000000000000000000001e55", 1}));
+    Accepted{"0.0000000000000000000000000000000000000000000000000000001e55", 1}), BRIMALOX_CASE_NAMES(.text));
 
 TEST(NumberText, MinusZeroReadsAsZero) {
     for (const char* text : {"-0", "-0.0", "-.0e5", "+0"}) {
@@ -60,7 +61,7 @@ TEST_P(TypeMismatch, IsRejectedInBothPrecisions) {
 INSTANTIATE_TEST_SUITE_P(NumberText, TypeMismatch, ::testing::Values(
     "", "  ", "\t", "abc", "1.2.3", "inf", "-inf", "nan", "NaN", "infinity", "Infinity",
     "0x10", "0X1p3", "1e", "1E+", "e5", ".", "-", "+", "+-5", "--5", "1 46", "146MHz", "1,5",
-    "1.5.", "..5", "5e1.5", "1e 5", "\n146", "146\n", "1_000", "\xc2\xa0" "5", "5%", "one"));
+    "1.5.", "..5", "5e1.5", "1e 5", "\n146", "146\n", "1_000", "\xc2\xa0" "5", "5%", "one"), BRIMALOX_CASE_NAMES());
 
 TEST(NumberText, UnusualTextsAreRefusedOrReadSafely) {
     // A NUL inside the text is not a blank.

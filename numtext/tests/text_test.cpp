@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "case_name.h"
 #include "numtext/numtext.h"
 #include "printf_oracle.h"
 
@@ -36,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(NumberText, SingleText, ::testing::Values(
     SingleCase{0x1.a36e2cp-14f /* the single below 0.0001f */, "9.999999E-05"},
     SingleCase{0x1p-149f, "1.401298E-45"}, SingleCase{FLT_MIN, "1.175494E-38"},
     SingleCase{21633.785f, "21633.79"}, SingleCase{34166.67f, "34166.67"}, SingleCase{1.5e-10f, "1.5E-10"},
-    SingleCase{1e38f, "1E+38"}, SingleCase{0.1f, "0.1"}, SingleCase{1.0f / 3, "0.3333333"}));
+    SingleCase{1e38f, "1E+38"}, SingleCase{0.1f, "0.1"}, SingleCase{1.0f / 3, "0.3333333"}), BRIMALOX_CASE_NAMES(.text));
 
 class DoubleText : public ::testing::TestWithParam<DoubleCase> {};
 TEST_P(DoubleText, WritesFifteenSignificantDigits) {
@@ -56,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(NumberText, DoubleText, ::testing::Values(
     DoubleCase{1e39, "1E+39"}, DoubleCase{-1e-300, "-1E-300"}, DoubleCase{DBL_MAX, "1.79769313486232E+308"},
     DoubleCase{0x0.0000000000001p-1022, "4.94065645841247E-324"}, DoubleCase{1e100, "1E+100"},
     DoubleCase{0.0031, "0.0031"}, DoubleCase{0.46, "0.46"}, DoubleCase{58256.731, "58256.731"},
-    DoubleCase{21633.785, "21633.785"}, DoubleCase{123456789012345.6, "123456789012346"}));
+    DoubleCase{21633.785, "21633.785"}, DoubleCase{123456789012345.6, "123456789012346"}), BRIMALOX_CASE_NAMES(.text));
 
 TEST(NumberText, IntegerTextHasNoSignBlankOrPoint) {
     EXPECT_EQ(integerToText(0), "0");
