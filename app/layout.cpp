@@ -119,8 +119,8 @@ constexpr bool inOrder() {
 }
 static_assert(inOrder());
 
-constexpr WindowSpec kMainWindow{"Form1", "QZ9ZZQ BX", 8025, 6030, kPeach, {8.25, false, false}};
-constexpr WindowSpec kNotesWindow{"no", "NOTES", 7710, 3375, kPeach, {8.25, false, false}};
+constexpr WindowSpec kMainWindow{"Form1", "QZ9ZZQ BX", 8025, 6030, kPeach, {8.25, false, false}, "Text2"};
+constexpr WindowSpec kNotesWindow{"no", "NOTES", 7710, 3375, kPeach, {8.25, false, false}, "Text1"};
 
 // The notes box: the window's font and the default colours, editable, the only Tab stop.
 constexpr Control kNotesBox{"Text1", ControlKind::MultiLineTextBox, {120, 120, 7455, 3135}, 0, Look::Value, {}, {},

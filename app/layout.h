@@ -75,6 +75,7 @@ struct WindowSpec {
     int clientWidth, clientHeight;  // twips
     Rgb background;
     FontSpec font;             // buttons, option buttons and what has no font of its own
+    std::string_view initialFocus;  // the control that takes the keys when the window opens
 };
 
 // The face every control asks for: the classic dialog face where it is installed, else its metric

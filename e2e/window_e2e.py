@@ -160,8 +160,10 @@ class Checks:
 
 def missing_tools(scenario):
     tools = ["Xvfb", "dbus-run-session"]
-    if scenario in ("xinput", "tab_order"):
+    if scenario in ("xinput", "tab_order", "polish"):
         tools.append("xdotool")
+    if scenario == "polish":
+        tools.append("xprop")
     return [tool for tool in tools if not shutil.which(tool)]
 
 
@@ -473,9 +475,62 @@ def scenario_website(app, window, checks, args):
     window.wait_texts("ACCEPT with the WEBSITE window open", {"Text8": "4.748"})
 
 
+def scenario_polish(app, window, checks, args):
+    """Where the keys go at start and after a failure message, what the frames offer, and what a
+    screen reader hears of the right-aligned label and the notes window."""
+    display = os.environ["DISPLAY"]
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    focused = app.pyatspi.STATE_FOCUSED
+    xdotool(display, "windowfocus", "--sync", window_id)  # what a window manager does for a new window
+    wait_for("the frequency field to have the keys at start", lambda: window.states("Text2").contains(focused))
+    xdotool(display, "key", "--clearmodifiers", "End")
+    xdotool(display, "type", "5")
+    wait_for("the first key typed to reach the frequency field", lambda: window.text("Text2") == "146.005")
+
+    # A failed click, its message dismissed with OK: the keys go back where they went before, here
+    # the frequency field (the click came through the accessibility bus, which moves no focus).
+    window.set_text("Text2", "fifty")
+    window.press("Command4")
+    box = wait_for("the failure message", lambda: failure_box(app))
+    ok = wait_for("the message's OK button", lambda: find_descendant(box, "push button", "OK"))
+    action = ok.queryAction()
+    action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+    wait_for("the failure message to close", lambda: failure_box(app) is None)
+    xdotool(display, "key", "--clearmodifiers", "End")
+    xdotool(display, "type", "9")
+    wait_for("a key typed after OK to reach the frequency field", lambda: window.text("Text2") == "fifty9")
+
+    window.press("Command6")
+    notes = wait_for("the notes window", lambda: app.top_level("NOTES"))
+    checks.equal("the notes window's role", notes.getRoleName(), "frame")
+    for caption in (CAPTION, "NOTES"):
+        functions = motif_functions(display, wait_for(caption, lambda: xdotool_search(display, caption)))
+        checks.true(f"{caption} offers resizing or maximising (Motif functions {functions:#x})",
+                    functions & (MWM_FUNC_RESIZE | MWM_FUNC_MAXIMIZE) == 0)
+        checks.true(f"{caption} does not offer minimising and closing (Motif functions {functions:#x})",
+                    functions & MWM_FUNC_MINIMIZE and functions & MWM_FUNC_CLOSE)
+
+    # A size forced from outside is taken back.
+    xdotool(display, "windowsize", window_id, "800", "600")
+    wait_for("the window to take its own size back",
+             lambda: Window.extents(window.frame)[2:] == (8025 // TWIPS_PER_PIXEL, 6030 // TWIPS_PER_PIXEL))
+
+    attributes = window.controls["Text21"].queryText().getAttributes(0)[0]
+    checks.true(f"Text21 is not told as right-aligned: {attributes!r}", "justification:right" in attributes)
+
+    # A megabyte in a box: read back whole, and ACCEPT judges all of it.
+    big = "1" * (1 << 20)
+    window.set_text("Text2", big)
+    window.press("Command7")
+    box = wait_for("the failure message of ACCEPT on a megabyte of digits", lambda: failure_box(app))
+    message = " ".join(accessible_texts(box))
+    checks.true(f"the message {message!r} does not say overflow", "overflow" in message.lower())
+    checks.equal("the megabyte after the click", len(window.text("Text2")), len(big))
+
+
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
              "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
-             "website": scenario_website}
+             "website": scenario_website, "polish": scenario_polish}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------
@@ -518,6 +573,19 @@ def failure_box(app):
 def xdotool(display, *arguments):
     subprocess.run(["xdotool", *arguments], env=dict(os.environ, DISPLAY=display), check=True,
                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+
+MWM_FUNC_RESIZE, MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE, MWM_FUNC_CLOSE = 0x2, 0x8, 0x10, 0x20
+
+
+def motif_functions(display, window_id):
+    """The functions a window offers its window manager in its _MOTIF_WM_HINTS (all when it says none)."""
+    found = subprocess.run(["xprop", "-id", window_id, "_MOTIF_WM_HINTS"], env=dict(os.environ, DISPLAY=display),
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+    if "=" not in found:
+        return 0x3E
+    flags, functions = (int(v, 16) for v in found.split("=")[1].split(",")[:2])
+    return functions if flags & 0x1 else 0x3E
 
 
 def xdotool_search(display, caption):

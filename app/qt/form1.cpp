@@ -1,12 +1,14 @@
 #include "app/qt/form1.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QAccessibleWidget>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -15,6 +17,7 @@
 
 #include "app/layout.h"
 #include "app/qt/diagram_painter.h"
+#include "app/qt/fixed_frame.h"
 #include "app/qt/notes_window.h"
 #include "app/qt/text_boxes.h"
 
@@ -24,9 +27,10 @@ namespace {
 std::size_t slot(Field field) { return static_cast<std::size_t>(field) - 1; }
 
 // Qt takes a plain top-level QWidget for a client area, which AT-SPI calls a "filler"; a screen
-// reader should meet the calculator as a window named by its caption, as it meets a QMainWindow.
-QAccessibleInterface* accessibleForm1(const QString&, QObject* object) {
+// reader should meet both windows as windows named by their captions, as it meets a QMainWindow.
+QAccessibleInterface* accessibleWindow(const QString&, QObject* object) {
     if (auto* form = dynamic_cast<Form1*>(object)) return new QAccessibleWidget(form, QAccessible::Window);
+    if (auto* notes = dynamic_cast<NotesWindow*>(object)) return new QAccessibleWidget(notes, QAccessible::Window);
     return nullptr;
 }
 
@@ -39,7 +43,7 @@ QString caption() { return qstr(mainWindow().caption); }
 }  // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
-    [[maybe_unused]] static const bool accessibleInstalled = (QAccessible::installFactory(accessibleForm1), true);
+    [[maybe_unused]] static const bool accessibleInstalled = (QAccessible::installFactory(accessibleWindow), true);
     const WindowSpec& spec = mainWindow();
     setObjectName(qstr(spec.name));
     setWindowTitle(caption());
@@ -57,6 +61,10 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     }
     std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+
+    // The first key typed goes where a user starts: the frequency.
+    findChild<QWidget*>(qstr(spec.initialFocus))->setFocus();
+    keepFixedFrame(this);
 }
 
 Form1::~Form1() = default;
@@ -162,6 +170,11 @@ void Form1::showFailure(Button button, const ClickFailure& failure) {
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // Keys go back where they went before the click once the message is dismissed.
+    connect(box, &QDialog::finished, this, [this, before = QPointer<QWidget>(QApplication::focusWidget())] {
+        activateWindow();
+        if (before && before->window() == this) before->setFocus(Qt::OtherFocusReason);
+    });
     box->open();
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/layout.h"
 #include "app/notes_text.h"
+#include "app/qt/fixed_frame.h"
 #include "app/qt/text_boxes.h"
 
 namespace brimalox {
@@ -24,6 +25,7 @@ NotesWindow::NotesWindow() {
     box_ = static_cast<QPlainTextEdit*>(makeTextBox(box, this));
     box_->setGeometry(pixels(box.place.left), pixels(box.place.top), pixels(box.place.width), pixels(box.place.height));
     setBoxText(box_, QString::fromStdString(notesText()));
+    keepFixedFrame(this);
 }
 
 void NotesWindow::present() {

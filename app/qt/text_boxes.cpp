@@ -4,8 +4,11 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QTextBlockFormat>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
+#include <limits>
 
 namespace brimalox {
 
@@ -65,6 +68,7 @@ QWidget* makeMultiLine(const Control& box, QWidget* parent) {
 
 QWidget* makeSingleLine(const Control& box, QWidget* parent) {
     auto* widget = new QLineEdit(parent);
+    widget->setMaxLength(std::numeric_limits<int>::max());  // a text box has no limit of its own
     widget->setFrame(box.look == Look::Value);
     widget->setAlignment(qalign(box.align) | Qt::AlignVCenter);
     return widget;
@@ -98,6 +102,16 @@ void setBoxText(QWidget* box, const QString& text) {
         line->setCursorPosition(0);  // show the start of a text that is wider than the box
     } else if (auto* multi = qobject_cast<QPlainTextEdit*>(box)) {
         multi->setPlainText(text);
+        // The alignment drawn comes from the document's default; the one told to a screen reader
+        // comes from each paragraph's own format, and lines typed later take it over.
+        const Qt::Alignment alignment = multi->document()->defaultTextOption().alignment();
+        if ((alignment & Qt::AlignHorizontal_Mask) != Qt::AlignLeft) {
+            QTextCursor cursor(multi->document());
+            cursor.select(QTextCursor::Document);
+            QTextBlockFormat format;
+            format.setAlignment(alignment);
+            cursor.mergeBlockFormat(format);
+        }
     }
 }
 
