@@ -2,7 +2,7 @@
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
 packages="cmake ninja-build g++ qt6-base-dev libgtest-dev libfast-float-dev libfmt-dev fonts-liberation2
-  libcli11-dev nlohmann-json3-dev libbenchmark-dev nec2c
+  libcli11-dev nlohmann-json3-dev libbenchmark-dev nec2c emscripten nodejs node-acorn
   xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool imagemagick
   desktop-file-utils appstream man-db lintian dpkg-dev file"
 missing=""
