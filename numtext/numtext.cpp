@@ -138,12 +138,20 @@ bool roundDoubleExactly(double value, int places, double& rounded) {
     return true;
 }
 
+// A single takes the same route up to 8 places: k / 10^n is first rounded to a double d, then d to
+// a single, and the two roundings give the single nearest k / 10^n. They could differ only if d
+// were a midpoint m between two singles while k / 10^n is not. A non-integer single is below 2^24,
+// so m = J / 2^u with |J| < 2^25 and u > 0, and k / 10^n - m is a multiple of 1 / (10^n 2^u):
+// if not 0, it is more than half a double's ulp of m (2^-53 |m| < 2^-28 / 2^u) when 10^n < 2^28.
+// Integer singles round to themselves on both routes.
+constexpr int kSingleExactPlaces = 8;
+
 template <typename T>
 T roundToPlaces(T value, int places) {
     if (!std::isfinite(value)) return value;
-    if constexpr (std::is_same_v<T, double>) {
+    if (std::is_same_v<T, double> || places <= kSingleExactPlaces) {
         double rounded = 0;
-        if (roundDoubleExactly(value, places, rounded)) return rounded;
+        if (roundDoubleExactly(value, places, rounded)) return static_cast<T>(rounded);
     }
     // The exact decimal expansion rounded to n places (ties to even), read back as the nearest
     // value of the same precision. 400 characters hold any double in fixed form with 15 places.
