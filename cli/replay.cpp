@@ -117,17 +117,6 @@ const std::vector<Field>& reportedFields() {
     return fields;
 }
 
-std::string_view kindKey(FailureKind kind) {
-    switch (kind) {
-    case FailureKind::TypeMismatch: return "type mismatch";
-    case FailureKind::Overflow: return "overflow";
-    case FailureKind::DivisionByZero: return "division by zero";
-    case FailureKind::InvalidOperation: return "invalid operation";
-    case FailureKind::FieldAccess: break;
-    }
-    return "field access";
-}
-
 std::string Replay::json() const {
     using Json = nlohmann::ordered_json;
     Json fields = Json::object();

@@ -75,7 +75,5 @@ private:
 
 // The twelve value fields in the order they are reported.
 const std::vector<Field>& reportedFields();
-// "type mismatch", "overflow", "division by zero", "invalid operation", "field access".
-std::string_view kindKey(FailureKind kind);
 
 }  // namespace brimalox::cli

@@ -26,6 +26,17 @@ std::string_view familyName(FailureFamily family) {
     return "unknown";
 }
 
+std::string_view kindKey(FailureKind kind) {
+    switch (kind) {
+    case FailureKind::TypeMismatch: return "type mismatch";
+    case FailureKind::Overflow: return "overflow";
+    case FailureKind::DivisionByZero: return "division by zero";
+    case FailureKind::InvalidOperation: return "invalid operation";
+    case FailureKind::FieldAccess: break;
+    }
+    return "field access";
+}
+
 std::string_view kindExplanation(FailureKind kind) {
     switch (kind) {
     case FailureKind::TypeMismatch:

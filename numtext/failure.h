@@ -33,6 +33,9 @@ private:
 std::string_view kindName(FailureKind kind);
 // "conversion", "floating-point", "field access".
 std::string_view familyName(FailureFamily family);
+// The kind as a key in machine-read output (the command line's replay, the WebAssembly binding):
+// "type mismatch", "overflow", "division by zero", "invalid operation", "field access".
+std::string_view kindKey(FailureKind kind);
 // One sentence that says what the kind means for the text the user typed.
 std::string_view kindExplanation(FailureKind kind);
 

@@ -1,9 +1,10 @@
 #include "numtext/numtext.h"
 
-#include <charconv>
 #include <cmath>
 #include <type_traits>
 #include <fast_float/fast_float.h>
+#include <fmt/compile.h>
+#include <fmt/format.h>
 
 namespace brimalox {
 namespace {
@@ -68,9 +69,13 @@ std::string numberToText(T value) {
 
     // d.dddddde+XX, correctly rounded from the binary value. The text is assembled in a local
     // buffer: every handler writes several numbers, and temporaries would cost more than the digits.
+    // The format is compiled in, so no format string is parsed per number.
     char sci[64];
-    const auto written = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific,
-                                       SignificantDigits - 1);
+    const char* end = nullptr;
+    if constexpr (SignificantDigits == 7)
+        end = fmt::format_to(sci, FMT_COMPILE("{:.6e}"), value);
+    else
+        end = fmt::format_to(sci, FMT_COMPILE("{:.14e}"), value);
     const char* p = sci;
     const bool negative = *p == '-';
     if (negative) ++p;
@@ -79,10 +84,11 @@ std::string numberToText(T value) {
     for (; *p != 'e'; ++p)
         if (isDigit(*p)) digits[count++] = *p;
     ++p;  // the 'e'
+    // The exponent as written (sign, then at least two digits) is already the field text's form.
+    const char* exponentText = p;
     const bool negativeExponent = *p == '-';
-    ++p;  // the exponent's sign
     int exponent = 0;
-    std::from_chars(p, written.ptr, exponent);
+    for (++p; p != end; ++p) exponent = exponent * 10 + (*p - '0');
     if (negativeExponent) exponent = -exponent;
     while (count > 1 && digits[count - 1] == '0') --count;
 
@@ -96,10 +102,7 @@ std::string numberToText(T value) {
             for (int i = 1; i < count; ++i) *out++ = digits[i];
         }
         *out++ = 'E';
-        *out++ = exponent < 0 ? '-' : '+';
-        const int magnitude = std::abs(exponent);
-        if (magnitude < 10) *out++ = '0';
-        out = std::to_chars(out, text + sizeof text, magnitude).ptr;
+        for (const char* e = exponentText; e != end; ++e) *out++ = *e;
     } else if (exponent >= 0) {
         const int intDigits = exponent + 1;
         for (int i = 0; i < intDigits; ++i) *out++ = i < count ? digits[i] : '0';
@@ -135,21 +138,29 @@ bool roundDoubleExactly(double value, int places, double& rounded) {
     return true;
 }
 
+// A single takes the same route up to 8 places: k / 10^n is first rounded to a double d, then d to
+// a single, and the two roundings give the single nearest k / 10^n. They could differ only if d
+// were a midpoint m between two singles while k / 10^n is not. A non-integer single is below 2^24,
+// so m = J / 2^u with |J| < 2^25 and u > 0, and k / 10^n - m is a multiple of 1 / (10^n 2^u):
+// if not 0, it is more than half a double's ulp of m (2^-53 |m| < 2^-28 / 2^u) when 10^n < 2^28.
+// Integer singles round to themselves on both routes.
+constexpr int kSingleExactPlaces = 8;
+
 template <typename T>
 T roundToPlaces(T value, int places) {
     if (!std::isfinite(value)) return value;
-    if constexpr (std::is_same_v<T, double>) {
+    if (std::is_same_v<T, double> || places <= kSingleExactPlaces) {
         double rounded = 0;
-        if (roundDoubleExactly(value, places, rounded)) return rounded;
+        if (roundDoubleExactly(value, places, rounded)) return static_cast<T>(rounded);
     }
     // The exact decimal expansion rounded to n places (ties to even), read back as the nearest
     // value of the same precision. 400 characters hold any double in fixed form with 15 places.
+    if (places < 0 || places > 15) return value;
     char buffer[400];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                       std::chars_format::fixed, places);
-    if (written.ec != std::errc()) return value;  // more places than any handler asks for
+    const auto written = fmt::format_to_n(buffer, sizeof buffer, FMT_COMPILE("{:.{}f}"),
+                                          static_cast<double>(value), places);
     T rounded{};
-    fast_float::from_chars(buffer, written.ptr, rounded);
+    fast_float::from_chars(buffer, written.out, rounded);
     return rounded;
 }
 

@@ -32,8 +32,9 @@ std::string singleToText(float value);
 std::string doubleToText(double value);
 std::string integerToText(std::int32_t value);
 
-// Rounding to n decimal places (n from 0 to 15). Non-finite values are returned unchanged; the
-// handlers never round one, because the float-fault check stops them first.
+// Rounding to n decimal places (n from 0 to 15; any other n gives the value back unchanged).
+// Non-finite values are returned unchanged; the handlers never round one, because the float-fault
+// check stops them first.
 float roundPlaces(float value, int places);
 double roundPlaces(double value, int places);
 

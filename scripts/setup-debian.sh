@@ -1,8 +1,14 @@
 #!/bin/sh
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
-packages="cmake ninja-build g++ qt6-base-dev libxcb1-dev libgtest-dev libfast-float-dev fonts-liberation2
-  libcli11-dev nlohmann-json3-dev libbenchmark-dev nec2c
+# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler; then what the
+# end-to-end tests drive the window with, and what checks the package.
+packages="cmake ninja-build g++
+  qt6-base-dev libxcb1-dev fonts-liberation2
+  libgtest-dev libbenchmark-dev
+  libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev
+  nec2c
+  emscripten nodejs node-acorn
   xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick
   desktop-file-utils appstream man-db lintian dpkg-dev file"
 missing=""

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -81,6 +83,25 @@ TEST(RoundingProperty, MatchesPrintfFixedReadBack) {
         ASSERT_EQ(roundPlaces(tie, 3), std::strtod(buffer, nullptr)) << buffer;
         std::snprintf(buffer, sizeof buffer, "%.2f", k / 8.0);
         ASSERT_EQ(roundPlaces(k / 8.0, 2), std::strtod(buffer, nullptr)) << buffer;
+    }
+}
+
+// Singles take exact arithmetic up to 8 places and the decimal text beyond: both against the oracle,
+// over the whole range of singles (random bit patterns) and over field-sized values.
+TEST(RoundingProperty, SinglesToAnyPlacesMatchPrintfFixedReadBack) {
+    std::mt19937 rng(20261208);
+    std::uniform_int_distribution<std::uint32_t> bits;
+    std::uniform_real_distribution<double> magnitude(-6.0, 8.0);
+    char buffer[512];
+    for (int i = 0; i < 200000; ++i) {
+        const float single = i % 2 ? std::bit_cast<float>(bits(rng))
+                                   : static_cast<float>(std::pow(10.0, magnitude(rng)) * (i % 4 ? 1 : -1));
+        if (!std::isfinite(single)) continue;
+        const int n = i % 16;
+        std::snprintf(buffer, sizeof buffer, "%.*f", n, static_cast<double>(single));
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(roundPlaces(single, n)),
+                  std::bit_cast<std::uint32_t>(std::strtof(buffer, nullptr)))
+            << single << " to " << n << " places: " << buffer;
     }
 }
 

@@ -1,0 +1,113 @@
+// The core's buttons for a browser page: plain C exports over one window held in the module, so
+// the module carries no binding library. The page writes every field text and both option states,
+// presses a button, and reads the texts back with the click's outcome. The shared values (the side
+// length that a later COMPUTE shows again) stay in the module from click to click, as in the window.
+
+#include <emscripten/emscripten.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "app/buttons.h"
+#include "app/layout.h"
+#include "numtext/fields.h"
+#include "numtext/form.h"
+#include "numtext/mod1.h"
+
+namespace {
+
+using namespace brimalox;
+
+// The window as the page shows it: the texts it last handed over, both option buttons as they are
+// (neither is selected at start), and which dialog the last click asked for.
+class PageForm : public Form {
+public:
+    PageForm() {
+        for (const Control& box : textBoxes()) texts_[index(*box.field)] = box.text;
+    }
+    std::string text(Field field) const override { return texts_[index(field)]; }
+    void setText(Field field, std::string_view text) override { texts_[index(field)] = text; }
+    bool selected(Option option) const override { return options_[static_cast<std::size_t>(option)]; }
+    void showNotes() override { shown_ = kNotes; }
+    void showWebsite() override { shown_ = kWebsite; }
+
+    void setSelected(Option option, bool on) { options_[static_cast<std::size_t>(option)] = on; }
+    const std::string& storedText(Field field) const { return texts_[index(field)]; }
+    int takeShown() { return std::exchange(shown_, kNothing); }
+
+    static constexpr int kNothing = 0, kNotes = 1, kWebsite = 2;
+
+private:
+    static std::size_t index(Field field) { return static_cast<std::size_t>(field) - 1; }
+    std::array<std::string, kFieldCount> texts_;
+    std::array<bool, 2> options_{};
+    int shown_ = kNothing;
+};
+
+struct Session {
+    PageForm form;
+    Mod1 shared;
+    std::string family, kind, message;  // empty after a click that went through
+    int shown = PageForm::kNothing;
+};
+
+Session& session() {
+    static Session s;
+    return s;
+}
+
+bool validField(int field) { return field >= 1 && field <= kFieldCount; }
+
+}  // namespace
+
+extern "C" {
+
+// Field n (1 to 24 for Text1 to Text24) gets the UTF-8 text of `length` bytes at `text`.
+EMSCRIPTEN_KEEPALIVE void brimalox_set_text(int field, const char* text, int length) {
+    if (validField(field) && length >= 0)
+        session().form.setText(static_cast<Field>(field), std::string_view(text, static_cast<std::size_t>(length)));
+}
+
+// The text of field n, `brimalox_text_length(n)` bytes of UTF-8 (a typed text may hold a NUL).
+EMSCRIPTEN_KEEPALIVE const char* brimalox_text(int field) {
+    return validField(field) ? session().form.storedText(static_cast<Field>(field)).data() : "";
+}
+EMSCRIPTEN_KEEPALIVE int brimalox_text_length(int field) {
+    return validField(field) ? static_cast<int>(session().form.storedText(static_cast<Field>(field)).size()) : 0;
+}
+
+// Option 1 or 2 on (1) or off (0).
+EMSCRIPTEN_KEEPALIVE void brimalox_set_option(int option, int on) {
+    if (option == 1 || option == 2) session().form.setSelected(option == 1 ? Option::Option1 : Option::Option2, on != 0);
+}
+
+// Presses Command1 to Command7: 1 when the click went through, 0 when it failed (see the failure
+// texts below), -1 for no such button.
+EMSCRIPTEN_KEEPALIVE int brimalox_press(int button) {
+    if (button < 1 || button > 7) return -1;
+    Session& s = session();
+    s.family.clear();
+    s.kind.clear();
+    s.message.clear();
+    const auto pressed = static_cast<Button>(button);
+    const auto failure = press(pressed, s.form, s.shared);
+    s.shown = s.form.takeShown();
+    if (!failure) return 1;
+    s.family = familyName(failure->family());
+    s.kind = kindKey(failure->kind());
+    s.message = failureMessage(pressed, *failure);
+    return 0;
+}
+
+// The last click's failure: family ("conversion"), kind ("type mismatch") and the message the
+// desktop shows; empty strings after a click that went through.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_family() { return session().family.c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_kind() { return session().kind.c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_message() { return session().message.c_str(); }
+
+// The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
+EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
+
+}  // extern "C"

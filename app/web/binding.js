@@ -1,0 +1,58 @@
+// Appended to the module's JavaScript (emcc --post-js): the one call the page makes per click.
+//
+//   const core = await createBrimaloxCore();
+//   const out = core.press('Command4', texts, [option1, option2]);
+//
+// texts: the 24 field texts, Text1 first, as the page shows them now; options: whether Option1 and
+// Option2 are selected. Returns {texts, ok, family, kind, message, window}: every field text after
+// the click, whether it went through, for a failed one its family ("conversion"), kind ("type
+// mismatch") and the desktop's message, and the dialog the click asked for ("notes", "website" or
+// null). The values the handlers share between clicks stay in the module. core.texts() gives the
+// texts the module holds now: at start, the window's start-up texts.
+
+var brimaloxEncoder = new TextEncoder();
+var brimaloxDecoder = new TextDecoder();
+
+function brimaloxBytes(pointer, length) {
+  return brimaloxDecoder.decode(HEAPU8.subarray(pointer, pointer + length));
+}
+
+function brimaloxCString(pointer) {
+  return brimaloxBytes(pointer, HEAPU8.indexOf(0, pointer) - pointer);
+}
+
+Module['fieldCount'] = 24;
+
+function brimaloxTexts() {
+  var out = [];
+  for (var f = 1; f <= 24; ++f) out.push(brimaloxBytes(_brimalox_text(f), _brimalox_text_length(f)));
+  return out;
+}
+
+Module['texts'] = brimaloxTexts;
+
+Module['press'] = function (button, texts, options) {
+  var name = /^Command([1-7])$/.exec(String(button));
+  var number = typeof button === 'number' ? button : name ? Number(name[1]) : 0;
+  if (!(number >= 1 && number <= 7)) throw new RangeError('no button ' + button);
+  if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
+  for (var i = 0; i < 24; ++i) {
+    var bytes = brimaloxEncoder.encode(String(texts[i]));
+    var pointer = _malloc(bytes.length + 1);
+    HEAPU8.set(bytes, pointer);
+    _brimalox_set_text(i + 1, pointer, bytes.length);
+    _free(pointer);
+  }
+  _brimalox_set_option(1, options[0] ? 1 : 0);
+  _brimalox_set_option(2, options[1] ? 1 : 0);
+  var ok = _brimalox_press(number) === 1;
+  var shown = _brimalox_shown_window();
+  return {
+    texts: brimaloxTexts(),
+    ok: ok,
+    family: ok ? null : brimaloxCString(_brimalox_failure_family()),
+    kind: ok ? null : brimaloxCString(_brimalox_failure_kind()),
+    message: ok ? null : brimaloxCString(_brimalox_failure_message()),
+    window: shown === 1 ? 'notes' : shown === 2 ? 'website' : null
+  };
+};

@@ -1,0 +1,112 @@
+// The WebAssembly module against brimalox-cli replay: the same actions must leave the same field
+// texts and click outcomes. Usage: node binding_test.js brimalox_core.js path/to/brimalox-cli
+'use strict';
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const path = require('node:path');
+
+const [modulePath, cliPath] = process.argv.slice(2);
+const createBrimaloxCore = require(path.resolve(modulePath));
+
+// Replay's twelve reported fields, as indexes into the module's 24 texts (Text1 is index 0).
+const reported = [2, 4, 6, 8, 11, 13, 16, 17, 19, 20, 22, 23];
+
+function reportOf(texts, clicks) {
+  const fields = {};
+  for (const n of reported) fields['Text' + n] = texts[n - 1];
+  return { fields, clicks: clicks.slice() };
+}
+
+// Runs a replay script through the module the way the page does: it keeps the 24 texts and the
+// option states, and hands them over with each click. After each click it notes what replay would
+// print for the script up to that line.
+async function runOnModule(script) {
+  const core = await createBrimaloxCore();
+  let texts = core.texts();
+  const options = [false, false];
+  const clicks = [];
+  const outcomes = [];
+  const afterClicks = [];
+  const lines = script.split('\n');
+  for (const [index, line] of lines.entries()) {
+    const set = /^set Text(\d+)(?: (.*))?$/.exec(line);
+    const select = /^select Option([12])$/.exec(line);
+    const click = /^click (Command[1-7])$/.exec(line);
+    if (set) {
+      texts[Number(set[1]) - 1] = set[2] ?? '';
+    } else if (select) {
+      options[0] = select[1] === '1';
+      options[1] = select[1] === '2';
+    } else if (click) {
+      const out = core.press(click[1], texts, options);
+      texts = out.texts;
+      outcomes.push(out);
+      clicks.push(out.ok ? { button: click[1], ok: true }
+                         : { button: click[1], ok: false, failure: out.family, kind: out.kind });
+      afterClicks.push({ prefix: lines.slice(0, index + 1).join('\n') + '\n', report: reportOf(texts, clicks) });
+    } else if (line !== '') {
+      throw new Error('test script line not understood: ' + line);
+    }
+  }
+  return { afterClicks, texts, outcomes };
+}
+
+function runReplay(script) {
+  return JSON.parse(execFileSync(cliPath, ['replay'], { input: script, encoding: 'utf8' }));
+}
+
+const scripts = {
+  road: 'set Text2 50\nclick Command7\nset Text4 8\nclick Command1\nselect Option1\nclick Command4\n',
+  // COMPUTE writes the series match length in both units, then fails on the millimetre field.
+  partialFailure: 'set Text2 146\nset Text8 x\nselect Option1\nclick Command4\n',
+  // Values the handlers share stay in the module from click to click: a COMPUTE before any option
+  // is selected shows the side length held since start, and designs follow one another.
+  sideCarriedOver: 'set Text2 146\nclick Command7\nclick Command4\nselect Option2\nclick Command4\n' +
+                   'set Text2 28.4\nclick Command7\nclick Command4\n',
+  changes: 'set Text6 0.25\nclick Command2\nset Text8 2,5\nclick Command3\nset Text8 12.7\nclick Command3\n' +
+           'set Text4 0000\nclick Command1\nset Text4 -0\nclick Command1\n',
+  hostile: 'set Text2 inf\nclick Command7\nset Text2 0x10\nclick Command7\nset Text2 1E39\nclick Command7\n' +
+           'set Text2  146 \nclick Command7\nset Text2 0\nselect Option1\nclick Command4\n' +
+           'set Text2 1E-40\nclick Command4\nset Text2 \nclick Command4\nset Text2 µ146\nclick Command7\n',
+  windows: 'click Command5\nclick Command6\nset Text2 7.1\nclick Command7\n',
+};
+
+async function main() {
+  let compared = 0;
+  for (const [name, script] of Object.entries(scripts)) {
+    for (const { prefix, report } of (await runOnModule(script)).afterClicks)
+      assert.deepEqual(report, runReplay(prefix), name + ', after:\n' + prefix), ++compared;
+  }
+
+  // The failed click's words are the desktop's, and only the fields before the failing step changed.
+  const start = (await createBrimaloxCore()).texts();
+  const { texts, outcomes } = await runOnModule(scripts.partialFailure);
+  assert.equal(outcomes[0].message,
+               'COMPUTE stopped while reading the millimetre field (Text8).\n\n' +
+               'Type mismatch: The text is not a number. Type digits with a decimal point, such as 146.00 or .064.\n\n' +
+               'Fields already written keep their new values; the others are unchanged.');
+  const changed = texts.map((t, i) => (t === start[i] ? null : 'Text' + (i + 1))).filter(Boolean);
+  assert.deepEqual(changed, ['Text2', 'Text8', 'Text22', 'Text23']);
+
+  // NOTES and WEBSITE ask the page for their dialogs and change no field.
+  const windows = await runOnModule('click Command6\nclick Command5\nclick Command7\n');
+  assert.deepEqual(windows.outcomes.map((o) => o.window), ['notes', 'website', null]);
+  assert.deepEqual(windows.outcomes[0].texts, start);
+
+  // A label handed over with other words keeps them: the page's texts are the form's texts.
+  const core = await createBrimaloxCore();
+  const relabelled = core.texts();
+  relabelled[0] = 'FREQ\u00a0\u2192 MHz';
+  relabelled[1] = '\u0000146';
+  const out = core.press(7, relabelled, [false, false]);
+  assert.equal(out.texts[0], relabelled[0]);
+  assert.equal(out.texts[1], relabelled[1]);
+  assert.equal(out.kind, 'type mismatch');
+  assert.throws(() => core.press('Command8', relabelled, [false, false]), RangeError);
+  console.log('ok: ' + compared + ' clicks of ' + Object.keys(scripts).length + ' scripts match replay');
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exit(1);
+});
