@@ -30,7 +30,14 @@ std::optional<ClickFailure> press(Button button, Form& form, Mod1& shared) {
 std::string failureMessage(Button button, const ClickFailure& failure) {
     std::string message(control(button).role);
     message += " stopped while " + failure.where() + ".\n\n";
-    message += std::string(kindName(failure.kind())) + ": " + std::string(kindExplanation(failure.kind()));
+    // The family first, as the user is told which of the three ended the click, then the detail.
+    message += familyTitle(failure.family());
+    if (failure.family() != FailureFamily::FieldAccess) message += std::string(": ") + std::string(kindKey(failure.kind()));
+    message += ". " + std::string(kindExplanation(failure.kind()));
+    if (failure.kind() == FailureKind::TypeMismatch && failure.field()) {
+        const std::string_view hint = control(*failure.field()).typingHint;
+        if (!hint.empty()) message += " " + std::string(hint);
+    }
     message += "\n\nFields already written keep their new values; the others are unchanged.";
     return message;
 }

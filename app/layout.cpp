@@ -29,6 +29,17 @@ struct BoxRow {
     std::string_view accessibleName;
 };
 
+// What a number in each field read by a handler looks like, in the field's own terms.
+constexpr std::string_view typingHint(Field field) {
+    switch (field) {
+    case Field::Text2: return "Type the frequency in MHz, such as 146.00.";
+    case Field::Text4: return "Type the gauge code in digits, such as 14, or 9009, 90009 or 900009 for 00, 000 or 0000.";
+    case Field::Text6: return "Type the diameter in inches, such as .064.";
+    case Field::Text8: return "Type the diameter in millimetres, such as 1.626.";
+    default: return {};
+    }
+}
+
 constexpr Control box(Field field, const BoxRow& row) {
     const FieldInfo& info = fieldInfo(field);
     std::optional<Rgb> background;
@@ -36,7 +47,7 @@ constexpr Control box(Field field, const BoxRow& row) {
     if (row.look == Look::Label || row.look == Look::Unit) background = kPeach;
     const ControlKind kind = field == Field::Text21 ? ControlKind::MultiLineTextBox : ControlKind::TextBox;
     return {info.name, kind, row.place, row.tab, row.look, row.colour, background, row.align, row.font,
-            row.text, info.role, row.accessibleName, {}, field, {}, {}};
+            row.text, info.role, row.accessibleName, {}, field, {}, {}, typingHint(field)};
 }
 
 constexpr Control pushButton(Button button, std::string_view name, Rect place, int tab, std::string_view caption,

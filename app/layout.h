@@ -63,6 +63,8 @@ struct Control {
     std::optional<Field> field;     // set for a text box
     std::optional<Button> button;   // set for a push button
     std::optional<Option> option;   // set for an option button
+    // For a field a handler reads as a number: what to type, told after a text that is no number.
+    std::string_view typingHint{};
 
     bool valueField() const { return look == Look::Value; }
 };

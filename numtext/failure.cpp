@@ -2,9 +2,9 @@
 
 namespace brimalox {
 
-ClickFailure::ClickFailure(FailureFamily family, FailureKind kind, std::string where)
+ClickFailure::ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field)
     : std::runtime_error(std::string(kindName(kind)) + " while " + where),
-      family_(family), kind_(kind), where_(std::move(where)) {}
+      family_(family), kind_(kind), where_(std::move(where)), field_(field) {}
 
 std::string_view kindName(FailureKind kind) {
     switch (kind) {
@@ -26,6 +26,15 @@ std::string_view familyName(FailureFamily family) {
     return "unknown";
 }
 
+std::string_view familyTitle(FailureFamily family) {
+    switch (family) {
+    case FailureFamily::Conversion: return "Conversion failure";
+    case FailureFamily::FloatingPoint: return "Floating-point fault";
+    case FailureFamily::FieldAccess: break;
+    }
+    return "Field access failure";
+}
+
 std::string_view kindKey(FailureKind kind) {
     switch (kind) {
     case FailureKind::TypeMismatch: return "type mismatch";
@@ -40,7 +49,7 @@ std::string_view kindKey(FailureKind kind) {
 std::string_view kindExplanation(FailureKind kind) {
     switch (kind) {
     case FailureKind::TypeMismatch:
-        return "The text is not a number. Type digits with a decimal point, such as 146.00 or .064.";
+        return "The text is not a number.";
     case FailureKind::Overflow:
         return "The number is too large to be held or computed.";
     case FailureKind::DivisionByZero:

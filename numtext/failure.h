@@ -2,9 +2,12 @@
 // The one way a click fails: a typed value thrown at the failing step and caught by the click
 // dispatcher, which tells the user. Nothing that was written before the step is undone.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "numtext/form.h"
 
 namespace brimalox {
 
@@ -16,23 +19,28 @@ enum class FailureKind { TypeMismatch, Overflow, DivisionByZero, InvalidOperatio
 
 class ClickFailure : public std::runtime_error {
 public:
-    ClickFailure(FailureFamily family, FailureKind kind, std::string where);
+    // `field`: the field whose text could not be read as a number, for a conversion failure.
+    ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field = {});
 
     FailureFamily family() const { return family_; }
     FailureKind kind() const { return kind_; }
     // The step that failed, in words ("reading the frequency field").
     const std::string& where() const { return where_; }
+    std::optional<Field> field() const { return field_; }
 
 private:
     FailureFamily family_;
     FailureKind kind_;
     std::string where_;
+    std::optional<Field> field_;
 };
 
 // Plain words for the user: "Type mismatch", "Division by zero", ...
 std::string_view kindName(FailureKind kind);
 // "conversion", "floating-point", "field access".
 std::string_view familyName(FailureFamily family);
+// How a message names the family: "Conversion failure", "Floating-point fault", "Field access failure".
+std::string_view familyTitle(FailureFamily family);
 // The kind as a key in machine-read output (the command line's replay, the WebAssembly binding):
 // "type mismatch", "overflow", "division by zero", "invalid operation", "field access".
 std::string_view kindKey(FailureKind kind);

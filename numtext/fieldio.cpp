@@ -12,7 +12,7 @@ T readNumber(const Form& form, Field field, Parsed<T> (*parse)(std::string_view)
     if (!parsed.ok()) {
         const FailureKind kind = parsed.error == ParseError::Overflow ? FailureKind::Overflow
                                                                       : FailureKind::TypeMismatch;
-        throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field));
+        throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field), field);
     }
     return parsed.value;
 }

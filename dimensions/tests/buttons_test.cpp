@@ -59,21 +59,21 @@ struct PressCase {
 TEST(Buttons, FailedClickComesBackWithFamilyKindAndPlainMessage) {
     const PressCase cases[] = {
         {Button::Command4, Field::Text2, "", FailureFamily::Conversion, FailureKind::TypeMismatch,
-         {"COMPUTE", "Text2", "frequency", "Type mismatch"}},
+         {"COMPUTE", "Text2", "frequency", "Conversion failure: type mismatch"}},
         {Button::Command4, Field::Text2, "0", FailureFamily::FloatingPoint, FailureKind::DivisionByZero,
-         {"COMPUTE", "series match", "Division by zero"}},
+         {"COMPUTE", "series match", "Floating-point fault: division by zero"}},
         {Button::Command4, Field::Text8, "1E39", FailureFamily::Conversion, FailureKind::Overflow,
-         {"COMPUTE", "Text8", "millimetre", "Overflow"}},
+         {"COMPUTE", "Text8", "millimetre", "Conversion failure: overflow"}},
         {Button::Command7, Field::Text2, "abc", FailureFamily::Conversion, FailureKind::TypeMismatch,
-         {"ACCEPT", "Text2", "Type mismatch"}},
+         {"ACCEPT", "Text2", "Conversion failure: type mismatch"}},
         {Button::Command7, Field::Text2, "0", FailureFamily::FloatingPoint, FailureKind::DivisionByZero,
-         {"ACCEPT", "Division by zero"}},
+         {"ACCEPT", "Floating-point fault: division by zero"}},
         {Button::Command1, Field::Text4, "", FailureFamily::Conversion, FailureKind::TypeMismatch,
-         {"CHANGE", "AWG", "Text4", "Type mismatch"}},
+         {"CHANGE", "AWG", "Text4", "Conversion failure: type mismatch"}},
         {Button::Command2, Field::Text6, "x", FailureFamily::Conversion, FailureKind::TypeMismatch,
-         {"CHANGE", "INCH", "Text6", "Type mismatch"}},
+         {"CHANGE", "INCH", "Text6", "Conversion failure: type mismatch"}},
         {Button::Command3, Field::Text8, "1E39", FailureFamily::Conversion, FailureKind::Overflow,
-         {"CHANGE", "MM", "Text8", "Overflow"}},
+         {"CHANGE", "MM", "Text8", "Conversion failure: overflow"}},
     };
     for (const PressCase& c : cases) {
         MemoryForm form;
@@ -87,6 +87,45 @@ TEST(Buttons, FailedClickComesBackWithFamilyKindAndPlainMessage) {
         for (const char* part : c.messageMentions)
             EXPECT_TRUE(mentions(message, part)) << "\"" << part << "\" missing from: " << message;
     }
+}
+
+// The message names the family that ended the click, then its detail, and after a text that is no
+// number it says what to type in the field it names, in that field's terms.
+TEST(Buttons, FailureMessageNamesTheFamilyThenTheDetailAndAHintForItsField) {
+    struct Case {
+        Button button;
+        Field field;
+        const char* text;
+        const char* says;
+        const char* neverSays;
+    };
+    const Case cases[] = {
+        {Button::Command7, Field::Text2, "1E39", "Conversion failure: overflow.", "Floating-point"},
+        {Button::Command4, Field::Text2, "1E-38", "Floating-point fault: overflow.", "Conversion"},
+        {Button::Command4, Field::Text2, "0", "Floating-point fault: division by zero.", "Conversion"},
+        {Button::Command7, Field::Text2, "abc", "Conversion failure: type mismatch. The text is not a number. Type the frequency in MHz, such as 146.00.", ".064"},
+        {Button::Command1, Field::Text4, "x", "such as 14, or 9009", "decimal point"},
+        {Button::Command1, Field::Text4, "x", "such as 14", ".064"},
+        {Button::Command2, Field::Text6, "", "inches, such as .064.", "146.00"},
+        {Button::Command3, Field::Text8, "mm", "millimetres, such as 1.626.", "146.00"},
+        {Button::Command3, Field::Text8, "1E39", "Conversion failure: overflow.", "Type the"},
+    };
+    for (const Case& c : cases) {
+        MemoryForm form;
+        form.setText(c.field, c.text);
+        Mod1 shared;
+        const std::optional<ClickFailure> failure = press(c.button, form, shared);
+        ASSERT_TRUE(failure.has_value()) << buttonName(c.button) << " " << c.text;
+        const std::string message = failureMessage(c.button, *failure);
+        EXPECT_TRUE(mentions(message, c.says)) << "\"" << c.says << "\" missing from: " << message;
+        EXPECT_FALSE(mentions(message, c.neverSays)) << "\"" << c.neverSays << "\" in: " << message;
+    }
+
+    testing::RecordingForm form;
+    form.failAccess("Text8");
+    Mod1 shared;
+    const std::string message = failureMessage(Button::Command7, *press(Button::Command7, form, shared));
+    EXPECT_TRUE(mentions(message, "Field access failure. The field could not be read or written.")) << message;
 }
 
 TEST(Buttons, FieldAccessFailureIsReportedNotThrown) {

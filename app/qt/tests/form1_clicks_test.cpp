@@ -132,12 +132,12 @@ struct FailureCase {
 };
 
 const FailureCase kFailures[] = {
-    {Button::Command4, Field::Text2, "", {"COMPUTE", "frequency field", "Text2", "Type mismatch"}},
-    {Button::Command4, Field::Text2, "0", {"COMPUTE", "Division by zero"}},
-    {Button::Command7, Field::Text2, "abc", {"ACCEPT", "frequency field", "Type mismatch"}},
-    {Button::Command1, Field::Text4, "x", {"CHANGE (below AWG)", "AWG field", "Type mismatch"}},
-    {Button::Command2, Field::Text6, "1E39", {"CHANGE (below INCH)", "inch field", "Overflow"}},
-    {Button::Command3, Field::Text8, "", {"CHANGE (below MM)", "millimetre field", "Type mismatch"}},
+    {Button::Command4, Field::Text2, "", {"COMPUTE", "frequency field", "Text2", "Conversion failure: type mismatch"}},
+    {Button::Command4, Field::Text2, "0", {"COMPUTE", "Floating-point fault: division by zero"}},
+    {Button::Command7, Field::Text2, "abc", {"ACCEPT", "frequency field", "Conversion failure: type mismatch"}},
+    {Button::Command1, Field::Text4, "x", {"CHANGE (below AWG)", "AWG field", "Conversion failure: type mismatch"}},
+    {Button::Command2, Field::Text6, "1E39", {"CHANGE (below INCH)", "inch field", "Conversion failure: overflow"}},
+    {Button::Command3, Field::Text8, "", {"CHANGE (below MM)", "millimetre field", "Conversion failure: type mismatch"}},
 };
 
 TEST_F(ClickTest, FailedClickIsToldInAWindowModalMessageBox) {

@@ -83,7 +83,8 @@ async function main() {
   const { texts, outcomes } = await runOnModule(scripts.partialFailure);
   assert.equal(outcomes[0].message,
                'COMPUTE stopped while reading the millimetre field (Text8).\n\n' +
-               'Type mismatch: The text is not a number. Type digits with a decimal point, such as 146.00 or .064.\n\n' +
+               'Conversion failure: type mismatch. The text is not a number. ' +
+               'Type the diameter in millimetres, such as 1.626.\n\n' +
                'Fields already written keep their new values; the others are unchanged.');
   const changed = texts.map((t, i) => (t === start[i] ? null : 'Text' + (i + 1))).filter(Boolean);
   assert.deepEqual(changed, ['Text2', 'Text8', 'Text22', 'Text23']);
