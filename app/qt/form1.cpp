@@ -20,6 +20,7 @@
 #include "app/qt/fixed_frame.h"
 #include "app/qt/notes_window.h"
 #include "app/qt/text_boxes.h"
+#include "app/website_text.h"
 
 namespace brimalox {
 namespace {
@@ -147,10 +148,7 @@ void Form1::showNotes() {
 
 void Form1::showWebsite() {
     if (!website_) {
-        website_ = new QMessageBox(QMessageBox::Information, QStringLiteral("WEBSITE"),
-                                   QStringLiteral("This program has no website address.\n\n"
-                                                  "BRIMALOX antenna calculator (%1), version %2")
-                                       .arg(caption(), QStringLiteral(BRIMALOX_VERSION)),
+        website_ = new QMessageBox(QMessageBox::Information, qstr(websiteCaption()), qstr(websiteText()),
                                    QMessageBox::Ok, this);
         website_->setObjectName(QStringLiteral("website"));
         website_->setWindowModality(Qt::NonModal);

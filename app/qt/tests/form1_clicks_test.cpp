@@ -4,6 +4,7 @@
 
 #include "app/buttons.h"
 #include "app/memory_form.h"
+#include "app/website_text.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {
@@ -196,6 +197,9 @@ TEST_F(ClickTest, WebsiteChangesNoFieldAndShowsOneInformationWindow) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(website->text().contains("no website address"));
     EXPECT_TRUE(website->text().contains(QStringLiteral(BRIMALOX_VERSION)));
+    // The words every front-end shows, from the core.
+    EXPECT_EQ(website->windowTitle(), QStringLiteral("WEBSITE"));
+    EXPECT_EQ(website->text(), QString::fromStdString(websiteText()));
     EXPECT_EQ(form->notesWindow(), nullptr);
 
     // The window stays usable while it is open.
