@@ -2,7 +2,8 @@
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
 # The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler; then what the
-# end-to-end tests drive the window with, and what checks the package.
+# end-to-end tests drive the window with, the browser the web page is tested in, and what checks
+# the package.
 packages="cmake ninja-build g++
   qt6-base-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
@@ -10,6 +11,7 @@ packages="cmake ninja-build g++
   nec2c
   emscripten nodejs node-acorn
   xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick
+  chromium chromium-driver python3-selenium
   desktop-file-utils appstream man-db lintian dpkg-dev file"
 missing=""
 for p in $packages; do

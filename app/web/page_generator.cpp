@@ -1,0 +1,297 @@
+// Writes brimalox.html, the calculator as one self-contained web page: the main window and the
+// notes window built from the core's tables (places, colours, fonts, texts, accessible names), the
+// diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
+// the page's own script and style inlined, so the file needs nothing else.
+//
+// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js --out brimalox.html
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/diagram.h"
+#include "app/layout.h"
+#include "app/notes_text.h"
+#include "app/website_text.h"
+
+namespace brimalox {
+namespace {
+
+std::string escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\r': break;  // the browser keeps a text area's line ends as LF; the page reads them as CR LF
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string colour(Rgb rgb) { return fmt::format("#{:06x}", rgb); }
+
+// Twips to CSS pixels: a CSS pixel is the 96-dpi pixel the table's twips are counted in.
+std::string px(int twips) { return fmt::format("{}px", pixels(twips)); }
+
+std::string faces() {
+    std::string list;
+    for (std::string_view face : kFontFaces) list += fmt::format("\"{}\",", face);
+    for (std::string_view face : kFontFallbacks) list += fmt::format("\"{}\",", face);
+    return list + "sans-serif";
+}
+
+std::string font(const FontSpec& spec) {
+    return fmt::format("{}{}{}pt var(--faces)", spec.italic ? "italic " : "", spec.bold ? "bold " : "", spec.points);
+}
+
+std::string_view alignment(Align align) {
+    switch (align) {
+    case Align::Left: return "left";
+    case Align::Centre: return "center";
+    case Align::Right: return "right";
+    }
+    return "left";
+}
+
+std::string_view lookClass(Look look) {
+    switch (look) {
+    case Look::Title: return "title";
+    case Look::Label: return "label";
+    case Look::Unit: return "unit";
+    case Look::Value: return "value";
+    case Look::Button: return "button";
+    case Look::Picture: return "picture";
+    case Look::Line: return "line";
+    }
+    return "";
+}
+
+// The CSS selector of the element that holds a control's rectangle: an option button is its label,
+// which holds the native radio button (whose id is the control's name) and the caption.
+std::string boxSelector(const Control& c) {
+    if (c.kind == ControlKind::OptionButton) return fmt::format("label[for={}]", c.name);
+    return fmt::format("#{}", c.name);
+}
+
+std::string controlStyle(const Control& c) {
+    std::string style = fmt::format("{}{{left:{};top:{};width:{};height:{}", boxSelector(c), px(c.place.left),
+                                    px(c.place.top), px(c.place.width), c.kind == ControlKind::Line ? "1px" : px(c.place.height));
+    if (c.textColour) style += ";color:" + colour(*c.textColour);
+    if (c.background && c.kind != ControlKind::Line) style += ";background:" + colour(*c.background);
+    if (c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox)
+        style += fmt::format(";text-align:{}", alignment(c.align));
+    if (c.font) style += ";font:" + font(*c.font);
+    return style + "}\n";
+}
+
+std::string styleSheet(std::string_view pageStyle) {
+    const WindowSpec& window = mainWindow();
+    const WindowSpec& notes = notesWindow();
+    const Control& box = notesBox();
+    std::string css = fmt::format(":root{{--faces:{};--form-width:{};--form-height:{}}}\n", faces(),
+                                  pixels(window.clientWidth), pixels(window.clientHeight));
+    css += fmt::format("#{0}{{width:{1};height:{2};background:{3};font:{4}}}\n", window.name, px(window.clientWidth),
+                       px(window.clientHeight), colour(window.background), font(window.font));
+    css += fmt::format("dialog.window{{font:{}}}\n", font(window.font));
+    css += fmt::format("#{0} .client{{width:{1};height:{2};background:{3};font:{4}}}\n", notes.name,
+                       px(notes.clientWidth), px(notes.clientHeight), colour(notes.background), font(notes.font));
+    css += fmt::format("#{}-{}{{left:{};top:{};width:{};height:{}}}\n", notes.name, box.name, px(box.place.left),
+                       px(box.place.top), px(box.place.width), px(box.place.height));
+    css += fmt::format("#{} svg{{width:{}px;height:{}px}}\n", pictureBox().name, kDiagramWidth, kDiagramHeight);
+    css += fmt::format(".picture{{border-width:{}px}}\n", kPictureEdgePixels);
+    css += fmt::format(".diagram-word{{font:{}px var(--faces)}}\n", kDiagramWordPixels);
+    for (const Control& c : controls()) css += controlStyle(c);
+    return std::string(pageStyle) + css;
+}
+
+// Tab stops count from 1 in HTML (0 and below mean something else); the order is the table's.
+std::string tabIndex(const Control& c) { return fmt::format(" tabindex=\"{}\"", c.tab + 1); }
+
+std::string describedBy(const Control& c) {
+    return c.accessibleDescription.empty() ? "" : fmt::format(" aria-describedby=\"{}-purpose\"", c.name);
+}
+
+// The primitives in bitmap pixels: a line's ends sit on pixel centres, as an unsmoothed one-pixel
+// pen draws them; a word stands on a white patch one pixel wider than itself each side and as high
+// as its line, which the browser measures, so the patch is an HTML box inside the SVG.
+std::string diagram() {
+    std::string svg = fmt::format(
+        "<svg viewBox=\"0 0 {0} {1}\" width=\"{0}\" height=\"{1}\" aria-hidden=\"true\" focusable=\"false\">",
+        kDiagramWidth, kDiagramHeight);
+    // The words black on white without the grey of smoothing, like the wires, at any zoom.
+    svg += "<defs><filter id=\"crisp\" color-interpolation-filters=\"sRGB\"><feComponentTransfer>";
+    for (char channel : {'R', 'G', 'B'}) svg += fmt::format("<feFunc{} type=\"discrete\" tableValues=\"0 0 1\"/>", channel);
+    svg += "</feComponentTransfer></filter></defs>";
+    for (const DiagramPrimitive& p : diagramPrimitives()) {
+        if (p.kind == DiagramPrimitive::Kind::Line) {
+            svg += fmt::format("<line x1=\"{}\" y1=\"{}\" x2=\"{}\" y2=\"{}\"/>", p.a.x + 0.5, p.a.y + 0.5, p.b.x + 0.5,
+                               p.b.y + 0.5);
+        } else {
+            constexpr double kRoom = 60;  // wider and higher than any word, which is centred in it
+            svg += fmt::format(
+                "<foreignObject x=\"{}\" y=\"{}\" width=\"{}\" height=\"{}\"><div class=\"diagram-cell\" "
+                "xmlns=\"http://www.w3.org/1999/xhtml\"><span class=\"diagram-word\">{}</span></div></foreignObject>",
+                p.a.x - kRoom / 2, p.a.y - kRoom / 2, kRoom, kRoom, escape(p.word));
+        }
+    }
+    return svg + "</svg>";
+}
+
+std::string controlMarkup(const Control& c) {
+    const std::string common = fmt::format("id=\"{}\" class=\"{}\"{}", c.name, lookClass(c.look),
+                                           c.tab >= 0 ? tabIndex(c) : "");
+    const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
+    constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
+    switch (c.kind) {
+    case ControlKind::TextBox:
+        return fmt::format("<input type=\"text\" {}{}{}{} value=\"{}\">\n", common, name, kPlain,
+                           c.name == mainWindow().initialFocus ? " autofocus" : "", escape(c.text));
+    case ControlKind::MultiLineTextBox:
+        return fmt::format("<textarea {}{}{}>{}</textarea>\n", common, name, kPlain, escape(c.text));
+    case ControlKind::PushButton:
+        // Enabled once the core has loaded, so that no click is lost.
+        return fmt::format("<button type=\"button\" {}{}{} disabled>{}</button>\n", common, name, describedBy(c),
+                           escape(c.text));
+    case ControlKind::OptionButton:
+        return fmt::format("<label for=\"{0}\" class=\"option\"><input type=\"radio\" name=\"sides\" {1}{2}>"
+                           "<span>{3}</span></label>\n",
+                           c.name, common, name, escape(c.text));
+    case ControlKind::PictureBox:
+        return fmt::format("<div {} role=\"img\"{}{}>{}</div>\n", common, name, describedBy(c), diagram());
+    case ControlKind::Line: return fmt::format("<hr {}>\n", common);
+    }
+    return {};
+}
+
+// Reading order is the window's, top to bottom and left to right; Tab follows the table.
+std::vector<const Control*> readingOrder() {
+    std::vector<const Control*> order;
+    for (const Control& c : controls()) order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->place.top != b->place.top ? a->place.top < b->place.top : a->place.left < b->place.left;
+    });
+    return order;
+}
+
+std::string paragraphs(std::string_view text) {
+    std::string out;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find("\n\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        out += "<p>" + escape(text.substr(start, end - start)) + "</p>";
+        start = end + 2;
+    }
+    return out;
+}
+
+std::string windows() {
+    const WindowSpec& notes = notesWindow();
+    const Control& box = notesBox();
+    std::string out;
+    // The notes window: modeless, at most one, brought to the front by NOTES.
+    out += fmt::format(
+        "<dialog id=\"{0}\" class=\"window\" aria-labelledby=\"{0}-caption\">"
+        "<div class=\"caption\"><span id=\"{0}-caption\">{1}</span>"
+        "<button type=\"button\" class=\"close\" aria-label=\"Close {1}\">&#x2715;</button></div>"
+        "<div class=\"client\"><textarea id=\"{0}-{2}\" class=\"notes\" aria-label=\"{3}\"{4}>{5}</textarea></div>"
+        "</dialog>\n",
+        notes.name, escape(notes.caption), box.name, escape(box.accessibleName),
+        " spellcheck=\"false\" autocomplete=\"off\"", escape(notesText()));
+    // What WEBSITE shows: an ordinary information window with an OK button.
+    out += fmt::format(
+        "<dialog id=\"website\" class=\"window message\" aria-labelledby=\"website-caption\" "
+        "aria-describedby=\"website-text\"><div class=\"caption\"><span id=\"website-caption\">{}</span></div>"
+        "<div class=\"body\"><div id=\"website-text\" class=\"text\">{}</div>"
+        "<button type=\"button\" class=\"ok\">OK</button></div></dialog>\n",
+        escape(websiteCaption()), paragraphs(websiteText()));
+    // A failed click's message: its words come from the core with the click's outcome.
+    out += fmt::format(
+        "<dialog id=\"failure\" class=\"window message\" role=\"alertdialog\" aria-modal=\"true\" "
+        "aria-labelledby=\"failure-caption\" aria-describedby=\"failure-text\"><div class=\"caption\">"
+        "<span id=\"failure-caption\">{}</span></div><div class=\"body\"><div id=\"failure-text\" class=\"text\"></div>"
+        "<button type=\"button\" class=\"ok\">OK</button></div></dialog>\n",
+        escape(mainWindow().caption));
+    return out;
+}
+
+std::string purposes() {
+    std::string out = "<div hidden>";
+    for (const Control& c : controls())
+        if (!c.accessibleDescription.empty())
+            out += fmt::format("<span id=\"{}-purpose\">{}</span>", c.name, escape(c.accessibleDescription));
+    return out + "</div>\n";
+}
+
+std::string inlineScript(const std::string& script, const std::string& from) {
+    if (script.find("</script") != std::string::npos || script.find("<!--") != std::string::npos)
+        throw std::runtime_error(from + " holds text that would end an inline script");
+    return "<script>" + script + "</script>\n";
+}
+
+std::string page(const std::string& style, const std::string& fit, const std::string& module,
+                 const std::string& script) {
+    const WindowSpec& window = mainWindow();
+    std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+    out += fmt::format("<title>{}</title>\n", escape(window.caption));
+    out += "<style>\n" + styleSheet(style) + "</style>\n";
+    out += inlineScript(fit, "the fitting script");
+    out += "</head>\n<body>\n<div id=\"screen\"><div id=\"scaled\">\n";
+    out += fmt::format("<div id=\"{0}\" role=\"main\" aria-label=\"{1}\">\n", window.name, escape(window.caption));
+    for (const Control* c : readingOrder()) out += controlMarkup(*c);
+    out += "</div>\n" + windows() + "</div></div>\n" + purposes();
+    out += inlineScript(module, "the WebAssembly module");
+    out += inlineScript(script, "the page script");
+    return out + "</body>\n</html>\n";
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+}  // namespace brimalox
+
+int main(int argc, char** argv) {
+    std::map<std::string, std::string> paths;
+    for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
+    for (const char* key : {"--module", "--style", "--fit", "--script", "--out"}) {
+        if (!paths.count(key)) {
+            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --out HTML\n";
+            return 2;
+        }
+    }
+    try {
+        using brimalox::readFile;
+        const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--fit"]),
+                                                readFile(paths["--module"]), readFile(paths["--script"]));
+        const std::string& out = paths["--out"];
+        std::ofstream file(out + ".tmp", std::ios::binary);
+        file << html;
+        file.close();
+        if (!file || std::rename((out + ".tmp").c_str(), out.c_str()) != 0)
+            throw std::runtime_error("cannot write " + out);
+    } catch (const std::exception& e) {
+        std::cerr << "brimalox_page_gen: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
