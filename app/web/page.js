@@ -87,6 +87,12 @@
     });
     rememberFocus(failure);
     failure.showModal();
+    var form = byId('Form1').getBoundingClientRect();
+    var root = document.documentElement;
+    var left = form.left + (form.width - failure.offsetWidth) / 2;
+    var top = form.top + (form.height - failure.offsetHeight) / 2;
+    failure.style.left = Math.max(8, Math.min(left, root.clientWidth - failure.offsetWidth - 8)) + 'px';
+    failure.style.top = Math.max(8, Math.min(top, root.clientHeight - failure.offsetHeight - 8)) + 'px';
     failure.querySelector('.ok').focus();
   }
 

@@ -68,6 +68,15 @@ std::string_view alignment(Align align) {
     return "left";
 }
 
+std::string_view alignClass(Align align) {
+    switch (align) {
+    case Align::Left: return "";
+    case Align::Centre: return " centre";
+    case Align::Right: return " right";
+    }
+    return "";
+}
+
 std::string_view lookClass(Look look) {
     switch (look) {
     case Look::Title: return "title";
@@ -153,8 +162,9 @@ std::string diagram() {
 }
 
 std::string controlMarkup(const Control& c) {
-    const std::string common = fmt::format("id=\"{}\" class=\"{}\"{}", c.name, lookClass(c.look),
-                                           c.tab >= 0 ? tabIndex(c) : "");
+    const bool textBox = c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox;
+    const std::string common = fmt::format("id=\"{}\" class=\"{}{}\"{}", c.name, lookClass(c.look),
+                                           textBox ? alignClass(c.align) : "", c.tab >= 0 ? tabIndex(c) : "");
     const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
     switch (c.kind) {
