@@ -163,8 +163,11 @@ std::string diagram() {
 
 std::string controlMarkup(const Control& c) {
     const bool textBox = c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox;
-    const std::string common = fmt::format("id=\"{}\" class=\"{}{}\"{}", c.name, lookClass(c.look),
-                                           textBox ? alignClass(c.align) : "", c.tab >= 0 ? tabIndex(c) : "");
+    // An option button's look belongs to its label, which holds the radio button and the caption.
+    const std::string classes = c.kind == ControlKind::OptionButton
+                                    ? ""
+                                    : fmt::format(" class=\"{}{}\"", lookClass(c.look), textBox ? alignClass(c.align) : "");
+    const std::string common = fmt::format("id=\"{}\"{}{}", c.name, classes, c.tab >= 0 ? tabIndex(c) : "");
     const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
     switch (c.kind) {

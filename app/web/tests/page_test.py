@@ -270,10 +270,12 @@ class Page:
         self.driver.save_screenshot(str(directory / name))
 
 
-def run_script(page, args, checks, name, lines, outcomes=None):
+def run_script(page, args, checks, name, lines, seen=None):
     """Runs a replay script on the page; after every action the value fields and the clicks so far
-    must be replay's, and each failed click must show the module's message."""
-    outcomes = outcomes if outcomes is not None else module_outcomes(args, lines)
+    must be replay's, and each failed click must show the module's message. Counts in `seen` what
+    the script did: actions, clicks of each button, failed clicks."""
+    outcomes = module_outcomes(args, lines)
+    seen = seen if seen is not None else {}
     clicks = []
     for index, line in enumerate(lines):
         page.act(line)
@@ -281,6 +283,8 @@ def run_script(page, args, checks, name, lines, outcomes=None):
         if line.startswith("click "):
             outcome = outcomes[len(clicks)]
             clicks.append({"button": line.split()[1], "ok": state["failure"] is None})
+            seen[clicks[-1]["button"]] = seen.get(clicks[-1]["button"], 0) + 1
+            seen["failed"] = seen.get("failed", 0) + (state["failure"] is not None)
             checks.equal(f"{name}, after {line!r} (action {index + 1}): failure message", state["failure"],
                          outcome["message"])
             if state["failure"] is not None:
@@ -566,12 +570,16 @@ def scenario_differential(page, args, checks):
     rng = random.Random(20261208)
     count = 0
     scripts = 16
+    seen = {}
     for number in range(scripts):
         lines = random_script(rng, rng.randint(8, 16))
         if number:
             page.open()
-        count += run_script(page, args, checks, f"random script {number + 1}", lines)
-    print(f"{count} actions of {scripts} random scripts match replay")
+        count += run_script(page, args, checks, f"random script {number + 1}", lines, seen)
+    # The set is only worth its time if it clicked every button and met failures.
+    checks.equal("buttons clicked by the random scripts", sorted(b for b in seen if b in BUTTONS), BUTTONS)
+    checks.true(f"only {seen.get('failed', 0)} failed clicks in the random scripts", seen.get("failed", 0) >= 10)
+    print(f"{count} actions of {scripts} random scripts match replay; clicks: {seen}")
 
 
 def scenario_screenshots(page, args, checks):
