@@ -53,7 +53,7 @@
     var beside = form.offsetWidth + 8;
     var fits = beside + dialog.offsetWidth <= document.documentElement.clientWidth;
     dialog.style.left = (fits ? beside : 8) + 'px';
-    dialog.style.top = (fits ? 0 : 40) + 'px';
+    dialog.style.top = (fits ? 0 : 64) + 'px';
   }
 
   function showNotes() {
