@@ -98,8 +98,9 @@ std::string boxSelector(const Control& c) {
 }
 
 std::string controlStyle(const Control& c) {
+    const std::string height = c.kind == ControlKind::Line ? "1px" : px(c.place.height);
     std::string style = fmt::format("{}{{left:{};top:{};width:{};height:{}", boxSelector(c), px(c.place.left),
-                                    px(c.place.top), px(c.place.width), c.kind == ControlKind::Line ? "1px" : px(c.place.height));
+                                    px(c.place.top), px(c.place.width), height);
     if (c.textColour) style += ";color:" + colour(*c.textColour);
     if (c.background && c.kind != ControlKind::Line) style += ";background:" + colour(*c.background);
     if (c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox)
@@ -142,9 +143,11 @@ std::string diagram() {
     std::string svg = fmt::format(
         "<svg viewBox=\"0 0 {0} {1}\" width=\"{0}\" height=\"{1}\" aria-hidden=\"true\" focusable=\"false\">",
         kDiagramWidth, kDiagramHeight);
-    // The words black on white without the grey of smoothing, like the wires, at any zoom.
+    // The words black on white without the grey of smoothing, like the wires, at any zoom: a pixel
+    // darker than two thirds of white turns black, the others white.
     svg += "<defs><filter id=\"crisp\" color-interpolation-filters=\"sRGB\"><feComponentTransfer>";
-    for (char channel : {'R', 'G', 'B'}) svg += fmt::format("<feFunc{} type=\"discrete\" tableValues=\"0 0 1\"/>", channel);
+    for (char channel : {'R', 'G', 'B'})
+        svg += fmt::format("<feFunc{} type=\"discrete\" tableValues=\"0 0 1\"/>", channel);
     svg += "</feComponentTransfer></filter></defs>";
     for (const DiagramPrimitive& p : diagramPrimitives()) {
         if (p.kind == DiagramPrimitive::Kind::Line) {
@@ -164,9 +167,10 @@ std::string diagram() {
 std::string controlMarkup(const Control& c) {
     const bool textBox = c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox;
     // An option button's look belongs to its label, which holds the radio button and the caption.
-    const std::string classes = c.kind == ControlKind::OptionButton
-                                    ? ""
-                                    : fmt::format(" class=\"{}{}\"", lookClass(c.look), textBox ? alignClass(c.align) : "");
+    const std::string classes =
+        c.kind == ControlKind::OptionButton
+            ? ""
+            : fmt::format(" class=\"{}{}\"", lookClass(c.look), textBox ? alignClass(c.align) : "");
     const std::string common = fmt::format("id=\"{}\"{}{}", c.name, classes, c.tab >= 0 ? tabIndex(c) : "");
     const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";

@@ -364,7 +364,8 @@ return out;""", list(BOX_LOOKS))
                      got[:6], [background, colour, align, size, italic, framed])
         checks.equal(f"{control} weight", got[6], "700")
         checks.true(f"{control} font {got[7]} is not MS Sans Serif first", got[7].startswith('"MS Sans Serif"'))
-    window = page.js("const s = getComputedStyle(Form1); return [s.backgroundColor, parseFloat(s.fontSize), s.fontWeight]")
+    window = page.js("const s = getComputedStyle(Form1);"
+                     "return [s.backgroundColor, parseFloat(s.fontSize), s.fontWeight]")
     checks.equal("Form1 background, font size and weight", window, [PEACH, 11, "400"])
     checks.equal("buttons in the window's font", page.js(
         "return [...document.querySelectorAll('#Form1 button')].map((b) => getComputedStyle(b).fontSize)"),
@@ -511,7 +512,8 @@ return [n.open, n.getAttribute('role') || n.tagName.toLowerCase(), n.matches(':m
     checks.equal("ACCEPT with the notes open", page.state()["fields"],
                  replay(args, ["click Command6", "set Text2 50", "click Command7"])["fields"])
     page.element("Command6").click()
-    checks.equal("notes windows after NOTES twice", page.js("return document.querySelectorAll('dialog[open]#no').length"), 1)
+    checks.equal("notes windows after NOTES twice",
+                 page.js("return document.querySelectorAll('dialog[open]#no').length"), 1)
     checks.true("NOTES brings the notes window to the front", page.js(
         "const z = (id) => Number(getComputedStyle(document.getElementById(id)).zIndex) || 0;"
         "return z('no') > z('website') && document.getElementById('no').contains(document.activeElement)"))
