@@ -14,6 +14,7 @@ import argparse
 import json
 import pathlib
 import random
+import re
 import subprocess
 import sys
 import tempfile
@@ -395,6 +396,11 @@ return {offset: [s.left - p.left, s.top - p.top, s.width, s.height],
     checks.equal("diagram words on white", diagram["patches"], [WHITE] * 3)
     checks.true(f"diagram has {diagram['lines']} lines", diagram["lines"] >= 20)
     checks.equal("picture box edge", diagram["edge"], "2px")
+
+    # The buttons are disabled in the file itself, so that no click is lost before the core is there.
+    markup = pathlib.Path(args.page).read_text(encoding="utf-8")
+    checks.equal("buttons disabled until the core has loaded",
+                 sorted(re.findall(r'<button type="button" id="(Command\d)"[^>]* disabled>', markup)), sorted(BUTTONS))
 
     # One file: nothing was fetched but the page itself.
     requests = []
