@@ -118,7 +118,15 @@ TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
     args.insert(args.end(), {"--format", "csv", "--z0", "50"});
     const Outcome csv = run(args);
     ASSERT_EQ(csv.status, 0) << csv.err;
-    std::istringstream lines(csv.out);
+    // Lines end in CRLF, as `design --format csv` ends them; read as lines without the CR.
+    std::string unix;
+    for (std::size_t i = 0; i < csv.out.size(); ++i) {
+        if (csv.out[i] == '\n') {
+            EXPECT_TRUE(i > 0 && csv.out[i - 1] == '\r') << "a line ending in LF alone at " << i;
+        }
+        if (csv.out[i] != '\r') unix += csv.out[i];
+    }
+    std::istringstream lines(unix);
     std::string header;
     std::getline(lines, header);
     EXPECT_EQ(header, "mhz,gap1_r_ohms,gap1_x_ohms,gap2_r_ohms,gap2_x_ohms,gap3_r_ohms,gap3_x_ohms,swr");
