@@ -60,8 +60,14 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
     const auto& fine = result.finePattern.empty() ? result.pattern : result.finePattern;
     // The strongest direction above the horizon (theta up to 90).
     const PatternPoint* best = nullptr;
+    // Of equal gains (nec2c prints two decimals), the lowest elevation and then the smallest azimuth.
+    auto better = [](const PatternPoint& p, const PatternPoint& q) {
+        if (p.totalDbi != q.totalDbi) return p.totalDbi > q.totalDbi;
+        if (p.thetaDeg != q.thetaDeg) return p.thetaDeg > q.thetaDeg;
+        return p.phiDeg < q.phiDeg;
+    };
     for (const PatternPoint& p : fine)
-        if (p.thetaDeg <= 90 + 1e-9 && (!best || p.totalDbi >= best->totalDbi)) best = &p;  // ties: the lower elevation
+        if (p.thetaDeg <= 90 + 1e-9 && (!best || better(p, *best))) best = &p;
     if (!best) return f;
     f.maxDbi = best->totalDbi;
     f.takeoffDeg = 90 - best->thetaDeg;

@@ -148,8 +148,10 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
     if (!(model.maxSegmentM > 0))
         throw std::invalid_argument("the frequency " + numberText(options.highestMhz) + " MHz is too high to model");
     const double maxSegment = model.maxSegmentM / options.refine;
-    int feedSegments = static_cast<int>(std::ceil(kFeedSegments * options.refine));
-    if (feedSegments % 2 == 0) ++feedSegments;  // the source on the middle segment, at the gap's centre
+    // Three feed segments; refinement multiplies them, to the odd count below (the source sits on
+    // the middle segment, at the gap's centre).
+    int feedSegments = static_cast<int>(std::lround(kFeedSegments * options.refine));
+    if (feedSegments % 2 == 0) --feedSegments;
     const double feedSegment = gap / feedSegments;
     // Segment length wanted at a distance along the wires from the nearest gap's edge: growing
     // from the feed segment's length so that neighbours differ by at most kGrowth (break points

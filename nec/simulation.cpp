@@ -115,6 +115,7 @@ PreparedDeck prepareDeck(const SimulationSetup& setup) {
         }
     ModelOptions options;
     options.highestMhz = highest;
+    options.refine = setup.refine;
     if (setup.ground.kind != GroundKind::Free) {
         const double least = lowestHeightM(g, lowest);
         if (setup.ground.heightM < least)

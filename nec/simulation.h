@@ -48,6 +48,7 @@ struct SimulationSetup {
     std::vector<double> patternMhz;   // the design frequency first
     Ground ground;
     std::vector<std::string> comments;
+    double refine = 1;                // 2: every segment about half as long (convergence checks)
 };
 
 struct PreparedDeck {
