@@ -15,8 +15,9 @@ constexpr int kMaxHeights = 200;
 
 double parsedNumber(const std::string& text, const std::string& what) {
     const Parsed<double> parsed = parseDouble(text);
+    if (parsed.error == ParseError::Overflow || (parsed.ok() && !std::isfinite(parsed.value)))
+        throw std::invalid_argument(what + " " + text + " is too large to compute");
     if (!parsed.ok()) throw std::invalid_argument(what + " needs a number, not \"" + text + "\"");
-    if (!std::isfinite(parsed.value)) throw std::invalid_argument(what + " " + text + " is too large to compute");
     return parsed.value;
 }
 
@@ -27,6 +28,12 @@ std::string classNames() {
 }
 
 }  // namespace
+
+double positiveOption(const std::string& text, const std::string& option) {
+    const double value = parsedNumber(text, option);
+    if (!(value > 0)) throw std::invalid_argument(option + " needs a positive number, not \"" + text + "\"");
+    return value;
+}
 
 const std::vector<GroundClass>& groundClasses() {
     static const std::vector<GroundClass> classes{
@@ -118,11 +125,12 @@ PreparedDeck prepareDeck(const SimulationSetup& setup) {
     options.refine = setup.refine;
     if (setup.ground.kind != GroundKind::Free) {
         const double least = lowestHeightM(g, lowest);
+        const double unit = std::pow(10.0, std::floor(std::log10(least)) - 2);  // said rounded up to 3 digits
         if (setup.ground.heightM < least)
             throw RefusedOption(
                 "--height " + numberText(setup.ground.heightM) + ": a height of " + numberText(setup.ground.heightM) + " m is too low for NEC-2's ground model: the lowest wires "
                 "must be at least a thousandth of the longest wavelength of the run and five conductor radii above the ground, "
-                "here " + numberText(least, 3) + " m or more");
+                "here " + numberText(std::ceil(least / unit) * unit, 3) + " m or more");
         options.liftM = setup.ground.heightM;
     }
     const Model model = buildModel(g, options);

@@ -64,6 +64,10 @@ PreparedDeck prepareDeck(const SimulationSetup& setup);
 // Runs nec2c on the deck and analyses what it printed. Throws NecError.
 Analysis runSimulation(const PreparedDeck& prepared, double z0, const RunOptions& run);
 
+// A number typed as an option, read by the same rule as a field; throws std::invalid_argument
+// naming the option and saying what is wrong with the text (not a number, too large, not positive).
+double positiveOption(const std::string& text, const std::string& option);
+
 // "FROM:TO:STEP" in metres; throws std::invalid_argument naming the part that is wrong.
 std::vector<double> parseHeights(const std::string& text);
 

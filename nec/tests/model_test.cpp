@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <map>
+#include <sstream>
 
 #include "nec/deck.h"
 #include "nec/geometry.h"
@@ -176,6 +177,144 @@ TEST(NecGround, PerfectGroundMatchesTheMirrorImageInFreeSpace) {
     // Over perfect ground all the power goes into the upper half-space.
     ASSERT_TRUE(f.averageGain);
     EXPECT_NEAR(*f.averageGain, 2.0, 0.04);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
+
+namespace brimalox::nec {
+namespace {
+
+std::vector<std::string> cardsNamed(const std::string& deck, const std::string& name) {
+    std::vector<std::string> found;
+    std::istringstream lines(deck);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(name + " ", 0) == 0 || line == name) found.push_back(line);
+    return found;
+}
+
+TEST(NecGround, DeckCardsAndHeights) {
+    struct Case {
+        const char* ground;
+        const char* constants;
+        const char* height;
+        const char* ge;
+        std::vector<std::string> gn;
+        double lowest;  // z of the lowest wire end; NAN: centred on the origin
+    };
+    const std::vector<Case> cases{
+        {"", "", "", "GE 0", {}, NAN},
+        {"free", "", "", "GE 0", {}, NAN},
+        {"perfect", "", "2", "GE 1", {"GN 1"}, 2},
+        {"average", "", "5", "GE 1", {"GN 2 0 0 0 13 0.005"}, 5},
+        {"sea-water", "", "0.5", "GE 1", {"GN 2 0 0 0 81 5"}, 0.5},
+        {"", "7.5,0.0123", "10", "GE 1", {"GN 2 0 0 0 7.5 0.0123"}, 10},
+    };
+    const NecGeometry g = design(3, 146);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.ground) + c.constants);
+        SimulationSetup setup = patternOnly(g);
+        setup.ground = makeGround(c.ground, c.constants, c.height);
+        const std::string deck = prepareDeck(setup).deck;
+        EXPECT_EQ(cardsNamed(deck, "GE"), std::vector<std::string>{c.ge});
+        EXPECT_EQ(cardsNamed(deck, "GN"), c.gn);
+        double lowest = INFINITY, highest = -INFINITY;
+        for (const std::string& card : cardsNamed(deck, "GW")) {
+            std::istringstream in(card);
+            std::string name;
+            int tag = 0, segments = 0;
+            double x1, y1, z1, x2, y2, z2;
+            in >> name >> tag >> segments >> x1 >> y1 >> z1 >> x2 >> y2 >> z2;
+            lowest = std::min({lowest, z1, z2});
+            highest = std::max({highest, z1, z2});
+        }
+        const double height = g.heightMm / 1000;
+        if (std::isnan(c.lowest)) {
+            EXPECT_NEAR(lowest, -height / 2, 1e-9);
+        } else {
+            EXPECT_NEAR(lowest, c.lowest, 1e-9);
+            EXPECT_NEAR(highest, c.lowest + height, 1e-9);
+        }
+        // The first pattern grid covers the upper half-space over ground, the whole sphere without.
+        const auto rp = cardsNamed(deck, "RP");
+        ASSERT_EQ(rp.size(), 2u);
+        EXPECT_EQ(rp[0].substr(0, 8), std::string(c.gn.empty() ? "RP 0 37 " : "RP 0 19 "));
+        EXPECT_EQ(rp[1], "RP 0 91 72 1000 0 0 1 5");
+    }
+}
+
+TEST(NecGround, RefusalsSayWhyAndWhatIsAllowed) {
+    struct Case {
+        const char* ground;
+        const char* constants;
+        const char* height;
+        std::vector<std::string> said;
+    };
+    const std::vector<Case> cases{
+        {"average", "", "", {"--ground average needs --height", "metres"}},
+        {"perfect", "", "", {"--ground perfect needs --height"}},
+        {"", "", "5", {"--height 5 needs a ground", "free space has no height"}},
+        {"free", "", "5", {"needs a ground"}},
+        {"mud", "", "5", {"\"mud\"", "very-good", "sea-water", "--ground-constants"}},
+        {"average", "13,0.005", "5", {"give one"}},
+        {"", "13", "5", {"EPSR,SIGMA", "\"13\""}},
+        {"", "x,0.005", "5", {"permittivity", "\"x\""}},
+        {"", "0.5,0.005", "5", {"permittivity 0.5", "1 or more"}},
+        {"", "13,-1", "5", {"conductivity -1", "0 or more"}},
+        {"average", "", "0", {"--height 0", "above"}},
+        {"average", "", "-3", {"--height -3"}},
+        {"average", "", "abc", {"--height needs a number", "\"abc\""}},
+        {"average", "", "1e999", {"too large"}},
+    };
+    for (const Case& c : cases) {
+        try {
+            makeGround(c.ground, c.constants, c.height);
+            ADD_FAILURE() << c.ground << c.constants << " " << c.height << ": accepted";
+        } catch (const std::invalid_argument& e) {
+            for (const std::string& part : c.said)
+                EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << part << " in: " << e.what();
+        }
+    }
+    // Too low for the model: a thousandth of the longest wavelength of the run (2.567 mm at 116.8
+    // MHz) and five conductor radii (4.065 mm for 1.626 mm, 2.033 mm for half of it).
+    struct Low {
+        double conductorFactor, refused, accepted;
+        const char* least;
+    };
+    for (const Low& c : {Low{1, 0.004, 0.0041, "0.00407 m or more"}, Low{0.5, 0.0025, 0.0026, "0.00257 m or more"}}) {
+        SimulationSetup setup = patternOnly(design(3, 146, c.conductorFactor));
+        setup.sweep = makeSweep(116.8, 150, 10);
+        setup.ground = makeGround("average", "", numberText(c.refused));
+        try {
+            prepareDeck(setup);
+            ADD_FAILURE() << c.refused << " m accepted";
+        } catch (const RefusedOption& e) {
+            EXPECT_NE(std::string(e.what()).find("--height " + numberText(c.refused)), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.least), std::string::npos) << e.what();
+        }
+        setup.ground.heightM = c.accepted;
+        EXPECT_NO_THROW(prepareDeck(setup)) << c.accepted;
+    }
+}
+
+// nec2c runs a real ground end to end: the Sommerfeld-Norton solution, and a pattern whose lobe
+// is above the horizon (over real ground the field vanishes along it).
+TEST(NecGround, RealGroundRunsEndToEnd) {
+    REQUIRE_NEC2C();
+    SimulationSetup setup = patternOnly(design(3, 146));
+    setup.ground = makeGround("average", "", "5");
+    const PreparedDeck prepared = prepareDeck(setup);
+    const std::string output = runNec2c(prepared.deck);
+    EXPECT_NE(output.find("SOMMERFELD"), std::string::npos);
+    const Analysis a = analyse(parseNecOutput(output), 300, prepared.plan);
+    ASSERT_EQ(a.patterns.size(), 1u);
+    const PatternFigures& p = a.patterns[0];
+    EXPECT_GT(p.takeoffDeg, 0);
+    EXPECT_LT(p.elevationDbi[0], -100);
+    ASSERT_TRUE(p.averageGain);
+    EXPECT_LT(*p.averageGain, 2);  // the ground takes some of the power
+    EXPECT_GT(*p.averageGain, 0.5);
+    EXPECT_TRUE(a.failures.empty());
 }
 
 }  // namespace
