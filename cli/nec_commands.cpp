@@ -167,7 +167,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 ReportContext context;
                 context.design = job.design;
                 context.ground = job.setup.ground;
-                const PlotLabels labels{title(job.design) + " (nec2c, " + groundText(job.setup.ground) + ")",
+                const PlotLabels labels{title(job.design) + " (nec2c, " + groundShortText(job.setup.ground) + ")",
                                         job.geometry.designMhz};
                 MeasuredSwr swrs;
                 if (measured) {
@@ -178,14 +178,17 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.touchstone.empty()) writeFile(o.touchstone, writeTouchstone(analysis, z0, title(job.design)));
                 if (!o.plotPattern.empty()) {
                     if (analysis.patterns.empty()) throw NecError("no pattern to draw: " + analysis.failures.front());
-                    writeFile(o.plotPattern, patternPlotSvg(analysis.patterns.front(), title(job.design) + ", " +
-                                                                                    groundText(job.setup.ground)));
+                    writeFile(o.plotPattern, patternPlotSvg(analysis.patterns.front(), title(job.design),
+                                                            "nec2c, " + groundText(job.setup.ground)));
                 }
                 if (!heights.empty()) {
                     context.heights = heightTable(job.setup, heights, run);
                     if (!o.plotHeights.empty())
-                        writeFile(o.plotHeights, heightsPlotSvg(context.heights, title(job.design) + ", " +
-                                                                                     groundText(job.setup.ground)));
+                        writeFile(o.plotHeights,
+                                  heightsPlotSvg(context.heights, title(job.design),
+                                                 "nec2c, " + groundShortText(job.setup.ground).substr(
+                                                                 0, groundShortText(job.setup.ground).rfind(',')) +
+                                                     ": maximum gain and take-off angle against height"));
                 }
                 out << formatReport(analysis, context, o.format) << std::flush;
                 if (!analysis.failures.empty()) throw NecError("the model failed: " + analysis.failures.front());

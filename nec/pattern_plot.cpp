@@ -17,12 +17,13 @@ std::string px(double value) { return fixedText(value, 1); }
 
 class Svg {
 public:
-    Svg(double width, double height, const std::string& title) {
+    Svg(double width, double height, const std::string& title, const std::string& subtitle) {
         add(R"(<?xml version="1.0" encoding="UTF-8"?>)");
         add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(width) + R"(" height=")" + px(height) +
             R"(" viewBox="0 0 )" + px(width) + " " + px(height) + R"(" font-family="sans-serif" font-size="12">)");
         add(R"(<rect width="100%" height="100%" fill="white"/>)");
-        text(width / 2, 26, title, "middle", "font-size=\"15\"");
+        text(width / 2, 24, title, "middle", "font-size=\"" + px(fittingFontSize(title, width - 20, 15)) + "\"");
+        text(width / 2, 42, subtitle, "middle", "font-size=\"" + px(fittingFontSize(subtitle, width - 20, 12)) + "\" fill=\"#333\"");
     }
     void add(const std::string& line) { svg_ += line + "\n"; }
     void text(double x, double y, const std::string& words, const char* anchor, const std::string& extra = "") {
@@ -87,6 +88,10 @@ double azimuthAngle(double degrees) { return degrees * std::numbers::pi / 180; }
 
 }  // namespace
 
+double fittingFontSize(const std::string& text, double width, double largest) {
+    return std::min(largest, width / (0.6 * static_cast<double>(std::max<std::size_t>(text.size(), 1))));
+}
+
 std::string svgEscaped(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -101,11 +106,11 @@ std::string svgEscaped(const std::string& text) {
     return out;
 }
 
-std::string patternPlotSvg(const PatternFigures& p, const std::string& title) {
-    constexpr double kWidth = 980, kHeight = 520;
-    Svg svg(kWidth, kHeight, title);
+std::string patternPlotSvg(const PatternFigures& p, const std::string& title, const std::string& ground) {
+    constexpr double kWidth = 980, kHeight = 540;
+    Svg svg(kWidth, kHeight, title, ground);
     const double top = outerRing(p.maxDbi);
-    svg.text(kWidth / 2, 46,
+    svg.text(kWidth / 2, 60,
              "pattern at " + numberText(p.mhz, 7) + " MHz: maximum " + fixedText(p.maxDbi, 2) + " dBi at elevation " +
                  fixedText(p.takeoffDeg, 0) + " deg, azimuth " + fixedText(p.azimuthDeg, 0) + " deg",
              "middle", "fill=\"#333\"");
@@ -113,7 +118,7 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title) {
     // Elevation: a quarter circle, horizon to the right, zenith up.
     std::vector<std::pair<double, double>> elevation;
     for (std::size_t i = 0; i < p.elevationDbi.size(); ++i) elevation.push_back({static_cast<double>(i), p.elevationDbi[i]});
-    const double ex = 70, ey = 450, eOuter = 340;
+    const double ex = 70, ey = 470, eOuter = 340;
     polarChart(svg, ex, ey, eOuter, top, true, elevation, elevationAngle, 15, " deg", false);
     svg.text(ex + eOuter / 2, ey + 44, "elevation pattern in azimuth " + fixedText(p.azimuthDeg, 0) + " deg", "middle");
     // The take-off angle.
@@ -121,17 +126,17 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title) {
     svg.line(ex, ey, ex + eOuter * std::cos(t), ey - eOuter * std::sin(t), "stroke=\"#c00\" stroke-dasharray=\"5 4\"");
 
     // Azimuth: a full circle, 0 degrees to the right, counter-clockwise (NEC's phi).
-    const double ax = 740, ay = 280, aOuter = 190;
+    const double ax = 740, ay = 295, aOuter = 185;
     polarChart(svg, ax, ay, aOuter, top, false, p.azimuthDbi, azimuthAngle, 30, "", false);
     svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + fixedText(p.takeoffDeg, 0) + " deg (take-off)",
              "middle");
     return svg.finish();
 }
 
-std::string heightsPlotSvg(const std::vector<HeightRow>& rows, const std::string& title) {
+std::string heightsPlotSvg(const std::vector<HeightRow>& rows, const std::string& title, const std::string& ground) {
     constexpr double kWidth = 800, kHeight = 620;
     constexpr double kLeft = 80, kRight = 30;
-    Svg svg(kWidth, kHeight, title);
+    Svg svg(kWidth, kHeight, title, ground);
     std::vector<const HeightRow*> good;
     for (const HeightRow& row : rows)
         if (row.figures) good.push_back(&row);

@@ -267,6 +267,16 @@ std::string groundText(const Ground& g) {
            numberText(g.conductivity) + " S/m), lowest point " + numberText(g.heightM) + " m above it";
 }
 
+std::string groundShortText(const Ground& g) {
+    switch (g.kind) {
+        case GroundKind::Free: return "free space";
+        case GroundKind::Perfect: return "perfect ground, " + numberText(g.heightM) + " m";
+        case GroundKind::Real: break;
+    }
+    return g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m), " +
+           numberText(g.heightM) + " m";
+}
+
 std::string impedanceText(std::complex<double> ohms) {
     const double x = ohms.imag();
     return fixedText(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixedText(std::fabs(x), 1);

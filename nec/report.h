@@ -37,6 +37,9 @@ std::string title(const DesignTexts& design);
 // "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m".
 std::string groundText(const Ground& ground);
 
+// "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m": for charts.
+std::string groundShortText(const Ground& ground);
+
 // "123.4 +j56.7" / "12.3 -j4.5" ohms.
 std::string impedanceText(std::complex<double> ohms);
 

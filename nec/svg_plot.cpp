@@ -124,7 +124,8 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(kWidth) + R"(" height=")" + px(kHeight) +
         R"(" viewBox="0 0 )" + px(kWidth) + " " + px(kHeight) + R"(" font-family="sans-serif" font-size="12">)");
     add(R"(<rect width="100%" height="100%" fill="white"/>)");
-    add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size="16">)" +
+    const double titleSize = std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
+    add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
         escaped(labels.title) + "</text>");
 
     // Grid and tick labels.
@@ -201,10 +202,18 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
             px(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
         add(R"(<text x=")" + px(kLeft + 164) + R"(" y=")" + px(kTop - 8) + R"(">measured</text>)");
     }
-    if (!anyFinite) {
-        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px((kTop + bottom) / 2) +
-            R"(" text-anchor="middle" font-size="14" fill="#c00">no finite SWR: the model gave no usable impedance</text>)");
-    }
+    // Say why there is no curve to see.
+    bool visible = false;
+    for (const SweepRow& row : rows) visible = visible || (std::isfinite(row.swr) && row.swr <= top);
+    std::vector<std::string> notes;
+    if (!analysis.failures.empty()) notes.push_back("the model failed here: NEC-2's thin-wire model does not hold (see the report)");
+    if (!anyFinite)
+        notes.push_back("no finite SWR: the model gave no usable impedance");
+    else if (!visible)
+        notes.push_back("the SWR is above " + fixedText(top, 0) + " everywhere");
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
+            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + escaped(notes[i]) + "</text>");
     const SweepRow& best = rows[analysis.lowest];
     if (std::isfinite(best.swr) && best.swr <= top) {
         const double bx = axes.x(best.mhz), by = axes.y(best.swr);
