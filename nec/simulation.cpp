@@ -186,7 +186,13 @@ std::vector<HeightRow> heightTable(const SimulationSetup& setup, const std::vect
         one.ground.heightM = height;
         HeightRow row;
         row.heightM = height;
-        const PreparedDeck prepared = prepareDeck(one);
+        PreparedDeck prepared;
+        try {
+            prepared = prepareDeck(one);
+        } catch (const RefusedOption& e) {
+            const std::string what = e.what();
+            throw RefusedOption("--heights: " + what.substr(what.find(": ") + 2));
+        }
         const Analysis analysis = runSimulation(prepared, 300, run);
         if (!analysis.patterns.empty())
             row.figures = analysis.patterns.front();
