@@ -10,6 +10,8 @@
 #include "nec/error.h"
 #include "nec/output_parser.h"
 
+#include <nlohmann/json.hpp>
+
 namespace brimalox::nec {
 namespace {
 
@@ -270,6 +272,41 @@ TEST(Analysis, NegativeInputPowerIsAFailedModel) {
     EXPECT_NE(a.failures[0].find("-0.02 W"), std::string::npos) << a.failures[0];
     EXPECT_TRUE(std::isinf(a.rows[1].swr));
     EXPECT_EQ(a.rows[0].swr, 1);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
+
+#include "nec/report.h"
+
+namespace brimalox::nec {
+namespace {
+
+TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
+    AnalysisPlan plan;
+    plan.sweepMhz = {140, 146, 152};
+    plan.designMhz = 146;
+    std::vector<FrequencyRun> runs{runAt(140, 75.5), runAt(146, 200), runAt(152, 80)};
+    Analysis a = analyse(runs, 75.5, plan);
+    for (double average : {1.0, 1.019, 1.2111, 0.97}) {
+        PatternFigures p;
+        p.mhz = 146;
+        p.elevationDbi.assign(91, 0);
+        p.averageGain = average;
+        p.expectedAverage = 1;
+        a.patterns = {p};
+        ReportContext context;
+        context.design.frequency = "146";
+        const std::string text = formatReport(a, context, ReportFormat::Text);
+        EXPECT_NE(text.find("against 75.5 ohms"), std::string::npos) << text;
+        EXPECT_NE(text.find("average power gain: " + fixedText(average, 4)), std::string::npos) << text;
+        const bool off = std::abs(average - 1) > 0.02;
+        EXPECT_EQ(text.find("warning: the average power gain is off by more than 2 %") != std::string::npos, off) << average;
+        EXPECT_EQ(nlohmann::json::parse(formatReport(a, context, ReportFormat::Json))["patterns"][0]["average_power_gain_off"], off);
+    }
+    const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
+    EXPECT_NE(text.find("SWR below 2:1: 140 to"), std::string::npos) << text;
+    EXPECT_NE(text.find("SWR below 2:1 also: "), std::string::npos) << text;
 }
 
 }  // namespace
