@@ -254,7 +254,7 @@ TEST(SimulateCommand, FailuresNameTheValue) {
     // Usage errors: CLI11 prints them; the message is the exception's.
     CLI::App app("test", "brimalox-cli");
     std::ostringstream out, err;
-    addNecCommands(app, out, err);
+    cli::addNecCommands(app, out, err);
     const char* argv[]{"brimalox-cli", "simulate", "146", "--from", "1e999"};
     try {
         app.parse(5, argv);
