@@ -37,8 +37,8 @@ double positiveOption(const std::string& text, const std::string& option) {
 
 const std::vector<GroundClass>& groundClasses() {
     static const std::vector<GroundClass> classes{
-        {"very-good", 20, 0.0303, "pastoral, low hills, rich soil"},
-        {"good", 14, 0.01, "pastoral, low hills, rich soil (a drier kind)"},
+        {"very-good", 20, 0.0303, "pastoral, low hills, rich soil, as from Dallas to Lincoln"},
+        {"good", 14, 0.01, "pastoral, low hills, rich soil, as in Ohio and Illinois"},
         {"average", 13, 0.005, "pastoral, medium hills and forest, heavy clay soil"},
         {"poor", 13, 0.002, "rocky soil, steep hills"},
         {"very-poor", 5, 0.001, "cities, industrial areas"},
@@ -51,8 +51,8 @@ const std::vector<GroundClass>& groundClasses() {
 std::string groundClassesText() {
     std::string text;
     for (const GroundClass& c : groundClasses())
-        text += std::string(c.name) + ": permittivity " + numberText(c.permittivity) + ", conductivity " +
-                numberText(c.conductivity) + " S/m (" + c.description + ")\n";
+        text += std::string(text.empty() ? "" : "\n") + c.name + ": permittivity " + numberText(c.permittivity) +
+                ", conductivity " + numberText(c.conductivity) + " S/m (" + c.description + ")";
     return text;
 }
 
