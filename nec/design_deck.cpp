@@ -21,12 +21,7 @@ Sweep sweepFor(double designMhz, const std::string& from, const std::string& to,
 
 }  // namespace
 
-double optionNumber(const std::string& text, const std::string& option) {
-    const Parsed<double> parsed = parseDouble(text);
-    if (!parsed.ok() || !std::isfinite(parsed.value) || parsed.value <= 0)
-        throw std::invalid_argument(option + " needs a positive number, not \"" + text + "\"");
-    return parsed.value;
-}
+double optionNumber(const std::string& text, const std::string& option) { return positiveOption(text, option); }
 
 DesignTexts designTexts(const DesignResult& r, int sides) {
     return {sides,        r.frequency, r.mm,         r.inch,  r.awg,     r.heightMm,  r.heightInch,
@@ -34,25 +29,33 @@ DesignTexts designTexts(const DesignResult& r, int sides) {
 }
 
 DeckJob makeDeck(const DesignRequest& request, const std::string& from, const std::string& to,
-                 const std::string& step) {
+                 const std::string& step, const DeckChoices& choices) {
     const DesignResult result = runDesign(request);
     if (result.failure) throw NecError(failureMessage(result.failure->button, result.failure->failure));
     DeckJob job;
     job.design = designTexts(result, request.sides);
-    Model model;
     try {
         job.geometry = geometryFromTexts(job.design);
     } catch (const std::invalid_argument& e) {
         throw NecError(std::string("cannot model this design: ") + e.what());
     }
-    job.sweep = sweepFor(job.geometry.designMhz, from, to, step);  // std::invalid_argument: a usage error
+    // Option values that make no sense throw std::invalid_argument: a usage error.
+    job.sweep = sweepFor(job.geometry.designMhz, from, to, step);
+    job.setup.geometry = job.geometry;
+    job.setup.sweep = job.sweep;
+    job.setup.ground = makeGround(choices.ground, choices.groundConstants, choices.height);
+    job.setup.patternMhz = {job.geometry.designMhz};
+    for (const std::string& mhz : choices.patternAt) job.setup.patternMhz.push_back(optionNumber(mhz, "--pattern-at"));
+    job.setup.comments = deckComments(job.design);
     try {
-        model = buildModel(job.geometry, highestFrequency(job.sweep, job.geometry.designMhz));
+        job.prepared = prepareDeck(job.setup);
+    } catch (const RefusedOption&) {
+        throw;
     } catch (const std::invalid_argument& e) {
         throw NecError(std::string("cannot model this design: ") + e.what());
     }
-    job.deck = writeDeck(model, job.sweep, job.geometry.designMhz, deckComments(job.design));
-    job.warnings = modelWarnings(model);
+    job.deck = job.prepared.deck;
+    job.warnings = job.prepared.warnings;
     return job;
 }
 

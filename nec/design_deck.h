@@ -8,6 +8,7 @@
 #include "app/road.h"
 #include "nec/deck.h"
 #include "nec/design_texts.h"
+#include "nec/simulation.h"
 
 namespace brimalox::nec {
 
@@ -23,12 +24,21 @@ struct DeckJob {
     Sweep sweep;
     std::string deck;
     std::vector<std::string> warnings;  // where the model strays from NEC-2's guidelines
+    SimulationSetup setup;
+    PreparedDeck prepared;
+};
+// The ground and the extra pattern frequencies as typed (empty: free space, the design frequency
+// only). A ground or height the model cannot take throws std::invalid_argument (RefusedOption for
+// a height too low) naming the option.
+struct DeckChoices {
+    std::string ground, groundConstants, height;
+    std::vector<std::string> patternAt;
 };
 DeckJob makeDeck(const DesignRequest& request, const std::string& from, const std::string& to,
-                 const std::string& step);
+                 const std::string& step, const DeckChoices& choices = {});
 
 // A frequency or length typed as an option, read by the same rule as a field. Throws
-// std::invalid_argument naming the option when it is not a positive number.
+// std::invalid_argument naming the option and what is wrong with the text.
 double optionNumber(const std::string& text, const std::string& option);
 
 }  // namespace brimalox::nec

@@ -31,10 +31,18 @@ NecGeometry geometryFromTexts(const DesignTexts& d) {
     NecGeometry g;
     g.sides = d.sides;
     g.designMhz = number(d.frequency, "frequency");
-    g.conductorMm = number(d.mm, "conductor diameter in millimetres");
-    g.heightMm = number(d.heightMm, "height in millimetres");
-    g.sideMm = number(d.sideMm, "side length in millimetres");
-    g.gapMm = number(d.gapMm, "gap length in millimetres");
+    // A dimension shown as 0 has rounded away: the frequency is too high for the window's places.
+    auto length = [&](const std::string& text, const char* what) {
+        const double value = number(text, what);
+        if (value == 0 && g.designMhz > 0)
+            throw std::invalid_argument(std::string("the ") + what + " comes out as \"" + text + "\" at " + d.frequency +
+                                        " MHz: the frequency is too high for dimensions the design can show");
+        return value;
+    };
+    g.conductorMm = length(d.mm, "conductor diameter in millimetres");
+    g.heightMm = length(d.heightMm, "height in millimetres");
+    g.sideMm = length(d.sideMm, "side length in millimetres");
+    g.gapMm = length(d.gapMm, "gap length in millimetres");
     return g;
 }
 

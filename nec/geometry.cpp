@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include "nec/deck.h"
 
@@ -11,96 +12,153 @@ namespace {
 
 constexpr double kLightMetresMhz = 299.792458;  // wavelength in metres is this / MHz
 constexpr double kRadiiPerSegment = 8.0;
-// Neighbouring segments grow by at most this much toward the corners; NEC-2 tolerates 5:1, the
-// margin leaves room for the uniform run after the taper.
-constexpr double kTaperGrowth = 3.0;
-constexpr double kLargestJump = 4.5;
+constexpr double kBandTop = 1.4;     // times the design frequency: the default sweep's end
+constexpr int kFeedSegments = 3;
+// Segments grow by at most this ratio from one to the next away from the gaps.
+constexpr double kGrowth = 1.25;
+constexpr int kIntegrationSteps = 4096;
 
-bool positiveFinite(double value) { return std::isfinite(value) && value > 0; }
-
-int segmentsFor(double length, double maxSegment) {
-    return std::max(1, static_cast<int>(std::ceil(length / maxSegment * (1 - 1e-12))));
+// Names a value that cannot be a length or frequency, saying what is wrong with it.
+void requirePositive(double value, const char* what, const char* unit) {
+    if (std::isfinite(value) && value > 0) return;
+    std::string problem;
+    if (std::isnan(value))
+        problem = "is not a number";
+    else if (std::isinf(value))
+        problem = "is too large to compute (it overflows)";
+    else if (value == 0)
+        problem = std::string("is 0 ") + unit + ", too small to model";
+    else
+        problem = "is " + numberText(value, 7) + " " + unit + ", not positive";
+    throw std::invalid_argument(std::string("the ") + what + " " + problem);
 }
 
-// The next, longer segment of a taper from a segment of length previous.
-double grow(double previous, double maxSegment, double minSegment) {
-    const double grown = std::max(previous * kTaperGrowth, std::min(minSegment, previous * kLargestJump));
-    return std::min(maxSegment, grown);
-}
-
-// Splits one half of a vertical, of the given length, into segment runs that start short next to
-// the feed segment and grow toward the corner: single tapering segments, then a uniform run.
-// Returns the run lengths and counts, nearest the gap first.
-struct Run {
-    double length;
-    int segments;
-};
-std::vector<Run> taperFromGap(double length, double feedSegment, double maxSegment, double minSegment) {
-    std::vector<Run> runs;
-    double used = 0;
-    double last = feedSegment;
-    for (;;) {
-        const double next = grow(last, maxSegment, minSegment);
-        // Stop at full length, or when the rest could not hold this segment twice over.
-        if (next >= maxSegment || used + 2 * next > length) break;
-        runs.push_back({next, 1});
-        used += next;
-        last = next;
+// Break points 0 = x0 < x1 < ... < xn = length whose spacing follows size(x): each segment about
+// as long as size() where it lies and never longer than the smallest size() in it by more than
+// the growth of one step. The points are equally spaced in phi(x) = integral of dx / size(x).
+template <typename Size>
+std::vector<double> breakPoints(double length, Size size) {
+    std::vector<double> phi(kIntegrationSteps + 1, 0.0);
+    const double dx = length / kIntegrationSteps;
+    for (int i = 1; i <= kIntegrationSteps; ++i) phi[i] = phi[i - 1] + dx / size((i - 0.5) * dx);
+    const int count = std::max(1, static_cast<int>(std::ceil(phi.back() * (1 - 1e-12))));
+    std::vector<double> points{0.0};
+    int j = 0;
+    for (int k = 1; k < count; ++k) {
+        const double target = phi.back() * k / count;
+        while (phi[j + 1] < target) ++j;
+        points.push_back((j + (target - phi[j]) / (phi[j + 1] - phi[j])) * dx);
     }
-    const double rest = length - used;
-    const int count = segmentsFor(rest, grow(last, maxSegment, minSegment));
-    runs.push_back({rest, count});
-    return runs;
+    points.push_back(length);
+    return points;
 }
 
 Point at(const Point& corner, double z) { return {corner[0], corner[1], z}; }
 
+Point along(const Point& a, const Point& b, double fraction) {
+    return {a[0] + (b[0] - a[0]) * fraction, a[1] + (b[1] - a[1]) * fraction, a[2] + (b[2] - a[2]) * fraction};
+}
+
 }  // namespace
 
-double maxSegmentLength(double highestMhz, double radiusM) {
-    const double wavelength = kLightMetresMhz / highestMhz;
-    const double preferred = wavelength / 20;
-    const double wanted = kRadiiPerSegment * radiusM;
-    if (wanted <= preferred) return preferred;
-    return std::min(wavelength / 10, wanted);
-}
+double bandTopMhz(double designMhz) { return kBandTop * designMhz; }
+
+double maxSegmentLength(double highestMhz, double /*radiusM*/) { return kLightMetresMhz / highestMhz / 20; }
 
 double wireLength(const Wire& wire) {
     return std::hypot(wire.to[0] - wire.from[0], wire.to[1] - wire.from[1], wire.to[2] - wire.from[2]);
 }
 
 std::vector<std::string> modelWarnings(const Model& model) {
-    if (model.wires.empty()) return {};
-    const Wire* shortest = &model.wires.front();
-    for (const Wire& wire : model.wires)
-        if (wireLength(wire) / wire.segments < wireLength(*shortest) / shortest->segments) shortest = &wire;
-    const double segment = wireLength(*shortest) / shortest->segments;
-    const double radius = shortest->radius;
-    if (segment >= kRadiiPerSegment * radius * (1 - 1e-9)) return {};
+    std::vector<std::string> warnings;
+    if (model.wires.empty()) return warnings;
     auto mm = [](double metres) { return numberText(metres * 1000, 4); };
-    std::string text = "segments as short as " + mm(segment) + " mm (tag " + std::to_string(shortest->tag) +
-                       ") are shorter than eight conductor radii (" + mm(kRadiiPerSegment * radius) + " mm): ";
-    text += segment < 2 * radius ? "the conductor is too thick for NEC-2's thin-wire model, do not trust the results"
+    const double radius = model.wires.front().radius;
+    // The gap sets how thick a conductor can be: its feed segments are deliberately short (a third
+    // of it) so that the source region converges, but a gap shorter than eight radii is a thick
+    // stub in NEC-2's thin-wire model.
+    for (std::size_t i = 0; i < model.wires.size(); ++i) {
+        if (model.roles[i] != WireRole::Feed) continue;
+        const double gap = wireLength(model.wires[i]);
+        if (gap >= kRadiiPerSegment * radius * (1 - 1e-9)) break;
+        std::string text = "the gap (" + mm(gap) + " mm) is shorter than eight conductor radii (" +
+                           mm(kRadiiPerSegment * radius) + " mm): ";
+        text += gap < 2 * radius ? "the conductor is too thick for NEC-2's thin-wire model, do not trust the results"
                                  : "NEC-2's thin-wire model is less accurate here";
-    return {text};
+        warnings.push_back(text);
+        break;
+    }
+    if (warnings.empty() && model.maxSegmentM < kRadiiPerSegment * radius)
+        warnings.push_back("segments are at most " + mm(model.maxSegmentM) +
+                           " mm (a twentieth of a wavelength), shorter than eight conductor radii (" +
+                           mm(kRadiiPerSegment * radius) + " mm): NEC-2's thin-wire model is less accurate here");
+    return warnings;
+}
+
+double largestSegmentRatio(const Model& model) {
+    struct End {
+        Point point;
+        double segment;
+    };
+    std::vector<End> ends;
+    for (const Wire& w : model.wires) {
+        const double segment = wireLength(w) / w.segments;
+        ends.push_back({w.from, segment});
+        ends.push_back({w.to, segment});
+    }
+    double worst = 1;
+    const double tolerance = 1e-9;
+    for (const End& a : ends)
+        for (const End& b : ends)
+            if (std::abs(a.point[0] - b.point[0]) < tolerance && std::abs(a.point[1] - b.point[1]) < tolerance &&
+                std::abs(a.point[2] - b.point[2]) < tolerance)
+                worst = std::max(worst, a.segment / b.segment);
+    return worst;
 }
 
 Model buildModel(const NecGeometry& g, double highestMhz) {
-    if (g.sides != 3 && g.sides != 4) throw std::invalid_argument("the antenna has 3 or 4 sides");
-    for (double value : {g.sideMm, g.heightMm, g.gapMm, g.conductorMm, g.designMhz, highestMhz})
-        if (!positiveFinite(value))
-            throw std::invalid_argument("every dimension and frequency must be a positive number");
-    if (g.gapMm >= g.heightMm) throw std::invalid_argument("the gap must be shorter than the height");
+    ModelOptions options;
+    options.highestMhz = highestMhz;
+    return buildModel(g, options);
+}
+
+Model buildModel(const NecGeometry& g, const ModelOptions& options) {
+    if (g.sides != 3 && g.sides != 4)
+        throw std::invalid_argument("the antenna has 3 or 4 sides, not " + std::to_string(g.sides));
+    requirePositive(g.designMhz, "design frequency", "MHz");
+    requirePositive(g.conductorMm, "conductor diameter", "mm");
+    requirePositive(g.heightMm, "height", "mm");
+    requirePositive(g.sideMm, "side length", "mm");
+    requirePositive(g.gapMm, "gap", "mm");
+    requirePositive(options.highestMhz, "highest frequency of the run", "MHz");
+    if (!(options.refine >= 1 && options.refine <= 16)) throw std::invalid_argument("refinement must be 1 to 16");
+    if (g.gapMm >= g.heightMm)
+        throw std::invalid_argument("the gap (" + numberText(g.gapMm) + " mm) must be shorter than the height (" +
+                                    numberText(g.heightMm) + " mm)");
 
     const double side = g.sideMm / 1000;
     const double height = g.heightMm / 1000;
     const double gap = g.gapMm / 1000;
     const double radius = g.conductorMm / 2000;
+    const double centre = options.liftM < 0 ? 0 : options.liftM + height / 2;
+    if (!std::isfinite(centre)) throw std::invalid_argument("the height above ground is too large to compute");
 
     Model model;
-    model.maxSegmentM = maxSegmentLength(highestMhz, radius);
-    const double maxSegment = model.maxSegmentM;
-    const double minSegment = kRadiiPerSegment * radius;
+    model.maxSegmentM = maxSegmentLength(std::max(options.highestMhz, bandTopMhz(g.designMhz)), radius);
+    if (!(model.maxSegmentM > 0))
+        throw std::invalid_argument("the frequency " + numberText(options.highestMhz) + " MHz is too high to model");
+    const double maxSegment = model.maxSegmentM / options.refine;
+    // Three feed segments; refinement multiplies them, to the odd count below (the source sits on
+    // the middle segment, at the gap's centre).
+    int feedSegments = static_cast<int>(std::lround(kFeedSegments * options.refine));
+    if (feedSegments % 2 == 0) --feedSegments;
+    const double feedSegment = gap / feedSegments;
+    // Segment length wanted at a distance along the wires from the nearest gap's edge: growing
+    // from the feed segment's length so that neighbours differ by at most kGrowth (break points
+    // are at most one unit of phi apart, and size grows by a factor e^(slope * phi)).
+    const double slope = std::log(kGrowth);
+    auto size = [&](double distance) { return std::min(maxSegment, feedSegment + slope * distance); };
+    const double half = (height - gap) / 2;
 
     // Corners without trigonometry, so that coordinates on an axis are exactly 0.
     std::vector<std::array<double, 2>> plan;
@@ -111,8 +169,8 @@ Model buildModel(const NecGeometry& g, double highestMhz) {
         plan = {{side / 2, side / 2}, {-side / 2, side / 2}, {-side / 2, -side / 2}, {side / 2, -side / 2}};
     }
     for (const auto& xy : plan) {
-        model.bottomCorners.push_back({xy[0], xy[1], -height / 2});
-        model.topCorners.push_back({xy[0], xy[1], height / 2});
+        model.bottomCorners.push_back({xy[0], xy[1], centre - height / 2});
+        model.topCorners.push_back({xy[0], xy[1], centre + height / 2});
     }
 
     int tag = 0;
@@ -121,37 +179,44 @@ Model buildModel(const NecGeometry& g, double highestMhz) {
         model.roles.push_back(role);
         return tag;
     };
+    // One wire per run of equal segments between consecutive break points from a to b.
+    auto chain = [&](const Point& a, const Point& b, const std::vector<double>& points, WireRole role) {
+        const double length = points.back();
+        std::size_t i = 0;
+        while (i + 1 < points.size()) {
+            const double segment = points[i + 1] - points[i];
+            std::size_t j = i + 1;
+            while (j + 1 < points.size() && std::abs(points[j + 1] - points[j] - segment) < 1e-9 * segment) ++j;
+            const Point from = i == 0 ? a : along(a, b, points[i] / length);
+            const Point to = j + 1 == points.size() ? b : along(a, b, points[j] / length);
+            add(from, to, static_cast<int>(j - i), role);
+            i = j;
+        }
+    };
 
+    // The sides continue the verticals' growth from each corner toward their middle.
+    const std::vector<double> sidePoints =
+        breakPoints(side, [&](double x) { return size(half + std::min(x, side - x)); });
     const auto corners = model.bottomCorners.size();
-    const int sideSegments = segmentsFor(side, maxSegment);
-    for (std::size_t i = 0; i < corners; ++i)
-        add(model.bottomCorners[i], model.bottomCorners[(i + 1) % corners], sideSegments, WireRole::Bottom);
-    for (std::size_t i = 0; i < corners; ++i)
-        add(model.topCorners[i], model.topCorners[(i + 1) % corners], sideSegments, WireRole::Top);
+    for (const auto* polygon : {&model.bottomCorners, &model.topCorners})
+        for (std::size_t i = 0; i < corners; ++i)
+            chain((*polygon)[i], (*polygon)[(i + 1) % corners], sidePoints,
+                  polygon == &model.bottomCorners ? WireRole::Bottom : WireRole::Top);
 
-    // An odd count puts the source on the middle segment, exactly at the centre of the gap.
-    int feedSegments = segmentsFor(gap, maxSegment);
-    if (feedSegments % 2 == 0) ++feedSegments;
-    const double feedSegment = gap / feedSegments;
-    const double half = (height - gap) / 2;
-    const std::vector<Run> runs = taperFromGap(half, feedSegment, maxSegment, minSegment);
-
-    // Break points of the upper half, from the gap up; the lower half mirrors them.
-    std::vector<double> upper{gap / 2};
-    for (const Run& run : runs) upper.push_back(upper.back() + run.length);
-    upper.back() = height / 2;  // the top corner itself, free of rounding
-
+    // Each half of a vertical from the gap's edge outward; the lower half is the mirror image, run
+    // upwards from the corner so that every vertical wire points up.
+    const std::vector<double> outward = breakPoints(half, size);
+    std::vector<double> fromCorner;
+    for (auto it = outward.rbegin(); it != outward.rend(); ++it) fromCorner.push_back(half - *it);
+    fromCorner.front() = 0;
     for (std::size_t c = 0; c < corners; ++c) {
         const Point& bottom = model.bottomCorners[c];
-        // Lower half from the bottom corner up to the gap: the uniform run first.
-        for (std::size_t i = runs.size(); i-- > 0;) {
-            add(at(bottom, -upper[i + 1]), at(bottom, -upper[i]), runs[i].segments, WireRole::Vertical);
-        }
-        const int feedTag = add(at(bottom, -gap / 2), at(bottom, gap / 2), feedSegments, WireRole::Feed);
+        const Point& top = model.topCorners[c];
+        const Point gapLow = at(bottom, centre - gap / 2), gapHigh = at(bottom, centre + gap / 2);
+        chain(bottom, gapLow, fromCorner, WireRole::Vertical);
+        const int feedTag = add(gapLow, gapHigh, feedSegments, WireRole::Feed);
         model.sources.push_back({feedTag, (feedSegments + 1) / 2});
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-            add(at(bottom, upper[i]), at(bottom, upper[i + 1]), runs[i].segments, WireRole::Vertical);
-        }
+        chain(gapHigh, top, outward, WireRole::Vertical);
     }
     return model;
 }

@@ -48,14 +48,34 @@ struct Model {
     double maxSegmentM = 0;         // the segment length limit the model was built with
 };
 
-// Segment length limits for a run at frequencies up to highestMhz:
-// at most a twentieth of the shortest wavelength; when eight radii do not fit in that, up to a
-// tenth, so that segments stay at least eight radii long where the wavelength allows.
+// The top of the band a design is judged over (the default sweep's end): the segment density is
+// set by it, so that results at the design frequency do not change with how far a sweep goes.
+double bandTopMhz(double designMhz);
+
+// Segment length limit for a run at frequencies up to highestMhz: a twentieth of the shortest
+// wavelength. A conductor so thick that this is under eight radii gets a warning (modelWarnings)
+// rather than longer segments.
 double maxSegmentLength(double highestMhz, double radiusM);
 
-// Throws std::invalid_argument when the numbers cannot make an antenna (sides other than 3 or 4,
-// a length that is not positive and finite, a gap not shorter than the height).
+struct ModelOptions {
+    double highestMhz = 0;  // the highest frequency of the run; below bandTopMhz it changes nothing
+    double refine = 1;      // 2: every segment about half as long (convergence checks)
+    double liftM = -1;      // height of the lowest point above the ground plane; negative: centred on the origin
+};
+
+// Segmentation: three segments on each feed wire, and away from the gaps segments that grow by
+// at most 1.25:1 from one to the next, up to the length limit; the polygons' sides continue the
+// growth from the corners. Without the gentle growth, the feed sits between segments three
+// times its length and NEC-2's results (impedance, and the power the pattern accounts for) drift.
+//
+// Throws std::invalid_argument naming the value when the numbers cannot make an antenna (sides
+// other than 3 or 4, a length or frequency that is not positive and finite, a gap not shorter than
+// the height).
+Model buildModel(const NecGeometry& geometry, const ModelOptions& options);
 Model buildModel(const NecGeometry& geometry, double highestMhz);
+
+// Largest ratio of neighbouring segment lengths anywhere in the model, wire ends that meet included.
+double largestSegmentRatio(const Model& model);
 
 double wireLength(const Wire& wire);
 

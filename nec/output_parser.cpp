@@ -88,9 +88,9 @@ void readTable(Lines& lines, OnRow row) {
 
 }  // namespace
 
-std::vector<FrequencyResult> parseNecOutput(std::string_view text) {
-    std::vector<FrequencyResult> results;
-    auto current = [&](const Lines& lines) -> FrequencyResult& {
+std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
+    std::vector<FrequencyRun> results;
+    auto current = [&](const Lines& lines) -> FrequencyRun& {
         if (results.empty()) unreadable(lines, "a result table before any frequency");
         return results.back();
     };
@@ -99,11 +99,11 @@ std::vector<FrequencyResult> parseNecOutput(std::string_view text) {
     std::string_view line;
     while (lines.next(line)) {
         if (const auto at = line.find("FREQUENCY :"); at != std::string_view::npos) {
-            FrequencyResult result;
+            FrequencyRun result;
             if (!Row(line.substr(at + 11)).number(result.mhz)) unreadable(lines, "a frequency that is not a number");
             results.push_back(result);
         } else if (line.find("ANTENNA INPUT PARAMETERS") != std::string_view::npos) {
-            FrequencyResult& result = current(lines);
+            FrequencyRun& result = current(lines);
             readTable(lines, [&](std::string_view rowText) {
                 Row row(rowText);
                 FeedImpedance feed;
@@ -116,16 +116,30 @@ std::vector<FrequencyResult> parseNecOutput(std::string_view text) {
                 result.feeds.push_back(feed);
             });
         } else if (line.find("RADIATION PATTERNS") != std::string_view::npos) {
-            FrequencyResult& result = current(lines);
+            FrequencyRun& result = current(lines);
+            const bool first = result.pattern.empty();
+            if (!first && !result.finePattern.empty()) unreadable(lines, "more than two pattern tables at one frequency");
+            std::vector<PatternPoint>& table = first ? result.pattern : result.finePattern;
             readTable(lines, [&](std::string_view rowText) {
                 Row row(rowText);
                 PatternPoint point;
-                double vertical = 0, horizontal = 0;
-                if (!(row.number(point.thetaDeg) && row.number(point.phiDeg) && row.number(vertical) &&
-                      row.number(horizontal) && row.number(point.totalDbi)))
+                if (!(row.number(point.thetaDeg) && row.number(point.phiDeg) && row.number(point.verticalDbi) &&
+                      row.number(point.horizontalDbi) && row.number(point.totalDbi)))
                     unreadable(lines, "a pattern row with missing numbers");
-                result.pattern.push_back(point);
+                table.push_back(point);
             });
+            if (table.empty()) unreadable(lines, "a pattern table without rows");
+        } else if (const auto at = line.find("AVERAGE POWER GAIN:"); at != std::string_view::npos) {
+            double value = 0;
+            if (!Row(line.substr(at + 19)).number(value)) unreadable(lines, "an average gain that is not a number");
+            FrequencyRun& result = current(lines);
+            if (!result.averageGain) result.averageGain = value;
+        } else if (const auto at = line.find("INPUT POWER"); at != std::string_view::npos) {
+            const auto equals = line.find('=', at);
+            double value = 0;
+            if (equals == std::string_view::npos || !Row(line.substr(equals + 1)).number(value))
+                unreadable(lines, "an input power that is not a number");
+            current(lines).inputPowerW = value;
         }
     }
     bool anyImpedance = false;

@@ -3,6 +3,7 @@
 // pattern gains.
 
 #include <complex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -18,16 +19,25 @@ struct PatternPoint {
     double thetaDeg = 0;
     double phiDeg = 0;
     double totalDbi = 0;  // power gain
+    double verticalDbi = 0, horizontalDbi = 0;
 };
 
 // One frequency of the run: the sources' impedances, and the pattern when one was computed there.
+// mhz is what nec2c printed (five significant digits); the deck's own frequencies are exact.
 struct FrequencyResult {
     double mhz = 0;
     std::vector<FeedImpedance> feeds;
-    std::vector<PatternPoint> pattern;
+    std::vector<PatternPoint> pattern;        // the first pattern table
+};
+
+// And the rest of what nec2c says about it.
+struct FrequencyRun : FrequencyResult {
+    std::vector<PatternPoint> finePattern;    // the second pattern table, when there is one
+    std::optional<double> averageGain;        // nec2c's average power gain over the first table
+    std::optional<double> inputPowerW;        // of all sources together
 };
 
 // Throws NecError when the text has no frequency with impedances, or a table row cannot be read.
-std::vector<FrequencyResult> parseNecOutput(std::string_view text);
+std::vector<FrequencyRun> parseNecOutput(std::string_view text);
 
 }  // namespace brimalox::nec

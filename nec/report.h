@@ -2,21 +2,49 @@
 // The simulation's results for people (text), spreadsheets (CSV: the sweep table only) and
 // programs (JSON).
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "nec/analysis.h"
+#include "nec/deck.h"
 #include "nec/design_texts.h"
+#include "nec/simulation.h"
 
 namespace brimalox::nec {
 
 enum class ReportFormat { Text, Csv, Json };
 
+// A measured antenna's SWR against the same feed line, beside the model's.
+struct MeasuredSummary {
+    std::string file;
+    double lowestSwr = 0, lowestMhz = 0;
+    std::vector<Below2> stretches;  // below 2:1
+};
+
+struct ReportContext {
+    DesignTexts design;
+    Ground ground;                        // free space by default
+    std::optional<MeasuredSummary> measured;
+    std::vector<HeightRow> heights;       // --heights: then CSV is this table
+};
+
+std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format);
 std::string formatReport(const Analysis& analysis, const DesignTexts& design, ReportFormat format);
 
 // "BRIMALOX THREE SIDED for 146.00 MHz, conductor 1.626 mm": heads the report and the chart.
 std::string title(const DesignTexts& design);
+// "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m".
+std::string groundText(const Ground& ground);
+
+// "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m": for charts.
+std::string groundShortText(const Ground& ground);
 
 // "123.4 +j56.7" / "12.3 -j4.5" ohms.
 std::string impedanceText(std::complex<double> ohms);
+
+// "130.5 to 160 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
+std::string stretchText(const Below2& stretch);
+
 
 }  // namespace brimalox::nec

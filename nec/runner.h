@@ -27,9 +27,24 @@ struct RunOptions {
     std::chrono::milliseconds timeLimit{60000};
 };
 
-// Writes the deck to a temporary directory, runs `program -i deck -o output` there and returns
-// the output text. Throws NecError when the program is missing, fails, is stopped at the time
-// limit, or leaves no output.
+// Writes the deck to a temporary directory, runs `program -i deck -o output` inside it (short
+// names: nec2c refuses long ones) and returns the output text. Throws NecError when the program is
+// missing, fails (with its reason), is stopped at the time limit, or leaves no output; and
+// Interrupted when SIGINT, SIGTERM or SIGHUP arrives while it runs. In every case the program has
+// ended and the directory is gone when this returns or throws.
 std::string runNec2c(const std::string& deck, const RunOptions& options = {});
+
+// A run ended by a signal to this process; the caller should end as that signal would have.
+class Interrupted : public NecError {
+public:
+    explicit Interrupted(int signal);
+    int signal() const { return signal_; }
+
+private:
+    int signal_;
+};
+
+// Ends the process by the signal's default action (after the caller has said why).
+[[noreturn]] void endBySignal(int signal);
 
 }  // namespace brimalox::nec

@@ -78,18 +78,42 @@ std::vector<std::string> clippedPolylines(const std::vector<SweepRow>& rows, con
     return lines;
 }
 
+// A label's box, from its anchor point and an estimate of its width at 12 px.
+struct Box {
+    double left, top, right, bottom;
+    bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+};
+double textWidth(const std::string& text) { return 6.8 * static_cast<double>(text.size()); }
+Box boxAt(double x, double baseline, const std::string& text, char anchor) {
+    const double w = textWidth(text);
+    const double left = anchor == 's' ? x : anchor == 'e' ? x - w : x - w / 2;
+    return {left, baseline - 12, left + w, baseline + 3};
+}
+
 }  // namespace
 
-std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
+std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
+                       const std::vector<std::pair<double, double>>& measuredPoints) {
     const auto& rows = analysis.rows;
     double x0 = rows.front().mhz, x1 = rows.back().mhz;
+    std::vector<SweepRow> measured;
+    for (const auto& [mhz, value] : measuredPoints) {
+        measured.push_back({mhz, {}, value});
+        x0 = std::min(x0, mhz);
+        x1 = std::max(x1, mhz);
+    }
     if (x1 <= x0) {  // a single frequency: a narrow window around it
         x0 *= 0.99;
         x1 = x1 * 1.01 + 1e-9;
     }
     double highest = 1;
-    for (const SweepRow& row : rows)
-        if (std::isfinite(row.swr)) highest = std::max(highest, row.swr);
+    bool anyFinite = false;
+    for (const std::vector<SweepRow>* list : {&rows, static_cast<const std::vector<SweepRow>*>(&measured)})
+        for (const SweepRow& row : *list)
+            if (std::isfinite(row.swr)) {
+                highest = std::max(highest, row.swr);
+                anyFinite = anyFinite || list == &rows;
+            }
     const double top = std::clamp(std::ceil(highest), 3.0, kMaxSwrShown);
     const Axes axes(x0, x1, 1, top);
     const double right = kWidth - kRight, bottom = kHeight - kBottom;
@@ -100,7 +124,8 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
     add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(kWidth) + R"(" height=")" + px(kHeight) +
         R"(" viewBox="0 0 )" + px(kWidth) + " " + px(kHeight) + R"(" font-family="sans-serif" font-size="12">)");
     add(R"(<rect width="100%" height="100%" fill="white"/>)");
-    add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size="16">)" +
+    const double titleSize = std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
+    add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
         escaped(labels.title) + "</text>");
 
     // Grid and tick labels.
@@ -126,31 +151,75 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels) {
     add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px(kHeight - 18) +
         R"(" text-anchor="middle">Frequency (MHz)</text>)");
     add(R"(<text transform="translate(20 )" + px((kTop + bottom) / 2) +
-        R"~() rotate(-90)" text-anchor="middle">SWR against )~" + fixedText(analysis.z0, 0) + " ohms</text>");
+        R"~() rotate(-90)" text-anchor="middle">SWR against )~" + numberText(analysis.z0, 7) + " ohms</text>");
 
     // The 2:1 line and the design frequency.
     const std::string y2 = px(axes.y(2));
     add(R"(<line x1=")" + px(kLeft) + R"(" y1=")" + y2 + R"(" x2=")" + px(right) + R"(" y2=")" + y2 +
         R"(" stroke="#c00" stroke-dasharray="6 4"/>)");
+    const Box twoToOne = boxAt(right - 4, axes.y(2) - 5, "2:1", 'e');
     add(R"(<text x=")" + px(right - 4) + R"(" y=")" + px(axes.y(2) - 5) + R"(" text-anchor="end" fill="#c00">2:1</text>)");
+    std::vector<Box> taken{twoToOne};
+    // A label goes to the first of its places that stays inside the frame and clear of the others.
+    auto place = [&](const std::string& text, const std::vector<std::pair<double, double>>& places, const char* colour) {
+        std::pair<double, double> chosen = places.front();
+        for (const auto& candidate : places) {
+            double x = std::clamp(candidate.first, kLeft + 4 + textWidth(text) / 2, right - 4 - textWidth(text) / 2);
+            const Box box = boxAt(x, candidate.second, text, 'm');
+            bool clear = box.top >= kTop && box.bottom <= bottom;
+            for (const Box& other : taken) clear = clear && !box.overlaps(other);
+            if (clear) {
+                chosen = {x, candidate.second};
+                break;
+            }
+            if (&candidate == &places.front()) chosen = {x, candidate.second};
+        }
+        taken.push_back(boxAt(chosen.first, chosen.second, text, 'm'));
+        add(R"(<text x=")" + px(chosen.first) + R"(" y=")" + px(chosen.second) + R"(" text-anchor="middle" fill=")" +
+            colour + "\">" + escaped(text) + "</text>");
+    };
     if (labels.designMhz >= x0 && labels.designMhz <= x1) {
-        const std::string xd = px(axes.x(labels.designMhz));
-        add(R"(<line x1=")" + xd + R"(" y1=")" + px(kTop) + R"(" x2=")" + xd + R"(" y2=")" + px(bottom) +
+        const double xd = axes.x(labels.designMhz);
+        add(R"(<line x1=")" + px(xd) + R"(" y1=")" + px(kTop) + R"(" x2=")" + px(xd) + R"(" y2=")" + px(bottom) +
             R"(" stroke="#070" stroke-dasharray="3 3"/>)");
-        add(R"(<text x=")" + px(axes.x(labels.designMhz) + 4) + R"(" y=")" + px(kTop + 14) +
-            R"(" fill="#070">design )" + numberText(labels.designMhz, 6) + " MHz</text>");
+        const std::string text = "design " + numberText(labels.designMhz, 6) + " MHz";
+        // Right of the line, or left of it where the frame ends first.
+        const double w = textWidth(text);
+        const double centre = xd + 4 + w / 2 <= right - 4 ? xd + 4 + w / 2 : xd - 4 - w / 2;
+        place(text, {{centre, kTop + 14}, {centre, kTop + 30}}, "#070");
     }
 
-    // The curve, cut where it leaves the top of the chart (an infinite SWR counts as off the chart).
+    // The curves, cut where they leave the top of the chart (an infinite SWR counts as off the chart).
     for (const std::string& points : clippedPolylines(rows, axes, top))
         add(R"(<polyline fill="none" stroke="#03c" stroke-width="2" points=")" + points + R"("/>)");
+    if (!measured.empty()) {
+        for (const std::string& points : clippedPolylines(measured, axes, top))
+            add(R"(<polyline fill="none" stroke="#e07000" stroke-width="2" points=")" + points + R"("/>)");
+        add(R"(<line x1=")" + px(kLeft + 10) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 30) + R"(" y2=")" +
+            px(kTop - 12) + R"(" stroke="#03c" stroke-width="2"/>)");
+        add(R"(<text x=")" + px(kLeft + 34) + R"(" y=")" + px(kTop - 8) + R"(">model (nec2c)</text>)");
+        add(R"(<line x1=")" + px(kLeft + 140) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 160) + R"(" y2=")" +
+            px(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
+        add(R"(<text x=")" + px(kLeft + 164) + R"(" y=")" + px(kTop - 8) + R"(">measured</text>)");
+    }
+    // Say why there is no curve to see.
+    bool visible = false;
+    for (const SweepRow& row : rows) visible = visible || (std::isfinite(row.swr) && row.swr <= top);
+    std::vector<std::string> notes;
+    if (!analysis.failures.empty()) notes.push_back("the model failed here: NEC-2's thin-wire model does not hold (see the report)");
+    if (!anyFinite)
+        notes.push_back("no finite SWR: the model gave no usable impedance");
+    else if (!visible)
+        notes.push_back("the SWR is above " + fixedText(top, 0) + " everywhere");
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
+            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + escaped(notes[i]) + "</text>");
     const SweepRow& best = rows[analysis.lowest];
     if (std::isfinite(best.swr) && best.swr <= top) {
-        add(R"(<circle cx=")" + px(axes.x(best.mhz)) + R"(" cy=")" + px(axes.y(best.swr)) +
-            R"(" r="4" fill="#03c"/>)");
-        add(R"(<text x=")" + px(axes.x(best.mhz)) + R"(" y=")" + px(axes.y(best.swr) + 18) +
-            R"(" text-anchor="middle" fill="#03c">lowest )" + fixedText(best.swr, 2) + " at " +
-            fixedText(best.mhz, xDecimals + 1) + " MHz</text>");
+        const double bx = axes.x(best.mhz), by = axes.y(best.swr);
+        add(R"(<circle cx=")" + px(bx) + R"(" cy=")" + px(by) + R"(" r="4" fill="#03c"/>)");
+        place("lowest " + fixedText(best.swr, 2) + " at " + fixedText(best.mhz, xDecimals + 1) + " MHz",
+              {{bx, by + 18}, {bx, by - 10}, {bx, by + 34}, {bx, by - 26}}, "#03c");
     }
     add("</svg>");
     return svg;

@@ -2,6 +2,8 @@
 // SWR against frequency as a stand-alone SVG chart for a browser.
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "nec/analysis.h"
 
@@ -12,6 +14,8 @@ struct PlotLabels {
     double designMhz = 0;     // marked with a vertical line
 };
 
-std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels);
+// measured: MHz and SWR of a built antenna, drawn over the model's curve.
+std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
+                       const std::vector<std::pair<double, double>>& measured = {});
 
 }  // namespace brimalox::nec

@@ -118,7 +118,15 @@ TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
     args.insert(args.end(), {"--format", "csv", "--z0", "50"});
     const Outcome csv = run(args);
     ASSERT_EQ(csv.status, 0) << csv.err;
-    std::istringstream lines(csv.out);
+    // Lines end in CRLF, as `design --format csv` ends them; read as lines without the CR.
+    std::string unix;
+    for (std::size_t i = 0; i < csv.out.size(); ++i) {
+        if (csv.out[i] == '\n') {
+            EXPECT_TRUE(i > 0 && csv.out[i - 1] == '\r') << "a line ending in LF alone at " << i;
+        }
+        if (csv.out[i] != '\r') unix += csv.out[i];
+    }
+    std::istringstream lines(unix);
     std::string header;
     std::getline(lines, header);
     EXPECT_EQ(header, "mhz,gap1_r_ohms,gap1_x_ohms,gap2_r_ohms,gap2_x_ohms,gap3_r_ohms,gap3_x_ohms,swr");
@@ -158,6 +166,102 @@ TEST(SimulateCommand, WithoutNec2cFailsWithAClearMessage) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     const std::string err = readText(errFile);
     EXPECT_NE(err.find("nec2c was not found on PATH"), std::string::npos) << err;
+}
+
+}  // namespace
+}  // namespace brimalox::nec
+
+namespace brimalox::nec {
+namespace {
+
+bool haveNec2c() {
+    try {
+        runNec2c("CE\nEN\n");
+        return true;
+    } catch (const NecError& e) {
+        return std::string(e.what()).find("not found") == std::string::npos;
+    }
+}
+
+TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    TempDir dir;
+    const auto measured = dir.path() / "built.s1p";
+    std::ofstream(measured) << "! a built antenna\n# MHz Z RI R 75.5\n140 2 0\n146 1.05 0.1\n152 1.5 0\n";
+    const auto pattern = dir.path() / "pattern.svg", heights = dir.path() / "heights.svg", swr = dir.path() / "swr.svg",
+               written = dir.path() / "model.s1p";
+    const Outcome json = run({"simulate", "146", "--from", "140", "--to", "152", "--step", "6", "--ground", "average",
+                              "--height", "5", "--pattern-at", "150", "--heights", "3:5:2", "--format", "json", "--z0",
+                              "75.5", "--measured", measured.string(), "--plot", swr.string(), "--plot-pattern",
+                              pattern.string(), "--plot-heights", heights.string(), "--touchstone", written.string()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["design"]["frequency"], "146");
+    EXPECT_EQ(doc["design"]["sides"], "3");
+    EXPECT_EQ(doc["design"]["gap_inch"], "0.381");
+    EXPECT_EQ(doc["ground"]["kind"], "average");
+    EXPECT_EQ(doc["ground"]["permittivity"], 13);
+    EXPECT_EQ(doc["height_m"], 5);
+    EXPECT_EQ(doc["z0_ohms"], 75.5);
+    EXPECT_TRUE(doc["max_gain"]["dbi"].is_number());
+    ASSERT_EQ(doc["patterns"].size(), 2u);
+    EXPECT_EQ(doc["patterns"][1]["mhz"], 150);
+    EXPECT_GT(doc["patterns"][0]["takeoff_deg"], 0);
+    EXPECT_EQ(doc["patterns"][0]["elevation_dbi"].size(), 91u);
+    EXPECT_EQ(doc["patterns"][0]["gain_at_elevation_dbi"].size(), 4u);
+    ASSERT_EQ(doc["heights"].size(), 2u);
+    EXPECT_EQ(doc["heights"][1]["height_m"], 5);
+    // At 5 m both runs are the same model: the table agrees with the report.
+    EXPECT_EQ(doc["heights"][1]["max_dbi"], doc["patterns"][0]["max_dbi"]);
+    EXPECT_EQ(doc["measured"]["lowest_mhz"], 146);
+    for (const auto& file : {pattern, heights, swr}) EXPECT_EQ(readText(file).rfind("<?xml", 0), 0u) << file;
+    EXPECT_NE(readText(swr).find("measured"), std::string::npos);
+    EXPECT_NE(readText(written).find("# MHz S RI R 75.5"), std::string::npos);
+
+    const Outcome text = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",
+                              "--height", "2", "--z0", "75.5", "--heights", "2:3:1"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* part : {"against 75.5 ohms", "perfect ground", "take-off angle", "-3 dB elevation beamwidth",
+                             "average power gain: ", "gives 2)", "height above perfect ground"})
+        EXPECT_NE(text.out.find(part), std::string::npos) << part << "\n" << text.out;
+
+    const Outcome csv = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",
+                             "--height", "2", "--heights", "2:3:1", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.substr(0, csv.out.find("\r\n")), "height_m,max_dbi,takeoff_deg,azimuth_deg,dbi_at_5_deg,failure");
+}
+
+TEST(SimulateCommand, FailuresNameTheValue) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+    };
+    const std::vector<Case> cases{
+        {{"simulate", "1e30"}, 1, "at 1e30 MHz"},
+        {{"simulate", "146", "--from", "1e999"}, -1, ""},
+        {{"simulate", "146", "--heights", "1:3:1"}, -1, ""},
+        {{"simulate", "146", "--plot-heights", "x.svg"}, -1, ""},
+        {{"simulate", "146", "--ground", "average", "--height", "0.001"}, -1, ""},
+        {{"simulate", "146", "--measured", "/nonexistent-dir/x.s1p"}, 1, "/nonexistent-dir/x.s1p"},
+        {{"nec", "146", "--ground", "mud", "--height", "2"}, -1, ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, c.status) << c.args[1] << " " << c.args.back();
+        EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
+    }
+    // Usage errors: CLI11 prints them; the message is the exception's.
+    CLI::App app("test", "brimalox-cli");
+    std::ostringstream out, err;
+    cli::addNecCommands(app, out, err);
+    const char* argv[]{"brimalox-cli", "simulate", "146", "--from", "1e999"};
+    try {
+        app.parse(5, argv);
+        ADD_FAILURE() << "accepted";
+    } catch (const CLI::ParseError& e) {
+        EXPECT_NE(std::string(e.what()).find("--from 1e999 is too large"), std::string::npos) << e.what();
+    }
 }
 
 }  // namespace

@@ -3,11 +3,14 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 
 #include "nec/analysis.h"
 #include "nec/error.h"
 #include "nec/output_parser.h"
+
+#include <nlohmann/json.hpp>
 
 namespace brimalox::nec {
 namespace {
@@ -158,6 +161,152 @@ TEST(Analysis, PatternFrequencyIsNotPartOfTheSweep) {
     EXPECT_DOUBLE_EQ(a.gain->phiDeg, 30);
     EXPECT_DOUBLE_EQ(a.gain->mhz, 11);
     EXPECT_THROW(analyse({results.back()}, 300), NecError);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
+
+namespace brimalox::nec {
+namespace {
+
+// A stored nec2c run of the 146 MHz three-sided design 5 m over average ground (Sommerfeld-Norton),
+// with the pattern grids cut down to phi 0 and 180 (nec/tests/data/nec2c-ground-sample.nec).
+std::vector<FrequencyRun> groundSample() { return parseNecOutput(readText(NEC_TEST_DATA "/nec2c-ground-sample.out")); }
+
+TEST(NecOutputParser, ReadsBothPatternTablesTheAverageGainAndTheInputPower) {
+    const auto results = groundSample();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].pattern.empty());
+    const FrequencyRun& run = results[1];
+    ASSERT_EQ(run.feeds.size(), 3u);
+    EXPECT_EQ(run.feeds[0].ohms, std::complex<double>(186.51, 30.109));
+    EXPECT_EQ(run.pattern.size(), 8u);
+    ASSERT_EQ(run.finePattern.size(), 182u);
+    EXPECT_DOUBLE_EQ(run.finePattern[85].verticalDbi, 5.45);
+    EXPECT_DOUBLE_EQ(run.finePattern[85].horizontalDbi, -82.48);
+    ASSERT_TRUE(run.averageGain);
+    EXPECT_DOUBLE_EQ(*run.averageGain, 0.33883);
+    ASSERT_TRUE(run.inputPowerW);
+    EXPECT_DOUBLE_EQ(*run.inputPowerW, 7.8382e-3);
+}
+
+TEST(PatternFigures, FromTheStoredGroundRun) {
+    AnalysisPlan plan;
+    plan.sweepMhz = {146};
+    plan.patternMhz = {146};
+    plan.designMhz = 146;
+    plan.freeSpace = false;
+    const Analysis a = analyse(groundSample(), 300, plan);
+    ASSERT_EQ(a.patterns.size(), 1u);
+    const PatternFigures& p = a.patterns[0];
+    EXPECT_DOUBLE_EQ(p.maxDbi, 5.45);
+    EXPECT_DOUBLE_EQ(p.takeoffDeg, 5);
+    EXPECT_DOUBLE_EQ(p.azimuthDeg, 0);  // 180 is as strong: the smaller azimuth is named
+    EXPECT_DOUBLE_EQ(p.verticalDbi, 5.45);
+    EXPECT_DOUBLE_EQ(p.horizontalDbi, -82.48);
+    const std::vector<std::pair<int, double>> at{{5, 5.45}, {10, 0.32}, {15, 1.64}, {20, 1.70}};
+    EXPECT_EQ(p.gainAt, at);
+    // 2.45 dBi is crossed between 2 and 3 degrees (1.77, 4.13) and between 8 and 9 (2.73, 1.29).
+    EXPECT_NEAR(p.lowEdgeDeg, 2 + 0.68 / 2.36, 1e-9);
+    EXPECT_NEAR(p.highEdgeDeg, 8 + 0.28 / 1.44, 1e-9);
+    EXPECT_FALSE(p.openLow || p.openHigh);
+    ASSERT_EQ(p.elevationDbi.size(), 91u);
+    EXPECT_DOUBLE_EQ(p.elevationDbi[0], -193.33);
+    EXPECT_DOUBLE_EQ(p.elevationDbi[90], -999.99);
+    ASSERT_EQ(p.azimuthDbi.size(), 2u);
+    EXPECT_DOUBLE_EQ(p.rippleDb, 0);
+    EXPECT_FALSE(p.expectedAverage);  // a real ground absorbs: no lossless figure to hold it to
+    ASSERT_TRUE(a.gain);
+    EXPECT_DOUBLE_EQ(a.gain->dbi, 5.45);
+    EXPECT_DOUBLE_EQ(a.rows[0].mhz, 146);
+}
+
+FrequencyRun runAt(double printedMhz, double ohms, std::optional<double> power = std::nullopt) {
+    FrequencyRun run;
+    run.mhz = printedMhz;
+    run.feeds = {{1, 1, {ohms, 0}}};
+    run.inputPowerW = power;
+    return run;
+}
+
+TEST(Analysis, FrequenciesAreTheDecksOwn) {
+    // nec2c prints five digits: 2400.05 and 2400.1 both print as 2400.1.
+    AnalysisPlan plan;
+    plan.sweepMhz = {2400, 2400.05, 2400.1};
+    plan.designMhz = 2400;
+    const Analysis a = analyse({runAt(2400, 300), runAt(2400.1, 300), runAt(2400.1, 300)}, 300, plan);
+    ASSERT_EQ(a.rows.size(), 3u);
+    EXPECT_EQ(a.rows[1].mhz, 2400.05);
+    EXPECT_EQ(a.rows[2].mhz, 2400.1);
+    EXPECT_THROW(analyse({runAt(2400, 300), runAt(2400.1, 300)}, 300, plan), NecError);  // one missing
+    EXPECT_THROW(analyse({runAt(2400, 300), runAt(2410, 300), runAt(2400.1, 300)}, 300, plan), NecError);
+}
+
+TEST(Analysis, EveryStretchBelowTwoToOneTheDesignFrequencysFirst) {
+    // R = 300 x SWR on 300 ohms: below 2 at 10-11 and at 14-15 (the lowest), design at 10.5.
+    std::vector<FrequencyRun> runs;
+    AnalysisPlan plan;
+    for (const auto& [mhz, s] : std::vector<std::pair<double, double>>{{10, 1.5}, {11, 1.5}, {12, 3}, {13, 3}, {14, 1.2}, {15, 1.9}}) {
+        runs.push_back(runAt(mhz, 300 * s));
+        plan.sweepMhz.push_back(mhz);
+    }
+    plan.designMhz = 10.5;
+    const Analysis a = analyse(runs, 300, plan);
+    ASSERT_EQ(a.stretches.size(), 2u);
+    EXPECT_DOUBLE_EQ(a.stretches[0].fromMhz, 10);
+    EXPECT_NEAR(a.stretches[0].toMhz, 11 + 0.5 / 1.5, 1e-9);
+    EXPECT_NEAR(a.stretches[1].fromMhz, 13 + 1.0 / 1.8, 1e-9);
+    ASSERT_TRUE(a.below2);  // the stretch around the lowest SWR, as before
+    EXPECT_DOUBLE_EQ(a.below2->toMhz, 15);
+    plan.designMhz = 14.5;
+    EXPECT_NEAR(analyse(runs, 300, plan).stretches[0].fromMhz, 13 + 1.0 / 1.8, 1e-9);
+}
+
+TEST(Analysis, NegativeInputPowerIsAFailedModel) {
+    AnalysisPlan plan;
+    plan.sweepMhz = {140, 150};
+    plan.designMhz = 146;
+    const Analysis a = analyse({runAt(140, 300, 0.01), runAt(150, 300, -0.02)}, 300, plan);
+    ASSERT_EQ(a.failures.size(), 1u);
+    EXPECT_NE(a.failures[0].find("at 150 MHz"), std::string::npos) << a.failures[0];
+    EXPECT_NE(a.failures[0].find("-0.02 W"), std::string::npos) << a.failures[0];
+    EXPECT_TRUE(std::isinf(a.rows[1].swr));
+    EXPECT_EQ(a.rows[0].swr, 1);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
+
+#include "nec/report.h"
+
+namespace brimalox::nec {
+namespace {
+
+TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
+    AnalysisPlan plan;
+    plan.sweepMhz = {140, 146, 152};
+    plan.designMhz = 146;
+    std::vector<FrequencyRun> runs{runAt(140, 75.5), runAt(146, 200), runAt(152, 80)};
+    Analysis a = analyse(runs, 75.5, plan);
+    for (double average : {1.0, 1.019, 1.2111, 0.97}) {
+        PatternFigures p;
+        p.mhz = 146;
+        p.elevationDbi.assign(91, 0);
+        p.averageGain = average;
+        p.expectedAverage = 1;
+        a.patterns = {p};
+        ReportContext context;
+        context.design.frequency = "146";
+        const std::string text = formatReport(a, context, ReportFormat::Text);
+        EXPECT_NE(text.find("against 75.5 ohms"), std::string::npos) << text;
+        EXPECT_NE(text.find("average power gain: " + fixedText(average, 4)), std::string::npos) << text;
+        const bool off = std::abs(average - 1) > 0.02;
+        EXPECT_EQ(text.find("warning: the average power gain is off by more than 2 %") != std::string::npos, off) << average;
+        EXPECT_EQ(nlohmann::json::parse(formatReport(a, context, ReportFormat::Json))["patterns"][0]["average_power_gain_off"], off);
+    }
+    const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
+    EXPECT_NE(text.find("SWR below 2:1: 140 to"), std::string::npos) << text;
+    EXPECT_NE(text.find("SWR below 2:1 also: "), std::string::npos) << text;
 }
 
 }  // namespace

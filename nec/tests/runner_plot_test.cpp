@@ -167,3 +167,79 @@ TEST(Sweep, DefaultAndChosen) {
 
 }  // namespace
 }  // namespace brimalox::nec
+
+#include "nec/pattern_plot.h"
+
+namespace brimalox::nec {
+namespace {
+
+PatternFigures lobe() {
+    PatternFigures p;
+    p.mhz = 146;
+    for (int e = 0; e <= 90; ++e) p.elevationDbi.push_back(e == 0 ? -999.99 : 6 - std::abs(e - 12) * 0.3);
+    p.maxDbi = 6;
+    p.takeoffDeg = 12;
+    p.azimuthDeg = 30;
+    for (int phi = 0; phi < 360; phi += 5) p.azimuthDbi.push_back({phi, 6 - 0.5 * std::cos(phi * 3.14159265 / 60)});
+    return p;
+}
+
+// Every number pair of the curves lies inside the picture.
+void expectInside(const std::string& svg, double width, double height, const char* name) {
+    const std::regex curve(R"re(<(?:polyline|polygon)[^>]*points="([^"]*)")re");
+    const std::regex pair(R"re((-?[0-9.]+),(-?[0-9.]+))re");
+    int points = 0;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), curve); it != std::sregex_iterator(); ++it) {
+        const std::string list = (*it)[1];
+        for (auto p = std::sregex_iterator(list.begin(), list.end(), pair); p != std::sregex_iterator(); ++p) {
+            const double x = std::stod((*p)[1]), y = std::stod((*p)[2]);
+            EXPECT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height) << name << ": " << x << "," << y;
+            ++points;
+        }
+    }
+    EXPECT_GT(points, 0) << name;
+}
+
+TEST(PatternPlot, BothPatternsWithRingsAndTitles) {
+    const std::string svg = patternPlotSvg(lobe(), "A & B", "average ground");
+    for (const char* part : {"A &amp; B", "average ground", "elevation pattern in azimuth 30 deg",
+                             "azimuth pattern at elevation 12 deg (take-off)", ">10<", ">0<", ">-10<", "dBi",
+                             "maximum 6.00 dBi at elevation 12 deg"})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    expectInside(svg, 980, 540, "pattern");
+}
+
+TEST(HeightsPlot, GainAndTakeOffAgainstHeight) {
+    std::vector<HeightRow> rows;
+    for (double h : {2.0, 3.0, 4.0}) {
+        HeightRow row;
+        row.heightM = h;
+        row.figures = lobe();
+        row.figures->maxDbi = 4 + h;
+        row.figures->takeoffDeg = 30 / h;
+        rows.push_back(row);
+    }
+    rows.push_back({5.0, std::nullopt, "the model failed"});
+    const std::string svg = heightsPlotSvg(rows, "t", "g");
+    for (const char* part : {"maximum gain (dBi)", "take-off angle (deg)", "height of the lowest point above ground (m)"})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
+    expectInside(svg, 800, 620, "heights");
+    EXPECT_NE(heightsPlotSvg({rows.back()}, "t", "g").find("no height gave a pattern"), std::string::npos);
+}
+
+TEST(SwrPlot, SaysWhyThereIsNoCurve) {
+    const std::string none = swrPlotSvg(analysisOf({{10, INFINITY}, {11, INFINITY}}), {"t", 10.5});
+    EXPECT_NE(none.find("no finite SWR"), std::string::npos);
+    const std::string high = swrPlotSvg(analysisOf({{10, 40}, {11, 50}}), {"t", 10.5});
+    EXPECT_NE(high.find("above 10 everywhere"), std::string::npos);
+    // A design frequency at the right edge keeps its label inside the frame.
+    const std::string edge = swrPlotSvg(analysisOf({{120, 3}, {146, 1.6}}), {"t", 146});
+    const std::regex label(R"re(<text x="([0-9.]+)"[^>]*>design 146 MHz<)re");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(edge, m, label));
+    EXPECT_LE(std::stod(m[1]) + 6.8 * 15 / 2, 770);
+}
+
+}  // namespace
+}  // namespace brimalox::nec
