@@ -1,6 +1,8 @@
 #include "nec/output_parser.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "nec/error.h"
@@ -18,13 +20,18 @@ public:
         skipBlanks();
         const char* first = line_.data() + pos_;
         const auto [end, error] = std::from_chars(first, line_.data() + line_.size(), value);
-        if (error != std::errc()) return false;
+        // from_chars also reads "inf" and "nan", which would pass on into every SWR and gain.
+        if (error != std::errc() || !std::isfinite(value)) return false;
         pos_ += static_cast<std::size_t>(end - first);
         return true;
     }
     bool integer(int& value) {
         double number = 0;
-        if (!this->number(number) || number != static_cast<int>(number)) return false;
+        // Range first: converting a double outside int's range is undefined, and no tag or segment
+        // number is that large.
+        if (!this->number(number) || !(std::fabs(number) <= std::numeric_limits<int>::max()) ||
+            number != std::trunc(number))
+            return false;
         value = static_cast<int>(number);
         return true;
     }

@@ -83,6 +83,25 @@ TEST(NecOutputParser, RejectsWhatItCannotRead) {
     for (const Case& c : cases) EXPECT_THROW(parseNecOutput(c.text), NecError) << c.name;
 }
 
+// Found by fuzz_nec_output: a tag or segment number beyond int was converted to int (undefined),
+// and "nan" or "inf" read as an impedance or frequency went on into the SWR. Both are unreadable
+// output now (fuzz/corpus/nec_output/finding-*).
+TEST(NecOutputParser, RejectsNumbersNoRunPrints) {
+    const std::string frequency = "FREQUENCY : 146 MHz\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"a tag beyond int", frequency + kHeading + "   1e10     1  1 0 1 0 50 0\n\n"},
+        {"a segment beyond int", frequency + kHeading + "    1  -3e9  1 0 1 0 50 0\n\n"},
+        {"a tag of 1e300", frequency + kHeading + "  1e300     1  1 0 1 0 50 0\n\n"},
+        {"an impedance of nan", frequency + kHeading + "    1     1  1 0 1 0 nan 0\n\n"},
+        {"a reactance of -inf", frequency + kHeading + "    1     1  1 0 1 0 50 -inf\n\n"},
+        {"a frequency of inf", "FREQUENCY : inf MHz\n" + std::string(kHeading) + "    1     1  1 0 1 0 50 0\n\n"},
+    };
+    for (const auto& [name, text] : cases) EXPECT_THROW(parseNecOutput(text), NecError) << name;
+    // The largest tag an int holds is still a tag.
+    const auto results = parseNecOutput(frequency + kHeading + " 2147483647     1  1 0 1 0 50 0\n\n");
+    EXPECT_EQ(results.at(0).feeds.at(0).tag, 2147483647);
+}
+
 TEST(Swr, AgainstFeedLine) {
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
