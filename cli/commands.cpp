@@ -1,5 +1,8 @@
 #include "cli/commands.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -31,18 +34,54 @@ void addFormatOption(CLI::App& command, Format& format) {
         ->type_name("FORMAT");
 }
 
-std::string failureLine(const DesignResult& result) {
-    const DesignFailure& f = *result.failure;
-    // A frequency of 100,000 digits is named by its start: enough to find it, short enough to read.
+// A text from the command line, quoted, its control bytes escaped; a text of 100,000 digits is
+// named by its start: enough to find it, short enough to read.
+std::string quotedText(std::string_view text) {
     constexpr std::size_t kShown = 60;
-    const std::string shown = printable(std::string_view(result.frequency).substr(0, kShown)) +
-                              (result.frequency.size() > kShown ? "..." : "");
-    std::string line = "brimalox-cli: design for frequency \"" + shown + "\" failed at " +
+    return "\"" + printable(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
+}
+
+std::string_view conductorOption(ConductorUnit unit) {
+    switch (unit) {
+    case ConductorUnit::Awg: return "--awg";
+    case ConductorUnit::Inch: return "--inch";
+    case ConductorUnit::Millimetre: return "--mm";
+    case ConductorUnit::None: break;
+    }
+    return "";
+}
+
+// What is wrong with the value the failed click worked on: the conductor given for its CHANGE, the
+// frequency for ACCEPT, both for COMPUTE. The frequency is quoted at the start of the line already.
+std::string whatIsWrong(const DesignRequest& request, const DesignFailure& f) {
+    const bool anyConductor = request.conductor.unit != ConductorUnit::None;
+    const std::string conductor =
+        anyConductor ? std::string(conductorOption(request.conductor.unit)) + " " + quotedText(request.conductor.text)
+                     : std::string();
+    std::string value = "the frequency";
+    if (anyConductor && f.button == conductorButton(request.conductor.unit)) value = conductor;
+    else if (anyConductor && f.button == Button::Command4) value += " with " + conductor;
+    switch (f.failure.kind()) {
+    case FailureKind::TypeMismatch:
+        return value + " is not a number (digits with at most one point and an optional exponent)";
+    case FailureKind::Overflow:
+        return f.failure.family() == FailureFamily::Conversion ? value + " is too large to be held as a number"
+                                                               : value + " gives a result too large to be held";
+    case FailureKind::DivisionByZero: return value + " leads to a division by zero";
+    case FailureKind::InvalidOperation: return value + " leads to a calculation with no defined result";
+    case FailureKind::FieldAccess: break;
+    }
+    return value + " could not be worked on";
+}
+
+std::string failureLine(const DesignRequest& request, const DesignResult& result) {
+    const DesignFailure& f = *result.failure;
+    std::string line = "brimalox-cli: design for frequency " + quotedText(result.frequency) + " failed at " +
                        std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) +
                        ") while " + f.failure.where() + ": " + std::string(kindName(f.failure.kind()));
     if (f.failure.kind() != FailureKind::FieldAccess)
         line += " (" + std::string(familyName(f.failure.family())) + " failure)";
-    return line + '\n';
+    return line + ": " + whatIsWrong(request, f) + '\n';
 }
 
 }  // namespace
@@ -108,7 +147,7 @@ void Program::State::design() {
         DesignResult result = designAt(i);
         if (result.failure) {
             anyFailed = true;
-            err << failureLine(result);
+            err << failureLine(request, result);
             continue;
         }
         designCells(result, sides, cells);
@@ -133,9 +172,16 @@ void Program::State::replay() {
     if (replayFile == "-") {
         error = script.run(in);
     } else {
+        // A folder opens like a file on Linux and then reads as nothing: refuse it by name.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(replayFile, ignored))
+            throw CLI::ValidationError("replay", quotedText(replayFile) + " is a folder, not a script");
         std::ifstream file(replayFile, std::ios::binary);
-        if (!file) throw CLI::ValidationError("replay", "cannot open " + printable(replayFile));
+        if (!file)
+            throw CLI::ValidationError("replay", "cannot open " + quotedText(replayFile) + ": " + std::strerror(errno));
         error = script.run(file);
+        if (file.bad())
+            throw CLI::ValidationError("replay", "cannot read " + quotedText(replayFile) + ": " + std::strerror(errno));
     }
     if (error) {
         err << "brimalox-cli: replay: line " << error->line << ": " << error->message << '\n';

@@ -5,8 +5,14 @@
 namespace brimalox::cli {
 
 void addDesignOptions(CLI::App& command, DesignRequest& request) {
+    // Checked as text, before CLI11 converts it, so that "--sides x" is told what is wrong with x.
+    const CLI::Validator threeOrFour(
+        [](std::string& text) {
+            return text == "3" || text == "4" ? std::string() : "\"" + text + "\" is not 3 or 4 (the number of sides)";
+        },
+        "3|4");
     command.add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")
-        ->check(CLI::IsMember({3, 4}))
+        ->check(threeOrFour)
         ->capture_default_str();
     auto* awg = command.add_option_function<std::string>(
         "--awg", [&request](const std::string& text) { request.conductor = {ConductorUnit::Awg, text}; },

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
-# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler; then what the
+# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler, clang for the fuzz
+# targets; then what the
 # end-to-end tests drive the window with, the browser the web page is tested in, and what checks
 # the package.
 packages="cmake ninja-build g++
@@ -10,6 +11,7 @@ packages="cmake ninja-build g++
   libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev
   nec2c
   emscripten nodejs node-acorn
+  clang libclang-rt-14-dev
   xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick
   chromium chromium-driver python3-selenium
   desktop-file-utils appstream man-db lintian dpkg-dev file"

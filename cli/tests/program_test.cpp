@@ -155,6 +155,40 @@ TEST(Program, UsageErrorsExitTwoWithAMessageAndNoOutput) {
     }
 }
 
+struct MessageCase {
+    std::vector<std::string> args;
+    int status;
+    const char* says;  // what the message must say about the value given
+};
+
+TEST(Program, EveryFailureMessageSaysWhatIsWrongWithTheValueGiven) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const MessageCase cases[] = {
+        {{"design", "abc"}, kExitDesignFailed, "the frequency is not a number"},
+        {{"design", "1e39"}, kExitDesignFailed, "the frequency is too large to be held as a number"},
+        {{"design", "0"}, kExitDesignFailed, "the frequency leads to a division by zero"},
+        {{"design", "1e-45"}, kExitDesignFailed, "the frequency gives a result too large to be held"},
+        {{"design", "146", "--awg", "abc"}, kExitDesignFailed, "--awg \"abc\" is not a number"},
+        {{"design", "146", "--mm", "1e39"}, kExitDesignFailed, "--mm \"1e39\" is too large to be held as a number"},
+        {{"design", "--from", "x1", "--to", "2", "--step", "1"}, kExitUsage, "--from \"x1\" is not a number"},
+        {{"design", "--from", "1", "--to", "1e999", "--step", "1"}, kExitUsage, "--to \"1e999\" is too large"},
+        {{"design", "--from", "1", "--to", "2", "--step", "-0.5"}, kExitUsage, "--step \"-0.5\" must be greater than 0"},
+        {{"design", "--from", "2", "--to", "1", "--step", "1"}, kExitUsage, "--to \"1\" is below --from \"2\""},
+        {{"design", "--from", "0", "--to", "1e7", "--step", "1"}, kExitUsage, "--step \"1\" from --from \"0\" to --to \"1e7\""},
+        {{"design", "146", "--sides", "x"}, kExitUsage, "\"x\" is not 3 or 4"},
+        {{"design", "146", "--sides", "5"}, kExitUsage, "\"5\" is not 3 or 4"},
+        {{"gauges", "--format", "xml"}, kExitUsage, "xml not in {text,csv,json}"},
+        {{"replay", (dir / "brimalox-no-such-script").string()}, kExitUsage, "No such file or directory"},
+        {{"replay", dir.string()}, kExitUsage, "is a folder, not a script"},
+    };
+    for (const MessageCase& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        const Outcome o = runInProcess(c.args);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
+    }
+}
+
 TEST(Program, ReplayUsageErrorNamesTheLineAndPrintsNothing) {
     const Outcome o = runInProcess({"replay"}, "set Text2 50\n\n# x\nclick Command7\nselect Option9\n");
     EXPECT_EQ(o.status, kExitUsage);
