@@ -1,6 +1,7 @@
 #include "cli/output.h"
 
 #include <algorithm>
+#include <exception>
 
 #include <nlohmann/json.hpp>
 
@@ -70,7 +71,9 @@ TableWriter::TableWriter(Format format, std::ostream& out, std::vector<Column> c
 }
 
 TableWriter::~TableWriter() {
-    if (!finished_) finish();
+    // Not while an exception leaves the table: writing to a stream that has just failed can throw
+    // again, and a second exception during unwinding ends the program.
+    if (!finished_ && std::uncaught_exceptions() == uncaughtAtStart_) finish();
 }
 
 void TableWriter::fit(const std::vector<std::string>& cells) {

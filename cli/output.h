@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -50,6 +51,7 @@ private:
     std::size_t rows_ = 0;
     bool started_ = false;
     bool finished_ = false;
+    int uncaughtAtStart_ = std::uncaught_exceptions();
 };
 
 // The design table's columns and one design's cells, in the same order.

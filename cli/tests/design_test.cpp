@@ -1,4 +1,6 @@
 #include <sstream>
+#include <stdexcept>
+#include <streambuf>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -184,6 +186,32 @@ std::string writeTable(Format format, const std::vector<std::vector<std::string>
 std::vector<std::vector<std::string>> sampleRows() {
     return {designCells(runDesign({"146", 3, {}}), 3), designCells(runDesign({"1,5\"x\n", 4, {}}), 4),
             designCells(runDesign({"50", 4, {ConductorUnit::Awg, "8"}}), 4)};
+}
+
+// Found by fuzz_command_line: a table left by an exception was closed by its destructor, which wrote
+// again to the stream that had just failed; with the stream's exceptions on, that second exception
+// during unwinding ended the program (std::terminate). The first exception must come through.
+TEST(DesignTable, AWriteThatThrowsLeavesTheTableWithoutAnotherWrite) {
+    struct Full : std::streambuf {
+        int writes = 0;
+        int_type overflow(int_type) override { return fail(); }
+        std::streamsize xsputn(const char*, std::streamsize) override { return fail(); }
+        int fail() {
+            ++writes;
+            throw std::runtime_error("disk full");
+        }
+    };
+    Full full;
+    std::ostream out(&full);
+    out.exceptions(std::ios::badbit);
+    const std::vector<std::string> cells(designColumns().size(), "146");
+    EXPECT_THROW(
+        {
+            TableWriter table(Format::Json, out, designColumns());
+            for (int i = 0; i < 100000; ++i) table.row(cells);
+        },
+        std::runtime_error);
+    EXPECT_EQ(full.writes, 1);
 }
 
 TEST(DesignTable, CsvHasOneHeaderAndOneRecordPerDesign) {
