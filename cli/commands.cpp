@@ -198,7 +198,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     CLI::App& app = s.app;
     app.set_version_flag("--version", std::string("brimalox-cli ") + BRIMALOX_VERSION);
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 a design failed, 2 usage error. See brimalox-cli(1).");
+    app.footer("Exit status: 0 done, 1 a design failed or the output could not be written, 2 usage error. See brimalox-cli(1).");
 
     CLI::App* design = app.add_subcommand(
         "design", "design antennas: for each frequency, ACCEPT, optional CHANGE, the sides, COMPUTE");
@@ -235,6 +235,11 @@ int Program::run(int argc, const char* const* argv) {
     } catch (const CLI::ParseError& e) {
         s.app.exit(e, s.out, s.err);
         return kExitUsage;
+    }
+    // Output that could not be written (a full disk, a closed pipe) is a failure, not a result.
+    if (!s.out.flush()) {
+        s.err << "brimalox-cli: cannot write the output; what was printed is incomplete\n";
+        return kExitDesignFailed;
     }
     return s.status;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,25 @@ TEST(Program, EveryFailureMessageSaysWhatIsWrongWithTheValueGiven) {
         const Outcome o = runInProcess(c.args);
         EXPECT_EQ(o.status, c.status);
         EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
+    }
+}
+
+TEST(Program, OutputThatCannotBeWrittenIsAFailure) {
+    struct Full : std::streambuf {
+        int_type overflow(int_type) override { return traits_type::eof(); }
+        std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+    };
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"brimalox-cli", "design", "146"}, {"brimalox-cli", "gauges"}, {"brimalox-cli", "replay"}}) {
+        Full full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        std::istringstream in("click Command7\n");
+        Program program(out, err, in);
+        std::vector<const char*> argv;
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        EXPECT_EQ(program.run(static_cast<int>(argv.size()), argv.data()), kExitDesignFailed) << args[1];
+        EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << args[1];
     }
 }
 
