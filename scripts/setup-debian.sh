@@ -1,10 +1,9 @@
 #!/bin/sh
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
-# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler, clang for the fuzz
-# targets; then what the
-# end-to-end tests drive the window with, the browser the web page is tested in, and what checks
-# the package.
+# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler, clang and its
+# libFuzzer for the fuzz targets; then what the end-to-end tests drive the window with, the browser
+# the web page is tested in, and what checks the package.
 packages="cmake ninja-build g++
   qt6-base-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
