@@ -115,7 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 require(typedPair(failure->family(), failure->kind()), "a failure of no known kind", story);
                 require(!failure->where().empty(), "a failure that names no step", story);
                 const std::string message = failureMessage(button, *failure);
-                require(message.find(kindName(failure->kind())) != std::string::npos,
+                require(message.find(familyTitle(failure->family())) != std::string::npos,
+                        "the message does not name the family", story);
+                require(failure->family() == FailureFamily::FieldAccess ||
+                            message.find(kindKey(failure->kind())) != std::string::npos,
                         "the message does not name the kind", story);
                 outcome.family = failure->family();
                 outcome.kind = failure->kind();
