@@ -45,13 +45,13 @@ QString caption() { return qstr(mainWindow().caption); }
 
 Form1::Form1(QWidget* parent) : QWidget(parent) {
     [[maybe_unused]] static const bool accessibleInstalled = (QAccessible::installFactory(accessibleWindow), true);
-    const WindowSpec& spec = mainWindow();
-    setObjectName(qstr(spec.name));
+    const WindowSpec& desc = mainWindow();
+    setObjectName(qstr(desc.name));
     setWindowTitle(caption());
-    setFixedSize(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    setFixedSize(pixels(desc.clientWidth), pixels(desc.clientHeight));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, qcolour(spec.background));
+    palette.setColor(QPalette::Window, qcolour(desc.background));
     setPalette(palette);
     setFont(windowFont());  // what the buttons and option buttons show; each text box has its own
 
@@ -64,7 +64,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
     // The first key typed goes where a user starts: the frequency.
-    findChild<QWidget*>(qstr(spec.initialFocus))->setFocus();
+    findChild<QWidget*>(qstr(desc.initialFocus))->setFocus();
     keepFixedFrame(this);
 }
 

@@ -11,13 +11,13 @@
 namespace brimalox {
 
 NotesWindow::NotesWindow() {
-    const WindowSpec& spec = notesWindow();
-    setObjectName(qstr(spec.name));
-    setWindowTitle(qstr(spec.caption));
-    setFixedSize(pixels(spec.clientWidth), pixels(spec.clientHeight));
+    const WindowSpec& desc = notesWindow();
+    setObjectName(qstr(desc.name));
+    setWindowTitle(qstr(desc.caption));
+    setFixedSize(pixels(desc.clientWidth), pixels(desc.clientHeight));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, qcolour(spec.background));
+    palette.setColor(QPalette::Window, qcolour(desc.background));
     setPalette(palette);
     setFont(windowFont());
 

@@ -25,15 +25,15 @@ Qt::Alignment qalign(Align align) {
     return Qt::AlignLeft;
 }
 
-QFont qfont(const FontSpec& spec) {
+QFont qfont(const FontSpec& style) {
     QFont font;
     QStringList faces;
     for (std::string_view face : kFontFaces) faces << qstr(face);
     font.setFamilies(faces);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setPointSizeF(style.points);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
     return font;
 }
 

@@ -16,7 +16,7 @@ QColor qcolour(Rgb rgb);
 Qt::Alignment qalign(Align align);
 
 // A font of the given size, weight and slant in the windows' face, or its metric twin.
-QFont qfont(const FontSpec& spec);
+QFont qfont(const FontSpec& style);
 // The windows' own font, for buttons, option buttons and the notes.
 QFont windowFont();
 

@@ -55,8 +55,8 @@ std::string faces() {
     return list + "sans-serif";
 }
 
-std::string font(const FontSpec& spec) {
-    return fmt::format("{}{}{}pt var(--faces)", spec.italic ? "italic " : "", spec.bold ? "bold " : "", spec.points);
+std::string font(const FontSpec& style) {
+    return fmt::format("{}{}{}pt var(--faces)", style.italic ? "italic " : "", style.bold ? "bold " : "", style.points);
 }
 
 std::string_view alignment(Align align) {
