@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "nec/deck.h"
+#include "nec/pattern_plot.h"
 
 namespace brimalox::nec {
 namespace {
@@ -14,20 +15,6 @@ constexpr double kLeft = 70, kRight = 30, kTop = 50, kBottom = 60;
 constexpr double kMaxSwrShown = 10;
 
 std::string px(double value) { return fixedText(value, 1); }
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 // 1, 2 or 5 times a power of ten, giving about `target` intervals over the span.
 double niceStep(double span, int target) {
@@ -126,7 +113,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     add(R"(<rect width="100%" height="100%" fill="white"/>)");
     const double titleSize = std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
     add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
-        escaped(labels.title) + "</text>");
+        svgEscaped(labels.title) + "</text>");
 
     // Grid and tick labels.
     const double xStep = niceStep(x1 - x0, 8);
@@ -176,7 +163,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
         }
         taken.push_back(boxAt(chosen.first, chosen.second, text, 'm'));
         add(R"(<text x=")" + px(chosen.first) + R"(" y=")" + px(chosen.second) + R"(" text-anchor="middle" fill=")" +
-            colour + "\">" + escaped(text) + "</text>");
+            colour + "\">" + svgEscaped(text) + "</text>");
     };
     if (labels.designMhz >= x0 && labels.designMhz <= x1) {
         const double xd = axes.x(labels.designMhz);
@@ -213,7 +200,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
         notes.push_back("the SWR is above " + fixedText(top, 0) + " everywhere");
     for (std::size_t i = 0; i < notes.size(); ++i)
         add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
-            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + escaped(notes[i]) + "</text>");
+            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + svgEscaped(notes[i]) + "</text>");
     const SweepRow& best = rows[analysis.lowest];
     if (std::isfinite(best.swr) && best.swr <= top) {
         const double bx = axes.x(best.mhz), by = axes.y(best.swr);
