@@ -70,6 +70,13 @@ struct Analysis {
     std::vector<std::string> failures;     // where the model gave no result, and why
 };
 
+// A measured antenna's SWR against the same feed line, beside the model's.
+struct MeasuredSummary {
+    std::string file;
+    double lowestSwr = 0, lowestMhz = 0;
+    std::vector<Below2> stretches;  // below 2:1
+};
+
 // Throws NecError when no frequency of the sweep has impedances.
 Analysis analyse(const std::vector<FrequencyResult>& results, double z0);
 

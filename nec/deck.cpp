@@ -69,22 +69,22 @@ Sweep defaultSweep(double designMhz) {
             static_cast<int>(std::lround((kSweepHigh - kSweepLow) / kSweepStep)) + 1};
 }
 
-Sweep makeSweep(double fromMhz, double toMhz, double stepMhz) {
-    const std::pair<const char*, double> values[]{{"--from", fromMhz}, {"--to", toMhz}, {"--step", stepMhz}};
-    for (const auto& [option, value] : values) {
-        if (std::isnan(value)) throw std::invalid_argument(std::string(option) + " is not a number");
-        if (std::isinf(value)) throw std::invalid_argument(std::string(option) + " is too large to compute");
+Sweep makeSweep(double fromMhz, double toMhz, double stepMhz, const SweepNames& names) {
+    const std::pair<const std::string*, double> values[]{{&names.from, fromMhz}, {&names.to, toMhz}, {&names.step, stepMhz}};
+    for (const auto& [name, value] : values) {
+        if (std::isnan(value)) throw std::invalid_argument(*name + " is not a number");
+        if (std::isinf(value)) throw std::invalid_argument(*name + " is too large to compute");
         if (value <= 0)
-            throw std::invalid_argument(std::string(option) + " " + numberText(value) + " MHz is not a positive frequency");
+            throw std::invalid_argument(*name + " " + numberText(value) + " MHz is not a positive frequency");
     }
     if (toMhz < fromMhz)
-        throw std::invalid_argument("--to " + numberText(toMhz) + " MHz is below --from " + numberText(fromMhz) +
-                                    " MHz: the sweep must end at or above where it starts");
+        throw std::invalid_argument(names.to + " " + numberText(toMhz) + " MHz is below " + names.from + " " +
+                                    numberText(fromMhz) + " MHz: the sweep must end at or above where it starts");
     const double steps = std::floor((toMhz - fromMhz) / stepMhz + 1e-9);
     if (steps + 1 > kMaxSweepPoints)
-        throw std::invalid_argument("--from " + numberText(fromMhz) + " --to " + numberText(toMhz) + " --step " +
-                                    numberText(stepMhz) + " makes " + numberText(steps + 1, 6) + " points; a sweep takes at most " +
-                                    std::to_string(kMaxSweepPoints));
+        throw std::invalid_argument(names.from + " " + numberText(fromMhz) + " " + names.to + " " + numberText(toMhz) +
+                                    " " + names.step + " " + numberText(stepMhz) + " makes " + numberText(steps + 1, 6) +
+                                    " points; a sweep takes at most " + std::to_string(kMaxSweepPoints));
     return {fromMhz, stepMhz, static_cast<int>(steps) + 1};
 }
 

@@ -15,6 +15,11 @@ double number(const std::string& text, const char* what) {
 
 }  // namespace
 
+DesignTexts designTexts(const DesignResult& r, int sides) {
+    return {sides,    r.frequency, r.mm,      r.inch,     r.awg,      r.heightMm, r.heightInch,
+            r.sideMm, r.sideInch,  r.gapMm,   r.gapInch,  r.matchMm,  r.matchInch};
+}
+
 std::string sidesCaption(int sides) { return sides == 4 ? "FOUR SIDED" : "THREE SIDED"; }
 
 std::vector<std::string> deckComments(const DesignTexts& d) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/road.h"
 #include "nec/geometry.h"
 
 namespace brimalox::nec {
@@ -14,6 +15,9 @@ struct DesignTexts {
     std::string mm, inch, awg;                   // conductor used
     std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
 };
+
+// The texts of a finished design.
+DesignTexts designTexts(const DesignResult& result, int sides);
 
 // "THREE SIDED" or "FOUR SIDED", the option button's caption.
 std::string sidesCaption(int sides);

@@ -15,13 +15,6 @@ namespace brimalox::nec {
 
 enum class ReportFormat { Text, Csv, Json };
 
-// A measured antenna's SWR against the same feed line, beside the model's.
-struct MeasuredSummary {
-    std::string file;
-    double lowestSwr = 0, lowestMhz = 0;
-    std::vector<Below2> stretches;  // below 2:1
-};
-
 struct ReportContext {
     DesignTexts design;
     Ground ground;                        // free space by default

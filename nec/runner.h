@@ -4,7 +4,9 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 
+#include "nec/engine.h"
 #include "nec/error.h"
 
 namespace brimalox::nec {
@@ -33,6 +35,16 @@ struct RunOptions {
 // Interrupted when SIGINT, SIGTERM or SIGHUP arrives while it runs. In every case the program has
 // ended and the directory is gone when this returns or throws.
 std::string runNec2c(const std::string& deck, const RunOptions& options = {});
+
+// The nec2c program as the model's engine (it tells no progress while it runs).
+class Nec2cProgram : public Engine {
+public:
+    explicit Nec2cProgram(RunOptions options = {}) : options_(std::move(options)) {}
+    std::string run(const std::string& deck, const FrequenciesDone&) override { return runNec2c(deck, options_); }
+
+private:
+    RunOptions options_;
+};
 
 // A run ended by a signal to this process; the caller should end as that signal would have.
 class Interrupted : public NecError {

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "nec/analysis.h"
-#include "nec/report.h"
 
 namespace brimalox::nec {
 

@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/nec_commands.h"
-#include "nec/design_deck.h"
+#include "nec/simulate.h"
 #include "nec/runner.h"
 
 namespace brimalox::nec {
@@ -52,7 +52,9 @@ std::string readText(const std::filesystem::path& path) {
 }
 
 TEST(NecCommand, WritesTheDeckToStandardOutputOrAFile) {
-    const std::string expected = makeDeck(DesignRequest{"146", 4, {ConductorUnit::Awg, "10"}}, "", "", "").deck;
+    Request request;
+    request.design = DesignRequest{"146", 4, {ConductorUnit::Awg, "10"}};
+    const std::string expected = prepare(request).deck.deck;
     const Outcome toStdout = run({"nec", "146", "--sides", "4", "--awg", "10"});
     EXPECT_EQ(toStdout.status, 0) << toStdout.err;
     EXPECT_EQ(toStdout.out, expected);

@@ -50,7 +50,27 @@ SimulationSetup patternOnly(const NecGeometry& g) {
     return setup;
 }
 
-Analysis run(const SimulationSetup& setup) { return runSimulation(prepareDeck(setup), 300, {}); }
+Analysis run(const SimulationSetup& setup) {
+    Nec2cProgram nec2c;
+    return runSimulation(prepareDeck(setup), 300, nec2c);
+}
+
+// The command line's names, so that refusals read as its users see them.
+SettingNames optionNames() {
+    SettingNames n;
+    n.ground = "--ground";
+    n.groundConstants = "--ground-constants";
+    n.height = "--height";
+    return n;
+}
+
+Ground makeGround(const std::string& ground, const std::string& constants, const std::string& height) {
+    Settings s;
+    s.ground = ground;
+    s.groundConstants = constants;
+    s.height = height;
+    return readGround(s, optionNames());
+}
 
 std::complex<double> impedance(const Analysis& a) { return a.rows.front().feeds.front().ohms; }
 
@@ -286,9 +306,9 @@ TEST(NecGround, RefusalsSayWhyAndWhatIsAllowed) {
         setup.sweep = makeSweep(116.8, 150, 10);
         setup.ground = makeGround("average", "", numberText(c.refused));
         try {
-            prepareDeck(setup);
+            prepareDeck(setup, optionNames());
             ADD_FAILURE() << c.refused << " m accepted";
-        } catch (const RefusedOption& e) {
+        } catch (const Refused& e) {
             EXPECT_NE(std::string(e.what()).find("--height " + numberText(c.refused)), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(c.least), std::string::npos) << e.what();
         }

@@ -1,0 +1,117 @@
+#include "nec/simulate.h"
+
+#include "app/buttons.h"
+#include "nec/error.h"
+#include "nec/pattern_plot.h"
+#include "nec/svg_plot.h"
+
+namespace brimalox::nec {
+namespace {
+
+DesignTexts designOf(const DesignRequest& request) {
+    const DesignResult result = runDesign(request);
+    if (result.failure) throw NecError(failureMessage(result.failure->button, result.failure->failure));
+    return designTexts(result, request.sides);
+}
+
+// "average ground (13, 0.005 S/m)" without its height: what a height chart holds for every height.
+std::string groundWithoutHeight(const Ground& ground) {
+    const std::string text = groundShortText(ground);
+    return text.substr(0, text.rfind(','));
+}
+
+}  // namespace
+
+Prepared prepare(const Request& request) {
+    const Settings& s = request.settings;
+    const SettingNames& n = request.names;
+    Prepared p;
+    p.z0 = positiveSetting(s.z0, n.z0);
+    if (!s.heights.empty()) p.heights = readHeights(s.heights, n.heights);
+    p.design = designOf(request.design);
+    NecGeometry geometry;
+    try {
+        geometry = geometryFromTexts(p.design);
+    } catch (const std::invalid_argument& e) {
+        throw NecError(std::string("cannot model this design: ") + e.what());
+    }
+    p.setup.geometry = geometry;
+    p.setup.sweep = readSweep(s, n, geometry.designMhz);
+    p.setup.ground = readGround(s, n);
+    if (!p.heights.empty() && p.setup.ground.kind == GroundKind::Free)
+        throw Refused(n.heights + " needs a ground (" + n.ground + " perfect, a ground class or " + n.groundConstants +
+                      "): free space has no height");
+    p.setup.patternMhz = {geometry.designMhz};
+    for (const std::string& mhz : s.patternAt) p.setup.patternMhz.push_back(positiveSetting(mhz, n.patternAt));
+    p.setup.comments = deckComments(p.design);
+    try {
+        p.deck = prepareDeck(p.setup, n);
+    } catch (const Refused&) {
+        throw;
+    } catch (const std::invalid_argument& e) {
+        throw NecError(std::string("cannot model this design: ") + e.what());
+    }
+    p.measured = request.measured;
+    p.names = n;
+    return p;
+}
+
+Result simulate(const Request& request, Engine& engine, const CheckProgress& progress) {
+    return run(prepare(request), engine, progress);
+}
+
+Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
+    Result r;
+    r.design = p.design;
+    r.setup = p.setup;
+    r.deck = p.deck.deck;
+    r.warnings = p.deck.warnings;
+    r.z0 = p.z0;
+    const int deckRuns = static_cast<int>(p.deck.plan.sweepMhz.size() + p.deck.plan.patternMhz.size());
+    const int total = deckRuns + static_cast<int>(p.heights.size());
+    auto tell = [&](int done) {
+        if (progress) progress(done, total);
+    };
+    r.analysis = runSimulation(p.deck, p.z0, engine, tell);
+    tell(deckRuns);
+    if (!p.heights.empty())
+        r.heights = heightTable(p.setup, p.heights, engine, p.names, [&](int done) { tell(deckRuns + done); });
+    if (p.measured) {
+        r.measuredSwr = measuredSwr(p.measured->data, p.z0);
+        r.measured = summarise(r.measuredSwr, p.measured->name, p.setup.geometry.designMhz);
+    }
+    return r;
+}
+
+std::string report(const Result& r, ReportFormat format) {
+    ReportContext context;
+    context.design = r.design;
+    context.ground = r.setup.ground;
+    context.measured = r.measured;
+    context.heights = r.heights;
+    return formatReport(r.analysis, context, format);
+}
+
+std::string swrChart(const Result& r) {
+    const PlotLabels labels{title(r.design) + " (nec2c, " + groundShortText(r.setup.ground) + ")",
+                            r.setup.geometry.designMhz};
+    return swrPlotSvg(r.analysis, labels, r.measuredSwr.points);
+}
+
+std::string patternChart(const Result& r) {
+    if (r.analysis.patterns.empty())
+        throw NecError("no pattern to draw: " +
+                       (r.analysis.failures.empty() ? std::string("the model gave none") : r.analysis.failures.front()));
+    return patternPlotSvg(r.analysis.patterns.front(), title(r.design), "nec2c, " + groundText(r.setup.ground));
+}
+
+std::string heightsChart(const Result& r) {
+    if (r.heights.empty()) return {};
+    return heightsPlotSvg(r.heights, title(r.design),
+                          "nec2c, " + groundWithoutHeight(r.setup.ground) +
+                              ": maximum gain and take-off angle against height");
+}
+
+std::string touchstoneFile(const Result& r) { return writeTouchstone(r.analysis, r.z0, title(r.design)); }
+
+}  // namespace brimalox::nec

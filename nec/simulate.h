@@ -1,0 +1,66 @@
+#pragma once
+// The model check of one design, for every front-end: a request in (the design as the window makes
+// it, the settings as typed), a result out (the design's texts, the deck, the analysis, the height
+// table, the measured antenna), and the report, charts and files drawn from that result.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "nec/analysis.h"
+#include "nec/design_texts.h"
+#include "nec/engine.h"
+#include "nec/report.h"
+#include "nec/request.h"
+#include "nec/simulation.h"
+#include "nec/touchstone.h"
+
+namespace brimalox::nec {
+
+// The deck of a request and what it needs to run.
+struct Prepared {
+    DesignTexts design;
+    SimulationSetup setup;
+    PreparedDeck deck;
+    double z0 = 300;
+    std::vector<double> heights;  // the height sweep, empty when not asked for
+    std::optional<Measured> measured;
+    SettingNames names;           // for a refusal at one of the heights
+};
+
+// Throws NecError when the design fails in the window or cannot be modelled, and Refused when a
+// setting cannot be taken.
+Prepared prepare(const Request& request);
+
+struct Result {
+    DesignTexts design;
+    SimulationSetup setup;
+    std::string deck;
+    std::vector<std::string> warnings;  // where the model strays from NEC-2's guidelines
+    double z0 = 300;
+    Analysis analysis;
+    std::vector<HeightRow> heights;
+    std::optional<MeasuredSummary> measured;
+    MeasuredSwr measuredSwr;
+};
+
+// Told how many of the check's frequencies are done: the deck's, then one for each height.
+using CheckProgress = std::function<void(int done, int total)>;
+
+// The run, the height table and the measured file's figures. Throws NecError as the engine does; a
+// model that ran but gave no result at some frequency has it in analysis.failures.
+Result run(const Prepared& prepared, Engine& engine, const CheckProgress& progress = {});
+// prepare() and run().
+Result simulate(const Request& request, Engine& engine, const CheckProgress& progress = {});
+
+std::string report(const Result& result, ReportFormat format);
+// The SVG charts: SWR against frequency (the measured SWR over it), the patterns at the design
+// frequency, and gain and take-off angle against height (empty without a height sweep).
+std::string swrChart(const Result& result);
+// Throws NecError when the model gave no pattern.
+std::string patternChart(const Result& result);
+std::string heightsChart(const Result& result);
+// The model's reflection coefficient of gap 1 against the feed line.
+std::string touchstoneFile(const Result& result);
+
+}  // namespace brimalox::nec
