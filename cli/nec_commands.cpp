@@ -5,6 +5,7 @@
 #include <ostream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 #include <CLI/CLI.hpp>
@@ -24,6 +25,18 @@ void writeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
     file << text;
     if (!file.flush()) throw NecError("cannot write " + path);
+}
+
+Touchstone readTouchstoneFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw NecError("cannot read the measured file " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    try {
+        return readTouchstone(text.str());
+    } catch (const NecError& e) {
+        throw NecError(path + ": " + e.what());
+    }
 }
 
 // The options by which the command line names the check's settings in a refusal.

@@ -10,6 +10,7 @@
 
 #include "app/road.h"
 #include "nec/deck.h"
+#include "nec/design_texts.h"
 #include "nec/touchstone.h"
 
 namespace brimalox::nec {
@@ -44,7 +45,8 @@ struct Measured {
 };
 
 struct Request {
-    DesignRequest design;
+    DesignRequest design;                // the road a user takes in the window, run afresh
+    std::optional<DesignTexts> shown;    // or the design as a window shows it now (the road not run)
     Settings settings;
     SettingNames names;
     std::optional<Measured> measured;

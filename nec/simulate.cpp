@@ -1,17 +1,47 @@
 #include "nec/simulate.h"
 
+#include <cmath>
+#include <utility>
+
 #include "app/buttons.h"
 #include "nec/error.h"
 #include "nec/pattern_plot.h"
 #include "nec/svg_plot.h"
+#include "numtext/fields.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::nec {
 namespace {
 
-DesignTexts designOf(const DesignRequest& request) {
-    const DesignResult result = runDesign(request);
+// What a window shows must be a whole design before it can be modelled: the user is told which
+// field holds what, and what to do.
+void checkShown(const DesignTexts& d) {
+    if (d.sides != 3 && d.sides != 4)
+        throw Refused("no antenna form is selected: select THREE SIDED or FOUR SIDED and click COMPUTE");
+    const std::pair<Field, const std::string*> needed[]{{Field::Text2, &d.frequency},  {Field::Text8, &d.mm},
+                                                        {Field::Text13, &d.heightMm}, {Field::Text17, &d.sideMm},
+                                                        {Field::Text20, &d.gapMm}};
+    for (const auto& [field, text] : needed) {
+        const std::string name = "the " + std::string(fieldInfo(field).role) + " (" + std::string(fieldInfo(field).name) + ")";
+        const std::string todo = field == Field::Text2   ? "type the design frequency in MHz, click ACCEPT, then COMPUTE"
+                                 : field == Field::Text8 ? "type the conductor's diameter and click the CHANGE below it, "
+                                                           "then COMPUTE"
+                                                         : "click COMPUTE";
+        if (text->empty()) throw Refused(name + " is empty: " + todo);
+        const Parsed<double> parsed = parseDouble(*text);
+        if (!parsed.ok() || !std::isfinite(parsed.value) || !(parsed.value > 0))
+            throw Refused(name + " holds \"" + *text + "\", not a positive number: " + todo);
+    }
+}
+
+DesignTexts designOf(const Request& request) {
+    if (request.shown) {
+        checkShown(*request.shown);
+        return *request.shown;
+    }
+    const DesignResult result = runDesign(request.design);
     if (result.failure) throw NecError(failureMessage(result.failure->button, result.failure->failure));
-    return designTexts(result, request.sides);
+    return designTexts(result, request.design.sides);
 }
 
 // "average ground (13, 0.005 S/m)" without its height: what a height chart holds for every height.
@@ -28,7 +58,7 @@ Prepared prepare(const Request& request) {
     Prepared p;
     p.z0 = positiveSetting(s.z0, n.z0);
     if (!s.heights.empty()) p.heights = readHeights(s.heights, n.heights);
-    p.design = designOf(request.design);
+    p.design = designOf(request);
     NecGeometry geometry;
     try {
         geometry = geometryFromTexts(p.design);

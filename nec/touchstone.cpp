@@ -4,9 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numbers>
-#include <sstream>
 
 #include "nec/deck.h"
 #include "nec/error.h"
@@ -131,18 +129,6 @@ Touchstone readTouchstone(std::string_view text) {
     }
     if (file.mhz.empty()) throw NecError("the Touchstone file holds no data lines");
     return file;
-}
-
-Touchstone readTouchstoneFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw NecError("cannot read the measured file " + path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    try {
-        return readTouchstone(text.str());
-    } catch (const NecError& e) {
-        throw NecError(path + ": " + e.what());
-    }
 }
 
 MeasuredSwr measuredSwr(const Touchstone& file, double z0) {

@@ -21,8 +21,6 @@ struct Touchstone {
 // comments ("!") anywhere. Throws NecError naming the line and what is wrong with it: a line that is
 // not numbers, a two-port line, a frequency not above the one before, no data, a version 2 file.
 Touchstone readTouchstone(std::string_view text);
-// Reads the file; a file that cannot be read is a NecError naming it.
-Touchstone readTouchstoneFile(const std::string& path);
 
 // The measured SWR against z0, and what it says.
 struct MeasuredSwr {
