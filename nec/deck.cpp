@@ -1,10 +1,11 @@
 #include "nec/deck.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
+
+#include <fmt/format.h>
 
 namespace brimalox::nec {
 namespace {
@@ -51,15 +52,11 @@ std::string tagList(const Model& model) {
 
 std::string numberText(double value, int digits) {
     if (value == 0) return "0";  // also turns -0 into 0
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
-    return std::string(buffer, result.ptr);
+    return fmt::format("{:.{}g}", value, digits);
 }
 
 std::string fixedText(double value, int decimals) {
-    char buffer[400];  // any double in fixed form with a few places
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
-    std::string text(buffer, end);
+    std::string text = fmt::format("{:.{}f}", value, decimals);
     return text == "-0" ? "0" : text;
 }
 
@@ -100,9 +97,7 @@ std::vector<double> sweepFrequencies(const Sweep& sweep) {
 
 std::string exactText(double value) {
     if (value == 0) return "0";
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return fmt::format("{}", value);
 }
 
 std::string writeDeck(const Model& model, const Sweep& sweep, double designMhz,

@@ -1,6 +1,7 @@
+#include <fast_float/fast_float.h>
+
 #include "nec/output_parser.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -19,7 +20,7 @@ public:
     bool number(double& value) {
         skipBlanks();
         const char* first = line_.data() + pos_;
-        const auto [end, error] = std::from_chars(first, line_.data() + line_.size(), value);
+        const auto [end, error] = fast_float::from_chars(first, line_.data() + line_.size(), value);
         // from_chars also reads "inf" and "nan", which would pass on into every SWR and gain.
         if (error != std::errc() || !std::isfinite(value)) return false;
         pos_ += static_cast<std::size_t>(end - first);

@@ -1,8 +1,9 @@
+#include <fast_float/fast_float.h>
+
 #include "nec/touchstone.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <numbers>
 
@@ -33,7 +34,7 @@ std::vector<std::string_view> words(std::string_view line) {
 
 bool number(std::string_view word, double& value) {
     if (!word.empty() && word.front() == '+') word.remove_prefix(1);
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    const auto [end, error] = fast_float::from_chars(word.data(), word.data() + word.size(), value);
     return error == std::errc() && end == word.data() + word.size() && std::isfinite(value);
 }
 

@@ -3,7 +3,9 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js --out brimalox.html
+// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js
+//   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
+//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -23,6 +25,7 @@
 #include "app/layout.h"
 #include "app/notes_text.h"
 #include "app/website_text.h"
+#include "nec/request.h"
 
 namespace brimalox {
 namespace {
@@ -255,26 +258,84 @@ std::string purposes() {
     return out + "</div>\n";
 }
 
+// Below the window, never inside it: the model check of the design the window shows. Its settings
+// take the command line's defaults; the ground list holds the command line's ground names.
+std::string checkSection(const std::string& about) {
+    std::string grounds = "<option value=\"free\" selected>free space</option>"
+                          "<option value=\"perfect\">perfect ground</option>";
+    for (const nec::GroundClass& c : nec::groundClasses())
+        grounds += fmt::format("<option value=\"{0}\">{0}: permittivity {1}, conductivity {2} S/m ({3})</option>",
+                               escape(c.name), c.permittivity, c.conductivity, escape(c.description));
+    grounds += "<option value=\"custom\">your own constants</option>";
+    return fmt::format(R"(<section id="check" aria-labelledby="check-heading">
+<h2 id="check-heading">Check this design in a NEC-2 model</h2>
+<p>Runs the design the window shows now (the frequency, the millimetre conductor, the selected form, and the
+height, side and gap in millimetres) through nec2c, the NEC-2 engine, inside this page: nothing is sent
+anywhere. The SWR is that of gap 1 against the feed line, with every gap driven equally and in phase.</p>
+<form id="check-settings" novalidate>
+<div class="check-row"><label for="check-z0">feed line impedance (ohms)</label><input id="check-z0" value="300" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<fieldset class="check-row"><legend>sweep in MHz (empty: 0.8 to 1.4 times the design frequency in 1 % steps)</legend>
+<label for="check-from">from</label><input id="check-from" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-to">to</label><input id="check-to" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-step">step</label><input id="check-step" inputmode="decimal" spellcheck="false" autocapitalize="off"></fieldset>
+<div class="check-row"><label for="check-ground">ground</label><select id="check-ground">{0}</select></div>
+<div class="check-row" id="check-custom" hidden><label for="check-epsr">relative permittivity</label><input id="check-epsr" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-sigma">conductivity (S/m)</label><input id="check-sigma" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="check-height">height of the lowest point above the ground (metres)</label><input id="check-height" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="check-pattern-at">pattern also at (MHz, separated by blanks)</label><input id="check-pattern-at" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
+<button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
+<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" disabled>CANCEL</button>
+<progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
+</form>
+<pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
+<div id="check-charts"></div>
+<div id="check-downloads"></div>
+<table id="check-sweep" hidden><caption>impedance of gap 1 and SWR against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
+<details id="check-about"><summary>About the NEC-2 engine in this page</summary><pre>{1}</pre></details>
+</section>
+)",
+                       grounds, escape(about));
+}
+
 std::string inlineScript(const std::string& script, const std::string& from) {
     if (script.find("</script") != std::string::npos || script.find("<!--") != std::string::npos)
         throw std::runtime_error(from + " holds text that would end an inline script");
     return "<script>" + script + "</script>\n";
 }
 
+// What the page adds below the window: the model check, its worker and the NEC-2 engine. The
+// worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
+// start a worker from.
+struct Check {
+    std::string about, style, script, worker, engine, engineWasm;
+};
+
+std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
+    const std::string script = inlineScript(text, from);
+    return "<script type=\"text/plain\" id=\"" + id + "\">" + script.substr(8);
+}
+
 std::string page(const std::string& style, const std::string& fit, const std::string& module,
-                 const std::string& script) {
+                 const std::string& script, const Check& check) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     out += fmt::format("<title>{}</title>\n", escape(window.caption));
-    out += "<style>\n" + styleSheet(style) + "</style>\n";
+    out += "<style>\n" + styleSheet(style) + check.style + "</style>\n";
     out += inlineScript(fit, "the fitting script");
     out += "</head>\n<body>\n<div id=\"screen\"><div id=\"scaled\">\n";
     out += fmt::format("<div id=\"{0}\" role=\"main\" aria-label=\"{1}\">\n", window.name, escape(window.caption));
     for (const Control* c : readingOrder()) out += controlMarkup(*c);
     out += "</div>\n" + windows() + "</div></div>\n" + purposes();
+    out += checkSection(check.about);
     out += inlineScript(module, "the WebAssembly module");
     out += inlineScript(script, "the page script");
+    out += textScript("check-worker", check.worker, "the check's worker");
+    out += textScript("nec-engine", check.engine, "the NEC-2 engine");
+    out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
+    out += inlineScript(check.script, "the check's script");
     return out + "</body>\n</html>\n";
 }
 
@@ -290,16 +351,21 @@ std::string readFile(const std::string& path) {
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--style", "--fit", "--script", "--out"}) {
+    for (const char* key : {"--module", "--style", "--fit", "--script", "--check-about", "--check-style",
+                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --out HTML\n";
+            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --check-about TXT "
+                         "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 --out HTML\n";
             return 2;
         }
     }
     try {
         using brimalox::readFile;
+        const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
+                                    readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
+                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--fit"]),
-                                                readFile(paths["--module"]), readFile(paths["--script"]));
+                                                readFile(paths["--module"]), readFile(paths["--script"]), check);
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;

@@ -1,0 +1,230 @@
+// The model check below the window: reads the design the window shows and the settings, runs the
+// check in a Web Worker (the core's nec/ code and nec2c compiled to WebAssembly) so the window never
+// freezes, and shows the report, the charts, the sweep as a table and the files to download. The
+// worker is started on the first run; a new run or CANCEL ends a running one at once.
+(function () {
+  'use strict';
+
+  function byId(id) { return document.getElementById(id); }
+
+  var form = byId('check-settings');
+  var runButton = byId('check-run');
+  var cancelButton = byId('check-cancel');
+  var progress = byId('check-progress');
+  var status = byId('check-status');
+  var report = byId('check-report');
+  var charts = byId('check-charts');
+  var downloads = byId('check-downloads');
+  var sweepTable = byId('check-sweep');
+  var ground = byId('check-ground');
+  var custom = byId('check-custom');
+  var measuredInput = byId('check-measured');
+  var measuredClear = byId('check-measured-clear');
+  var measuredStatus = byId('check-measured-status');
+  var drop = byId('check');
+
+  var worker = null;
+  var busy = false;
+  var measured = null;  // {name, text} of the file the next run draws over the model
+  var urls = [];
+  var fileCore = null;  // the core that reads a dropped file, loaded with the first one
+
+  function showCustom() { custom.hidden = ground.value !== 'custom'; }
+  ground.addEventListener('change', showCustom);
+  showCustom();
+
+  function fieldTexts() {
+    var fields = {};
+    ['Text2', 'Text4', 'Text6', 'Text8', 'Text11', 'Text13', 'Text16', 'Text17', 'Text19', 'Text20', 'Text22',
+     'Text23'].forEach(function (id) { fields[id] = byId(id).value; });
+    return fields;
+  }
+
+  function request() {
+    var g = ground.value;
+    var settings = {
+      z0: byId('check-z0').value,
+      from: byId('check-from').value,
+      to: byId('check-to').value,
+      step: byId('check-step').value,
+      ground: g === 'custom' ? '' : g,
+      groundConstants: g === 'custom' ? byId('check-epsr').value + ',' + byId('check-sigma').value : '',
+      height: byId('check-height').value,
+      patternAt: byId('check-pattern-at').value.split(/\s+/).filter(function (t) { return t !== ''; }),
+      heights: byId('check-heights').value
+    };
+    var sides = byId('Option1').checked ? 3 : byId('Option2').checked ? 4 : 0;
+    return { fields: fieldTexts(), sides: sides, settings: settings, measured: measured };
+  }
+
+  // The worker runs the same module as the window (its factory's source) with the engine beside it.
+  function startWorker() {
+    var source = ['var createBrimaloxCore = ' + createBrimaloxCore.toString() + ';',
+                  byId('nec-engine').textContent, byId('check-worker').textContent].join('\n');
+    var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    var w = new Worker(url);
+    URL.revokeObjectURL(url);
+    w.postMessage({ type: 'engine', wasm: byId('nec-engine-wasm').textContent.trim() });
+    return w;
+  }
+
+  function stop() {
+    if (worker) worker.terminate();
+    worker = null;
+    setBusy(false);
+  }
+
+  function setBusy(on) {
+    busy = on;
+    cancelButton.disabled = !on;
+    progress.hidden = !on;
+  }
+
+  function clearResults() {
+    urls.forEach(function (u) { URL.revokeObjectURL(u); });
+    urls = [];
+    charts.textContent = '';
+    downloads.textContent = '';
+    sweepTable.hidden = true;
+    sweepTable.tBodies[0].textContent = '';
+  }
+
+  function blobUrl(text, type) {
+    var url = URL.createObjectURL(new Blob([text], { type: type }));
+    urls.push(url);
+    return url;
+  }
+
+  function addChart(svg, alt) {
+    if (!svg) return;
+    var img = document.createElement('img');
+    img.src = blobUrl(svg, 'image/svg+xml');
+    img.alt = alt;
+    img.className = 'check-chart';
+    charts.appendChild(img);
+  }
+
+  function addDownload(text, name, type, label) {
+    if (!text) return;
+    var a = document.createElement('a');
+    a.href = blobUrl(text, type);
+    a.download = name;
+    a.textContent = label;
+    downloads.appendChild(a);
+  }
+
+  function fillTable(json) {
+    var body = sweepTable.tBodies[0];
+    JSON.parse(json).sweep.forEach(function (row) {
+      var tr = document.createElement('tr');
+      var gap = row.gaps[0];
+      [row.mhz, gap.r_ohms.toFixed(1), gap.x_ohms.toFixed(1), row.swr === null ? 'infinite' : row.swr.toFixed(2)]
+        .forEach(function (v) {
+          var td = document.createElement('td');
+          td.textContent = String(v);
+          tr.appendChild(td);
+        });
+      body.appendChild(tr);
+    });
+    sweepTable.hidden = false;
+  }
+
+  function show(result) {
+    clearResults();
+    if (!result.ok) {
+      report.textContent = result.message;
+      status.textContent = result.kind === 'refused' ? 'Not run: ' + result.message : 'The model failed: ' + result.message;
+      return;
+    }
+    report.textContent = result.report;
+    var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');
+    addChart(result.swrSvg, 'SWR against frequency');
+    addChart(result.patternSvg, 'elevation and azimuth patterns at the design frequency');
+    addChart(result.heightsSvg, 'maximum gain and take-off angle against height');
+    addDownload(result.deck, name + '.nec', 'text/plain', 'deck (.nec)');
+    addDownload(result.touchstone, name + '.s1p', 'text/plain', 'reflection coefficient (.s1p)');
+    addDownload(result.swrSvg, name + '-swr.svg', 'image/svg+xml', 'SWR chart (.svg)');
+    addDownload(result.patternSvg, name + '-pattern.svg', 'image/svg+xml', 'pattern chart (.svg)');
+    addDownload(result.heightsSvg, name + '-heights.svg', 'image/svg+xml', 'heights chart (.svg)');
+    addDownload(result.csv, name + '.csv', 'text/csv', 'sweep (.csv)');
+    addDownload(result.json, name + '.json', 'application/json', 'report (.json)');
+    fillTable(result.json);
+    var failed = result.failures.length ? ' The model failed at some frequencies: ' + result.failures[0] : '';
+    status.textContent = 'Done.' + failed;
+  }
+
+  function run() {
+    if (busy) stop();  // a new run replaces the one going
+    if (!worker) worker = startWorker();
+    var w = worker;
+    setBusy(true);
+    progress.value = 0;
+    progress.max = 1;
+    status.textContent = 'Running the model...';
+    w.onmessage = function (event) {
+      var m = event.data;
+      if (m.type === 'progress') {
+        progress.max = m.total;
+        progress.value = m.done;
+      } else if (m.type === 'done') {
+        setBusy(false);
+        show(m.result);
+      } else if (m.type === 'error') {
+        stop();
+        clearResults();
+        report.textContent = m.message;
+        status.textContent = 'The model could not run: ' + m.message;
+      }
+    };
+    w.onerror = function (event) {
+      event.preventDefault();
+      stop();
+      report.textContent = 'The model could not run: ' + (event.message || 'the worker failed');
+      status.textContent = report.textContent;
+    };
+    w.postMessage({ type: 'check', request: JSON.stringify(request()) });
+  }
+
+  form.addEventListener('submit', function (event) {
+    event.preventDefault();
+    run();
+  });
+  cancelButton.addEventListener('click', function () {
+    stop();
+    status.textContent = 'Cancelled.';
+  });
+
+  // A file is read and checked at once, so a broken one is named before anything runs and the
+  // last report stays as it is.
+  function takeFile(file) {
+    if (!file) return;
+    fileCore = fileCore || createBrimaloxCore();
+    Promise.all([file.text(), fileCore]).then(function (loaded) {
+      var text = loaded[0];
+      var problem = loaded[1].touchstoneProblem(text);
+      if (problem) {
+        measuredStatus.textContent = file.name + ': ' + problem;
+        return;
+      }
+      measured = { name: file.name, text: text };
+      measuredStatus.textContent = file.name + ' will be drawn over the model at the next run.';
+      measuredClear.hidden = false;
+    }, function (error) {
+      measuredStatus.textContent = file.name + ' cannot be read: ' + error;
+    });
+  }
+  measuredInput.addEventListener('change', function () { takeFile(measuredInput.files[0]); });
+  measuredClear.addEventListener('click', function () {
+    measured = null;
+    measuredInput.value = '';
+    measuredClear.hidden = true;
+    measuredStatus.textContent = 'No measured file.';
+  });
+  drop.addEventListener('dragover', function (event) { event.preventDefault(); });
+  drop.addEventListener('drop', function (event) {
+    event.preventDefault();
+    if (event.dataTransfer && event.dataTransfer.files.length) takeFile(event.dataTransfer.files[0]);
+  });
+
+  progress.hidden = true;
+})();
