@@ -11,7 +11,8 @@
 //     Synchronous: returns when nec2c has finished, so that code running inside another
 //     WebAssembly module can call it through a JavaScript import. Each run gets a fresh nec2c
 //     instance (nec2c keeps state in globals, getopt's among them, and cannot run twice in one).
-//     deckText: the NEC-2 input deck, lines of at most 80 characters.
+//     deckText: the NEC-2 input deck; comment cards (CM, CE) of at most 80 characters, others
+//       of at most 132.
 //     onProgress(done), optional: called during the run with the number of frequencies whose
 //       results nec2c has written so far, and once at the end with all of them.
 //     output: nec2c's output file as text; exitCode: 0; messages: the lines nec2c printed on
@@ -27,7 +28,10 @@
 
   // nec2c starts each frequency's block of results with this line.
   const FREQUENCY_MARK = '--------- FREQUENCY --------';
-  const MAX_CARD = 80;  // nec2c reads cards into buffers of this length
+  // nec2c reads comment cards into 81 bytes and the others into 133: a longer card would overrun
+  // the first or be cut in two by the second.
+  const MAX_COMMENT = 80;
+  const MAX_CARD = 132;
 
   class NecEngineError extends Error {
     constructor(message, details) {
@@ -99,8 +103,16 @@
     if (typeof deck !== 'string') throw new NecEngineError('the deck is not text', {});
     const lines = deck.split('\n');
     for (let i = 0; i < lines.length; ++i) {
-      if (lines[i].replace(/\r$/, '').length > MAX_CARD)
-        throw new NecEngineError(`deck line ${i + 1} is longer than ${MAX_CARD} characters`, {});
+      const line = lines[i].replace(/\r$/, '');
+      // nec2c skips a line that starts with '#' or a space.
+      if (/^[# ]/.test(line)) continue;
+      const comment = /^C[ME]/i.test(line);
+      const limit = comment ? MAX_COMMENT : MAX_CARD;
+      if (line.length > limit) {
+        throw new NecEngineError(
+          `deck line ${i + 1} is longer than ${limit} characters, the most nec2c reads of a ` +
+          `${comment ? 'comment ' : ''}card`, {});
+      }
     }
   }
 
