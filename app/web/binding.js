@@ -56,26 +56,3 @@ Module['press'] = function (button, texts, options) {
     window: shown === 1 ? 'notes' : shown === 2 ? 'website' : null
   };
 };
-
-function brimaloxWithText(text, call) {
-  var bytes = brimaloxEncoder.encode(String(text));
-  var pointer = _malloc(bytes.length + 1);
-  HEAPU8.set(bytes, pointer);
-  HEAPU8[pointer + bytes.length] = 0;
-  try {
-    return call(pointer);
-  } finally {
-    _free(pointer);
-  }
-}
-
-// The model check (in the check's worker, where Module.necRun runs the engine): the request as
-// JSON in, the result as JSON text out (see check_binding.cpp).
-Module['check'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check(pointer)); });
-};
-
-// What is wrong with a Touchstone file's text ("line 4: ..."), or '' when it reads.
-Module['touchstoneProblem'] = function (text) {
-  return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
-};

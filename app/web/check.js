@@ -27,7 +27,6 @@
   var busy = false;
   var measured = null;  // {name, text} of the file the next run draws over the model
   var urls = [];
-  var fileCore = null;  // the core that reads a dropped file, loaded with the first one
 
   function showCustom() { custom.hidden = ground.value !== 'custom'; }
   ground.addEventListener('change', showCustom);
@@ -57,20 +56,51 @@
     return { fields: fieldTexts(), sides: sides, settings: settings, measured: measured };
   }
 
-  // The worker runs the same module as the window (its factory's source) with the engine beside it.
+  // The worker is made from the page's own texts, and started for the first request.
+  var pending = {};  // request id: {progress, done, failed}
+  var nextId = 0;
+
   function startWorker() {
-    var source = ['var createBrimaloxCore = ' + createBrimaloxCore.toString() + ';',
-                  byId('nec-engine').textContent, byId('check-worker').textContent].join('\n');
+    var source = [byId('check-module').textContent, byId('nec-engine').textContent,
+                  byId('check-worker').textContent].join('\n');
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var w = new Worker(url);
     URL.revokeObjectURL(url);
-    w.postMessage({ type: 'engine', wasm: byId('nec-engine-wasm').textContent.trim() });
+    w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
+                    module: byId('check-wasm').textContent.trim() });
+    w.onmessage = function (event) {
+      var m = event.data;
+      var job = pending[m.id];
+      if (!job) return;
+      if (m.type === 'progress') {
+        job.progress(m.done, m.total);
+        return;
+      }
+      delete pending[m.id];
+      if (m.type === 'done') job.done(m.result);
+      else job.failed(m.message);
+    };
+    w.onerror = function (event) {
+      event.preventDefault();
+      var jobs = pending;
+      stop();
+      Object.keys(jobs).forEach(function (id) { jobs[id].failed(event.message || 'the worker failed'); });
+    };
     return w;
   }
 
+  function ask(message, job) {
+    if (!worker) worker = startWorker();
+    message.id = ++nextId;
+    pending[message.id] = job;
+    worker.postMessage(message);
+  }
+
+  // Ends the worker and whatever it was doing; the next request starts a new one.
   function stop() {
     if (worker) worker.terminate();
     worker = null;
+    pending = {};
     setBusy(false);
   }
 
@@ -153,36 +183,30 @@
     status.textContent = 'Done.' + failed;
   }
 
+  function failed(message) {
+    setBusy(false);
+    clearResults();
+    report.textContent = 'The model could not run: ' + message;
+    status.textContent = report.textContent;
+  }
+
   function run() {
     if (busy) stop();  // a new run replaces the one going
-    if (!worker) worker = startWorker();
-    var w = worker;
     setBusy(true);
     progress.value = 0;
     progress.max = 1;
     status.textContent = 'Running the model...';
-    w.onmessage = function (event) {
-      var m = event.data;
-      if (m.type === 'progress') {
-        progress.max = m.total;
-        progress.value = m.done;
-      } else if (m.type === 'done') {
+    ask({ type: 'check', request: JSON.stringify(request()) }, {
+      progress: function (done, total) {
+        progress.max = total;
+        progress.value = done;
+      },
+      done: function (result) {
         setBusy(false);
-        show(m.result);
-      } else if (m.type === 'error') {
-        stop();
-        clearResults();
-        report.textContent = m.message;
-        status.textContent = 'The model could not run: ' + m.message;
-      }
-    };
-    w.onerror = function (event) {
-      event.preventDefault();
-      stop();
-      report.textContent = 'The model could not run: ' + (event.message || 'the worker failed');
-      status.textContent = report.textContent;
-    };
-    w.postMessage({ type: 'check', request: JSON.stringify(request()) });
+        show(result);
+      },
+      failed: failed
+    });
   }
 
   form.addEventListener('submit', function (event) {
@@ -198,17 +222,20 @@
   // last report stays as it is.
   function takeFile(file) {
     if (!file) return;
-    fileCore = fileCore || createBrimaloxCore();
-    Promise.all([file.text(), fileCore]).then(function (loaded) {
-      var text = loaded[0];
-      var problem = loaded[1].touchstoneProblem(text);
-      if (problem) {
-        measuredStatus.textContent = file.name + ': ' + problem;
-        return;
-      }
-      measured = { name: file.name, text: text };
-      measuredStatus.textContent = file.name + ' will be drawn over the model at the next run.';
-      measuredClear.hidden = false;
+    file.text().then(function (text) {
+      ask({ type: 'touchstone', text: text }, {
+        progress: function () {},
+        done: function (problem) {
+          if (problem) {
+            measuredStatus.textContent = file.name + ': ' + problem;
+            return;
+          }
+          measured = { name: file.name, text: text };
+          measuredStatus.textContent = file.name + ' will be drawn over the model at the next run.';
+          measuredClear.hidden = false;
+        },
+        failed: function (message) { measuredStatus.textContent = file.name + ' cannot be read: ' + message; }
+      });
     }, function (error) {
       measuredStatus.textContent = file.name + ' cannot be read: ' + error;
     });

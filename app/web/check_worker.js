@@ -1,34 +1,47 @@
-// The model check's Web Worker. check.js starts it from the page's own texts: the core module's
-// factory (createBrimaloxCore), the NEC-2 engine's script (loadNecEngine) and this script. The core
-// runs the check (nec/ in C++); for each deck it calls Module.necRun, which runs nec2c in a fresh
-// WebAssembly instance. Messages in: {type: 'engine', wasm: base64 of the gzip-compressed engine},
-// {type: 'check', request: JSON}. Out: {type: 'progress', done, total}, {type: 'done', result},
-// {type: 'error', message}.
+// The model check's Web Worker. check.js starts it from the page's own texts: the check module's
+// factory (createBrimaloxCheck: the core with nec/ in C++), the NEC-2 engine's script
+// (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
+// in a fresh WebAssembly instance.
+// In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), then
+// {id, type: 'check', request: JSON} or {id, type: 'touchstone', text}.
+// Out: {id, type: 'progress', done, total}, {id, type: 'done', result}, {id, type: 'error', message}.
 'use strict';
 
-var engineWasm = null;
-var ready = null;  // the core with the engine, made for the first check
+var sources = null;
+var ready = null;  // the check module with the engine, made for the first request
+var current = 0;   // the request whose progress is told
+
+function unpacked(base64) {
+  var text = atob(base64);
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Response(stream).arrayBuffer();
+}
 
 function load() {
-  return loadNecEngine(engineWasm).then(function (engine) {
-    return createBrimaloxCore({
+  return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
+    var engine = loaded[0];
+    return createBrimaloxCheck({
+      wasmBinary: new Uint8Array(loaded[1]),
       necRun: function (deck, progress) { return engine.run(deck, progress).output; },
-      onCheckProgress: function (done, total) { postMessage({ type: 'progress', done: done, total: total }); }
+      onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); }
     });
   });
 }
 
 onmessage = function (event) {
   var m = event.data;
-  if (m.type === 'engine') {
-    engineWasm = m.wasm;
+  if (m.type === 'load') {
+    sources = m;
     return;
   }
-  if (m.type !== 'check') return;
   ready = ready || load();
-  ready.then(function (core) {
-    postMessage({ type: 'done', result: JSON.parse(core.check(m.request)) });
+  ready.then(function (module) {
+    current = m.id;
+    var result = m.type === 'check' ? JSON.parse(module.check(m.request)) : module.touchstoneProblem(m.text);
+    postMessage({ id: m.id, type: 'done', result: result });
   }).catch(function (error) {
-    postMessage({ type: 'error', message: String(error && error.message ? error.message : error) });
+    postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });
   });
 };

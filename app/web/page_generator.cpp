@@ -5,7 +5,8 @@
 //
 // brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
-//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --out brimalox.html
+//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
+//   --check-wasm brimalox_check.wasm.gz.b64 --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -309,7 +310,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, script, worker, engine, engineWasm;
+    std::string about, style, script, worker, engine, engineWasm, module, wasm;
 };
 
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
@@ -335,6 +336,8 @@ std::string page(const std::string& style, const std::string& fit, const std::st
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
+    out += textScript("check-module", check.module, "the check's module");
+    out += textScript("check-wasm", check.wasm, "the check's WebAssembly");
     out += inlineScript(check.script, "the check's script");
     return out + "</body>\n</html>\n";
 }
@@ -352,10 +355,12 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
     for (const char* key : {"--module", "--style", "--fit", "--script", "--check-about", "--check-style",
-                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--out"}) {
+                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
+                            "--check-wasm", "--out"}) {
         if (!paths.count(key)) {
             std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --check-about TXT "
-                         "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 --out HTML\n";
+                         "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
+                         "--check-module JS --check-wasm BASE64 --out HTML\n";
             return 2;
         }
     }
@@ -363,7 +368,8 @@ int main(int argc, char** argv) {
         using brimalox::readFile;
         const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
                                     readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
-                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
+                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
+                                    readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--fit"]),
                                                 readFile(paths["--module"]), readFile(paths["--script"]), check);
         const std::string& out = paths["--out"];

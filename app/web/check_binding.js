@@ -1,0 +1,31 @@
+// Appended to the model check's module (emcc --post-js), which runs in the check's worker.
+
+var brimaloxEncoder = new TextEncoder();
+var brimaloxDecoder = new TextDecoder();
+
+function brimaloxCString(pointer) {
+  return brimaloxDecoder.decode(HEAPU8.subarray(pointer, HEAPU8.indexOf(0, pointer)));
+}
+
+function brimaloxWithText(text, call) {
+  var bytes = brimaloxEncoder.encode(String(text));
+  var pointer = _malloc(bytes.length + 1);
+  HEAPU8.set(bytes, pointer);
+  HEAPU8[pointer + bytes.length] = 0;
+  try {
+    return call(pointer);
+  } finally {
+    _free(pointer);
+  }
+}
+
+// The model check (Module.necRun runs the engine for each deck): the request as
+// JSON in, the result as JSON text out (see check_binding.cpp).
+Module['check'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check(pointer)); });
+};
+
+// What is wrong with a Touchstone file's text ("line 4: ..."), or '' when it reads.
+Module['touchstoneProblem'] = function (text) {
+  return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
+};

@@ -1,0 +1,242 @@
+#!/usr/bin/python3
+"""The page's model check in headless Chromium: the design made by clicks in the window, the
+settings typed below it, the check run in the page's worker, and everything it shows or offers for
+download compared with what brimalox-cli simulate prints and writes for the same design and
+settings. Every figure comes from the programs, none from this file.
+
+Usage: check_test.py --scenario NAME (and the options of page_test.py)
+"""
+
+import json
+import pathlib
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+import page_test  # noqa: E402  the page's driver and checks
+from page_test import Checks, Failure, Page  # noqa: E402
+
+# Each case: the clicks that make the design, the command line's design options for the same design,
+# and the check's settings as (page element, text, command-line option).
+CASES = [
+    ("three sided, AWG 14, free space", ["set Text2 146", "click Command7", "select Option1", "click Command4"],
+     ["146", "--sides", "3"], []),
+    ("four sided, 6 mm tube, perfect ground at 5 m",
+     ["set Text2 146", "click Command7", "set Text8 6", "click Command3", "select Option2", "click Command4"],
+     ["146", "--sides", "4", "--mm", "6"], [("check-ground", "perfect", "--ground"), ("check-height", "5", "--height")]),
+    ("average ground at 5 m, a custom sweep, a pattern at 150 MHz",
+     ["set Text2 146", "click Command7", "select Option1", "click Command4"], ["146", "--sides", "3"],
+     [("check-ground", "average", "--ground"), ("check-height", "5", "--height"), ("check-from", "140", "--from"),
+      ("check-to", "152", "--to"), ("check-step", "2", "--step"), ("check-pattern-at", "150", "--pattern-at")]),
+    ("a height sweep over perfect ground", ["set Text2 50", "click Command7", "select Option1", "click Command4"],
+     ["50", "--sides", "3"],
+     [("check-ground", "perfect", "--ground"), ("check-height", "3", "--height"), ("check-from", "45", "--from"),
+      ("check-to", "55", "--to"), ("check-step", "5", "--step"), ("check-heights", "3:5:1", "--heights")]),
+]
+
+REPORT_SCRIPT = """
+return {report: document.getElementById('check-report').textContent,
+        status: document.getElementById('check-status').textContent,
+        running: !document.getElementById('check-cancel').disabled,
+        links: [...document.querySelectorAll('#check-downloads a')].map((a) => [a.download, a.href]),
+        rows: document.querySelectorAll('#check-sweep tbody tr').length,
+        charts: [...document.querySelectorAll('#check-charts img')].map((i) => i.alt)};
+"""
+
+FETCH_SCRIPT = """
+const done = arguments[arguments.length - 1];
+fetch(arguments[0]).then((r) => r.text()).then(done, (e) => done('fetch failed: ' + e));
+"""
+
+
+def simulate(args, options, directory):
+    """brimalox-cli simulate's report, JSON and files for the options."""
+    files = {"swr": directory / "swr.svg", "pattern": directory / "pattern.svg", "s1p": directory / "model.s1p"}
+    text = subprocess.run([args.cli, "simulate", *options, "--plot", str(files["swr"]), "--plot-pattern",
+                           str(files["pattern"]), "--touchstone", str(files["s1p"])],
+                          capture_output=True, text=True)
+    as_json = subprocess.run([args.cli, "simulate", *options, "--format", "json"], capture_output=True, text=True)
+    deck = subprocess.run([args.cli, "nec", *options], capture_output=True, text=True)
+    return text, as_json, deck, {k: v.read_text() for k, v in files.items() if v.exists()}
+
+
+def set_settings(page, settings):
+    for element, text, _ in settings:
+        box = page.element(element)
+        if box.tag_name == "select":
+            page.js("arguments[0].value = arguments[1]; arguments[0].dispatchEvent(new Event('change'))", box, text)
+        else:
+            box.clear()
+            box.send_keys(text)
+
+
+def run_check(page, timeout=120):
+    page.element("check-run").click()
+    page.wait("the check to start", "return !document.getElementById('check-cancel').disabled || "
+              "document.getElementById('check-status').textContent !== 'Running the model...'", 10)
+    page.wait("the check to end", "return document.getElementById('check-cancel').disabled", timeout)
+    return page.js(REPORT_SCRIPT)
+
+
+def fetched(page, href):
+    return page.driver.execute_async_script(FETCH_SCRIPT, href)
+
+
+def design(page, lines):
+    for line in lines:
+        page.act(line)
+
+
+def scenario_differential(page, args, checks):
+    """Page against the command line for each case: the report's text, every figure of the JSON, the
+    charts' SVG text, the deck and the Touchstone file, all identical."""
+    page.driver.set_script_timeout(30)
+    with tempfile.TemporaryDirectory() as folder:
+        for name, clicks, design_options, settings in CASES:
+            page.open()
+            design(page, clicks)
+            set_settings(page, settings)
+            shown = run_check(page)
+            options = design_options + [word for _, text, option in settings for word in (option, text)]
+            text, as_json, deck, files = simulate(args, options, pathlib.Path(folder))
+            checks.equal(f"{name}: command line status", text.returncode, 0)
+            checks.equal(f"{name}: report", shown["report"], text.stdout)
+            links = dict(shown["links"])
+            by_end = {end: href for download, href in links.items() for end in
+                      (".json", "-swr.svg", "-pattern.svg", ".s1p", ".nec", ".csv") if download.endswith(end)}
+            page_json = json.loads(fetched(page, by_end[".json"]))
+            checks.equal(f"{name}: JSON", page_json, json.loads(as_json.stdout))
+            checks.equal(f"{name}: SWR chart", fetched(page, by_end["-swr.svg"]), files.get("swr"))
+            checks.equal(f"{name}: pattern chart", fetched(page, by_end["-pattern.svg"]), files.get("pattern"))
+            checks.equal(f"{name}: Touchstone file", fetched(page, by_end[".s1p"]), files.get("s1p"))
+            checks.equal(f"{name}: deck", fetched(page, by_end[".nec"]), deck.stdout)
+            csv = subprocess.run([args.cli, "simulate", *options, "--format", "csv"], capture_output=True, text=True)
+            checks.equal(f"{name}: CSV", fetched(page, by_end[".csv"]), csv.stdout)
+            checks.equal(f"{name}: sweep table rows", shown["rows"], len(page_json["sweep"]))
+            if "--heights" in options:
+                heights = pathlib.Path(folder) / "heights.svg"
+                subprocess.run([args.cli, "simulate", *options, "--plot-heights", str(heights)], capture_output=True)
+                href = next(h for d, h in shown["links"] if d.endswith("-heights.svg"))
+                checks.equal(f"{name}: heights chart", fetched(page, href), heights.read_text())
+
+        # A measured antenna: the model's own reflection coefficient read back as the built one.
+        page.open()
+        design(page, CASES[0][1])
+        measured = pathlib.Path(folder) / "built.s1p"
+        subprocess.run([args.cli, "simulate", "146", "--touchstone", str(measured)], capture_output=True, check=True)
+        page.element("check-measured").send_keys(str(measured))
+        page.wait("the file to be taken", "return document.getElementById('check-measured-status').textContent"
+                  ".includes('will be drawn')")
+        shown = run_check(page)
+        text = subprocess.run([args.cli, "simulate", "146", "--measured", str(measured)], capture_output=True,
+                              text=True)
+        # The command line names the file as typed; the page by its name.
+        checks.equal("measured: report", shown["report"], text.stdout.replace(str(measured), "built.s1p"))
+
+        # A refusal: the command line's words, each setting called by the page's name for it.
+        page.open()
+        design(page, CASES[0][1])
+        set_settings(page, [("check-ground", "average", ""), ("check-height", "0.001", "")])
+        shown = run_check(page)
+        cli = subprocess.run([args.cli, "simulate", "146", "--ground", "average", "--height", "0.001"],
+                             capture_output=True, text=True)
+        checks.true(f"refusal: command line exit {cli.returncode}", cli.returncode != 0)
+        reason = shown["report"].split(": ", 1)[-1]
+        checks.true(f"refusal: {shown['report']!r} against {cli.stderr!r}",
+                    shown["report"].startswith("height 0.001: ") and reason in cli.stderr)
+
+
+def scenario_use(page, args, checks):
+    """Run, progress, cancel, a new run replacing an old one, an unfinished window, a broken file,
+    the keyboard, and what a person sees at desktop size and on a phone."""
+    # Before COMPUTE: the check says which field and what to do, and runs nothing.
+    shown = run_check(page)
+    checks.true(f"before COMPUTE: {shown['report']!r}", "Text13" in shown["report"] and "COMPUTE" in shown["report"])
+    checks.equal("before COMPUTE: no downloads", shown["links"], [])
+
+    design(page, CASES[0][1])
+    # A long run (a dense sweep), cancelled while it goes.
+    set_settings(page, [("check-from", "100", ""), ("check-to", "200", ""), ("check-step", "0.1", "")])
+    page.element("check-run").click()
+    page.wait("progress", "const p = document.getElementById('check-progress'); return p.max > 1 && p.value > 0", 60)
+    page.element("check-cancel").click()
+    state = page.js(REPORT_SCRIPT)
+    checks.equal("cancel: status", state["status"], "Cancelled.")
+    checks.true("cancel: nothing running", not state["running"])
+    # The window stays usable meanwhile and afterwards.
+    page.act("click Command7")
+    checks.equal("after cancel: the window still computes", page.state()["fields"]["Text4"], "14")
+
+    # A new run replaces one still going; only the second's report is shown.
+    page.element("check-run").click()
+    page.wait("the first run to go", "return !document.getElementById('check-cancel').disabled", 10)
+    set_settings(page, [("check-from", "140", ""), ("check-to", "150", ""), ("check-step", "5", "")])
+    shown = run_check(page)
+    checks.equal("replaced: the second run's sweep", shown["rows"], 3)
+    checks.equal("replaced: status", shown["status"], "Done.")
+    checks.equal("replaced: charts", shown["charts"],
+                 ["SWR against frequency", "elevation and azimuth patterns at the design frequency"])
+
+    # A broken file is named by line and reason, and nothing else changes.
+    with tempfile.TemporaryDirectory() as folder:
+        broken = pathlib.Path(folder) / "broken.s1p"
+        broken.write_text("# MHz S RI R 50\n146 0.1 0.2\n145 x y\n")
+        page.element("check-measured").send_keys(str(broken))
+        page.wait("the file to be read", "return document.getElementById('check-measured-status').textContent !== ''")
+        said = page.js("return document.getElementById('check-measured-status').textContent")
+        checks.true(f"broken file: {said!r}", said.startswith("broken.s1p: ") and "line 3" in said)
+        checks.equal("broken file: the report stays", page.js(REPORT_SCRIPT)["report"], shown["report"])
+
+    # Keyboard: the settings and the buttons are reached with Tab and run with Enter.
+    page.element("check-step").send_keys(Keys.TAB)
+    checks.equal("keyboard: Tab from the step", page.js("return document.activeElement.id"), "check-ground")
+    page.element("check-z0").send_keys(Keys.ENTER)
+    page.wait("Enter to run the check", "return document.getElementById('check-status').textContent === 'Done.'", 60)
+    names = page.js("return ['check-z0','check-from','check-ground','check-height','check-run','check-cancel',"
+                    "'check-progress'].map((id) => { const e = document.getElementById(id);"
+                    " return (e.labels && e.labels.length ? e.labels[0].textContent : '') || e.getAttribute('aria-label')"
+                    " || e.textContent; })")
+    for name in names:
+        checks.true(f"accessible name {name!r}", bool(name and name.strip()))
+
+    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "check-desktop.png"))
+    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
+    checks.equal("phone: sideways scrolling room", page.js(
+        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
+    page.js("document.getElementById('check').scrollIntoView()")
+    page.screenshot("check-phone-390.png")
+
+
+SCENARIOS = {"differential": scenario_differential, "use": scenario_use}
+
+
+def main():
+    import argparse
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scenario", choices=SCENARIOS, required=True)
+    for option in ("page", "cli", "node", "module", "chromium", "chromedriver", "artefacts", "version"):
+        parser.add_argument("--" + option, required=True)
+    args = parser.parse_args()
+    started = time.monotonic()
+    page = Page(args)
+    checks = Checks()
+    try:
+        SCENARIOS[args.scenario](page, args, checks)
+    except Failure as failure:
+        checks.failures.append(str(failure))
+    finally:
+        page.close()
+    for failure in checks.failures:
+        print("FAIL:", failure)
+    print(f"check {args.scenario}: {'failed' if checks.failures else 'ok'} in {time.monotonic() - started:.1f} s")
+    return 1 if checks.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
