@@ -193,24 +193,6 @@ Analysis rangesOf(std::vector<SweepRow> rows, double z0, double designMhz) {
     return analysis;
 }
 
-Analysis analyse(const std::vector<FrequencyResult>& results, double z0) {
-    Analysis analysis;
-    analysis.z0 = z0;
-    for (const FrequencyResult& result : results) {
-        if (!result.pattern.empty()) {
-            for (const PatternPoint& point : result.pattern)
-                if (!analysis.gain || point.totalDbi > analysis.gain->dbi)
-                    analysis.gain = MaxGain{point.totalDbi, point.thetaDeg, point.phiDeg, result.mhz};
-            continue;
-        }
-        if (result.feeds.empty()) continue;
-        analysis.rows.push_back({result.mhz, result.feeds, swr(result.feeds.front().ohms, z0)});
-    }
-    if (analysis.rows.empty()) throw NecError("nec2c's output holds no sweep of impedances");
-    findRanges(analysis, analysis.gain ? analysis.gain->mhz : analysis.rows.front().mhz);
-    return analysis;
-}
-
 Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPlan& plan) {
     const std::size_t expected = plan.sweepMhz.size() + plan.patternMhz.size();
     if (results.size() != expected)

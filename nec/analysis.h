@@ -81,9 +81,6 @@ struct Analysis {
     std::vector<std::string> failures;     // where the model gave no result, and why
 };
 
-// Throws NecError when no frequency of the sweep has impedances.
-Analysis analyse(const std::vector<FrequencyResult>& results, double z0);
-
 // The run of a deck: the frequencies are the deck's own, not nec2c's printed five digits. Throws
 // NecError when the output does not hold one result per frequency of the deck.
 struct AnalysisPlan {

@@ -140,10 +140,6 @@ Sweep makeSweep(double fromMhz, double toMhz, double stepMhz) {
     return {fromMhz, stepMhz, static_cast<int>(steps) + 1};
 }
 
-double highestFrequency(const Sweep& sweep, double designMhz) {
-    return std::max(sweep.toMhz(), designMhz);
-}
-
 std::vector<double> sweepFrequencies(const Sweep& sweep) {
     std::vector<double> mhz;
     for (int i = 0; i < sweep.count; ++i) mhz.push_back(sweep.fromMhz + i * sweep.stepMhz);
@@ -194,15 +190,6 @@ std::string exactText(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
-}
-
-std::string writeDeck(const Model& model, const Sweep& sweep, double designMhz,
-                      const std::vector<std::string>& comments) {
-    DeckPlan plan;
-    plan.sweep = sweep;
-    plan.designMhz = designMhz;
-    plan.patternMhz = {designMhz};
-    return writeDeck(model, plan, comments);
 }
 
 std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vector<std::string>& comments) {

@@ -55,6 +55,10 @@ std::vector<double> breakPoints(double length, Size size) {
     return points;
 }
 
+// Segment length limit for a run at frequencies up to highestMhz: a twentieth of the shortest
+// wavelength.
+double maxSegmentLength(double highestMhz) { return kLightMetresMhz / highestMhz / 20; }
+
 Point at(const Point& corner, double z) { return {corner[0], corner[1], z}; }
 
 Point along(const Point& a, const Point& b, double fraction) {
@@ -64,8 +68,6 @@ Point along(const Point& a, const Point& b, double fraction) {
 }  // namespace
 
 double bandTopMhz(double designMhz) { return kBandTop * designMhz; }
-
-double maxSegmentLength(double highestMhz, double /*radiusM*/) { return kLightMetresMhz / highestMhz / 20; }
 
 double wireLength(const Wire& wire) {
     return std::hypot(wire.to[0] - wire.from[0], wire.to[1] - wire.from[1], wire.to[2] - wire.from[2]);
@@ -141,7 +143,7 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
     if (!std::isfinite(centre)) throw std::invalid_argument("the height above ground is too large to compute");
 
     Model model;
-    model.maxSegmentM = maxSegmentLength(std::max(options.highestMhz, bandTopMhz(g.designMhz)), radius);
+    model.maxSegmentM = maxSegmentLength(std::max(options.highestMhz, bandTopMhz(g.designMhz)));
     if (!(model.maxSegmentM > 0))
         throw std::invalid_argument("the frequency " + numberText(options.highestMhz) + " MHz is too high to model");
     const double least = kExtendedRadiiPerSegment * radius;

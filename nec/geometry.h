@@ -53,11 +53,6 @@ struct Model {
 // set by it, so that results at the design frequency do not change with how far a sweep goes.
 double bandTopMhz(double designMhz);
 
-// Segment length limit for a run at frequencies up to highestMhz: a twentieth of the shortest
-// wavelength. A conductor so thick that this is under eight radii gets a warning (modelWarnings)
-// rather than longer segments.
-double maxSegmentLength(double highestMhz, double radiusM);
-
 struct ModelOptions {
     double highestMhz = 0;  // the highest frequency of the run; below bandTopMhz it changes nothing
     double refine = 1;      // 2: every segment about half as long (convergence checks)

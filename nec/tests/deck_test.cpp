@@ -380,7 +380,7 @@ TEST(Nec2c, RunsEveryGeneratedDeckAndItsImpedancesAreRead) {
         const DeckJob job = makeDeck(r, doubleToText(f * 0.9), doubleToText(f * 1.1), doubleToText(f * 0.1));
         const auto results = parseNecOutput(runNec2c(job.deck));
         ASSERT_EQ(results.size(), 4u);  // three sweep points and the pattern frequency
-        for (const FrequencyResult& result : results) {
+        for (const FrequencyRun& result : results) {
             ASSERT_EQ(result.feeds.size(), static_cast<std::size_t>(r.sides)) << result.mhz;
             for (const FeedImpedance& feed : result.feeds) {
                 EXPECT_TRUE(std::isfinite(feed.ohms.real()) && std::isfinite(feed.ohms.imag())) << result.mhz;
