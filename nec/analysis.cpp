@@ -13,6 +13,7 @@ namespace {
 constexpr double kLimit = 2.0;
 constexpr double kNoGain = -999.0;  // nec2c prints -999.99 for a direction with no field at all
 constexpr double kAverageTolerance = 0.02;
+constexpr double kNearLowest = 0.05;  // SWR within this of the lowest: where the minimum is soft
 
 // Frequency where the SWR line between two samples crosses 2.
 double crossing(const SweepRow& a, const SweepRow& b) {
@@ -33,6 +34,26 @@ void findRanges(Analysis& analysis, double designMhz) {
     const auto& rows = analysis.rows;
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].swr < rows[analysis.lowest].swr) analysis.lowest = i;
+
+    // The stretch around the lowest SWR within kNearLowest of it, ends interpolated.
+    const double best = rows[analysis.lowest].swr;
+    if (std::isfinite(best)) {
+        const double level = best + kNearLowest;
+        auto at = [&](std::size_t inside, std::size_t outside) {
+            const SweepRow &a = rows[inside], &b = rows[outside];
+            if (!std::isfinite(b.swr)) return a.mhz;
+            return a.mhz + (level - a.swr) / (b.swr - a.swr) * (b.mhz - a.mhz);
+        };
+        std::size_t low = analysis.lowest, high = analysis.lowest;
+        while (low > 0 && rows[low - 1].swr <= level) --low;
+        while (high + 1 < rows.size() && rows[high + 1].swr <= level) ++high;
+        NearLowest near;
+        near.fromMhz = low == 0 ? rows[0].mhz : at(low, low - 1);
+        near.toMhz = high + 1 == rows.size() ? rows[high].mhz : at(high, high + 1);
+        near.openBelow = low == 0;
+        near.openAbove = high + 1 == rows.size();
+        analysis.nearLowest = near;
+    }
 
     for (std::size_t i = 0; i < rows.size();) {
         if (!(rows[i].swr < kLimit)) {
@@ -109,6 +130,23 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
         f.openLow = false;
     }
 
+    // The maximum between the 1-degree samples: a parabola in dB through the peak and its two
+    // neighbours (a lobe's top is smooth; at 10 m the samples can miss it by 0.1 dB and half a
+    // degree). In free space the peak on the horizon is exact by symmetry.
+    if (peak > 0 && peak + 1 < cut.size()) {
+        const double below = cut[peak - 1].second, top = cut[peak].second, above = cut[peak + 1].second;
+        const double curvature = below - 2 * top + above;
+        if (curvature < 0) {
+            const double step = cut[peak + 1].first - cut[peak].first;
+            const double offset = std::clamp(0.5 * (below - above) / curvature, -0.5, 0.5);
+            f.takeoffDeg = cut[peak].first + offset * step;
+            f.maxDbi = top - 0.25 * (below - above) * offset;
+            // The polarisation hardly turns within half a degree: both parts rise with the total.
+            for (double* part : {&f.verticalDbi, &f.horizontalDbi})
+                if (*part > kNoGain) *part += f.maxDbi - top;
+        }
+    }
+
     // Azimuth cut at the take-off angle.
     double lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
     for (const PatternPoint& p : fine)
@@ -155,24 +193,6 @@ Analysis rangesOf(std::vector<SweepRow> rows, double z0, double designMhz) {
     return analysis;
 }
 
-Analysis analyse(const std::vector<FrequencyResult>& results, double z0) {
-    Analysis analysis;
-    analysis.z0 = z0;
-    for (const FrequencyResult& result : results) {
-        if (!result.pattern.empty()) {
-            for (const PatternPoint& point : result.pattern)
-                if (!analysis.gain || point.totalDbi > analysis.gain->dbi)
-                    analysis.gain = MaxGain{point.totalDbi, point.thetaDeg, point.phiDeg, result.mhz};
-            continue;
-        }
-        if (result.feeds.empty()) continue;
-        analysis.rows.push_back({result.mhz, result.feeds, swr(result.feeds.front().ohms, z0)});
-    }
-    if (analysis.rows.empty()) throw NecError("nec2c's output holds no sweep of impedances");
-    findRanges(analysis, analysis.gain ? analysis.gain->mhz : analysis.rows.front().mhz);
-    return analysis;
-}
-
 Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPlan& plan) {
     const std::size_t expected = plan.sweepMhz.size() + plan.patternMhz.size();
     if (results.size() != expected)
@@ -208,6 +228,9 @@ Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPla
                 for (const PatternPoint& point : *table)
                     if (!analysis.gain || point.totalDbi > analysis.gain->dbi)
                         analysis.gain = MaxGain{point.totalDbi, point.thetaDeg, point.phiDeg, mhz};
+            // Between the samples, where the elevation cut's maximum lies above them.
+            if (figures.maxDbi > analysis.gain->dbi)
+                analysis.gain = MaxGain{figures.maxDbi, 90 - figures.takeoffDeg, figures.azimuthDeg, mhz};
         }
         analysis.patterns.push_back(std::move(figures));
     }

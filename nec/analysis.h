@@ -30,6 +30,14 @@ struct Below2 {
     bool openAbove = false;
 };
 
+// Where the SWR stays within 0.05 of its lowest: the lowest SWR's frequency alone says little when
+// the minimum is this flat.
+struct NearLowest {
+    double fromMhz = 0;
+    double toMhz = 0;
+    bool openBelow = false, openAbove = false;  // still within at that end of the sweep
+};
+
 struct MaxGain {
     double dbi = 0;
     double thetaDeg = 0;
@@ -42,7 +50,9 @@ struct MaxGain {
 struct PatternFigures {
     double mhz = 0;
     double maxDbi = 0;
-    double takeoffDeg = 0;             // elevation above the horizon of the maximum
+    // The maximum and its elevation above the horizon (the take-off angle), between the 1-degree
+    // samples of the elevation cut where its peak lies between them.
+    double takeoffDeg = 0;
     double azimuthDeg = 0;             // phi of the maximum
     double verticalDbi = 0, horizontalDbi = 0;  // the two parts of the maximum
     std::vector<std::pair<int, double>> gainAt;  // at 5, 10, 15 and 20 degrees elevation
@@ -63,6 +73,7 @@ struct Analysis {
     double z0 = 0;
     std::vector<SweepRow> rows;       // the frequencies without a pattern: the sweep
     std::size_t lowest = 0;           // index into rows
+    std::optional<NearLowest> nearLowest;  // empty when no SWR is finite
     std::optional<Below2> below2;     // empty when SWR never drops below 2
     std::vector<Below2> stretches;    // every stretch below 2:1, the one holding the design frequency first
     std::optional<MaxGain> gain;      // empty when no pattern was computed
@@ -76,9 +87,6 @@ struct MeasuredSummary {
     double lowestSwr = 0, lowestMhz = 0;
     std::vector<Below2> stretches;  // below 2:1
 };
-
-// Throws NecError when no frequency of the sweep has impedances.
-Analysis analyse(const std::vector<FrequencyResult>& results, double z0);
 
 // The run of a deck: the frequencies are the deck's own, not nec2c's printed five digits. Throws
 // NecError when the output does not hold one result per frequency of the deck.

@@ -1,6 +1,7 @@
 #include "nec/deck.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <utility>
@@ -14,15 +15,20 @@ namespace {
 constexpr double kSweepLow = 0.8;
 constexpr double kSweepHigh = 1.4;
 constexpr double kSweepStep = 0.01;
+constexpr double kLightMetresMhz = 299.792458;
+// Theta steps of the averaging grid, coarse to fine: each divides 90 degrees.
+constexpr std::array<double, 9> kThetaSteps{5, 2.5, 2, 1, 0.5, 0.25, 0.2, 0.1, 0.05};
+constexpr double kLobeDegreesTimesWavelengths = 12;
 
 std::string oneLine(std::string text) {
     std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return text;
 }
 
-// nec2c reads a card into a fixed buffer: a long comment is split after a comma or semicolon (or
-// at a blank) into cards of at most this many characters.
-constexpr std::size_t kCommentWidth = 100;
+// nec2c reads a card into an 81-byte buffer (80 characters and the end), and a longer line
+// overflows it: a long comment is split after a comma or semicolon (or at a blank) into cards of
+// at most this many characters after "CM ".
+constexpr std::size_t kCommentWidth = kMaxCardLength - 3;
 
 std::vector<std::string> wrapped(std::string text) {
     std::vector<std::string> lines;
@@ -37,6 +43,52 @@ std::vector<std::string> wrapped(std::string text) {
     }
     lines.push_back(text);
     return lines;
+}
+
+// A coordinate with at most `digits` significant digits, without the leading zero of a fraction
+// (".25", "-.25"): nec2c reads it the same, and the card stays within its 80 characters.
+std::string coordinateText(double value, int digits) {
+    std::string text = numberText(value, digits);
+    if (text.rfind("0.", 0) == 0) text.erase(0, 1);
+    if (text.rfind("-0.", 0) == 0) text.erase(1, 1);
+    return text;
+}
+
+// The GW cards with `digits` significant digits in every coordinate, in metres times `scale`.
+std::vector<std::string> wireCards(const Model& model, int digits, double scale) {
+    std::vector<std::string> cards;
+    for (const Wire& w : model.wires) {
+        std::string line = "GW " + std::to_string(w.tag) + " " + std::to_string(w.segments);
+        for (double v : {w.from[0], w.from[1], w.from[2], w.to[0], w.to[1], w.to[2]})
+            line += " " + coordinateText(v * scale, digits);
+        line += " " + coordinateText(w.radius * scale, 7);
+        cards.push_back(line);
+    }
+    return cards;
+}
+
+struct WireCards {
+    std::vector<std::string> cards;
+    int digits = 0;
+    bool millimetres = false;  // a GS card scales them to metres
+};
+
+// The most digits (up to 10) with which every wire card fits, in metres or, for small antennas
+// whose coordinates start with zeros after the point, in millimetres. One count for the whole deck:
+// a point is then written the same in every wire that ends there, so NEC-2 joins them.
+WireCards fittingWireCards(const Model& model) {
+    WireCards best;
+    for (const bool millimetres : {false, true})
+        for (int digits = 10; digits > best.digits && digits >= 4; --digits) {
+            std::vector<std::string> cards = wireCards(model, digits, millimetres ? 1000 : 1);
+            const bool fits = std::all_of(cards.begin(), cards.end(),
+                                          [](const std::string& card) { return card.size() <= kMaxCardLength; });
+            if (fits || digits == 4) {
+                if (digits > best.digits) best = {std::move(cards), digits, millimetres};
+                break;
+            }
+        }
+    return best;
 }
 
 std::string tagList(const Model& model) {
@@ -85,28 +137,54 @@ Sweep makeSweep(double fromMhz, double toMhz, double stepMhz, const SweepNames& 
     return {fromMhz, stepMhz, static_cast<int>(steps) + 1};
 }
 
-double highestFrequency(const Sweep& sweep, double designMhz) {
-    return std::max(sweep.toMhz(), designMhz);
-}
-
 std::vector<double> sweepFrequencies(const Sweep& sweep) {
     std::vector<double> mhz;
     for (int i = 0; i < sweep.count; ++i) mhz.push_back(sweep.fromMhz + i * sweep.stepMhz);
     return mhz;
 }
 
+double highestPointM(const Model& model, const Ground& ground) {
+    double top = 0;
+    for (const Point& corner : model.topCorners) top = std::max(top, corner[2]);
+    return ground.kind == GroundKind::Free ? 0 : top;
+}
+
+PatternGrid averagingGrid(const Ground& ground, double highestPointM, double mhz) {
+    PatternGrid grid;
+    if (ground.kind == GroundKind::Free) {
+        grid.thetas = 180 / 5 + 1;
+        return grid;
+    }
+    // Over a ground the lobes are about a wavelength / (2 x height) apart in the sine of the
+    // elevation; a grid of more than a twelfth of that (in degrees, 12 / heights in wavelengths)
+    // aliases them and nec2c's average drifts from 2 over perfect ground.
+    const double wavelengths = highestPointM * mhz / kLightMetresMhz;
+    const double wanted = kLobeDegreesTimesWavelengths / std::max(wavelengths, 1e-9);
+    grid.thetaStepDeg = kThetaSteps.back();
+    for (double step : kThetaSteps)
+        if (step <= wanted) {
+            grid.thetaStepDeg = step;
+            break;
+        }
+    grid.averageChecked = kThetaSteps.back() <= wanted;
+    grid.thetas = static_cast<int>(std::lround(90 / grid.thetaStepDeg)) + 1;
+    // A fine theta grid keeps to 25 azimuths: the antenna's azimuth ripple is a few hundredths of a dB.
+    if (grid.thetaStepDeg < 2.5) {
+        grid.phiStepDeg = 15;
+        grid.phis = 360 / 15 + 1;
+    }
+    return grid;
+}
+
+bool averageCheckApplies(const Model& model, const Ground& ground, const std::vector<double>& patternMhz) {
+    const double top = highestPointM(model, ground);
+    return std::all_of(patternMhz.begin(), patternMhz.end(),
+                       [&](double mhz) { return averagingGrid(ground, top, mhz).averageChecked; });
+}
+
 std::string exactText(double value) {
     if (value == 0) return "0";
     return fmt::format("{}", value);
-}
-
-std::string writeDeck(const Model& model, const Sweep& sweep, double designMhz,
-                      const std::vector<std::string>& comments) {
-    DeckPlan plan;
-    plan.sweep = sweep;
-    plan.designMhz = designMhz;
-    plan.patternMhz = {designMhz};
-    return writeDeck(model, plan, comments);
 }
 
 std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vector<std::string>& comments) {
@@ -124,17 +202,16 @@ std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vecto
         where = "over " + ground.name + " ground (relative permittivity " + numberText(ground.permittivity) +
                 ", conductivity " + numberText(ground.conductivity) + " S/m, Sommerfeld-Norton)";
     if (ground.kind != GroundKind::Free) where += ", lowest point " + numberText(ground.heightM) + " m above it";
-    comment(where + ", metres; each gap is bridged by a feed wire (tags " + tagList(model) +
+    const WireCards wires = fittingWireCards(model);
+    comment(where + (wires.millimetres ? ", millimetres (GS scales them to metres)" : ", metres") + "; each gap is bridged by a feed wire (tags " + tagList(model) +
             ") with a 1 V source on its middle segment, all in phase");
     card("CE");
-    for (const Wire& w : model.wires) {
-        std::string line = "GW " + std::to_string(w.tag) + " " + std::to_string(w.segments);
-        for (double v : {w.from[0], w.from[1], w.from[2], w.to[0], w.to[1], w.to[2]}) line += " " + numberText(v, 10);
-        line += " " + numberText(w.radius);
-        card(line);
-    }
+    for (const std::string& line : wires.cards) card(line);
+    if (wires.millimetres) card("GS 0 0 .001");
     // GE 1: a ground plane below; no wire touches it.
     card(ground.kind == GroundKind::Free ? "GE 0" : "GE 1");
+    // Segments shorter than eight radii: the extended thin-wire kernel, good down to two.
+    if (model.extendedKernel) card("EK 0");
     if (ground.kind == GroundKind::Perfect) card("GN 1");
     // GN 2: the Sommerfeld-Norton model of a real ground, valid close to it, with its constants.
     if (ground.kind == GroundKind::Real)
@@ -147,16 +224,15 @@ std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vecto
              exactText(plan.sweep.stepMhz));
         card("XQ");
     }
-    const int thetas = (ground.kind == GroundKind::Free ? 180 : 90) / kPatternStepDeg + 1;
-    const int phis = 360 / kPatternStepDeg;
-    const std::string step = std::to_string(kPatternStepDeg);
-    const std::string fine = std::to_string(kFinePatternStepDeg);
+    const double top = highestPointM(model, ground);
     for (double mhz : plan.patternMhz) {
         card("FR 0 1 0 0 " + exactText(mhz) + " 0");
         // XNDA 1001: the power gains, and their average over the grid.
-        card("RP 0 " + std::to_string(thetas) + " " + std::to_string(phis) + " 1001 0 0 " + step + " " + step);
-        card("RP 0 " + std::to_string(90 / kFinePatternStepDeg + 1) + " " + std::to_string(phis) + " 1000 0 0 " +
-             fine + " " + step);
+        const PatternGrid grid = averagingGrid(ground, top, mhz);
+        card("RP 0 " + std::to_string(grid.thetas) + " " + std::to_string(grid.phis) + " 1001 0 0 " +
+             numberText(grid.thetaStepDeg) + " " + numberText(grid.phiStepDeg));
+        card("RP 0 " + std::to_string(90 / kFinePatternStepDeg + 1) + " " + std::to_string(360 / kCutPhiStepDeg + 1) +
+             " 1000 0 0 " + std::to_string(kFinePatternStepDeg) + " " + std::to_string(kCutPhiStepDeg));
     }
     card("EN");
     return deck;

@@ -10,4 +10,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A design NEC-2 cannot model faithfully (a feed gap shorter than the conductor is thick): said
+// instead of figures that would mean nothing. A NecError, so every front-end reports it as a failed
+// model in the user's words; thrown while the model is built, before nec2c runs.
+class CannotModel : public NecError {
+public:
+    using NecError::NecError;
+};
+
 }  // namespace brimalox::nec

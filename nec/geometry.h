@@ -46,16 +46,12 @@ struct Model {
     std::vector<Source> sources;    // one per gap, corner order
     std::vector<Point> bottomCorners, topCorners;
     double maxSegmentM = 0;         // the segment length limit the model was built with
+    bool extendedKernel = false;    // some segment is shorter than eight radii: NEC-2's EK card
 };
 
 // The top of the band a design is judged over (the default sweep's end): the segment density is
 // set by it, so that results at the design frequency do not change with how far a sweep goes.
 double bandTopMhz(double designMhz);
-
-// Segment length limit for a run at frequencies up to highestMhz: a twentieth of the shortest
-// wavelength. A conductor so thick that this is under eight radii gets a warning (modelWarnings)
-// rather than longer segments.
-double maxSegmentLength(double highestMhz, double radiusM);
 
 struct ModelOptions {
     double highestMhz = 0;  // the highest frequency of the run; below bandTopMhz it changes nothing
@@ -68,9 +64,13 @@ struct ModelOptions {
 // growth from the corners. Without the gentle growth, the feed sits between segments three
 // times its length and NEC-2's results (impedance, and the power the pattern accounts for) drift.
 //
+// Segments shorter than eight radii switch the model to the extended thin-wire kernel, which
+// holds down to two radii; the feed gets one segment when three would be shorter than that.
+//
 // Throws std::invalid_argument naming the value when the numbers cannot make an antenna (sides
 // other than 3 or 4, a length or frequency that is not positive and finite, a gap not shorter than
-// the height).
+// the height), and CannotModel when NEC-2 cannot model it even with the extended kernel: a gap
+// shorter than the conductor's diameter, or segments of a twentieth of a wavelength shorter than it.
 Model buildModel(const NecGeometry& geometry, const ModelOptions& options);
 Model buildModel(const NecGeometry& geometry, double highestMhz);
 
@@ -79,9 +79,8 @@ double largestSegmentRatio(const Model& model);
 
 double wireLength(const Wire& wire);
 
-// Where the model strays from NEC-2's thin-wire guidelines, in words: a conductor so thick for
-// its gap that segments are shorter than eight radii (less accurate), or than two (not to be
-// trusted). Empty when it keeps to them.
+// Where the model leaves NEC-2's thin-wire guideline, in words: how many segments are shorter than
+// eight radii (modelled with the extended kernel). Empty when every segment keeps to it.
 std::vector<std::string> modelWarnings(const Model& model);
 
 }  // namespace brimalox::nec

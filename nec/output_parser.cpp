@@ -151,7 +151,7 @@ std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
         }
     }
     bool anyImpedance = false;
-    for (const FrequencyResult& result : results) anyImpedance = anyImpedance || !result.feeds.empty();
+    for (const FrequencyRun& result : results) anyImpedance = anyImpedance || !result.feeds.empty();
     if (!anyImpedance) throw NecError("nec2c's output holds no impedances");
     return results;
 }

@@ -22,16 +22,12 @@ struct PatternPoint {
     double verticalDbi = 0, horizontalDbi = 0;
 };
 
-// One frequency of the run: the sources' impedances, and the pattern when one was computed there.
-// mhz is what nec2c printed (five significant digits); the deck's own frequencies are exact.
-struct FrequencyResult {
+// One frequency of the run: the sources' impedances, and the patterns when they were computed
+// there. mhz is what nec2c printed (five significant digits); the deck's own frequencies are exact.
+struct FrequencyRun {
     double mhz = 0;
     std::vector<FeedImpedance> feeds;
     std::vector<PatternPoint> pattern;        // the first pattern table
-};
-
-// And the rest of what nec2c says about it.
-struct FrequencyRun : FrequencyResult {
     std::vector<PatternPoint> finePattern;    // the second pattern table, when there is one
     std::optional<double> averageGain;        // nec2c's average power gain over the first table
     std::optional<double> inputPowerW;        // of all sources together

@@ -83,8 +83,7 @@ void polarChart(Svg& svg, double cx, double cy, double outer, double top, bool h
             points + R"("/>)");
 }
 
-double elevationAngle(double degrees) { return degrees * std::numbers::pi / 180; }
-double azimuthAngle(double degrees) { return degrees * std::numbers::pi / 180; }
+double radians(double degrees) { return degrees * std::numbers::pi / 180; }
 
 }  // namespace
 
@@ -119,15 +118,15 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
     std::vector<std::pair<double, double>> elevation;
     for (std::size_t i = 0; i < p.elevationDbi.size(); ++i) elevation.push_back({static_cast<double>(i), p.elevationDbi[i]});
     const double ex = 70, ey = 470, eOuter = 340;
-    polarChart(svg, ex, ey, eOuter, top, true, elevation, elevationAngle, 15, " deg", false);
+    polarChart(svg, ex, ey, eOuter, top, true, elevation, radians, 15, " deg", false);
     svg.text(ex + eOuter / 2, ey + 44, "elevation pattern in azimuth " + fixedText(p.azimuthDeg, 0) + " deg", "middle");
     // The take-off angle.
-    const double t = elevationAngle(p.takeoffDeg);
+    const double t = radians(p.takeoffDeg);
     svg.line(ex, ey, ex + eOuter * std::cos(t), ey - eOuter * std::sin(t), "stroke=\"#c00\" stroke-dasharray=\"5 4\"");
 
     // Azimuth: a full circle, 0 degrees to the right, counter-clockwise (NEC's phi).
     const double ax = 740, ay = 295, aOuter = 185;
-    polarChart(svg, ax, ay, aOuter, top, false, p.azimuthDbi, azimuthAngle, 30, "", false);
+    polarChart(svg, ax, ay, aOuter, top, false, p.azimuthDbi, radians, 30, "", false);
     svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + fixedText(p.takeoffDeg, 0) + " deg (take-off)",
              "middle");
     return svg.finish();

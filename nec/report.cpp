@@ -20,7 +20,7 @@ std::string dbi(double value) { return fixedText(value, 2) + " dBi"; }
 
 std::string patternText(const PatternFigures& p, bool freeSpace) {
     std::string out = "pattern at " + mhzText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
-                      fixedText(p.takeoffDeg, 0) + " deg (the take-off angle), azimuth " + fixedText(p.azimuthDeg, 0) +
+                      fixedText(p.takeoffDeg, 1) + " deg (the take-off angle), azimuth " + fixedText(p.azimuthDeg, 0) +
                       " deg; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
     out += "  gain in that azimuth:";
     for (std::size_t i = 0; i < p.gainAt.size(); ++i)
@@ -49,7 +49,9 @@ std::string patternText(const PatternFigures& p, bool freeSpace) {
 std::string text(const Analysis& a, const ReportContext& c) {
     const bool freeSpace = c.ground.kind == GroundKind::Free;
     std::string out = title(c.design) + "\nnec2c, " + groundText(c.ground) +
-                      ", every gap driven in phase; SWR of gap 1 against " + numberText(a.z0, 7) + " ohms\n\n";
+                      ", every gap driven in phase; SWR of gap 1 against " + numberText(a.z0, 7) + " ohms\n" +
+                      "(the SWR at gap 1 with every gap driven equally and in phase: the ladder lines, how they are "
+                      "joined and the series match are not in the model)\n\n";
     const std::size_t gaps = a.rows.front().feeds.size();
     constexpr std::size_t kZWidth = 22;
     out += padLeft("MHz", 10);
@@ -64,7 +66,13 @@ std::string text(const Analysis& a, const ReportContext& c) {
     for (const std::string& failure : a.failures) out += "model failed: " + failure + "\n";
     const SweepRow& best = a.rows[a.lowest];
     if (std::isfinite(best.swr))
-        out += "lowest SWR: " + fixedText(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz\n";
+        out += "lowest SWR: " + fixedText(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz" +
+               (a.nearLowest ? " (within 0.05 of it from " + numberText(a.nearLowest->fromMhz, 4) + " to " +
+                                   numberText(a.nearLowest->toMhz, 4) + " MHz" +
+                                   (a.nearLowest->openBelow || a.nearLowest->openAbove ? ", still at the sweep's end" : "") +
+                                   ")"
+                             : std::string()) +
+               "\n";
     else
         out += "lowest SWR: none, the model gave no usable impedance at any frequency\n";
     if (a.stretches.empty()) out += "SWR below 2:1: nowhere in the sweep\n";
@@ -79,7 +87,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
                    stretchText(m.stretches[i]) + "\n";
     }
     if (a.gain) {
-        out += "maximum gain: " + dbi(a.gain->dbi) + " at theta " + fixedText(a.gain->thetaDeg, 0) + " deg, phi " +
+        out += "maximum gain: " + dbi(a.gain->dbi) + " at theta " + fixedText(a.gain->thetaDeg, 1) + " deg, phi " +
                fixedText(a.gain->phiDeg, 0) + " deg (" + mhzText(a.gain->mhz) + " MHz)\n";
     } else {
         out += "maximum gain: none, the model failed at the design frequency\n";
@@ -99,7 +107,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
             double at5 = 0;
             for (const auto& [deg, gain] : p.gainAt)
                 if (deg == 5) at5 = gain;
-            out += padLeft(fixedText(p.maxDbi, 2), 12) + padLeft(fixedText(p.takeoffDeg, 0), 16) +
+            out += padLeft(fixedText(p.maxDbi, 2), 12) + padLeft(fixedText(p.takeoffDeg, 1), 16) +
                    padLeft(fixedText(p.azimuthDeg, 0), 15) + padLeft(fixedText(at5, 2), 16) + "\n";
         }
     }
@@ -117,7 +125,7 @@ std::string heightsCsv(const ReportContext& c) {
         double at5 = 0;
         for (const auto& [deg, gain] : row.figures->gainAt)
             if (deg == 5) at5 = gain;
-        out += fixedText(row.figures->maxDbi, 2) + "," + fixedText(row.figures->takeoffDeg, 0) + "," +
+        out += fixedText(row.figures->maxDbi, 2) + "," + fixedText(row.figures->takeoffDeg, 1) + "," +
                fixedText(row.figures->azimuthDeg, 0) + "," + fixedText(at5, 2) + ",\r\n";
     }
     return out;
@@ -187,7 +195,11 @@ std::string json(const Analysis& a, const ReportContext& c) {
     }
     doc["sweep"] = sweep;
     const SweepRow& best = a.rows[a.lowest];
-    doc["lowest_swr"] = {{"mhz", best.mhz}, {"swr", finiteOrNull(best.swr)}};
+    doc["lowest_swr"] = {{"mhz", best.mhz}, {"swr", finiteOrNull(best.swr)}, {"within_0_05", nullptr}};
+    if (a.nearLowest)
+        doc["lowest_swr"]["within_0_05"] = {{"from_mhz", a.nearLowest->fromMhz}, {"to_mhz", a.nearLowest->toMhz},
+                                            {"open_below", a.nearLowest->openBelow},
+                                            {"open_above", a.nearLowest->openAbove}};
     doc["below_2_to_1"] = nullptr;
     if (a.below2) doc["below_2_to_1"] = stretchJson(*a.below2);
     json stretches = json::array();

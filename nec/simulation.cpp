@@ -55,7 +55,9 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     prepared.plan.designMhz = g.designMhz;
     prepared.plan.freeSpace = setup.ground.kind == GroundKind::Free;
     if (setup.ground.kind == GroundKind::Free) prepared.plan.expectedAverage = 1.0;
-    if (setup.ground.kind == GroundKind::Perfect) prepared.plan.expectedAverage = 2.0;
+    // So high above the ground that no grid here resolves its lobes: the average is not checked.
+    if (setup.ground.kind == GroundKind::Perfect && averageCheckApplies(model, setup.ground, setup.patternMhz))
+        prepared.plan.expectedAverage = 2.0;
     return prepared;
 }
 

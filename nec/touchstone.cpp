@@ -38,6 +38,12 @@ bool number(std::string_view word, double& value) {
     return error == std::errc() && end == word.data() + word.size() && std::isfinite(value);
 }
 
+// A word of the file as a message quotes it: long ones are cut, so the message stays readable.
+std::string shownWord(std::string_view word) {
+    constexpr std::size_t kLongest = 24;
+    return "\"" + std::string(word.substr(0, kLongest)) + (word.size() > kLongest ? "...\"" : "\"");
+}
+
 [[noreturn]] void bad(int line, const std::string& what) {
     throw NecError("Touchstone line " + std::to_string(line) + ": " + what);
 }
@@ -65,7 +71,7 @@ Touchstone readTouchstone(std::string_view text) {
             continue;
         }
         if (parts.front().front() == '[')
-            bad(lineNumber, "a Touchstone 2 keyword (" + std::string(parts.front()) +
+            bad(lineNumber, "a Touchstone 2 keyword (" + shownWord(parts.front()) +
                                 "); export the file as Touchstone 1 (.s1p)");
         if (parts.front().front() == '#') {
             if (options) continue;  // only the first option line counts
@@ -90,7 +96,7 @@ Touchstone readTouchstone(std::string_view text) {
                     file.referenceOhms = r;
                     ++i;
                 } else {
-                    bad(lineNumber, "the option line has \"" + f + "\", which is none of Hz, kHz, MHz, GHz, S, Z, Y, RI, MA, DB or R");
+                    bad(lineNumber, "the option line has " + shownWord(f) + ", which is none of Hz, kHz, MHz, GHz, S, Z, Y, RI, MA, DB or R");
                 }
             }
             continue;
@@ -101,11 +107,12 @@ Touchstone readTouchstone(std::string_view text) {
                                 (parts.size() == 9 ? "; this looks like a two-port (.s2p) file" : ""));
         double values[3];
         for (int i = 0; i < 3; ++i)
-            if (!number(parts[i], values[i])) bad(lineNumber, "\"" + std::string(parts[i]) + "\" is not a number");
+            if (!number(parts[i], values[i])) bad(lineNumber, shownWord(parts[i]) + " is not a number");
         const double mhz = values[0] * unitMhz;
-        if (!(mhz > 0)) bad(lineNumber, "the frequency " + std::string(parts[0]) + " is not positive");
+        if (!(mhz > 0)) bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is not positive");
+        if (!std::isfinite(mhz)) bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is too large to compute");
         if (!file.mhz.empty() && !(mhz > file.mhz.back()))
-            bad(lineNumber, "the frequency " + std::string(parts[0]) + " is not above the one before it; frequencies must increase");
+            bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is not above the one before it; frequencies must increase");
         std::complex<double> pair;
         if (format == "ri") {
             pair = {values[1], values[2]};
@@ -124,6 +131,9 @@ Touchstone readTouchstone(std::string_view text) {
             if (pair == std::complex<double>(0, 0)) bad(lineNumber, "Y = 0 is an open circuit: no impedance to compare");
             z = r / pair;  // and Y normalised to 1 / R
         }
+        // A magnitude near the largest double overflows on the way to ohms.
+        if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
+            bad(lineNumber, "the pair " + shownWord(parts[1]) + " " + shownWord(parts[2]) + " gives no finite impedance");
         file.mhz.push_back(mhz);
         file.ohms.push_back(z);
         if (end == text.size()) break;

@@ -82,6 +82,10 @@ TEST(NecCommand, FailuresAndUsageErrors) {
         {{"simulate", "146", "--z0", "0"}, -1, ""},
         {{"simulate", "146", "--format", "xml"}, -1, ""},
         {{"simulate", "146", "--time-limit", "x"}, -1, ""},
+        // A conductor thicker than its gap: a failed model, said before nec2c runs, no deck or report.
+        {{"nec", "170", "--mm", "12"}, 1, "brimalox-cli nec: NEC-2 cannot model this feed: the gap (8.261 mm)"},
+        {{"simulate", "170", "--mm", "12"}, 1, "brimalox-cli simulate: NEC-2 cannot model this feed"},
+        {{"simulate", "146", "--mm", "20", "--ground", "average", "--height", "5"}, 1, "is thick (20 mm)"},
     };
     for (const Case& c : cases) {
         const Outcome o = run(c.args);

@@ -40,6 +40,15 @@ inline DeckCards readDeck(const std::string& deck) {
             DeckWire w;
             in >> w.tag >> w.segments >> w.a[0] >> w.a[1] >> w.a[2] >> w.b[0] >> w.b[1] >> w.b[2] >> w.radius;
             cards.wires.push_back(w);
+        } else if (name == "GS") {  // scales every wire before it
+            int i1 = 0, i2 = 0;
+            double scale = 1;
+            in >> i1 >> i2 >> scale;
+            for (DeckWire& w : cards.wires) {
+                for (auto* p : {&w.a, &w.b})
+                    for (double& v : *p) v *= scale;
+                w.radius *= scale;
+            }
         } else if (name == "EX") {
             int type = 0, tag = 0, segment = 0;
             in >> type >> tag >> segment;

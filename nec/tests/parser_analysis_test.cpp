@@ -30,7 +30,7 @@ TEST(NecOutputParser, ReadsStoredSample) {
     EXPECT_DOUBLE_EQ(results[0].mhz, 140);
     EXPECT_DOUBLE_EQ(results[1].mhz, 150);
     EXPECT_DOUBLE_EQ(results[2].mhz, 146);
-    for (const FrequencyResult& result : results) {
+    for (const FrequencyRun& result : results) {
         ASSERT_EQ(result.feeds.size(), 3u) << result.mhz;
         EXPECT_EQ(result.feeds[0].tag, 9);
         EXPECT_EQ(result.feeds[1].tag, 14);
@@ -124,11 +124,11 @@ TEST(Swr, AgainstFeedLine) {
     }
 }
 
-// Results with one gap whose resistance gives the wanted SWR on 300 ohms (R = 300 * SWR).
-std::vector<FrequencyResult> sweepOf(const std::vector<std::pair<double, double>>& mhzSwr) {
-    std::vector<FrequencyResult> results;
-    for (const auto& [mhz, s] : mhzSwr) results.push_back({mhz, {{1, 1, {300 * s, 0}}}, {}});
-    return results;
+// Sweep rows with one gap whose resistance gives the wanted SWR on 300 ohms (R = 300 * SWR).
+std::vector<SweepRow> sweepOf(const std::vector<std::pair<double, double>>& mhzSwr) {
+    std::vector<SweepRow> rows;
+    for (const auto& [mhz, s] : mhzSwr) rows.push_back({mhz, {{1, 1, {300 * s, 0}}}, swr({300 * s, 0}, 300)});
+    return rows;
 }
 
 TEST(Analysis, RangeBelowTwoToOne) {
@@ -149,7 +149,7 @@ TEST(Analysis, RangeBelowTwoToOne) {
         {"the run around the lowest, not the first", {{10, 1.9}, {11, 3}, {12, 1.1}, {13, 3}}, 12, true, 11 + 1 / 1.9, 12 + 0.9 / 1.9, false, false},
     };
     for (const Case& c : cases) {
-        const Analysis a = analyse(sweepOf(c.sweep), 300);
+        const Analysis a = rangesOf(sweepOf(c.sweep), 300, c.sweep.front().first);
         EXPECT_DOUBLE_EQ(a.rows[a.lowest].mhz, c.lowestMhz) << c.name;
         ASSERT_EQ(a.below2.has_value(), c.any) << c.name;
         if (!c.any) continue;
@@ -161,25 +161,12 @@ TEST(Analysis, RangeBelowTwoToOne) {
 }
 
 TEST(Analysis, InfiniteSwrNextToTheRange) {
-    auto results = sweepOf({{10, 1.5}, {11, 1.5}});
-    results.insert(results.begin(), FrequencyResult{9, {{1, 1, {-1, 0}}}, {}});
-    const Analysis a = analyse(results, 300);
+    auto rows = sweepOf({{10, 1.5}, {11, 1.5}});
+    rows.insert(rows.begin(), SweepRow{9, {{1, 1, {-1, 0}}}, swr({-1, 0}, 300)});
+    const Analysis a = rangesOf(rows, 300, 10);
     ASSERT_TRUE(a.below2);
     EXPECT_DOUBLE_EQ(a.below2->fromMhz, 10);
     EXPECT_FALSE(a.below2->openBelow);
-}
-
-TEST(Analysis, PatternFrequencyIsNotPartOfTheSweep) {
-    auto results = sweepOf({{10, 1.5}, {12, 1.8}});
-    results.push_back({11, {{1, 1, {30, 0}}}, {{90, 0, 1.5}, {90, 30, 2.25}, {0, 0, -999.99}}});
-    const Analysis a = analyse(results, 300);
-    ASSERT_EQ(a.rows.size(), 2u);
-    EXPECT_DOUBLE_EQ(a.rows[1].mhz, 12);
-    ASSERT_TRUE(a.gain);
-    EXPECT_DOUBLE_EQ(a.gain->dbi, 2.25);
-    EXPECT_DOUBLE_EQ(a.gain->phiDeg, 30);
-    EXPECT_DOUBLE_EQ(a.gain->mhz, 11);
-    EXPECT_THROW(analyse({results.back()}, 300), NecError);
 }
 
 }  // namespace
@@ -218,11 +205,15 @@ TEST(PatternFigures, FromTheStoredGroundRun) {
     const Analysis a = analyse(groundSample(), 300, plan);
     ASSERT_EQ(a.patterns.size(), 1u);
     const PatternFigures& p = a.patterns[0];
-    EXPECT_DOUBLE_EQ(p.maxDbi, 5.45);
-    EXPECT_DOUBLE_EQ(p.takeoffDeg, 5);
+    // The strongest sample is 5.45 dBi at 5 degrees; its neighbours (5.21 at 4, 5.03 at 6) put the
+    // top of the lobe a little lower, between 4.5 and 5 degrees, and a little above the sample.
+    EXPECT_GT(p.maxDbi, 5.45);
+    EXPECT_LT(p.maxDbi, 5.5);
+    EXPECT_GT(p.takeoffDeg, 4.5);
+    EXPECT_LT(p.takeoffDeg, 5);
     EXPECT_DOUBLE_EQ(p.azimuthDeg, 0);  // 180 is as strong: the smaller azimuth is named
-    EXPECT_DOUBLE_EQ(p.verticalDbi, 5.45);
-    EXPECT_DOUBLE_EQ(p.horizontalDbi, -82.48);
+    EXPECT_NEAR(p.verticalDbi, p.maxDbi, 1e-9);
+    EXPECT_NEAR(p.verticalDbi - p.horizontalDbi, 5.45 + 82.48, 1e-9);
     const std::vector<std::pair<int, double>> at{{5, 5.45}, {10, 0.32}, {15, 1.64}, {20, 1.70}};
     EXPECT_EQ(p.gainAt, at);
     // 2.45 dBi is crossed between 2 and 3 degrees (1.77, 4.13) and between 8 and 9 (2.73, 1.29).
@@ -236,7 +227,8 @@ TEST(PatternFigures, FromTheStoredGroundRun) {
     EXPECT_DOUBLE_EQ(p.rippleDb, 0);
     EXPECT_FALSE(p.expectedAverage);  // a real ground absorbs: no lossless figure to hold it to
     ASSERT_TRUE(a.gain);
-    EXPECT_DOUBLE_EQ(a.gain->dbi, 5.45);
+    EXPECT_DOUBLE_EQ(a.gain->dbi, p.maxDbi);
+    EXPECT_NEAR(a.gain->thetaDeg, 90 - p.takeoffDeg, 1e-9);
     EXPECT_DOUBLE_EQ(a.rows[0].mhz, 146);
 }
 
@@ -326,6 +318,49 @@ TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
     const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
     EXPECT_NE(text.find("SWR below 2:1: 140 to"), std::string::npos) << text;
     EXPECT_NE(text.find("SWR below 2:1 also: "), std::string::npos) << text;
+    // What the SWR is of, and what the model leaves out.
+    for (const char* said : {"SWR at gap 1 with every gap driven equally and in phase", "ladder lines",
+                             "series match are not in the model"})
+        EXPECT_NE(text.find(said), std::string::npos) << said;
+}
+
+// SWR of a load R + j0 against 100 ohms is R / 100 above 100 ohms: each row's SWR is its load / 100.
+std::vector<SweepRow> swrRows(const std::vector<double>& swrs) {
+    std::vector<SweepRow> rows;
+    for (std::size_t i = 0; i < swrs.size(); ++i) rows.push_back({140.0 + i, {{1, 1, {100 * swrs[i], 0}}}, swrs[i]});
+    return rows;
+}
+
+TEST(Analysis, StretchWithinFiveHundredthsOfTheLowestSwr) {
+    struct Case {
+        const char* name;
+        std::vector<double> swrs;
+        double from, to;
+        bool openBelow, openAbove;
+    };
+    const std::vector<Case> cases{
+        // Lowest 1.50 at 143: 1.55 is crossed 5/8 of the way from 1.60 to 1.52, and 2/5 from 1.53 to 1.58.
+        {"inside", {2.0, 1.6, 1.52, 1.50, 1.53, 1.58, 1.9}, 141 + 5.0 / 8, 144 + 2.0 / 5, false, false},
+        {"at the start", {1.50, 1.52, 1.7}, 140, 141 + 3.0 / 18, true, false},
+        {"everywhere", {1.51, 1.50, 1.54}, 140, 142, true, true},
+        {"alone", {1.9, 1.5, 1.9}, 141 - 0.05 / 0.4, 141 + 0.05 / 0.4, false, false},
+    };
+    for (const Case& c : cases) {
+        const Analysis a = rangesOf(swrRows(c.swrs), 100, 141);
+        ASSERT_TRUE(a.nearLowest) << c.name;
+        EXPECT_NEAR(a.nearLowest->fromMhz, c.from, 1e-9) << c.name;
+        EXPECT_NEAR(a.nearLowest->toMhz, c.to, 1e-9) << c.name;
+        EXPECT_EQ(a.nearLowest->openBelow, c.openBelow) << c.name;
+        EXPECT_EQ(a.nearLowest->openAbove, c.openAbove) << c.name;
+        const auto json = nlohmann::json::parse(formatReport(a, ReportContext{}, ReportFormat::Json));
+        EXPECT_NEAR(json["lowest_swr"]["within_0_05"]["from_mhz"].get<double>(), c.from, 1e-9) << c.name;
+        EXPECT_NEAR(json["lowest_swr"]["within_0_05"]["to_mhz"].get<double>(), c.to, 1e-9) << c.name;
+        EXPECT_NE(formatReport(a, ReportContext{}, ReportFormat::Text).find("(within 0.05 of it from "),
+                  std::string::npos) << c.name;
+    }
+    // No finite SWR: no stretch.
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(rangesOf(swrRows({inf, inf}), 100, 141).nearLowest);
 }
 
 }  // namespace

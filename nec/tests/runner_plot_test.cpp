@@ -82,12 +82,12 @@ TEST(Runner, TemporaryDirectoryIsRemovedWithItsFiles) {
 }
 
 Analysis analysisOf(const std::vector<std::pair<double, double>>& mhzSwr) {
-    std::vector<FrequencyResult> results;
+    std::vector<SweepRow> rows;
     for (const auto& [mhz, s] : mhzSwr) {
         const std::complex<double> z = std::isinf(s) ? std::complex<double>(-1, 0) : std::complex<double>(300 * s, 0);
-        results.push_back({mhz, {{1, 1, z}}, {}});
+        rows.push_back({mhz, {{1, 1, z}}, swr(z, 300)});
     }
-    return analyse(results, 300);
+    return rangesOf(rows, 300, mhzSwr.front().first);
 }
 
 // Every x,y pair of every polyline lies inside the chart's frame.

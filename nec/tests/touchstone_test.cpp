@@ -70,6 +70,11 @@ TEST(TouchstoneReader, BrokenFilesSayWhereAndWhy) {
         {"a version 2 file", "[Version] 2.0\n# MHz S RI R 50\n", {"Touchstone 2", "Touchstone 1"}},
         {"S = 1, an open circuit", "# MHz S RI R 50\n146 1 0\n", {"open circuit"}},
         {"an infinite number", "# MHz S RI R 50\n146 1e999 0\n", {"\"1e999\" is not a number"}},
+        // Finite numbers whose frequency or impedance is not.
+        {"a frequency beyond a double", "# GHz S RI R 50\n1e308 0.1 0\n", {"line 2", "too large to compute"}},
+        {"an impedance beyond a double", "# MHz S MA R 50\n146 1e308 0\n", {"line 2", "no finite impedance"}},
+        {"a long word, quoted short", "# MHz S RI R 50\n146 " + std::string(5000, 'x') + " 0\n",
+         {"\"xxxxxxxxxxxxxxxxxxxxxxxx...\" is not a number"}},
     };
     for (const Case& c : cases) {
         try {
@@ -78,23 +83,24 @@ TEST(TouchstoneReader, BrokenFilesSayWhereAndWhy) {
         } catch (const NecError& e) {
             for (const std::string& part : c.said)
                 EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << c.name << ": " << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 300u) << c.name;
         }
     }
 }
 
 TEST(TouchstoneWriter, ReadsBackAsTheModelsImpedances) {
-    std::vector<FrequencyResult> results;
+    std::vector<SweepRow> rows;
     for (const auto& [mhz, z] : std::vector<std::pair<double, Z>>{{140.5, {150, -40}}, {146, {186.5, 29.8}}, {151.25, {230, 95}}})
-        results.push_back({mhz, {{1, 1, z}, {2, 2, z}}, {}});
-    const Analysis a = analyse(results, 75.5);
+        rows.push_back({mhz, {{1, 1, z}, {2, 2, z}}, swr(z, 75.5)});
+    const Analysis a = rangesOf(rows, 75.5, 146);
     const std::string text = writeTouchstone(a, 75.5, "BRIMALOX & test");
     EXPECT_NE(text.find("# MHz S RI R 75.5\n"), std::string::npos) << text;
     const Touchstone back = readTouchstone(text);
     ASSERT_EQ(back.mhz.size(), 3u);
     EXPECT_DOUBLE_EQ(back.referenceOhms, 75.5);
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(back.mhz[i], results[i].mhz);
-        EXPECT_LT(std::abs(back.ohms[i] - results[i].feeds[0].ohms), 1e-9) << back.ohms[i];
+        EXPECT_EQ(back.mhz[i], rows[i].mhz);
+        EXPECT_LT(std::abs(back.ohms[i] - rows[i].feeds[0].ohms), 1e-9) << back.ohms[i];
     }
 }
 
