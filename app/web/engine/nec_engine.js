@@ -63,8 +63,14 @@
     return new NecEngine(await WebAssembly.compile(bytes));
   }
 
-  // The output file, taken byte by byte as nec2c's stdio flushes it, so that the frequency blocks
-  // can be counted while the run goes.
+  // emscripten's errno numbers.
+  const EBADF = 8;
+  const EINVAL = 28;
+  const ENOENT = 44;
+  const ESPIPE = 70;
+
+  // The output file, taken as nec2c's stdio flushes it, so that the frequency blocks can be
+  // counted while the run goes.
   class OutputFile {
     constructor(onProgress) {
       this.bytes = new Uint8Array(1 << 16);
@@ -74,28 +80,99 @@
       this.onProgress = onProgress;
     }
 
-    put(byte) {
-      if (this.length === this.bytes.length) {
-        const grown = new Uint8Array(this.bytes.length * 2);
-        grown.set(this.bytes);
+    write(chunk) {
+      if (this.length + chunk.length > this.bytes.length) {
+        const grown = new Uint8Array(Math.max(2 * this.bytes.length, this.length + chunk.length));
+        grown.set(this.bytes.subarray(0, this.length));
         this.bytes = grown;
       }
-      this.bytes[this.length++] = byte;
-      if (byte === 10) {
-        // The mark stands alone on its line, after spaces: short lines only need decoding.
-        const line = this.bytes.subarray(this.lineStart, this.length);
-        this.lineStart = this.length;
-        if (line.length < 100 &&
-            String.fromCharCode.apply(null, line).includes(FREQUENCY_MARK)) {
+      this.bytes.set(chunk, this.length);
+      const end = this.length + chunk.length;
+      for (let i = this.length; i < end; ++i) {
+        if (this.bytes[i] !== 10) continue;
+        // The mark stands alone on its line, after spaces: only short lines need decoding.
+        const line = this.bytes.subarray(this.lineStart, i);
+        this.lineStart = i + 1;
+        if (line.length < 100 && String.fromCharCode.apply(null, line).includes(FREQUENCY_MARK)) {
           // The next block starting means the previous one is complete.
           if (this.frequencies > 0 && this.onProgress) this.onProgress(this.frequencies);
           ++this.frequencies;
         }
       }
+      this.length = end;
     }
 
     text() {
       return new TextDecoder().decode(this.bytes.subarray(0, this.length));
+    }
+  }
+
+  // Standard output and error as lines.
+  class Messages {
+    constructor() {
+      this.lines = [];
+      this.partial = '';
+      this.decoder = new TextDecoder();
+    }
+
+    write(chunk) {
+      const parts = (this.partial + this.decoder.decode(chunk, { stream: true })).split('\n');
+      this.partial = parts.pop();
+      this.lines.push(...parts);
+    }
+
+    end() {
+      if (this.partial !== '') this.lines.push(this.partial);
+      this.partial = '';
+      return this.lines;
+    }
+  }
+
+  // The files of one run, as nec_files.js asks for them: the deck (read, and rewound when it has
+  // no comment cards), the output file, standard output and error.
+  const DECK = 3;
+  const OUTPUT = 4;
+
+  class RunFiles {
+    constructor(deck, output, messages) {
+      this.deck = new TextEncoder().encode(deck);
+      this.position = 0;
+      this.output = output;
+      this.messages = messages;
+    }
+
+    open(name) {
+      if (name === 'x.nec') {
+        this.position = 0;
+        return DECK;
+      }
+      if (name === 'x.out') return OUTPUT;
+      return -ENOENT;
+    }
+
+    read(fd, buffer) {
+      if (fd === 0) return 0;
+      if (fd !== DECK) return -EBADF;
+      const got = Math.min(buffer.length, this.deck.length - this.position);
+      buffer.set(this.deck.subarray(this.position, this.position + got));
+      this.position += got;
+      return got;
+    }
+
+    write(fd, bytes) {
+      if (fd === OUTPUT) this.output.write(bytes);
+      else if (fd === 1 || fd === 2) this.messages.write(bytes);
+      else return -EBADF;
+      return bytes.length;
+    }
+
+    seek(fd, offset, whence) {
+      if (fd === OUTPUT && offset === 0 && whence === 1) return this.output.length;
+      if (fd !== DECK) return -ESPIPE;
+      const position = [0, this.position, this.deck.length][whence] + offset;
+      if (!(position >= 0)) return -EINVAL;
+      this.position = position;
+      return position;
     }
   }
 
@@ -128,13 +205,15 @@
 
     run(deck, onProgress) {
       checkDeck(deck);
-      const messages = [];
       const output = new OutputFile(onProgress);
+      const messages = new Messages();
       const compiled = this.module;
       let started = false;
       const nec = {
-        print: (line) => messages.push(line),
-        printErr: (line) => messages.push(line),
+        necFiles: new RunFiles(deck, output, messages),
+        // What the runtime itself says (an abort's reason) joins nec2c's messages.
+        print: (line) => messages.lines.push(line),
+        printErr: (line) => messages.lines.push(line),
         // nec2c ends with exit(): unwind to callMain rather than end the process (the default
         // under Node) or leave its status as the process's exit code.
         quit: (status, toThrow) => { throw toThrow; },
@@ -149,28 +228,29 @@
       };
       // The factory's promise only matters when it rejects (an abort), which the run below sees.
       createNec2c(nec).catch(() => {});
-      if (!started) throw new NecEngineError('the NEC-2 engine did not start', { messages });
+      if (!started) throw new NecEngineError('the NEC-2 engine did not start', { messages: messages.end() });
 
       let exitCode;
       let crash = null;
       try {
-        nec.FS.writeFile('/x.nec', deck);
-        nec.FS.createDevice('/', 'x.out', null, (byte) => output.put(byte));
         exitCode = nec.callMain(['-i', 'x.nec', '-o', 'x.out']);
         nec._fflush(0);
       } catch (error) {
-        // An abort (e.g. memory exhausted) or a trap in nec2c.
+        // An abort or a trap in nec2c.
         crash = error;
       }
       const text = output.text();
+      const lines = messages.end();
       if (crash || exitCode !== 0) {
-        const said = messages.filter((line) => line.trim() !== '').join('\n');
-        const reason = said || lastLine(text) ||
-          (crash ? `nec2c stopped: ${crash.message || crash}` : `nec2c stopped with status ${exitCode}`);
-        throw new NecEngineError(reason, { exitCode: crash ? null : exitCode, messages, output: text });
+        const said = lines.filter((line) => line.trim() !== '').join('\n');
+        // nec2c writes most of its reasons at the end of the output; a trap (the native program's
+        // signal) leaves whatever was being written there, so the runtime's word is taken.
+        const reason = said || (crash ? `nec2c stopped: ${crash.message || crash}`
+                                      : lastLine(text) || `nec2c stopped with status ${exitCode}`);
+        throw new NecEngineError(reason, { exitCode: crash ? null : exitCode, messages: lines, output: text });
       }
       if (onProgress) onProgress(output.frequencies);
-      return { output: text, exitCode, messages, frequencies: output.frequencies };
+      return { output: text, exitCode, messages: lines, frequencies: output.frequencies };
     }
   }
 

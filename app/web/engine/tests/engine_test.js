@@ -153,6 +153,11 @@ async function main() {
   const wire = 'CE\nGW 1 11 0 0 -0.5 0 0 0.5 0.001\nGE 0\n';
   const broken = [
     { what: 'unknown card', deck: `${wire}EX 0 1 6 0 1 0\nFR 0 1 0 0 146 0\nXX\nEN\n`, reason: /FAULTY DATA CARD LABEL/ },
+    { what: 'excitation on a missing wire', deck: `${wire}EX 0 7 1 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n`,
+      reason: /NO SEGMENT HAS AN ITAG OF 7/ },
+    // The native program dies of SIGFPE here; in WebAssembly the division traps.
+    { what: 'wire of no segments', deck: 'CE\nGW 1 0 0 0 -0.5 0 0 0.5 0.001\nGE 0\nEX 0 1 1 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n',
+      reason: /^nec2c stopped: .*divide by zero/ },
     { what: 'wire without radius', deck: 'CE\nGW 1 11 0 0 -0.5 0 0 0.5\nGE 0\nEN\n', reason: /GEOMETRY DATA CARD ERROR/ },
     { what: 'empty deck', deck: '', reason: /Error reading input file/ },
     { what: 'more memory than WebAssembly has', reason: /memory allocation request has failed/,
