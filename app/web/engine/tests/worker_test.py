@@ -110,8 +110,9 @@ def main():
     assert report["progress"] == list(range(1, frequencies + 1)), report["progress"]
     assert without_timing(report["output"]) == without_timing(expected), "output differs from Node's"
     assert report["broken"] == "NecEngineError: GEOMETRY DATA CARD ERROR", report["broken"]
-    # The page's timer ran between the first block and the end of the run.
-    assert report["ticksAtEnd"] > report["ticksAtFirst"], report
+    # The page's timer (10 ms) ran between the first block and the end of the run, which over
+    # the ground sample's Sommerfeld ground takes hundreds of milliseconds.
+    assert report["ticksAtEnd"] - report["ticksAtFirst"] >= 3, (report["ticksAtFirst"], report["ticksAtEnd"])
     print(f"worker: {frequencies} frequencies, output as in Node, page timer "
           f"{report['ticksAtFirst']} -> {report['ticksAtEnd']} during the run")
 
