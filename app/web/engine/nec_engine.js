@@ -226,9 +226,14 @@
         },
         onRuntimeInitialized: () => { started = true; },
       };
-      // The factory's promise only matters when it rejects (an abort), which the run below sees.
-      createNec2c(nec).catch(() => {});
-      if (!started) throw new NecEngineError('the NEC-2 engine did not start', { messages: messages.end() });
+      // The factory's promise is fulfilled before it returns, so a later abort cannot reject it.
+      // No handler on it otherwise: a handler's job would hold this instance and its memory until
+      // the caller's synchronous code yields, which may be after many runs.
+      const ready = createNec2c(nec);
+      if (!started) {
+        ready.catch(() => {});
+        throw new NecEngineError('the NEC-2 engine did not start', { messages: messages.end() });
+      }
 
       let exitCode;
       let crash = null;

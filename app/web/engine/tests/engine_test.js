@@ -1,7 +1,7 @@
 // The NEC-2 engine in WebAssembly against Debian's native nec2c, in one Node process: the same
 // decks must give the same output, run after run; progress must count every frequency; broken
 // decks must fail with nec2c's reason.
-// Usage: node engine_test.js nec2c_engine.js nec2c_engine.wasm.gz.b64 brimalox-cli nec2c DECK...
+// Usage: node --expose-gc engine_test.js nec2c_engine.js nec2c_engine.wasm.gz.b64 brimalox-cli nec2c DECK...
 'use strict';
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
@@ -149,6 +149,14 @@ async function main() {
   for (let i = 0; i < 2; ++i) {
     compareOutputs(first, engine.run(deck).output, `run ${i + 2} in a row`);
   }
+
+  // Many runs inside one synchronous call, as the model check may make them: each instance's
+  // memory (16 MB at least) must be free once the run returns, not when the caller yields.
+  const small = 'CE\nGW 1 11 0 0 -0.5 0 0 0.5 0.001\nGE 0\nEX 0 1 6 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n';
+  for (let i = 0; i < 50; ++i) engine.run(small);
+  global.gc();
+  const held = process.memoryUsage().external / 2 ** 20;
+  assert.ok(held < 200, `${held.toFixed(0)} MB still held after 50 runs`);
 
   const wire = 'CE\nGW 1 11 0 0 -0.5 0 0 0.5 0.001\nGE 0\n';
   const broken = [
