@@ -1,7 +1,7 @@
 // The NEC-2 engine (Debian's nec2c compiled to WebAssembly) behind a small synchronous API, for a
 // Web Worker or Node. The build appends this file to emscripten's glue (its factory createNec2c)
-// as nec2c_engine.js; the WebAssembly comes separately, gzip-compressed, as nec2c.wasm.gz or as
-// its base64 text nec2c.wasm.gz.b64, so that the page can inline it.
+// as nec2c_engine.js; the WebAssembly comes separately, gzip-compressed, as nec2c_engine.wasm.gz
+// or as its base64 text nec2c_engine.wasm.gz.b64, so that the page can inline it.
 //
 //   const engine = await loadNecEngine(wasm);
 //     wasm: the module's bytes (Uint8Array, ArrayBuffer or Node Buffer) or their base64 text, gzip
@@ -10,16 +10,21 @@
 //   const { output, exitCode, messages, frequencies } = engine.run(deckText, onProgress);
 //     Synchronous: returns when nec2c has finished, so that code running inside another
 //     WebAssembly module can call it through a JavaScript import. Each run gets a fresh nec2c
-//     instance (nec2c keeps state in globals, getopt's among them, and cannot run twice in one).
+//     instance (nec2c keeps state in globals, getopt's among them, and cannot run twice in one),
+//     freed when the run returns.
 //     deckText: the NEC-2 input deck; comment cards (CM, CE) of at most 80 characters, others
 //       of at most 132.
 //     onProgress(done), optional: called during the run with the number of frequencies whose
 //       results nec2c has written so far, and once at the end with all of them.
 //     output: nec2c's output file as text; exitCode: 0; messages: the lines nec2c printed on
 //     standard output and error; frequencies: how many frequency blocks the output holds.
-//   Throws a NecEngineError (name 'NecEngineError', an Error) when nec2c rejects the deck or stops
-//   in any other way: its message is nec2c's reason (what it printed, else the output's last
-//   line), with exitCode, messages and the output up to there as properties.
+//   Throws a NecEngineError (name 'NecEngineError', an Error) when the deck has a card too long,
+//   or nec2c rejects it or stops in any other way. Its message is the reason: what nec2c printed,
+//   else the output's last line (where nec2c writes most of its reasons), else for a trap (the
+//   native program's signal) "nec2c stopped: " and the trap. Its properties: exitCode (null when
+//   nec2c did not reach exit()), messages, and the output up to there.
+//   Some degenerate decks (a wire of zero length) keep nec2c busy forever, natively too: a
+//   synchronous call cannot be interrupted, so the page ends the worker after a time limit.
 //
 // In a worker the script defines the globals loadNecEngine and NecEngineError; under Node,
 // require() returns { loadNecEngine, NecEngineError, createNec2c }.
@@ -177,7 +182,8 @@
   }
 
   function checkDeck(deck) {
-    if (typeof deck !== 'string') throw new NecEngineError('the deck is not text', {});
+    const none = { exitCode: null, messages: [], output: '' };
+    if (typeof deck !== 'string') throw new NecEngineError('the deck is not text', none);
     const lines = deck.split('\n');
     for (let i = 0; i < lines.length; ++i) {
       const line = lines[i].replace(/\r$/, '');
@@ -188,7 +194,7 @@
       if (line.length > limit) {
         throw new NecEngineError(
           `deck line ${i + 1} is longer than ${limit} characters, the most nec2c reads of a ` +
-          `${comment ? 'comment ' : ''}card`, {});
+          `${comment ? 'comment ' : ''}card`, none);
       }
     }
   }
@@ -232,7 +238,8 @@
       const ready = createNec2c(nec);
       if (!started) {
         ready.catch(() => {});
-        throw new NecEngineError('the NEC-2 engine did not start', { messages: messages.end() });
+        throw new NecEngineError('the NEC-2 engine did not start',
+                                 { exitCode: null, messages: messages.end(), output: '' });
       }
 
       let exitCode;
