@@ -1,7 +1,7 @@
 # Fetches Debian's nec2c source into DEST (cmake -DDEST=... -P fetch_nec2c.cmake) and writes two
 # response files for emcc, since the file list is only known once the source is unpacked:
 # compile.rsp (the definition the source expects from its configure script, and the C files) and
-# objects.rsp (the object files that compiling them in DEST/objects gives). `apt-get source` needs
+# objects.rsp (the object files that compiling them in DEST/objects gives), and version.txt. `apt-get source` needs
 # no privileges, only a deb-src entry (scripts/setup-debian.sh adds one).
 if(NOT DEST)
   message(FATAL_ERROR "DEST not given")
@@ -36,4 +36,8 @@ endforeach()
 string(JOIN "\n" objects ${objects})
 file(WRITE ${DEST}/compile.rsp "${compile}\n")
 file(WRITE ${DEST}/objects.rsp "${objects}\n")
-file(WRITE ${DEST}/version.txt "${version}\n")
+# Debian's version, revision included (nec2c_1.3-4.dsc -> 1.3-4), for the page's About text.
+file(GLOB dsc ${download}/nec2c_*.dsc)
+get_filename_component(debian_version "${dsc}" NAME)
+string(REGEX REPLACE "^nec2c_(.*)\\.dsc$" "\\1" debian_version "${debian_version}")
+file(WRITE ${DEST}/version.txt "${debian_version}")

@@ -1,7 +1,7 @@
 // The NEC-2 engine (Debian's nec2c compiled to WebAssembly) behind a small synchronous API, for a
 // Web Worker or Node. The build appends this file to emscripten's glue (its factory createNec2c)
-// as nec2c_engine.js; the WebAssembly comes separately, gzip-compressed, as nec2c.wasm.gz or as
-// its base64 text nec2c.wasm.gz.b64, so that the page can inline it.
+// as nec2c_engine.js; the WebAssembly comes separately, gzip-compressed, as nec2c_engine.wasm.gz
+// or as its base64 text nec2c_engine.wasm.gz.b64, so that the page can inline it.
 //
 //   const engine = await loadNecEngine(wasm);
 //     wasm: the module's bytes (Uint8Array, ArrayBuffer or Node Buffer) or their base64 text, gzip
@@ -10,16 +10,21 @@
 //   const { output, exitCode, messages, frequencies } = engine.run(deckText, onProgress);
 //     Synchronous: returns when nec2c has finished, so that code running inside another
 //     WebAssembly module can call it through a JavaScript import. Each run gets a fresh nec2c
-//     instance (nec2c keeps state in globals, getopt's among them, and cannot run twice in one).
+//     instance (nec2c keeps state in globals, getopt's among them, and cannot run twice in one),
+//     freed when the run returns.
 //     deckText: the NEC-2 input deck; comment cards (CM, CE) of at most 80 characters, others
 //       of at most 132.
 //     onProgress(done), optional: called during the run with the number of frequencies whose
 //       results nec2c has written so far, and once at the end with all of them.
 //     output: nec2c's output file as text; exitCode: 0; messages: the lines nec2c printed on
 //     standard output and error; frequencies: how many frequency blocks the output holds.
-//   Throws a NecEngineError (name 'NecEngineError', an Error) when nec2c rejects the deck or stops
-//   in any other way: its message is nec2c's reason (what it printed, else the output's last
-//   line), with exitCode, messages and the output up to there as properties.
+//   Throws a NecEngineError (name 'NecEngineError', an Error) when the deck has a card too long,
+//   or nec2c rejects it or stops in any other way. Its message is the reason: what nec2c printed,
+//   else the output's last line (where nec2c writes most of its reasons), else for a trap (the
+//   native program's signal) "nec2c stopped: " and the trap. Its properties: exitCode (null when
+//   nec2c did not reach exit()), messages, and the output up to there.
+//   Some degenerate decks (a wire of zero length) keep nec2c busy forever, natively too: a
+//   synchronous call cannot be interrupted, so the page ends the worker after a time limit.
 //
 // In a worker the script defines the globals loadNecEngine and NecEngineError; under Node,
 // require() returns { loadNecEngine, NecEngineError, createNec2c }.
@@ -63,8 +68,14 @@
     return new NecEngine(await WebAssembly.compile(bytes));
   }
 
-  // The output file, taken byte by byte as nec2c's stdio flushes it, so that the frequency blocks
-  // can be counted while the run goes.
+  // emscripten's errno numbers.
+  const EBADF = 8;
+  const EINVAL = 28;
+  const ENOENT = 44;
+  const ESPIPE = 70;
+
+  // The output file, taken as nec2c's stdio flushes it, so that the frequency blocks can be
+  // counted while the run goes.
   class OutputFile {
     constructor(onProgress) {
       this.bytes = new Uint8Array(1 << 16);
@@ -74,24 +85,26 @@
       this.onProgress = onProgress;
     }
 
-    put(byte) {
-      if (this.length === this.bytes.length) {
-        const grown = new Uint8Array(this.bytes.length * 2);
-        grown.set(this.bytes);
+    write(chunk) {
+      if (this.length + chunk.length > this.bytes.length) {
+        const grown = new Uint8Array(Math.max(2 * this.bytes.length, this.length + chunk.length));
+        grown.set(this.bytes.subarray(0, this.length));
         this.bytes = grown;
       }
-      this.bytes[this.length++] = byte;
-      if (byte === 10) {
-        // The mark stands alone on its line, after spaces: short lines only need decoding.
-        const line = this.bytes.subarray(this.lineStart, this.length);
-        this.lineStart = this.length;
-        if (line.length < 100 &&
-            String.fromCharCode.apply(null, line).includes(FREQUENCY_MARK)) {
+      this.bytes.set(chunk, this.length);
+      const end = this.length + chunk.length;
+      for (let i = this.length; i < end; ++i) {
+        if (this.bytes[i] !== 10) continue;
+        // The mark stands alone on its line, after spaces: only short lines need decoding.
+        const line = this.bytes.subarray(this.lineStart, i);
+        this.lineStart = i + 1;
+        if (line.length < 100 && String.fromCharCode.apply(null, line).includes(FREQUENCY_MARK)) {
           // The next block starting means the previous one is complete.
           if (this.frequencies > 0 && this.onProgress) this.onProgress(this.frequencies);
           ++this.frequencies;
         }
       }
+      this.length = end;
     }
 
     text() {
@@ -99,8 +112,78 @@
     }
   }
 
+  // Standard output and error as lines.
+  class Messages {
+    constructor() {
+      this.lines = [];
+      this.partial = '';
+      this.decoder = new TextDecoder();
+    }
+
+    write(chunk) {
+      const parts = (this.partial + this.decoder.decode(chunk, { stream: true })).split('\n');
+      this.partial = parts.pop();
+      this.lines.push(...parts);
+    }
+
+    end() {
+      if (this.partial !== '') this.lines.push(this.partial);
+      this.partial = '';
+      return this.lines;
+    }
+  }
+
+  // The files of one run, as nec_files.js asks for them: the deck (read, and rewound when it has
+  // no comment cards), the output file, standard output and error.
+  const DECK = 3;
+  const OUTPUT = 4;
+
+  class RunFiles {
+    constructor(deck, output, messages) {
+      this.deck = new TextEncoder().encode(deck);
+      this.position = 0;
+      this.output = output;
+      this.messages = messages;
+    }
+
+    open(name) {
+      if (name === 'x.nec') {
+        this.position = 0;
+        return DECK;
+      }
+      if (name === 'x.out') return OUTPUT;
+      return -ENOENT;
+    }
+
+    read(fd, buffer) {
+      if (fd === 0) return 0;
+      if (fd !== DECK) return -EBADF;
+      const got = Math.min(buffer.length, this.deck.length - this.position);
+      buffer.set(this.deck.subarray(this.position, this.position + got));
+      this.position += got;
+      return got;
+    }
+
+    write(fd, bytes) {
+      if (fd === OUTPUT) this.output.write(bytes);
+      else if (fd === 1 || fd === 2) this.messages.write(bytes);
+      else return -EBADF;
+      return bytes.length;
+    }
+
+    seek(fd, offset, whence) {
+      if (fd === OUTPUT && offset === 0 && whence === 1) return this.output.length;
+      if (fd !== DECK) return -ESPIPE;
+      const position = [0, this.position, this.deck.length][whence] + offset;
+      if (!(position >= 0)) return -EINVAL;
+      this.position = position;
+      return position;
+    }
+  }
+
   function checkDeck(deck) {
-    if (typeof deck !== 'string') throw new NecEngineError('the deck is not text', {});
+    const none = { exitCode: null, messages: [], output: '' };
+    if (typeof deck !== 'string') throw new NecEngineError('the deck is not text', none);
     const lines = deck.split('\n');
     for (let i = 0; i < lines.length; ++i) {
       const line = lines[i].replace(/\r$/, '');
@@ -111,7 +194,7 @@
       if (line.length > limit) {
         throw new NecEngineError(
           `deck line ${i + 1} is longer than ${limit} characters, the most nec2c reads of a ` +
-          `${comment ? 'comment ' : ''}card`, {});
+          `${comment ? 'comment ' : ''}card`, none);
       }
     }
   }
@@ -128,13 +211,15 @@
 
     run(deck, onProgress) {
       checkDeck(deck);
-      const messages = [];
       const output = new OutputFile(onProgress);
+      const messages = new Messages();
       const compiled = this.module;
       let started = false;
       const nec = {
-        print: (line) => messages.push(line),
-        printErr: (line) => messages.push(line),
+        necFiles: new RunFiles(deck, output, messages),
+        // What the runtime itself says (an abort's reason) joins nec2c's messages.
+        print: (line) => messages.lines.push(line),
+        printErr: (line) => messages.lines.push(line),
         // nec2c ends with exit(): unwind to callMain rather than end the process (the default
         // under Node) or leave its status as the process's exit code.
         quit: (status, toThrow) => { throw toThrow; },
@@ -147,30 +232,37 @@
         },
         onRuntimeInitialized: () => { started = true; },
       };
-      // The factory's promise only matters when it rejects (an abort), which the run below sees.
-      createNec2c(nec).catch(() => {});
-      if (!started) throw new NecEngineError('the NEC-2 engine did not start', { messages });
+      // The factory's promise is fulfilled before it returns, so a later abort cannot reject it.
+      // No handler on it otherwise: a handler's job would hold this instance and its memory until
+      // the caller's synchronous code yields, which may be after many runs.
+      const ready = createNec2c(nec);
+      if (!started) {
+        ready.catch(() => {});
+        throw new NecEngineError('the NEC-2 engine did not start',
+                                 { exitCode: null, messages: messages.end(), output: '' });
+      }
 
       let exitCode;
       let crash = null;
       try {
-        nec.FS.writeFile('/x.nec', deck);
-        nec.FS.createDevice('/', 'x.out', null, (byte) => output.put(byte));
         exitCode = nec.callMain(['-i', 'x.nec', '-o', 'x.out']);
         nec._fflush(0);
       } catch (error) {
-        // An abort (e.g. memory exhausted) or a trap in nec2c.
+        // An abort or a trap in nec2c.
         crash = error;
       }
       const text = output.text();
+      const lines = messages.end();
       if (crash || exitCode !== 0) {
-        const said = messages.filter((line) => line.trim() !== '').join('\n');
-        const reason = said || lastLine(text) ||
-          (crash ? `nec2c stopped: ${crash.message || crash}` : `nec2c stopped with status ${exitCode}`);
-        throw new NecEngineError(reason, { exitCode: crash ? null : exitCode, messages, output: text });
+        const said = lines.filter((line) => line.trim() !== '').join('\n');
+        // nec2c writes most of its reasons at the end of the output; a trap (the native program's
+        // signal) leaves whatever was being written there, so the runtime's word is taken.
+        const reason = said || (crash ? `nec2c stopped: ${crash.message || crash}`
+                                      : lastLine(text) || `nec2c stopped with status ${exitCode}`);
+        throw new NecEngineError(reason, { exitCode: crash ? null : exitCode, messages: lines, output: text });
       }
       if (onProgress) onProgress(output.frequencies);
-      return { output: text, exitCode, messages, frequencies: output.frequencies };
+      return { output: text, exitCode, messages: lines, frequencies: output.frequencies };
     }
   }
 

@@ -1,7 +1,7 @@
 // The NEC-2 engine in WebAssembly against Debian's native nec2c, in one Node process: the same
 // decks must give the same output, run after run; progress must count every frequency; broken
 // decks must fail with nec2c's reason.
-// Usage: node engine_test.js nec2c_engine.js nec2c_engine.wasm.gz.b64 brimalox-cli nec2c DECK...
+// Usage: node --expose-gc engine_test.js nec2c_engine.js nec2c_engine.wasm.gz.b64 brimalox-cli nec2c DECK...
 'use strict';
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
@@ -150,9 +150,22 @@ async function main() {
     compareOutputs(first, engine.run(deck).output, `run ${i + 2} in a row`);
   }
 
+  // Many runs inside one synchronous call, as the model check may make them: each instance's
+  // memory (16 MB at least) must be free once the run returns, not when the caller yields.
+  const small = 'CE\nGW 1 11 0 0 -0.5 0 0 0.5 0.001\nGE 0\nEX 0 1 6 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n';
+  for (let i = 0; i < 50; ++i) engine.run(small);
+  global.gc();
+  const held = process.memoryUsage().external / 2 ** 20;
+  assert.ok(held < 200, `${held.toFixed(0)} MB still held after 50 runs`);
+
   const wire = 'CE\nGW 1 11 0 0 -0.5 0 0 0.5 0.001\nGE 0\n';
   const broken = [
     { what: 'unknown card', deck: `${wire}EX 0 1 6 0 1 0\nFR 0 1 0 0 146 0\nXX\nEN\n`, reason: /FAULTY DATA CARD LABEL/ },
+    { what: 'excitation on a missing wire', deck: `${wire}EX 0 7 1 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n`,
+      reason: /NO SEGMENT HAS AN ITAG OF 7/ },
+    // The native program dies of SIGFPE here; in WebAssembly the division traps.
+    { what: 'wire of no segments', deck: 'CE\nGW 1 0 0 0 -0.5 0 0 0.5 0.001\nGE 0\nEX 0 1 1 0 1 0\nFR 0 1 0 0 146 0\nXQ\nEN\n',
+      reason: /^nec2c stopped: .*divide by zero/ },
     { what: 'wire without radius', deck: 'CE\nGW 1 11 0 0 -0.5 0 0 0.5\nGE 0\nEN\n', reason: /GEOMETRY DATA CARD ERROR/ },
     { what: 'empty deck', deck: '', reason: /Error reading input file/ },
     { what: 'more memory than WebAssembly has', reason: /memory allocation request has failed/,
