@@ -18,8 +18,16 @@ missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+if [ -n "$missing" ]; then
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi
+# The web page's accessibility checker, axe-core, which Debian does not package: from npm into a
+# fixed folder where the page tests look for it.
+# Debian's npm where the installed Node does not bring its own.
+command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm
+axe=/usr/local/share/brimalox-axe
+[ -f "$axe/node_modules/axe-core/axe.min.js" ] ||
+  $sudo npm install --silent --no-audit --no-fund --prefix "$axe" axe-core@4
