@@ -46,8 +46,9 @@ TEST(TypingAdvice, RecognisesTheMistakeAndOffersTheNumberWhereItIsClear) {
         EXPECT_EQ(advice.mistake, c.mistake) << '"' << c.text << '"';
         EXPECT_EQ(advice.corrected, c.corrected) << '"' << c.text << '"';
         // What is offered must itself read as a number, or the advice would lead to a second failure.
-        if (!advice.corrected.empty())
+        if (!advice.corrected.empty()) {
             EXPECT_NE(parseDouble(advice.corrected).error, ParseError::TypeMismatch) << advice.corrected;
+        }
     }
 }
 
