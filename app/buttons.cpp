@@ -2,6 +2,7 @@
 
 #include "app/layout.h"
 #include "dimensions/compute.h"
+#include "numtext/typing.h"
 #include "wiresize/wiresize.h"
 
 namespace brimalox {
@@ -27,6 +28,24 @@ std::optional<ClickFailure> press(Button button, Form& form, Mod1& shared) {
     return std::nullopt;
 }
 
+namespace {
+
+// What to type instead, fitted to the likely mistake where one is recognised.
+std::string typingHint(const Control& field, std::string_view text) {
+    const TypingAdvice advice = typingAdvice(text);
+    switch (advice.mistake) {
+    case TypingMistake::DecimalComma: return "Use a point as the decimal mark: \"" + advice.corrected + "\".";
+    case TypingMistake::BlanksInside: return "Leave out the blanks inside the number: \"" + advice.corrected + "\".";
+    case TypingMistake::UnitAfterNumber:
+        if (!field.numberOnlyHint.empty()) return std::string(field.numberOnlyHint);
+        break;
+    case TypingMistake::None: break;
+    }
+    return std::string(field.typingHint);
+}
+
+}  // namespace
+
 std::string failureMessage(Button button, const ClickFailure& failure) {
     std::string message(control(button).role);
     message += " stopped while " + failure.where() + ".\n\n";
@@ -35,8 +54,8 @@ std::string failureMessage(Button button, const ClickFailure& failure) {
     if (failure.family() != FailureFamily::FieldAccess) message += std::string(": ") + std::string(kindKey(failure.kind()));
     message += ". " + std::string(kindExplanation(failure.kind()));
     if (failure.kind() == FailureKind::TypeMismatch && failure.field()) {
-        const std::string_view hint = control(*failure.field()).typingHint;
-        if (!hint.empty()) message += " " + std::string(hint);
+        const std::string hint = typingHint(control(*failure.field()), failure.text());
+        if (!hint.empty()) message += " " + hint;
     }
     message += "\n\nFields already written keep their new values; the others are unchanged.";
     return message;

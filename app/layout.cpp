@@ -40,6 +40,16 @@ constexpr std::string_view typingHint(Field field) {
     }
 }
 
+constexpr std::string_view numberOnlyHint(Field field) {
+    switch (field) {
+    case Field::Text2: return "Type the number of MHz only, such as 146.00, with no unit or band name.";
+    case Field::Text4: return "Type the gauge code only, such as 14, with no unit.";
+    case Field::Text6: return "Type the number of inches only, such as .064, with no unit.";
+    case Field::Text8: return "Type the number of millimetres only, such as 1.626, with no unit.";
+    default: return {};
+    }
+}
+
 constexpr Control box(Field field, const BoxRow& row) {
     const FieldInfo& info = fieldInfo(field);
     std::optional<Rgb> background;
@@ -47,7 +57,7 @@ constexpr Control box(Field field, const BoxRow& row) {
     if (row.look == Look::Label || row.look == Look::Unit) background = kPeach;
     const ControlKind kind = field == Field::Text21 ? ControlKind::MultiLineTextBox : ControlKind::TextBox;
     return {info.name, kind, row.place, row.tab, row.look, row.colour, background, row.align, row.font,
-            row.text, info.role, row.accessibleName, {}, field, {}, {}, typingHint(field)};
+            row.text, info.role, row.accessibleName, {}, field, {}, {}, typingHint(field), numberOnlyHint(field)};
 }
 
 constexpr Control pushButton(Button button, std::string_view name, Rect place, int tab, std::string_view caption,

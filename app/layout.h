@@ -65,6 +65,8 @@ struct Control {
     std::optional<Option> option;   // set for an option button
     // For a field a handler reads as a number: what to type, told after a text that is no number.
     std::string_view typingHint{};
+    // Told instead after a unit or band name typed behind the number ("146 MHz", "2m").
+    std::string_view numberOnlyHint{};
 
     bool valueField() const { return look == Look::Value; }
 };
@@ -84,6 +86,11 @@ struct WindowSpec {
 // twin on Linux. Systems without either have one of the fallbacks, twins of the same metrics.
 inline constexpr std::array<std::string_view, 2> kFontFaces{"MS Sans Serif", "Liberation Sans"};
 inline constexpr std::array<std::string_view, 2> kFontFallbacks{"Arial", "Helvetica"};
+
+// The program's name where a front-end names more than its window ("QZ9ZZQ BX"): a page title.
+inline constexpr std::string_view kProgramName = "BRIMALOX antenna calculator";
+// How a screen reader names the two option buttons together.
+inline constexpr std::string_view kOptionGroupName = "antenna form";
 
 const WindowSpec& mainWindow();
 // All 35 controls: the 24 text boxes in field order (Text1 first), then Command1 .. Command7,

@@ -2,9 +2,10 @@
 
 namespace brimalox {
 
-ClickFailure::ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field)
+ClickFailure::ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field,
+                           std::string text)
     : std::runtime_error(std::string(kindName(kind)) + " while " + where),
-      family_(family), kind_(kind), where_(std::move(where)), field_(field) {}
+      family_(family), kind_(kind), where_(std::move(where)), field_(field), text_(std::move(text)) {}
 
 std::string_view kindName(FailureKind kind) {
     switch (kind) {

@@ -19,20 +19,24 @@ enum class FailureKind { TypeMismatch, Overflow, DivisionByZero, InvalidOperatio
 
 class ClickFailure : public std::runtime_error {
 public:
-    // `field`: the field whose text could not be read as a number, for a conversion failure.
-    ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field = {});
+    // `field` and `text`: the field whose text could not be read as a number, and that text, for a
+    // conversion failure.
+    ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field = {},
+                 std::string text = {});
 
     FailureFamily family() const { return family_; }
     FailureKind kind() const { return kind_; }
     // The step that failed, in words ("reading the frequency field").
     const std::string& where() const { return where_; }
     std::optional<Field> field() const { return field_; }
+    const std::string& text() const { return text_; }
 
 private:
     FailureFamily family_;
     FailureKind kind_;
     std::string where_;
     std::optional<Field> field_;
+    std::string text_;
 };
 
 // Plain words for the user: "Type mismatch", "Division by zero", ...

@@ -8,11 +8,12 @@ namespace {
 
 template <typename T>
 T readNumber(const Form& form, Field field, Parsed<T> (*parse)(std::string_view)) {
-    const Parsed<T> parsed = parse(form.text(field));
+    const std::string text = form.text(field);
+    const Parsed<T> parsed = parse(text);
     if (!parsed.ok()) {
         const FailureKind kind = parsed.error == ParseError::Overflow ? FailureKind::Overflow
                                                                       : FailureKind::TypeMismatch;
-        throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field), field);
+        throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field), field, text);
     }
     return parsed.value;
 }

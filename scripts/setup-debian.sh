@@ -40,3 +40,11 @@ if ! apt-cache showsrc nec2c 2>/dev/null | grep -q '^Package: nec2c$'; then
     "$entry" | $sudo tee /etc/apt/sources.list.d/brimalox-deb-src.list >/dev/null
   $sudo apt-get update -qq
 fi
+
+# The web page's accessibility checker, axe-core, which Debian does not package: from npm into a
+# fixed folder where the page tests look for it.
+# Debian's npm where the installed Node does not bring its own.
+command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm
+axe=/usr/local/share/brimalox-axe
+[ -f "$axe/node_modules/axe-core/axe.min.js" ] ||
+  $sudo npm install --silent --no-audit --no-fund --prefix "$axe" axe-core@4

@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPixmap>
@@ -63,8 +64,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
-    // The first key typed goes where a user starts: the frequency.
-    findChild<QWidget*>(qstr(desc.initialFocus))->setFocus();
+    // The first key typed goes where a user starts, the frequency, and replaces its default text
+    // as it would in a box entered with Tab, rather than being put in front of "146.00".
+    QWidget* first = findChild<QWidget*>(qstr(desc.initialFocus));
+    first->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
     keepFixedFrame(this);
 }
 

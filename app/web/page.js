@@ -1,7 +1,9 @@
 // The page's side of the calculator: each click hands the texts the fields show at that moment and
 // both option buttons to the core, which runs the button's handler, and writes every text back.
 // It also shows what a click asks for: a failed click's message, the notes window and the website
-// window. The buttons stay disabled until the core has loaded, so that no click is lost.
+// window. The buttons stay disabled until the core has loaded, so that no click is lost. Around the
+// window it keeps the design in the page's address, copies the link and the results, tells a screen
+// reader what each click changed, and says so when the calculator cannot run here.
 (function () {
   'use strict';
 
@@ -47,13 +49,15 @@
     dialog.returnFocus = null;
   }
 
-  // Beside the main window where the screen has room, else over it below the frequency row.
+  // Beside the main window where the screen has room, else over it below the frequency row, or
+  // at the top of what the screen shows when the window is a long column on a phone.
   function place(dialog) {
     var form = byId('Form1');
     var beside = form.offsetWidth + 8;
     var fits = beside + dialog.offsetWidth <= document.documentElement.clientWidth;
+    var screenTop = byId('screen').getBoundingClientRect().top;
     dialog.style.left = (fits ? beside : 8) + 'px';
-    dialog.style.top = (fits ? 0 : 64) + 'px';
+    dialog.style.top = (fits ? 0 : Math.max(64, 8 - screenTop)) + 'px';
   }
 
   function showNotes() {
@@ -107,23 +111,216 @@
     close.addEventListener('click', function () { dialog.close(); });
   });
 
+  // --- what a screen reader hears after a click -------------------------------------------------
+
+  // The value fields in the words of an announcement, and which of them each button's click
+  // gives new values (in the order of the window's field numbers).
+  var SPOKEN = {Text4: 'AWG %', Text6: '% inch', Text8: '% millimetres', Text11: 'height % inches',
+                Text13: '% millimetres', Text16: 'side % inches', Text17: '% millimetres', Text19: 'gap % inches',
+                Text20: '% millimetres', Text22: 'series match % inches', Text23: '% millimetres'};
+  var WRITES = {Command7: ['Text4', 'Text6', 'Text8'], Command1: ['Text6', 'Text8'], Command2: ['Text4', 'Text8'],
+                Command3: ['Text4', 'Text6'],
+                Command4: ['Text11', 'Text13', 'Text16', 'Text17', 'Text19', 'Text20', 'Text22', 'Text23']};
+  var announcer = byId('announce');
+
+  function announce(text) {
+    // The same words twice in a row are still news: a changed text makes the region speak again.
+    announcer.textContent = announcer.textContent === text ? text + '\u00a0' : text;
+  }
+
+  function announceResults(button) {
+    var said = (WRITES[button.id] || []).map(function (id) { return SPOKEN[id].replace('%', read(byId(id))); });
+    if (said.length) announce(button.getAttribute('aria-label') + ': ' + said.join(', '));
+  }
+
+  // --- the design in the page's address ------------------------------------------------------------
+
+  // What the user typed and chose, as the design road would take it: the frequency, the conductor
+  // with the field it was typed into (none: ACCEPT's proposal), the option.
+  var CONDUCTORS = {Text4: ['awg', 'Command1'], Text6: ['in', 'Command2'], Text8: ['mm', 'Command3']};
+  var conductor = null;   // {field, text}
+  var accepted = null;    // the frequency text of the last ACCEPT that went through
+
+  function followConductor(button, texts, out) {
+    var index = {Text4: 3, Text6: 5, Text8: 7};
+    if (button.id === 'Command7' && out.ok) {
+      accepted = texts[1];
+      conductor = null;
+      return;
+    }
+    for (var field in CONDUCTORS)
+      if (CONDUCTORS[field][1] === button.id && out.ok) conductor = {field: field, text: texts[index[field]]};
+    // A click that failed after writing the millimetres leaves what COMPUTE will read there.
+    if (!out.ok && out.texts[7] !== texts[7]) conductor = {field: 'Text8', text: out.texts[7]};
+  }
+
+  function designAddress(texts) {
+    var params = new URLSearchParams();
+    params.set('f', texts[1]);
+    var chosen = conductor;
+    // COMPUTE reads the millimetres as they stand; ACCEPT's proposal holds only for the frequency
+    // it was made for.
+    if (!chosen && accepted !== texts[1]) chosen = {field: 'Text8', text: texts[7]};
+    if (chosen) params.set(CONDUCTORS[chosen.field][0], chosen.text);
+    params.set('sides', options[0].checked ? '3' : '4');
+    return '#' + params.toString();
+  }
+
+  // The address's design, or null when the fragment holds none (an ordinary anchor, say).
+  function designFrom(hash) {
+    var params = new URLSearchParams(hash.replace(/^#/, ''));
+    var known = ['f', 'awg', 'in', 'mm', 'sides'].some(function (key) { return params.has(key); });
+    if (!known) return null;
+    var design = {f: params.get('f') || '', sides: params.get('sides'), field: null, text: ''};
+    for (var field in CONDUCTORS) {
+      var key = CONDUCTORS[field][0];
+      if (params.has(key)) {
+        design.field = field;
+        design.text = params.get(key);
+        break;
+      }
+    }
+    return design;
+  }
+
+  // The road as a user's clicks take it: ACCEPT, the CHANGE of the conductor's field, the option,
+  // COMPUTE; it stops at the first click that fails, whose message shows.
+  function runDesign(core, design) {
+    write(boxes[1], design.f);
+    if (!press(core, byId('Command7'))) return;
+    if (design.field) {
+      write(byId(design.field), design.text);
+      if (!press(core, byId(CONDUCTORS[design.field][1]))) return;
+    }
+    options[0].checked = design.sides === '3';
+    options[1].checked = design.sides === '4';
+    press(core, byId('Command4'));
+  }
+
+  // --- copying the link and the results ------------------------------------------------------------
+
+  function resultsText() {
+    var value = function (id) { return read(byId(id)); };
+    var rows = [
+      [byId('Text1').value, value('Text2')],
+      ['AWG', value('Text4')], ['INCH', value('Text6')], ['MM', value('Text8')],
+      [byId('Option1').checked ? 'THREE SIDED' : byId('Option2').checked ? 'FOUR SIDED' : 'NO FORM SELECTED', ''],
+      ['', 'IN', 'MM'],
+      ['HEIGHT', value('Text11'), value('Text13')], ['SIDE', value('Text16'), value('Text17')],
+      ['GAP', value('Text19'), value('Text20')],
+      ['300 OHM SERIES MATCH LENGHT', value('Text22'), value('Text23')]];
+    var widths = [0, 0];
+    rows.forEach(function (row) {
+      for (var i = 0; i < 2; ++i) widths[i] = Math.max(widths[i], (row[i] || '').length);
+    });
+    var lines = rows.map(function (row) {
+      var line = row[0].padEnd(widths[0] + 2);
+      if (row.length > 2) line += row[1].padEnd(widths[1] + 2) + row[2];
+      else line += row[1];
+      return line.replace(/ +$/, '');
+    });
+    return document.title + '\n\n' + lines.join('\n') + '\n\n' + location.href + '\n';
+  }
+
+  function copy(text, said) {
+    var done = function () {
+      byId('copied').textContent = said;
+      announce(said);
+    };
+    var fallback = function () {
+      var area = document.createElement('textarea');
+      area.value = text;
+      area.className = 'unseen';
+      document.body.appendChild(area);
+      area.select();
+      var ok = document.execCommand('copy');
+      area.remove();
+      if (ok) done();
+      else byId('copied').textContent = 'The browser did not let the page copy.';
+    };
+    if (navigator.clipboard && navigator.clipboard.writeText) navigator.clipboard.writeText(text).then(done, fallback);
+    else fallback();
+  }
+
+  // --- clicks ----------------------------------------------------------------------------------------
+
+  // Runs one button's handler in the core; true when the click went through.
   function press(core, button) {
     var texts = boxes.map(read);
     var out = core.press(button.id, texts, [options[0].checked, options[1].checked]);
     for (var i = 0; i < boxes.length; ++i)
       if (out.texts[i] !== texts[i]) write(boxes[i], out.texts[i]);
+    followConductor(button, texts, out);
     if (!out.ok) showFailure(out.message);
     else if (out.window === 'notes') showNotes();
     else if (out.window === 'website') showWebsite();
+    else announceResults(button);
+    if (out.ok && button.id === 'Command4' && (options[0].checked || options[1].checked)) {
+      shownDesign = designAddress(texts);
+      history.replaceState(null, '', shownDesign);
+    }
+    byId('copied').textContent = '';
+    return out.ok;
   }
 
-  createBrimaloxCore().then(function (core) {
+  var shownDesign = null;
+
+  // The first key typed replaces the frequency's default text, as in a box entered with Tab. The
+  // browser gives the focus to the autofocus box only at its next frame, so it is given here.
+  var startField = document.querySelector('#Form1 [autofocus]');
+  function selectStartField() {
+    var now = document.activeElement;
+    if (!startField || (now && now !== document.body && now !== startField)) return;
+    startField.focus({ preventScroll: true });
+    startField.select();
+  }
+  selectStartField();
+
+  function cannotRun(text) {
+    var notice = byId('notice');
+    notice.textContent = text;
+    notice.hidden = false;
+  }
+
+  function start(core) {
     buttons.forEach(function (button) {
       button.addEventListener('click', function () { press(core, button); });
       button.disabled = false;
     });
+    var design = designFrom(location.hash);
+    if (design) {
+      runDesign(core, design);
+      if (!failure.open) selectStartField();
+    }
+    addEventListener('hashchange', function () {
+      var next = designFrom(location.hash);
+      if (next && location.hash !== shownDesign) runDesign(core, next);
+    });
+    byId('copy-link').addEventListener('click', function () { copy(location.href, 'Link copied.'); });
+    byId('copy-results').addEventListener('click', function () { copy(resultsText(), 'Results copied.'); });
+    byId('copy-link').disabled = byId('copy-results').disabled = false;
     performance.mark('brimalox-ready');
-  }, function (error) {
-    showFailure('The calculator could not be loaded in this browser: ' + error);
+  }
+
+  // Without WebAssembly the module cannot even start, and a module that failed to load leaves no
+  // factory: the page says why rather than showing buttons that never work.
+  var LOAD_FAILED = 'The calculator could not be loaded in this browser, so its buttons stay grey. ';
+  if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
+    cannotRun(LOAD_FAILED + 'It runs on WebAssembly, which this browser does not have or has turned off. ' +
+              'Turn WebAssembly on, or open the page in a current browser.');
+    return;
+  }
+  if (typeof createBrimaloxCore !== 'function') {
+    cannotRun(LOAD_FAILED + 'Its program part is missing from the page; the file may be damaged.');
+    return;
+  }
+  var loading;
+  try {
+    loading = createBrimaloxCore();
+  } catch (error) {
+    loading = Promise.reject(error);
+  }
+  loading.then(start, function (error) {
+    cannotRun(LOAD_FAILED + 'The browser refused to run its program part (' + error + ').');
   });
 })();

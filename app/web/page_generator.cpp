@@ -3,7 +3,7 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js
+// brimalox_page_gen --module brimalox_core.js --style page.css --script page.js --icon brimalox.svg
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
 //   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
 //   --check-wasm brimalox_check.wasm.gz.b64 --out brimalox.html
@@ -20,6 +20,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/diagram.h"
@@ -180,7 +181,9 @@ std::string controlMarkup(const Control& c) {
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
     switch (c.kind) {
     case ControlKind::TextBox:
-        return fmt::format("<input type=\"text\" {}{}{}{} value=\"{}\">\n", common, name, kPlain,
+        // A value field asks a phone for its number pad, with the decimal point.
+        return fmt::format("<input type=\"text\" {}{}{}{}{} value=\"{}\">\n", common, name, kPlain,
+                           c.valueField() ? " inputmode=\"decimal\"" : "",
                            c.name == mainWindow().initialFocus ? " autofocus" : "", escape(c.text));
     case ControlKind::MultiLineTextBox:
         return fmt::format("<textarea {}{}{}>{}</textarea>\n", common, name, kPlain, escape(c.text));
@@ -203,6 +206,7 @@ std::string controlMarkup(const Control& c) {
 std::vector<const Control*> readingOrder() {
     std::vector<const Control*> order;
     for (const Control& c : controls()) order.push_back(&c);
+    // The option buttons stand side by side in one row, so they stay next to each other here.
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
         return a->place.top != b->place.top ? a->place.top < b->place.top : a->place.left < b->place.left;
     });
@@ -318,19 +322,65 @@ std::string textScript(const std::string& id, const std::string& text, const std
     return "<script type=\"text/plain\" id=\"" + id + "\">" + script.substr(8);
 }
 
-std::string page(const std::string& style, const std::string& fit, const std::string& module,
-                 const std::string& script, const Check& check) {
+// The desktop icon as a data address, so that the page fetches nothing for it.
+std::string dataAddress(std::string_view mediaType, std::string_view data) {
+    std::string out = "data:" + std::string(mediaType) + ",";
+    for (unsigned char c : data) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           std::string_view(" -_.!~*'()/:;=,+@?$").find(static_cast<char>(c)) != std::string_view::npos;
+        out += plain ? std::string(1, static_cast<char>(c)) : fmt::format("%{:02X}", c);
+    }
+    return out;
+}
+
+// The option buttons as one group that a screen reader names; the group lays out nothing itself.
+std::string optionGroup(const std::string& buttons) {
+    return fmt::format("<div class=\"group\" role=\"radiogroup\" aria-label=\"{}\">\n{}</div>\n",
+                       escape(kOptionGroupName), buttons);
+}
+
+// What the page says when it cannot run the calculator: no JavaScript (noscript), or no
+// WebAssembly or a module that failed to load (page.js fills in and shows the notice).
+std::string notices() {
+    return "<noscript><p class=\"notice\">The calculator needs JavaScript, which is turned off in this browser. "
+           "Turn JavaScript on for this page, or open it in another browser, to use the calculator.</p></noscript>\n"
+           "<div id=\"notice\" class=\"notice\" role=\"alert\" hidden></div>\n";
+}
+
+// Beside the window: the design as a link and the results as text, and the words a screen reader
+// hears after each click.
+std::string tools() {
+    return "<div id=\"tools\" class=\"tools\" role=\"group\" aria-label=\"This design\">"
+           "<button type=\"button\" id=\"copy-link\" disabled>copy link</button>"
+           "<button type=\"button\" id=\"copy-results\" disabled>copy results</button>"
+           "<span id=\"copied\" class=\"copied\"></span></div>\n"
+           "<div id=\"announce\" class=\"unseen\" role=\"status\" aria-live=\"polite\"></div>\n";
+}
+
+std::string page(const std::string& style, const std::string& module, const std::string& script,
+                 const std::string& icon, const Check& check) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-    out += fmt::format("<title>{}</title>\n", escape(window.caption));
+    out += "<meta name=\"color-scheme\" content=\"light dark\">\n";
+    out += fmt::format("<title>{} - {}</title>\n", escape(window.caption), escape(kProgramName));
+    out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
+                       escape(dataAddress("image/svg+xml", icon)));
     out += "<style>\n" + styleSheet(style) + check.style + "</style>\n";
-    out += inlineScript(fit, "the fitting script");
-    out += "</head>\n<body>\n<div id=\"screen\"><div id=\"scaled\">\n";
-    out += fmt::format("<div id=\"{0}\" role=\"main\" aria-label=\"{1}\">\n", window.name, escape(window.caption));
-    for (const Control* c : readingOrder()) out += controlMarkup(*c);
-    out += "</div>\n" + windows() + "</div></div>\n" + purposes();
-    out += checkSection(check.about);
+    out += "</head>\n<body>\n<main id=\"screen\">\n";
+    out += fmt::format("<h1 class=\"unseen\">{}</h1>\n", escape(kProgramName));
+    out += notices();
+    out += fmt::format("<div id=\"{0}\" role=\"region\" aria-label=\"{1}\">\n", window.name, escape(window.caption));
+    std::string options;
+    for (const Control* c : readingOrder()) {
+        if (c->kind == ControlKind::OptionButton) {
+            options += controlMarkup(*c);
+            continue;
+        }
+        if (!options.empty()) out += optionGroup(std::exchange(options, {}));
+        out += controlMarkup(*c);
+    }
+    out += "</div>\n" + tools() + checkSection(check.about) + windows() + "</main>\n" + purposes();
     out += inlineScript(module, "the WebAssembly module");
     out += inlineScript(script, "the page script");
     out += textScript("check-worker", check.worker, "the check's worker");
@@ -354,11 +404,11 @@ std::string readFile(const std::string& path) {
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--style", "--fit", "--script", "--check-about", "--check-style",
+    for (const char* key : {"--module", "--style", "--script", "--icon", "--check-about", "--check-style",
                             "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
                             "--check-wasm", "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --check-about TXT "
+            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --script JS --icon SVG --check-about TXT "
                          "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
                          "--check-module JS --check-wasm BASE64 --out HTML\n";
             return 2;
@@ -370,8 +420,8 @@ int main(int argc, char** argv) {
                                     readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
                                     readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
                                     readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
-        const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--fit"]),
-                                                readFile(paths["--module"]), readFile(paths["--script"]), check);
+        const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
+                                                readFile(paths["--script"]), readFile(paths["--icon"]), check);
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;

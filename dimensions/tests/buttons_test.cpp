@@ -109,6 +109,15 @@ TEST(Buttons, FailureMessageNamesTheFamilyThenTheDetailAndAHintForItsField) {
         {Button::Command2, Field::Text6, "", "inches, such as .064.", "146.00"},
         {Button::Command3, Field::Text8, "mm", "millimetres, such as 1.626.", "146.00"},
         {Button::Command3, Field::Text8, "1E39", "Conversion failure: overflow.", "Type the"},
+        // The hint fits the mistake, in the field's terms, and the kind is still named.
+        {Button::Command7, Field::Text2, "146,52", "type mismatch. The text is not a number. Use a point as the decimal mark: \"146.52\".", "such as 146.00"},
+        {Button::Command7, Field::Text2, "146 MHz", "Type the number of MHz only, such as 146.00, with no unit or band name.", "decimal mark"},
+        {Button::Command4, Field::Text2, "2m", "Type the number of MHz only", "decimal mark"},
+        {Button::Command7, Field::Text2, "146 52", "Leave out the blanks inside the number: \"14652\".", "such as 146.00"},
+        {Button::Command1, Field::Text4, "14 AWG", "Type the gauge code only, such as 14, with no unit.", "MHz"},
+        {Button::Command2, Field::Text6, "0,064", "decimal mark: \"0.064\"", "millimetres"},
+        {Button::Command3, Field::Text8, "1.6 mm", "number of millimetres only, such as 1.626", "MHz"},
+        {Button::Command3, Field::Text8, "1,6E39", "Conversion failure: type mismatch. The text is not a number. Use a point", "Type the"},
     };
     for (const Case& c : cases) {
         MemoryForm form;

@@ -197,7 +197,8 @@ return {fields, failure: failure.open ? paragraphs.join('\\n\\n') : null,
 class Page:
     """The page in one headless Chromium."""
 
-    def __init__(self, args, width=1280, height=800, network_log=False):
+    def __init__(self, args, width=1280, height=800, network_log=False, flags=(), prefs=None, wait_ready=True,
+                 url_suffix=""):
         self.args = args
         self.profile = tempfile.TemporaryDirectory(prefix="brimalox-chromium-")
         options = webdriver.ChromeOptions()
@@ -206,15 +207,24 @@ class Page:
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={self.profile.name}")
         options.add_argument(f"--window-size={width},{height}")
+        for flag in flags:
+            options.add_argument(flag)
+        if prefs:
+            options.add_experimental_option("prefs", prefs)
         if network_log:
             options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
         self.driver = webdriver.Chrome(service=Service(executable_path=args.chromedriver), options=options)
         self.url = pathlib.Path(args.page).resolve().as_uri()
-        self.open()
+        if wait_ready:
+            self.open(url_suffix)
+        else:
+            self.driver.get(self.url + url_suffix)
 
-    def open(self):
+    def open(self, suffix=""):
         """Loads the page afresh (a new module, the start-up texts) and waits for its buttons."""
-        self.driver.get(self.url)
+        # The same address with another fragment would only scroll; a blank page between makes it a load.
+        self.driver.get("about:blank")
+        self.driver.get(self.url + suffix)
         self.wait("the buttons to be enabled once the core has loaded",
                   "return [...document.querySelectorAll('#Form1 button')].every((b) => !b.disabled)")
 
@@ -327,6 +337,21 @@ def scenario_layout(page, args, checks):
     """Every control at its place with its text, look, accessible name and purpose; the diagram;
     nothing fetched from anywhere."""
     checks.equal("focus when the page opens", page.js("return document.activeElement.id"), "Text2")
+    checks.equal("the frequency's text selected at start, so the first key replaces it",
+                 page.js("return [Text2.selectionStart, Text2.selectionEnd]"), [0, len("146.00")])
+    checks.equal("page title", page.driver.title, "QZ9ZZQ BX - BRIMALOX antenna calculator")
+    checks.true("the desktop icon inline", page.js(
+        "const l = document.querySelector('link[rel=icon]'); return !!l && l.href.startsWith('data:image/svg+xml,')"
+        " && decodeURIComponent(l.href).includes('<svg')"))
+    group = page.js("const g = Option1.closest('[role=radiogroup]');"
+                    "return g && [g.getAttribute('aria-label'), g.contains(Option2)]")
+    checks.equal("the option group and its name", group, ["antenna form", True])
+    typing = page.js("""return [...document.querySelectorAll('#Form1 input[type=text]')].map((e) =>
+        [e.id, e.inputMode, e.spellcheck, e.getAttribute('autocapitalize')]);""")
+    for control, mode, spelling, capitals in typing:
+        wanted = "decimal" if control in VALUE_FIELDS else ""
+        checks.equal(f"{control}: number pad, spell check, capitals", [mode, spelling, capitals],
+                     [wanted, False, "off"])
     ids = [row[0] for row in LAYOUT]
     rects = page.js(rect_script(), ids)
     checks.equal("Form1 size", rects["Form1"][2:], [535, 402])
@@ -412,16 +437,31 @@ return {offset: [s.left - p.left, s.top - p.top, s.width, s.height],
 
 
 def scenario_keyboard(page, args, checks):
-    """Tab order, Space and Enter on buttons, arrow keys in the option group."""
+    """The first keys, Tab order, Space and Enter on buttons, arrow keys in the option group."""
     actions = ActionChains(page.driver)
+    # The first keys typed replace the frequency's default text; Tab into a box selects its text;
+    # a click puts the caret where it lands.
+    actions.send_keys("146").perform()
+    checks.equal("the frequency after typing 146 as the first keys", page.js("return Text2.value"), "146")
+    page.element("Text2").click()
+    actions.send_keys(Keys.TAB).perform()
+    page.js("Text4.blur(); Text1.focus()")
+    actions.send_keys(Keys.TAB).perform()
+    checks.equal("Tab into the frequency selects its text",
+                 page.js("return [document.activeElement.id, Text2.selectionStart, Text2.selectionEnd]"),
+                 ["Text2", 0, 3])
+    page.element("Text8").click()
+    checks.equal("a click in a box leaves no text selected",
+                 page.js("return Text8.selectionStart === Text8.selectionEnd"), True)
+    page.open()
     page.element("Text1").click()
     visited = ["Text1"]
     for _ in TAB_ORDER[1:] + ["back to the start"]:
         actions.send_keys(Keys.TAB).perform()
         visited.append(page.js("return document.activeElement.id"))
     checks.equal("Tab order", visited[: len(TAB_ORDER)], TAB_ORDER)
-    checks.true(f"Tab after the option group went to {visited[-1]}, not out of the window",
-                visited[-1] in ("", "Text1"))
+    checks.true(f"Tab after the option group went to {visited[-1]}, not out of the window or to the page's own buttons",
+                visited[-1] in ("", "Text1", "copy-link"))
     actions.key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
     page.element("Option1").click()
     page.element("Text24").click()
@@ -591,7 +631,7 @@ def scenario_differential(page, args, checks):
 
 
 def scenario_screenshots(page, args, checks):
-    """The window at 1x, at 2x and on a 390-pixel-wide phone, after a design, kept to look at."""
+    """The window at 1x and at 2x after a design, kept to look at (the phone's are scenario_phone's)."""
     for line in ROAD:
         page.act(line)
     page.driver.find_element(By.ID, "Form1").screenshot(str(pathlib.Path(args.artefacts) / "page-1x.png"))
@@ -602,35 +642,328 @@ def scenario_screenshots(page, args, checks):
     driver.find_element(By.ID, "Form1").screenshot(str(pathlib.Path(args.artefacts) / "page-2x.png"))
     checks.true("2x: the layout is unchanged", close_enough(page.js(rect_script(), ["Text2"])["Text2"],
                                                              expected_pixels((3840, 480, 1335, 375))))
+    page.screenshot("page-2x-viewport.png")
 
-    # A phone held upright: the whole window scaled to the width, nothing scrolling sideways.
-    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                           {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
+
+PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
+AXE = pathlib.Path("/usr/local/share/brimalox-axe/node_modules/axe-core/axe.min.js")
+# What the window itself brings and keeps: its own colours (blue and orange on white or peach) and
+# the Tab order of its table, which HTML can only give with positive tab indexes.
+AXE_ACCEPTED = {"color-contrast", "tabindex"}
+
+
+def as_phone(page):
+    """A phone held upright, touch and all, with the page loaded afresh at that size."""
+    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", PHONE)
+    page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
     page.open()
+
+
+def tap(page, element_id):
+    """A finger's tap at the middle of the element, as the phone's touch screen delivers it."""
+    box = page.js("const r = (arguments[0].type === 'radio' ? arguments[0].closest('label') : arguments[0])"
+                  ".getBoundingClientRect(); arguments[0].scrollIntoView({block: 'center'});"
+                  "const s = arguments[0].getBoundingClientRect(); return [s.left + s.width / 2, s.top + s.height / 2]",
+                  page.element(element_id))
+    x, y = box
+    for kind in ("touchStart", "touchEnd"):
+        page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {
+            "type": kind, "touchPoints": [] if kind == "touchEnd" else [{"x": x, "y": y}]})
+
+
+def swipe(page, x, y_from, y_to, steps=10):
+    """A finger drawn up or down the screen."""
+    page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y_from}]})
+    for step in range(1, steps + 1):
+        y = y_from + (y_to - y_from) * step / steps
+        page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchMove", "touchPoints": [{"x": x, "y": y}]})
+    page.driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+    time.sleep(0.1)
+
+
+def act_by_touch(page, line):
+    verb, _, rest = line.partition(" ")
+    if verb == "set":
+        name, _, text = rest.partition(" ")
+        tap(page, name)
+        page.js("arguments[0].select()", page.element(name))
+        ActionChains(page.driver).send_keys(Keys.BACKSPACE).perform()
+        if text:
+            ActionChains(page.driver).send_keys(text).perform()
+    else:
+        tap(page, rest)
+
+
+def sideways_room(page):
+    return page.js("return document.documentElement.scrollWidth - document.documentElement.clientWidth")
+
+
+def run_axe(page, checks, where):
+    if not AXE.exists():
+        checks.true(f"axe-core is not installed at {AXE} (scripts/setup-debian.sh installs it)", False)
+        return
+    page.js(AXE.read_text(encoding="utf-8"))
+    found = page.driver.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "axe.run(document).then((r) => done(r.violations.map((v) => [v.id, v.nodes.map((n) => n.target.join(' '))])),"
+        " (e) => done([['axe failed', [String(e)]]]));")
+    for rule, nodes in found:
+        if rule not in AXE_ACCEPTED:
+            checks.true(f"{where}: axe reports {rule} on {nodes}", False)
+    # The accepted ones must stay within the window: the page's own parts have neither.
+    for rule, nodes in found:
+        if rule in AXE_ACCEPTED:
+            outside = [n for n in nodes if not n.startswith("#Text") and not n.startswith("#Command")
+                       and not n.startswith("#Option") and not n.startswith("#Picture")]
+            checks.equal(f"{where}: {rule} outside the window", outside, [])
+
+
+def scenario_phone(page, args, checks):
+    """A 390-pixel phone with touch: one column in the order of the road, text of 16 px, targets of
+    44 px, nothing wider than the screen, the road by taps as at desktop size, the notes readable."""
+    as_phone(page)
+    checks.equal("phone: sideways scrolling room", sideways_room(page), 0)
+    sizes = page.js("""
+const out = {};
+for (const e of document.querySelectorAll('#Form1 input, #Form1 textarea, #Form1 button, #tools button')) {
+  const target = e.type === 'radio' ? e.closest('label') : e;
+  const r = target.getBoundingClientRect();
+  out[e.id] = [r.left, r.right, r.width, r.height, parseFloat(getComputedStyle(target).fontSize),
+               getComputedStyle(target).transform];
+}
+return out;""")
+    for control, (left, right, width, height, font, transform) in sizes.items():
+        checks.true(f"phone: {control} is {width:.1f} x {height:.1f}, under 44 x 44", width >= 44 and height >= 44)
+        checks.true(f"phone: {control} from {left:.1f} to {right:.1f}, off the screen", left >= 0 and right <= 390)
+        checks.true(f"phone: {control} text of {font} px", font >= 16)
+        checks.equal(f"phone: {control} scaled", transform, "none")
+    # The column in the order of the road: each control below or beside the one before it.
+    road = ["Text2", "Command7", "Option1", "Text4", "Command1", "Text6", "Command2", "Text8", "Command3",
+            "Command4", "Text11", "Text13", "Text16", "Text17", "Text19", "Text20", "Text22", "Text23",
+            "Picture1", "Command5", "Command6"]
+    tops = page.js("return arguments[0].map((id) => { const e = document.getElementById(id);"
+                   " return (e.type === 'radio' ? e.closest('label') : e).getBoundingClientRect().top; })", road)
+    checks.true(f"phone: the controls not in the order of the road: {list(zip(road, tops))}",
+                all(a <= b + 0.5 for a, b in zip(tops, tops[1:])))
     for line in ROAD:
-        page.act(line)
-    scale = 390 / 535
-    rects = page.js(rect_script(), [row[0] for row in LAYOUT])
-    checks.true(f"phone: Form1 at {rects['Form1']}", close_enough(rects["Form1"], [0, 0, 390, 402 * scale], 0.05))
-    for control, _, _, _, twips in LAYOUT:
-        expected = expected_pixels(twips, scale)
-        if control == "Text24":
-            expected[2] = 537 * scale
-        checks.true(f"phone: {control} at {rects[control]}, expected {expected}",
-                    close_enough(rects[control], expected, 0.05))
-    checks.equal("phone: sideways scrolling room", page.js(
-        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
-    checks.equal("phone: the road's fields", page.state()["fields"], replay(args, ROAD)["fields"])
+        act_by_touch(page, line)
+    checks.equal("phone: the road by taps", page.state()["fields"], replay(args, ROAD)["fields"])
+    checks.equal("phone: sideways room after the road", sideways_room(page), 0)
     page.screenshot("page-phone-390.png")
-    page.element("Command6").click()
-    checks.equal("phone: sideways room with the notes open", page.js(
-        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
+    page.js("window.scrollTo(0, document.body.scrollHeight)")
+    page.screenshot("page-phone-390-end.png")
+    run_axe(page, checks, "phone")
+
+    # The notes: as wide as the screen, scrolled by a finger and by a mouse wheel to the last line.
+    tap(page, "Command6")
+    box = page.driver.find_element(By.CSS_SELECTOR, "#no textarea")
+    checks.equal("phone: sideways room with the notes open", sideways_room(page), 0)
+    rect = page.js("const r = arguments[0].getBoundingClientRect(); return [r.left, r.top, r.width, r.height,"
+                   " parseFloat(getComputedStyle(arguments[0]).fontSize), arguments[0].offsetWidth -"
+                   " arguments[0].clientWidth - 2 * parseFloat(getComputedStyle(arguments[0]).borderLeftWidth)]", box)
+    checks.true(f"phone: notes box at {rect[:4]} not on the screen", rect[0] >= 0 and rect[0] + rect[2] <= 390
+                and rect[1] >= 0 and rect[1] + rect[3] <= 844)
+    checks.true(f"phone: notes text of {rect[4]} px", rect[4] >= 16)
+    checks.equal("phone: notes box draws no scroll bar", rect[5], 0)
     page.screenshot("page-phone-390-notes.png")
+    x = rect[0] + rect[2] / 2
+    for source in ("finger", "mouse wheel"):
+        page.js("arguments[0].scrollTop = 0", box)
+        for _ in range(6):
+            if source == "finger":
+                swipe(page, x, rect[1] + rect[3] * 0.8, rect[1] + rect[3] * 0.2)
+            else:
+                page.driver.execute_cdp_cmd("Input.synthesizeScrollGesture", {
+                    "x": x, "y": rect[1] + rect[3] / 2, "yDistance": -int(rect[3] * 0.6), "gestureSourceType": "mouse"})
+        end = page.js("return [arguments[0].scrollTop + arguments[0].clientHeight, arguments[0].scrollHeight]", box)
+        checks.true(f"phone: the notes by {source} did not reach the last line ({end})", end[0] >= end[1] - 1)
+    page.screenshot("page-phone-390-notes-end.png")
+
+
+def scenario_unavailable(page, args, checks):
+    """Where the calculator cannot run, the page says why: WebAssembly off, JavaScript off."""
+    page.close()
+    # V8 without its compilers has no WebAssembly, as a browser with WebAssembly turned off.
+    no_wasm = Page(args, flags=["--js-flags=--jitless"], wait_ready=False)
+    try:
+        no_wasm.wait("the notice to show", "return !document.getElementById('notice').hidden")
+        notice = no_wasm.js("const n = document.getElementById('notice'), r = n.getBoundingClientRect();"
+                            "return [n.textContent, r.width > 100 && r.height > 20, n.getAttribute('role')]")
+        checks.true(f"no WebAssembly: the notice {notice[0]!r} does not say why",
+                    "WebAssembly" in notice[0] and "could not be loaded" in notice[0])
+        checks.equal("no WebAssembly: notice shown, an alert", notice[1:], [True, "alert"])
+        checks.true("no WebAssembly: the buttons stay disabled",
+                    no_wasm.js("return [...document.querySelectorAll('#Form1 button')].every((b) => b.disabled)"))
+        no_wasm.screenshot("page-no-webassembly.png")
+    finally:
+        no_wasm.close()
+
+    # A damaged file: the module's script there but without its factory.
+    markup = pathlib.Path(args.page).read_text(encoding="utf-8")
+    with tempfile.TemporaryDirectory(prefix="brimalox-damaged-") as folder:
+        damaged = pathlib.Path(folder) / "brimalox.html"
+        damaged.write_text(markup.replace("createBrimaloxCore", "createSomethingElse", 1), encoding="utf-8")
+        broken = Page(argparse.Namespace(**dict(vars(args), page=str(damaged))), wait_ready=False)
+        try:
+            broken.wait("the notice to show", "return !document.getElementById('notice').hidden")
+            checks.true("damaged module: the notice does not say so",
+                        "could not be loaded" in broken.js("return document.getElementById('notice').textContent"))
+        finally:
+            broken.close()
+
+    no_js = Page(args, prefs={"profile.managed_default_content_settings.javascript": 2}, wait_ready=False)
+    try:
+        time.sleep(0.5)
+        shown = no_js.driver.execute_cdp_cmd("Runtime.evaluate", {"expression": (
+            "(() => { const p = document.querySelector('noscript p'); if (!p) return null;"
+            " const r = p.getBoundingClientRect(); return [p.textContent, r.width, r.height]; })()"),
+            "returnByValue": True})["result"].get("value")
+        checks.true(f"no JavaScript: the noscript text is not shown: {shown!r}",
+                    shown is not None and "JavaScript" in shown[0] and shown[1] > 100 and shown[2] > 10)
+        no_js.screenshot("page-no-javascript.png")
+    finally:
+        no_js.close()
+
+
+def cli_design(args, frequency, unit, text, sides):
+    command = [args.cli, "design", frequency, "--sides", sides, "--format", "json"]
+    if unit:
+        command += ["--" + unit, text]
+    row = json.loads(subprocess.run(command, capture_output=True, text=True).stdout)[0]
+    keys = {"Text8": "conductor_mm", "Text6": "conductor_inch", "Text4": "conductor_awg", "Text13": "height_mm", "Text11": "height_inch",
+            "Text17": "side_mm", "Text16": "side_inch", "Text20": "gap_mm", "Text19": "gap_inch",
+            "Text23": "match_mm", "Text22": "match_inch"}
+    return {field: row[key] for field, key in keys.items()}
+
+
+def scenario_address(page, args, checks):
+    """The design in the address: written by a COMPUTE, run by a fresh page from the address; hostile
+    addresses run as far as a user's clicks would go. Copy link and copy results."""
+    # Designs opened fresh from an address: the fields are the command line's.
+    for fragment, (frequency, unit, text, sides) in {
+            "#f=146.52&awg=8&sides=4": ("146.52", "awg", "8", "4"),
+            "#f=50&in=0.25&sides=3": ("50", "inch", "0.25", "3"),
+            "#f=222&mm=3.5&sides=3": ("222", "mm", "3.5", "3"),
+            "#f=7.1&sides=4": ("7.1", None, "", "4")}.items():
+        page.open(fragment)
+        fields = page.state()["fields"]
+        expected = cli_design(args, frequency, unit, text, sides)
+        checks.equal(f"{fragment}: the fields", {f: fields[f] for f in expected}, expected)
+        checks.equal(f"{fragment}: frequency and option", [fields["Text2"], page.js(
+            "return Option1.checked ? '3' : Option2.checked ? '4' : ''")], [frequency, sides])
+        checks.equal(f"{fragment}: the address after the road", page.js("return location.hash"), fragment)
+
+    # Hostile addresses: the road as a user's clicks would take it, ending in that click's message.
+    for fragment, lines in {
+            "#f=&sides=3": ["set Text2 ", "click Command7"],
+            "#f=1e39&awg=8&sides=3": ["set Text2 1e39", "click Command7"],
+            "#f=abc": ["set Text2 abc", "click Command7"],
+            "#f=146&awg=thick&sides=4": ["set Text2 146", "click Command7", "set Text4 thick", "click Command1"],
+            "#awg=8&sides=3": ["set Text2 ", "click Command7"],
+            "#f=146&mm=0&sides=3": ["set Text2 146", "click Command7", "set Text8 0", "click Command3",
+                                     "select Option1", "click Command4"],
+            "#f=146&sides=5": ["set Text2 146", "click Command7", "click Command4"],
+            "#f=%3Cb%3E&sides=3": ["set Text2 <b>", "click Command7"]}.items():
+        page.open(fragment)
+        state = page.state()
+        expected = replay(args, lines)
+        checks.equal(f"{fragment}: the fields", state["fields"], expected["fields"])
+        failed = [c for c in expected["clicks"] if not c["ok"]]
+        checks.equal(f"{fragment}: the message", state["failure"],
+                     module_outcomes(args, lines)[-1]["message"] if failed else None)
+        if state["failure"] is not None:
+            page.dismiss_failure()
+
+    # A design done by hand is kept in the address, and a fresh page opened there shows it again.
+    page.open()
+    lines = ["set Text2 50", "click Command7", "set Text6 0.25", "click Command2", "select Option2", "click Command4"]
+    for line in lines:
+        page.act(line)
+    address = page.js("return location.hash")
+    checks.equal("address after a design by hand", sorted(address.lstrip("#").split("&")),
+                 sorted(["f=50", "in=0.25", "sides=4"]))
+    shown = page.state()["fields"]
+    page.open(address)
+    checks.equal("the design's address opened afresh", page.state()["fields"], shown)
+    page.driver.refresh()
+    page.wait("the buttons after a reload", "return !Command7.disabled && Text13.value !== '00.00'")
+    checks.equal("the design after a reload", page.state()["fields"], shown)
+    # A frequency typed without ACCEPT: COMPUTE used the millimetres as they stood, so does the address.
+    page.open()
+    for line in ["set Text2 28.4", "select Option1", "click Command4"]:
+        page.act(line)
+    shown = page.state()["fields"]
+    page.open(page.js("return location.hash"))
+    checks.equal("a design computed without ACCEPT, opened afresh",
+                 {f: page.state()["fields"][f] for f in VALUE_FIELDS[4:]}, {f: shown[f] for f in VALUE_FIELDS[4:]})
+
+    # Copy link and copy results, as the clipboard receives them.
+    page.js("window.copiedTexts = []; navigator.clipboard.writeText = (t) => { copiedTexts.push(t);"
+            " return Promise.resolve(); };")
+    page.element("copy-link").click()
+    page.element("copy-results").click()
+    page.wait("both copies", "return copiedTexts.length === 2")
+    link, results = page.js("return copiedTexts")
+    checks.equal("copied link", link, page.js("return location.href"))
+    fields = page.state()["fields"]
+    rows = {line.split("  ")[0]: line.split() for line in results.splitlines() if line.strip()}
+    checks.equal("copied results: the HEIGHT row", rows.get("HEIGHT"), ["HEIGHT", fields["Text11"], fields["Text13"]])
+    checks.equal("copied results: the GAP row", rows.get("GAP"), ["GAP", fields["Text19"], fields["Text20"]])
+    checks.equal("copied results: the MM row", rows.get("MM"), ["MM", fields["Text8"]])
+    checks.true(f"copied results end with the link: {results!r}", results.rstrip().endswith(link))
+    checks.equal("told that the results were copied", page.js("return document.getElementById('copied').textContent"),
+                 "Results copied.")
+
+
+def scenario_accessibility(page, args, checks):
+    """axe-core at desktop size and at 2x; what a screen reader hears after each click; zoom; the page
+    around the window in dark mode with the window in its own colours."""
+    run_axe(page, checks, "1280 x 800")
+    lines = []
+    for line, spoken in [("click Command7", "ACCEPT: AWG {Text4}, {Text6} inch, {Text8} millimetres"),
+                         ("set Text4 8", None),
+                         ("click Command1", "CHANGE AWG: {Text6} inch, {Text8} millimetres"),
+                         ("select Option1", None),
+                         ("click Command4", "COMPUTE: height {Text11} inches, {Text13} millimetres, side {Text16} "
+                          "inches, {Text17} millimetres, gap {Text19} inches, {Text20} millimetres, series match "
+                          "{Text22} inches, {Text23} millimetres")]:
+        lines.append(line)
+        page.act(line)
+        if spoken:
+            said = page.js("const a = document.getElementById('announce');"
+                           "return [a.textContent.trim(), a.getAttribute('aria-live')]")
+            checks.equal(f"announced after {line!r}", said, [spoken.format(**replay(args, lines)["fields"]), "polite"])
+
+    # Zoom of 2.25 in a 1280-pixel window leaves 569 CSS pixels: the window as it is, not scaled.
+    driver = page.driver
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 569, "height": 356, "deviceScaleFactor": 2.25, "mobile": False})
+    rects = page.js(rect_script(), ["Text2", "Command7"])
+    checks.true(f"zoomed: Text2 at {rects['Text2']}", close_enough(rects["Text2"], expected_pixels((3840, 480, 1335, 375))))
+    checks.equal("zoomed: nothing scaled", page.js(
+        "return [...document.querySelectorAll('#screen, #screen *')].filter((e) => getComputedStyle(e).transform"
+        " !== 'none').map((e) => e.id)"), [])
+    run_axe(page, checks, "569 x 356 at 2.25x")
+    # Zoom beyond the window's width: the one column, at the zoom's size.
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                           {"width": 256, "height": 160, "deviceScaleFactor": 5, "mobile": False})
+    checks.equal("zoomed 5x: sideways room", sideways_room(page), 0)
+    checks.equal("zoomed 5x: the frequency's text size", page.js("return getComputedStyle(Text2).fontSize"), "16px")
+    driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+    driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+    colours = page.js("const c = (e) => getComputedStyle(e).backgroundColor;"
+                      "return [c(document.body), c(Form1), c(Text2), getComputedStyle(Text2).color]")
+    checks.true(f"dark mode: the page around the window is {colours[0]}", colours[0] not in (WHITE, "rgba(0, 0, 0, 0)"))
+    checks.equal("dark mode: the window's own colours", colours[1:], [PEACH, WHITE, RED])
+    page.screenshot("page-dark.png")
+    run_axe(page, checks, "dark mode")
 
 
 SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": scenario_road,
              "failure": scenario_failure, "windows": scenario_windows, "differential": scenario_differential,
-             "screenshots": scenario_screenshots}
+             "screenshots": scenario_screenshots, "phone": scenario_phone, "unavailable": scenario_unavailable,
+             "address": scenario_address, "accessibility": scenario_accessibility}
 
 
 def main():
