@@ -190,9 +190,20 @@
     status.textContent = report.textContent;
   }
 
+  // As the command line's --time-limit: nec2c never ends on some degenerate geometry, and a
+  // synchronous run in the worker can only be ended with the worker.
+  var TIME_LIMIT_S = 120;
+  var timer = null;
+
   function run() {
     if (busy) stop();  // a new run replaces the one going
     setBusy(true);
+    clearTimeout(timer);
+    timer = setTimeout(function () {
+      if (!busy) return;
+      stop();
+      failed('the model ran longer than ' + TIME_LIMIT_S + ' s and was stopped');
+    }, TIME_LIMIT_S * 1000);
     progress.value = 0;
     progress.max = 1;
     status.textContent = 'Running the model...';
