@@ -173,11 +173,20 @@ std::string failureAt(const FrequencyRun& result, double mhz) {
 
 }  // namespace
 
+std::complex<double> quotient(std::complex<double> a, std::complex<double> b) {
+    const double d = b.real() * b.real() + b.imag() * b.imag();
+    return {(a.real() * b.real() + a.imag() * b.imag()) / d, (a.imag() * b.real() - a.real() * b.imag()) / d};
+}
+
+double magnitude(std::complex<double> z) { return std::sqrt(z.real() * z.real() + z.imag() * z.imag()); }
+
+std::complex<double> reflection(std::complex<double> load, double z0) { return quotient(load - z0, load + z0); }
+
 double swr(std::complex<double> load, double z0) {
     if (!(load.real() > 0)) return std::numeric_limits<double>::infinity();
-    const double reflection = std::abs((load - z0) / (load + z0));
-    if (reflection >= 1) return std::numeric_limits<double>::infinity();
-    return (1 + reflection) / (1 - reflection);
+    const double gamma = magnitude(reflection(load, z0));
+    if (!(gamma < 1)) return std::numeric_limits<double>::infinity();  // NaN too: a load too large to square
+    return (1 + gamma) / (1 - gamma);
 }
 
 bool averageGainOff(const PatternFigures& f) {

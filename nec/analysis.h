@@ -12,6 +12,15 @@
 
 namespace brimalox::nec {
 
+// a / b and |a|, with the same digits from every C++ library: std::complex's division and std::abs
+// take other roads in libc++ (the page) than in libstdc++ (the command line), and their results
+// differ in the last bit, which the Touchstone file and the JSON print.
+std::complex<double> quotient(std::complex<double> a, std::complex<double> b);
+double magnitude(std::complex<double> z);
+
+// The reflection coefficient of a load on a line of z0 ohms.
+std::complex<double> reflection(std::complex<double> load, double z0);
+
 // Infinite when the load's resistance is not positive (all power comes back).
 double swr(std::complex<double> load, double z0);
 

@@ -124,12 +124,12 @@ Touchstone readTouchstone(std::string_view text) {
         std::complex<double> z;
         if (parameter == 's') {
             if (pair == std::complex<double>(1, 0)) bad(lineNumber, "S11 = 1 is an open circuit: no impedance to compare");
-            z = r * (1.0 + pair) / (1.0 - pair);
+            z = r * quotient(1.0 + pair, 1.0 - pair);
         } else if (parameter == 'z') {
             z = pair * r;  // version 1 files hold Z normalised to R
         } else {
             if (pair == std::complex<double>(0, 0)) bad(lineNumber, "Y = 0 is an open circuit: no impedance to compare");
-            z = r / pair;  // and Y normalised to 1 / R
+            z = r * quotient(1.0, pair);  // and Y normalised to 1 / R
         }
         // A magnitude near the largest double overflows on the way to ohms.
         if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
@@ -165,7 +165,7 @@ std::string writeTouchstone(const Analysis& analysis, double z0, const std::stri
     text += "# MHz S RI R " + exactText(z0) + "\n";
     for (const SweepRow& row : analysis.rows) {
         const std::complex<double> z = row.feeds.front().ohms;
-        const std::complex<double> gamma = (z - z0) / (z + z0);
+        const std::complex<double> gamma = reflection(z, z0);
         text += exactText(row.mhz) + " " + exactText(gamma.real()) + " " + exactText(gamma.imag()) + "\n";
     }
     return text;
