@@ -82,8 +82,12 @@ private:
     std::string texts_, shapes_;
 };
 
-std::string conductorLine(const std::string& awg, const std::string& inch, const std::string& mmText) {
-    return "AWG " + awg + "   INCH " + inch + "   MM " + mmText;
+// AWG, inch and millimetre texts of a conductor side by side, each after its unit.
+void conductorLine(Page& page, double x, double y, double size, std::string_view weight, const std::string& awg,
+                   const std::string& inch, const std::string& mmText) {
+    page.text(x, y, size, "AWG " + awg, Anchor::Start, weight);
+    page.text(x + 30, y, size, "INCH " + inch, Anchor::Start, weight);
+    page.text(x + 68, y, size, "MM " + mmText, Anchor::Start, weight);
 }
 
 // The form in a slanted view, as the window's diagram shows it, but with the chosen number of sides
@@ -233,8 +237,29 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
 }
 
 void drawCutList(Page& page, const CutList& cuts, double left, double top, double right) {
+    constexpr double kSize = 3.2, kSpace = 6;
+    struct Row {
+        std::string name, count;
+        const Length* length;
+        std::string how;
+    };
+    std::vector<Row> rows;
+    for (const CutPiece& piece : cuts.pieces)
+        rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
+                        piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
+    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
+                    cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    // Numbers right-aligned in columns as wide as their longest text: a series match in inches
+    // has up to 15 digits.
+    double mmWidth = textWidth("MM", kSize), inchWidth = textWidth("INCH", kSize);
+    for (const Row& row : rows) {
+        mmWidth = std::max(mmWidth, textWidth(row.length->mm, kSize));
+        inchWidth = std::max(inchWidth, textWidth(row.length->inch, kSize));
+    }
+    const double countX = left + 66, mmX = countX + kSpace + mmWidth, inchX = mmX + kSpace + inchWidth,
+                 tapeX = inchX + kSpace;
+
     page.text(left, top, 3.6, "CUT LIST", Anchor::Start, "bold");
-    const double countX = left + 70, mmX = left + 98, inchX = left + 122, tapeX = left + 128;
     double y = top + 6;
     page.text(left, y, 2.8, "PIECE");
     page.text(countX, y, 2.8, "COUNT", Anchor::End);
@@ -243,20 +268,16 @@ void drawCutList(Page& page, const CutList& cuts, double left, double top, doubl
     page.text(tapeX, y, 2.8, "TAPE MEASURE");
     page.line({left, y + 1.5}, {right, y + 1.5}, 0.3);
     y += 6;
-    const auto row = [&](const std::string& name, const std::string& count, const Length& length,
-                         const std::string& note) {
-        page.text(left, y, 3.2, name, Anchor::Start, "bold");
-        page.text(countX, y, 3.2, count, Anchor::End, "bold");
-        page.text(mmX, y, 3.2, length.mm, Anchor::End, "bold");
-        page.text(inchX, y, 3.2, length.inch, Anchor::End, "bold");
-        page.text(tapeX, y, 3.2, length.tape, Anchor::Start, "bold");
-        const std::string how = length.derivation.empty() ? note : length.derivation + ", " + note;
-        page.text(left + 2, y + 3.6, 2.6, how, Anchor::Start, "italic");
+    for (const Row& row : rows) {
+        page.text(left, y, kSize, row.name, Anchor::Start, "bold");
+        page.text(countX, y, kSize, row.count, Anchor::End, "bold");
+        page.text(mmX, y, kSize, row.length->mm, Anchor::End, "bold");
+        page.text(inchX, y, kSize, row.length->inch, Anchor::End, "bold");
+        page.text(tapeX, y, kSize, row.length->tape, Anchor::Start, "bold");
+        page.text(left + 2, y + 3.6, 2.6, row.how, Anchor::Start, "italic");
         page.line({left, y + 5.2}, {right, y + 5.2}, 0.1);
         y += 8.5;
-    };
-    for (const CutPiece& piece : cuts.pieces) row(piece.name, std::to_string(piece.count), piece.length, piece.note);
-    row("TOTAL CONDUCTOR", "", cuts.total, "the sides and the vertical halves end to end");
+    }
 }
 
 void drawMeasured(Page& page, double left, double top, double right) {
@@ -289,20 +310,26 @@ double textWidth(std::string_view text, double fontSize) {
 }
 
 std::vector<std::string> wrapped(std::string_view text, std::size_t width) {
-    std::vector<std::string> lines;
-    std::string line;
-    std::size_t at = 0;
-    while (at < text.size()) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
         const std::size_t start = text.find_first_not_of(' ', at);
         if (start == std::string_view::npos) break;
         const std::size_t end = std::min(text.find(' ', start), text.size());
-        const std::string_view word = text.substr(start, end - start);
+        // A lone opening bracket stays with the word after it.
+        if (!words.empty() && words.back() == "(")
+            words.back() += " " + std::string(text.substr(start, end - start));
+        else
+            words.emplace_back(text.substr(start, end - start));
+        at = end;
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string& word : words) {
         if (!line.empty() && line.size() + 1 + word.size() > width) {
             lines.push_back(std::move(line));
             line.clear();
         }
-        line += (line.empty() ? "" : " ") + std::string(word);
-        at = end;
+        line += (line.empty() ? "" : " ") + word;
     }
     if (!line.empty()) lines.push_back(std::move(line));
     return lines;
@@ -323,9 +350,9 @@ std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
     page.text(valueX, 30, 3.8, d.frequency + " MHZ", Anchor::Start, "bold");
     page.text(right, 30, 3.8, sheet.formCaption, Anchor::End, "bold");
     page.text(left, 37, 3.4, std::string(control(Field::Text3).text));
-    page.text(valueX, 37, 3.4, conductorLine(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
+    conductorLine(page, valueX, 37, 3.4, {}, d.recommendedAwg, d.recommendedInch, d.recommendedMm);
     page.text(left, 43.5, 3.4, "CONDUCTOR USED");
-    page.text(valueX, 43.5, 3.8, conductorLine(d.awg, d.inch, d.mm), Anchor::Start, "bold");
+    conductorLine(page, valueX, 43.5, 3.8, "bold", d.awg, d.inch, d.mm);
 
     // The warning, boxed, in as many lines as the page's width needs.
     constexpr double kWarningSize = 3.2, kWarningLine = 4.3;
