@@ -7,6 +7,7 @@
 
 #include "app/layout.h"
 #include "app/notes_text.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::sheet {
 
@@ -94,6 +95,8 @@ std::variant<BuildSheet, std::string> makeBuildSheet(const DesignResult& design,
     sheet.cuts = std::move(std::get<CutList>(cuts));
     sheet.formCaption = std::string(control(sheet.cuts.sides == 4 ? Option::Option2 : Option::Option1).text);
     sheet.warning = minimumWarning();
+    const Parsed<double> used = parseDouble(design.mm), recommended = parseDouble(design.recommendedMm);
+    sheet.belowMinimum = used.ok() && recommended.ok() && used.value < recommended.value;
     sheet.model = std::move(model);
     return sheet;
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -34,8 +35,12 @@ struct BuildSheet {
     CutList cuts;
     std::string formCaption;  // "THREE SIDED" or "FOUR SIDED", as on the window
     std::string warning;      // the notes' warning not to go below the recommended minimum
+    bool belowMinimum = false;  // the conductor used is thinner than the recommended one
     std::optional<ModelFigures> model;
 };
+
+// Said above the warning when the conductor used is thinner than the recommended minimum.
+inline constexpr std::string_view kBelowMinimumText = "THE CONDUCTOR USED IS THINNER THAN THE RECOMMENDED MINIMUM.";
 
 // The sheet of a design, or what is wrong with it in words (a failed design, texts that are no
 // numbers).

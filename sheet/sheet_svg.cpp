@@ -356,8 +356,9 @@ std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
 
     // The warning, boxed, in as many lines as the page's width needs.
     constexpr double kWarningSize = 3.2, kWarningLine = 4.3;
-    const auto warningLines =
+    auto warningLines =
         wrapped(sheet.warning, static_cast<std::size_t>((right - left - 6) / (kCharWidth * kWarningSize)));
+    if (sheet.belowMinimum) warningLines.insert(warningLines.begin(), std::string(kBelowMinimumText));
     const double warningTop = 47.5;
     double y = warningTop + 5.5;
     for (const std::string& line : warningLines) {

@@ -32,6 +32,7 @@ std::string sheetText(const BuildSheet& sheet) {
     out += fmt::format("{:<{}}{} MHZ   {}\n", "DESIGN FREQUENCY", labelWidth, d.frequency, sheet.formCaption);
     out += fmt::format("{:<{}}{}\n", recommended, labelWidth, conductor(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
     out += fmt::format("{:<{}}{}\n\n", "CONDUCTOR USED", labelWidth, conductor(d.awg, d.inch, d.mm));
+    if (sheet.belowMinimum) out += std::string(kBelowMinimumText) + '\n';
     for (const std::string& line : wrapped(sheet.warning, kWidth)) out += line + '\n';
 
     out += "\nDIMENSIONS AS THE WINDOW SHOWS THEM\n";
