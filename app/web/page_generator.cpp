@@ -3,7 +3,8 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js --out brimalox.html
+// brimalox_page_gen --module brimalox_core.js --style page.css --fit fit.js --script page.js
+//                   --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -262,7 +263,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 }
 
 std::string page(const std::string& style, const std::string& fit, const std::string& module,
-                 const std::string& script) {
+                 const std::string& script, const std::string& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -275,6 +276,7 @@ std::string page(const std::string& style, const std::string& fit, const std::st
     out += "</div>\n" + windows() + "</div></div>\n" + purposes();
     out += inlineScript(module, "the WebAssembly module");
     out += inlineScript(script, "the page script");
+    out += inlineScript(sheet, "the build sheet script");
     return out + "</body>\n</html>\n";
 }
 
@@ -290,16 +292,17 @@ std::string readFile(const std::string& path) {
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--style", "--fit", "--script", "--out"}) {
+    for (const char* key : {"--module", "--style", "--fit", "--script", "--sheet", "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --out HTML\n";
+            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --fit JS --script JS --sheet JS --out HTML\n";
             return 2;
         }
     }
     try {
         using brimalox::readFile;
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--fit"]),
-                                                readFile(paths["--module"]), readFile(paths["--script"]));
+                                                readFile(paths["--module"]), readFile(paths["--script"]),
+                                                readFile(paths["--sheet"]));
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;
