@@ -7,7 +7,8 @@
 
   var style = document.createElement('style');
   style.textContent =
-    '#sheet { margin: 10px 0 0 8px; font: 13px "Liberation Sans", Arial, Helvetica, sans-serif; }\n' +
+    '#sheet { margin: 10px 0 0 8px; }\n' +
+    '#sheet, #sheet-view { font: 13px "Liberation Sans", Arial, Helvetica, sans-serif; }\n' +
     '#sheet button, #sheet select, #sheet-view button { font: inherit; min-height: 26px; }\n' +
     '#sheet-message { margin: 6px 0 0; color: #000; }\n' +
     '#sheet-view { padding: 0; border: 1px solid #6d6d6d; background: #fff; color: #000; max-height: 96vh; }\n' +
