@@ -1,6 +1,8 @@
 #include "cli/sheet_command.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -14,6 +16,10 @@
 #include "cli/design_options.h"
 #include "cli/output.h"
 #include "cli/sheet_pdf.h"
+#include "nec/deck.h"
+#include "nec/design_deck.h"
+#include "nec/runner.h"
+#include "nec/simulation.h"
 #include "sheet/build_sheet.h"
 #include "sheet/sheet_svg.h"
 #include "sheet/sheet_text.h"
@@ -28,7 +34,49 @@ struct SheetOptions {
     std::string format;  // empty: from the output file's name
     sheet::Paper paper = sheet::Paper::A4;
     std::string date;    // empty: today
+    // --model: the check simulate makes, over its default sweep, with these settings.
+    bool model = false;
+    nec::DeckChoices choices;
+    std::string z0 = "300", timeLimit = "120";
 };
+
+// The model check of the design: its SWR at the design frequency (on the default sweep's grid),
+// lowest SWR, stretches below 2:1, and maximum gain and take-off angle at the design frequency.
+sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
+    const double z0 = nec::optionNumber(o.z0, "--z0");
+    const double seconds = nec::optionNumber(o.timeLimit, "--time-limit");
+    const nec::DeckJob job = nec::makeDeck(o.request, "", "", "", o.choices);
+    for (const std::string& warning : job.warnings) err << "brimalox-cli sheet: warning: " << warning << '\n';
+    nec::RunOptions run;
+    run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
+    const nec::Analysis a = nec::runSimulation(job.prepared, z0, run);
+    if (a.rows.empty() || a.patterns.empty())
+        throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
+
+    sheet::ModelFigures m;
+    m.designMhz = job.geometry.designMhz;
+    const auto atDesign = std::min_element(a.rows.begin(), a.rows.end(), [&](const auto& x, const auto& y) {
+        return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
+    });
+    m.swrAtDesign = atDesign->swr;
+    m.lowestSwr = a.rows[a.lowest].swr;
+    m.lowestSwrMhz = a.rows[a.lowest].mhz;
+    for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
+    m.maxGainDbi = a.patterns.front().maxDbi;
+    m.takeoffDeg = a.patterns.front().takeoffDeg;
+    m.z0Ohms = z0;
+    const nec::Ground& g = job.setup.ground;
+    switch (g.kind) {
+    case nec::GroundKind::Free: m.ground = "free space"; break;
+    case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
+    case nec::GroundKind::Real:
+        m.ground = g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) +
+                   " S/m)";
+        break;
+    }
+    if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
+    return m;
+}
 
 std::string today() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -153,6 +201,26 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         },
         "YYYY-MM-DD");
     command->add_option("--date", options->date, "the date on the sheet (default today)")->check(dateCheck);
+    auto* model = command->add_flag("--model", options->model,
+                                    "run the model check of simulate (nec2c, its default sweep) and put its figures "
+                                    "on the sheet");
+    command->add_option("--ground", options->choices.ground, "with --model: the ground, as for simulate")
+        ->type_name("GROUND")
+        ->needs(model);
+    command->add_option("--ground-constants", options->choices.groundConstants,
+                        "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+        ->type_name("EPSR,SIGMA")
+        ->needs(model);
+    command->add_option("--height", options->choices.height,
+                        "with --model: height in metres of the antenna's lowest point above the ground")
+        ->type_name("METRES")
+        ->needs(model);
+    command->add_option("--z0", options->z0, "with --model: feed line impedance in ohms for the SWR (default 300)")
+        ->type_name("OHMS")
+        ->needs(model);
+    command->add_option("--time-limit", options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")
+        ->type_name("SECONDS")
+        ->needs(model);
     command->callback([options, &out, &err] {
         const SheetOptions& o = *options;
         const DesignResult design = runDesign(o.request);
@@ -160,7 +228,21 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             err << designFailureLine(o.request, design);
             throw CLI::RuntimeError(kExitDesignFailed);
         }
-        auto made = sheet::makeBuildSheet(design, o.request.sides, o.date.empty() ? today() : o.date);
+        std::optional<sheet::ModelFigures> figures;
+        if (o.model) {
+            try {
+                figures = modelCheck(o, err);
+            } catch (const nec::Interrupted& e) {
+                err << "brimalox-cli sheet: " << e.what() << std::endl;
+                nec::endBySignal(e.signal());
+            } catch (const std::invalid_argument& e) {
+                throw CLI::ValidationError("sheet", e.what());
+            } catch (const std::exception& e) {
+                err << "brimalox-cli sheet: " << e.what() << '\n';
+                throw CLI::RuntimeError(kExitDesignFailed);
+            }
+        }
+        auto made = sheet::makeBuildSheet(design, o.request.sides, o.date.empty() ? today() : o.date, figures);
         if (const auto* problem = std::get_if<std::string>(&made)) {
             err << "brimalox-cli sheet: " << *problem << '\n';
             throw CLI::RuntimeError(kExitDesignFailed);

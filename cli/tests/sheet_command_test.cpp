@@ -144,6 +144,42 @@ TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
     }
 }
 
+TEST(SheetCommand, ModelFiguresAreSimulatesForTheSameDesignAndGround) {
+    const std::vector<std::string> design{"146", "--sides", "4", "--ground", "average", "--height", "5"};
+    std::vector<std::string> sheetArgs{"sheet", "--model", "--format", "json"};
+    sheetArgs.insert(sheetArgs.begin() + 1, design.begin(), design.end());
+    std::vector<std::string> simulateArgs{"simulate", "--format", "json"};
+    simulateArgs.insert(simulateArgs.begin() + 1, design.begin(), design.end());
+    const Outcome sheet = run(sheetArgs), simulate = run(simulateArgs);
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    ASSERT_EQ(simulate.status, 0) << simulate.err;
+    const auto model = nlohmann::json::parse(sheet.out).at("model");
+    const auto report = nlohmann::json::parse(simulate.out);
+    EXPECT_EQ(model.at("lowest_swr"), report.at("lowest_swr").at("swr"));
+    EXPECT_EQ(model.at("lowest_swr_mhz"), report.at("lowest_swr").at("mhz"));
+    const auto& stretches = report.at("below_2_to_1_stretches");
+    ASSERT_EQ(model.at("below_2_to_1").size(), stretches.size());
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        EXPECT_EQ(model.at("below_2_to_1")[i].at("from_mhz"), stretches[i].at("from_mhz"));
+        EXPECT_EQ(model.at("below_2_to_1")[i].at("to_mhz"), stretches[i].at("to_mhz"));
+    }
+    EXPECT_EQ(model.at("max_gain_dbi"), report.at("max_gain").at("dbi"));
+    EXPECT_EQ(model.at("height_m"), 5.0);
+    EXPECT_EQ(model.at("ground"), "average ground (13, 0.005 S/m)");
+    // The SWR at the design frequency is the sweep's row at 146 MHz.
+    bool found = false;
+    for (const auto& row : report.at("sweep"))
+        if (row.at("mhz") == 146.0) {
+            EXPECT_EQ(model.at("swr_at_design"), row.at("swr"));
+            found = true;
+        }
+    EXPECT_TRUE(found);
+
+    const Outcome refused = run({"sheet", "146", "--ground", "average", "--height", "5"});
+    EXPECT_EQ(refused.status, kExitUsage);
+    EXPECT_NE(refused.err.find("--ground requires --model"), std::string::npos) << refused.err;
+}
+
 TEST(SheetCommand, TheDateIsTodayUnlessGiven) {
     const Outcome outcome = run({"sheet", "146", "--format", "json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
