@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "app/layout.h"
@@ -14,7 +15,7 @@ namespace brimalox::sheet {
 namespace {
 
 std::string fixed(double value, int places) {
-    std::string text = fmt::format("{:.{}f}", value, places);
+    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, places);
     // "-0.0" would read as a sign that is not there.
     if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
     return text;
@@ -59,7 +60,7 @@ std::string mhzText(double mhz) { return fixed(mhz, 1); }
 std::string dbiText(double dbi) { return fixed(dbi, 2); }
 std::string degreesText(double degrees) { return fixed(degrees, 0); }
 std::string metresText(double metres) {
-    std::string text = fmt::format("{:.2f}", metres);
+    std::string text = fmt::format(FMT_COMPILE("{:.2f}"), metres);
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();
     return text;
@@ -77,7 +78,7 @@ std::vector<ModelLine> modelLines(const BuildSheet& sheet) {
                          mhzText(m.belowTwo[i].fromMhz) + " TO " + mhzText(m.belowTwo[i].toMhz) + " MHZ"});
     lines.push_back({"MAXIMUM GAIN", dbiText(m.maxGainDbi) + " DBI"});
     lines.push_back({"TAKE-OFF ANGLE", degreesText(m.takeoffDeg) + " DEG"});
-    lines.push_back({"SWR AGAINST", fmt::format("{:g} OHM", m.z0Ohms)});
+    lines.push_back({"SWR AGAINST", fmt::format(FMT_COMPILE("{:g} OHM"), m.z0Ohms)});
     lines.push_back({"GROUND", m.ground});
     if (m.heightMetres) lines.push_back({"HEIGHT ABOVE GROUND", metresText(*m.heightMetres) + " M"});
     return lines;

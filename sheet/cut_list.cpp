@@ -6,6 +6,7 @@
 #include <numeric>
 #include <optional>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "numtext/numtext.h"
@@ -33,7 +34,7 @@ int decimalPlaces(std::string_view text) {
 
 // A value known to have at most `places` decimals, written with exactly those it needs.
 std::string exactText(double value, int places) {
-    std::string text = fmt::format("{:.{}f}", value, places);
+    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, places);
     if (text.find('.') != std::string::npos) {
         while (text.back() == '0') text.pop_back();
         if (text.back() == '.') text.pop_back();
@@ -53,7 +54,7 @@ std::optional<std::string> readRow(Row& row) {
     for (auto [text, unit, value] : {std::tuple{row.mm, "MM", &row.mmValue}, std::tuple{row.inch, "IN", &row.inchValue}}) {
         const Parsed<double> parsed = parseDouble(*text);
         if (!parsed.ok() || !std::isfinite(parsed.value))
-            return fmt::format("the {} field in {} holds \"{}\", which is not a number: compute the design first",
+            return fmt::format(FMT_COMPILE("the {} field in {} holds \"{}\", which is not a number: compute the design first"),
                                row.label, unit, *text);
         *value = parsed.value;
     }
@@ -105,9 +106,9 @@ std::string tapeText(double inches) {
     numerator /= common;
     denominator /= common;
     std::string text = inches < 0 && n > 0 ? "-" : "";
-    if (feet > 0) text += fmt::format("{} ft ", feet);
-    if (inchesPart > 0 || numerator == 0) text += fmt::format("{}", inchesPart);
-    if (numerator > 0) text += fmt::format("{}{}/{}", inchesPart > 0 ? " " : "", numerator, denominator);
+    if (feet > 0) text += fmt::format(FMT_COMPILE("{} ft "), feet);
+    if (inchesPart > 0 || numerator == 0) text += fmt::format(FMT_COMPILE("{}"), inchesPart);
+    if (numerator > 0) text += fmt::format(FMT_COMPILE("{}{}/{}"), inchesPart > 0 ? " " : "", numerator, denominator);
     return text + " in";
 }
 
@@ -120,7 +121,7 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
         if (auto problem = readRow(*row)) return *problem;
     for (const Row* row : {&height, &side, &gap})
         if (row->mmValue == 0)
-            return fmt::format("the {} field shows {}: there is nothing to cut; compute the design first", row->label,
+            return fmt::format(FMT_COMPILE("the {} field shows {}: there is nothing to cut; compute the design first"), row->label,
                                *row->mm);
 
     CutList list;
@@ -147,11 +148,11 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
         const double inch = 2 * n * side.inchValue + n * (height.inchValue - gap.inchValue);
         list.total = {exactText(2 * n * side.mmValue + n * (height.mmValue - gap.mmValue), mmPlaces),
                       roundedDecimal(exactText(inch, inchPlaces), 3), tapeText(inch),
-                      fmt::format("{} x side + {} x (height - gap) / 2", 2 * n, 2 * n)};
+                      fmt::format(FMT_COMPILE("{} x side + {} x (height - gap) / 2"), 2 * n, 2 * n)};
     }
 
     list.pieces = {
-        {"SIDES", 2 * n, list.side, fmt::format("{} at the top and {} at the bottom", n, n)},
+        {"SIDES", 2 * n, list.side, fmt::format(FMT_COMPILE("{} at the top and {} at the bottom"), n, n)},
         {"VERTICAL HALVES", 2 * n, list.halfVertical, "above and below each gap"},
         {"FEED GAPS", n, list.gap, "one in the middle of each vertical"},
         {"300 OHM SERIES MATCH", n, list.match, "300 ohm ladder line, one for each gap"},

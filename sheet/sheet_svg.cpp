@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "app/layout.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr double kMargin = 12;
 constexpr double kCharWidth = 0.65;  // em, see textWidth()
 
-std::string mm(double value) { return fmt::format("{:.2f}", value); }
+std::string mm(double value) { return fmt::format(FMT_COMPILE("{:.2f}"), value); }
 
 struct Point {
     double x, y;
@@ -29,7 +30,7 @@ class Page {
 public:
     void text(double x, double y, double size, std::string_view words, Anchor anchor = Anchor::Start,
               std::string_view weight = {}) {
-        texts_ += fmt::format(R"(<text x="{}" y="{}" font-size="{}")", mm(x), mm(y), mm(size));
+        texts_ += fmt::format(FMT_COMPILE(R"(<text x="{}" y="{}" font-size="{}")"), mm(x), mm(y), mm(size));
         if (anchor == Anchor::Middle) texts_ += R"( text-anchor="middle")";
         if (anchor == Anchor::End) texts_ += R"( text-anchor="end")";
         if (weight == "bold") texts_ += R"( font-weight="bold")";
@@ -37,17 +38,17 @@ public:
         texts_ += ">" + xmlEscaped(words) + "</text>\n";
     }
     void line(Point a, Point b, double width = 0.25, bool dashed = false) {
-        shapes_ += fmt::format(R"(<line x1="{}" y1="{}" x2="{}" y2="{}" stroke-width="{}"{}/>)", mm(a.x), mm(a.y),
+        shapes_ += fmt::format(FMT_COMPILE(R"(<line x1="{}" y1="{}" x2="{}" y2="{}" stroke-width="{}"{}/>)"), mm(a.x), mm(a.y),
                              mm(b.x), mm(b.y), mm(width), dashed ? R"( stroke-dasharray="1.2 0.8")" : "");
         shapes_ += '\n';
     }
     void rect(double x, double y, double w, double h, double width) {
-        shapes_ += fmt::format(R"(<rect x="{}" y="{}" width="{}" height="{}" fill="none" stroke-width="{}"/>)", mm(x),
+        shapes_ += fmt::format(FMT_COMPILE(R"(<rect x="{}" y="{}" width="{}" height="{}" fill="none" stroke-width="{}"/>)"), mm(x),
                              mm(y), mm(w), mm(h), mm(width));
         shapes_ += '\n';
     }
     void dot(Point c, double r) {
-        shapes_ += fmt::format(R"(<circle cx="{}" cy="{}" r="{}" fill="#000" stroke="none"/>)", mm(c.x), mm(c.y), mm(r));
+        shapes_ += fmt::format(FMT_COMPILE(R"(<circle cx="{}" cy="{}" r="{}" fill="#000" stroke="none"/>)"), mm(c.x), mm(c.y), mm(r));
         shapes_ += '\n';
     }
     // An arrow head with its tip at `tip`, pointing along (dx, dy).
@@ -58,7 +59,7 @@ public:
         dy /= length;
         constexpr double kLong = 2, kHalfWide = 0.6;
         const Point base{tip.x - dx * kLong, tip.y - dy * kLong};
-        shapes_ += fmt::format(R"(<polygon points="{},{} {},{} {},{}" fill="#000" stroke="none"/>)", mm(tip.x),
+        shapes_ += fmt::format(FMT_COMPILE(R"(<polygon points="{},{} {},{} {},{}" fill="#000" stroke="none"/>)"), mm(tip.x),
                              mm(tip.y), mm(base.x - dy * kHalfWide), mm(base.y + dx * kHalfWide),
                              mm(base.x + dy * kHalfWide), mm(base.y - dx * kHalfWide));
         shapes_ += '\n';
@@ -158,7 +159,7 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
         page.dot(gapBottom, 0.55);
         gaps.emplace_back(gapTop, gapBottom);
         const bool labelRight = k != rightmost && k != leftmost ? plan[k].y > 0 : k == leftmost;
-        page.text(low.x + (labelRight ? 1.2 : -1.2), middle + 1, 2.6, fmt::format("F{}", k + 1),
+        page.text(low.x + (labelRight ? 1.2 : -1.2), middle + 1, 2.6, fmt::format(FMT_COMPILE("F{}"), k + 1),
                   labelRight ? Anchor::Start : Anchor::End, "bold");
     }
 
@@ -209,7 +210,7 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
         page.text((a2.x + b2.x) / 2, y, 3.2, "SIDE  " + cuts.side.mm + " MM   " + cuts.side.inch + " IN", Anchor::Middle,
                   "bold");
     }
-    const std::string legend = fmt::format("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE", n);
+    const std::string legend = fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE"), n);
     page.text((left + right) / 2, bottom - 3.5, 2.6, legend, Anchor::Middle);
     if (gapEnlarged) page.text((left + right) / 2, bottom, 2.6, "THE GAPS ARE DRAWN LARGER THAN TO SCALE", Anchor::Middle);
 }
@@ -378,13 +379,14 @@ std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
     drawCutList(page, sheet.cuts, left, cutTop, right);
     drawMeasured(page, left, measuredTop, right);
 
-    std::string svg = fmt::format(
-        R"(<svg xmlns="http://www.w3.org/2000/svg" width="{0}mm" height="{1}mm" viewBox="0 0 {0} {1}" )"
-        R"(font-family="Liberation Sans, Arial, Helvetica, sans-serif" fill="#000" stroke="#000">)"
-        "\n",
-        size.widthMm, size.heightMm);
+    const std::string width = fmt::format(FMT_COMPILE("{}"), size.widthMm);
+    const std::string height = fmt::format(FMT_COMPILE("{}"), size.heightMm);
+    std::string svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + width + R"(mm" height=")" + height +
+                      R"(mm" viewBox="0 0 )" + width + " " + height +
+                      R"(" font-family="Liberation Sans, Arial, Helvetica, sans-serif" fill="#000" stroke="#000">)"
+                      "\n";
     svg += "<title>" + xmlEscaped("BRIMALOX build sheet, " + d.frequency + " MHz, " + sheet.formCaption) + "</title>\n";
-    svg += fmt::format(R"(<rect x="0" y="0" width="{}" height="{}" fill="#fff" stroke="none"/>)", size.widthMm,
+    svg += fmt::format(FMT_COMPILE(R"(<rect x="0" y="0" width="{}" height="{}" fill="#fff" stroke="none"/>)"), size.widthMm,
                        size.heightMm);
     svg += "\n" + page.svg() + "</svg>\n";
     return svg;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "app/layout.h"
@@ -29,9 +30,9 @@ std::string sheetText(const BuildSheet& sheet) {
            date + "\n\n";
     const std::string recommended(control(Field::Text3).text);
     const std::size_t labelWidth = recommended.size() + 2;
-    out += fmt::format("{:<{}}{} MHZ   {}\n", "DESIGN FREQUENCY", labelWidth, d.frequency, sheet.formCaption);
-    out += fmt::format("{:<{}}{}\n", recommended, labelWidth, conductor(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
-    out += fmt::format("{:<{}}{}\n\n", "CONDUCTOR USED", labelWidth, conductor(d.awg, d.inch, d.mm));
+    out += fmt::format(FMT_COMPILE("{:<{}}{} MHZ   {}\n"), "DESIGN FREQUENCY", labelWidth, d.frequency, sheet.formCaption);
+    out += fmt::format(FMT_COMPILE("{:<{}}{}\n"), recommended, labelWidth, conductor(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
+    out += fmt::format(FMT_COMPILE("{:<{}}{}\n\n"), "CONDUCTOR USED", labelWidth, conductor(d.awg, d.inch, d.mm));
     if (sheet.belowMinimum) out += std::string(kBelowMinimumText) + '\n';
     for (const std::string& line : wrapped(sheet.warning, kWidth)) out += line + '\n';
 
@@ -44,7 +45,7 @@ std::string sheetText(const BuildSheet& sheet) {
         inchWidth = std::max(inchWidth, length->inch.size());
     }
     for (const auto& [label, length] : dimensions)
-        out += fmt::format("{:<29}{:>{}} MM  {:>{}} IN\n", label, length->mm, mmWidth, length->inch, inchWidth);
+        out += fmt::format(FMT_COMPILE("{:<29}{:>{}} MM  {:>{}} IN\n"), label, length->mm, mmWidth, length->inch, inchWidth);
 
     out += "\nCUT LIST\n";
     struct Row {
@@ -64,9 +65,9 @@ std::string sheetText(const BuildSheet& sheet) {
         mm = std::max(mm, row.length->mm.size());
         inch = std::max(inch, row.length->inch.size());
     }
-    out += fmt::format("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n", "PIECE", nameWidth, "MM", mm, "INCH", inch);
+    out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm, "INCH", inch);
     for (const Row& row : rows) {
-        out += fmt::format("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n", row.name, nameWidth, row.count, row.length->mm, mm,
+        out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count, row.length->mm, mm,
                            row.length->inch, inch, row.length->tape);
         out += "  " + row.how + '\n';
     }
@@ -76,7 +77,7 @@ std::string sheetText(const BuildSheet& sheet) {
     if (model.empty()) out += "  none run for this sheet\n";
     std::size_t labelColumn = 0;
     for (const ModelLine& line : model) labelColumn = std::max(labelColumn, line.label.size());
-    for (const ModelLine& line : model) out += fmt::format("{:<{}}  {}\n", line.label, labelColumn, line.value);
+    for (const ModelLine& line : model) out += fmt::format(FMT_COMPILE("{:<{}}  {}\n"), line.label, labelColumn, line.value);
 
     out += "\nMEASURED ON THE BUILT ANTENNA\n";
     const std::string blank(12, '_');
