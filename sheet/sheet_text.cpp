@@ -69,7 +69,7 @@ std::string sheetText(const BuildSheet& sheet) {
     for (const Row& row : rows) {
         out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count, row.length->mm, mm,
                            row.length->inch, inch, row.length->tape);
-        out += "  " + row.how + '\n';
+        for (const std::string& line : wrapped(row.how, kWidth - 2)) out += "  " + line + '\n';
     }
 
     out += "\nMODEL CHECK\n";
