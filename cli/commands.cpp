@@ -16,6 +16,7 @@
 #include "cli/gauges.h"
 #include "cli/output.h"
 #include "cli/replay.h"
+#include "cli/sheet_command.h"
 #include "cli/sweep.h"
 
 namespace brimalox::cli {
@@ -74,7 +75,9 @@ std::string whatIsWrong(const DesignRequest& request, const DesignFailure& f) {
     return value + " could not be worked on";
 }
 
-std::string failureLine(const DesignRequest& request, const DesignResult& result) {
+}  // namespace
+
+std::string designFailureLine(const DesignRequest& request, const DesignResult& result) {
     const DesignFailure& f = *result.failure;
     std::string line = "brimalox-cli: design for frequency " + quotedText(result.frequency) + " failed at " +
                        std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) +
@@ -83,8 +86,6 @@ std::string failureLine(const DesignRequest& request, const DesignResult& result
         line += " (" + std::string(familyName(f.failure.family())) + " failure)";
     return line + ": " + whatIsWrong(request, f) + '\n';
 }
-
-}  // namespace
 
 struct Program::State {
     State(std::ostream& o, std::ostream& e, std::istream& i) : out(o), err(e), in(i) {}
@@ -147,7 +148,7 @@ void Program::State::design() {
         DesignResult result = designAt(i);
         if (result.failure) {
             anyFailed = true;
-            err << failureLine(request, result);
+            err << designFailureLine(request, result);
             continue;
         }
         designCells(result, sides, cells);
@@ -220,6 +221,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     replay->callback([&s] { s.replay(); });
 
     addNecCommands(app, out, err);
+    addSheetCommand(app, out, err);
 }
 
 Program::~Program() = default;

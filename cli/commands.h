@@ -4,6 +4,9 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
+
+#include "app/road.h"
 
 namespace CLI {
 class App;
@@ -13,6 +16,10 @@ namespace brimalox::cli {
 
 inline constexpr int kExitDesignFailed = 1;
 inline constexpr int kExitUsage = 2;
+
+// The message for a design that failed: the frequency, the button, the step, the kind of failure and
+// what is wrong with the value given; one line, ended.
+std::string designFailureLine(const DesignRequest& request, const DesignResult& result);
 
 class Program {
 public:

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "app/xml_text.h"
 #include "nec/deck.h"
 
 namespace brimalox::nec {
@@ -91,19 +92,7 @@ double fittingFontSize(const std::string& text, double width, double largest) {
     return std::min(largest, width / (0.6 * static_cast<double>(std::max<std::size_t>(text.size(), 1))));
 }
 
-std::string svgEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
+std::string svgEscaped(const std::string& text) { return xmlEscaped(text); }
 
 std::string patternPlotSvg(const PatternFigures& p, const std::string& title, const std::string& ground) {
     constexpr double kWidth = 980, kHeight = 540;

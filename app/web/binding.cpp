@@ -12,9 +12,12 @@
 
 #include "app/buttons.h"
 #include "app/layout.h"
+#include "app/road.h"
 #include "numtext/fields.h"
 #include "numtext/form.h"
 #include "numtext/mod1.h"
+#include "sheet/build_sheet.h"
+#include "sheet/sheet_svg.h"
 
 namespace {
 
@@ -51,6 +54,7 @@ struct Session {
     Mod1 shared;
     std::string family, kind, message;  // empty after a click that went through
     int shown = PageForm::kNothing;
+    std::string sheet;  // the last build sheet's SVG, or what kept it from being made
 };
 
 Session& session() {
@@ -109,5 +113,45 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_message() { return session().m
 
 // The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
 EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
+
+// The build sheet of what the window shows now: 1 with its SVG in brimalox_sheet_text(), 0 with the
+// reason there is none. paper 0 is A4, 1 Letter; the date is YYYY-MM-DD. The recommended minimum is
+// what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
+EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
+    Session& s = session();
+    const PageForm& f = s.form;
+    const bool three = f.selected(Option::Option1), four = f.selected(Option::Option2);
+    if (three == four) {
+        s.sheet = "Select THREE SIDED or FOUR SIDED and click COMPUTE first: the sheet is of one form.";
+        return 0;
+    }
+    const int sides = four ? 4 : 3;
+    DesignResult design = runDesign({f.storedText(Field::Text2), sides, {}});
+    if (design.failure && design.failure->button == Button::Command7) {
+        s.sheet = "The frequency field holds no frequency that ACCEPT takes, so there is no recommended minimum.";
+        return 0;
+    }
+    design.failure.reset();
+    design.awg = f.storedText(Field::Text4);
+    design.inch = f.storedText(Field::Text6);
+    design.mm = f.storedText(Field::Text8);
+    design.heightInch = f.storedText(Field::Text11);
+    design.heightMm = f.storedText(Field::Text13);
+    design.sideInch = f.storedText(Field::Text16);
+    design.sideMm = f.storedText(Field::Text17);
+    design.gapInch = f.storedText(Field::Text19);
+    design.gapMm = f.storedText(Field::Text20);
+    design.matchInch = f.storedText(Field::Text22);
+    design.matchMm = f.storedText(Field::Text23);
+    auto made = sheet::makeBuildSheet(design, sides,
+                                      length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "");
+    if (const auto* problem = std::get_if<std::string>(&made)) {
+        s.sheet = "No build sheet: " + *problem + ".";
+        return 0;
+    }
+    s.sheet = sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
+    return 1;
+}
+EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet_text() { return session().sheet.c_str(); }
 
 }  // extern "C"

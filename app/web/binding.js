@@ -8,7 +8,8 @@
 // the click, whether it went through, for a failed one its family ("conversion"), kind ("type
 // mismatch") and the desktop's message, and the dialog the click asked for ("notes", "website" or
 // null). The values the handlers share between clicks stay in the module. core.texts() gives the
-// texts the module holds now: at start, the window's start-up texts.
+// texts the module holds now: at start, the window's start-up texts. core.sheet() draws the build
+// sheet (below).
 
 var brimaloxEncoder = new TextEncoder();
 var brimaloxDecoder = new TextDecoder();
@@ -31,10 +32,7 @@ function brimaloxTexts() {
 
 Module['texts'] = brimaloxTexts;
 
-Module['press'] = function (button, texts, options) {
-  var name = /^Command([1-7])$/.exec(String(button));
-  var number = typeof button === 'number' ? button : name ? Number(name[1]) : 0;
-  if (!(number >= 1 && number <= 7)) throw new RangeError('no button ' + button);
+function brimaloxHandOver(texts, options) {
   if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
   for (var i = 0; i < 24; ++i) {
     var bytes = brimaloxEncoder.encode(String(texts[i]));
@@ -45,6 +43,13 @@ Module['press'] = function (button, texts, options) {
   }
   _brimalox_set_option(1, options[0] ? 1 : 0);
   _brimalox_set_option(2, options[1] ? 1 : 0);
+}
+
+Module['press'] = function (button, texts, options) {
+  var name = /^Command([1-7])$/.exec(String(button));
+  var number = typeof button === 'number' ? button : name ? Number(name[1]) : 0;
+  if (!(number >= 1 && number <= 7)) throw new RangeError('no button ' + button);
+  brimaloxHandOver(texts, options);
   var ok = _brimalox_press(number) === 1;
   var shown = _brimalox_shown_window();
   return {
@@ -55,4 +60,18 @@ Module['press'] = function (button, texts, options) {
     message: ok ? null : brimaloxCString(_brimalox_failure_message()),
     window: shown === 1 ? 'notes' : shown === 2 ? 'website' : null
   };
+};
+
+// core.sheet(texts, options, paper, date): the build sheet of the window as those texts and options
+// show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD). Returns {ok, svg} or {ok: false,
+// message} saying why there is none. Clicks nothing: the module's texts become these, as for press.
+Module['sheet'] = function (texts, options, paper, date) {
+  brimaloxHandOver(texts, options);
+  var bytes = brimaloxEncoder.encode(String(date));
+  var pointer = _malloc(bytes.length + 1);
+  HEAPU8.set(bytes, pointer);
+  var ok = _brimalox_sheet(paper === 'letter' ? 1 : 0, pointer, bytes.length) === 1;
+  _free(pointer);
+  var text = brimaloxCString(_brimalox_sheet_text());
+  return ok ? {ok: true, svg: text} : {ok: false, message: text};
 };

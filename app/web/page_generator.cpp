@@ -6,7 +6,7 @@
 // brimalox_page_gen --module brimalox_core.js --style page.css --script page.js --icon brimalox.svg
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
 //   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
-//   --check-wasm brimalox_check.wasm.gz.b64 --out brimalox.html
+//   --check-wasm brimalox_check.wasm.gz.b64 --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -358,7 +358,7 @@ std::string tools() {
 }
 
 std::string page(const std::string& style, const std::string& module, const std::string& script,
-                 const std::string& icon, const Check& check) {
+                 const std::string& icon, const Check& check, const std::string& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -389,6 +389,7 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += textScript("check-module", check.module, "the check's module");
     out += textScript("check-wasm", check.wasm, "the check's WebAssembly");
     out += inlineScript(check.script, "the check's script");
+    out += inlineScript(sheet, "the build sheet script");
     return out + "</body>\n</html>\n";
 }
 
@@ -406,11 +407,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
     for (const char* key : {"--module", "--style", "--script", "--icon", "--check-about", "--check-style",
                             "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
-                            "--check-wasm", "--out"}) {
+                            "--check-wasm", "--sheet", "--out"}) {
         if (!paths.count(key)) {
             std::cerr << "usage: brimalox_page_gen --module JS --style CSS --script JS --icon SVG --check-about TXT "
                          "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                         "--check-module JS --check-wasm BASE64 --out HTML\n";
+                         "--check-module JS --check-wasm BASE64 --sheet JS --out HTML\n";
             return 2;
         }
     }
@@ -421,7 +422,8 @@ int main(int argc, char** argv) {
                                     readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
                                     readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
-                                                readFile(paths["--script"]), readFile(paths["--icon"]), check);
+                                                readFile(paths["--script"]), readFile(paths["--icon"]), check,
+                                                readFile(paths["--sheet"]));
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;

@@ -11,6 +11,7 @@ Usage: page_test.py --scenario NAME --page brimalox.html --cli brimalox-cli --no
 """
 
 import argparse
+import base64
 import json
 import pathlib
 import random
@@ -19,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from xml.etree import ElementTree
 
 from selenium import webdriver
 from selenium.common.exceptions import TimeoutException
@@ -461,7 +463,7 @@ def scenario_keyboard(page, args, checks):
         visited.append(page.js("return document.activeElement.id"))
     checks.equal("Tab order", visited[: len(TAB_ORDER)], TAB_ORDER)
     checks.true(f"Tab after the option group went to {visited[-1]}, not out of the window or to the page's own buttons",
-                visited[-1] in ("", "Text1", "copy-link"))
+                visited[-1] in ("", "Text1", "copy-link", "sheet-build"))
     actions.key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
     page.element("Option1").click()
     page.element("Text24").click()
@@ -960,10 +962,62 @@ def scenario_accessibility(page, args, checks):
     run_axe(page, checks, "dark mode")
 
 
+def scenario_sheet(page, args, checks):
+    """BUILD SHEET: the sheet of what the window shows is the very SVG brimalox-cli sheet draws for the
+    same design, and it prints as one page of the chosen paper with nothing of the page on it."""
+    # No option selected yet: no sheet, and the reason in words.
+    page.element("sheet-build").click()
+    page.wait("the reason there is no sheet", "return document.getElementById('sheet-message').textContent !== ''")
+    checks.true("no sheet without a form", not page.js("return document.getElementById('sheet-view').open"))
+
+    for frequency, option, awg, paper, points in (("146", "Option1", None, "a4", (595.9, 842.9)),
+                                                  ("222.5", "Option2", "10", "letter", (612, 792))):
+        page.open()
+        lines = [f"set Text2 {frequency}", "click Command7"]
+        lines += [f"set Text4 {awg}", "click Command1"] if awg else []
+        lines += [f"select {option}", "click Command4"]
+        for line in lines:
+            page.act(line)
+        page.js("document.getElementById('sheet-paper').value = arguments[0]", paper)
+        page.element("sheet-build").click()
+        page.wait("the sheet to open", "return document.getElementById('sheet-view').open")
+        shown = page.js("return document.querySelector('#sheet-page svg').outerHTML")
+        date = re.search(r"DATE (\d{4}-\d\d-\d\d)", shown).group(1)
+        command = [args.cli, "sheet", frequency, "--sides", "4" if option == "Option2" else "3", "--format", "svg",
+                   "--paper", paper, "--date", date] + (["--awg", awg] if awg else [])
+        drawn = subprocess.run(command, capture_output=True, text=True, check=True).stdout
+
+        def tree(svg):
+            return [(e.tag, sorted(e.attrib.items()), (e.text or "").strip())
+                    for e in ElementTree.fromstring(svg).iter()]
+
+        checks.equal(f"{paper} sheet on the page and from brimalox-cli", tree(shown), tree(drawn))
+
+        # On paper: only the sheet, one page of the chosen size.
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
+        visible = page.js("return [...document.body.children].filter((e) => getComputedStyle(e).display !== 'none')"
+                          ".map((e) => e.id)")
+        checks.equal(f"{paper}: what prints", visible, ["sheet-view"])
+        page.screenshot(f"sheet-{paper}-print.png")
+        pdf = base64.b64decode(page.driver.execute_cdp_cmd(
+            "Page.printToPDF", {"preferCSSPageSize": True, "printBackground": True})["data"])
+        directory = pathlib.Path(args.artefacts)
+        directory.mkdir(parents=True, exist_ok=True)
+        (directory / f"sheet-{paper}.pdf").write_bytes(pdf)
+        checks.equal(f"{paper}: printed pages", len(re.findall(rb"/Type\s*/Page[^s]", pdf)), 1)
+        box = re.search(rb"/MediaBox\s*\[\s*0 0 ([\d.]+) ([\d.]+)", pdf)
+        checks.true(f"{paper}: page size {box and box.groups()}",
+                    box and all(abs(float(v) - p) < 2 for v, p in zip(box.groups(), points)))
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": ""})
+        page.element("sheet-close").click()
+        checks.true(f"{paper}: CLOSE closes the sheet", not page.js("return document.getElementById('sheet-view').open"))
+
+
 SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": scenario_road,
              "failure": scenario_failure, "windows": scenario_windows, "differential": scenario_differential,
              "screenshots": scenario_screenshots, "phone": scenario_phone, "unavailable": scenario_unavailable,
-             "address": scenario_address, "accessibility": scenario_accessibility}
+             "address": scenario_address, "accessibility": scenario_accessibility,
+             "sheet": scenario_sheet}
 
 
 def main():

@@ -1,0 +1,270 @@
+#include "cli/sheet_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "cli/design_options.h"
+#include "cli/output.h"
+#include "cli/sheet_pdf.h"
+#include "nec/deck.h"
+#include "nec/design_deck.h"
+#include "nec/runner.h"
+#include "nec/simulation.h"
+#include "sheet/build_sheet.h"
+#include "sheet/sheet_svg.h"
+#include "sheet/sheet_text.h"
+
+namespace brimalox::cli {
+
+namespace {
+
+struct SheetOptions {
+    DesignRequest request;
+    std::string output;
+    std::string format;  // empty: from the output file's name
+    sheet::Paper paper = sheet::Paper::A4;
+    std::string date;    // empty: today
+    // --model: the check simulate makes, over its default sweep, with these settings.
+    bool model = false;
+    nec::DeckChoices choices;
+    std::string z0 = "300", timeLimit = "120";
+};
+
+// The model check of the design: its SWR at the design frequency (on the default sweep's grid),
+// lowest SWR, stretches below 2:1, and maximum gain and take-off angle at the design frequency.
+sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
+    const double z0 = nec::optionNumber(o.z0, "--z0");
+    const double seconds = nec::optionNumber(o.timeLimit, "--time-limit");
+    const nec::DeckJob job = nec::makeDeck(o.request, "", "", "", o.choices);
+    for (const std::string& warning : job.warnings) err << "brimalox-cli sheet: warning: " << warning << '\n';
+    nec::RunOptions run;
+    run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
+    const nec::Analysis a = nec::runSimulation(job.prepared, z0, run);
+    if (a.rows.empty() || a.patterns.empty())
+        throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
+
+    sheet::ModelFigures m;
+    m.designMhz = job.geometry.designMhz;
+    const auto atDesign = std::min_element(a.rows.begin(), a.rows.end(), [&](const auto& x, const auto& y) {
+        return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
+    });
+    m.swrAtDesign = atDesign->swr;
+    m.lowestSwr = a.rows[a.lowest].swr;
+    m.lowestSwrMhz = a.rows[a.lowest].mhz;
+    for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
+    m.maxGainDbi = a.patterns.front().maxDbi;
+    m.takeoffDeg = a.patterns.front().takeoffDeg;
+    m.z0Ohms = z0;
+    const nec::Ground& g = job.setup.ground;
+    switch (g.kind) {
+    case nec::GroundKind::Free: m.ground = "free space"; break;
+    case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
+    case nec::GroundKind::Real:
+        m.ground = g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) +
+                   " S/m)";
+        break;
+    }
+    if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
+    return m;
+}
+
+std::string today() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+bool endsWith(const std::string& text, std::string_view end) {
+    if (text.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i]) return false;
+    return true;
+}
+
+// An explicit --format wins; else the output file's name says it; a terminal gets text.
+std::string formatFor(const SheetOptions& o) {
+    if (!o.format.empty()) return o.format;
+    for (std::string_view name : {"svg", "pdf", "csv", "json"})
+        if (endsWith(o.output, std::string(".") + std::string(name))) return std::string(name);
+    return "text";
+}
+
+const std::vector<Column>& cutColumns() {
+    static const std::vector<Column> columns{{"piece", "", ""}, {"count", "", ""}, {"mm", "", ""},
+                                             {"inch", "", ""}, {"tape", "", ""}, {"derivation", "", ""},
+                                             {"note", "", ""}};
+    return columns;
+}
+
+std::vector<std::vector<std::string>> cutRows(const sheet::CutList& cuts) {
+    std::vector<std::vector<std::string>> rows;
+    for (const sheet::CutPiece& p : cuts.pieces)
+        rows.push_back({p.name, std::to_string(p.count), p.length.mm, p.length.inch, p.length.tape,
+                        p.length.derivation, p.note});
+    rows.push_back({"TOTAL CONDUCTOR", "", cuts.total.mm, cuts.total.inch, cuts.total.tape, cuts.total.derivation,
+                    "the sides and the vertical halves end to end"});
+    return rows;
+}
+
+std::string sheetJson(const sheet::BuildSheet& s) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["date"] = s.date;
+    const std::vector<std::string> cells = designCells(s.design, s.cuts.sides);
+    for (std::size_t i = 0; i < cells.size(); ++i) json[std::string(designColumns()[i].key)] = cells[i];
+    json["form"] = s.formCaption;
+    json["warning"] = s.warning;
+    nlohmann::ordered_json cuts = nlohmann::ordered_json::array();
+    for (const auto& row : cutRows(s.cuts)) {
+        nlohmann::ordered_json piece = nlohmann::ordered_json::object();
+        for (std::size_t i = 0; i < row.size(); ++i) piece[std::string(cutColumns()[i].key)] = row[i];
+        cuts.push_back(std::move(piece));
+    }
+    json["cut_list"] = std::move(cuts);
+    if (s.model) {
+        const sheet::ModelFigures& m = *s.model;
+        nlohmann::ordered_json model = nlohmann::ordered_json::object();
+        model["swr_at_design"] = m.swrAtDesign;
+        model["lowest_swr"] = m.lowestSwr;
+        model["lowest_swr_mhz"] = m.lowestSwrMhz;
+        nlohmann::ordered_json stretches = nlohmann::ordered_json::array();
+        for (const auto& stretch : m.belowTwo) stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
+        model["below_2_to_1"] = std::move(stretches);
+        model["max_gain_dbi"] = m.maxGainDbi;
+        model["takeoff_deg"] = m.takeoffDeg;
+        model["z0_ohms"] = m.z0Ohms;
+        model["ground"] = m.ground;
+        model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
+        json["model"] = std::move(model);
+    } else {
+        json["model"] = nullptr;
+    }
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+}
+
+std::string render(const sheet::BuildSheet& s, const std::string& format, sheet::Paper paper) {
+    if (format == "svg") return sheet::sheetSvg(s, paper);
+    if (format == "pdf") {
+        const sheet::PaperSize size = sheet::paperSize(paper);
+        return svgToPdf(sheet::sheetSvg(s, paper), size.widthPt, size.heightPt);
+    }
+    if (format == "json") return sheetJson(s);
+    if (format == "csv") {
+        std::ostringstream csv;
+        {
+            TableWriter table(Format::Csv, csv, cutColumns());
+            for (const auto& row : cutRows(s.cuts)) table.row(row);
+            table.finish();
+        }
+        return csv.str();
+    }
+    return sheet::sheetText(s);
+}
+
+}  // namespace
+
+void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
+    auto options = std::make_shared<SheetOptions>();
+    CLI::App* command = app.add_subcommand(
+        "sheet", "the build sheet of a design (ACCEPT, optional CHANGE, COMPUTE): the form drawn and dimensioned, "
+                 "the cut list in mm, inches and feet-inches-sixteenths, and lines for what the builder measures");
+    command->add_option("FREQ", options->request.frequencyText, "design frequency in MHz, typed into the frequency field")
+        ->required();
+    addDesignOptions(*command, options->request);
+    command->add_option("-o,--output", options->output, "write the sheet to FILE instead of standard output")
+        ->type_name("FILE");
+    command
+        ->add_option("--format", options->format,
+                     "svg, pdf (one page), text, csv (the cut list) or json; default: from the name of -o "
+                     "(.svg, .pdf, .csv, .json), else text")
+        ->check(CLI::IsMember({"svg", "pdf", "text", "csv", "json"}))
+        ->type_name("FORMAT");
+    const std::map<std::string, sheet::Paper> papers{{"a4", sheet::Paper::A4}, {"letter", sheet::Paper::Letter}};
+    command->add_option("--paper", options->paper, "page size of svg and pdf: a4 (default) or letter")
+        ->transform(CLI::CheckedTransformer(papers, CLI::ignore_case))
+        ->type_name("PAPER");
+    const CLI::Validator dateCheck(
+        [](std::string& text) {
+            return sheet::validDate(text) ? std::string() : "\"" + text + "\" is not a date of the form YYYY-MM-DD";
+        },
+        "YYYY-MM-DD");
+    command->add_option("--date", options->date, "the date on the sheet (default today)")->check(dateCheck);
+    auto* model = command->add_flag("--model", options->model,
+                                    "run the model check of simulate (nec2c, its default sweep) and put its figures "
+                                    "on the sheet");
+    command->add_option("--ground", options->choices.ground, "with --model: the ground, as for simulate")
+        ->type_name("GROUND")
+        ->needs(model);
+    command->add_option("--ground-constants", options->choices.groundConstants,
+                        "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+        ->type_name("EPSR,SIGMA")
+        ->needs(model);
+    command->add_option("--height", options->choices.height,
+                        "with --model: height in metres of the antenna's lowest point above the ground")
+        ->type_name("METRES")
+        ->needs(model);
+    command->add_option("--z0", options->z0, "with --model: feed line impedance in ohms for the SWR (default 300)")
+        ->type_name("OHMS")
+        ->needs(model);
+    command->add_option("--time-limit", options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")
+        ->type_name("SECONDS")
+        ->needs(model);
+    command->callback([options, &out, &err] {
+        const SheetOptions& o = *options;
+        const DesignResult design = runDesign(o.request);
+        if (design.failure) {
+            err << designFailureLine(o.request, design);
+            throw CLI::RuntimeError(kExitDesignFailed);
+        }
+        std::optional<sheet::ModelFigures> figures;
+        if (o.model) {
+            try {
+                figures = modelCheck(o, err);
+            } catch (const nec::Interrupted& e) {
+                err << "brimalox-cli sheet: " << e.what() << std::endl;
+                nec::endBySignal(e.signal());
+            } catch (const std::invalid_argument& e) {
+                throw CLI::ValidationError("sheet", e.what());
+            } catch (const std::exception& e) {
+                err << "brimalox-cli sheet: " << e.what() << '\n';
+                throw CLI::RuntimeError(kExitDesignFailed);
+            }
+        }
+        auto made = sheet::makeBuildSheet(design, o.request.sides, o.date.empty() ? today() : o.date, figures);
+        if (const auto* problem = std::get_if<std::string>(&made)) {
+            err << "brimalox-cli sheet: " << *problem << '\n';
+            throw CLI::RuntimeError(kExitDesignFailed);
+        }
+        std::string text;
+        try {
+            text = render(std::get<sheet::BuildSheet>(made), formatFor(o), o.paper);
+        } catch (const std::exception& e) {
+            err << "brimalox-cli sheet: " << e.what() << '\n';
+            throw CLI::RuntimeError(kExitDesignFailed);
+        }
+        if (o.output.empty() || o.output == "-") {
+            out << text << std::flush;
+            return;
+        }
+        std::ofstream file(o.output, std::ios::binary);
+        file << text;
+        if (!file.flush()) {
+            err << "brimalox-cli sheet: cannot write " << o.output << '\n';
+            throw CLI::RuntimeError(kExitDesignFailed);
+        }
+    });
+}
+
+}  // namespace brimalox::cli

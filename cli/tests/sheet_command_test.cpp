@@ -1,0 +1,195 @@
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "sheet/build_sheet.h"
+
+namespace brimalox::cli {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    std::istringstream in;
+    Program program(out, err, in);
+    args.insert(args.begin(), "brimalox-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    const int status = program.run(static_cast<int>(argv.size()), argv.data());
+    return {status, out.str(), err.str()};
+}
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SheetFiles : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() / ("brimalox-sheet-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::filesystem::path dir_;
+};
+
+TEST(SheetCommand, JsonHasTheDesignAsDesignWritesItAndTheCutList) {
+    const std::vector<std::string> design{"146", "--sides", "4", "--awg", "10"};
+    std::vector<std::string> sheetArgs{"sheet", "--format", "json", "--date", "2026-02-28"};
+    sheetArgs.insert(sheetArgs.begin() + 1, design.begin(), design.end());
+    const Outcome sheet = run(sheetArgs);
+    std::vector<std::string> designArgs{"design", "--format", "json"};
+    designArgs.insert(designArgs.begin() + 1, design.begin(), design.end());
+    const Outcome table = run(designArgs);
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    ASSERT_EQ(table.status, 0) << table.err;
+
+    const auto json = nlohmann::json::parse(sheet.out);
+    const auto row = nlohmann::json::parse(table.out).at(0);
+    for (const auto& [key, value] : row.items()) EXPECT_EQ(json.at(key), value) << key;
+    EXPECT_EQ(json.at("date"), "2026-02-28");
+    EXPECT_EQ(json.at("form"), "FOUR SIDED");
+    EXPECT_EQ(json.at("warning"), sheet::minimumWarning());
+    EXPECT_TRUE(json.at("model").is_null());
+    const auto& cuts = json.at("cut_list");
+    ASSERT_EQ(cuts.size(), 5u);
+    EXPECT_EQ(cuts[0].at("mm"), row.at("side_mm"));
+    EXPECT_EQ(cuts[0].at("count"), "8");
+    EXPECT_EQ(cuts[1].at("derivation"), "(height - gap) / 2");
+    EXPECT_EQ(cuts[2].at("inch"), row.at("gap_inch"));
+    EXPECT_EQ(cuts[3].at("mm"), row.at("match_mm"));
+    EXPECT_EQ(cuts[4].at("piece"), "TOTAL CONDUCTOR");
+}
+
+TEST(SheetCommand, CsvIsTheCutListAndTextIsTheWholeSheet) {
+    const Outcome csv = run({"sheet", "146", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_TRUE(csv.out.starts_with("piece,count,mm,inch,tape,derivation,note\r\n"));
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 6);
+    EXPECT_NE(csv.out.find("\"300 ohm ladder line, one for each gap\""), std::string::npos);
+
+    const Outcome text = run({"sheet", "146", "--date", "2026-02-28"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    for (const char* part : {"DATE 2026-02-28", "THREE SIDED", "CUT LIST", "354.282", "MEASURED ON THE BUILT ANTENNA"})
+        EXPECT_NE(text.out.find(part), std::string::npos) << part;
+}
+
+TEST_F(SheetFiles, TheOutputFileNameChoosesTheFormatUnlessOneIsGiven) {
+    const struct {
+        const char* name;
+        std::vector<std::string> extra;
+        const char* starts;
+    } cases[] = {
+        {"s.svg", {}, "<svg"},  {"s.PDF", {}, "%PDF-"}, {"s.json", {}, "{"},
+        {"s.csv", {}, "piece,"}, {"s.txt", {}, "BRIMALOX ANTENNA BUILD SHEET"},
+        {"sheet", {"--format", "svg"}, "<svg"}, {"s.svg", {"--format", "text"}, "BRIMALOX"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"sheet", "146", "-o", (dir_ / c.name).string()};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Outcome outcome = run(args);
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_TRUE(outcome.out.empty());
+        EXPECT_TRUE(slurp(dir_ / c.name).starts_with(c.starts)) << c.name;
+    }
+}
+
+TEST_F(SheetFiles, PdfIsOnePageOfTheChosenPaper) {
+    for (const auto& [paper, box] : {std::pair{"a4", "595.275"}, std::pair{"letter", "612 792"}}) {
+        const auto path = dir_ / (std::string(paper) + ".pdf");
+        const Outcome outcome = run({"sheet", "222.5", "--sides", "4", "--paper", paper, "-o", path.string()});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const std::string pdf = slurp(path);
+        const std::regex page(R"(/Type\s*/Page[^s])");
+        EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1) << paper;
+        EXPECT_NE(pdf.find(box), std::string::npos) << paper;
+    }
+}
+
+TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* said;
+    } cases[] = {
+        {{"sheet", "abc"}, 1, "design for frequency \"abc\" failed at ACCEPT"},
+        {{"sheet", "1e9"}, 1, "there is nothing to cut"},
+        {{"sheet", "146", "--mm", "x"}, 1, "--mm \"x\" is not a number"},
+        {{"sheet", "146", "--date", "2026-02-30"}, 2, "not a date of the form YYYY-MM-DD"},
+        {{"sheet", "146", "--paper", "a3"}, 2, "a3"},
+        {{"sheet", "146", "--format", "png"}, 2, "png"},
+        {{"sheet", "146", "--sides", "5"}, 2, "is not 3 or 4"},
+        {{"sheet"}, 2, "FREQ"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = run(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.args.back();
+        EXPECT_TRUE(outcome.out.empty()) << c.args.back();
+        EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
+    }
+}
+
+TEST(SheetCommand, ModelFiguresAreSimulatesForTheSameDesignAndGround) {
+    const std::vector<std::string> design{"146", "--sides", "4", "--ground", "average", "--height", "5"};
+    std::vector<std::string> sheetArgs{"sheet", "--model", "--format", "json"};
+    sheetArgs.insert(sheetArgs.begin() + 1, design.begin(), design.end());
+    std::vector<std::string> simulateArgs{"simulate", "--format", "json"};
+    simulateArgs.insert(simulateArgs.begin() + 1, design.begin(), design.end());
+    const Outcome sheet = run(sheetArgs), simulate = run(simulateArgs);
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    ASSERT_EQ(simulate.status, 0) << simulate.err;
+    const auto model = nlohmann::json::parse(sheet.out).at("model");
+    const auto report = nlohmann::json::parse(simulate.out);
+    EXPECT_EQ(model.at("lowest_swr"), report.at("lowest_swr").at("swr"));
+    EXPECT_EQ(model.at("lowest_swr_mhz"), report.at("lowest_swr").at("mhz"));
+    const auto& stretches = report.at("below_2_to_1_stretches");
+    ASSERT_EQ(model.at("below_2_to_1").size(), stretches.size());
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        EXPECT_EQ(model.at("below_2_to_1")[i].at("from_mhz"), stretches[i].at("from_mhz"));
+        EXPECT_EQ(model.at("below_2_to_1")[i].at("to_mhz"), stretches[i].at("to_mhz"));
+    }
+    EXPECT_EQ(model.at("max_gain_dbi"), report.at("max_gain").at("dbi"));
+    EXPECT_EQ(model.at("height_m"), 5.0);
+    EXPECT_EQ(model.at("ground"), "average ground (13, 0.005 S/m)");
+    // The SWR at the design frequency is the sweep's row at 146 MHz.
+    bool found = false;
+    for (const auto& row : report.at("sweep"))
+        if (row.at("mhz") == 146.0) {
+            EXPECT_EQ(model.at("swr_at_design"), row.at("swr"));
+            found = true;
+        }
+    EXPECT_TRUE(found);
+
+    const Outcome refused = run({"sheet", "146", "--ground", "average", "--height", "5"});
+    EXPECT_EQ(refused.status, kExitUsage);
+    EXPECT_NE(refused.err.find("--ground requires --model"), std::string::npos) << refused.err;
+}
+
+TEST(SheetCommand, TheDateIsTodayUnlessGiven) {
+    const Outcome outcome = run({"sheet", "146", "--format", "json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::string date = nlohmann::json::parse(outcome.out).at("date");
+    EXPECT_TRUE(sheet::validDate(date)) << date;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    EXPECT_EQ(std::stoi(date.substr(0, 4)), local.tm_year + 1900);
+}
+
+}  // namespace
+}  // namespace brimalox::cli

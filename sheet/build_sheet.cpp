@@ -1,0 +1,105 @@
+#include "sheet/build_sheet.h"
+
+#include <chrono>
+#include <cmath>
+
+#include <fmt/compile.h>
+#include <fmt/format.h>
+
+#include "app/layout.h"
+#include "app/notes_text.h"
+#include "numtext/numtext.h"
+
+namespace brimalox::sheet {
+
+namespace {
+
+std::string fixed(double value, int places) {
+    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, places);
+    // "-0.0" would read as a sign that is not there.
+    if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
+    return text;
+}
+
+}  // namespace
+
+std::string minimumWarning() {
+    // Notes lines 2 and 3 and the start of line 4, up to the SWR range in brackets: the warning and
+    // what the recommended minimum keeps.
+    const std::string& notes = notesText();
+    std::string warning;
+    std::size_t start = notes.find("\r\n") + 2;
+    for (int line = 2; line <= 4; ++line) {
+        const std::size_t end = notes.find("\r\n", start);
+        std::string text = notes.substr(start, end - start);
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        if (line == 4) text = text.substr(0, text.find(").") + 2);
+        warning += (warning.empty() ? "" : " ") + text;
+        start = end + 2;
+    }
+    return warning;
+}
+
+bool validDate(std::string_view date) {
+    if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
+    for (std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
+        if (date[i] < '0' || date[i] > '9') return false;
+    const auto number = [&](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i) value = value * 10 + (date[i] - '0');
+        return value;
+    };
+    const std::chrono::year_month_day day{std::chrono::year(number(0, 4)),
+                                          std::chrono::month(static_cast<unsigned>(number(5, 2))),
+                                          std::chrono::day(static_cast<unsigned>(number(8, 2)))};
+    return day.ok();
+}
+
+std::string swrText(double swr) { return fixed(swr, 2); }
+std::string mhzText(double mhz) { return fixed(mhz, 1); }
+std::string dbiText(double dbi) { return fixed(dbi, 2); }
+std::string degreesText(double degrees) { return fixed(degrees, 0); }
+std::string metresText(double metres) {
+    std::string text = fmt::format(FMT_COMPILE("{:.2f}"), metres);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+std::vector<ModelLine> modelLines(const BuildSheet& sheet) {
+    std::vector<ModelLine> lines;
+    if (!sheet.model) return lines;
+    const ModelFigures& m = *sheet.model;
+    lines.push_back({"SWR AT " + sheet.design.frequency + " MHZ", swrText(m.swrAtDesign)});
+    lines.push_back({"LOWEST SWR", swrText(m.lowestSwr) + " AT " + mhzText(m.lowestSwrMhz) + " MHZ"});
+    if (m.belowTwo.empty()) lines.push_back({"SWR BELOW 2:1", "NOWHERE IN THE SWEEP"});
+    for (std::size_t i = 0; i < m.belowTwo.size(); ++i)
+        lines.push_back({i == 0 ? "SWR BELOW 2:1" : "",
+                         mhzText(m.belowTwo[i].fromMhz) + " TO " + mhzText(m.belowTwo[i].toMhz) + " MHZ"});
+    lines.push_back({"MAXIMUM GAIN", dbiText(m.maxGainDbi) + " DBI"});
+    lines.push_back({"TAKE-OFF ANGLE", degreesText(m.takeoffDeg) + " DEG"});
+    lines.push_back({"SWR AGAINST", fmt::format(FMT_COMPILE("{:g} OHM"), m.z0Ohms)});
+    lines.push_back({"GROUND", m.ground});
+    if (m.heightMetres) lines.push_back({"HEIGHT ABOVE GROUND", metresText(*m.heightMetres) + " M"});
+    return lines;
+}
+
+std::variant<BuildSheet, std::string> makeBuildSheet(const DesignResult& design, int sides, std::string date,
+                                                     std::optional<ModelFigures> model) {
+    if (design.failure) return std::string("the design failed, so there is nothing to build");
+    if (!validDate(date)) return "\"" + date + "\" is not a date of the form YYYY-MM-DD";
+    auto cuts = makeCutList(design, sides);
+    if (auto* problem = std::get_if<std::string>(&cuts)) return *problem;
+    BuildSheet sheet;
+    sheet.date = std::move(date);
+    sheet.design = design;
+    sheet.cuts = std::move(std::get<CutList>(cuts));
+    sheet.formCaption = std::string(control(sheet.cuts.sides == 4 ? Option::Option2 : Option::Option1).text);
+    sheet.warning = minimumWarning();
+    const Parsed<double> used = parseDouble(design.mm), recommended = parseDouble(design.recommendedMm);
+    sheet.belowMinimum = used.ok() && recommended.ok() && used.value < recommended.value;
+    sheet.model = std::move(model);
+    return sheet;
+}
+
+}  // namespace brimalox::sheet

@@ -1,0 +1,70 @@
+#pragma once
+// A build sheet: one design as the window computed it, what to cut, what a model check said of it
+// and room for what the builder measures. The same content for the printed page, the SVG of the
+// command line and its text, CSV and JSON.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "app/road.h"
+#include "sheet/cut_list.h"
+
+namespace brimalox::sheet {
+
+// What a model check of the design found. Plain figures, filled by whoever ran the model.
+struct ModelFigures {
+    struct Stretch {
+        double fromMhz = 0, toMhz = 0;
+    };
+    double designMhz = 0;
+    double swrAtDesign = 0;
+    double lowestSwr = 0, lowestSwrMhz = 0;
+    std::vector<Stretch> belowTwo;  // every stretch below 2:1, the one holding the design frequency first
+    double maxGainDbi = 0, takeoffDeg = 0;
+    double z0Ohms = 300;            // the line the SWR is against
+    std::string ground;             // in words, e.g. "free space" or "average ground (13, 0.005 S/m)"
+    std::optional<double> heightMetres;  // of the antenna's lowest point; none in free space
+};
+
+struct BuildSheet {
+    std::string date;  // YYYY-MM-DD
+    DesignResult design;
+    CutList cuts;
+    std::string formCaption;  // "THREE SIDED" or "FOUR SIDED", as on the window
+    std::string warning;      // the notes' warning not to go below the recommended minimum
+    bool belowMinimum = false;  // the conductor used is thinner than the recommended one
+    std::optional<ModelFigures> model;
+};
+
+// Said above the warning when the conductor used is thinner than the recommended minimum.
+inline constexpr std::string_view kBelowMinimumText = "THE CONDUCTOR USED IS THINNER THAN THE RECOMMENDED MINIMUM.";
+
+// The sheet of a design, or what is wrong with it in words (a failed design, texts that are no
+// numbers).
+std::variant<BuildSheet, std::string> makeBuildSheet(const DesignResult& design, int sides, std::string date,
+                                                     std::optional<ModelFigures> model = std::nullopt);
+
+// The model check's figures as label and value lines, in the order the sheet shows them; empty
+// when no model check came with the sheet.
+struct ModelLine {
+    std::string label, value;
+};
+std::vector<ModelLine> modelLines(const BuildSheet& sheet);
+
+// The warning of the notes not to use a conductor below the recommended minimum, on one line.
+std::string minimumWarning();
+
+// A YYYY-MM-DD date that is a real day of the Gregorian calendar.
+bool validDate(std::string_view date);
+
+// Model figures as the sheet writes them: SWR to 2 places, MHz to 1, dBi to 2, degrees to 0.
+std::string swrText(double swr);
+std::string mhzText(double mhz);
+std::string dbiText(double dbi);
+std::string degreesText(double degrees);
+std::string metresText(double metres);
+
+}  // namespace brimalox::sheet

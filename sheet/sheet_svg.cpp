@@ -1,0 +1,395 @@
+#include "sheet/sheet_svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include <fmt/compile.h>
+#include <fmt/format.h>
+
+#include "app/layout.h"
+#include "app/xml_text.h"
+
+namespace brimalox::sheet {
+
+namespace {
+
+constexpr double kMargin = 12;
+constexpr double kCharWidth = 0.65;  // em, see textWidth()
+
+std::string mm(double value) { return fmt::format(FMT_COMPILE("{:.2f}"), value); }
+
+struct Point {
+    double x, y;
+};
+
+enum class Anchor { Start, Middle, End };
+
+// SVG drawn in page millimetres, all black.
+class Page {
+public:
+    void text(double x, double y, double size, std::string_view words, Anchor anchor = Anchor::Start,
+              std::string_view weight = {}) {
+        texts_ += fmt::format(FMT_COMPILE(R"(<text x="{}" y="{}" font-size="{}")"), mm(x), mm(y), mm(size));
+        if (anchor == Anchor::Middle) texts_ += R"( text-anchor="middle")";
+        if (anchor == Anchor::End) texts_ += R"( text-anchor="end")";
+        if (weight == "bold") texts_ += R"( font-weight="bold")";
+        if (weight == "italic") texts_ += R"( font-style="italic")";
+        texts_ += ">" + xmlEscaped(words) + "</text>\n";
+    }
+    void line(Point a, Point b, double width = 0.25, bool dashed = false) {
+        shapes_ += fmt::format(FMT_COMPILE(R"(<line x1="{}" y1="{}" x2="{}" y2="{}" stroke-width="{}"{}/>)"), mm(a.x), mm(a.y),
+                             mm(b.x), mm(b.y), mm(width), dashed ? R"( stroke-dasharray="1.2 0.8")" : "");
+        shapes_ += '\n';
+    }
+    void rect(double x, double y, double w, double h, double width) {
+        shapes_ += fmt::format(FMT_COMPILE(R"(<rect x="{}" y="{}" width="{}" height="{}" fill="none" stroke-width="{}"/>)"), mm(x),
+                             mm(y), mm(w), mm(h), mm(width));
+        shapes_ += '\n';
+    }
+    void dot(Point c, double r) {
+        shapes_ += fmt::format(FMT_COMPILE(R"(<circle cx="{}" cy="{}" r="{}" fill="#000" stroke="none"/>)"), mm(c.x), mm(c.y), mm(r));
+        shapes_ += '\n';
+    }
+    // An arrow head with its tip at `tip`, pointing along (dx, dy).
+    void arrow(Point tip, double dx, double dy) {
+        const double length = std::hypot(dx, dy);
+        if (length == 0) return;
+        dx /= length;
+        dy /= length;
+        constexpr double kLong = 2, kHalfWide = 0.6;
+        const Point base{tip.x - dx * kLong, tip.y - dy * kLong};
+        shapes_ += fmt::format(FMT_COMPILE(R"(<polygon points="{},{} {},{} {},{}" fill="#000" stroke="none"/>)"), mm(tip.x),
+                             mm(tip.y), mm(base.x - dy * kHalfWide), mm(base.y + dx * kHalfWide),
+                             mm(base.x + dy * kHalfWide), mm(base.y - dx * kHalfWide));
+        shapes_ += '\n';
+    }
+    // A dimension line between a and b with arrow heads at both ends.
+    void dimension(Point a, Point b) {
+        line(a, b, 0.2);
+        arrow(a, a.x - b.x, a.y - b.y);
+        arrow(b, b.x - a.x, b.y - a.y);
+    }
+    // A line to write on, for what the builder measures.
+    void blank(double x, double y, double width) { line({x, y + 0.8}, {x + width, y + 0.8}, 0.2); }
+
+    // Text needs no stroke, the shapes no fill of their own: two groups, each with its default.
+    std::string svg() const {
+        return "<g stroke=\"none\">\n" + texts_ + "</g>\n<g fill=\"none\" stroke-linecap=\"round\">\n" + shapes_ +
+               "</g>\n";
+    }
+
+private:
+    std::string texts_, shapes_;
+};
+
+// AWG, inch and millimetre texts of a conductor side by side, each after its unit.
+void conductorLine(Page& page, double x, double y, double size, std::string_view weight, const std::string& awg,
+                   const std::string& inch, const std::string& mmText) {
+    page.text(x, y, size, "AWG " + awg, Anchor::Start, weight);
+    page.text(x + 30, y, size, "INCH " + inch, Anchor::Start, weight);
+    page.text(x + 68, y, size, "MM " + mmText, Anchor::Start, weight);
+}
+
+// The form in a slanted view, as the window's diagram shows it, but with the chosen number of sides
+// and to scale, except a gap too small to see, which is drawn larger.
+void drawForm(Page& page, const BuildSheet& sheet, double left, double top, double right, double bottom) {
+    const CutList& cuts = sheet.cuts;
+    const int n = cuts.sides;
+    const auto magnitude = [](const std::string& text, double fallback) {
+        const double value = std::abs(std::atof(text.c_str()));
+        return std::isfinite(value) && value > 0 ? value : fallback;
+    };
+    const double height = magnitude(cuts.height.mm, 1);
+    const double side = magnitude(cuts.side.mm, height / 2.7);
+    const double gap = std::min(magnitude(cuts.gap.mm, 0), height / 4);
+
+    // Labels take room at the left (height), right (gap) and below (side).
+    constexpr double kLabelRoom = 27, kSideRoom = 15, kFeedRoom = 6;
+    const double boxLeft = left + kLabelRoom, boxRight = right - kLabelRoom;
+    const double boxTop = top + 2, boxBottom = bottom - kSideRoom - kFeedRoom;
+
+    // Corners in plan, turned so that no two verticals meet in the view; y runs away from the viewer.
+    const double radius = side / (2 * std::sin(std::numbers::pi / n));
+    const double turn = (n == 3 ? 105.0 : 65.0) * std::numbers::pi / 180;
+    const double tilt = 18 * std::numbers::pi / 180;
+    std::vector<Point> plan;
+    for (int k = 0; k < n; ++k) {
+        const double a = turn + 2 * std::numbers::pi * k / n;
+        plan.push_back({radius * std::cos(a), radius * std::sin(a)});
+    }
+    // Seen from a little above: farther corners stand higher on the page.
+    const auto view = [&](Point p, double z) { return Point{p.x, -z * std::cos(tilt) - p.y * std::sin(tilt)}; };
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const Point& p : plan)
+        for (double z : {0.0, height}) {
+            const Point v = view(p, z);
+            minX = std::min(minX, v.x), maxX = std::max(maxX, v.x);
+            minY = std::min(minY, v.y), maxY = std::max(maxY, v.y);
+        }
+    const double scale = std::min((boxRight - boxLeft) / (maxX - minX), (boxBottom - boxTop) / (maxY - minY));
+    const double offsetX = (boxLeft + boxRight) / 2 - scale * (minX + maxX) / 2;
+    const double offsetY = boxTop - scale * minY;
+    const auto onPage = [&](Point p, double z) {
+        const Point v = view(p, z);
+        return Point{offsetX + scale * v.x, offsetY + scale * v.y};
+    };
+
+    constexpr double kSmallestGap = 2.4;  // mm on paper
+    const double gapOnPage = std::max(gap * scale * std::cos(tilt), kSmallestGap);
+    const bool gapEnlarged = gap * scale * std::cos(tilt) < kSmallestGap;
+
+    constexpr double kWire = 0.6;
+    for (double z : {0.0, height})
+        for (int k = 0; k < n; ++k) page.line(onPage(plan[k], z), onPage(plan[(k + 1) % n], z), kWire);
+    // Verticals with their gaps, numbered as the feed points they are.
+    int leftmost = 0, rightmost = 0;
+    for (int k = 0; k < n; ++k) {
+        if (plan[k].x < plan[leftmost].x) leftmost = k;
+        if (plan[k].x > plan[rightmost].x) rightmost = k;
+    }
+    std::vector<std::pair<Point, Point>> gaps;
+    for (int k = 0; k < n; ++k) {
+        const Point low = onPage(plan[k], 0), high = onPage(plan[k], height);
+        const double middle = (low.y + high.y) / 2;
+        const Point gapTop{low.x, middle - gapOnPage / 2}, gapBottom{low.x, middle + gapOnPage / 2};
+        page.line(high, gapTop, kWire);
+        page.line(gapBottom, low, kWire);
+        page.dot(gapTop, 0.55);
+        page.dot(gapBottom, 0.55);
+        gaps.emplace_back(gapTop, gapBottom);
+        const bool labelRight = k != rightmost && k != leftmost ? plan[k].y > 0 : k == leftmost;
+        page.text(low.x + (labelRight ? 1.2 : -1.2), middle + 1, 2.6, fmt::format(FMT_COMPILE("F{}"), k + 1),
+                  labelRight ? Anchor::Start : Anchor::End, "bold");
+    }
+
+    // HEIGHT: beside the leftmost vertical, with extension lines from its ends.
+    {
+        const Point low = onPage(plan[leftmost], 0), high = onPage(plan[leftmost], height);
+        const double x = low.x - 6;
+        page.line({low.x - 1, low.y}, {x - 1.5, low.y}, 0.15);
+        page.line({high.x - 1, high.y}, {x - 1.5, high.y}, 0.15);
+        page.dimension({x, high.y}, {x, low.y});
+        const double y = (low.y + high.y) / 2;
+        page.text(x - 2, y - 3, 3.2, "HEIGHT", Anchor::End, "bold");
+        page.text(x - 2, y + 1.5, 3, cuts.height.mm + " MM", Anchor::End);
+        page.text(x - 2, y + 5.5, 3, cuts.height.inch + " IN", Anchor::End);
+    }
+    // GAP: beside the rightmost vertical's gap, arrows from outside as the gap is small.
+    {
+        const auto [gapTop, gapBottom] = gaps[static_cast<std::size_t>(rightmost)];
+        const double x = gapTop.x + 6;
+        page.line({gapTop.x + 1, gapTop.y}, {x + 1.5, gapTop.y}, 0.15);
+        page.line({gapBottom.x + 1, gapBottom.y}, {x + 1.5, gapBottom.y}, 0.15);
+        page.line({x, gapTop.y - 4}, {x, gapBottom.y + 4}, 0.2);
+        page.arrow(gapTop, 0, 1);
+        page.arrow({x, gapTop.y}, 0, 1);
+        page.arrow({x, gapBottom.y}, 0, -1);
+        const double y = (gapTop.y + gapBottom.y) / 2;
+        page.text(x + 2, y - 3, 3.2, "GAP", Anchor::Start, "bold");
+        page.text(x + 2, y + 1.5, 3, cuts.gap.mm + " MM", Anchor::Start);
+        page.text(x + 2, y + 5.5, 3, cuts.gap.inch + " IN", Anchor::Start);
+    }
+    // SIDE: along the nearest bottom edge, set off below it.
+    {
+        int front = 0;
+        for (int k = 0; k < n; ++k)
+            if (plan[k].y + plan[(k + 1) % n].y < plan[front].y + plan[(front + 1) % n].y) front = k;
+        Point a = onPage(plan[front], 0), b = onPage(plan[(front + 1) % n], 0);
+        if (a.x > b.x) std::swap(a, b);
+        double nx = -(b.y - a.y), ny = b.x - a.x;
+        const double length = std::hypot(nx, ny);
+        nx /= length, ny /= length;
+        if (ny < 0) nx = -nx, ny = -ny;
+        constexpr double kOffset = 5;
+        const Point a2{a.x + nx * kOffset, a.y + ny * kOffset}, b2{b.x + nx * kOffset, b.y + ny * kOffset};
+        page.line({a.x + nx, a.y + ny}, {a2.x + nx * 1.5, a2.y + ny * 1.5}, 0.15);
+        page.line({b.x + nx, b.y + ny}, {b2.x + nx * 1.5, b2.y + ny * 1.5}, 0.15);
+        page.dimension(a2, b2);
+        const double y = std::max(a2.y, b2.y) + 5;
+        page.text((a2.x + b2.x) / 2, y, 3.2, "SIDE  " + cuts.side.mm + " MM   " + cuts.side.inch + " IN", Anchor::Middle,
+                  "bold");
+    }
+    const std::string legend = fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE"), n);
+    page.text((left + right) / 2, bottom - 3.5, 2.6, legend, Anchor::Middle);
+    if (gapEnlarged) page.text((left + right) / 2, bottom, 2.6, "THE GAPS ARE DRAWN LARGER THAN TO SCALE", Anchor::Middle);
+}
+
+void drawModel(Page& page, const BuildSheet& sheet, double left, double top, double width) {
+    page.text(left, top, 3.6, "MODEL CHECK", Anchor::Start, "bold");
+    double y = top + 6;
+    if (!sheet.model) {
+        page.text(left, y, 3, "NONE RUN FOR THIS SHEET", Anchor::Start, "italic");
+        return;
+    }
+    // Label above value: the column is narrow beside the drawing.
+    const auto valueWidth = static_cast<std::size_t>((width - 3) / (kCharWidth * 3.2));
+    for (const ModelLine& line : modelLines(sheet)) {
+        if (!line.label.empty()) {
+            page.text(left, y, 2.8, line.label);
+            y += 4;
+        }
+        for (const std::string& part : wrapped(line.value, valueWidth)) {
+            page.text(left + 3, y, 3.2, part, Anchor::Start, "bold");
+            y += 4.2;
+        }
+        y += 1;
+    }
+}
+
+void drawCutList(Page& page, const CutList& cuts, double left, double top, double right) {
+    constexpr double kSize = 3.2, kSpace = 6;
+    struct Row {
+        std::string name, count;
+        const Length* length;
+        std::string how;
+    };
+    std::vector<Row> rows;
+    for (const CutPiece& piece : cuts.pieces)
+        rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
+                        piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
+    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
+                    cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    // Numbers right-aligned in columns as wide as their longest text: a series match in inches
+    // has up to 15 digits.
+    double mmWidth = textWidth("MM", kSize), inchWidth = textWidth("INCH", kSize);
+    for (const Row& row : rows) {
+        mmWidth = std::max(mmWidth, textWidth(row.length->mm, kSize));
+        inchWidth = std::max(inchWidth, textWidth(row.length->inch, kSize));
+    }
+    const double countX = left + 66, mmX = countX + kSpace + mmWidth, inchX = mmX + kSpace + inchWidth,
+                 tapeX = inchX + kSpace;
+
+    page.text(left, top, 3.6, "CUT LIST", Anchor::Start, "bold");
+    double y = top + 6;
+    page.text(left, y, 2.8, "PIECE");
+    page.text(countX, y, 2.8, "COUNT", Anchor::End);
+    page.text(mmX, y, 2.8, "MM", Anchor::End);
+    page.text(inchX, y, 2.8, "INCH", Anchor::End);
+    page.text(tapeX, y, 2.8, "TAPE MEASURE");
+    page.line({left, y + 1.5}, {right, y + 1.5}, 0.3);
+    y += 6;
+    for (const Row& row : rows) {
+        page.text(left, y, kSize, row.name, Anchor::Start, "bold");
+        page.text(countX, y, kSize, row.count, Anchor::End, "bold");
+        page.text(mmX, y, kSize, row.length->mm, Anchor::End, "bold");
+        page.text(inchX, y, kSize, row.length->inch, Anchor::End, "bold");
+        page.text(tapeX, y, kSize, row.length->tape, Anchor::Start, "bold");
+        page.text(left + 2, y + 3.6, 2.6, row.how, Anchor::Start, "italic");
+        page.line({left, y + 5.2}, {right, y + 5.2}, 0.1);
+        y += 8.5;
+    }
+}
+
+void drawMeasured(Page& page, double left, double top, double right) {
+    page.text(left, top, 3.6, "MEASURED ON THE BUILT ANTENNA", Anchor::Start, "bold");
+    double y = top + 8;
+    page.text(left, y, 3.2, "SWR CROSSES 2:1 AT");
+    page.blank(left + 40, y, 28);
+    page.text(left + 70, y, 3.2, "MHZ AND");
+    page.blank(left + 88, y, 28);
+    page.text(left + 118, y, 3.2, "MHZ");
+    y += 8;
+    page.text(left, y, 3.2, "SWR DIPS AT");
+    page.blank(left + 40, y, 28);
+    page.text(left + 70, y, 3.2, "MHZ");
+    page.text(left + 88, y, 3.2, "LOWEST SWR");
+    page.blank(left + 113, y, 20);
+    y += 8;
+    page.text(left, y, 3.2, "NOTES");
+    page.blank(left + 16, y, right - left - 16);
+}
+
+}  // namespace
+
+PaperSize paperSize(Paper paper) {
+    return paper == Paper::Letter ? PaperSize{215.9, 279.4, 612, 792} : PaperSize{210, 297, 595.2756, 841.8898};
+}
+
+double textWidth(std::string_view text, double fontSize) {
+    return kCharWidth * fontSize * static_cast<double>(text.size());
+}
+
+std::vector<std::string> wrapped(std::string_view text, std::size_t width) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = text.find_first_not_of(' ', at);
+        if (start == std::string_view::npos) break;
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        // A lone opening bracket stays with the word after it.
+        if (!words.empty() && words.back() == "(")
+            words.back() += " " + std::string(text.substr(start, end - start));
+        else
+            words.emplace_back(text.substr(start, end - start));
+        at = end;
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(std::move(line));
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    if (!line.empty()) lines.push_back(std::move(line));
+    return lines;
+}
+
+std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
+    const PaperSize size = paperSize(paper);
+    const double left = kMargin, right = size.widthMm - kMargin, bottom = size.heightMm - kMargin;
+    const DesignResult& d = sheet.design;
+    Page page;
+
+    page.text(left, 20, 6, "BRIMALOX ANTENNA BUILD SHEET", Anchor::Start, "bold");
+    page.text(right, 20, 3.6, "DATE " + sheet.date, Anchor::End);
+    page.line({left, 23}, {right, 23}, 0.5);
+
+    const double valueX = left + 70;
+    page.text(left, 30, 3.4, "DESIGN FREQUENCY");
+    page.text(valueX, 30, 3.8, d.frequency + " MHZ", Anchor::Start, "bold");
+    page.text(right, 30, 3.8, sheet.formCaption, Anchor::End, "bold");
+    page.text(left, 37, 3.4, std::string(control(Field::Text3).text));
+    conductorLine(page, valueX, 37, 3.4, {}, d.recommendedAwg, d.recommendedInch, d.recommendedMm);
+    page.text(left, 43.5, 3.4, "CONDUCTOR USED");
+    conductorLine(page, valueX, 43.5, 3.8, "bold", d.awg, d.inch, d.mm);
+
+    // The warning, boxed, in as many lines as the page's width needs.
+    constexpr double kWarningSize = 3.2, kWarningLine = 4.3;
+    auto warningLines =
+        wrapped(sheet.warning, static_cast<std::size_t>((right - left - 6) / (kCharWidth * kWarningSize)));
+    if (sheet.belowMinimum) warningLines.insert(warningLines.begin(), std::string(kBelowMinimumText));
+    const double warningTop = 47.5;
+    double y = warningTop + 5.5;
+    for (const std::string& line : warningLines) {
+        page.text(left + 3, y, kWarningSize, line, Anchor::Start, "bold");
+        y += kWarningLine;
+    }
+    const double warningBottom = y - kWarningLine + 3;
+    page.rect(left, warningTop, right - left, warningBottom - warningTop, 0.6);
+
+    // From the bottom up: what the builder measures, the cut list; the drawing takes what is left.
+    const double measuredTop = bottom - 26;
+    const double cutTop = measuredTop - 10 - 6 - 6 - 8.5 * 5;
+    const double middleTop = warningBottom + 8;
+    const double drawingRight = left + 118;
+    drawForm(page, sheet, left, middleTop, drawingRight, cutTop - 8);
+    drawModel(page, sheet, drawingRight + 4, middleTop + 2, right - drawingRight - 4);
+    drawCutList(page, sheet.cuts, left, cutTop, right);
+    drawMeasured(page, left, measuredTop, right);
+
+    const std::string width = fmt::format(FMT_COMPILE("{}"), size.widthMm);
+    const std::string height = fmt::format(FMT_COMPILE("{}"), size.heightMm);
+    std::string svg = R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + width + R"(mm" height=")" + height +
+                      R"(mm" viewBox="0 0 )" + width + " " + height +
+                      R"(" font-family="Liberation Sans, Arial, Helvetica, sans-serif" fill="#000" stroke="#000">)"
+                      "\n";
+    svg += "<title>" + xmlEscaped("BRIMALOX build sheet, " + d.frequency + " MHz, " + sheet.formCaption) + "</title>\n";
+    svg += fmt::format(FMT_COMPILE(R"(<rect x="0" y="0" width="{}" height="{}" fill="#fff" stroke="none"/>)"), size.widthMm,
+                       size.heightMm);
+    svg += "\n" + page.svg() + "</svg>\n";
+    return svg;
+}
+
+}  // namespace brimalox::sheet
