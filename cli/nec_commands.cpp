@@ -39,21 +39,6 @@ Touchstone readTouchstoneFile(const std::string& path) {
     }
 }
 
-// The options by which the command line names the check's settings in a refusal.
-SettingNames optionNames() {
-    SettingNames names;
-    names.from = "--from";
-    names.to = "--to";
-    names.step = "--step";
-    names.ground = "--ground";
-    names.groundConstants = "--ground-constants";
-    names.height = "--height";
-    names.patternAt = "--pattern-at";
-    names.z0 = "--z0";
-    names.heights = "--heights";
-    return names;
-}
-
 void addCommonOptions(CLI::App& command, Request& request) {
     request.names = optionNames();
     Settings& settings = request.settings;
@@ -97,6 +82,21 @@ void guarded(std::ostream& err, const char* command, Body body) {
 }
 
 }  // namespace
+
+// The options by which the command line names the check's settings in a refusal.
+SettingNames optionNames() {
+    SettingNames names;
+    names.from = "--from";
+    names.to = "--to";
+    names.step = "--step";
+    names.ground = "--ground";
+    names.groundConstants = "--ground-constants";
+    names.height = "--height";
+    names.patternAt = "--pattern-at";
+    names.z0 = "--z0";
+    names.heights = "--heights";
+    return names;
+}
 
 void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     {

@@ -4,11 +4,16 @@
 
 #include <iosfwd>
 
+#include "nec/request.h"
+
 namespace CLI {
 class App;
 }
 
 namespace brimalox::cli {
+
+// The options by which the command line names the check's settings in a refusal.
+nec::SettingNames optionNames();
 
 // Results go to out, messages to err; a failure ends the command with CLI::RuntimeError(1).
 void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err);

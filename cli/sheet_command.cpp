@@ -17,9 +17,9 @@
 #include "cli/output.h"
 #include "cli/sheet_pdf.h"
 #include "nec/deck.h"
-#include "nec/design_deck.h"
+#include "cli/nec_commands.h"
 #include "nec/runner.h"
-#include "nec/simulation.h"
+#include "nec/simulate.h"
 #include "sheet/build_sheet.h"
 #include "sheet/sheet_svg.h"
 #include "sheet/sheet_text.h"
@@ -36,25 +36,30 @@ struct SheetOptions {
     std::string date;    // empty: today
     // --model: the check simulate makes, over its default sweep, with these settings.
     bool model = false;
-    nec::DeckChoices choices;
-    std::string z0 = "300", timeLimit = "120";
+    nec::Settings settings;  // the default sweep; ground, height and feed line as typed
+    std::string timeLimit = "120";
 };
 
 // The model check of the design: its SWR at the design frequency (on the default sweep's grid),
 // lowest SWR, stretches below 2:1, and maximum gain and take-off angle at the design frequency.
 sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
-    const double z0 = nec::optionNumber(o.z0, "--z0");
-    const double seconds = nec::optionNumber(o.timeLimit, "--time-limit");
-    const nec::DeckJob job = nec::makeDeck(o.request, "", "", "", o.choices);
-    for (const std::string& warning : job.warnings) err << "brimalox-cli sheet: warning: " << warning << '\n';
+    const double seconds = nec::positiveSetting(o.timeLimit, "--time-limit");
+    nec::Request request;
+    request.design = o.request;
+    request.settings = o.settings;
+    request.names = optionNames();
+    const nec::Prepared prepared = nec::prepare(request);
+    for (const std::string& warning : prepared.deck.warnings) err << "brimalox-cli sheet: warning: " << warning << '\n';
     nec::RunOptions run;
     run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
-    const nec::Analysis a = nec::runSimulation(job.prepared, z0, run);
+    nec::Nec2cProgram engine(run);
+    const nec::Result result = nec::run(prepared, engine);
+    const nec::Analysis& a = result.analysis;
     if (a.rows.empty() || a.patterns.empty())
         throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
 
     sheet::ModelFigures m;
-    m.designMhz = job.geometry.designMhz;
+    m.designMhz = prepared.setup.geometry.designMhz;
     const auto atDesign = std::min_element(a.rows.begin(), a.rows.end(), [&](const auto& x, const auto& y) {
         return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
     });
@@ -64,8 +69,8 @@ sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
     for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
     m.maxGainDbi = a.patterns.front().maxDbi;
     m.takeoffDeg = a.patterns.front().takeoffDeg;
-    m.z0Ohms = z0;
-    const nec::Ground& g = job.setup.ground;
+    m.z0Ohms = prepared.z0;
+    const nec::Ground& g = prepared.setup.ground;
     switch (g.kind) {
     case nec::GroundKind::Free: m.ground = "free space"; break;
     case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
@@ -204,18 +209,18 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto* model = command->add_flag("--model", options->model,
                                     "run the model check of simulate (nec2c, its default sweep) and put its figures "
                                     "on the sheet");
-    command->add_option("--ground", options->choices.ground, "with --model: the ground, as for simulate")
+    command->add_option("--ground", options->settings.ground, "with --model: the ground, as for simulate")
         ->type_name("GROUND")
         ->needs(model);
-    command->add_option("--ground-constants", options->choices.groundConstants,
+    command->add_option("--ground-constants", options->settings.groundConstants,
                         "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
         ->type_name("EPSR,SIGMA")
         ->needs(model);
-    command->add_option("--height", options->choices.height,
+    command->add_option("--height", options->settings.height,
                         "with --model: height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES")
         ->needs(model);
-    command->add_option("--z0", options->z0, "with --model: feed line impedance in ohms for the SWR (default 300)")
+    command->add_option("--z0", options->settings.z0, "with --model: feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS")
         ->needs(model);
     command->add_option("--time-limit", options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")

@@ -1,0 +1,69 @@
+#!/usr/bin/python3
+"""The page's model check against brimalox-cli simulate, measured in one run on one machine: the
+time from the click on RUN THE MODEL to the report, and from process start to exit, for the 146 MHz
+design in free space and over average ground at 5 m; the page's size and what takes the room.
+
+Usage: bench/check_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
+"""
+import gzip
+import pathlib
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "app/web/tests"))
+from page_test import Page  # noqa: E402
+
+build = pathlib.Path(sys.argv[1])
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+
+
+class Args:
+    page = str(build / "app/web/brimalox.html")
+    chromium = "/usr/bin/chromium"
+    chromedriver = "/usr/bin/chromedriver"
+    artefacts = "/tmp"
+
+
+def size(path):
+    data = pathlib.Path(path).read_bytes()
+    return f"{len(data) / 1000:.0f} KB, {len(gzip.compress(data, 9)) / 1000:.0f} KB gzip"
+
+
+print("page:", size(Args.page))
+for part in ["app/web/brimalox_core.js", "app/web/brimalox_check.js", "app/web/brimalox_check.wasm.gz.b64",
+             "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
+    print(f"  {part}: {size(build / part)}")
+
+CASES = [("free space", [], []), ("average ground, 5 m", [("check-ground", "average"), ("check-height", "5")],
+                                   ["--ground", "average", "--height", "5"])]
+page = Page(Args())
+try:
+    for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
+        page.act(line)
+    for name, settings, options in CASES:
+        for element, value in settings:
+            page.js("const e = document.getElementById(arguments[0]); e.value = arguments[1];"
+                    "e.dispatchEvent(new Event('change'))", element, value)
+        times = []
+        for i in range(runs + 1):  # the first run starts the worker and compiles the engine
+            started = time.monotonic()
+            page.element("check-run").click()
+            page.wait("the report", "return document.getElementById('check-status').textContent === 'Done.'", 300)
+            elapsed = time.monotonic() - started
+            page.js("document.getElementById('check-status').textContent = ''")
+            if i:
+                times.append(elapsed)
+            else:
+                first = elapsed
+        cli = []
+        for _ in range(runs):
+            started = time.monotonic()
+            subprocess.run([str(build / "cli/brimalox-cli"), "simulate", "146", *options], capture_output=True, check=True)
+            cli.append(time.monotonic() - started)
+        page_s, cli_s = statistics.median(times), statistics.median(cli)
+        print(f"{name}: page {page_s:.2f} s (first run {first:.2f} s), brimalox-cli simulate {cli_s:.2f} s: "
+              f"{page_s / cli_s:.2f}x (medians of {runs})")
+finally:
+    page.close()
