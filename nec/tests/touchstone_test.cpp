@@ -99,8 +99,8 @@ TEST(TouchstoneWriter, ReadsBackAsTheModelsImpedances) {
     ASSERT_EQ(back.mhz.size(), 3u);
     EXPECT_DOUBLE_EQ(back.referenceOhms, 75.5);
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(back.mhz[i], results[i].mhz);
-        EXPECT_LT(std::abs(back.ohms[i] - results[i].feeds[0].ohms), 1e-9) << back.ohms[i];
+        EXPECT_EQ(back.mhz[i], rows[i].mhz);
+        EXPECT_LT(std::abs(back.ohms[i] - rows[i].feeds[0].ohms), 1e-9) << back.ohms[i];
     }
 }
 
