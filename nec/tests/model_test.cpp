@@ -157,7 +157,6 @@ TEST(NecGround, PerfectGroundMatchesTheMirrorImageInFreeSpace) {
         image.from[2] = -pair.wires[i].to[2];  // mirrored, and still pointing up, so that a
         image.to[2] = -pair.wires[i].from[2];  // +1 V source drives the image's current upwards
         pair.wires.push_back(image);
-        pair.roles.push_back(pair.roles[i]);
     }
     for (const Source& s : sources) pair.sources.push_back({s.tag + static_cast<int>(count), s.segment});
     DeckPlan plan;
