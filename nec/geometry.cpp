@@ -189,13 +189,12 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
     }
 
     int tag = 0;
-    auto add = [&](const Point& from, const Point& to, int segments, WireRole role) {
+    auto add = [&](const Point& from, const Point& to, int segments) {
         model.wires.push_back({++tag, segments, from, to, radius});
-        model.roles.push_back(role);
         return tag;
     };
     // One wire per run of equal segments between consecutive break points from a to b.
-    auto chain = [&](const Point& a, const Point& b, const std::vector<double>& points, WireRole role) {
+    auto chain = [&](const Point& a, const Point& b, const std::vector<double>& points) {
         const double length = points.back();
         std::size_t i = 0;
         while (i + 1 < points.size()) {
@@ -204,7 +203,7 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
             while (j + 1 < points.size() && std::abs(points[j + 1] - points[j] - segment) < 1e-9 * segment) ++j;
             const Point from = i == 0 ? a : along(a, b, points[i] / length);
             const Point to = j + 1 == points.size() ? b : along(a, b, points[j] / length);
-            add(from, to, static_cast<int>(j - i), role);
+            add(from, to, static_cast<int>(j - i));
             i = j;
         }
     };
@@ -215,8 +214,7 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
     const auto corners = model.bottomCorners.size();
     for (const auto* polygon : {&model.bottomCorners, &model.topCorners})
         for (std::size_t i = 0; i < corners; ++i)
-            chain((*polygon)[i], (*polygon)[(i + 1) % corners], sidePoints,
-                  polygon == &model.bottomCorners ? WireRole::Bottom : WireRole::Top);
+            chain((*polygon)[i], (*polygon)[(i + 1) % corners], sidePoints);
 
     // Each half of a vertical from the gap's edge outward; the lower half is the mirror image, run
     // upwards from the corner so that every vertical wire points up.
@@ -228,10 +226,10 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
         const Point& bottom = model.bottomCorners[c];
         const Point& top = model.topCorners[c];
         const Point gapLow = at(bottom, centre - gap / 2), gapHigh = at(bottom, centre + gap / 2);
-        chain(bottom, gapLow, fromCorner, WireRole::Vertical);
-        const int feedTag = add(gapLow, gapHigh, feedSegments, WireRole::Feed);
+        chain(bottom, gapLow, fromCorner);
+        const int feedTag = add(gapLow, gapHigh, feedSegments);
         model.sources.push_back({feedTag, (feedSegments + 1) / 2});
-        chain(gapHigh, top, outward, WireRole::Vertical);
+        chain(gapHigh, top, outward);
     }
     // Segments shorter than eight radii (the feed's, with thick conductors or narrow gaps) are
     // outside the thin-wire kernel's accuracy: the deck switches to the extended kernel.

@@ -38,11 +38,8 @@ struct Source {
     int segment = 0;
 };
 
-enum class WireRole { Bottom, Top, Vertical, Feed };
-
 struct Model {
     std::vector<Wire> wires;
-    std::vector<WireRole> roles;    // one per wire
     std::vector<Source> sources;    // one per gap, corner order
     std::vector<Point> bottomCorners, topCorners;
     double maxSegmentM = 0;         // the segment length limit the model was built with

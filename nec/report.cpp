@@ -18,7 +18,7 @@ nlohmann::json finiteOrNull(double value) { return std::isfinite(value) ? nlohma
 
 std::string dbi(double value) { return fixedText(value, 2) + " dBi"; }
 
-std::string patternText(const PatternFigures& p, bool freeSpace) {
+std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGround) {
     std::string out = "pattern at " + mhzText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
                       fixedText(p.takeoffDeg, 1) + " deg (the take-off angle), azimuth " + fixedText(p.azimuthDeg, 0) +
                       " deg; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
@@ -36,6 +36,9 @@ std::string patternText(const PatternFigures& p, bool freeSpace) {
         if (p.expectedAverage)
             out += " (a lossless model " + std::string(freeSpace ? "in free space" : "over perfect ground") + " gives " +
                    numberText(*p.expectedAverage) + ")";
+        else if (perfectGround)
+            out += " (a lossless model over perfect ground gives 2; not checked here: the antenna is too high for "
+                   "the grid to resolve its lobes)";
         else
             out += " (over the upper half-space; below 2 by what the ground absorbs)";
         out += "\n";
@@ -92,7 +95,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
     } else {
         out += "maximum gain: none, the model failed at the design frequency\n";
     }
-    for (const PatternFigures& p : a.patterns) out += patternText(p, freeSpace);
+    for (const PatternFigures& p : a.patterns) out += patternText(p, freeSpace, c.ground.kind == GroundKind::Perfect);
     if (!c.heights.empty()) {
         out += "\nheight above " + c.ground.name + " ground at " + c.design.frequency + " MHz:\n";
         out += padLeft("height (m)", 12) + padLeft("max (dBi)", 12) + padLeft("take-off (deg)", 16) +

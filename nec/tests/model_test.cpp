@@ -12,6 +12,7 @@
 #include "nec/deck.h"
 #include "nec/geometry.h"
 #include "nec/output_parser.h"
+#include "nec/report.h"
 #include "nec/runner.h"
 #include "nec/simulation.h"
 
@@ -178,7 +179,6 @@ TEST(NecGround, PerfectGroundMatchesTheMirrorImageInFreeSpace) {
         image.from[2] = -pair.wires[i].to[2];  // mirrored, and still pointing up, so that a
         image.to[2] = -pair.wires[i].from[2];  // +1 V source drives the image's current upwards
         pair.wires.push_back(image);
-        pair.roles.push_back(pair.roles[i]);
     }
     for (const Source& s : sources) pair.sources.push_back({s.tag + static_cast<int>(count), s.segment});
     DeckPlan plan;
@@ -237,6 +237,16 @@ TEST(NecGround, AveragePowerGainOverPerfectGroundHoldsAtEveryHeight) {
         EXPECT_NEAR(*a.patterns[0].averageGain, 2.0, 0.02);
         EXPECT_FALSE(averageGainOff(a.patterns[0]));
     }
+    // So high (500 m, 244 wavelengths) that even 0.05-degree steps would alias: not held to 2, and
+    // the report says why.
+    SimulationSetup setup = patternOnly(design(3, 146));
+    setup.ground = makeGround("perfect", "", "500");
+    const PreparedDeck prepared = prepareDeck(setup);
+    EXPECT_FALSE(prepared.plan.expectedAverage);
+    ReportContext context;
+    context.ground = setup.ground;
+    const std::string text = formatReport(runSimulation(prepared, 300, {}), context, ReportFormat::Text);
+    EXPECT_NE(text.find("not checked here: the antenna is too high"), std::string::npos) << text;
 }
 
 // A real ground conducting like a metal is a perfect ground: the same impedance, and the same
