@@ -17,6 +17,7 @@
 #include "cli/output.h"
 #include "cli/replay.h"
 #include "cli/sweep.h"
+#include "cli/trim_command.h"
 
 namespace brimalox::cli {
 
@@ -220,6 +221,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     replay->callback([&s] { s.replay(); });
 
     addNecCommands(app, out, err);
+    addTrimCommand(app, out, err);
 }
 
 Program::~Program() = default;
