@@ -129,6 +129,12 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     const Below2& stretch = modelStretch(model, n);
     const auto& m = measured.points;
     if (m.size() < 3) throw Refused(n.measuredFile + " holds too few frequencies for a curve to fit");
+    const double from = std::max(kFitFrom, m.front().first / stretch.fromMhz);
+    const double to = std::min(kFitTo, m.back().first / stretch.toMhz);
+    if (from > to)
+        throw Refused(n.measuredFile + " covers " + mhzText(m.front().first) + " to " + mhzText(m.back().first) +
+                      " MHz, too little to hold the model's 2:1 stretch (" + mhzText(stretch.fromMhz) + " to " +
+                      mhzText(stretch.toMhz) + " MHz) at any scale: measure over a wider range");
     std::size_t low = 0;
     for (std::size_t i = 1; i < m.size(); ++i)
         if (gammaOf(m[i].second) < gammaOf(m[low].second)) low = i;
@@ -151,12 +157,6 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
         mhz[j] = stretch.fromMhz + (stretch.toMhz - stretch.fromMhz) * j / (kFitPoints - 1);
         modelGamma[j] = gammaAt(modelPoints, mhz[j]);
     }
-    const double from = std::max(kFitFrom, m.front().first / stretch.fromMhz);
-    const double to = std::min(kFitTo, m.back().first / stretch.toMhz);
-    if (from > to)
-        throw Refused(n.measuredFile + " covers " + mhzText(m.front().first) + " to " + mhzText(m.back().first) +
-                      " MHz, too little to hold the model's 2:1 stretch (" + mhzText(stretch.fromMhz) + " to " +
-                      mhzText(stretch.toMhz) + " MHz) at any scale: measure over a wider range");
     auto cost = [&](double k) {
         double sum = 0;
         for (int j = 0; j < kFitPoints; ++j) {

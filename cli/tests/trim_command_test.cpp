@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -79,7 +80,9 @@ TEST(TrimCommand, EveryFormatSaysTheSameTrim) {
     ASSERT_EQ(json.status, 0) << json.err;
     const auto doc = nlohmann::json::parse(json.out);
     const double ratio = doc["ratio"];
-    EXPECT_TRUE(has(text.out, "ratio: " + std::to_string(ratio).substr(0, 6))) << ratio;
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "ratio: %.4f ", ratio);
+    EXPECT_TRUE(has(text.out, shown)) << shown;
     EXPECT_EQ(doc["electrically"], "long");
     EXPECT_NEAR(doc["new_height_mm"].get<double>(), doc["height_mm"].get<double>() * ratio, 1e-9);
     ASSERT_EQ(doc["pieces"].size(), 2u);

@@ -21,9 +21,10 @@ namespace {
 
 bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
 
-// A series resonance at f0 against 300 ohms: a smooth dip with 2:1 edges about 10 % either side.
+// A series resonance of 200 ohms at f0 against 300 ohms: a smooth dip to 1.5 with 2:1 edges some
+// 5 % either side, round at the bottom like the antenna's.
 double resonanceSwr(double mhz, double f0) {
-    const std::complex<double> z(300, 3 * 300 * (mhz / f0 - f0 / mhz));
+    const std::complex<double> z(200, 3 * 200 * (mhz / f0 - f0 / mhz));
     return swr(z, 300);
 }
 
@@ -51,11 +52,13 @@ TEST(TrimRatio, EachMeasurementFindsTheScaleOfACurve) {
         EXPECT_NEAR(ratioFromDip(model, 150 * k, names), k, 0.002 * k) << k;
     }
     EXPECT_NEAR(lowestMhz(model), 150, 0.05);
+    // Linear between samples of a curve that bends upwards: the ends found are within the limit.
+    const double limit = model.rows[model.lowest].swr + 0.01;
     const auto [flatFrom, flatTo] = flatStretch(model, 0.01);
     EXPECT_LT(flatFrom, 150);
     EXPECT_GT(flatTo, 150);
-    EXPECT_LT(resonanceSwr(flatFrom, 150), 1.012);
-    EXPECT_LT(resonanceSwr(flatTo, 150), 1.012);
+    EXPECT_LE(resonanceSwr(flatFrom, 150), limit);
+    EXPECT_LE(resonanceSwr(flatTo, 150), limit);
 }
 
 TEST(TrimRatio, RefusalsSayWhatIsWrongInTheFrontEndsNames) {
@@ -131,7 +134,8 @@ NecGeometry scaled(NecGeometry g, double by) {
     return g;
 }
 
-// A Touchstone file of the model's reflection coefficient, with complex noise of `noise` on it.
+// A Touchstone file of the model's reflection coefficient, each times 1 + a complex error whose
+// parts have the standard deviation `noise`: an analyser's few percent.
 Touchstone measuredFile(const Analysis& built, double noise, unsigned seed) {
     const Touchstone clean = readTouchstone(writeTouchstone(built, 300, "built"));
     if (noise == 0) return clean;
@@ -141,7 +145,7 @@ Touchstone measuredFile(const Analysis& built, double noise, unsigned seed) {
     for (auto& z : noisy.ohms) {
         const std::complex<double> r = noisy.referenceOhms;
         std::complex<double> gamma = (z - r) / (z + r);
-        gamma += std::complex<double>(normal(random), normal(random));
+        gamma *= 1.0 + std::complex<double>(normal(random), normal(random));
         z = r * (1.0 + gamma) / (1.0 - gamma);
     }
     return noisy;
@@ -164,13 +168,10 @@ TEST(TrimLoop, AnAntennaBuiltLongOrShortComesBackToTheModel) {
         EXPECT_NEAR(fromFile.ratio * loop.built, 1, 0.005) << name << ": ratio " << fromFile.ratio;
         std::cout << name << ": ratio from the file " << fromFile.ratio << " (1 / built " << 1 / loop.built << ")\n";
 
-        TrimRequest byEdges = byFile;
-        byEdges.measured = {};
-        byEdges.measured.lowEdgeMhz = built.below2->fromMhz;
-        byEdges.measured.highEdgeMhz = built.below2->toMhz;
-        const Trim fromEdges = trim(byEdges, engine);
-        EXPECT_NEAR(fromEdges.ratio * loop.built, 1, 0.005) << name << ": ratio " << fromEdges.ratio;
-        std::cout << name << ": ratio from the edges " << fromEdges.ratio << "\n";
+        // The edges as an SWR meter finds them, laid on the same model run.
+        const double fromEdges = ratioFromEdges(fromFile.modelRun, built.below2->fromMhz, built.below2->toMhz, {});
+        EXPECT_NEAR(fromEdges * loop.built, 1, 0.005) << name << ": ratio " << fromEdges;
+        std::cout << name << ": ratio from the edges " << fromEdges << "\n";
 
         // The built antenna cut (or grown) as the trim says, its gap as built.
         NecGeometry trimmed = scaled(design.setup.geometry, loop.built * fromFile.ratio);
@@ -187,9 +188,8 @@ TEST(TrimLoop, AnAntennaBuiltLongOrShortComesBackToTheModel) {
         for (const TrimPiece& piece : fromFile.pieces) EXPECT_GT(cut * (piece.mm - piece.newMm), 0) << name << piece.name;
         if (loop.sides == 3 && loop.built > 1 && loop.ground.empty()) {
             for (unsigned seed : {1u, 2u, 3u}) {
-                TrimRequest noisy = byFile;
-                noisy.measured.file = Measured{"noisy.s1p", measuredFile(built, 0.03, seed)};
-                const double ratio = trim(noisy, engine).ratio;
+                const Touchstone noisy = measuredFile(built, 0.03, seed);
+                const double ratio = ratioFromFile(fromFile.modelRun, measuredSwr(noisy, 300), {});
                 EXPECT_NEAR(ratio / fromFile.ratio, 1, 0.005) << "seed " << seed;
                 std::cout << "with noise (seed " << seed << "): ratio " << ratio << "\n";
             }
