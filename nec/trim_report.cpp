@@ -159,13 +159,16 @@ std::string json(const Trim& t) {
     doc["gap_mm"] = t.gapMm;
     doc["new_height_mm"] = t.newHeightMm;
     doc["new_side_mm"] = t.newSideMm;
-    json pieces = json::array();
-    for (const TrimPiece& p : t.pieces)
-        pieces.push_back({{"piece", p.name},
-                          {"count", p.count},
-                          {"length_mm", p.mm},
-                          {"new_length_mm", p.newMm},
-                          {"change_mm", p.newMm - p.mm}});
+    nlohmann::ordered_json pieces = nlohmann::ordered_json::array();
+    for (const TrimPiece& p : t.pieces) {
+        nlohmann::ordered_json piece;
+        piece["piece"] = p.name;
+        piece["count"] = p.count;
+        piece["length_mm"] = p.mm;
+        piece["new_length_mm"] = p.newMm;
+        piece["change_mm"] = p.newMm - p.mm;
+        pieces.push_back(piece);
+    }
     doc["pieces"] = pieces;
     doc["model"] = figuresJson(t.model);
     doc["trimmed_model"] = figuresJson(t.trimmed);

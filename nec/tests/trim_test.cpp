@@ -180,6 +180,8 @@ TEST(TrimLoop, AnAntennaBuiltLongOrShortComesBackToTheModel) {
         ASSERT_TRUE(after.below2 && fromFile.modelRun.below2) << name;
         EXPECT_NEAR(after.below2->fromMhz / fromFile.modelRun.below2->fromMhz, 1, 0.005) << name;
         EXPECT_NEAR(after.below2->toMhz / fromFile.modelRun.below2->toMhz, 1, 0.005) << name;
+        std::cout << name << ": trimmed 2:1 edges over the design's " << after.below2->fromMhz / fromFile.modelRun.below2->fromMhz
+                  << ", " << after.below2->toMhz / fromFile.modelRun.below2->toMhz << "\n";
         // And what the report expects of it: the trimmed design's model times the ratio.
         ASSERT_FALSE(fromFile.trimmed.stretches.empty()) << name;
         EXPECT_NEAR(fromFile.trimmed.stretches.front().fromMhz * fromFile.ratio / after.below2->fromMhz, 1, 0.005) << name;
