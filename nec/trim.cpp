@@ -240,7 +240,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.measured = SwrFigures{summary.lowestSwr, summary.lowestMhz, summary.stretches};
         t.ratio = ratioFromFile(model, swr, n, &t.fitRms);
         t.notes.push_back("the scale that best lays the file's reflection coefficient on the model's over the model's "
-                          "2:1 stretch; they differ by " + fixedText(t.fitRms, 3) + " rms there");
+                          "2:1 stretch; they differ by " + numberText(t.fitRms, 2) + " rms there");
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
