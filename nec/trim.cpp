@@ -25,6 +25,8 @@ constexpr double kClearRise = 0.1;
 constexpr double kFlatWithin = 0.01;
 // The two typed edges scale apart by more than this: the curve's width differs from the model's.
 constexpr double kEdgesApart = 0.02;
+// A fitted file whose reflection coefficient stays this far from the model's (rms) has another shape.
+constexpr double kPoorFit = 0.05;
 
 std::string mhzText(double mhz) { return numberText(mhz, 5); }
 
@@ -241,6 +243,10 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.ratio = ratioFromFile(model, swr, n, &t.fitRms);
         t.notes.push_back("the scale that best lays the file's reflection coefficient on the model's over the model's "
                           "2:1 stretch; they differ by " + numberText(t.fitRms, 2) + " rms there");
+        if (t.fitRms > kPoorFit)
+            t.notes.push_back("the file's curve differs from the model's in shape, not only in place: more than lengths "
+                              "differ (the feed line, the match, the ground or the calibration); the scale is the best "
+                              "fit, but check it against the 2:1 edges");
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
