@@ -240,7 +240,9 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         const MeasuredSwr swr = measuredSwr(m.file->data, t.z0);
         const MeasuredSummary summary = summarise(swr, m.file->name, setup.geometry.designMhz);
         t.measured = SwrFigures{summary.lowestSwr, summary.lowestMhz, summary.stretches};
-        t.ratio = ratioFromFile(model, swr, n, &t.fitRms);
+        TrimNames named = n;  // refusals name the file too
+        named.measuredFile += " " + m.file->name;
+        t.ratio = ratioFromFile(model, swr, named, &t.fitRms);
         t.notes.push_back("the scale that best lays the file's reflection coefficient on the model's over the model's "
                           "2:1 stretch; they differ by " + numberText(t.fitRms, 2) + " rms there");
         if (t.fitRms > kPoorFit)

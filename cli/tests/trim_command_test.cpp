@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,7 +120,11 @@ TEST(TrimCommand, RefusalsAfterTheModelRunUseTheOptionsNames) {
         std::vector<std::string> args;
         std::vector<std::string> said;
     };
+    // An analyser's file whose SWR falls all the way to its last frequency.
+    const std::string falling = (std::filesystem::temp_directory_path() / "brimalox-trim-falling.s1p").string();
+    std::ofstream(falling) << "# MHz S RI R 300\n120 0.5 0\n140 0.4 0\n160 0.3 0\n180 0.2 0\n200 0.1 0\n";
     const std::vector<Case> cases{
+        {{"trim", "146", "--measured", falling}, {"--measured " + falling + " has no clear minimum", "at the end"}},
         {{"trim", "146", "--measured-min", "100"}, {"--measured-min 100 MHz is outside the swept range", "--from"}},
         {{"trim", "146", "--measured-min", "120"}, {"this is not a trim: check the design frequency and the conductor"}},
     };
@@ -127,6 +133,7 @@ TEST(TrimCommand, RefusalsAfterTheModelRunUseTheOptionsNames) {
         EXPECT_EQ(o.status, -1) << o.err;
         for (const std::string& part : c.said) EXPECT_TRUE(has(o.err, part)) << part << "\n" << o.err;
     }
+    std::filesystem::remove(falling);
     const Outcome dip = run({"trim", "146", "--measured-min", "148.5"});
     ASSERT_EQ(dip.status, 0) << dip.err;
     EXPECT_TRUE(has(dip.out, "which on this antenna is flat")) << dip.out;
