@@ -18,6 +18,7 @@
 #include "cli/replay.h"
 #include "cli/sheet_command.h"
 #include "cli/sweep.h"
+#include "cli/trim_command.h"
 
 namespace brimalox::cli {
 
@@ -222,6 +223,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
 
     addNecCommands(app, out, err);
     addSheetCommand(app, out, err);
+    addTrimCommand(app, out, err);
 }
 
 Program::~Program() = default;

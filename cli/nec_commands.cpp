@@ -1,6 +1,7 @@
 #include "cli/nec_commands.h"
 
 #include <cmath>
+#include <functional>
 #include <fstream>
 #include <ostream>
 #include <map>
@@ -21,11 +22,23 @@ using namespace nec;
 
 constexpr int kExitFailed = 1;
 
+}  // namespace
+
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
     file << text;
     if (!file.flush()) throw NecError("cannot write " + path);
 }
+
+namespace {
+
+void addCommonOptions(CLI::App& command, Request& request) {
+    addModelOptions(command, request);
+    command.add_option("--pattern-at", request.settings.patternAt, "also compute the pattern at this frequency (repeatable)")
+        ->type_name("MHZ");
+}
+
+}  // namespace
 
 Touchstone readTouchstoneFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -39,7 +52,21 @@ Touchstone readTouchstoneFile(const std::string& path) {
     }
 }
 
-void addCommonOptions(CLI::App& command, Request& request) {
+SettingNames optionNames() {
+    SettingNames names;
+    names.from = "--from";
+    names.to = "--to";
+    names.step = "--step";
+    names.ground = "--ground";
+    names.groundConstants = "--ground-constants";
+    names.height = "--height";
+    names.patternAt = "--pattern-at";
+    names.z0 = "--z0";
+    names.heights = "--heights";
+    return names;
+}
+
+void addModelOptions(CLI::App& command, Request& request) {
     request.names = optionNames();
     Settings& settings = request.settings;
     command.add_option("FREQ", request.design.frequencyText, "design frequency in MHz, typed into the frequency field")
@@ -57,14 +84,9 @@ void addCommonOptions(CLI::App& command, Request& request) {
         ->type_name("EPSR,SIGMA");
     command.add_option("--height", settings.height, "height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES");
-    command.add_option("--pattern-at", settings.patternAt, "also compute the pattern at this frequency (repeatable)")
-        ->type_name("MHZ");
 }
 
-// Runs a command's body: a failure is told on err and ends the program with status 1; an option
-// value that makes no sense is a usage error.
-template <typename Body>
-void guarded(std::ostream& err, const char* command, Body body) {
+void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
     try {
         body();
     } catch (const Interrupted& e) {
@@ -79,23 +101,6 @@ void guarded(std::ostream& err, const char* command, Body body) {
         err << "brimalox-cli " << command << ": " << e.what() << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
-}
-
-}  // namespace
-
-// The options by which the command line names the check's settings in a refusal.
-SettingNames optionNames() {
-    SettingNames names;
-    names.from = "--from";
-    names.to = "--to";
-    names.step = "--step";
-    names.ground = "--ground";
-    names.groundConstants = "--ground-constants";
-    names.height = "--height";
-    names.patternAt = "--pattern-at";
-    names.z0 = "--z0";
-    names.heights = "--heights";
-    return names;
 }
 
 void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {

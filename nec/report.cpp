@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nec/design_json.h"
+
 namespace brimalox::nec {
 namespace {
 
@@ -153,29 +155,6 @@ nlohmann::json stretchJson(const Below2& b) {
     return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
 }
 
-nlohmann::ordered_json designJson(const DesignTexts& d) {
-    // The keys and texts of `design --format json`; frequency_mhz, awg and series_match_mm are
-    // kept for scripts written against earlier versions.
-    nlohmann::ordered_json j;
-    j["frequency"] = d.frequency;
-    j["sides"] = std::string(1, d.sides == 4 ? '4' : '3');
-    j["conductor_awg"] = d.awg;
-    j["conductor_inch"] = d.inch;
-    j["conductor_mm"] = d.mm;
-    j["height_inch"] = d.heightInch;
-    j["height_mm"] = d.heightMm;
-    j["side_inch"] = d.sideInch;
-    j["side_mm"] = d.sideMm;
-    j["gap_inch"] = d.gapInch;
-    j["gap_mm"] = d.gapMm;
-    j["match_inch"] = d.matchInch;
-    j["match_mm"] = d.matchMm;
-    j["frequency_mhz"] = d.frequency;
-    j["awg"] = d.awg;
-    j["series_match_mm"] = d.matchMm;
-    return j;
-}
-
 std::string json(const Analysis& a, const ReportContext& c) {
     using nlohmann::json;
     nlohmann::ordered_json doc;
@@ -267,6 +246,29 @@ std::string json(const Analysis& a, const ReportContext& c) {
 }
 
 }  // namespace
+
+nlohmann::ordered_json designJson(const DesignTexts& d) {
+    // The keys and texts of `design --format json`; frequency_mhz, awg and series_match_mm are
+    // kept for scripts written against earlier versions.
+    nlohmann::ordered_json j;
+    j["frequency"] = d.frequency;
+    j["sides"] = std::string(1, d.sides == 4 ? '4' : '3');
+    j["conductor_awg"] = d.awg;
+    j["conductor_inch"] = d.inch;
+    j["conductor_mm"] = d.mm;
+    j["height_inch"] = d.heightInch;
+    j["height_mm"] = d.heightMm;
+    j["side_inch"] = d.sideInch;
+    j["side_mm"] = d.sideMm;
+    j["gap_inch"] = d.gapInch;
+    j["gap_mm"] = d.gapMm;
+    j["match_inch"] = d.matchInch;
+    j["match_mm"] = d.matchMm;
+    j["frequency_mhz"] = d.frequency;
+    j["awg"] = d.awg;
+    j["series_match_mm"] = d.matchMm;
+    return j;
+}
 
 std::string title(const DesignTexts& d) {
     return "BRIMALOX " + sidesCaption(d.sides) + " for " + d.frequency + " MHz, conductor " + d.mm + " mm";

@@ -1,0 +1,90 @@
+#include "cli/trim_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/nec_commands.h"
+#include "nec/runner.h"
+#include "nec/trim.h"
+
+namespace brimalox::cli {
+namespace {
+
+using namespace nec;
+
+TrimNames trimNames() {
+    TrimNames names;
+    static_cast<SettingNames&>(names) = optionNames();
+    names.measuredFile = "--measured";
+    names.measuredEdges = "--measured-2to1";
+    names.measuredDip = "--measured-min";
+    return names;
+}
+
+// "LOW:HIGH" in MHz.
+std::pair<double, double> readEdges(const std::string& text, const std::string& name) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        throw Refused(name + " needs LOW:HIGH, the two frequencies in MHz where the SWR crosses 2:1, such as "
+                             "132.7:171.5, not \"" + text + "\"");
+    return {positiveSetting(text.substr(0, colon), name + "'s LOW"), positiveSetting(text.substr(colon + 1), name + "'s HIGH")};
+}
+
+}  // namespace
+
+void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
+    struct TrimOptions {
+        TrimRequest request;
+        std::string measured, edges, dip, timeLimit = "120";
+        ReportFormat format = ReportFormat::Text;
+    };
+    auto options = std::make_shared<TrimOptions>();
+    CLI::App* trim = app.add_subcommand(
+        "trim", "lay what the built antenna measured on the model's SWR and say how much to cut from (or add to) "
+                "each piece; the trimmed design is run through nec2c to check the advice");
+    addModelOptions(*trim, options->request.check);
+    Settings& settings = options->request.check.settings;
+    trim->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")->type_name("OHMS");
+    auto* file = trim->add_option("--measured", options->measured,
+                                  "a one-port Touchstone file (.s1p) of the built antenna, from an analyser")
+                     ->type_name("FILE.s1p");
+    auto* edges = trim->add_option("--measured-2to1", options->edges,
+                                   "the two frequencies in MHz where an SWR meter shows the SWR crossing 2:1")
+                      ->type_name("LOW:HIGH");
+    auto* dip = trim->add_option("--measured-min", options->dip,
+                                 "the frequency in MHz where the SWR dips (the edges or a file are better: the dip is flat)")
+                    ->type_name("MHZ");
+    file->excludes(edges)->excludes(dip);
+    edges->excludes(dip);
+    const std::map<std::string, ReportFormat> formats{
+        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
+    trim->add_option("--format", options->format, "text (default), csv (the cut list) or json")
+        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
+        ->type_name("FORMAT");
+    trim->add_option("--time-limit", options->timeLimit, "stop each nec2c run after this many seconds (default 120)")
+        ->type_name("SECONDS");
+    trim->callback([options, &out, &err] {
+        guarded(err, "trim", [&] {
+            TrimOptions& o = *options;
+            o.request.names = trimNames();
+            const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+            TrimMeasurement& m = o.request.measured;
+            if (!o.measured.empty()) m.file = Measured{o.measured, readTouchstoneFile(o.measured)};
+            if (!o.edges.empty()) std::tie(m.lowEdgeMhz, m.highEdgeMhz) = readEdges(o.edges, "--measured-2to1");
+            if (!o.dip.empty()) m.dipMhz = positiveSetting(o.dip, "--measured-min");
+            RunOptions run;
+            run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
+            Nec2cProgram engine(run);
+            out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
+        });
+    });
+}
+
+}  // namespace brimalox::cli

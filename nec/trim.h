@@ -1,0 +1,91 @@
+#pragma once
+// Trimming a built antenna: what it measured, laid on the model's SWR curve, gives the scale by which
+// every length of the antenna is off; the height and the side are scaled back by it (the gap and the
+// series match are feed details and stay), and the trimmed design is run through the model so the
+// advice is checked before anyone cuts.
+//
+// An antenna whose lengths are all L times the design's resonates at the design's frequencies
+// divided by L: its SWR curve is the model's with every frequency times 1 / L. So the measured
+// frequency over the model's frequency, at matching points of the two curves, is the scale that
+// puts the antenna right: new length over old.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "nec/analysis.h"
+#include "nec/engine.h"
+#include "nec/report.h"
+#include "nec/request.h"
+
+namespace brimalox::nec {
+
+// How a front-end calls the measurement in a refusal.
+struct TrimNames : SettingNames {
+    std::string measuredFile = "measured file", measuredEdges = "measured 2:1 edges", measuredDip = "measured dip";
+};
+
+// Exactly one of the three.
+struct TrimMeasurement {
+    std::optional<Measured> file;  // an analyser's one-port file
+    double lowEdgeMhz = 0, highEdgeMhz = 0;  // where an SWR meter crosses 2:1, both or neither
+    double dipMhz = 0;             // where it dips; 0: not given
+};
+
+struct TrimRequest {
+    Request check;  // the design, the sweep, the ground and its height, the feed line
+    TrimNames names;
+    TrimMeasurement measured;
+};
+
+// A piece of the cut list, before and after.
+struct TrimPiece {
+    std::string name;
+    int count = 0;
+    double mm = 0, newMm = 0;
+};
+
+// One model run's SWR figures.
+struct SwrFigures {
+    double lowestSwr = 0, lowestMhz = 0;
+    std::vector<Below2> stretches;  // below 2:1, the one holding the design frequency first
+};
+
+enum class TrimSource { File, Edges, Dip };
+
+struct Trim {
+    DesignTexts design;
+    Ground ground;
+    double z0 = 300;
+    TrimSource source = TrimSource::File;
+    std::string measuredName;      // the file's name
+    double lowEdgeMhz = 0, highEdgeMhz = 0, dipMhz = 0;  // as given
+    double ratio = 1;              // new length over old
+    double fitRms = 0;             // File: the reflection coefficients' rms difference at the best scale
+    std::vector<std::string> notes;  // what the figures rest on, in words
+    double heightMm = 0, sideMm = 0, gapMm = 0;        // the design's
+    double newHeightMm = 0, newSideMm = 0;
+    std::vector<TrimPiece> pieces;
+    SwrFigures model, trimmed;     // the design's model, the trimmed design's model
+    std::optional<SwrFigures> measured;  // File: the file's own figures
+    Analysis modelRun, trimmedRun;
+};
+
+// The scale that lays a measured curve on the model's. Each throws Refused with the names' words.
+// rows: the model's sweep. From a file: the scale that best fits the reflection coefficient over
+// the model's 2:1 stretch.
+double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& names, double* rms = nullptr);
+double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& names);
+double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names);
+// The model's lowest SWR between its samples (a parabola through the three around the lowest).
+double lowestMhz(const Analysis& model);
+// Where the model's SWR stays within `within` of its lowest, between samples.
+std::pair<double, double> flatStretch(const Analysis& model, double within);
+
+// Runs the design's model, finds the scale, runs the trimmed design's model. Throws NecError as the
+// model does and Refused for a measurement or setting that cannot be taken.
+Trim trim(const TrimRequest& request, Engine& engine);
+
+std::string trimReport(const Trim& trim, ReportFormat format);
+
+}  // namespace brimalox::nec

@@ -1,0 +1,190 @@
+// The trim for people (text), spreadsheets (CSV: the cut list) and programs (JSON).
+
+#include <cmath>
+
+#include <nlohmann/json.hpp>
+
+#include "nec/design_json.h"
+#include "nec/trim.h"
+
+namespace brimalox::nec {
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+
+std::string mhzText(double mhz) { return numberText(mhz, 5); }
+std::string mmText(double mm) { return fixedText(mm, 1) + " mm"; }
+std::string inchText(double mm) { return fixedText(mm / kMmPerInch, 2) + " inch"; }
+std::string lengthText(double mm) { return mmText(mm) + " (" + inchText(mm) + ")"; }
+
+// How far the built antenna is off, electrically: 3.0 % long when a ratio of 1 / 1.03 puts it right.
+double offPercent(double ratio) { return std::fabs(1 / ratio - 1) * 100; }
+bool isLong(double ratio) { return ratio < 1; }
+
+std::string meaning(double ratio) {
+    if (fixedText(offPercent(ratio), 1) == "0.0") return "the antenna is electrically as designed";
+    return "the antenna is electrically " + fixedText(offPercent(ratio), 1) + " % " + (isLong(ratio) ? "long" : "short");
+}
+
+std::string pieceName(const TrimPiece& p, int sides) {
+    return p.name == "side" ? std::to_string(p.count) + " sides (" + std::to_string(sides) + " at the top, " +
+                                  std::to_string(sides) + " at the bottom)"
+                            : std::to_string(p.count) + " verticals (one above and one below each gap)";
+}
+
+std::string figuresText(const std::string& what, const SwrFigures& f) {
+    std::string out = what + ": lowest SWR " + fixedText(f.lowestSwr, 2) + " at " + mhzText(f.lowestMhz) + " MHz\n";
+    if (f.stretches.empty()) out += "  SWR below 2:1: nowhere in the sweep\n";
+    for (std::size_t i = 0; i < f.stretches.size(); ++i)
+        out += std::string(i == 0 ? "  SWR below 2:1: " : "  SWR below 2:1 also: ") + stretchText(f.stretches[i]) + "\n";
+    return out;
+}
+
+// The trimmed model's frequencies where the built antenna should have them: times the ratio, as
+// the measured curve lies on the model's.
+SwrFigures expected(const Trim& t) {
+    SwrFigures f = t.trimmed;
+    f.lowestMhz *= t.ratio;
+    for (Below2& b : f.stretches) {
+        b.fromMhz *= t.ratio;
+        b.toMhz *= t.ratio;
+    }
+    return f;
+}
+
+std::string measuredText(const Trim& t) {
+    switch (t.source) {
+        case TrimSource::File: return "measured: " + t.measuredName;
+        case TrimSource::Edges:
+            return "measured: SWR 2:1 at " + mhzText(t.lowEdgeMhz) + " and " + mhzText(t.highEdgeMhz) + " MHz";
+        case TrimSource::Dip: break;
+    }
+    return "measured: the SWR dips at " + mhzText(t.dipMhz) + " MHz";
+}
+
+std::string text(const Trim& t) {
+    std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground) +
+                      ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n\n";
+    out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
+    for (const std::string& note : t.notes) out += "  " + note + "\n";
+    out += "height: " + lengthText(t.heightMm) + " becomes " + lengthText(t.newHeightMm) + "\n";
+    out += "side: " + lengthText(t.sideMm) + " becomes " + lengthText(t.newSideMm) + "\n";
+    out += "gap: " + lengthText(t.gapMm) + ", and the series match " + t.design.matchMm +
+           " mm, stay: they are feed details\n\n";
+    const int sides = t.design.sides;
+    if (isLong(t.ratio)) {
+        out += "cut list:\n";
+        for (const TrimPiece& p : t.pieces)
+            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm) + ", cut " + lengthText(p.mm - p.newMm) +
+                   " from each, to " + mmText(p.newMm) + "\n";
+    } else {
+        out += "cut list: the built antenna is short, so each piece must grow:\n";
+        for (const TrimPiece& p : t.pieces)
+            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm) + ", longer by " + lengthText(p.newMm - p.mm) +
+                   ", to " + mmText(p.newMm) + "\n";
+        out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
+    }
+    out += "\n" + figuresText("model of the design", t.model);
+    if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
+    out += figuresText("model of the trimmed design (height " + mmText(t.newHeightMm) + ", side " + mmText(t.newSideMm) + ")",
+                       t.trimmed);
+    out += figuresText("the built antenna after the trim should show (the trimmed model's frequencies times the ratio)",
+                       expected(t));
+    return out;
+}
+
+std::string csv(const Trim& t) {
+    // CRLF line ends, as `design --format csv` writes them (RFC 4180).
+    std::string out = "piece,count,length_mm,new_length_mm,change_mm,length_inch,new_length_inch,change_inch,ratio\r\n";
+    for (const TrimPiece& p : t.pieces)
+        out += p.name + "," + std::to_string(p.count) + "," + fixedText(p.mm, 2) + "," + fixedText(p.newMm, 2) + "," +
+               fixedText(p.newMm - p.mm, 2) + "," + fixedText(p.mm / kMmPerInch, 3) + "," +
+               fixedText(p.newMm / kMmPerInch, 3) + "," + fixedText((p.newMm - p.mm) / kMmPerInch, 3) + "," +
+               fixedText(t.ratio, 6) + "\r\n";
+    return out;
+}
+
+nlohmann::json stretchJson(const Below2& b) {
+    return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
+}
+
+nlohmann::ordered_json figuresJson(const SwrFigures& f) {
+    nlohmann::ordered_json j;
+    j["lowest_swr"] = std::isfinite(f.lowestSwr) ? nlohmann::json(f.lowestSwr) : nlohmann::json();
+    j["lowest_mhz"] = f.lowestMhz;
+    nlohmann::json stretches = nlohmann::json::array();
+    for (const Below2& b : f.stretches) stretches.push_back(stretchJson(b));
+    j["below_2_to_1_stretches"] = stretches;
+    return j;
+}
+
+std::string json(const Trim& t) {
+    using nlohmann::json;
+    nlohmann::ordered_json doc;
+    doc["generator"] = "brimalox-cli " BRIMALOX_VERSION;
+    doc["design"] = designJson(t.design);
+    doc["z0_ohms"] = t.z0;
+    json ground = {{"kind", t.ground.name}};
+    if (t.ground.kind == GroundKind::Real) {
+        ground["permittivity"] = t.ground.permittivity;
+        ground["conductivity_s_per_m"] = t.ground.conductivity;
+    }
+    doc["ground"] = ground;
+    doc["height_m"] = t.ground.kind == GroundKind::Free ? json() : json(t.ground.heightM);
+    nlohmann::ordered_json measured;
+    switch (t.source) {
+        case TrimSource::File:
+            measured["from"] = "file";
+            measured["file"] = t.measuredName;
+            if (t.measured) measured.update(figuresJson(*t.measured));
+            measured["fit_rms"] = t.fitRms;
+            break;
+        case TrimSource::Edges:
+            measured["from"] = "2to1";
+            measured["low_edge_mhz"] = t.lowEdgeMhz;
+            measured["high_edge_mhz"] = t.highEdgeMhz;
+            break;
+        case TrimSource::Dip:
+            measured["from"] = "min";
+            measured["dip_mhz"] = t.dipMhz;
+            break;
+    }
+    doc["measured"] = measured;
+    doc["ratio"] = t.ratio;
+    doc["electrically"] = fixedText(offPercent(t.ratio), 1) == "0.0" ? "as designed" : isLong(t.ratio) ? "long" : "short";
+    doc["off_percent"] = offPercent(t.ratio);
+    doc["notes"] = t.notes;
+    doc["height_mm"] = t.heightMm;
+    doc["side_mm"] = t.sideMm;
+    doc["gap_mm"] = t.gapMm;
+    doc["new_height_mm"] = t.newHeightMm;
+    doc["new_side_mm"] = t.newSideMm;
+    nlohmann::ordered_json pieces = nlohmann::ordered_json::array();
+    for (const TrimPiece& p : t.pieces) {
+        nlohmann::ordered_json piece;
+        piece["piece"] = p.name;
+        piece["count"] = p.count;
+        piece["length_mm"] = p.mm;
+        piece["new_length_mm"] = p.newMm;
+        piece["change_mm"] = p.newMm - p.mm;
+        pieces.push_back(piece);
+    }
+    doc["pieces"] = pieces;
+    doc["model"] = figuresJson(t.model);
+    doc["trimmed_model"] = figuresJson(t.trimmed);
+    doc["expected_after_trim"] = figuresJson(expected(t));
+    return doc.dump(2) + "\n";
+}
+
+}  // namespace
+
+std::string trimReport(const Trim& t, ReportFormat format) {
+    switch (format) {
+        case ReportFormat::Csv: return csv(t);
+        case ReportFormat::Json: return json(t);
+        case ReportFormat::Text: break;
+    }
+    return text(t);
+}
+
+}  // namespace brimalox::nec
