@@ -12,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/design_options.h"
+#include "cli/cover_command.h"
 #include "cli/nec_commands.h"
 #include "cli/gauges.h"
 #include "cli/output.h"
@@ -220,6 +221,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     replay->callback([&s] { s.replay(); });
 
     addNecCommands(app, out, err);
+    addCoverCommand(app, out, err);
 }
 
 Program::~Program() = default;
