@@ -322,7 +322,9 @@ Request winnerRequest(const CoverPlan& plan, const DesignRequest& design) {
     const double f = typed.ok() ? typed.value : plan.bands.front().fromMhz;
     const Sweep standard = defaultSweep(f);
     const double from = std::min(standard.fromMhz, plan.bands.front().fromMhz);
-    const double to = std::max(standard.toMhz(), plan.bands.back().toMhz);
+    // A step past the highest band when it lies above the standard sweep, so its top is inside.
+    const double top = plan.bands.back().toMhz;
+    const double to = top > standard.toMhz() ? top + standard.stepMhz : standard.toMhz();
     request.settings.from = exactText(from);
     request.settings.to = exactText(to);
     request.settings.step = exactText(standard.stepMhz);
@@ -373,7 +375,9 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
             const long best = bestOf(c, scanLow[c], scanHigh[c]);
             // Nothing the model answers for yet: look further on both sides.
             const bool atLow = best < 0 || best == scanLow[c], atHigh = best < 0 || best == scanHigh[c];
-            if (atLow && scanLow[c] > floorIndex && !search.beyond(c).count(scanLow[c])) {
+            // The gap shrinks as the design frequency rises: a conductor too thick for it is cut
+            // from above, so a refused design stops the widening upwards only.
+            if (atLow && scanLow[c] > floorIndex) {
                 scanLow[c] = clampIndex(scanLow[c] - spacing);
                 batch.push_back({c, scanLow[c]});
             }

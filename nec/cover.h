@@ -96,8 +96,8 @@ using CoverProgress = std::function<void(int runs, const Candidate* best)>;
 CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress = {});
 
 // The request simulate gets for a candidate: the search's model settings, a sweep from 0.8 times
-// its design frequency (or the lowest band) to 1.4 times (or the highest band), and a pattern at
-// each band's middle.
+// its design frequency (or the lowest band) to 1.4 times (or a step past the highest band), and a
+// pattern at each band's middle.
 Request winnerRequest(const CoverPlan& plan, const DesignRequest& design);
 
 // Where each band's middle pattern sits in the winner's patterns (the design frequency is first).
