@@ -163,6 +163,9 @@ TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     Engines engines;
     CoverRequest request = bands({"100:101", "300:301"});
+    request.gridMhz = 2;
+    request.searchFromMhz = 150;
+    request.searchToMhz = 200;
     const CoverResult result = cover(planCover(request), engines.maker(), 2);
     EXPECT_FALSE(result.covered());
     ASSERT_FALSE(result.ranked.empty());
