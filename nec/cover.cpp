@@ -444,6 +444,7 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         });
         if (!listed) result.ranked.push_back(c);
     }
+    std::stable_sort(result.ranked.begin(), result.ranked.end(), better);
 
     // Where NEC-2's limit cut each conductor's designs: the lowest frequency it refused above one it
     // answered for, found to the grid without a run.

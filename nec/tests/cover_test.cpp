@@ -14,6 +14,7 @@
 #include "nec/error.h"
 #include "nec/runner.h"
 #include "nec/simulate.h"
+#include "nec/simulation.h"
 
 namespace brimalox::nec {
 namespace {
@@ -114,6 +115,22 @@ TEST(Cover, BandPointsIncludeBothEndsAndStayClose) {
         EXPECT_LE(s.stepMhz, (band.fromMhz + band.toMhz) / 2 * 0.005 + 1e-12);
         EXPECT_GE(s.count, 2);
     }
+}
+
+TEST(Cover, EachBandIsItsOwnSweepInTheDeck) {
+    SimulationSetup setup;
+    setup.geometry = geometryFromTexts(designTexts(runDesign(DesignRequest{"170", 3, {}}), 3));
+    setup.sweep = bandSweep({144, 148});
+    setup.moreSweeps = {bandSweep({222, 225}), bandSweep({430, 440})};
+    const PreparedDeck deck = prepareDeck(setup);
+    std::vector<double> expected;
+    for (const Sweep& s : {setup.sweep, setup.moreSweeps[0], setup.moreSweeps[1]}) {
+        const std::string card = "FR 0 " + std::to_string(s.count) + " 0 0 " + exactText(s.fromMhz) + " " + exactText(s.stepMhz) + "\nXQ\n";
+        EXPECT_NE(deck.deck.find(card), std::string::npos) << card;
+        for (double mhz : sweepFrequencies(s)) expected.push_back(mhz);
+    }
+    EXPECT_EQ(deck.plan.sweepMhz, expected);
+    EXPECT_TRUE(deck.plan.patternMhz.empty());
 }
 
 TEST(Cover, NeverWorseThanTryingEveryDesignAndItsFiguresAreTheChecks) {
