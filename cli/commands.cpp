@@ -12,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/design_options.h"
+#include "cli/cover_command.h"
 #include "cli/nec_commands.h"
 #include "cli/gauges.h"
 #include "cli/output.h"
@@ -224,6 +225,7 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     addNecCommands(app, out, err);
     addSheetCommand(app, out, err);
     addTrimCommand(app, out, err);
+    addCoverCommand(app, out, err);
 }
 
 Program::~Program() = default;

@@ -219,9 +219,12 @@ std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vecto
     card("PT -1 0 0 0");  // no current tables: the output stays short
     for (const Source& s : model.sources)
         card("EX 0 " + std::to_string(s.tag) + " " + std::to_string(s.segment) + " 0 1 0");
-    if (plan.sweep.count > 0) {
-        card("FR 0 " + std::to_string(plan.sweep.count) + " 0 0 " + exactText(plan.sweep.fromMhz) + " " +
-             exactText(plan.sweep.stepMhz));
+    std::vector<Sweep> sweeps{plan.sweep};
+    sweeps.insert(sweeps.end(), plan.moreSweeps.begin(), plan.moreSweeps.end());
+    for (const Sweep& sweep : sweeps) {
+        if (sweep.count == 0) continue;
+        card("FR 0 " + std::to_string(sweep.count) + " 0 0 " + exactText(sweep.fromMhz) + " " +
+             exactText(sweep.stepMhz));
         card("XQ");
     }
     const double top = highestPointM(model, ground);

@@ -68,6 +68,7 @@ bool averageCheckApplies(const Model& model, const Ground& ground, const std::ve
 
 struct DeckPlan {
     Sweep sweep;                      // count 0: no sweep, patterns only
+    std::vector<Sweep> moreSweeps;    // each its own FR card after sweep: bands apart from each other
     double designMhz = 0;
     std::vector<double> patternMhz;   // the design frequency first; empty: none
     Ground ground;

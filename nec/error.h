@@ -18,4 +18,15 @@ public:
     using NecError::NecError;
 };
 
+// A run ended by a signal to this process (the child-process engine's, defined with it); the caller
+// should end as that signal would have.
+class Interrupted : public NecError {
+public:
+    explicit Interrupted(int signal);
+    int signal() const { return signal_; }
+
+private:
+    int signal_;
+};
+
 }  // namespace brimalox::nec

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -58,30 +59,15 @@ volatile std::sig_atomic_t stopSignal = 0;
 
 extern "C" void noteStop(int signal) { stopSignal = signal; }
 
-// Catches the signals that end a command line program while nec2c runs, and puts the previous
-// handlers back afterwards.
-class StopSignals {
-public:
-    StopSignals() {
-        stopSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = noteStop;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &previous_[i]);
-    }
-    ~StopSignals() {
-        for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous_[i], nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    static void throwIfStopped() {
-        if (stopSignal != 0) throw Interrupted(stopSignal);
-    }
+constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
+// Guards shared by every thread: the first puts the handlers in, the last puts the previous back.
+std::mutex guardMutex;
+int guards = 0;
+std::array<struct sigaction, 3> previous{};
 
-private:
-    static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
-    std::array<struct sigaction, 3> previous_{};
-};
+void throwIfStopped() {
+    if (stopSignal != 0) throw Interrupted(stopSignal);
+}
 
 void stopChild(pid_t pid) {
     ::kill(pid, SIGKILL);
@@ -100,6 +86,24 @@ std::string signalName(int signal) {
 }
 
 }  // namespace
+
+StopSignals::StopSignals() {
+    const std::lock_guard lock(guardMutex);
+    if (guards++ > 0) return;
+    stopSignal = 0;
+    struct sigaction action {};
+    action.sa_handler = noteStop;
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &previous[i]);
+}
+
+StopSignals::~StopSignals() {
+    const std::lock_guard lock(guardMutex);
+    if (--guards > 0) return;
+    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous[i], nullptr);
+}
+
+int StopSignals::caught() { return stopSignal; }
 
 Interrupted::Interrupted(int signal)
     : NecError("interrupted by " + signalName(signal) + "; nec2c was stopped and its files removed"), signal_(signal) {}
@@ -141,7 +145,7 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         out << deck;
         if (!out.flush()) throw NecError("cannot write the deck to " + (dir.path() / input).string());
     }
-    StopSignals::throwIfStopped();
+    throwIfStopped();
 
     FileActions actions;
     posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -173,7 +177,7 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         if (done < 0 && errno != EINTR) throw NecError("lost track of " + options.program);
         if (stopSignal != 0) {
             stopChild(pid);
-            StopSignals::throwIfStopped();
+            throwIfStopped();
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopChild(pid);
@@ -182,7 +186,7 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    StopSignals::throwIfStopped();
+    throwIfStopped();
 
     // nec2c tells why it rejects a deck at the end of its output file, and exits with a failure.
     const auto said = [&] {

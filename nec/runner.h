@@ -46,14 +46,18 @@ private:
     RunOptions options_;
 };
 
-// A run ended by a signal to this process; the caller should end as that signal would have.
-class Interrupted : public NecError {
+// Catches SIGINT, SIGTERM and SIGHUP while any instance lives, in any thread: the first one clears
+// the note of a signal and puts the handlers in, the last one puts the previous handlers back. Every
+// run holds one; a caller making many runs holds one across them, so a signal between two runs
+// stops the next one instead of ending the process.
+class StopSignals {
 public:
-    explicit Interrupted(int signal);
-    int signal() const { return signal_; }
-
-private:
-    int signal_;
+    StopSignals();
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+    // The signal caught since the first instance was made, or 0.
+    static int caught();
 };
 
 // Ends the process by the signal's default action (after the caller has said why).

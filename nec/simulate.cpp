@@ -122,9 +122,9 @@ std::string report(const Result& r, ReportFormat format) {
     return formatReport(r.analysis, context, format);
 }
 
-std::string swrChart(const Result& r) {
+std::string swrChart(const Result& r, const std::vector<std::pair<double, double>>& bands) {
     const PlotLabels labels{title(r.design) + " (nec2c, " + groundShortText(r.setup.ground) + ")",
-                            r.setup.geometry.designMhz};
+                            r.setup.geometry.designMhz, bands};
     return swrPlotSvg(r.analysis, labels, r.measuredSwr.points);
 }
 

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nec/analysis.h"
@@ -55,8 +56,9 @@ Result simulate(const Request& request, Engine& engine, const CheckProgress& pro
 
 std::string report(const Result& result, ReportFormat format);
 // The SVG charts: SWR against frequency (the measured SWR over it), the patterns at the design
-// frequency, and gain and take-off angle against height (empty without a height sweep).
-std::string swrChart(const Result& result);
+// frequency, and gain and take-off angle against height (empty without a height sweep). bands: MHz
+// from and to, shaded.
+std::string swrChart(const Result& result, const std::vector<std::pair<double, double>>& bands = {});
 // Throws NecError when the model gave no pattern.
 std::string patternChart(const Result& result);
 std::string heightsChart(const Result& result);

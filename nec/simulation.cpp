@@ -20,7 +20,12 @@ double lowestHeightM(const NecGeometry& g, double lowestMhz) {
 
 PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names) {
     const NecGeometry& g = setup.geometry;
-    const std::vector<double> sweep = sweepFrequencies(setup.sweep);
+    const std::vector<double> sweep = [&] {
+        std::vector<double> all = sweepFrequencies(setup.sweep);
+        for (const Sweep& more : setup.moreSweeps)
+            for (double mhz : sweepFrequencies(more)) all.push_back(mhz);
+        return all;
+    }();
     double lowest = g.designMhz, highest = g.designMhz;
     for (const auto* list : {&sweep, &setup.patternMhz})
         for (double mhz : *list) {
@@ -44,6 +49,7 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
 
     DeckPlan plan;
     plan.sweep = setup.sweep;
+    plan.moreSweeps = setup.moreSweeps;
     plan.designMhz = g.designMhz;
     plan.patternMhz = setup.patternMhz;
     plan.ground = setup.ground;

@@ -22,6 +22,7 @@ double lowestHeightM(const NecGeometry& geometry, double lowestMhz);
 struct SimulationSetup {
     NecGeometry geometry;
     Sweep sweep;                      // count 0: patterns only
+    std::vector<Sweep> moreSweeps;    // after sweep, each its own FR card (bands apart)
     std::vector<double> patternMhz;   // the design frequency first
     Ground ground;
     std::vector<std::string> comments;

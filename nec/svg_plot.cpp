@@ -115,6 +115,12 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
         svgEscaped(labels.title) + "</text>");
 
+    for (const auto& [from, to] : labels.bands) {
+        const double a = std::clamp(from, x0, x1), b = std::clamp(to, x0, x1);
+        if (b > a)
+            add(R"(<rect x=")" + px(axes.x(a)) + R"(" y=")" + px(kTop) + R"(" width=")" + px(axes.x(b) - axes.x(a)) +
+                R"(" height=")" + px(bottom - kTop) + R"(" fill="#dfe8f7"/>)");
+    }
     // Grid and tick labels.
     const double xStep = niceStep(x1 - x0, 8);
     const int xDecimals = decimalsFor(xStep);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -46,12 +47,13 @@ public:
     fs::path tmp() const { return root_.path() / "tmp"; }
     fs::path pidFile() const { return root_.path() / "nec2c.pid"; }
     fs::path errFile() const { return root_.path() / "err.txt"; }
+    fs::path outFile() const { return root_.path() / "out.txt"; }
 
     // Starts brimalox-cli with PATH = bin (then the system's) and TMPDIR = tmpdir.
     pid_t start(const std::vector<std::string>& arguments, const std::string& tmpdir = "") {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, errFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<std::string> args{BRIMALOX_CLI_PATH};
         args.insert(args.end(), arguments.begin(), arguments.end());
@@ -136,6 +138,28 @@ TEST(Interruption, TimeLimitEndsNec2cAndRemovesTheFolder) {
     EXPECT_TRUE(gone(fake));
     EXPECT_TRUE(bench.tmpIsEmpty());
     EXPECT_NE(readText(bench.errFile()).find("did not finish within 500 ms"), std::string::npos) << readText(bench.errFile());
+}
+
+// cover, stopped while its third run is under way: the report of the two runs done, then the end
+// the signal asks for.
+TEST(Interruption, CoverReportsTheBestFoundAndEndsByTheSignal) {
+    if (std::system("command -v nec2c > /dev/null 2>&1") != 0) GTEST_SKIP() << "nec2c is not installed";
+    Bench bench(
+        "c=\"$FAKE_NEC2C_PID.count\"; n=$(cat \"$c\" 2>/dev/null || echo 0); echo $((n+1)) > \"$c\"\n"
+        "if [ \"$n\" -lt 2 ]; then exec /usr/bin/nec2c \"$@\"; fi\n"
+        "echo $$ > \"$FAKE_NEC2C_PID\"\nexec sleep 30");
+    const pid_t cli = bench.start({"cover", "--band", "145:147", "--jobs", "1"});
+    const pid_t fake = bench.fakePid();
+    ASSERT_NE(fake, 0) << "the third run never started: " << readText(bench.errFile());
+    ::kill(cli, SIGINT);
+    const int status = waitFor(cli);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
+    EXPECT_TRUE(gone(fake));
+    EXPECT_TRUE(bench.tmpIsEmpty());
+    const std::string out = readText(bench.outFile());
+    EXPECT_NE(out.find("Stopped by a signal after 2 model runs"), std::string::npos) << out;
+    EXPECT_NE(out.find("type "), std::string::npos) << out;
+    EXPECT_NE(out.find("Model runs: 2"), std::string::npos) << out;
 }
 
 // Every other way out leaves no file behind either.

@@ -1,0 +1,302 @@
+#include "cli/cover_command.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "cli/output.h"
+#include "nec/cover.h"
+#include "nec/runner.h"
+#include "numtext/numtext.h"
+
+namespace brimalox::cli {
+namespace {
+
+using namespace nec;
+using nlohmann::ordered_json;
+
+constexpr int kExitFailed = 1;
+
+CoverNames optionNames() {
+    CoverNames names;
+    names.ground = "--ground";
+    names.groundConstants = "--ground-constants";
+    names.height = "--height";
+    names.z0 = "--z0";
+    names.band = "--band";
+    names.maxSwr = "--max-swr";
+    names.conductors = "--conductors";
+    return names;
+}
+
+std::string swrText(double swr) { return std::isfinite(swr) ? fixedText(swr, 3) : "infinite"; }
+
+std::string bandText(const Band& band) { return numberText(band.fromMhz) + "-" + numberText(band.toMhz) + " MHz"; }
+
+// What to type and click for a design, in the window's words.
+std::string howToType(const DesignRequest& d) {
+    std::string text = "type " + d.frequencyText + " into the frequency field, ACCEPT";
+    switch (d.conductor.unit) {
+        case ConductorUnit::None: text += " (keep the recommended minimum)"; break;
+        case ConductorUnit::Awg: text += ", type " + d.conductor.text + " into the AWG field, CHANGE"; break;
+        case ConductorUnit::Inch: text += ", type " + d.conductor.text + " into the inch field, CHANGE"; break;
+        case ConductorUnit::Millimetre: text += ", type " + d.conductor.text + " into the millimetre field, CHANGE"; break;
+    }
+    return text + ", " + sidesCaption(d.sides) + ", COMPUTE";
+}
+
+std::string textReport(const CoverResult& r) {
+    std::ostringstream out;
+    const CoverPlan& p = r.plan;
+    out << "Cover";
+    for (const Band& band : p.bands) out << (&band == &p.bands.front() ? " " : ", ") << bandText(band);
+    out << ": " << sidesCaption(p.sides) << ", " << groundText(readGround(p.model, p.names)) << ", SWR against "
+        << numberText(p.z0) << " ohms, at most " << numberText(p.maxSwr) << ":1\n";
+    if (r.interrupted) out << "Stopped by a signal after " << r.runs << " model runs: the best found so far.\n";
+    if (r.ranked.empty()) {
+        out << "No design was run.\n";
+        return out.str();
+    }
+    const Candidate& best = r.ranked.front();
+    out << (r.covered() ? "The best design" : "No design keeps every band under " + numberText(p.maxSwr) +
+                                                  ":1. The closest")
+        << ": " << best.design.frequencyText << " MHz, " << best.conductor << ", " << sidesCaption(best.design.sides)
+        << "\n  " << howToType(best.design) << "\n";
+    out << "  worst SWR " << swrText(best.worst) << " (";
+    for (std::size_t b = 0; b < p.bands.size(); ++b)
+        out << (b ? ", " : "") << bandText(p.bands[b]) << ": " << swrText(best.bandWorst[b]);
+    out << ")\n";
+    if (r.winner) {
+        const Analysis& a = r.winner->analysis;
+        if (!a.rows.empty())
+            out << "  lowest SWR " << swrText(a.rows[a.lowest].swr) << " at " << fixedText(a.rows[a.lowest].mhz, 1)
+                << " MHz; below 2:1: ";
+        if (a.stretches.empty()) out << "nowhere";
+        for (std::size_t i = 0; i < a.stretches.size(); ++i) out << (i ? ", " : "") << stretchText(a.stretches[i]);
+        out << "\n";
+        for (std::size_t b = 0; b < p.bands.size(); ++b) {
+            const std::size_t i = bandPattern(b);
+            if (i < a.patterns.size())
+                out << "  gain at " << numberText(a.patterns[i].mhz) << " MHz: " << fixedText(a.patterns[i].maxDbi, 2)
+                    << " dBi, take-off " << fixedText(a.patterns[i].takeoffDeg, 0) << " deg\n";
+        }
+        const DesignTexts& d = r.winner->design;
+        out << "Dimensions to cut (the window's texts):\n"
+            << "  conductor " << d.mm << " mm, " << d.inch << " inch, AWG " << d.awg << "\n"
+            << "  height " << d.heightMm << " mm, " << d.heightInch << " inch\n"
+            << "  side " << d.sideMm << " mm, " << d.sideInch << " inch\n"
+            << "  gap " << d.gapMm << " mm, " << d.gapInch << " inch\n"
+            << "  match " << d.matchMm << " mm, " << d.matchInch << " inch\n";
+    }
+    if (r.ranked.size() > 1) {
+        out << "Next best:\n";
+        for (std::size_t i = 1; i < r.ranked.size(); ++i)
+            out << "  " << r.ranked[i].design.frequencyText << " MHz, " << r.ranked[i].conductor << ": worst SWR "
+                << swrText(r.ranked[i].worst) << "\n";
+    }
+    for (const std::string& limit : r.limits) out << "Limit: " << limit << "\n";
+    for (const std::string& failure : r.failures) out << "Failed: " << failure << "\n";
+    out << "Model runs: " << r.runs << "\n";
+    return out.str();
+}
+
+std::string csvReport(const CoverResult& r) {
+    std::vector<Column> columns{{"rank", "", ""}, {"frequency", "", "MHz"}, {"sides", "", ""},
+                                {"conductor", "", ""}, {"worst_swr", "", ""}};
+    std::vector<std::string> keys;
+    for (const Band& band : r.plan.bands) keys.push_back("worst_swr_" + numberText(band.fromMhz) + "_" + numberText(band.toMhz));
+    for (const std::string& key : keys) columns.push_back({key, "", ""});
+    std::ostringstream out;
+    {
+        TableWriter table(Format::Csv, out, columns);
+        for (std::size_t i = 0; i < r.ranked.size(); ++i) {
+            const Candidate& c = r.ranked[i];
+            std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText, std::to_string(c.design.sides),
+                                           c.conductor, swrText(c.worst)};
+            for (double worst : c.bandWorst) cells.push_back(swrText(worst));
+            table.row(cells);
+        }
+        table.finish();
+    }
+    return out.str();
+}
+
+ordered_json swrJson(double swr) { return std::isfinite(swr) ? ordered_json(std::round(swr * 1000) / 1000) : ordered_json(nullptr); }
+
+std::string jsonReport(const CoverResult& r) {
+    const CoverPlan& p = r.plan;
+    ordered_json j;
+    j["bands"] = ordered_json::array();
+    for (const Band& band : p.bands) j["bands"].push_back({{"from", band.fromMhz}, {"to", band.toMhz}});
+    j["max_swr"] = p.maxSwr;
+    j["z0"] = p.z0;
+    j["ground"] = groundShortText(readGround(p.model, p.names));
+    j["covered"] = r.covered();
+    if (!r.ranked.empty()) {
+        const Candidate& best = r.ranked.front();
+        ordered_json b;
+        const DesignResult design = runDesign(best.design);
+        const std::vector<std::string> cells = designCells(design, best.design.sides);
+        ordered_json d;
+        for (std::size_t i = 0; i < designColumns().size() && i < cells.size(); ++i)
+            d[std::string(designColumns()[i].key)] = cells[i];
+        b["design"] = d;
+        b["conductor"] = best.conductor;
+        b["worst_swr"] = swrJson(best.worst);
+        b["bands"] = ordered_json::array();
+        for (std::size_t i = 0; i < p.bands.size(); ++i)
+            b["bands"].push_back({{"from", p.bands[i].fromMhz}, {"to", p.bands[i].toMhz}, {"worst_swr", swrJson(best.bandWorst[i])}});
+        if (r.winner) {
+            const Analysis& a = r.winner->analysis;
+            if (!a.rows.empty()) {
+                b["lowest_swr"] = swrJson(a.rows[a.lowest].swr);
+                b["lowest_mhz"] = a.rows[a.lowest].mhz;
+            }
+            b["below_2"] = ordered_json::array();
+            for (const Below2& s : a.stretches)
+                b["below_2"].push_back({{"from", s.fromMhz}, {"to", s.toMhz}, {"open_below", s.openBelow}, {"open_above", s.openAbove}});
+            b["gain"] = ordered_json::array();
+            for (std::size_t i = 0; i < p.bands.size(); ++i)
+                if (bandPattern(i) < a.patterns.size())
+                    b["gain"].push_back({{"mhz", a.patterns[bandPattern(i)].mhz},
+                                         {"dbi", a.patterns[bandPattern(i)].maxDbi},
+                                         {"takeoff_deg", a.patterns[bandPattern(i)].takeoffDeg}});
+        }
+        j["best"] = b;
+        j["next"] = ordered_json::array();
+        for (std::size_t i = 1; i < r.ranked.size(); ++i)
+            j["next"].push_back({{"frequency", r.ranked[i].design.frequencyText},
+                                 {"conductor", r.ranked[i].conductor},
+                                 {"worst_swr", swrJson(r.ranked[i].worst)}});
+    }
+    j["limits"] = r.limits;
+    j["failures"] = r.failures;
+    j["interrupted"] = r.interrupted != 0;
+    j["runs"] = r.runs;
+    return j.dump(2) + "\n";
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    if (!file.flush()) throw NecError("cannot write " + path);
+}
+
+int readJobs(const std::string& text) {
+    if (text.empty()) return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    const double jobs = positiveSetting(text, "--jobs");
+    if (jobs != std::floor(jobs) || jobs > 256) throw Refused("--jobs needs a whole number from 1 to 256, not \"" + text + "\"");
+    return static_cast<int>(jobs);
+}
+
+}  // namespace
+
+void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
+    struct CoverOptions {
+        CoverRequest request;
+        std::string jobs, timeLimit = "120", plot;
+        std::string format = "text";
+    };
+    auto options = std::make_shared<CoverOptions>();
+    CoverRequest& request = options->request;
+    CoverSettings& settings = request.settings;
+    CLI::App* command = app.add_subcommand(
+        "cover", "find the design (design frequency and conductor) whose modelled SWR stays lowest over every band "
+                 "given, running nec2c on candidates side by side");
+    command->add_option("--band", settings.bands, "a band FROM:TO in MHz (repeatable; at least one)")
+        ->type_name("FROM:TO")
+        ->required();
+    const CLI::Validator threeOrFour(
+        [](std::string& text) {
+            return text == "3" || text == "4" ? std::string() : "\"" + text + "\" is not 3 or 4 (the number of sides)";
+        },
+        "3|4");
+    command->add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")->check(threeOrFour);
+    command->add_option("--z0", settings.model.z0, "feed line impedance in ohms for the SWR (default 300)")
+        ->type_name("OHMS");
+    command->add_option("--ground", settings.model.ground,
+                        "free (default), perfect, or a real ground class as simulate takes it")
+        ->type_name("GROUND");
+    command->add_option("--ground-constants", settings.model.groundConstants,
+                        "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+        ->type_name("EPSR,SIGMA");
+    command->add_option("--height", settings.model.height, "height in metres of the antenna's lowest point above the ground")
+        ->type_name("METRES");
+    command->add_option("--max-swr", settings.maxSwr, "the SWR every band must stay under (default 2)")->type_name("SWR");
+    command->add_option("--conductors", settings.conductors,
+                        "which conductors may be used, separated by commas: recommended (the minimum ACCEPT proposes, "
+                        "the default), gauges (every gauge of the table at least that thick), tube diameters in mm")
+        ->type_name("LIST");
+    command->add_option("--jobs", options->jobs, "nec2c runs at once (default: one per core)")->type_name("N");
+    command->add_option("--time-limit", options->timeLimit, "stop each nec2c run after this many seconds (default 120)")
+        ->type_name("SECONDS");
+    command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
+        ->check(CLI::IsMember({"text", "csv", "json"}))
+        ->type_name("FORMAT");
+    command->add_option("--plot", options->plot, "draw the winner's SWR against frequency, the bands shaded, into an SVG file")
+        ->type_name("FILE.svg");
+    command->callback([options, &out, &err] {
+        CoverOptions& o = *options;
+        o.request.names = optionNames();
+        try {
+            const int jobs = readJobs(o.jobs);
+            const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+            // Every setting is checked before the first run.
+            const CoverPlan plan = planCover(o.request);
+            RunOptions run;
+            run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
+            const EngineMaker engines = [run] { return std::make_unique<Nec2cProgram>(run); };
+            int lastTold = 0;
+            std::string lastBest;
+            const CoverProgress progress = [&](int runs, const Candidate* best) {
+                const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor + ", worst SWR " +
+                                                   swrText(best->worst)
+                                             : std::string("none yet");
+                if (now == lastBest && runs - lastTold < 10) return;
+                lastBest = now;
+                lastTold = runs;
+                err << "brimalox-cli cover: " << runs << " runs, best so far " << now << std::endl;
+            };
+            CoverResult result;
+            {
+                // Held across the whole search: Ctrl-C between two runs stops the next one, not the program.
+                const StopSignals signals;
+                result = cover(plan, engines, jobs, progress);
+            }
+            if (!o.plot.empty()) {
+                if (!result.winner) {
+                    err << "brimalox-cli cover: no plot: the winner was not run\n";
+                } else {
+                    std::vector<std::pair<double, double>> bands;
+                    for (const Band& band : plan.bands) bands.push_back({band.fromMhz, band.toMhz});
+                    writeFile(o.plot, swrChart(*result.winner, bands));
+                }
+            }
+            out << (o.format == "json" ? jsonReport(result) : o.format == "csv" ? csvReport(result) : textReport(result))
+                << std::flush;
+            if (result.interrupted) {
+                err << "brimalox-cli cover: interrupted; the best found so far is above" << std::endl;
+                endBySignal(result.interrupted);
+            }
+        } catch (const Refused& e) {
+            throw CLI::ValidationError("cover", e.what());
+        } catch (const std::invalid_argument& e) {
+            throw CLI::ValidationError("cover", e.what());
+        } catch (const std::exception& e) {  // the engine missing or failing, a file not written
+            err << "brimalox-cli cover: " << e.what() << '\n';
+            throw CLI::RuntimeError(kExitFailed);
+        }
+    });
+}
+
+}  // namespace brimalox::cli

@@ -1,0 +1,497 @@
+#include "nec/cover.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
+
+#include "app/buttons.h"
+#include "nec/error.h"
+#include "nec/output_parser.h"
+#include "nec/simulation.h"
+#include "numtext/numtext.h"
+#include "wiresize/gauge_table.h"
+
+namespace brimalox::nec {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kBandPointSpacing = 0.005;  // of the band's middle
+constexpr double kCoarseSpacing = 0.04;      // of the first guess, between coarse candidates
+constexpr int kCoarseEachSide = 2;
+constexpr double kWidestSearch = 2.5;        // the search never strays further than this factor from its guess
+constexpr std::size_t kRefined = 3;          // conductors refined after the coarse scan
+constexpr std::size_t kRanked = 5;           // the winner and the next best
+
+std::string trimmed(const std::string& text) {
+    const auto a = text.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    return text.substr(a, text.find_last_not_of(" \t") - a + 1);
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto at = text.find(separator, start);
+        parts.push_back(trimmed(text.substr(start, at == std::string::npos ? std::string::npos : at - start)));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+std::string awgName(std::int32_t code) {
+    switch (code) {
+        case 9009: return "00";
+        case 90009: return "000";
+        case 900009: return "0000";
+        default: return std::to_string(code);
+    }
+}
+
+Band readBand(const std::string& text, const CoverNames& n) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        throw Refused(n.band + " needs FROM:TO in MHz, such as 144:148, not \"" + text + "\"");
+    Band band;
+    band.fromMhz = positiveSetting(trimmed(text.substr(0, colon)), n.band + " " + text + "'s FROM");
+    band.toMhz = positiveSetting(trimmed(text.substr(colon + 1)), n.band + " " + text + "'s TO");
+    if (band.toMhz == band.fromMhz)
+        throw Refused(n.band + " " + text + " is empty: it starts and ends at " + numberText(band.fromMhz) +
+                      " MHz; give FROM below TO");
+    if (band.toMhz < band.fromMhz)
+        throw Refused(n.band + " " + text + " is given backwards: TO " + numberText(band.toMhz) + " MHz is below FROM " +
+                      numberText(band.fromMhz) + " MHz");
+    return band;
+}
+
+std::vector<Conductor> readConductors(const std::string& text, const CoverNames& n) {
+    std::vector<Conductor> conductors;
+    if (trimmed(text).empty())
+        throw Refused(n.conductors + " allows no conductor: give recommended, gauges or tube diameters in mm");
+    for (const std::string& item : split(text, ',')) {
+        if (item == "recommended") {
+            conductors.push_back({{ConductorUnit::None, ""}, "the recommended minimum", 0});
+        } else if (item == "gauges") {
+            for (const GaugeRow& row : kGaugeTable)
+                conductors.push_back(
+                    {{ConductorUnit::Awg, std::to_string(row.code)}, "AWG " + awgName(row.code), row.inches});
+        } else if (item.empty()) {
+            throw Refused(n.conductors + " " + text + " has an empty item: give recommended, gauges or tube diameters in mm, separated by commas");
+        } else {
+            const Parsed<double> parsed = parseDouble(item);
+            if (!parsed.ok())
+                throw Refused(n.conductors + " \"" + item +
+                              "\" is neither recommended, gauges nor a tube diameter in mm");
+            positiveSetting(item, n.conductors + " tube diameter");
+            conductors.push_back({{ConductorUnit::Millimetre, item}, item + " mm", 0});
+        }
+    }
+    return conductors;
+}
+
+// A round step near a thousandth of f: what a user would type to that many digits.
+double roundStep(double mhz) { return std::pow(10.0, std::floor(std::log10(mhz / 1000))); }
+
+std::string frequencyText(double mhz, double grid) {
+    const int decimals = std::max(0, static_cast<int>(std::lround(-std::log10(grid))));
+    std::string text = fixedText(mhz, decimals);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
+// One candidate made ready: its deck, or why the model cannot answer for it.
+struct Prepared1 {
+    Candidate candidate;
+    std::optional<PreparedDeck> deck;
+    std::string refusal;
+    bool beyondNec = false;  // CannotModel: the conductor is too thick for this design
+};
+
+Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, double mhz) {
+    Prepared1 p;
+    p.candidate.design.frequencyText = frequencyText(mhz, plan.gridMhz);
+    p.candidate.design.sides = plan.sides;
+    p.candidate.design.conductor = conductor.choice;
+    p.candidate.conductor = conductor.label;
+    const DesignResult result = runDesign(p.candidate.design);
+    if (result.failure) {
+        p.refusal = failureMessage(result.failure->button, result.failure->failure);
+        return p;
+    }
+    if (conductor.gaugeInches > 0) {
+        const Parsed<double> recommended = parseDouble(result.recommendedInch);
+        if (recommended.ok() && conductor.gaugeInches < recommended.value) {
+            p.refusal = conductor.label + " is thinner than the recommended minimum";
+            return p;
+        }
+    }
+    try {
+        const DesignTexts texts = designTexts(result, plan.sides);
+        SimulationSetup setup;
+        setup.geometry = geometryFromTexts(texts);
+        setup.ground = readGround(plan.model, plan.names);
+        setup.sweep = bandSweep(plan.bands.front());
+        for (std::size_t i = 1; i < plan.bands.size(); ++i) setup.moreSweeps.push_back(bandSweep(plan.bands[i]));
+        setup.comments = deckComments(texts);
+        p.deck = prepareDeck(setup, plan.names);
+    } catch (const CannotModel& e) {
+        p.refusal = e.what();
+        p.beyondNec = true;
+    } catch (const std::exception& e) {
+        p.refusal = e.what();
+    }
+    return p;
+}
+
+void judge(Candidate& c, const Analysis& analysis, const std::vector<Band>& bands) {
+    c.bandWorst.assign(bands.size(), 0);
+    std::size_t row = 0;
+    for (std::size_t b = 0; b < bands.size(); ++b)
+        for (int i = 0; i < bandSweep(bands[b]).count; ++i, ++row)
+            c.bandWorst[b] = std::max(c.bandWorst[b], row < analysis.rows.size() ? analysis.rows[row].swr : kInf);
+    c.worst = analysis.failures.empty() ? *std::max_element(c.bandWorst.begin(), c.bandWorst.end()) : kInf;
+}
+
+// Lower worst SWR first; between equals, the lower frequency, then the conductor listed first.
+bool better(const Candidate& a, const Candidate& b) { return a.worst < b.worst; }
+
+// The search's memory of every candidate tried, and the runs on several engines at once.
+class Search {
+public:
+    Search(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress)
+        : plan_(plan), engines_(engines), jobs_(std::max(1, jobs)), progress_(progress) {}
+
+    double mhzAt(long index) const { return static_cast<double>(index) * plan_.gridMhz; }
+    bool stopped() const { return interrupted_ != 0; }
+
+    // The worst SWR of each (conductor, grid index), running the ones not yet known side by side.
+    void evaluate(const std::vector<std::pair<std::size_t, long>>& points) {
+        std::vector<std::pair<std::size_t, long>> todo;
+        std::vector<Prepared1> decks;
+        for (const auto& point : points) {
+            if (known_.count(point) || std::find(todo.begin(), todo.end(), point) != todo.end()) continue;
+            Prepared1 p = prepareCandidate(plan_, plan_.conductors[point.first], mhzAt(point.second));
+            if (!p.deck) {
+                if (p.beyondNec) beyond_[point.first].insert(point.second);
+                known_[point] = p.candidate;
+                continue;
+            }
+            todo.push_back(point);
+            decks.push_back(std::move(p));
+        }
+        if (todo.empty() || stopped()) return;
+        std::atomic<std::size_t> next{0};
+        auto work = [&] {
+            std::unique_ptr<Engine> engine;
+            for (std::size_t i; !stopped() && (i = next++) < decks.size();) {
+                Candidate candidate = decks[i].candidate;
+                try {
+                    if (!engine) engine = engines_();
+                    const Analysis analysis = analyse(parseNecOutput(engine->run(decks[i].deck->deck, {})), plan_.z0,
+                                                      decks[i].deck->plan);
+                    judge(candidate, analysis, plan_.bands);
+                } catch (const Interrupted& e) {
+                    const std::lock_guard lock(mutex_);
+                    interrupted_ = e.signal();
+                    return;
+                } catch (const NecError& e) {
+                    const std::lock_guard lock(mutex_);
+                    failures_.push_back(candidate.design.frequencyText + " MHz, " + candidate.conductor + ": " + e.what());
+                }
+                const std::lock_guard lock(mutex_);
+                ++runs_;
+                known_[todo[i]] = candidate;
+                if (std::isfinite(candidate.worst) && (!best_ || better(candidate, *best_))) best_ = candidate;
+                if (progress_) progress_(runs_, best_ ? &*best_ : nullptr);
+            }
+        };
+        const int workers = std::min<int>(jobs_, static_cast<int>(decks.size()));
+        std::vector<std::thread> threads;
+        for (int w = 1; w < workers; ++w) threads.emplace_back(work);
+        work();
+        for (std::thread& t : threads) t.join();
+    }
+
+    double worst(std::size_t conductor, long index) const {
+        const auto found = known_.find({conductor, index});
+        return found == known_.end() ? kInf : found->second.worst;
+    }
+    bool tried(std::size_t conductor, long index) const { return known_.count({conductor, index}) > 0; }
+    // Where the model could not answer for the conductor (beyond NEC-2), as grid indices.
+    const std::set<long>& beyond(std::size_t conductor) { return beyond_[conductor]; }
+
+    std::vector<Candidate> all() const {
+        std::vector<Candidate> list;
+        for (const auto& [point, candidate] : known_)
+            if (std::isfinite(candidate.worst)) list.push_back(candidate);
+        return list;
+    }
+    int runs() const { return runs_; }
+    int interrupted() const { return interrupted_; }
+    const std::vector<std::string>& failures() const { return failures_; }
+    void countRun() { ++runs_; }
+
+private:
+    const CoverPlan& plan_;
+    const EngineMaker& engines_;
+    int jobs_;
+    const CoverProgress& progress_;
+    std::mutex mutex_;
+    std::map<std::pair<std::size_t, long>, Candidate> known_;
+    std::map<std::size_t, std::set<long>> beyond_;
+    std::optional<Candidate> best_;
+    std::vector<std::string> failures_;
+    int runs_ = 0;
+    std::atomic<int> interrupted_{0};
+};
+
+// The lowest evaluated point of a conductor inside [low, high], and its evaluated neighbours.
+struct Bracket {
+    long low = 0, best = 0, high = 0;
+};
+
+}  // namespace
+
+Sweep bandSweep(const Band& band) {
+    const double middle = (band.fromMhz + band.toMhz) / 2;
+    const int intervals = std::max(1, static_cast<int>(std::ceil((band.toMhz - band.fromMhz) / (middle * kBandPointSpacing) - 1e-9)));
+    return {band.fromMhz, (band.toMhz - band.fromMhz) / intervals, intervals + 1};
+}
+
+CoverPlan planCover(const CoverRequest& request) {
+    const CoverNames& n = request.names;
+    CoverPlan plan;
+    plan.sides = request.sides;
+    plan.names = n;
+    plan.model = request.settings.model;
+    if (request.settings.bands.empty()) throw Refused("give at least one " + n.band + " FROM:TO in MHz");
+    for (const std::string& text : request.settings.bands) plan.bands.push_back(readBand(text, n));
+    std::sort(plan.bands.begin(), plan.bands.end(), [](const Band& a, const Band& b) { return a.fromMhz < b.fromMhz; });
+    for (std::size_t i = 1; i < plan.bands.size(); ++i)
+        if (plan.bands[i].fromMhz <= plan.bands[i - 1].toMhz)
+            throw Refused(n.band + " " + numberText(plan.bands[i].fromMhz) + ":" + numberText(plan.bands[i].toMhz) +
+                          " overlaps " + numberText(plan.bands[i - 1].fromMhz) + ":" + numberText(plan.bands[i - 1].toMhz) +
+                          ": give one band for both");
+    plan.maxSwr = positiveSetting(request.settings.maxSwr, n.maxSwr);
+    if (plan.maxSwr < 1) throw Refused(n.maxSwr + " " + request.settings.maxSwr + " is below 1, the lowest SWR there is");
+    plan.z0 = positiveSetting(plan.model.z0, n.z0);
+    readGround(plan.model, n);
+    plan.conductors = readConductors(request.settings.conductors, n);
+
+    const double low = plan.bands.front().fromMhz, high = plan.bands.back().toMhz;
+    int points = 0;
+    for (const Band& band : plan.bands) points += bandSweep(band).count;
+    if (points > kMaxSweepPoints)
+        throw Refused("the " + n.band + "s make " + std::to_string(points) + " points; a run takes at most " +
+                      std::to_string(kMaxSweepPoints));
+    plan.gridMhz = request.gridMhz > 0 ? request.gridMhz : roundStep(std::sqrt(low * high));
+    plan.searchFromMhz = request.searchFromMhz;
+    plan.searchToMhz = request.searchToMhz;
+    if (plan.searchFromMhz > 0 && plan.searchToMhz < plan.searchFromMhz)
+        throw Refused("the search's design frequencies end below where they start");
+
+    // A band the model cannot run at (a design there fails in the window, or the deck cannot be
+    // made) is refused before any run, with the reason.
+    for (const Band& band : plan.bands) {
+        CoverPlan one = plan;
+        one.bands = {band};
+        one.gridMhz = roundStep(band.fromMhz);
+        const Prepared1 p =
+            prepareCandidate(one, {{ConductorUnit::None, ""}, "the recommended minimum", 0}, (band.fromMhz + band.toMhz) / 2);
+        if (!p.deck && !p.beyondNec)
+            throw Refused(n.band + " " + numberText(band.fromMhz) + ":" + numberText(band.toMhz) +
+                          " is outside what the model can run: " + p.refusal);
+    }
+    return plan;
+}
+
+Request winnerRequest(const CoverPlan& plan, const DesignRequest& design) {
+    Request request;
+    request.design = design;
+    request.settings = plan.model;
+    request.names = plan.names;
+    const Parsed<double> typed = parseDouble(design.frequencyText);
+    const double f = typed.ok() ? typed.value : plan.bands.front().fromMhz;
+    const Sweep standard = defaultSweep(f);
+    const double from = std::min(standard.fromMhz, plan.bands.front().fromMhz);
+    // A step past the highest band when it lies above the standard sweep, so its top is inside.
+    const double top = plan.bands.back().toMhz;
+    const double to = top > standard.toMhz() ? top + standard.stepMhz : standard.toMhz();
+    request.settings.from = exactText(from);
+    request.settings.to = exactText(to);
+    request.settings.step = exactText(standard.stepMhz);
+    request.settings.patternAt.clear();
+    request.settings.heights.clear();
+    for (const Band& band : plan.bands) request.settings.patternAt.push_back(exactText((band.fromMhz + band.toMhz) / 2));
+    return request;
+}
+
+CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress) {
+    Search search(plan, engines, jobs, progress);
+    const double grid = plan.gridMhz;
+    const std::size_t conductors = plan.conductors.size();
+    const bool bounded = plan.searchFromMhz > 0;
+    const long lowest = bounded ? static_cast<long>(std::ceil(plan.searchFromMhz / grid - 1e-9))
+                                : 1;
+    const long guess = static_cast<long>(std::lround(std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz) / grid));
+    const long highest = bounded ? static_cast<long>(std::floor(plan.searchToMhz / grid + 1e-9))
+                                 : static_cast<long>(std::ceil(guess * kWidestSearch));
+    const long floorIndex = bounded ? lowest : std::max(1L, static_cast<long>(guess / kWidestSearch));
+    const long spacing = std::max(1L, static_cast<long>(std::lround(guess * kCoarseSpacing)));
+    const long centre = bounded ? (lowest + highest) / 2 : guess;
+
+    // The coarse scan: evenly around the guess, widened on the side where the best lies at the edge,
+    // until it turns up or the search's limits are reached.
+    std::vector<std::pair<std::size_t, long>> batch;
+    auto clampIndex = [&](long i) { return std::clamp(i, floorIndex, highest); };
+    std::vector<long> scanLow(conductors), scanHigh(conductors);
+    for (std::size_t c = 0; c < conductors; ++c) {
+        scanLow[c] = bounded ? lowest : clampIndex(centre - kCoarseEachSide * spacing);
+        scanHigh[c] = bounded ? highest : clampIndex(centre + kCoarseEachSide * spacing);
+        const long step = bounded ? std::max(1L, (highest - lowest) / (2 * kCoarseEachSide)) : spacing;
+        for (long i = scanLow[c]; i < scanHigh[c]; i += step) batch.push_back({c, i});
+        batch.push_back({c, scanHigh[c]});
+    }
+    search.evaluate(batch);
+    auto bestOf = [&](std::size_t c, long low, long high) {
+        long best = -1;
+        for (long i = low; i <= high; ++i)
+            if (search.tried(c, i) && std::isfinite(search.worst(c, i)) && (best < 0 || search.worst(c, i) < search.worst(c, best)))
+                best = i;
+        return best;
+    };
+    for (bool widened = true; widened && !search.stopped();) {
+        widened = false;
+        batch.clear();
+        for (std::size_t c = 0; c < conductors; ++c) {
+            const long best = bestOf(c, scanLow[c], scanHigh[c]);
+            // Nothing the model answers for yet: look further on both sides.
+            const bool atLow = best < 0 || best == scanLow[c], atHigh = best < 0 || best == scanHigh[c];
+            // The gap shrinks as the design frequency rises: a conductor too thick for it is cut
+            // from above, so a refused design stops the widening upwards only.
+            if (atLow && scanLow[c] > floorIndex) {
+                scanLow[c] = clampIndex(scanLow[c] - spacing);
+                batch.push_back({c, scanLow[c]});
+            }
+            if (atHigh && scanHigh[c] < highest && !search.beyond(c).count(scanHigh[c])) {
+                scanHigh[c] = clampIndex(scanHigh[c] + spacing);
+                batch.push_back({c, scanHigh[c]});
+            }
+        }
+        if (!batch.empty()) {
+            widened = true;
+            search.evaluate(batch);
+        }
+    }
+
+    // The refinement: the conductors whose coarse best is lowest, each bracketed by the evaluated
+    // points either side of its best, halved on both sides each round until no grid point is left
+    // between.
+    std::vector<std::size_t> order;
+    for (std::size_t c = 0; c < conductors; ++c)
+        if (bestOf(c, scanLow[c], scanHigh[c]) >= 0) order.push_back(c);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return search.worst(a, bestOf(a, scanLow[a], scanHigh[a])) < search.worst(b, bestOf(b, scanLow[b], scanHigh[b]));
+    });
+    if (order.size() > kRefined) order.resize(kRefined);
+    auto bracketOf = [&](std::size_t c) {
+        Bracket b;
+        b.best = bestOf(c, scanLow[c], scanHigh[c]);
+        b.low = b.best;
+        while (b.low > scanLow[c] && !search.tried(c, b.low - 1)) --b.low;
+        if (b.low > scanLow[c]) --b.low;
+        b.high = b.best;
+        while (b.high < scanHigh[c] && !search.tried(c, b.high + 1)) ++b.high;
+        if (b.high < scanHigh[c]) ++b.high;
+        return b;
+    };
+    for (bool more = true; more && !search.stopped();) {
+        more = false;
+        batch.clear();
+        for (std::size_t c : order) {
+            const Bracket b = bracketOf(c);
+            if (b.best - b.low > 1) batch.push_back({c, (b.low + b.best) / 2});
+            if (b.high - b.best > 1) batch.push_back({c, (b.best + b.high + 1) / 2});
+        }
+        if (!batch.empty()) {
+            more = true;
+            search.evaluate(batch);
+        }
+    }
+
+    CoverResult result;
+    result.plan = plan;
+    result.interrupted = search.interrupted();
+    result.failures = search.failures();
+    std::vector<Candidate> all = search.all();
+    std::stable_sort(all.begin(), all.end(), better);
+    // The winner, then the best of each other conductor; with one conductor, its next best designs.
+    std::set<std::string> seen;
+    for (const Candidate& c : all)
+        if (result.ranked.size() < kRanked && seen.insert(c.conductor).second) result.ranked.push_back(c);
+    for (const Candidate& c : all) {
+        if (result.ranked.size() >= kRanked) break;
+        const bool listed = std::any_of(result.ranked.begin(), result.ranked.end(), [&](const Candidate& r) {
+            return r.conductor == c.conductor && r.design.frequencyText == c.design.frequencyText;
+        });
+        if (!listed) result.ranked.push_back(c);
+    }
+    std::stable_sort(result.ranked.begin(), result.ranked.end(), better);
+
+    // Where NEC-2's limit cut each conductor's designs: the lowest frequency it refused above one it
+    // answered for, found to the grid without a run.
+    for (std::size_t c = 0; c < conductors; ++c) {
+        const std::set<long>& refused = search.beyond(c);
+        if (refused.empty()) continue;
+        long ok = -1;
+        for (long i = scanLow[c]; i <= scanHigh[c]; ++i)
+            if (search.tried(c, i) && !refused.count(i) && i < *refused.begin()) ok = std::max(ok, i);
+        long bad = *refused.begin();
+        std::string reason;
+        if (ok >= 0) {
+            while (bad - ok > 1) {
+                const long mid = (ok + bad) / 2;
+                const Prepared1 p = prepareCandidate(plan, plan.conductors[c], search.mhzAt(mid));
+                (p.beyondNec ? bad : ok) = mid;
+            }
+        }
+        reason = prepareCandidate(plan, plan.conductors[c], search.mhzAt(bad)).refusal;
+        std::string note = plan.conductors[c].label + ": designs from " + frequencyText(search.mhzAt(bad), grid) +
+                           " MHz up are beyond NEC-2 (" + reason + ")";
+        const bool winnerHere = !result.ranked.empty() && result.ranked.front().conductor == plan.conductors[c].label;
+        if (winnerHere && ok >= 0 && frequencyText(search.mhzAt(ok), grid) == result.ranked.front().design.frequencyText)
+            note += "; the best design sits at that limit, and a model beyond NEC-2 might do better";
+        result.limits.push_back(note);
+    }
+
+    if (result.ranked.empty()) {
+        if (search.stopped()) {
+            result.runs = search.runs();
+            return result;
+        }
+        if (!result.failures.empty()) throw NecError("the model failed on every design: " + result.failures.front());
+        throw NecError("the model can answer for no design of these conductors near these bands" +
+                       (result.limits.empty() ? std::string() : ": " + result.limits.front()));
+    }
+    if (!search.stopped()) {
+        std::unique_ptr<Engine> engine = engines();
+        try {
+            result.winner = simulate(winnerRequest(plan, result.ranked.front().design), *engine);
+            search.countRun();
+        } catch (const Interrupted& e) {
+            result.interrupted = e.signal();
+        }
+    }
+    result.runs = search.runs();
+    return result;
+}
+
+}  // namespace brimalox::nec
