@@ -120,7 +120,7 @@ TEST(SwrPlot, ChartHasItsPartsAndStaysInsideTheFrame) {
         {"one frequency", {{146, 1.3}}, 146, "design 146 MHz"},
     };
     for (const Case& c : cases) {
-        const std::string svg = swrPlotSvg(analysisOf(c.sweep), {"A & <B>", c.designMhz});
+        const std::string svg = swrPlotSvg(analysisOf(c.sweep), {"A & <B>", c.designMhz, {}});
         EXPECT_EQ(svg.rfind("<?xml", 0), 0u) << c.name;
         EXPECT_NE(svg.find("<svg xmlns=\"http://www.w3.org/2000/svg\""), std::string::npos) << c.name;
         EXPECT_NE(svg.find("</svg>"), std::string::npos) << c.name;
@@ -134,7 +134,7 @@ TEST(SwrPlot, ChartHasItsPartsAndStaysInsideTheFrame) {
 
 TEST(SwrPlot, CurveIsCutWhereItLeavesTheChart) {
     // Up to SWR 40 and back: two pieces, each ending on the top edge (SWR 10, y = 50).
-    const std::string svg = swrPlotSvg(analysisOf({{10, 1.5}, {11, 40}, {12, 1.5}}), {"t", 11});
+    const std::string svg = swrPlotSvg(analysisOf({{10, 1.5}, {11, 40}, {12, 1.5}}), {"t", 11, {}});
     const std::regex polyline(R"re(<polyline[^>]*points="([^"]*)")re");
     std::vector<std::string> pieces;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), polyline); it != std::sregex_iterator(); ++it)
@@ -229,12 +229,12 @@ TEST(HeightsPlot, GainAndTakeOffAgainstHeight) {
 }
 
 TEST(SwrPlot, SaysWhyThereIsNoCurve) {
-    const std::string none = swrPlotSvg(analysisOf({{10, INFINITY}, {11, INFINITY}}), {"t", 10.5});
+    const std::string none = swrPlotSvg(analysisOf({{10, INFINITY}, {11, INFINITY}}), {"t", 10.5, {}});
     EXPECT_NE(none.find("no finite SWR"), std::string::npos);
-    const std::string high = swrPlotSvg(analysisOf({{10, 40}, {11, 50}}), {"t", 10.5});
+    const std::string high = swrPlotSvg(analysisOf({{10, 40}, {11, 50}}), {"t", 10.5, {}});
     EXPECT_NE(high.find("above 10 everywhere"), std::string::npos);
     // A design frequency at the right edge keeps its label inside the frame.
-    const std::string edge = swrPlotSvg(analysisOf({{120, 3}, {146, 1.6}}), {"t", 146});
+    const std::string edge = swrPlotSvg(analysisOf({{120, 3}, {146, 1.6}}), {"t", 146, {}});
     const std::regex label(R"re(<text x="([0-9.]+)"[^>]*>design 146 MHz<)re");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(edge, m, label));
