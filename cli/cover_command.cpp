@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -14,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/nec_commands.h"
 #include "cli/output.h"
 #include "nec/cover.h"
 #include "nec/runner.h"
@@ -27,12 +27,9 @@ using nlohmann::ordered_json;
 
 constexpr int kExitFailed = 1;
 
-CoverNames optionNames() {
+CoverNames coverOptionNames() {
     CoverNames names;
-    names.ground = "--ground";
-    names.groundConstants = "--ground-constants";
-    names.height = "--height";
-    names.z0 = "--z0";
+    static_cast<SettingNames&>(names) = optionNames();
     names.band = "--band";
     names.maxSwr = "--max-swr";
     names.conductors = "--conductors";
@@ -186,12 +183,6 @@ std::string jsonReport(const CoverResult& r) {
     return j.dump(2) + "\n";
 }
 
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    if (!file.flush()) throw NecError("cannot write " + path);
-}
-
 int readJobs(const std::string& text) {
     if (text.empty()) return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const double jobs = positiveSetting(text, "--jobs");
@@ -247,7 +238,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         ->type_name("FILE.svg");
     command->callback([options, &out, &err] {
         CoverOptions& o = *options;
-        o.request.names = optionNames();
+        o.request.names = coverOptionNames();
         try {
             const int jobs = readJobs(o.jobs);
             const double seconds = positiveSetting(o.timeLimit, "--time-limit");

@@ -12,14 +12,12 @@ import pathlib
 import subprocess
 import sys
 import tempfile
-import time
 
-from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import page_test  # noqa: E402  the page's driver and checks
-from page_test import Checks, Failure, Page  # noqa: E402
+from page_test import Failure  # noqa: E402
 
 # Each case: the clicks that make the design, the command line's design options for the same design,
 # and the check's settings as (page element, text, command-line option).
@@ -252,27 +250,5 @@ def scenario_use(page, args, checks):
 SCENARIOS = {"differential": scenario_differential, "use": scenario_use}
 
 
-def main():
-    import argparse
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--scenario", choices=SCENARIOS, required=True)
-    for option in ("page", "cli", "node", "module", "chromium", "chromedriver", "artefacts", "version"):
-        parser.add_argument("--" + option, required=True)
-    args = parser.parse_args()
-    started = time.monotonic()
-    page = Page(args)
-    checks = Checks()
-    try:
-        SCENARIOS[args.scenario](page, args, checks)
-    except Failure as failure:
-        checks.failures.append(str(failure))
-    finally:
-        page.close()
-    for failure in checks.failures:
-        print("FAIL:", failure)
-    print(f"check {args.scenario}: {'failed' if checks.failures else 'ok'} in {time.monotonic() - started:.1f} s")
-    return 1 if checks.failures else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(page_test.main(SCENARIOS, __doc__))

@@ -1020,9 +1020,10 @@ SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": s
              "sheet": scenario_sheet}
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--scenario", choices=SCENARIOS, required=True)
+def main(scenarios=SCENARIOS, description=__doc__):
+    """Runs the scenario named on the command line, out of `scenarios`, in a fresh browser."""
+    parser = argparse.ArgumentParser(description=description.splitlines()[0])
+    parser.add_argument("--scenario", choices=scenarios, required=True)
     for option in ("page", "cli", "node", "module", "chromium", "chromedriver", "artefacts", "version"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
@@ -1030,7 +1031,7 @@ def main():
     page = Page(args, network_log=args.scenario == "layout")
     checks = Checks()
     try:
-        SCENARIOS[args.scenario](page, args, checks)
+        scenarios[args.scenario](page, args, checks)
     except Failure as failure:
         checks.failures.append(str(failure))
     finally:
