@@ -11,7 +11,7 @@ std::string_view buttonName(Button button) { return control(button).name; }
 std::string_view buttonCaption(Button button) { return control(button).text; }
 std::string_view buttonPurpose(Button button) { return control(button).accessibleDescription; }
 
-std::optional<ClickFailure> press(Button button, Form& form, Mod1& shared) {
+ClickOutcome press(Button button, Form& form, Mod1& shared) {
     try {
         switch (button) {
         case Button::Command1: changeGauge(form, shared); break;
@@ -23,9 +23,9 @@ std::optional<ClickFailure> press(Button button, Form& form, Mod1& shared) {
         case Button::Command7: accept(form, shared); break;
         }
     } catch (const ClickFailure& failure) {
-        return failure;
+        return {button, failure};
     }
-    return std::nullopt;
+    return {button, std::nullopt};
 }
 
 namespace {
@@ -46,15 +46,15 @@ std::string typingHint(const Control& field, std::string_view text) {
 
 }  // namespace
 
-std::string failureMessage(Button button, const ClickFailure& failure) {
+std::string ClickOutcome::message() const {
+    if (!failure) return {};
+    const FailureWords& words = failure->words();
     std::string message(control(button).role);
-    message += " stopped while " + failure.where() + ".\n\n";
+    message += " stopped while " + failure->where() + ".\n\n";
     // The family first, as the user is told which of the three ended the click, then the detail.
-    message += familyTitle(failure.family());
-    if (failure.family() != FailureFamily::FieldAccess) message += std::string(": ") + std::string(kindKey(failure.kind()));
-    message += ". " + std::string(kindExplanation(failure.kind()));
-    if (failure.kind() == FailureKind::TypeMismatch && failure.field()) {
-        const std::string hint = typingHint(control(*failure.field()), failure.text());
+    message += std::string(words.heading) + ". " + std::string(words.explanation);
+    if (failure->kind() == FailureKind::TypeMismatch && failure->field()) {
+        const std::string hint = typingHint(control(*failure->field()), failure->text());
         if (!hint.empty()) message += " " + hint;
     }
     message += "\n\nFields already written keep their new values; the others are unchanged.";

@@ -43,11 +43,10 @@ void collectResults(const MemoryForm& form, DesignResult& result) {
 }
 
 bool click(Button button, MemoryForm& form, Mod1& shared, DesignResult& result) {
-    if (auto failure = press(button, form, shared)) {
-        result.failure.emplace(DesignFailure{button, std::move(*failure)});
-        return false;
-    }
-    return true;
+    ClickOutcome outcome = press(button, form, shared);
+    if (outcome.ok()) return true;
+    result.failure = std::move(outcome);
+    return false;
 }
 
 }  // namespace

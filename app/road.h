@@ -8,7 +8,6 @@
 
 #include "app/buttons.h"
 #include "numtext/form.h"
-#include "numtext/failure.h"
 
 namespace brimalox {
 
@@ -25,17 +24,12 @@ struct DesignRequest {
     ConductorChoice conductor;  // typed into Text4/Text6/Text8 and the CHANGE below it clicked
 };
 
-struct DesignFailure {
-    Button button;
-    ClickFailure failure;
-};
-
 struct DesignResult {
     std::string frequency;                                       // Text2 as typed
     std::string recommendedMm, recommendedInch, recommendedAwg;  // after ACCEPT
     std::string mm, inch, awg;                                   // conductor used (after CHANGE)
     std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
-    std::optional<DesignFailure> failure;                        // the first failed click, if any
+    std::optional<ClickOutcome> failure;                         // the first failed click, if any
 };
 
 // ACCEPT, optional CHANGE, option button, COMPUTE on a fresh MemoryForm: the window's exact texts.

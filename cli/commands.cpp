@@ -54,9 +54,9 @@ std::string_view conductorOption(ConductorUnit unit) {
     return "";
 }
 
-// What is wrong with the value the failed click worked on: the conductor given for its CHANGE, the
-// frequency for ACCEPT, both for COMPUTE. The frequency is quoted at the start of the line already.
-std::string whatIsWrong(const DesignRequest& request, const DesignFailure& f) {
+// The value the failed click worked on: the conductor given for its CHANGE, the frequency for
+// ACCEPT, both for COMPUTE. The frequency is quoted at the start of the line already.
+std::string failedValue(const DesignRequest& request, const ClickOutcome& f) {
     const bool anyConductor = request.conductor.unit != ConductorUnit::None;
     const std::string conductor =
         anyConductor ? std::string(conductorOption(request.conductor.unit)) + " " + quotedText(request.conductor.text)
@@ -64,29 +64,18 @@ std::string whatIsWrong(const DesignRequest& request, const DesignFailure& f) {
     std::string value = "the frequency";
     if (anyConductor && f.button == conductorButton(request.conductor.unit)) value = conductor;
     else if (anyConductor && f.button == Button::Command4) value += " with " + conductor;
-    switch (f.failure.kind()) {
-    case FailureKind::TypeMismatch:
-        return value + " is not a number (digits with at most one point and an optional exponent)";
-    case FailureKind::Overflow:
-        return f.failure.family() == FailureFamily::Conversion ? value + " is too large to be held as a number"
-                                                               : value + " gives a result too large to be held";
-    case FailureKind::DivisionByZero: return value + " leads to a division by zero";
-    case FailureKind::InvalidOperation: return value + " leads to a calculation with no defined result";
-    case FailureKind::FieldAccess: break;
-    }
-    return value + " could not be worked on";
+    return value;
 }
 
 }  // namespace
 
 std::string designFailureLine(const DesignRequest& request, const DesignResult& result) {
-    const DesignFailure& f = *result.failure;
-    std::string line = "brimalox-cli: design for frequency " + quotedText(result.frequency) + " failed at " +
-                       std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) +
-                       ") while " + f.failure.where() + ": " + std::string(kindName(f.failure.kind()));
-    if (f.failure.kind() != FailureKind::FieldAccess)
-        line += " (" + std::string(familyName(f.failure.family())) + " failure)";
-    return line + ": " + whatIsWrong(request, f) + '\n';
+    const ClickOutcome& f = *result.failure;
+    const FailureWords& words = f.failure->words();
+    return "brimalox-cli: design for frequency " + quotedText(result.frequency) + " failed at " +
+           std::string(buttonCaption(f.button)) + " (" + std::string(buttonName(f.button)) + ") while " +
+           f.failure->where() + ": " + std::string(words.summary) + ": " + failedValue(request, f) + " " +
+           std::string(words.valueProblem) + '\n';
 }
 
 struct Program::State {

@@ -31,7 +31,7 @@ std::vector<GaugeListing> gaugeListings() {
         const std::string code = integerToText(it->code);
         form.setText(Field::Text4, code);
         // The table's own codes always convert; a failure here would be a broken table.
-        if (auto failure = press(Button::Command1, form, shared)) throw *failure;
+        if (ClickOutcome outcome = press(Button::Command1, form, shared); !outcome.ok()) throw *outcome.failure;
         rows.push_back({awgName(it->code), code, form.text(Field::Text6), form.text(Field::Text8)});
     }
     return rows;

@@ -86,13 +86,7 @@ void Replay::apply(const Action& action) {
     } else if (const auto* select = std::get_if<SelectAction>(&action)) {
         form_.select(select->option);
     } else {
-        const Button button = std::get<ClickAction>(action).button;
-        ClickOutcome outcome{button, std::nullopt, std::nullopt};
-        if (auto failure = press(button, form_, shared_)) {
-            outcome.family = failure->family();
-            outcome.kind = failure->kind();
-        }
-        clicks_.push_back(outcome);
+        clicks_.push_back(press(std::get<ClickAction>(action).button, form_, shared_));
     }
 }
 
@@ -125,10 +119,10 @@ std::string Replay::json() const {
     for (const ClickOutcome& click : clicks_) {
         Json entry = Json::object();
         entry["button"] = std::string(buttonName(click.button));
-        entry["ok"] = !click.family.has_value();
-        if (click.family) {
-            entry["failure"] = std::string(familyName(*click.family));
-            entry["kind"] = std::string(kindKey(*click.kind));
+        entry["ok"] = click.ok();
+        if (!click.ok()) {
+            entry["failure"] = std::string(click.family());
+            entry["kind"] = std::string(click.kind());
         }
         clicks.push_back(std::move(entry));
     }

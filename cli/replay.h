@@ -48,12 +48,6 @@ struct ParsedLine {
 };
 ParsedLine parseReplayLine(std::string_view line, long number);
 
-struct ClickOutcome {
-    Button button;
-    std::optional<FailureFamily> family;  // set when the click failed
-    std::optional<FailureKind> kind;
-};
-
 class Replay {
 public:
     void apply(const Action& action);

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Bytes bytes(data, size);
     WatchedForm form;
     Mod1 shared;
-    std::vector<cli::ClickOutcome> outcomes;
+    std::vector<ClickOutcome> outcomes;
     std::string script;
     bool scriptable = true;  // a script line cannot hold a line feed, nor end in a carriage return
     int actions = 0;
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto before = texts(form);
             const int notes = form.notesShown(), website = form.websiteShown();
             form.written.clear();
-            const auto failure = press(button, form, shared);
+            ClickOutcome outcome = press(button, form, shared);
             script += "click " + std::string(buttonName(button)) + "\n";
 
             const std::string story = std::string(buttonName(button)) + " after:\n" + shown(script);
@@ -110,20 +110,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(form.notesShown() == notes + (button == Button::Command6 ? 1 : 0), "notes window count", story);
             require(form.websiteShown() == website + (button == Button::Command5 ? 1 : 0), "website count", story);
 
-            cli::ClickOutcome outcome{button, std::nullopt, std::nullopt};
-            if (failure) {
+            if (const auto& failure = outcome.failure) {
                 require(typedPair(failure->family(), failure->kind()), "a failure of no known kind", story);
                 require(!failure->where().empty(), "a failure that names no step", story);
-                const std::string message = failureMessage(button, *failure);
-                require(message.find(familyTitle(failure->family())) != std::string::npos,
+                const std::string message = outcome.message();
+                require(message.find(failure->words().heading) != std::string::npos,
                         "the message does not name the family", story);
                 require(failure->family() == FailureFamily::FieldAccess ||
-                            message.find(kindKey(failure->kind())) != std::string::npos,
+                            message.find(outcome.kind()) != std::string::npos,
                         "the message does not name the kind", story);
-                outcome.family = failure->family();
-                outcome.kind = failure->kind();
             }
-            outcomes.push_back(outcome);
+            outcomes.push_back(std::move(outcome));
             break;
         }
         }
@@ -140,8 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "replaying gives another option state", shown(script));
     require(replay.clicks().size() == outcomes.size(), "replaying gives another number of clicks", shown(script));
     for (std::size_t i = 0; i < outcomes.size(); ++i)
-        require(replay.clicks()[i].button == outcomes[i].button && replay.clicks()[i].family == outcomes[i].family &&
-                    replay.clicks()[i].kind == outcomes[i].kind,
+        require(replay.clicks()[i].button == outcomes[i].button && replay.clicks()[i].family() == outcomes[i].family() &&
+                    replay.clicks()[i].kind() == outcomes[i].kind(),
                 "replaying gives another click outcome", shown(script));
     return 0;
 }

@@ -123,7 +123,7 @@ Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, do
     p.candidate.conductor = conductor.label;
     const DesignResult result = runDesign(p.candidate.design);
     if (result.failure) {
-        p.refusal = failureMessage(result.failure->button, result.failure->failure);
+        p.refusal = result.failure->message();
         return p;
     }
     if (conductor.gaugeInches > 0) {

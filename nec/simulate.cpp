@@ -40,7 +40,7 @@ DesignTexts designOf(const Request& request) {
         return *request.shown;
     }
     const DesignResult result = runDesign(request.design);
-    if (result.failure) throw NecError(failureMessage(result.failure->button, result.failure->failure));
+    if (result.failure) throw NecError(result.failure->message());
     return designTexts(result, request.design.sides);
 }
 

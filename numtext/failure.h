@@ -17,6 +17,29 @@ enum class FailureFamily { Conversion, FloatingPoint, FieldAccess };
 // The precise kind. A field access failure has no finer kind.
 enum class FailureKind { TypeMismatch, Overflow, DivisionByZero, InvalidOperation, FieldAccess };
 
+// Every word the program has for one family and kind of failure. A front-end takes its words from
+// here and assembles none of its own.
+struct FailureWords {
+    FailureFamily family;
+    FailureKind kind;
+    std::string_view familyKey;    // machine-read output (replay, the page): "conversion"
+    std::string_view kindKey;      // machine-read output: "type mismatch"
+    std::string_view kindName;     // "Type mismatch"
+    std::string_view heading;      // the window's message: "Conversion failure: type mismatch"
+    std::string_view summary;      // the command line's line: "Type mismatch (conversion failure)"
+    std::string_view explanation;  // what the kind means for the text the user typed
+    std::string_view valueProblem;  // after the value a command line was given: "is not a number (...)"
+};
+
+// The row of a family and kind; a pair no step throws falls back on the kind's first row.
+const FailureWords& failureWords(FailureFamily family, FailureKind kind);
+
+// Single columns of the table, for the kind or family alone.
+std::string_view kindName(FailureKind kind);
+std::string_view kindKey(FailureKind kind);
+std::string_view kindExplanation(FailureKind kind);
+std::string_view familyName(FailureFamily family);
+
 class ClickFailure : public std::runtime_error {
 public:
     // `field` and `text`: the field whose text could not be read as a number, and that text, for a
@@ -30,6 +53,7 @@ public:
     const std::string& where() const { return where_; }
     std::optional<Field> field() const { return field_; }
     const std::string& text() const { return text_; }
+    const FailureWords& words() const { return failureWords(family_, kind_); }
 
 private:
     FailureFamily family_;
@@ -38,17 +62,5 @@ private:
     std::optional<Field> field_;
     std::string text_;
 };
-
-// Plain words for the user: "Type mismatch", "Division by zero", ...
-std::string_view kindName(FailureKind kind);
-// "conversion", "floating-point", "field access".
-std::string_view familyName(FailureFamily family);
-// How a message names the family: "Conversion failure", "Floating-point fault", "Field access failure".
-std::string_view familyTitle(FailureFamily family);
-// The kind as a key in machine-read output (the command line's replay, the WebAssembly binding):
-// "type mismatch", "overflow", "division by zero", "invalid operation", "field access".
-std::string_view kindKey(FailureKind kind);
-// One sentence that says what the kind means for the text the user typed.
-std::string_view kindExplanation(FailureKind kind);
 
 }  // namespace brimalox

@@ -163,12 +163,12 @@ void Form1::showWebsite() {
 }
 
 void Form1::click(Button button) {
-    if (const std::optional<ClickFailure> failure = press(button, *this, mod1_)) showFailure(button, *failure);
+    if (const ClickOutcome outcome = press(button, *this, mod1_); !outcome.ok()) showFailure(outcome);
 }
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
-void Form1::showFailure(Button button, const ClickFailure& failure) {
-    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(failureMessage(button, failure)),
+void Form1::showFailure(const ClickOutcome& outcome) {
+    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(outcome.message()),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -42,7 +42,7 @@ private:
     QWidget* buildPicture(const Control& control);
     QWidget* buildLine(const Control& control);
     void click(Button button);
-    void showFailure(Button button, const ClickFailure& failure);
+    void showFailure(const ClickOutcome& outcome);
 
     Mod1 mod1_;
     std::array<QWidget*, kFieldCount> boxes_{};

@@ -92,17 +92,12 @@ EMSCRIPTEN_KEEPALIVE void brimalox_set_option(int option, int on) {
 EMSCRIPTEN_KEEPALIVE int brimalox_press(int button) {
     if (button < 1 || button > 7) return -1;
     Session& s = session();
-    s.family.clear();
-    s.kind.clear();
-    s.message.clear();
-    const auto pressed = static_cast<Button>(button);
-    const auto failure = press(pressed, s.form, s.shared);
+    const ClickOutcome outcome = press(static_cast<Button>(button), s.form, s.shared);
     s.shown = s.form.takeShown();
-    if (!failure) return 1;
-    s.family = familyName(failure->family());
-    s.kind = kindKey(failure->kind());
-    s.message = failureMessage(pressed, *failure);
-    return 0;
+    s.family = outcome.family();
+    s.kind = outcome.kind();
+    s.message = outcome.message();
+    return outcome.ok() ? 1 : 0;
 }
 
 // The last click's failure: family ("conversion"), kind ("type mismatch") and the message the

@@ -92,7 +92,7 @@ TEST(Design, StopsAtTheFirstFailedClickAndNamesIt) {
         const DesignResult result = runDesign(c.request);
         ASSERT_TRUE(result.failure.has_value());
         EXPECT_EQ(result.failure->button, c.button);
-        EXPECT_EQ(result.failure->failure.kind(), c.kind);
+        EXPECT_EQ(result.failure->failure->kind(), c.kind);
         if (c.button != Button::Command4) {
             EXPECT_EQ(result.heightMm, "00.00");  // COMPUTE never ran
         }

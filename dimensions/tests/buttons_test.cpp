@@ -40,7 +40,7 @@ TEST(Buttons, EachButtonRunsItsOwnHandler) {
     for (const auto& [button, fields] : writes) {
         testing::RecordingForm form;
         Mod1 shared;
-        EXPECT_FALSE(press(button, form, shared).has_value()) << buttonName(button);
+        EXPECT_FALSE(press(button, form, shared).failure.has_value()) << buttonName(button);
         EXPECT_EQ(form.written(), fields) << buttonName(button);
         EXPECT_EQ(form.memory().notesShown(), button == Button::Command6 ? 1 : 0);
         EXPECT_EQ(form.memory().websiteShown(), button == Button::Command5 ? 1 : 0);
@@ -79,11 +79,12 @@ TEST(Buttons, FailedClickComesBackWithFamilyKindAndPlainMessage) {
         MemoryForm form;
         form.setText(c.field, c.text);
         Mod1 shared;
-        const std::optional<ClickFailure> failure = press(c.button, form, shared);
+        const ClickOutcome outcome = press(c.button, form, shared);
+        const std::optional<ClickFailure>& failure = outcome.failure;
         ASSERT_TRUE(failure.has_value()) << buttonName(c.button) << " " << c.text;
         EXPECT_EQ(failure->family(), c.family);
         EXPECT_EQ(failure->kind(), c.kind);
-        const std::string message = failureMessage(c.button, *failure);
+        const std::string message = outcome.message();
         for (const char* part : c.messageMentions)
             EXPECT_TRUE(mentions(message, part)) << "\"" << part << "\" missing from: " << message;
     }
@@ -123,9 +124,10 @@ TEST(Buttons, FailureMessageNamesTheFamilyThenTheDetailAndAHintForItsField) {
         MemoryForm form;
         form.setText(c.field, c.text);
         Mod1 shared;
-        const std::optional<ClickFailure> failure = press(c.button, form, shared);
+        const ClickOutcome outcome = press(c.button, form, shared);
+        const std::optional<ClickFailure>& failure = outcome.failure;
         ASSERT_TRUE(failure.has_value()) << buttonName(c.button) << " " << c.text;
-        const std::string message = failureMessage(c.button, *failure);
+        const std::string message = outcome.message();
         EXPECT_TRUE(mentions(message, c.says)) << "\"" << c.says << "\" missing from: " << message;
         EXPECT_FALSE(mentions(message, c.neverSays)) << "\"" << c.neverSays << "\" in: " << message;
     }
@@ -133,7 +135,7 @@ TEST(Buttons, FailureMessageNamesTheFamilyThenTheDetailAndAHintForItsField) {
     testing::RecordingForm form;
     form.failAccess("Text8");
     Mod1 shared;
-    const std::string message = failureMessage(Button::Command7, *press(Button::Command7, form, shared));
+    const std::string message = press(Button::Command7, form, shared).message();
     EXPECT_TRUE(mentions(message, "Field access failure. The field could not be read or written.")) << message;
 }
 
@@ -141,15 +143,16 @@ TEST(Buttons, FieldAccessFailureIsReportedNotThrown) {
     testing::RecordingForm form;
     form.failAccess("Text8");
     Mod1 shared;
-    const std::optional<ClickFailure> failure = press(Button::Command7, form, shared);
+    const ClickOutcome outcome = press(Button::Command7, form, shared);
+    const std::optional<ClickFailure>& failure = outcome.failure;
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->family(), FailureFamily::FieldAccess);
     EXPECT_EQ(failure->kind(), FailureKind::FieldAccess);
-    EXPECT_TRUE(mentions(failureMessage(Button::Command7, *failure), "ACCEPT"));
-    EXPECT_TRUE(mentions(failureMessage(Button::Command7, *failure), "Text8"));
+    EXPECT_TRUE(mentions(outcome.message(), "ACCEPT"));
+    EXPECT_TRUE(mentions(outcome.message(), "Text8"));
     // After a failed click the next one works as usual.
     MemoryForm fresh;
-    EXPECT_FALSE(press(Button::Command7, fresh, shared).has_value());
+    EXPECT_FALSE(press(Button::Command7, fresh, shared).failure.has_value());
     EXPECT_EQ(fresh.text(Field::Text4), "14");
 }
 

@@ -44,7 +44,7 @@ TEST_F(ClickTest, EachButtonReachesItsOwnHandler) {
             oracle.setText(input.field, input.text);
         }
         const auto before = allTexts();
-        ASSERT_FALSE(press(c.button, oracle, shared).has_value()) << buttonName(c.button);
+        ASSERT_FALSE(press(c.button, oracle, shared).failure.has_value()) << buttonName(c.button);
 
         click(std::string(buttonName(c.button)).c_str());
 
