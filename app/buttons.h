@@ -12,8 +12,6 @@
 
 namespace brimalox {
 
-enum class Button { Command1 = 1, Command2, Command3, Command4, Command5, Command6, Command7 };
-
 std::string_view buttonName(Button button);     // "Command4"
 std::string_view buttonCaption(Button button);  // "COMPUTE"
 // What the button is for, in words: "CHANGE below the AWG field".

@@ -11,7 +11,6 @@
 #include <span>
 #include <string_view>
 
-#include "app/buttons.h"
 #include "numtext/fields.h"
 #include "numtext/form.h"
 

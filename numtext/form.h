@@ -13,6 +13,8 @@ enum class Field {
     Text13, Text14, Text15, Text16, Text17, Text18, Text19, Text20, Text21, Text22, Text23, Text24
 };
 enum class Option { Option1, Option2 };
+// The seven push buttons, whose clicks run the handlers.
+enum class Button { Command1 = 1, Command2, Command3, Command4, Command5, Command6, Command7 };
 
 class Form {
 public:
