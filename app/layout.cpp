@@ -56,73 +56,126 @@ constexpr Control box(Field field, const BoxRow& row) {
     if (row.look == Look::Title) background = kCyan;
     if (row.look == Look::Label || row.look == Look::Unit) background = kPeach;
     const ControlKind kind = field == Field::Text21 ? ControlKind::MultiLineTextBox : ControlKind::TextBox;
-    return {info.name, kind, row.place, row.tab, row.look, row.colour, background, row.align, row.font,
-            row.text, info.role, row.accessibleName, {}, field, {}, {}, typingHint(field), numberOnlyHint(field)};
+    return {.name = info.name, .kind = kind, .place = row.place, .tab = row.tab, .look = row.look,
+            .textColour = row.colour, .background = background, .align = row.align, .font = row.font,
+            .text = row.text, .role = info.role, .accessibleName = row.accessibleName, .field = field,
+            .typingHint = typingHint(field), .numberOnlyHint = numberOnlyHint(field)};
 }
 
-constexpr Control pushButton(Button button, std::string_view name, Rect place, int tab, std::string_view caption,
-                             std::string_view role, std::string_view accessibleName, std::string_view purpose) {
-    return {name, ControlKind::PushButton, place, tab, Look::Button, {}, {}, Align::Centre, {}, caption, role,
-            accessibleName, purpose, {}, button, {}};
+struct ButtonRow {
+    std::string_view name;
+    Rect place;
+    int tab;
+    std::string_view caption;
+    std::string_view role;
+    std::string_view accessibleName;
+    std::string_view purpose;
+};
+
+constexpr Control pushButton(Button button, const ButtonRow& row) {
+    return {.name = row.name, .kind = ControlKind::PushButton, .place = row.place, .tab = row.tab,
+            .look = Look::Button, .align = Align::Centre, .text = row.caption, .role = row.role,
+            .accessibleName = row.accessibleName, .accessibleDescription = row.purpose, .button = button};
 }
 
-constexpr Control optionButton(Option option, std::string_view name, Rect place, int tab, std::string_view caption) {
-    return {name, ControlKind::OptionButton, place, tab, Look::Button, {}, {}, Align::Left, {}, caption,
-            "option button", caption, {}, {}, {}, option};
+struct OptionRow {
+    std::string_view name;
+    Rect place;
+    int tab;
+    std::string_view caption;
+};
+
+constexpr Control optionButton(Option option, const OptionRow& row) {
+    return {.name = row.name, .kind = ControlKind::OptionButton, .place = row.place, .tab = row.tab,
+            .look = Look::Button, .align = Align::Left, .text = row.caption, .role = "option button",
+            .accessibleName = row.caption, .option = option};
 }
 
 constexpr std::array<Control, kControlCount> kControls{{
-    box(Field::Text1, {{360, 480, 3135, 375}, 0, Look::Label, kBlue, Align::Left, kBoxFont, "INPUT FREQUENCY IN MHZ", "INPUT FREQUENCY IN MHZ"}),
-    box(Field::Text2, {{3840, 480, 1335, 375}, 1, Look::Value, kRed, Align::Centre, kBoxFont, "146.00", "Frequency in MHz"}),
-    box(Field::Text3, {{120, 1560, 4335, 375}, 3, Look::Label, kBlue, Align::Left, kBoxFont, "RECOMMENDED MINIMUM WIRE/TUBE", "RECOMMENDED MINIMUM WIRE/TUBE"}),
-    box(Field::Text4, {{120, 2040, 855, 375}, 4, Look::Value, kOrange, Align::Centre, kBoxFont, "14", "Wire gauge, AWG"}),
-    box(Field::Text5, {{1080, 2160, 615, 255}, 5, Look::Unit, {}, Align::Left, kBoxFont, "AWG", "AWG"}),
-    box(Field::Text6, {{1800, 2040, 855, 375}, 6, Look::Value, kOrange, Align::Centre, kBoxFont, ".064", "Conductor diameter in inches"}),
-    box(Field::Text7, {{2760, 2160, 615, 285}, 7, Look::Unit, {}, Align::Left, kSmallBoxFont, "INCH", "INCH"}),
-    box(Field::Text8, {{3480, 2040, 855, 405}, 8, Look::Value, kOrange, Align::Centre, kBoxFont, "1.626", "Conductor diameter in millimetres"}),
-    box(Field::Text9, {{4440, 2160, 495, 285}, 9, Look::Unit, {}, Align::Left, kBoxFont, "MM", "MM"}),
-    box(Field::Text10, {{0, 3720, 975, 255}, 14, Look::Label, kBlue, Align::Right, kBoxFont, "HEIGHT", "HEIGHT"}),
-    box(Field::Text11, {{1320, 3720, 975, 285}, 15, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Height in inches"}),
-    box(Field::Text12, {{2400, 3720, 375, 285}, 16, Look::Unit, {}, Align::Left, kBoxFont, "IN", "IN"}),
-    box(Field::Text13, {{3120, 3720, 1215, 285}, 17, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Height in millimetres"}),
-    box(Field::Text14, {{4440, 3720, 375, 285}, 18, Look::Unit, {}, Align::Left, kBoxFont, "MM", "MM"}),
-    box(Field::Text15, {{120, 4200, 855, 285}, 19, Look::Label, kBlue, Align::Right, kBoxFont, "SIDE", "SIDE"}),
-    box(Field::Text16, {{1320, 4200, 975, 285}, 20, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Side in inches"}),
-    box(Field::Text17, {{3120, 4200, 1215, 285}, 21, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Side in millimetres"}),
-    box(Field::Text18, {{120, 4680, 855, 255}, 22, Look::Label, kBlue, Align::Right, kBoxFont, "GAP", "GAP"}),
-    box(Field::Text19, {{1320, 4680, 975, 285}, 23, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Gap in inches"}),
-    box(Field::Text20, {{3120, 4680, 1215, 285}, 24, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "Gap in millimetres"}),
+    box(Field::Text1, {.place = {360, 480, 3135, 375}, .tab = 0, .look = Look::Label, .colour = kBlue, .align = Align::Left,
+        .font = kBoxFont, .text = "INPUT FREQUENCY IN MHZ", .accessibleName = "INPUT FREQUENCY IN MHZ"}),
+    box(Field::Text2, {.place = {3840, 480, 1335, 375}, .tab = 1, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "146.00", .accessibleName = "Frequency in MHz"}),
+    box(Field::Text3, {.place = {120, 1560, 4335, 375}, .tab = 3, .look = Look::Label, .colour = kBlue, .align = Align::Left,
+        .font = kBoxFont, .text = "RECOMMENDED MINIMUM WIRE/TUBE", .accessibleName = "RECOMMENDED MINIMUM WIRE/TUBE"}),
+    box(Field::Text4, {.place = {120, 2040, 855, 375}, .tab = 4, .look = Look::Value, .colour = kOrange, .align = Align::Centre,
+        .font = kBoxFont, .text = "14", .accessibleName = "Wire gauge, AWG"}),
+    box(Field::Text5, {.place = {1080, 2160, 615, 255}, .tab = 5, .look = Look::Unit, .colour = {}, .align = Align::Left,
+        .font = kBoxFont, .text = "AWG", .accessibleName = "AWG"}),
+    box(Field::Text6, {.place = {1800, 2040, 855, 375}, .tab = 6, .look = Look::Value, .colour = kOrange, .align = Align::Centre,
+        .font = kBoxFont, .text = ".064", .accessibleName = "Conductor diameter in inches"}),
+    box(Field::Text7, {.place = {2760, 2160, 615, 285}, .tab = 7, .look = Look::Unit, .colour = {}, .align = Align::Left,
+        .font = kSmallBoxFont, .text = "INCH", .accessibleName = "INCH"}),
+    box(Field::Text8, {.place = {3480, 2040, 855, 405}, .tab = 8, .look = Look::Value, .colour = kOrange, .align = Align::Centre,
+        .font = kBoxFont, .text = "1.626", .accessibleName = "Conductor diameter in millimetres"}),
+    box(Field::Text9, {.place = {4440, 2160, 495, 285}, .tab = 9, .look = Look::Unit, .colour = {}, .align = Align::Left,
+        .font = kBoxFont, .text = "MM", .accessibleName = "MM"}),
+    box(Field::Text10, {.place = {0, 3720, 975, 255}, .tab = 14, .look = Look::Label, .colour = kBlue, .align = Align::Right,
+        .font = kBoxFont, .text = "HEIGHT", .accessibleName = "HEIGHT"}),
+    box(Field::Text11, {.place = {1320, 3720, 975, 285}, .tab = 15, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Height in inches"}),
+    box(Field::Text12, {.place = {2400, 3720, 375, 285}, .tab = 16, .look = Look::Unit, .colour = {}, .align = Align::Left,
+        .font = kBoxFont, .text = "IN", .accessibleName = "IN"}),
+    box(Field::Text13, {.place = {3120, 3720, 1215, 285}, .tab = 17, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Height in millimetres"}),
+    box(Field::Text14, {.place = {4440, 3720, 375, 285}, .tab = 18, .look = Look::Unit, .colour = {}, .align = Align::Left,
+        .font = kBoxFont, .text = "MM", .accessibleName = "MM"}),
+    box(Field::Text15, {.place = {120, 4200, 855, 285}, .tab = 19, .look = Look::Label, .colour = kBlue, .align = Align::Right,
+        .font = kBoxFont, .text = "SIDE", .accessibleName = "SIDE"}),
+    box(Field::Text16, {.place = {1320, 4200, 975, 285}, .tab = 20, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Side in inches"}),
+    box(Field::Text17, {.place = {3120, 4200, 1215, 285}, .tab = 21, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Side in millimetres"}),
+    box(Field::Text18, {.place = {120, 4680, 855, 255}, .tab = 22, .look = Look::Label, .colour = kBlue, .align = Align::Right,
+        .font = kBoxFont, .text = "GAP", .accessibleName = "GAP"}),
+    box(Field::Text19, {.place = {1320, 4680, 975, 285}, .tab = 23, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Gap in inches"}),
+    box(Field::Text20, {.place = {3120, 4680, 1215, 285}, .tab = 24, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "Gap in millimetres"}),
     // The caption ends in a line break; the box wraps it over several lines.
-    box(Field::Text21, {{0, 5160, 1095, 855}, 25, Look::Label, kBlue, Align::Right, kSmallBoxFont, "300 OHM SERIES MATCH LENGHT\r\n", "300 OHM SERIES MATCH LENGHT"}),
-    box(Field::Text22, {{1320, 5520, 975, 285}, 26, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "300 ohm series match length in inches"}),
-    box(Field::Text23, {{3120, 5520, 1215, 285}, 27, Look::Value, kRed, Align::Centre, kBoxFont, "00.00", "300 ohm series match length in millimetres"}),
+    box(Field::Text21, {.place = {0, 5160, 1095, 855}, .tab = 25, .look = Look::Label, .colour = kBlue, .align = Align::Right,
+        .font = kSmallBoxFont, .text = "300 OHM SERIES MATCH LENGHT\r\n", .accessibleName = "300 OHM SERIES MATCH LENGHT"}),
+    box(Field::Text22, {.place = {1320, 5520, 975, 285}, .tab = 26, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "300 ohm series match length in inches"}),
+    box(Field::Text23, {.place = {3120, 5520, 1215, 285}, .tab = 27, .look = Look::Value, .colour = kRed, .align = Align::Centre,
+        .font = kBoxFont, .text = "00.00", .accessibleName = "300 ohm series match length in millimetres"}),
     // 30 twips wider than the client area: the frame cuts off its right edge.
-    box(Field::Text24, {{0, 0, 8055, 285}, 31, Look::Title, kBlue, Align::Centre, kTitleFont, kTitle, "BRIMALOX ANTENNA by QZ9ZZQ"}),
+    box(Field::Text24, {.place = {0, 0, 8055, 285}, .tab = 31, .look = Look::Title, .colour = kBlue, .align = Align::Centre,
+        .font = kTitleFont, .text = kTitle, .accessibleName = "BRIMALOX ANTENNA by QZ9ZZQ"}),
 
     // The three CHANGE buttons share a caption; their names and roles tell them apart.
-    pushButton(Button::Command1, "Command1", {120, 2520, 855, 375}, 10, "CHANGE", "CHANGE (below AWG)", "CHANGE AWG",
-               "CHANGE below the AWG field: converts the gauge to inches and millimetres"),
-    pushButton(Button::Command2, "Command2", {1800, 2520, 855, 375}, 11, "CHANGE", "CHANGE (below INCH)", "CHANGE INCH",
-               "CHANGE below the inch field: converts the inches to millimetres and the gauge"),
-    pushButton(Button::Command3, "Command3", {3480, 2520, 855, 375}, 12, "CHANGE", "CHANGE (below MM)", "CHANGE MM",
-               "CHANGE below the millimetre field: converts the millimetres to inches and the gauge"),
-    pushButton(Button::Command4, "Command4", {1680, 3120, 1935, 375}, 13, "COMPUTE", "COMPUTE", "COMPUTE",
-               "COMPUTE: computes the height, side, gap and series match length"),
-    pushButton(Button::Command5, "Command5", {5040, 5520, 1215, 375}, 28, "WEBSITE", "WEBSITE", "WEBSITE",
-               "WEBSITE: shows information about this program"),
-    pushButton(Button::Command6, "Command6", {6480, 5520, 1215, 375}, 29, "NOTES", "NOTES", "NOTES",
-               "NOTES: opens the design notes"),
-    pushButton(Button::Command7, "Command7", {5640, 480, 1575, 375}, 30, "ACCEPT", "ACCEPT", "ACCEPT",
-               "ACCEPT: proposes the recommended minimum wire or tube for the frequency"),
+    pushButton(Button::Command1, {.name = "Command1", .place = {120, 2520, 855, 375}, .tab = 10, .caption = "CHANGE",
+        .role = "CHANGE (below AWG)", .accessibleName = "CHANGE AWG",
+        .purpose = "CHANGE below the AWG field: converts the gauge to inches and millimetres"}),
+    pushButton(Button::Command2, {.name = "Command2", .place = {1800, 2520, 855, 375}, .tab = 11, .caption = "CHANGE",
+        .role = "CHANGE (below INCH)", .accessibleName = "CHANGE INCH",
+        .purpose = "CHANGE below the inch field: converts the inches to millimetres and the gauge"}),
+    pushButton(Button::Command3, {.name = "Command3", .place = {3480, 2520, 855, 375}, .tab = 12, .caption = "CHANGE",
+        .role = "CHANGE (below MM)", .accessibleName = "CHANGE MM",
+        .purpose = "CHANGE below the millimetre field: converts the millimetres to inches and the gauge"}),
+    pushButton(Button::Command4, {.name = "Command4", .place = {1680, 3120, 1935, 375}, .tab = 13, .caption = "COMPUTE",
+        .role = "COMPUTE", .accessibleName = "COMPUTE",
+        .purpose = "COMPUTE: computes the height, side, gap and series match length"}),
+    pushButton(Button::Command5, {.name = "Command5", .place = {5040, 5520, 1215, 375}, .tab = 28, .caption = "WEBSITE",
+        .role = "WEBSITE", .accessibleName = "WEBSITE",
+        .purpose = "WEBSITE: shows information about this program"}),
+    pushButton(Button::Command6, {.name = "Command6", .place = {6480, 5520, 1215, 375}, .tab = 29, .caption = "NOTES",
+        .role = "NOTES", .accessibleName = "NOTES",
+        .purpose = "NOTES: opens the design notes"}),
+    pushButton(Button::Command7, {.name = "Command7", .place = {5640, 480, 1575, 375}, .tab = 30, .caption = "ACCEPT",
+        .role = "ACCEPT", .accessibleName = "ACCEPT",
+        .purpose = "ACCEPT: proposes the recommended minimum wire or tube for the frequency"}),
 
-    optionButton(Option::Option1, "Option1", {840, 960, 1455, 375}, 32, "THREE SIDED"),
-    optionButton(Option::Option2, "Option2", {2760, 960, 1335, 375}, 33, "FOUR SIDED"),
+    optionButton(Option::Option1, {.name = "Option1", .place = {840, 960, 1455, 375}, .tab = 32, .caption = "THREE SIDED"}),
+    optionButton(Option::Option2, {.name = "Option2", .place = {2760, 960, 1335, 375}, .tab = 33, .caption = "FOUR SIDED"}),
 
     // The bitmap's 170 x 233 pixels plus 60 twips (the sunken edge) each way.
-    {"Picture1", ControlKind::PictureBox, {5160, 1680, 2610, 3555}, 2, Look::Picture, {}, 0xFFFFFF, Align::Left, {},
-     {}, "diagram", "Antenna diagram", "The three-sided antenna with its height, side and feed gap marked", {}, {}, {}},
-    {"Line2", ControlKind::Line, {120, 1440, 7680, 0}, -1, Look::Line, {}, {}, Align::Left, {}, {}, "separator", {},
-     {}, {}, {}, {}},
+    {.name = "Picture1", .kind = ControlKind::PictureBox, .place = {5160, 1680, 2610, 3555}, .tab = 2,
+     .look = Look::Picture, .background = 0xFFFFFF, .align = Align::Left, .role = "diagram",
+     .accessibleName = "Antenna diagram",
+     .accessibleDescription = "The three-sided antenna with its height, side and feed gap marked"},
+    {.name = "Line2", .kind = ControlKind::Line, .place = {120, 1440, 7680, 0}, .tab = -1, .look = Look::Line,
+     .align = Align::Left, .role = "separator"},
 }};
 
 constexpr std::size_t kFirstButton = kFieldCount;
@@ -140,12 +193,15 @@ constexpr bool inOrder() {
 }
 static_assert(inOrder());
 
-constexpr WindowSpec kMainWindow{"Form1", "QZ9ZZQ BX", 8025, 6030, kPeach, {8.25, false, false}, "Text2"};
-constexpr WindowSpec kNotesWindow{"no", "NOTES", 7710, 3375, kPeach, {8.25, false, false}, "Text1"};
+constexpr WindowSpec kMainWindow{.name = "Form1", .caption = "QZ9ZZQ BX", .clientWidth = 8025, .clientHeight = 6030,
+                                 .background = kPeach, .font = {8.25, false, false}, .initialFocus = "Text2"};
+constexpr WindowSpec kNotesWindow{.name = "no", .caption = "NOTES", .clientWidth = 7710, .clientHeight = 3375,
+                                  .background = kPeach, .font = {8.25, false, false}, .initialFocus = "Text1"};
 
 // The notes box: the window's font and the default colours, editable, the only Tab stop.
-constexpr Control kNotesBox{"Text1", ControlKind::MultiLineTextBox, {120, 120, 7455, 3135}, 0, Look::Value, {}, {},
-                            Align::Left, {}, {}, "notes box", "Design notes", {}, {}, {}, {}};
+constexpr Control kNotesBox{.name = "Text1", .kind = ControlKind::MultiLineTextBox, .place = {120, 120, 7455, 3135},
+                            .tab = 0, .look = Look::Value, .align = Align::Left, .role = "notes box",
+                            .accessibleName = "Design notes"};
 
 }  // namespace
 

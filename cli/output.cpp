@@ -38,23 +38,6 @@ std::string printable(std::string_view text) {
     return out;
 }
 
-void appendCsvField(std::string& out, std::string_view field) {
-    // A plain loop: find_first_of with a set searches the set once per character.
-    const bool needsQuotes = std::any_of(field.begin(), field.end(), [](char c) {
-        return c == ',' || c == '"' || c == '\r' || c == '\n';
-    });
-    if (!needsQuotes) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (const char ch : field) {
-        if (ch == '"') out += '"';
-        out += ch;
-    }
-    out += '"';
-}
-
 TableWriter::TableWriter(Format format, std::ostream& out, std::vector<Column> columns)
     : format_(format), out_(out), columns_(std::move(columns)), widths_(columns_.size(), 0) {
     for (std::size_t i = 0; i < columns_.size(); ++i) widths_[i] = columns_[i].unit.size();

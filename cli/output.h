@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/csv_text.h"
 #include "app/road.h"
 
 namespace brimalox::cli {
@@ -60,8 +61,6 @@ std::vector<std::string> designCells(const DesignResult& result, int sides);
 // Fills cells in place, reusing their storage: the hot path of a sweep.
 void designCells(const DesignResult& result, int sides, std::vector<std::string>& cells);
 
-// A field of CSV: quoted (with doubled quotes) when it holds a comma, quote, CR or LF.
-void appendCsvField(std::string& out, std::string_view field);
 // Text for a table cell or a message: control bytes become \xNN so they cannot break the layout.
 std::string printable(std::string_view text);
 

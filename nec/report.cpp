@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/csv_text.h"
 #include "nec/design_json.h"
 
 namespace brimalox::nec {
@@ -124,7 +125,9 @@ std::string heightsCsv(const ReportContext& c) {
     for (const HeightRow& row : c.heights) {
         out += numberText(row.heightM, 12) + ",";
         if (!row.figures) {
-            out += ",,,,\"" + row.failure + "\"\r\n";
+            out += ",,,,";
+            appendCsvField(out, row.failure, CsvQuotes::Always);
+            out += "\r\n";
             continue;
         }
         double at5 = 0;

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/csv_text.h"
 #include "nec/design_json.h"
 #include "nec/trim.h"
 
@@ -96,11 +97,13 @@ std::string text(const Trim& t) {
 std::string csv(const Trim& t) {
     // CRLF line ends, as `design --format csv` writes them (RFC 4180).
     std::string out = "piece,count,length_mm,new_length_mm,change_mm,length_inch,new_length_inch,change_inch,ratio\r\n";
-    for (const TrimPiece& p : t.pieces)
-        out += p.name + "," + std::to_string(p.count) + "," + fixedText(p.mm, 2) + "," + fixedText(p.newMm, 2) + "," +
+    for (const TrimPiece& p : t.pieces) {
+        appendCsvField(out, p.name);
+        out += "," + std::to_string(p.count) + "," + fixedText(p.mm, 2) + "," + fixedText(p.newMm, 2) + "," +
                fixedText(p.newMm - p.mm, 2) + "," + fixedText(p.mm / kMmPerInch, 3) + "," +
                fixedText(p.newMm / kMmPerInch, 3) + "," + fixedText((p.newMm - p.mm) / kMmPerInch, 3) + "," +
                fixedText(t.ratio, 6) + "\r\n";
+    }
     return out;
 }
 

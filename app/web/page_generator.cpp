@@ -27,25 +27,17 @@
 #include "app/layout.h"
 #include "app/notes_text.h"
 #include "app/website_text.h"
+#include "app/xml_text.h"
 #include "nec/request.h"
 
 namespace brimalox {
 namespace {
 
 std::string escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\r': break;  // the browser keeps a text area's line ends as LF; the page reads them as CR LF
-        default: out += c;
-        }
-    }
-    return out;
+    // The browser keeps a text area's line ends as LF; the page reads them as CR LF.
+    std::string withoutCr(text);
+    std::erase(withoutCr, '\r');
+    return xmlEscaped(withoutCr);
 }
 
 std::string colour(Rgb rgb) { return fmt::format("#{:06x}", rgb); }

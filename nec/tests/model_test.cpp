@@ -441,5 +441,15 @@ TEST(NecGround, RealGroundRunsEndToEnd) {
     EXPECT_TRUE(a.failures.empty());
 }
 
+// The failure column holds the engine's words, which may hold a comma or a quote: quoted, with a
+// quote inside doubled, so a spreadsheet reads one field.
+TEST(Report, HeightsCsvQuotesEveryFailureAndDoublesItsQuotes) {
+    ReportContext context;
+    context.heights = {{2.5, std::nullopt, "the engine said \"no pattern\", twice"}, {3, std::nullopt, "no ground"}};
+    const std::string csv = formatReport(Analysis{}, context, ReportFormat::Csv);
+    EXPECT_NE(csv.find("\r\n2.5,,,,,\"the engine said \"\"no pattern\"\", twice\"\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n3,,,,,\"no ground\"\r\n"), std::string::npos) << csv;
+}
+
 }  // namespace
 }  // namespace brimalox::nec
