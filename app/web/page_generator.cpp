@@ -3,7 +3,7 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --style page.css --script page.js --icon brimalox.svg
+// brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
 //   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
 //   --check-wasm brimalox_check.wasm.gz.b64 --sheet sheet.js --out brimalox.html
@@ -357,7 +357,8 @@ std::string tools() {
            "<div id=\"announce\" class=\"unseen\" role=\"status\" aria-live=\"polite\"></div>\n";
 }
 
-std::string page(const std::string& style, const std::string& module, const std::string& script,
+std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
+                 const std::string& script,
                  const std::string& icon, const Check& check, const std::string& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -381,6 +382,8 @@ std::string page(const std::string& style, const std::string& module, const std:
         out += controlMarkup(*c);
     }
     out += "</div>\n" + tools() + checkSection(check.about) + windows() + "</main>\n" + purposes();
+    // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
+    out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
     out += inlineScript(module, "the WebAssembly module");
     out += inlineScript(script, "the page script");
     out += textScript("check-worker", check.worker, "the check's worker");
@@ -405,11 +408,11 @@ std::string readFile(const std::string& path) {
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--style", "--script", "--icon", "--check-about", "--check-style",
+    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
                             "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
                             "--check-wasm", "--sheet", "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --script JS --icon SVG --check-about TXT "
+            std::cerr << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
                          "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
                          "--check-module JS --check-wasm BASE64 --sheet JS --out HTML\n";
             return 2;
@@ -422,7 +425,7 @@ int main(int argc, char** argv) {
                                     readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
                                     readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
-                                                readFile(paths["--script"]), readFile(paths["--icon"]), check,
+                                                readFile(paths["--module-wasm"]), readFile(paths["--script"]), readFile(paths["--icon"]), check,
                                                 readFile(paths["--sheet"]));
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
