@@ -46,7 +46,7 @@ for part in ["app/web/brimalox_core.js", "app/web/brimalox_core.wasm.gz.b64", "a
 def without_check(html):
     """The page without the model check: its engine, module and worker texts and its script gone."""
     text = re.sub(r'<script type="text/plain" id="(check|nec)-[^"]*">.*?</script>\n?', "", html, flags=re.S)
-    return re.sub(r"<script>(?:(?!</script>).)*byId\('check-module'\).*?</script>\n?", "", text, flags=re.S)
+    return re.sub(r"<script>(?:(?!</script>).)*byId\('check-worker'\).*?</script>\n?", "", text, flags=re.S)
 
 
 def ready_times(page, others, runs):
