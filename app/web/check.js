@@ -61,13 +61,13 @@
   var nextId = 0;
 
   function startWorker() {
-    var source = [byId('check-module').textContent, byId('nec-engine').textContent,
+    var source = [byId('core-module').textContent, byId('nec-engine').textContent,
                   byId('check-worker').textContent].join('\n');
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var w = new Worker(url);
     URL.revokeObjectURL(url);
     w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
-                    module: byId('check-wasm').textContent.trim() });
+                    module: byId('core-wasm').textContent.trim() });
     w.onmessage = function (event) {
       var m = event.data;
       var job = pending[m.id];

@@ -1,5 +1,5 @@
-// The model check's Web Worker. check.js starts it from the page's own texts: the check module's
-// factory (createBrimaloxCheck: the core with nec/ in C++), the NEC-2 engine's script
+// The model check's Web Worker. check.js starts it from the page's own texts: the module's factory
+// (createBrimaloxCore: the core with nec/ in C++, the calculator's module), the NEC-2 engine's script
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
 // In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), then
@@ -22,7 +22,7 @@ function unpacked(base64) {
 function load() {
   return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
     var engine = loaded[0];
-    return createBrimaloxCheck({
+    return createBrimaloxCore({
       wasmBinary: new Uint8Array(loaded[1]),
       necRun: function (deck, progress) { return engine.run(deck, progress).output; },
       onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); }

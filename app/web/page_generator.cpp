@@ -5,8 +5,7 @@
 //
 // brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
-//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
-//   --check-wasm brimalox_check.wasm.gz.b64 --sheet sheet.js --out brimalox.html
+//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -314,7 +313,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, script, worker, engine, engineWasm, module, wasm;
+    std::string about, style, script, worker, engine, engineWasm;
 };
 
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
@@ -384,13 +383,12 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += "</div>\n" + tools() + checkSection(check.about) + windows() + "</main>\n" + purposes();
     // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
     out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
-    out += inlineScript(module, "the WebAssembly module");
+    // The check's worker starts the same module, from this script's text.
+    out += "<script id=\"core-module\">" + inlineScript(module, "the WebAssembly module").substr(8);
     out += inlineScript(script, "the page script");
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
-    out += textScript("check-module", check.module, "the check's module");
-    out += textScript("check-wasm", check.wasm, "the check's WebAssembly");
     out += inlineScript(check.script, "the check's script");
     out += inlineScript(sheet, "the build sheet script");
     return out + "</body>\n</html>\n";
@@ -409,12 +407,12 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
     for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
-                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
-                            "--check-wasm", "--sheet", "--out"}) {
+                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet",
+                            "--out"}) {
         if (!paths.count(key)) {
             std::cerr << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
                          "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                         "--check-module JS --check-wasm BASE64 --sheet JS --out HTML\n";
+                         "--sheet JS --out HTML\n";
             return 2;
         }
     }
@@ -422,8 +420,7 @@ int main(int argc, char** argv) {
         using brimalox::readFile;
         const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
                                     readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
-                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
-                                    readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
+                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
                                                 readFile(paths["--module-wasm"]), readFile(paths["--script"]), readFile(paths["--icon"]), check,
                                                 readFile(paths["--sheet"]));

@@ -11,10 +11,10 @@ if (!Module['wasmBinary'] && !Module['instantiateWasm']) {
         var text = atob(document.getElementById('core-wasm').textContent.trim());
         var bytes = new Uint8Array(text.length);
         for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+        // Compiled while it is unpacked, rather than after.
         var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-        return new Response(stream).arrayBuffer();
-      }).then(function (wasm) {
-        return WebAssembly.instantiate(wasm, imports);
+        return WebAssembly.instantiateStreaming(new Response(stream, { headers: { 'Content-Type': 'application/wasm' } }),
+                                                imports);
       }).then(function (result) {
         receive(result.instance, result.module);
       }, function (error) {
