@@ -5,7 +5,8 @@ design in free space and over average ground at 5 m; the page's size and what ta
 the calculator's ready time (navigation to the buttons enabled) against the same page without the
 check and its engine.
 
-Usage: bench/check_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
+Usage: bench/check_bench.py build [runs [PAGE...]]   (Selenium and headless Chromium, as the page tests)
+  PAGE: other pages whose ready time to give beside (say, an older build's page)
 """
 import gzip
 import pathlib
@@ -22,6 +23,7 @@ from web_page_bench import navigate  # noqa: E402
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+others = sys.argv[3:]
 
 
 class Args:
@@ -69,9 +71,11 @@ try:
     html = pathlib.Path(Args.page).read_text(encoding="utf-8")
     yardstick.write_text(without_check(html), encoding="utf-8")
     print("  the page without the check and its engine:", size(yardstick))
-    ours, theirs = ready_times(page, [yardstick], max(21, 7 * runs))
+    ours, theirs, *also = ready_times(page, [yardstick, *others], max(21, 7 * runs))
     print(f"ready (buttons enabled): {ours:.1f} ms, without the check {theirs:.1f} ms: {ours / theirs:.2f}x "
           f"(medians of {max(21, 7 * runs)} alternating navigations)")
+    for other, time_ in zip(others, also):
+        print(f"  {other}: {time_:.1f} ms, this page {ours / time_:.2f}x that")
     page.open()
     for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
         page.act(line)
