@@ -39,8 +39,7 @@ def size(path):
 
 
 print("page:", size(Args.page))
-for part in ["app/web/brimalox_core.js", "app/web/brimalox_core.wasm.gz.b64", "app/web/brimalox_check.js", "app/web/brimalox_check.wasm.gz.b64",
-             "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
+for part in ["app/web/brimalox_core.js", "app/web/brimalox_core.wasm.gz.b64", "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
     print(f"  {part}: {size(build / part)}")
 
 
