@@ -58,6 +58,7 @@ struct Session {
     int shown = PageForm::kNothing;
     std::string sheet;  // the last build sheet's SVG, or what kept it from being made
     std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
+    std::string remark;                        // and what it says below them
 };
 
 Session& session() {
@@ -138,6 +139,11 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_model(const double* numbers, int count,
     s.model = std::move(m);
 }
 
+// What the next build sheet says below the model check (UTF-8, `length` bytes).
+EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
+    session().remark.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
 // The build sheet of what the window shows now: 1 with its SVG in brimalox_sheet_text(), 0 with the
 // reason there is none. paper 0 is A4, 1 Letter; the date is YYYY-MM-DD. The recommended minimum is
 // what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
@@ -173,7 +179,9 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
         s.sheet = "No build sheet: " + *problem + ".";
         return 0;
     }
-    s.sheet = sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
+    sheet::BuildSheet& built = std::get<sheet::BuildSheet>(made);
+    built.remark = s.remark;
+    s.sheet = sheet::sheetSvg(built, paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
     return 1;
 }
 EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet_text() { return session().sheet.c_str(); }

@@ -81,11 +81,17 @@ function brimaloxSheetModel(m) {
 // options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's figures
 // when model holds them (as the check's worker gives them: {designMhz, swrAtDesign, lowestSwr,
 // lowestSwrMhz, belowTwo: [[from, to]...], maxGainDbi, takeoffDeg, z0Ohms, ground, heightMetres}).
-// Returns {ok, svg} or {ok: false, message} saying why there is none. Clicks nothing: the module's
+// remark: a text said below the model check (a trim's). Returns {ok, svg} or {ok: false, message}
+// saying why there is none. Clicks nothing: the module's
 // texts become these, as for press.
-Module['sheet'] = function (texts, options, paper, date, model) {
+Module['sheet'] = function (texts, options, paper, date, model, remark) {
   brimaloxHandOver(texts, options);
   brimaloxSheetModel(model || null);
+  var said = brimaloxEncoder.encode(remark || '');
+  var saidAt = _malloc(said.length + 1);
+  HEAPU8.set(said, saidAt);
+  _brimalox_sheet_remark(saidAt, said.length);
+  _free(saidAt);
   var bytes = brimaloxEncoder.encode(String(date));
   var pointer = _malloc(bytes.length + 1);
   HEAPU8.set(bytes, pointer);

@@ -321,7 +321,7 @@
           return;
         }
         trimReport.textContent = result.report;
-        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides };
+        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
         trimSheet.hidden = false;
         trimStatus.textContent = 'Done.';
       },

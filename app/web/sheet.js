@@ -79,7 +79,8 @@
     return same ? checked.model : null;
   }
 
-  // design: the texts and form to draw instead of the window's ({fields: {TextN: text}, sides}).
+  // design: the texts and form to draw instead of the window's ({fields: {TextN: text}, sides,
+  // remark}).
   function open(core, design) {
     var shown = texts();
     var options = [byId('Option1').checked, byId('Option2').checked];
@@ -87,7 +88,8 @@
       Object.keys(design.fields).forEach(function (id) { shown[Number(id.slice(4)) - 1] = design.fields[id]; });
       options = [design.sides === 3, design.sides === 4];
     }
-    var out = core.sheet(shown, options, paper.value, today(), design ? null : modelFigures());
+    var out = core.sheet(shown, options, paper.value, today(), design ? null : modelFigures(),
+                         design ? design.remark : '');
     if (!out.ok) {
       message.textContent = out.message;
       return;

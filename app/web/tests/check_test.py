@@ -361,6 +361,9 @@ def scenario_trim(page, args, checks):
         drawn = page.js("return document.querySelector('#sheet-page svg').outerHTML")
         page.element("sheet-close").click()
         texts = [e.text.strip() for e in ElementTree.fromstring(drawn).iter() if e.text and e.text.strip()]
+        joined = " ".join(texts)
+        checks.true(f"trimmed sheet: says the ratio {as_json['ratio']:.4f}",
+                    f"TRIMMED BY THE RATIO {as_json['ratio']:.4f}" in joined)
         window = page.state()["fields"]
         for field, key in (("Text13", "new_height_mm"), ("Text17", "new_side_mm")):
             value = next((float(t.split()[0]) for t in texts if t.split()[0].replace(".", "", 1).isdigit()
