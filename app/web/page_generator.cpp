@@ -297,6 +297,42 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div id="check-charts"></div>
 <div id="check-downloads"></div>
 <table id="check-sweep" hidden><caption>impedance of gap 1 and SWR against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
+<h3 id="trim-heading">Trim the built antenna</h3>
+<p>What the built antenna measured, laid on the model's SWR (with the settings above), gives the scale by which
+its lengths are off: how much to cut from each piece, and the trimmed design run through the model before anyone
+cuts.</p>
+<form id="trim-settings" novalidate aria-labelledby="trim-heading">
+<fieldset class="check-row"><legend>measured</legend>
+<label><input type="radio" name="trim-source" id="trim-source-edges" value="edges" checked> where the SWR crosses 2:1</label>
+<label><input type="radio" name="trim-source" id="trim-source-dip" value="dip"> where the SWR dips</label>
+<label><input type="radio" name="trim-source" id="trim-source-file" value="file"> the measured file above</label></fieldset>
+<div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" disabled>CANCEL</button>
+<span id="trim-status" role="status" aria-live="polite"></span></div>
+</form>
+<pre id="trim-report" tabindex="0" aria-label="the trim's report"></pre>
+<div class="check-row"><button type="button" id="trim-sheet" hidden>PRINT THE TRIMMED SHEET</button></div>
+<h3 id="cover-heading">Find the design that covers your bands</h3>
+<p>Searches design frequencies (what to type before ACCEPT) and conductors (what to type before CHANGE) for the
+design whose modelled SWR stays lowest over every point of every band, with the feed line, ground and height
+above. Each candidate is one model run over the bands' points.</p>
+<form id="cover-settings" novalidate aria-labelledby="cover-heading">
+<fieldset class="check-row"><legend>bands</legend>
+<label><input type="checkbox" id="cover-band-2m" value="144:148"> 2 m, 144 to 148 MHz</label>
+<label><input type="checkbox" id="cover-band-1m25" value="222:225"> 1.25 m, 222 to 225 MHz</label>
+<label><input type="checkbox" id="cover-band-70cm" value="420:450"> 70 cm, 420 to 450 MHz</label>
+<span class="check-row"><label for="cover-bands">and FROM:TO in MHz, separated by blanks</label><input id="cover-bands" spellcheck="false" autocapitalize="off"></span></fieldset>
+<div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
+<label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" disabled>CANCEL</button>
+<progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
+</form>
+<pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
+<div id="cover-chart"></div>
+<div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
 <details id="check-about"><summary>About the NEC-2 engine in this page</summary><pre>{1}</pre></details>
 </section>
 )",
