@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """The page's model check against brimalox-cli simulate, measured in one run on one machine: the
 time from the click on RUN THE MODEL to the report, and from process start to exit, for the 146 MHz
-design in free space and over average ground at 5 m; the page's size and what takes the room.
+design in free space and over average ground at 5 m; the page's size and what takes the room; and
+the calculator's ready time (navigation to the buttons enabled) against the same page without the
+check and its engine.
 
-Usage: bench/check_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
+Usage: bench/check_bench.py build [runs [PAGE...]]   (Selenium and headless Chromium, as the page tests)
+  PAGE: other pages whose ready time to give beside (say, an older build's page)
 """
 import gzip
 import pathlib
+import re
 import statistics
 import subprocess
 import sys
@@ -14,9 +18,12 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "app/web/tests"))
 from page_test import Page  # noqa: E402
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from web_page_bench import navigate  # noqa: E402
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+others = sys.argv[3:]
 
 
 class Args:
@@ -32,14 +39,43 @@ def size(path):
 
 
 print("page:", size(Args.page))
-for part in ["app/web/brimalox_core.js", "app/web/brimalox_check.js", "app/web/brimalox_check.wasm.gz.b64",
-             "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
+for part in ["app/web/brimalox_core.js", "app/web/brimalox_core.wasm.gz.b64", "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
     print(f"  {part}: {size(build / part)}")
+
+
+
+def without_check(html):
+    """The page without the model check: its engine, module and worker texts and its script gone."""
+    text = re.sub(r'<script type="text/plain" id="(check|nec)-[^"]*">.*?</script>\n?', "", html, flags=re.S)
+    return re.sub(r"<script>(?:(?!</script>).)*byId\('check-worker'\).*?</script>\n?", "", text, flags=re.S)
+
+
+def ready_times(page, others, runs):
+    """Navigation to ready (ms, median) of the page and of each other page, opened alternately."""
+    urls = [pathlib.Path(Args.page).resolve().as_uri()] + [pathlib.Path(p).resolve().as_uri() for p in others]
+    for url in urls:  # the first start of anything is slower
+        navigate(page.driver, url, True)
+    times = [[] for _ in urls]
+    for _ in range(runs):
+        for url, into in zip(urls, times):
+            into.append(navigate(page.driver, url, True)[2])
+    return [statistics.median(t) for t in times]
+
 
 CASES = [("free space", [], []), ("average ground, 5 m", [("check-ground", "average"), ("check-height", "5")],
                                    ["--ground", "average", "--height", "5"])]
 page = Page(Args())
 try:
+    yardstick = pathlib.Path("/tmp/brimalox-without-check.html")
+    html = pathlib.Path(Args.page).read_text(encoding="utf-8")
+    yardstick.write_text(without_check(html), encoding="utf-8")
+    print("  the page without the check and its engine:", size(yardstick))
+    ours, theirs, *also = ready_times(page, [yardstick, *others], max(21, 7 * runs))
+    print(f"ready (buttons enabled): {ours:.1f} ms, without the check {theirs:.1f} ms: {ours / theirs:.2f}x "
+          f"(medians of {max(21, 7 * runs)} alternating navigations)")
+    for other, time_ in zip(others, also):
+        print(f"  {other}: {time_:.1f} ms, this page {ours / time_:.2f}x that")
+    page.open()
     for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
         page.act(line)
     for name, settings, options in CASES:

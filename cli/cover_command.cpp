@@ -36,77 +36,6 @@ CoverNames coverOptionNames() {
     return names;
 }
 
-std::string swrText(double swr) { return std::isfinite(swr) ? fixedText(swr, 3) : "infinite"; }
-
-std::string bandText(const Band& band) { return numberText(band.fromMhz) + "-" + numberText(band.toMhz) + " MHz"; }
-
-// What to type and click for a design, in the window's words.
-std::string howToType(const DesignRequest& d) {
-    std::string text = "type " + d.frequencyText + " into the frequency field, ACCEPT";
-    switch (d.conductor.unit) {
-        case ConductorUnit::None: text += " (keep the recommended minimum)"; break;
-        case ConductorUnit::Awg: text += ", type " + d.conductor.text + " into the AWG field, CHANGE"; break;
-        case ConductorUnit::Inch: text += ", type " + d.conductor.text + " into the inch field, CHANGE"; break;
-        case ConductorUnit::Millimetre: text += ", type " + d.conductor.text + " into the millimetre field, CHANGE"; break;
-    }
-    return text + ", " + sidesCaption(d.sides) + ", COMPUTE";
-}
-
-std::string textReport(const CoverResult& r) {
-    std::ostringstream out;
-    const CoverPlan& p = r.plan;
-    out << "Cover";
-    for (const Band& band : p.bands) out << (&band == &p.bands.front() ? " " : ", ") << bandText(band);
-    out << ": " << sidesCaption(p.sides) << ", " << groundText(readGround(p.model, p.names)) << ", SWR against "
-        << numberText(p.z0) << " ohms, at most " << numberText(p.maxSwr) << ":1\n";
-    if (r.interrupted) out << "Stopped by a signal after " << r.runs << " model runs: the best found so far.\n";
-    if (r.ranked.empty()) {
-        out << "No design was run.\n";
-        return out.str();
-    }
-    const Candidate& best = r.ranked.front();
-    out << (r.covered() ? "The best design" : "No design keeps every band under " + numberText(p.maxSwr) +
-                                                  ":1. The closest")
-        << ": " << best.design.frequencyText << " MHz, " << best.conductor << ", " << sidesCaption(best.design.sides)
-        << "\n  " << howToType(best.design) << "\n";
-    out << "  worst SWR " << swrText(best.worst) << " (";
-    for (std::size_t b = 0; b < p.bands.size(); ++b)
-        out << (b ? ", " : "") << bandText(p.bands[b]) << ": " << swrText(best.bandWorst[b]);
-    out << ")\n";
-    if (r.winner) {
-        const Analysis& a = r.winner->analysis;
-        if (!a.rows.empty())
-            out << "  lowest SWR " << swrText(a.rows[a.lowest].swr) << " at " << fixedText(a.rows[a.lowest].mhz, 1)
-                << " MHz; below 2:1: ";
-        if (a.stretches.empty()) out << "nowhere";
-        for (std::size_t i = 0; i < a.stretches.size(); ++i) out << (i ? ", " : "") << stretchText(a.stretches[i]);
-        out << "\n";
-        for (std::size_t b = 0; b < p.bands.size(); ++b) {
-            const std::size_t i = bandPattern(b);
-            if (i < a.patterns.size())
-                out << "  gain at " << numberText(a.patterns[i].mhz) << " MHz: " << fixedText(a.patterns[i].maxDbi, 2)
-                    << " dBi, take-off " << fixedText(a.patterns[i].takeoffDeg, 0) << " deg\n";
-        }
-        const DesignTexts& d = r.winner->design;
-        out << "Dimensions to cut (the window's texts):\n"
-            << "  conductor " << d.mm << " mm, " << d.inch << " inch, AWG " << d.awg << "\n"
-            << "  height " << d.heightMm << " mm, " << d.heightInch << " inch\n"
-            << "  side " << d.sideMm << " mm, " << d.sideInch << " inch\n"
-            << "  gap " << d.gapMm << " mm, " << d.gapInch << " inch\n"
-            << "  match " << d.matchMm << " mm, " << d.matchInch << " inch\n";
-    }
-    if (r.ranked.size() > 1) {
-        out << "Next best:\n";
-        for (std::size_t i = 1; i < r.ranked.size(); ++i)
-            out << "  " << r.ranked[i].design.frequencyText << " MHz, " << r.ranked[i].conductor << ": worst SWR "
-                << swrText(r.ranked[i].worst) << "\n";
-    }
-    for (const std::string& limit : r.limits) out << "Limit: " << limit << "\n";
-    for (const std::string& failure : r.failures) out << "Failed: " << failure << "\n";
-    out << "Model runs: " << r.runs << "\n";
-    return out.str();
-}
-
 std::string csvReport(const CoverResult& r) {
     std::vector<Column> columns{{"rank", "", ""}, {"frequency", "", "MHz"}, {"sides", "", ""},
                                 {"conductor", "", ""}, {"worst_swr", "", ""}};
@@ -119,8 +48,8 @@ std::string csvReport(const CoverResult& r) {
         for (std::size_t i = 0; i < r.ranked.size(); ++i) {
             const Candidate& c = r.ranked[i];
             std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText, std::to_string(c.design.sides),
-                                           c.conductor, swrText(c.worst)};
-            for (double worst : c.bandWorst) cells.push_back(swrText(worst));
+                                           c.conductor, coverSwrText(c.worst)};
+            for (double worst : c.bandWorst) cells.push_back(coverSwrText(worst));
             table.row(cells);
         }
         table.finish();
@@ -251,7 +180,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             std::string lastBest;
             const CoverProgress progress = [&](int runs, const Candidate* best) {
                 const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor + ", worst SWR " +
-                                                   swrText(best->worst)
+                                                   coverSwrText(best->worst)
                                              : std::string("none yet");
                 if (now == lastBest && runs - lastTold < 10) return;
                 lastBest = now;
@@ -273,7 +202,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                     writeFile(o.plot, swrChart(*result.winner, bands));
                 }
             }
-            out << (o.format == "json" ? jsonReport(result) : o.format == "csv" ? csvReport(result) : textReport(result))
+            out << (o.format == "json" ? jsonReport(result) : o.format == "csv" ? csvReport(result) : coverText(result))
                 << std::flush;
             if (result.interrupted) {
                 err << "brimalox-cli cover: interrupted; the best found so far is above" << std::endl;

@@ -21,6 +21,7 @@
 #include "nec/runner.h"
 #include "nec/simulate.h"
 #include "sheet/build_sheet.h"
+#include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
 #include "sheet/sheet_text.h"
 
@@ -53,34 +54,7 @@ sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
     nec::RunOptions run;
     run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
     nec::Nec2cProgram engine(run);
-    const nec::Result result = nec::run(prepared, engine);
-    const nec::Analysis& a = result.analysis;
-    if (a.rows.empty() || a.patterns.empty())
-        throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
-
-    sheet::ModelFigures m;
-    m.designMhz = prepared.setup.geometry.designMhz;
-    const auto atDesign = std::min_element(a.rows.begin(), a.rows.end(), [&](const auto& x, const auto& y) {
-        return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
-    });
-    m.swrAtDesign = atDesign->swr;
-    m.lowestSwr = a.rows[a.lowest].swr;
-    m.lowestSwrMhz = a.rows[a.lowest].mhz;
-    for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
-    m.maxGainDbi = a.patterns.front().maxDbi;
-    m.takeoffDeg = a.patterns.front().takeoffDeg;
-    m.z0Ohms = prepared.z0;
-    const nec::Ground& g = prepared.setup.ground;
-    switch (g.kind) {
-    case nec::GroundKind::Free: m.ground = "free space"; break;
-    case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
-    case nec::GroundKind::Real:
-        m.ground = g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) +
-                   " S/m)";
-        break;
-    }
-    if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
-    return m;
+    return sheet::modelFigures(nec::run(prepared, engine));
 }
 
 std::string today() {

@@ -6,7 +6,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <utility>
 
 #include "app/buttons.h"
@@ -166,8 +165,9 @@ bool better(const Candidate& a, const Candidate& b) { return a.worst < b.worst; 
 // The search's memory of every candidate tried, and the runs on several engines at once.
 class Search {
 public:
-    Search(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress)
-        : plan_(plan), engines_(engines), jobs_(std::max(1, jobs)), progress_(progress) {}
+    Search(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
+           const CoverProgress& progress)
+        : plan_(plan), engines_(engines), jobs_(std::max(1, jobs)), sideBySide_(sideBySide), progress_(progress) {}
 
     double mhzAt(long index) const { return static_cast<double>(index) * plan_.gridMhz; }
     bool stopped() const { return interrupted_ != 0; }
@@ -213,11 +213,7 @@ public:
                 if (progress_) progress_(runs_, best_ ? &*best_ : nullptr);
             }
         };
-        const int workers = std::min<int>(jobs_, static_cast<int>(decks.size()));
-        std::vector<std::thread> threads;
-        for (int w = 1; w < workers; ++w) threads.emplace_back(work);
-        work();
-        for (std::thread& t : threads) t.join();
+        sideBySide_(std::min<int>(jobs_, static_cast<int>(decks.size())), work);
     }
 
     double worst(std::size_t conductor, long index) const {
@@ -243,6 +239,7 @@ private:
     const CoverPlan& plan_;
     const EngineMaker& engines_;
     int jobs_;
+    const SideBySide& sideBySide_;
     const CoverProgress& progress_;
     std::mutex mutex_;
     std::map<std::pair<std::size_t, long>, Candidate> known_;
@@ -334,8 +331,11 @@ Request winnerRequest(const CoverPlan& plan, const DesignRequest& design) {
     return request;
 }
 
-CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress) {
-    Search search(plan, engines, jobs, progress);
+void oneAtATime(int, const std::function<void()>& work) { work(); }
+
+CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
+                  const CoverProgress& progress) {
+    Search search(plan, engines, jobs, sideBySide, progress);
     const double grid = plan.gridMhz;
     const std::size_t conductors = plan.conductors.size();
     const bool bounded = plan.searchFromMhz > 0;

@@ -91,9 +91,24 @@ using EngineMaker = std::function<std::unique_ptr<Engine>()>;
 // Told after each run: the runs done and the best so far (null before any).
 using CoverProgress = std::function<void(int runs, const Candidate* best)>;
 
+// Runs work() on `workers` at once and returns when each has returned; each work() takes candidates
+// until none is left. Where there are no threads (the page), work() runs once, on the caller, and
+// runs every candidate itself.
+using SideBySide = std::function<void(int workers, const std::function<void()>& work)>;
+void oneAtATime(int workers, const std::function<void()>& work);
+
 // Throws NecError when no candidate could be run (the engine failing on every one). An Interrupted
 // from the engine ends the search with what it has found (interrupted holds the signal).
+CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
+                  const CoverProgress& progress = {});
+// The same with `jobs` threads (side_by_side.cpp: not in the page's build).
 CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress = {});
+
+// The report for people: the winner, what to type, its figures and dimensions, the next best, the
+// runs.
+std::string coverText(const CoverResult& result);
+// An SWR in the report: 3 places, or "infinite".
+std::string coverSwrText(double swr);
 
 // The request simulate gets for a candidate: the search's model settings, a sweep from 0.8 times
 // its design frequency (or the lowest band) to 1.4 times (or a step past the highest band), and a

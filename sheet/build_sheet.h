@@ -37,6 +37,7 @@ struct BuildSheet {
     std::string warning;      // the notes' warning not to go below the recommended minimum
     bool belowMinimum = false;  // the conductor used is thinner than the recommended one
     std::optional<ModelFigures> model;
+    std::string remark;  // said below the model check, such as what a trim changed; may be empty
 };
 
 // Said above the warning when the conductor used is thinner than the recommended minimum.

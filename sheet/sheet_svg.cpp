@@ -220,7 +220,7 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
     double y = top + 6;
     if (!sheet.model) {
         page.text(left, y, 3, "NONE RUN FOR THIS SHEET", Anchor::Start, "italic");
-        return;
+        y += 5;
     }
     // Label above value: the column is narrow beside the drawing.
     const auto valueWidth = static_cast<std::size_t>((width - 3) / (kCharWidth * 3.2));
@@ -234,6 +234,11 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
             y += 4.2;
         }
         y += 1;
+    }
+    y += 2;
+    for (const std::string& part : wrapped(sheet.remark, static_cast<std::size_t>(width / (kCharWidth * 2.8)))) {
+        page.text(left, y, 2.8, part, Anchor::Start, "italic");
+        y += 3.8;
     }
 }
 

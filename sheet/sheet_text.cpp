@@ -78,6 +78,7 @@ std::string sheetText(const BuildSheet& sheet) {
     std::size_t labelColumn = 0;
     for (const ModelLine& line : model) labelColumn = std::max(labelColumn, line.label.size());
     for (const ModelLine& line : model) out += fmt::format(FMT_COMPILE("{:<{}}  {}\n"), line.label, labelColumn, line.value);
+    for (const std::string& line : wrapped(sheet.remark, kWidth)) out += line + '\n';
 
     out += "\nMEASURED ON THE BUILT ANTENNA\n";
     const std::string blank(12, '_');

@@ -6,6 +6,8 @@
 #include <emscripten/emscripten.h>
 
 #include <array>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,6 +57,8 @@ struct Session {
     std::string family, kind, message;  // empty after a click that went through
     int shown = PageForm::kNothing;
     std::string sheet;  // the last build sheet's SVG, or what kept it from being made
+    std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
+    std::string remark;                        // and what it says below them
 };
 
 Session& session() {
@@ -109,6 +113,32 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_message() { return session().m
 // The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
 EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
 
+// The figures of a model check of the design, for the next build sheet; count 0: none. numbers:
+// the design frequency, SWR there, lowest SWR and its frequency, maximum gain, take-off angle, feed
+// line impedance, height (NaN in free space), then each stretch below 2:1 as from and to.
+EMSCRIPTEN_KEEPALIVE void brimalox_sheet_model(const double* numbers, int count, const char* ground, int length) {
+    Session& s = session();
+    s.model.reset();
+    if (count < 8) return;
+    sheet::ModelFigures m;
+    m.designMhz = numbers[0];
+    m.swrAtDesign = numbers[1];
+    m.lowestSwr = numbers[2];
+    m.lowestSwrMhz = numbers[3];
+    m.maxGainDbi = numbers[4];
+    m.takeoffDeg = numbers[5];
+    m.z0Ohms = numbers[6];
+    if (!std::isnan(numbers[7])) m.heightMetres = numbers[7];
+    for (int i = 8; i + 1 < count; i += 2) m.belowTwo.push_back({numbers[i], numbers[i + 1]});
+    m.ground.assign(ground, static_cast<std::size_t>(length));
+    s.model = std::move(m);
+}
+
+// What the next build sheet says below the model check (UTF-8, `length` bytes).
+EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
+    session().remark.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
 // The build sheet of what the window shows now: 1 with its SVG in brimalox_sheet_text(), 0 with the
 // reason there is none. paper 0 is A4, 1 Letter; the date is YYYY-MM-DD. The recommended minimum is
 // what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
@@ -139,12 +169,14 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
     design.matchInch = f.storedText(Field::Text22);
     design.matchMm = f.storedText(Field::Text23);
     auto made = sheet::makeBuildSheet(design, sides,
-                                      length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "");
+                                      length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model);
     if (const auto* problem = std::get_if<std::string>(&made)) {
         s.sheet = "No build sheet: " + *problem + ".";
         return 0;
     }
-    s.sheet = sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
+    sheet::BuildSheet& built = std::get<sheet::BuildSheet>(made);
+    built.remark = s.remark;
+    s.sheet = sheet::sheetSvg(built, paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
     return 1;
 }
 EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet_text() { return session().sheet.c_str(); }

@@ -62,11 +62,36 @@ Module['press'] = function (button, texts, options) {
   };
 };
 
-// core.sheet(texts, options, paper, date): the build sheet of the window as those texts and options
-// show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD). Returns {ok, svg} or {ok: false,
-// message} saying why there is none. Clicks nothing: the module's texts become these, as for press.
-Module['sheet'] = function (texts, options, paper, date) {
+function brimaloxSheetModel(m) {
+  var numbers = m ? [m.designMhz, m.swrAtDesign, m.lowestSwr, m.lowestSwrMhz, m.maxGainDbi, m.takeoffDeg, m.z0Ohms,
+                     m.heightMetres === null ? NaN : m.heightMetres] : [];
+  if (m) m.belowTwo.forEach(function (s) { numbers.push(s[0], s[1]); });
+  var values = _malloc(8 * numbers.length + 8);
+  // JSON has no infinity: an SWR without end comes as null.
+  numbers.forEach(function (v, i) { HEAPF64[(values >> 3) + i] = v === null ? Infinity : v; });
+  var ground = brimaloxEncoder.encode(m ? m.ground : '');
+  var text = _malloc(ground.length + 1);
+  HEAPU8.set(ground, text);
+  _brimalox_sheet_model(values, numbers.length, text, ground.length);
+  _free(text);
+  _free(values);
+}
+
+// core.sheet(texts, options, paper, date, model): the build sheet of the window as those texts and
+// options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's figures
+// when model holds them (as the check's worker gives them: {designMhz, swrAtDesign, lowestSwr,
+// lowestSwrMhz, belowTwo: [[from, to]...], maxGainDbi, takeoffDeg, z0Ohms, ground, heightMetres}).
+// remark: a text said below the model check (a trim's). Returns {ok, svg} or {ok: false, message}
+// saying why there is none. Clicks nothing: the module's
+// texts become these, as for press.
+Module['sheet'] = function (texts, options, paper, date, model, remark) {
   brimaloxHandOver(texts, options);
+  brimaloxSheetModel(model || null);
+  var said = brimaloxEncoder.encode(remark || '');
+  var saidAt = _malloc(said.length + 1);
+  HEAPU8.set(said, saidAt);
+  _brimalox_sheet_remark(saidAt, said.length);
+  _free(saidAt);
   var bytes = brimaloxEncoder.encode(String(date));
   var pointer = _malloc(bytes.length + 1);
   HEAPU8.set(bytes, pointer);

@@ -10,8 +10,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "nec/cover.h"
 #include "nec/error.h"
 #include "nec/simulate.h"
+#include "nec/trim.h"
+#include "numtext/numtext.h"
+#include "sheet/model_figures.h"
 
 // Runs one deck in a fresh nec2c instance; the worker's script calls
 // _brimalox_engine_progress as frequencies are done. Returns nec2c's output (malloc'd), or null
@@ -35,6 +39,11 @@ EM_JS(char*, brimalox_engine_failure, (), {
   var pointer = _malloc(size);
   stringToUTF8(text, pointer, size);
   return pointer;
+});
+
+// The search's progress: runs done and the best so far in words ("" before any).
+EM_JS(void, brimalox_cover_progress, (int runs, const char* best), {
+  if (Module['onCoverProgress']) Module['onCoverProgress'](runs, UTF8ToString(best));
 });
 
 // The check's progress, for the page's progress bar.
@@ -120,6 +129,93 @@ json resultJson(const Result& r) {
                 {"touchstone", touchstoneFile(r)},
                 {"failures", r.analysis.failures}};
     out["patternSvg"] = r.analysis.patterns.empty() ? std::string() : patternChart(r);
+    // What the build sheet carries of this check (null when the model gave no sweep or pattern).
+    out["sheetModel"] = nullptr;
+    if (!r.analysis.rows.empty() && !r.analysis.patterns.empty()) {
+        const sheet::ModelFigures m = sheet::modelFigures(r);
+        json stretches = json::array();
+        for (const auto& stretch : m.belowTwo) stretches.push_back({stretch.fromMhz, stretch.toMhz});
+        out["sheetModel"] = {{"designMhz", m.designMhz}, {"swrAtDesign", m.swrAtDesign}, {"lowestSwr", m.lowestSwr},
+                             {"lowestSwrMhz", m.lowestSwrMhz}, {"belowTwo", stretches}, {"maxGainDbi", m.maxGainDbi},
+                             {"takeoffDeg", m.takeoffDeg}, {"z0Ohms", m.z0Ohms}, {"ground", m.ground},
+                             {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()}};
+    }
+    return out;
+}
+
+// The window's texts of the trimmed height and side, rounded and written by the window's own rule,
+// so the trimmed design's build sheet reads like the window's.
+json trimmedTexts(const Trim& t) {
+    constexpr double kMmPerInch = 25.4;
+    return {{"Text13", doubleToText(roundPlaces(t.newHeightMm, 3))},
+            {"Text11", doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3))},
+            {"Text17", singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3))},
+            {"Text16", doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3))}};
+}
+
+// The check's request with the measurement to trim by: {"source": "edges" | "dip" | "file", "low",
+// "high", "dip"}, the file being the check's measured file.
+TrimRequest trimRequestOf(const json& in) {
+    TrimRequest request;
+    request.check = requestOf(in);
+    TrimNames& n = request.names;
+    const json& how = in.at("trim");
+    const std::string source = text(how, "source");
+    TrimMeasurement& m = request.measured;
+    if (source == "file") {
+        if (!request.check.measured) throw Refused(n.measuredFile + ": choose or drop an analyser's file first");
+        m.file = request.check.measured;
+    } else if (source == "dip") {
+        m.dipMhz = positiveSetting(text(how, "dip"), n.measuredDip);
+    } else {
+        m.lowEdgeMhz = positiveSetting(text(how, "low"), "measured 2:1 low edge");
+        m.highEdgeMhz = positiveSetting(text(how, "high"), "measured 2:1 high edge");
+    }
+    request.check.measured.reset();
+    return request;
+}
+
+// The search of the design that covers the bands: {"sides", "cover": {"bands": ["FROM:TO"...],
+// "maxSwr", "conductors"}, "settings"} with the check's ground, height and feed line.
+CoverRequest coverRequestOf(const json& in) {
+    CoverRequest request;
+    request.sides = in.value("sides", 3);
+    const json& how = in.at("cover");
+    CoverSettings& settings = request.settings;
+    if (const auto bands = how.find("bands"); bands != how.end() && bands->is_array())
+        for (const json& band : *bands)
+            if (band.is_string()) settings.bands.push_back(band.get<std::string>());
+    settings.maxSwr = text(how, "maxSwr");
+    settings.conductors = text(how, "conductors");
+    const json& s = in.at("settings");
+    settings.model.z0 = text(s, "z0");
+    settings.model.ground = text(s, "ground");
+    settings.model.groundConstants = text(s, "groundConstants");
+    settings.model.height = text(s, "height");
+    return request;
+}
+
+const char* unitName(ConductorUnit unit) {
+    switch (unit) {
+        case ConductorUnit::Awg: return "awg";
+        case ConductorUnit::Inch: return "inch";
+        case ConductorUnit::Millimetre: return "mm";
+        case ConductorUnit::None: break;
+    }
+    return "recommended";
+}
+
+json coverJson(const CoverResult& r) {
+    json out = {{"ok", true}, {"report", coverText(r)}, {"runs", r.runs}, {"covered", r.covered()}};
+    out["best"] = nullptr;
+    if (!r.ranked.empty()) {
+        const DesignRequest& d = r.ranked.front().design;
+        out["best"] = {{"frequency", d.frequencyText}, {"sides", d.sides}, {"unit", unitName(d.conductor.unit)},
+                       {"conductor", d.conductor.text}};
+    }
+    std::vector<std::pair<double, double>> bands;
+    for (const Band& band : r.plan.bands) bands.push_back({band.fromMhz, band.toMhz});
+    out["swrSvg"] = r.winner ? swrChart(*r.winner, bands) : std::string();
     return out;
 }
 
@@ -139,7 +235,7 @@ EMSCRIPTEN_KEEPALIVE void brimalox_engine_progress(int done) {
 
 // The request as JSON in, the result as JSON out (valid until the next call):
 // {"ok": true, "report", "json", "csv", "deck", "warnings", "swrSvg", "patternSvg", "heightsSvg",
-// "touchstone", "failures"} or {"ok": false, "kind": "refused" | "failed", "message"}.
+// "touchstone", "failures", "sheetModel"} or {"ok": false, "kind": "refused" | "failed", "message"}.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
     json out;
     try {
@@ -153,6 +249,59 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
         out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
     } catch (const std::exception& e) {
         out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the check could not run: ") + e.what()}};
+    }
+    lastResult() = out.dump();
+    return lastResult().c_str();
+}
+
+// The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
+// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "remark" (for
+// the trimmed design's build sheet)} or
+// {"ok": false, "kind", "message"} as for the check.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
+    json out;
+    try {
+        WebEngine engine;
+        const Trim t = trim(trimRequestOf(json::parse(requestJson)), engine);
+        out = {{"ok", true}, {"report", trimReport(t, ReportFormat::Text)}, {"json", trimReport(t, ReportFormat::Json)},
+               {"trimmed", trimmedTexts(t)},
+               {"remark", "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) + ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
+                          "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
+    } catch (const Refused& e) {
+        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
+    } catch (const NecError& e) {
+        out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
+    } catch (const std::exception& e) {
+        out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the trim could not run: ") + e.what()}};
+    }
+    lastResult() = out.dump();
+    return lastResult().c_str();
+}
+
+// The search of the design that covers given bands, its candidates one after the other: the request
+// (see coverRequestOf) in, out {"ok": true, "report" (text), "runs", "covered", "best": {"frequency",
+// "sides", "unit" ("recommended", "awg", "inch", "mm"), "conductor"} or null, "swrSvg"} or
+// {"ok": false, "kind", "message"} as for the check.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
+    json out;
+    try {
+        const CoverPlan plan = planCover(coverRequestOf(json::parse(requestJson)));
+        const EngineMaker engines = [] { return std::make_unique<WebEngine>(); };
+        const CoverProgress progress = [](int runs, const Candidate* best) {
+            const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor + ", worst SWR " +
+                                               coverSwrText(best->worst)
+                                         : std::string();
+            brimalox_cover_progress(runs, now.c_str());
+        };
+        out = coverJson(cover(plan, engines, 1, oneAtATime, progress));
+    } catch (const Refused& e) {
+        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
+    } catch (const std::invalid_argument& e) {
+        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
+    } catch (const NecError& e) {
+        out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
+    } catch (const std::exception& e) {
+        out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the search could not run: ") + e.what()}};
     }
     lastResult() = out.dump();
     return lastResult().c_str();

@@ -29,3 +29,15 @@ Module['check'] = function (requestJson) {
 Module['touchstoneProblem'] = function (text) {
   return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
 };
+
+// The trim of a built antenna: the check's request with its measurement as JSON in, the result as
+// JSON text out (see check_binding.cpp).
+Module['trim'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_trim(pointer)); });
+};
+
+// The search of the design that covers given bands (Module.onCoverProgress(runs, best) told after
+// each run): the request as JSON in, the result as JSON text out (see check_binding.cpp).
+Module['cover'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_cover(pointer)); });
+};

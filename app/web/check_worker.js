@@ -1,10 +1,10 @@
-// The model check's Web Worker. check.js starts it from the page's own texts: the check module's
-// factory (createBrimaloxCheck: the core with nec/ in C++), the NEC-2 engine's script
+// The model check's Web Worker. check.js starts it from the page's own texts: the module's factory
+// (createBrimaloxCore: the core with nec/ in C++, the calculator's module), the NEC-2 engine's script
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
 // In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), then
-// {id, type: 'check', request: JSON} or {id, type: 'touchstone', text}.
-// Out: {id, type: 'progress', done, total}, {id, type: 'done', result}, {id, type: 'error', message}.
+// {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
+// Out: {id, type: 'progress', done, total} (a search: done runs and best so far), {id, type: 'done', result}, {id, type: 'error', message}.
 'use strict';
 
 var sources = null;
@@ -22,10 +22,11 @@ function unpacked(base64) {
 function load() {
   return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
     var engine = loaded[0];
-    return createBrimaloxCheck({
+    return createBrimaloxCore({
       wasmBinary: new Uint8Array(loaded[1]),
       necRun: function (deck, progress) { return engine.run(deck, progress).output; },
-      onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); }
+      onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); },
+      onCoverProgress: function (runs, best) { postMessage({ id: current, type: 'progress', done: runs, best: best }); }
     });
   });
 }
@@ -39,7 +40,9 @@ onmessage = function (event) {
   ready = ready || load();
   ready.then(function (module) {
     current = m.id;
-    var result = m.type === 'check' ? JSON.parse(module.check(m.request)) : module.touchstoneProblem(m.text);
+    var result = m.type === 'check' ? JSON.parse(module.check(m.request))
+      : m.type === 'trim' ? JSON.parse(module.trim(m.request))
+      : m.type === 'cover' ? JSON.parse(module.cover(m.request)) : module.touchstoneProblem(m.text);
     postMessage({ id: m.id, type: 'done', result: result });
   }).catch(function (error) {
     postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });

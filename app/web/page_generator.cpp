@@ -3,10 +3,9 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --style page.css --script page.js --icon brimalox.svg
+// brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
 //   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
-//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --check-module brimalox_check.js
-//   --check-wasm brimalox_check.wasm.gz.b64 --sheet sheet.js --out brimalox.html
+//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
 
@@ -290,6 +289,42 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div id="check-charts"></div>
 <div id="check-downloads"></div>
 <table id="check-sweep" hidden><caption>impedance of gap 1 and SWR against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
+<h3 id="trim-heading">Trim the built antenna</h3>
+<p>What the built antenna measured, laid on the model's SWR (with the settings above), gives the scale by which
+its lengths are off: how much to cut from each piece, and the trimmed design run through the model before anyone
+cuts.</p>
+<form id="trim-settings" novalidate aria-labelledby="trim-heading">
+<fieldset class="check-row"><legend>measured</legend>
+<label><input type="radio" name="trim-source" id="trim-source-edges" value="edges" checked> where the SWR crosses 2:1</label>
+<label><input type="radio" name="trim-source" id="trim-source-dip" value="dip"> where the SWR dips</label>
+<label><input type="radio" name="trim-source" id="trim-source-file" value="file"> the measured file above</label></fieldset>
+<div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" disabled>CANCEL</button>
+<span id="trim-status" role="status" aria-live="polite"></span></div>
+</form>
+<pre id="trim-report" tabindex="0" aria-label="the trim's report"></pre>
+<div class="check-row"><button type="button" id="trim-sheet" hidden>PRINT THE TRIMMED SHEET</button></div>
+<h3 id="cover-heading">Find the design that covers your bands</h3>
+<p>Searches design frequencies (what to type before ACCEPT) and conductors (what to type before CHANGE) for the
+design whose modelled SWR stays lowest over every point of every band, with the feed line, ground and height
+above. Each candidate is one model run over the bands' points.</p>
+<form id="cover-settings" novalidate aria-labelledby="cover-heading">
+<fieldset class="check-row"><legend>bands</legend>
+<label><input type="checkbox" id="cover-band-2m" value="144:148"> 2 m, 144 to 148 MHz</label>
+<label><input type="checkbox" id="cover-band-1m25" value="222:225"> 1.25 m, 222 to 225 MHz</label>
+<label><input type="checkbox" id="cover-band-70cm" value="420:450"> 70 cm, 420 to 450 MHz</label>
+<span class="check-row"><label for="cover-bands">and FROM:TO in MHz, separated by blanks</label><input id="cover-bands" spellcheck="false" autocapitalize="off"></span></fieldset>
+<div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
+<label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" disabled>CANCEL</button>
+<progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
+</form>
+<pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
+<div id="cover-chart"></div>
+<div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
 <details id="check-about"><summary>About the NEC-2 engine in this page</summary><pre>{1}</pre></details>
 </section>
 )",
@@ -306,7 +341,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, script, worker, engine, engineWasm, module, wasm;
+    std::string about, style, script, worker, engine, engineWasm;
 };
 
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
@@ -349,7 +384,8 @@ std::string tools() {
            "<div id=\"announce\" class=\"unseen\" role=\"status\" aria-live=\"polite\"></div>\n";
 }
 
-std::string page(const std::string& style, const std::string& module, const std::string& script,
+std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
+                 const std::string& script,
                  const std::string& icon, const Check& check, const std::string& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -373,13 +409,14 @@ std::string page(const std::string& style, const std::string& module, const std:
         out += controlMarkup(*c);
     }
     out += "</div>\n" + tools() + checkSection(check.about) + windows() + "</main>\n" + purposes();
-    out += inlineScript(module, "the WebAssembly module");
+    // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
+    out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
+    // The check's worker starts the same module, from this script's text.
+    out += "<script id=\"core-module\">" + inlineScript(module, "the WebAssembly module").substr(8);
     out += inlineScript(script, "the page script");
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
-    out += textScript("check-module", check.module, "the check's module");
-    out += textScript("check-wasm", check.wasm, "the check's WebAssembly");
     out += inlineScript(check.script, "the check's script");
     out += inlineScript(sheet, "the build sheet script");
     return out + "</body>\n</html>\n";
@@ -397,13 +434,13 @@ std::string readFile(const std::string& path) {
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--style", "--script", "--icon", "--check-about", "--check-style",
-                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--check-module",
-                            "--check-wasm", "--sheet", "--out"}) {
+    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
+                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet",
+                            "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --style CSS --script JS --icon SVG --check-about TXT "
+            std::cerr << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
                          "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                         "--check-module JS --check-wasm BASE64 --sheet JS --out HTML\n";
+                         "--sheet JS --out HTML\n";
             return 2;
         }
     }
@@ -411,10 +448,9 @@ int main(int argc, char** argv) {
         using brimalox::readFile;
         const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
                                     readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
-                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"]),
-                                    readFile(paths["--check-module"]), readFile(paths["--check-wasm"])};
+                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
         const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
-                                                readFile(paths["--script"]), readFile(paths["--icon"]), check,
+                                                readFile(paths["--module-wasm"]), readFile(paths["--script"]), readFile(paths["--icon"]), check,
                                                 readFile(paths["--sheet"]));
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);

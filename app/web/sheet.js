@@ -67,8 +67,29 @@
     return out;
   }
 
-  function open(core) {
-    var out = core.sheet(texts(), [byId('Option1').checked, byId('Option2').checked], paper.value, today());
+  // The last model check's figures, carried while the window shows the design they are of.
+  var checked = null;
+  check.addEventListener('check-done', function (event) { checked = event.detail; });
+  function modelFigures() {
+    if (!checked || !checked.model) return null;
+    var sides = byId('Option1').checked ? 3 : byId('Option2').checked ? 4 : 0;
+    var same = sides === checked.sides && Object.keys(checked.fields).every(function (id) {
+      return byId(id).value === checked.fields[id];
+    });
+    return same ? checked.model : null;
+  }
+
+  // design: the texts and form to draw instead of the window's ({fields: {TextN: text}, sides,
+  // remark}).
+  function open(core, design) {
+    var shown = texts();
+    var options = [byId('Option1').checked, byId('Option2').checked];
+    if (design) {
+      Object.keys(design.fields).forEach(function (id) { shown[Number(id.slice(4)) - 1] = design.fields[id]; });
+      options = [design.sides === 3, design.sides === 4];
+    }
+    var out = core.sheet(shown, options, paper.value, today(), design ? null : modelFigures(),
+                         design ? design.remark : '');
     if (!out.ok) {
       message.textContent = out.message;
       return;
@@ -80,15 +101,18 @@
   }
 
   var core = null;
-  byId('sheet-build').addEventListener('click', function () {
-    if (core) return open(core);
+  function build(design) {
+    if (core) return open(core, design);
     createBrimaloxCore().then(function (loaded) {
       core = loaded;
-      open(core);
+      open(core, design);
     }, function (error) {
       message.textContent = 'The build sheet could not be drawn in this browser: ' + error;
     });
-  });
+  }
+  byId('sheet-build').addEventListener('click', function () { build(null); });
+  // The trim's PRINT THE TRIMMED SHEET: the sheet of the trimmed design.
+  check.addEventListener('trimmed-sheet', function (event) { build(event.detail); });
   byId('sheet-print').addEventListener('click', function () { window.print(); });
   byId('sheet-close').addEventListener('click', function () { view.close(); });
 })();

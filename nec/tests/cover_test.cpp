@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -203,6 +204,30 @@ TEST(Cover, AConductorThickerThanTheGapIsCutAndSaidSo) {
     EXPECT_NE(result.limits.front().find("8 mm: designs from"), std::string::npos) << result.limits.front();
     EXPECT_NE(result.limits.front().find("beyond NEC-2"), std::string::npos) << result.limits.front();
     ASSERT_FALSE(result.ranked.empty());
+}
+
+// Where there are no threads (the page's worker), the candidates run one after the other on the
+// caller and the search is the same: the same candidates, the same runs, the same report.
+TEST(Cover, OneAtATimeSearchesAsThreadsDo) {
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    const CoverPlan plan = planCover(bands({"144:148", "222:225"}));
+    Engines threaded, sequential;
+    int largestCall = 0;
+    const SideBySide counted = [&](int workers, const std::function<void()>& work) {
+        largestCall = std::max(largestCall, workers);
+        oneAtATime(workers, work);
+    };
+    std::vector<int> told;
+    const CoverResult onThreads = cover(plan, threaded.maker(), 2);
+    const CoverResult alone = cover(plan, sequential.maker(), 2, counted, [&](int runs, const Candidate*) {
+        told.push_back(runs);
+    });
+    EXPECT_EQ(largestCall, 2);  // asked for two side by side, ran them in turn
+    EXPECT_EQ(alone.runs, onThreads.runs);
+    EXPECT_EQ(sequential.runs.load(), threaded.runs.load());
+    EXPECT_EQ(coverText(alone), coverText(onThreads));
+    ASSERT_FALSE(told.empty());
+    for (std::size_t i = 0; i < told.size(); ++i) EXPECT_EQ(told[i], static_cast<int>(i) + 1);
 }
 
 TEST(Cover, CtrlCStopsWithTheBestFound) {

@@ -90,11 +90,17 @@ ModelFigures someModel() {
     return m;
 }
 
+// As long as the trim's remark gets: several lines in the narrow column.
+constexpr const char* kTrimRemark =
+    "TRIMMED BY THE RATIO 0.9726: HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA "
+    "MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED";
+
 struct SheetCase {
     const char* name;
     DesignRequest request;
     Paper paper;
     bool model;
+    const char* remark = "";
 };
 
 void PrintTo(const SheetCase& c, std::ostream* out) { *out << c.name; }
@@ -108,6 +114,7 @@ protected:
                                    c.model ? std::optional(someModel()) : std::nullopt);
         ASSERT_TRUE(std::holds_alternative<BuildSheet>(made)) << std::get<std::string>(made);
         sheet_ = std::get<BuildSheet>(made);
+        sheet_.remark = c.remark;
         svg_ = sheetSvg(sheet_, c.paper);
         elements_ = elements(svg_);
     }
@@ -126,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
                     SheetCase{"letter_three_model", {"146.00", 3, {}}, Paper::Letter, true},
                     SheetCase{"a4_four_model", {"222.5", 4, {ConductorUnit::Millimetre, "25"}}, Paper::A4, true},
                     SheetCase{"letter_160m_tube", {"1.8", 4, {ConductorUnit::Awg, "900009"}}, Paper::Letter, true},
-                    SheetCase{"a4_1300", {"1296.1", 3, {ConductorUnit::Inch, ".75"}}, Paper::A4, false}),
+                    SheetCase{"a4_1300", {"1296.1", 3, {ConductorUnit::Inch, ".75"}}, Paper::A4, false},
+                    SheetCase{"a4_four_model_remark", {"146", 4, {}}, Paper::A4, true, kTrimRemark},
+                    SheetCase{"letter_three_remark", {"146", 3, {}}, Paper::Letter, false, kTrimRemark}),
     [](const testing::TestParamInfo<SheetCase>& info) { return std::string(info.param.name); });
 
 TEST_P(SheetPage, IsOnePageOfTheChosenPaperWithNothingOverlapping) {
@@ -187,7 +196,7 @@ TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
                                      d.mm,             d.inch,          d.awg,             d.heightMm,
                                      d.heightInch,     d.sideMm,        d.sideInch,        d.gapMm,
                                      d.gapInch,        d.matchMm,       d.matchInch,       sheet_.date,
-                                     sheet_.warning};
+                                     sheet_.warning,   sheet_.remark};
     for (const Length* l : {&cuts.height, &cuts.side, &cuts.gap, &cuts.match, &cuts.halfVertical, &cuts.total})
         sources.insert(sources.end(), {l->mm, l->inch, l->tape, l->derivation});
     for (const CutPiece& p : cuts.pieces) sources.insert(sources.end(), {std::to_string(p.count), p.note});
@@ -214,6 +223,7 @@ TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
     EXPECT_NE(shown.find(sheet_.formCaption), std::string::npos);
     EXPECT_NE(shown.find(sheet_.date), std::string::npos);
     for (const ModelLine& line : modelLines(sheet_)) EXPECT_NE(shown.find(line.label), std::string::npos);
+    for (const std::string& word : wrapped(sheet_.remark, 1)) EXPECT_NE(shown.find(word), std::string::npos) << word;
 }
 
 TEST_P(SheetPage, TextShowsTheSameSheet) {
@@ -225,6 +235,7 @@ TEST_P(SheetPage, TextShowsTheSameSheet) {
         for (const std::string* part : {&l->mm, &l->inch, &l->tape}) EXPECT_NE(text.find(*part), std::string::npos) << *part;
     for (const ModelLine& line : modelLines(sheet_)) EXPECT_NE(text.find(line.value), std::string::npos) << line.value;
     EXPECT_NE(text.find("DATE " + sheet_.date), std::string::npos);
+    for (const std::string& word : wrapped(sheet_.remark, 1)) EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
 TEST(Sheet, RefusesAFailedDesignAndABadDate) {

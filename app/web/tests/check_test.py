@@ -9,11 +9,14 @@ Usage: check_test.py --scenario NAME (and the options of page_test.py)
 
 import json
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
+import time
 
 from selenium.webdriver.common.keys import Keys
+from xml.etree import ElementTree
 
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import page_test  # noqa: E402  the page's driver and checks
@@ -247,7 +250,272 @@ def scenario_use(page, args, checks):
     page.screenshot("check-phone-390.png")
 
 
-SCENARIOS = {"differential": scenario_differential, "use": scenario_use}
+def svg_tree(svg):
+    """The SVG's elements with their attributes and texts: what a browser's serialisation keeps."""
+    return [(e.tag, sorted(e.attrib.items()), (e.text or "").strip()) for e in ElementTree.fromstring(svg).iter()]
+
+
+def page_sheet(page, picture=None):
+    """The build sheet BUILD SHEET opens now (closed again), and its date."""
+    page.element("sheet-build").click()
+    page.wait("the sheet to open", "return document.getElementById('sheet-view').open")
+    shown = page.js("return document.querySelector('#sheet-page svg').outerHTML")
+    if picture:
+        page.screenshot(picture)
+    page.element("sheet-close").click()
+    return shown, re.search(r"DATE (\d{4}-\d\d-\d\d)", shown).group(1)
+
+
+def scenario_sheet(page, args, checks):
+    """The build sheet after a model check carries the check's figures, as brimalox-cli sheet --model
+    draws them for the same design and settings; without a check, or once the window shows another
+    design, it carries none."""
+    cases = [("three sided, free space", CASES[0][1], ["146", "--sides", "3"], []),
+             ("four sided, 6 mm tube, average ground at 5 m, a 200 ohm line", CASES[1][1],
+              ["146", "--sides", "4", "--mm", "6"],
+              [("check-ground", "average", "--ground"), ("check-height", "5", "--height"),
+               ("check-z0", "200", "--z0")])]
+    for name, clicks, design_options, settings in cases:
+        page.open()
+        design(page, clicks)
+        shown, date = page_sheet(page)
+        plain = cli(args, "sheet", *design_options, "--format", "svg", "--date", date)
+        checks.equal(f"{name}: before a check, the sheet without model figures", svg_tree(shown), svg_tree(plain.stdout))
+        set_settings(page, settings)
+        report = run_check(page)
+        checks.equal(f"{name}: the check ran", report["status"], "Done.")
+        shown, date = page_sheet(page, f"sheet-model-{design_options[2]}-sides.png")
+        options = design_options + [word for _, text, option in settings for word in (option, text)]
+        modelled = cli(args, "sheet", *options, "--model", "--format", "svg", "--date", date)
+        checks.equal(f"{name}: command line status", modelled.returncode, 0)
+        checks.true(f"{name}: the command line's sheet has model figures",
+                    svg_tree(modelled.stdout) != svg_tree(plain.stdout))
+        checks.equal(f"{name}: the sheet after the check", svg_tree(shown), svg_tree(modelled.stdout))
+
+    # Another design in the window: the last check is not of it, so its sheet has no figures.
+    design(page, ["set Text2 147", "click Command7", "select Option2", "click Command4"])
+    shown, date = page_sheet(page)
+    plain = cli(args, "sheet", "147", "--sides", "4", "--format", "svg", "--date", date)
+    checks.equal("another design: no model figures", svg_tree(shown), svg_tree(plain.stdout))
+
+
+TRIM_SCRIPT = """
+return {report: document.getElementById('trim-report').textContent,
+        status: document.getElementById('trim-status').textContent,
+        sheet: !document.getElementById('trim-sheet').hidden};
+"""
+
+
+def run_trim(page, timeout=120):
+    page.element("trim-run").click()
+    page.wait("the trim to end", "return document.getElementById('trim-cancel').disabled && "
+              "!document.getElementById('trim-status').textContent.startsWith('Running')", timeout)
+    return page.js(TRIM_SCRIPT)
+
+
+# The command line's names for what the page's trim calls otherwise, for comparing refusals.
+TRIM_NAMES = [("--measured-min", "measured dip"), ("--measured-2to1's LOW", "measured 2:1 low edge"),
+              ("--measured-2to1", "measured 2:1 edges"), ("--from", "from"), ("--to", "to"), ("--height", "height"),
+              ("--ground", "ground")]
+
+
+def scenario_trim(page, args, checks):
+    """The trim in the page against brimalox-cli trim for the same design and settings: from typed
+    2:1 edges, a typed dip and a file, each report identical; refusals in the command line's words
+    with the page's names; the trimmed design's build sheet."""
+    page.driver.set_script_timeout(30)
+    with tempfile.TemporaryDirectory() as folder:
+        # The "built" antenna: the model of the design for a lower frequency, so it is electrically long.
+        built = pathlib.Path(folder) / "built.s1p"
+        subprocess.run([args.cli, "simulate", "142", "--touchstone", str(built)], capture_output=True, check=True)
+        cases = [
+            ("edges, free space", CASES[0][1], ["146", "--sides", "3"], [],
+             [("trim-2to1-low", "134.1"), ("trim-2to1-high", "171.9")], ["--measured-2to1", "134.1:171.9"]),
+            ("a dip, four sided 6 mm over average ground at 5 m", CASES[1][1], ["146", "--sides", "4", "--mm", "6"],
+             [("check-ground", "average", "--ground"), ("check-height", "5", "--height")],
+             [("trim-dip", "150.2")], ["--measured-min", "150.2"]),
+            ("a file, a 200 ohm line", CASES[0][1], ["146", "--sides", "3"], [("check-z0", "200", "--z0")],
+             [], ["--measured", str(built)]),
+        ]
+        for name, clicks, design_options, settings, typed, measured in cases:
+            page.open()
+            design(page, clicks)
+            set_settings(page, settings + [(element, text, "") for element, text in typed])
+            if "--measured" in measured:
+                page.element("check-measured").send_keys(str(built))
+                page.wait("the file to be taken", "return document.getElementById('check-measured-status')"
+                          ".textContent.includes('will be drawn')")
+                page.element("trim-source-file").click()
+            shown = run_trim(page)
+            options = design_options + [word for _, text, option in settings for word in (option, text)] + measured
+            expected = cli(args, "trim", *options)
+            checks.equal(f"{name}: command line status", expected.returncode, 0)
+            checks.equal(f"{name}: trim report", shown["report"], expected.stdout.replace(str(built), "built.s1p"))
+            checks.true(f"{name}: the trimmed sheet offered", shown["sheet"])
+
+        # The trimmed design's build sheet: the window's texts with the trimmed height and side.
+        as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
+        page.element("trim-sheet").click()
+        page.wait("the trimmed sheet to open", "return document.getElementById('sheet-view').open")
+        page.screenshot("trim-sheet.png")
+        drawn = page.js("return document.querySelector('#sheet-page svg').outerHTML")
+        page.element("sheet-close").click()
+        texts = [e.text.strip() for e in ElementTree.fromstring(drawn).iter() if e.text and e.text.strip()]
+        joined = " ".join(texts)
+        checks.true(f"trimmed sheet: says the ratio {as_json['ratio']:.4f}",
+                    f"TRIMMED BY THE RATIO {as_json['ratio']:.4f}" in joined)
+        window = page.state()["fields"]
+        for field, key in (("Text13", "new_height_mm"), ("Text17", "new_side_mm")):
+            value = next((float(t.split()[0]) for t in texts if t.split()[0].replace(".", "", 1).isdigit()
+                          and abs(float(t.split()[0]) - as_json[key]) < 0.0006), None)
+            checks.true(f"trimmed sheet: {key} {as_json[key]} on it", value is not None)
+            checks.true(f"trimmed sheet: not the window's {field} {window[field]}",
+                        all(t.split()[0] != window[field] for t in texts if t.split()))
+
+        # Refusals: the command line's reason, each setting called by the page's name for it.
+        for name, typed, source, measured in (
+                ("a dip outside the sweep", [("trim-dip", "300")], None, ["--measured-min", "300"]),
+                ("edges given backwards", [("trim-2to1-low", "171"), ("trim-2to1-high", "134")], None,
+                 ["--measured-2to1", "171:134"]),
+                ("a trim beyond 20 %", [("trim-2to1-low", "100"), ("trim-2to1-high", "128")], None,
+                 ["--measured-2to1", "100:128"]),
+                ("no file chosen", [], "trim-source-file", None)):
+            page.open()
+            design(page, CASES[0][1])
+            set_settings(page, [(element, text, "") for element, text in typed])
+            if source:
+                page.element(source).click()
+            shown = run_trim(page)
+            checks.true(f"{name}: refused, {shown['status']!r}", shown["status"].startswith("Not run: "))
+            checks.true(f"{name}: no trimmed sheet", not shown["sheet"])
+            if measured is None:
+                checks.true(f"{name}: {shown['report']!r}", shown["report"].startswith("measured file: "))
+                continue
+            refused = cli(args, "trim", "146", "--sides", "3", *measured)
+            checks.true(f"{name}: command line exit {refused.returncode}", refused.returncode != 0)
+            # The command line's first line, without the command's name.
+            reason = refused.stderr.splitlines()[0].removeprefix("trim: ")
+            for option, words in TRIM_NAMES:
+                reason = reason.replace(option, words)
+            checks.equal(f"{name}: the page's words", shown["report"], reason)
+
+    page.element("trim-report").screenshot(str(pathlib.Path(args.artefacts) / "trim-refusal.png"))
+    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "trim-desktop.png"))
+    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
+    checks.equal("phone: sideways scrolling room", page.js(
+        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
+    page.js("document.getElementById('trim-heading').scrollIntoView()")
+    page.screenshot("trim-phone-390.png")
+
+
+COVER_SCRIPT = """
+return {report: document.getElementById('cover-report').textContent,
+        status: document.getElementById('cover-status').textContent,
+        use: !document.getElementById('cover-use').hidden,
+        charts: document.querySelectorAll('#cover-chart img').length};
+"""
+
+# The window's fields that show each key of the command line's design JSON.
+DESIGN_FIELDS = {"frequency": "Text2", "conductor_awg": "Text4", "conductor_inch": "Text6", "conductor_mm": "Text8",
+                 "height_inch": "Text11", "height_mm": "Text13", "side_inch": "Text16", "side_mm": "Text17",
+                 "gap_inch": "Text19", "gap_mm": "Text20", "match_inch": "Text22", "match_mm": "Text23"}
+
+
+def run_cover(page, timeout=240):
+    page.element("cover-run").click()
+    page.wait("the search to end", "return document.getElementById('cover-cancel').disabled && "
+              "!document.getElementById('cover-status').textContent.startsWith('Searching') && "
+              "!/^\\d+ model runs/.test(document.getElementById('cover-status').textContent)", timeout)
+    return page.js(COVER_SCRIPT)
+
+
+def scenario_cover(page, args, checks):
+    """The search in the page against brimalox-cli cover for the same bands and settings: the report
+    identical; USE THIS DESIGN makes in the window, by its own clicks, the design the command line
+    names; progress and cancel; refusals in the command line's words with the page's names."""
+    cases = [("145-147 MHz, the recommended conductor", [], "145:147", "4", "recommended", [],
+              ["--band", "145:147", "--sides", "4"]),
+             ("2 m and 1.25 m, a 6 mm tube, over average ground at 5 m", ["cover-band-2m", "cover-band-1m25"], "",
+              "3", "6", [("check-ground", "average", "--ground"), ("check-height", "5", "--height")],
+              ["--band", "144:148", "--band", "222:225", "--conductors", "6"])]
+    for name, presets, typed, sides, conductors, settings, options in cases:
+        page.open()
+        set_settings(page, settings + [("cover-sides", sides, ""), ("cover-conductors", conductors, "")])
+        for preset in presets:
+            page.element(preset).click()
+        set_settings(page, [("cover-bands", typed, "")] if typed else [])
+        shown = run_cover(page)
+        words = options + [word for _, text, option in settings for word in (option, text)]
+        started = time.monotonic()
+        expected = cli(args, "cover", *words)
+        seconds = time.monotonic() - started
+        checks.equal(f"{name}: command line status", expected.returncode, 0)
+        checks.equal(f"{name}: report", shown["report"], expected.stdout)
+        checks.equal(f"{name}: the winner's chart", shown["charts"], 1)
+        print(f"{name}: the page {shown['status']!r}; brimalox-cli cover {seconds:.1f} s")
+
+        # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
+        best = json.loads(cli(args, "cover", *words, "--format", "json").stdout)["best"]["design"]
+        checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
+        page.element("cover-use").click()
+        window = page.state()["fields"]
+        for key, field in DESIGN_FIELDS.items():
+            checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
+        selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
+        checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])
+        # The window's build sheet is that design's.
+        drawn, date = page_sheet(page)
+        conductor = [] if conductors == "recommended" else ["--mm", conductors]
+        sheet = cli(args, "sheet", best["frequency"], "--sides", sides, *conductor, "--format", "svg", "--date", date)
+        checks.equal(f"{name}: the build sheet of the design used", svg_tree(drawn), svg_tree(sheet.stdout))
+    page.element("cover-report").screenshot(str(pathlib.Path(args.artefacts) / "cover-report.png"))
+
+    # Progress, then CANCEL: a search of many conductors, stopped while it goes.
+    page.open()
+    set_settings(page, [("cover-bands", "144:148 222:225", ""), ("cover-conductors", "recommended,gauges", "")])
+    page.element("cover-run").click()
+    page.wait("progress", "return /^\\d+ model runs, best so far/.test("
+              "document.getElementById('cover-status').textContent)", 60)
+    page.element("cover-cancel").click()
+    state = page.js(COVER_SCRIPT)
+    checks.equal("cancel: status", state["status"], "Cancelled.")
+    checks.true("cancel: nothing offered", not state["use"])
+    page.act("set Text2 146")
+    page.act("click Command7")
+    checks.equal("after cancel: the window still computes", page.state()["fields"]["Text4"], "14")
+
+    # Refusals: the command line's reason, each setting called by the page's name for it.
+    for name, typed, conductors, words, names in (
+            ("a band given backwards", "148:144", "recommended", ["--band", "148:144"], [("--band", "band")]),
+            ("no band", "", "recommended", None, []),
+            ("no conductor allowed", "144:148", "", ["--band", "144:148", "--conductors", ""],
+             [("--conductors", "conductors")])):
+        page.open()
+        set_settings(page, [("cover-bands", typed, ""), ("cover-conductors", conductors, "")])
+        shown = run_cover(page)
+        checks.true(f"{name}: refused, {shown['status']!r}", shown["status"].startswith("Not run: "))
+        if words is None:
+            checks.true(f"{name}: {shown['report']!r}", "band" in shown["report"])
+            continue
+        refused = cli(args, "cover", *words)
+        checks.true(f"{name}: command line exit {refused.returncode}", refused.returncode != 0)
+        expected = refused.stderr
+        for option, word in names:
+            expected = expected.replace(option, word)
+        checks.true(f"{name}: {shown['report']!r} against {refused.stderr!r}", shown["report"] in expected)
+
+    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "cover-desktop.png"))
+    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
+    checks.equal("phone: sideways scrolling room", page.js(
+        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
+    page.js("document.getElementById('cover-heading').scrollIntoView()")
+    page.screenshot("cover-phone-390.png")
+
+
+SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet": scenario_sheet,
+             "trim": scenario_trim, "cover": scenario_cover}
 
 
 if __name__ == "__main__":

@@ -1,0 +1,59 @@
+#!/usr/bin/python3
+"""The page's cover search against brimalox-cli cover, measured in one run on one machine: 2 m and
+1.25 m (144:148 and 222:225 MHz) in free space with the recommended conductor, from the click on
+SEARCH to the report, and the command from process start to exit (its default jobs, one per core,
+and --jobs 1, the page's one candidate at a time).
+
+Usage: bench/cover_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
+"""
+import pathlib
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "app/web/tests"))
+from page_test import Page  # noqa: E402
+
+build = pathlib.Path(sys.argv[1])
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
+BANDS = ["--band", "144:148", "--band", "222:225"]
+
+
+class Args:
+    page = str(build / "app/web/brimalox.html")
+    chromium = "/usr/bin/chromium"
+    chromedriver = "/usr/bin/chromedriver"
+    artefacts = "/tmp"
+
+
+page = Page(Args())
+try:
+    page.element("cover-band-2m").click()
+    page.element("cover-band-1m25").click()
+    times = []
+    for i in range(runs + 1):  # the first run starts the worker and compiles the modules
+        started = time.monotonic()
+        page.element("cover-run").click()
+        page.wait("the report", "return document.getElementById('cover-status').textContent.startsWith('Done')", 600)
+        elapsed = time.monotonic() - started
+        model_runs = page.js("return document.getElementById('cover-status').textContent")
+        page.js("document.getElementById('cover-status').textContent = ''")
+        if i:
+            times.append(elapsed)
+        else:
+            first = elapsed
+    cli = {}
+    for jobs in ([], ["--jobs", "1"]):
+        cli[" ".join(jobs) or "default jobs"] = []
+        for _ in range(runs):
+            started = time.monotonic()
+            subprocess.run([str(build / "cli/brimalox-cli"), "cover", *BANDS, *jobs], capture_output=True, check=True)
+            cli[" ".join(jobs) or "default jobs"].append(time.monotonic() - started)
+    page_s = statistics.median(times)
+    print(f"page: {page_s:.2f} s (first run {first:.2f} s; {model_runs})")
+    for name, seconds in cli.items():
+        cli_s = statistics.median(seconds)
+        print(f"brimalox-cli cover, {name}: {cli_s:.2f} s: the page takes {page_s / cli_s:.2f}x (medians of {runs})")
+finally:
+    page.close()

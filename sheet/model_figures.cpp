@@ -1,0 +1,40 @@
+#include "sheet/model_figures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "nec/error.h"
+
+namespace brimalox::sheet {
+
+ModelFigures modelFigures(const nec::Result& result) {
+    const nec::Analysis& a = result.analysis;
+    if (a.rows.empty() || a.patterns.empty())
+        throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
+
+    ModelFigures m;
+    m.designMhz = result.setup.geometry.designMhz;
+    const auto atDesign = std::min_element(a.rows.begin(), a.rows.end(), [&](const auto& x, const auto& y) {
+        return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
+    });
+    m.swrAtDesign = atDesign->swr;
+    m.lowestSwr = a.rows[a.lowest].swr;
+    m.lowestSwrMhz = a.rows[a.lowest].mhz;
+    for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
+    m.maxGainDbi = a.patterns.front().maxDbi;
+    m.takeoffDeg = a.patterns.front().takeoffDeg;
+    m.z0Ohms = result.z0;
+    const nec::Ground& g = result.setup.ground;
+    switch (g.kind) {
+    case nec::GroundKind::Free: m.ground = "free space"; break;
+    case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
+    case nec::GroundKind::Real:
+        m.ground = g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) +
+                   " S/m)";
+        break;
+    }
+    if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
+    return m;
+}
+
+}  // namespace brimalox::sheet
