@@ -92,7 +92,8 @@ std::vector<DiagramPrimitive> build() {
     Drawing d;
     d.triangle(kBack, kRight, kFront);
     d.triangle(below(kBack), below(kRight), below(kFront));
-    for (DiagramPoint corner : {kBack, kRight, kFront}) d.edge(corner);
+    for (DiagramPoint corner : {kBack, kRight, kFront})
+        d.edge(corner);
     height(d);
     side(d);
     gap(d);

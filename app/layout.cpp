@@ -33,7 +33,8 @@ struct BoxRow {
 constexpr std::string_view typingHint(Field field) {
     switch (field) {
     case Field::Text2: return "Type the frequency in MHz, such as 146.00.";
-    case Field::Text4: return "Type the gauge code in digits, such as 14, or 9009, 90009 or 900009 for 00, 000 or 0000.";
+    case Field::Text4:
+        return "Type the gauge code in digits, such as 14, or 9009, 90009 or 900009 for 00, 000 or 0000.";
     case Field::Text6: return "Type the diameter in inches, such as .064.";
     case Field::Text8: return "Type the diameter in millimetres, such as 1.626.";
     default: return {};
@@ -50,6 +51,8 @@ constexpr std::string_view numberOnlyHint(Field field) {
     }
 }
 
+// The rows are a table, laid out by hand to be read as one.
+// clang-format off
 constexpr Control box(Field field, const BoxRow& row) {
     const FieldInfo& info = fieldInfo(field);
     std::optional<Rgb> background;
@@ -202,6 +205,7 @@ constexpr WindowSpec kNotesWindow{.name = "no", .caption = "NOTES", .clientWidth
 constexpr Control kNotesBox{.name = "Text1", .kind = ControlKind::MultiLineTextBox, .place = {120, 120, 7455, 3135},
                             .tab = 0, .look = Look::Value, .align = Align::Left, .role = "notes box",
                             .accessibleName = "Design notes"};
+// clang-format on
 
 }  // namespace
 

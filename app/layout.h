@@ -46,22 +46,22 @@ using Rgb = std::uint32_t;  // 0xRRGGBB
 inline constexpr int kTwipsPerPixel = 15;
 
 struct Control {
-    std::string_view name{};   // control name, "Text2", "Command7"
+    std::string_view name{};  // control name, "Text2", "Command7"
     ControlKind kind{};
-    Rect place{};              // twips; a line runs from (left, top) to (left + width, top)
-    int tab{};                 // place in the Tab-key order, 0 first; -1 for none
+    Rect place{};  // twips; a line runs from (left, top) to (left + width, top)
+    int tab{};     // place in the Tab-key order, 0 first; -1 for none
     Look look{};
     std::optional<Rgb> textColour{};  // empty: the toolkit's default
     std::optional<Rgb> background{};  // empty: the toolkit's default
     Align align{};
-    std::optional<FontSpec> font{};   // empty: the window's font
-    std::string_view text{};          // caption, or the text box's text at start
-    std::string_view role{};          // what it is, in the words of failure messages
+    std::optional<FontSpec> font{};  // empty: the window's font
+    std::string_view text{};         // caption, or the text box's text at start
+    std::string_view role{};         // what it is, in the words of failure messages
     std::string_view accessibleName{};
     std::string_view accessibleDescription{};
-    std::optional<Field> field{};     // set for a text box
-    std::optional<Button> button{};   // set for a push button
-    std::optional<Option> option{};   // set for an option button
+    std::optional<Field> field{};    // set for a text box
+    std::optional<Button> button{};  // set for a push button
+    std::optional<Option> option{};  // set for an option button
     // For a field a handler reads as a number: what to type, told after a text that is no number.
     std::string_view typingHint{};
     // Told instead after a unit or band name typed behind the number ("146 MHz", "2m").
@@ -73,11 +73,11 @@ struct Control {
 inline constexpr std::size_t kControlCount = 35;
 
 struct WindowSpec {
-    std::string_view name;     // "Form1"
-    std::string_view caption;  // "QZ9ZZQ BX"
+    std::string_view name;          // "Form1"
+    std::string_view caption;       // "QZ9ZZQ BX"
     int clientWidth, clientHeight;  // twips
     Rgb background;
-    FontSpec font;             // buttons, option buttons and what has no font of its own
+    FontSpec font;                  // buttons, option buttons and what has no font of its own
     std::string_view initialFocus;  // the control that takes the keys when the window opens
 };
 

@@ -29,7 +29,7 @@ struct DesignResult {
     std::string recommendedMm, recommendedInch, recommendedAwg;  // after ACCEPT
     std::string mm, inch, awg;                                   // conductor used (after CHANGE)
     std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
-    std::optional<ClickOutcome> failure;                         // the first failed click, if any
+    std::optional<ClickOutcome> failure;  // the first failed click, if any
 };
 
 // ACCEPT, optional CHANGE, option button, COMPUTE on a fresh MemoryForm: the window's exact texts.

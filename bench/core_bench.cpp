@@ -6,51 +6,57 @@
 
 #include "app/buttons.h"
 #include "app/memory_form.h"
+#include "app/road.h"
 #include "numtext/mod1.h"
 #include "numtext/numtext.h"
-#include "app/road.h"
 
 namespace {
 
 // Texts and values of the kind the fields hold, cycled so no single branch is favoured.
-const std::array<std::string, 8> kTexts{"146.00", ".064", "1.626", "9009", "421.2329", "16.5839716393178",
-                                        "28.277", "0.0242125988006592"};
-const std::array<double, 8> kDoubles{146.0, 0.064, 1.626, 9009.0, 421.23288, 16.58397163931779,
-                                     28.2773, 0.0242125988006592};
+const std::array<std::string, 8> kTexts{
+    "146.00", ".064", "1.626", "9009", "421.2329", "16.5839716393178", "28.277", "0.0242125988006592"};
+const std::array<double, 8> kDoubles{
+    146.0, 0.064, 1.626, 9009.0, 421.23288, 16.58397163931779, 28.2773, 0.0242125988006592};
 
 void TextToSingle(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::parseSingle(kTexts[i++ & 7]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::parseSingle(kTexts[i++ & 7]));
 }
 BENCHMARK(TextToSingle);
 
 void TextToDouble(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::parseDouble(kTexts[i++ & 7]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::parseDouble(kTexts[i++ & 7]));
 }
 BENCHMARK(TextToDouble);
 
 void SingleToText(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::singleToText(static_cast<float>(kDoubles[i++ & 7])));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::singleToText(static_cast<float>(kDoubles[i++ & 7])));
 }
 BENCHMARK(SingleToText);
 
 void DoubleToText(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::doubleToText(kDoubles[i++ & 7]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::doubleToText(kDoubles[i++ & 7]));
 }
 BENCHMARK(DoubleToText);
 
 void RoundDouble(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::roundPlaces(kDoubles[i++ & 7], 3));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::roundPlaces(kDoubles[i++ & 7], 3));
 }
 BENCHMARK(RoundDouble);
 
 void RoundSingle(benchmark::State& state) {
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(brimalox::roundPlaces(static_cast<float>(kDoubles[i++ & 7]), 3));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(brimalox::roundPlaces(static_cast<float>(kDoubles[i++ & 7]), 3));
 }
 BENCHMARK(RoundSingle);
 

@@ -11,10 +11,10 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/design_options.h"
 #include "cli/cover_command.h"
-#include "cli/nec_commands.h"
+#include "cli/design_options.h"
 #include "cli/gauges.h"
+#include "cli/nec_commands.h"
 #include "cli/output.h"
 #include "cli/replay.h"
 #include "cli/sheet_command.h"
@@ -62,8 +62,10 @@ std::string failedValue(const DesignRequest& request, const ClickOutcome& f) {
         anyConductor ? std::string(conductorOption(request.conductor.unit)) + " " + quotedText(request.conductor.text)
                      : std::string();
     std::string value = "the frequency";
-    if (anyConductor && f.button == conductorButton(request.conductor.unit)) value = conductor;
-    else if (anyConductor && f.button == Button::Command4) value += " with " + conductor;
+    if (anyConductor && f.button == conductorButton(request.conductor.unit))
+        value = conductor;
+    else if (anyConductor && f.button == Button::Command4)
+        value += " with " + conductor;
     return value;
 }
 
@@ -105,8 +107,10 @@ struct Program::State {
 
 void Program::State::design() {
     const bool sweep = !from.empty() || !to.empty() || !step.empty();
-    if (sweep && !frequencies.empty()) throw CLI::ValidationError("design", "give FREQ... or --from/--to/--step, not both");
-    if (!sweep && frequencies.empty()) throw CLI::ValidationError("design", "give at least one FREQ, or --from/--to/--step");
+    if (sweep && !frequencies.empty())
+        throw CLI::ValidationError("design", "give FREQ... or --from/--to/--step, not both");
+    if (!sweep && frequencies.empty())
+        throw CLI::ValidationError("design", "give at least one FREQ, or --from/--to/--step");
     Sweep grid;
     if (sweep) {
         if (from.empty() || to.empty() || step.empty())
@@ -152,9 +156,12 @@ void Program::State::design() {
 void Program::State::gauges() {
     TableWriter table(gaugesFormat, out, gaugeColumns());
     std::vector<std::vector<std::string>> rows;
-    for (GaugeListing& g : gaugeListings()) rows.push_back({g.awg, g.code, g.inch, g.mm});
-    for (const auto& row : rows) table.fit(row);
-    for (const auto& row : rows) table.row(row);
+    for (GaugeListing& g : gaugeListings())
+        rows.push_back({g.awg, g.code, g.inch, g.mm});
+    for (const auto& row : rows)
+        table.fit(row);
+    for (const auto& row : rows)
+        table.row(row);
     table.finish();
 }
 
@@ -190,7 +197,8 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     CLI::App& app = s.app;
     app.set_version_flag("--version", std::string("brimalox-cli ") + BRIMALOX_VERSION);
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 a design failed or the output could not be written, 2 usage error. See brimalox-cli(1).");
+    app.footer(
+        "Exit status: 0 done, 1 a design failed or the output could not be written, 2 usage error. See brimalox-cli(1).");
 
     CLI::App* design = app.add_subcommand(
         "design", "design antennas: for each frequency, ACCEPT, optional CHANGE, the sides, COMPUTE");

@@ -37,19 +37,22 @@ CoverNames coverOptionNames() {
 }
 
 std::string csvReport(const CoverResult& r) {
-    std::vector<Column> columns{{"rank", "", ""}, {"frequency", "", "MHz"}, {"sides", "", ""},
-                                {"conductor", "", ""}, {"worst_swr", "", ""}};
+    std::vector<Column> columns{
+        {"rank", "", ""}, {"frequency", "", "MHz"}, {"sides", "", ""}, {"conductor", "", ""}, {"worst_swr", "", ""}};
     std::vector<std::string> keys;
-    for (const Band& band : r.plan.bands) keys.push_back("worst_swr_" + numberText(band.fromMhz) + "_" + numberText(band.toMhz));
-    for (const std::string& key : keys) columns.push_back({key, "", ""});
+    for (const Band& band : r.plan.bands)
+        keys.push_back("worst_swr_" + numberText(band.fromMhz) + "_" + numberText(band.toMhz));
+    for (const std::string& key : keys)
+        columns.push_back({key, "", ""});
     std::ostringstream out;
     {
         TableWriter table(Format::Csv, out, columns);
         for (std::size_t i = 0; i < r.ranked.size(); ++i) {
             const Candidate& c = r.ranked[i];
-            std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText, std::to_string(c.design.sides),
-                                           c.conductor, coverSwrText(c.worst)};
-            for (double worst : c.bandWorst) cells.push_back(coverSwrText(worst));
+            std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText,
+                                           std::to_string(c.design.sides), c.conductor, coverSwrText(c.worst)};
+            for (double worst : c.bandWorst)
+                cells.push_back(coverSwrText(worst));
             table.row(cells);
         }
         table.finish();
@@ -57,13 +60,16 @@ std::string csvReport(const CoverResult& r) {
     return out.str();
 }
 
-ordered_json swrJson(double swr) { return std::isfinite(swr) ? ordered_json(std::round(swr * 1000) / 1000) : ordered_json(nullptr); }
+ordered_json swrJson(double swr) {
+    return std::isfinite(swr) ? ordered_json(std::round(swr * 1000) / 1000) : ordered_json(nullptr);
+}
 
 std::string jsonReport(const CoverResult& r) {
     const CoverPlan& p = r.plan;
     ordered_json j;
     j["bands"] = ordered_json::array();
-    for (const Band& band : p.bands) j["bands"].push_back({{"from", band.fromMhz}, {"to", band.toMhz}});
+    for (const Band& band : p.bands)
+        j["bands"].push_back({{"from", band.fromMhz}, {"to", band.toMhz}});
     j["max_swr"] = p.maxSwr;
     j["z0"] = p.z0;
     j["ground"] = groundShortText(readGround(p.model, p.names));
@@ -81,7 +87,8 @@ std::string jsonReport(const CoverResult& r) {
         b["worst_swr"] = swrJson(best.worst);
         b["bands"] = ordered_json::array();
         for (std::size_t i = 0; i < p.bands.size(); ++i)
-            b["bands"].push_back({{"from", p.bands[i].fromMhz}, {"to", p.bands[i].toMhz}, {"worst_swr", swrJson(best.bandWorst[i])}});
+            b["bands"].push_back(
+                {{"from", p.bands[i].fromMhz}, {"to", p.bands[i].toMhz}, {"worst_swr", swrJson(best.bandWorst[i])}});
         if (r.winner) {
             const Analysis& a = r.winner->analysis;
             if (!a.rows.empty()) {
@@ -90,7 +97,8 @@ std::string jsonReport(const CoverResult& r) {
             }
             b["below_2"] = ordered_json::array();
             for (const Below2& s : a.stretches)
-                b["below_2"].push_back({{"from", s.fromMhz}, {"to", s.toMhz}, {"open_below", s.openBelow}, {"open_above", s.openAbove}});
+                b["below_2"].push_back(
+                    {{"from", s.fromMhz}, {"to", s.toMhz}, {"open_below", s.openBelow}, {"open_above", s.openAbove}});
             b["gain"] = ordered_json::array();
             for (std::size_t i = 0; i < p.bands.size(); ++i)
                 if (bandPattern(i) < a.patterns.size())
@@ -115,7 +123,8 @@ std::string jsonReport(const CoverResult& r) {
 int readJobs(const std::string& text) {
     if (text.empty()) return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     const double jobs = positiveSetting(text, "--jobs");
-    if (jobs != std::floor(jobs) || jobs > 256) throw Refused("--jobs needs a whole number from 1 to 256, not \"" + text + "\"");
+    if (jobs != std::floor(jobs) || jobs > 256)
+        throw Refused("--jobs needs a whole number from 1 to 256, not \"" + text + "\"");
     return static_cast<int>(jobs);
 }
 
@@ -131,8 +140,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     CoverRequest& request = options->request;
     CoverSettings& settings = request.settings;
     CLI::App* command = app.add_subcommand(
-        "cover", "find the design (design frequency and conductor) whose modelled SWR stays lowest over every band "
-                 "given, running nec2c on candidates side by side");
+        "cover",
+        "find the design (design frequency and conductor) whose modelled SWR stays lowest over every band "
+        "given, running nec2c on candidates side by side");
     command->add_option("--band", settings.bands, "a band FROM:TO in MHz (repeatable; at least one)")
         ->type_name("FROM:TO")
         ->required();
@@ -144,18 +154,24 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     command->add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")->check(threeOrFour);
     command->add_option("--z0", settings.model.z0, "feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS");
-    command->add_option("--ground", settings.model.ground,
-                        "free (default), perfect, or a real ground class as simulate takes it")
+    command
+        ->add_option("--ground", settings.model.ground,
+                     "free (default), perfect, or a real ground class as simulate takes it")
         ->type_name("GROUND");
-    command->add_option("--ground-constants", settings.model.groundConstants,
-                        "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+    command
+        ->add_option("--ground-constants", settings.model.groundConstants,
+                     "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
         ->type_name("EPSR,SIGMA");
-    command->add_option("--height", settings.model.height, "height in metres of the antenna's lowest point above the ground")
+    command
+        ->add_option("--height", settings.model.height,
+                     "height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES");
-    command->add_option("--max-swr", settings.maxSwr, "the SWR every band must stay under (default 2)")->type_name("SWR");
-    command->add_option("--conductors", settings.conductors,
-                        "which conductors may be used, separated by commas: recommended (the minimum ACCEPT proposes, "
-                        "the default), gauges (every gauge of the table at least that thick), tube diameters in mm")
+    command->add_option("--max-swr", settings.maxSwr, "the SWR every band must stay under (default 2)")
+        ->type_name("SWR");
+    command
+        ->add_option("--conductors", settings.conductors,
+                     "which conductors may be used, separated by commas: recommended (the minimum ACCEPT proposes, "
+                     "the default), gauges (every gauge of the table at least that thick), tube diameters in mm")
         ->type_name("LIST");
     command->add_option("--jobs", options->jobs, "nec2c runs at once (default: one per core)")->type_name("N");
     command->add_option("--time-limit", options->timeLimit, "stop each nec2c run after this many seconds (default 120)")
@@ -163,7 +179,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
         ->check(CLI::IsMember({"text", "csv", "json"}))
         ->type_name("FORMAT");
-    command->add_option("--plot", options->plot, "draw the winner's SWR against frequency, the bands shaded, into an SVG file")
+    command
+        ->add_option("--plot", options->plot,
+                     "draw the winner's SWR against frequency, the bands shaded, into an SVG file")
         ->type_name("FILE.svg");
     command->callback([options, &out, &err] {
         CoverOptions& o = *options;
@@ -179,8 +197,8 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             int lastTold = 0;
             std::string lastBest;
             const CoverProgress progress = [&](int runs, const Candidate* best) {
-                const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor + ", worst SWR " +
-                                                   coverSwrText(best->worst)
+                const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
+                                                   ", worst SWR " + coverSwrText(best->worst)
                                              : std::string("none yet");
                 if (now == lastBest && runs - lastTold < 10) return;
                 lastBest = now;
@@ -198,11 +216,14 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                     err << "brimalox-cli cover: no plot: the winner was not run\n";
                 } else {
                     std::vector<std::pair<double, double>> bands;
-                    for (const Band& band : plan.bands) bands.push_back({band.fromMhz, band.toMhz});
+                    for (const Band& band : plan.bands)
+                        bands.push_back({band.fromMhz, band.toMhz});
                     writeFile(o.plot, swrChart(*result.winner, bands));
                 }
             }
-            out << (o.format == "json" ? jsonReport(result) : o.format == "csv" ? csvReport(result) : coverText(result))
+            out << (o.format == "json"  ? jsonReport(result)
+                    : o.format == "csv" ? csvReport(result)
+                                        : coverText(result))
                 << std::flush;
             if (result.interrupted) {
                 err << "brimalox-cli cover: interrupted; the best found so far is above" << std::endl;

@@ -15,13 +15,22 @@ void addDesignOptions(CLI::App& command, DesignRequest& request) {
         ->check(threeOrFour)
         ->capture_default_str();
     auto* awg = command.add_option_function<std::string>(
-        "--awg", [&request](const std::string& text) { request.conductor = {ConductorUnit::Awg, text}; },
+        "--awg",
+        [&request](const std::string& text) {
+            request.conductor = {ConductorUnit::Awg, text};
+        },
         "conductor as a gauge code, typed into the AWG field (00 is 9009, 000 is 90009, 0000 is 900009)");
     auto* inch = command.add_option_function<std::string>(
-        "--inch", [&request](const std::string& text) { request.conductor = {ConductorUnit::Inch, text}; },
+        "--inch",
+        [&request](const std::string& text) {
+            request.conductor = {ConductorUnit::Inch, text};
+        },
         "conductor diameter in inches, typed into the inch field");
     auto* mm = command.add_option_function<std::string>(
-        "--mm", [&request](const std::string& text) { request.conductor = {ConductorUnit::Millimetre, text}; },
+        "--mm",
+        [&request](const std::string& text) {
+            request.conductor = {ConductorUnit::Millimetre, text};
+        },
         "conductor diameter in millimetres, typed into the millimetre field");
     awg->type_name("CODE")->excludes(inch)->excludes(mm);
     inch->type_name("D")->excludes(mm);

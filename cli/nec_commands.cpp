@@ -1,11 +1,11 @@
 #include "cli/nec_commands.h"
 
 #include <cmath>
-#include <functional>
 #include <fstream>
-#include <ostream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <stdexcept>
 
@@ -34,7 +34,9 @@ namespace {
 
 void addCommonOptions(CLI::App& command, Request& request) {
     addModelOptions(command, request);
-    command.add_option("--pattern-at", request.settings.patternAt, "also compute the pattern at this frequency (repeatable)")
+    command
+        .add_option("--pattern-at", request.settings.patternAt,
+                    "also compute the pattern at this frequency (repeatable)")
         ->type_name("MHZ");
 }
 
@@ -75,12 +77,15 @@ void addModelOptions(CLI::App& command, Request& request) {
     command.add_option("--from", settings.from, "sweep start in MHz (default 0.8 x FREQ)")->type_name("MHZ");
     command.add_option("--to", settings.to, "sweep end in MHz (default 1.4 x FREQ)")->type_name("MHZ");
     command.add_option("--step", settings.step, "sweep step in MHz (default 0.01 x FREQ)")->type_name("MHZ");
-    command.add_option("--ground", settings.ground,
-                       "free (default), perfect, or a real ground (NEC-2's Sommerfeld-Norton model) of the "
-                       "ARRL Antenna Book's table of common types of earth:\n" + groundClassesText())
+    command
+        .add_option("--ground", settings.ground,
+                    "free (default), perfect, or a real ground (NEC-2's Sommerfeld-Norton model) of the "
+                    "ARRL Antenna Book's table of common types of earth:\n" +
+                        groundClassesText())
         ->type_name("GROUND");
-    command.add_option("--ground-constants", settings.groundConstants,
-                       "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+    command
+        .add_option("--ground-constants", settings.groundConstants,
+                    "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
         ->type_name("EPSR,SIGMA");
     command.add_option("--height", settings.height, "height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES");
@@ -107,16 +112,18 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     {
         auto request = std::make_shared<Request>();
         auto output = std::make_shared<std::string>();
-        CLI::App* nec = app.add_subcommand(
-            "nec", "write a NEC-2 input deck of the design (ACCEPT, optional CHANGE, COMPUTE): wires in "
-                   "metres, free space or over a ground, a source at every gap, an impedance sweep and the "
-                   "pattern at FREQ");
+        CLI::App* nec =
+            app.add_subcommand("nec",
+                               "write a NEC-2 input deck of the design (ACCEPT, optional CHANGE, COMPUTE): wires in "
+                               "metres, free space or over a ground, a source at every gap, an impedance sweep and the "
+                               "pattern at FREQ");
         addCommonOptions(*nec, *request);
         nec->add_option("-o,--output", *output, "write the deck to FILE instead of standard output")->type_name("FILE");
         nec->callback([request, output, &out, &err] {
             guarded(err, "nec", [&] {
                 const Prepared prepared = prepare(*request);
-                for (const std::string& warning : prepared.deck.warnings) err << "brimalox-cli nec: warning: " << warning << '\n';
+                for (const std::string& warning : prepared.deck.warnings)
+                    err << "brimalox-cli nec: warning: " << warning << '\n';
                 if (output->empty() || *output == "-") {
                     out << prepared.deck.deck << std::flush;
                 } else {
@@ -133,37 +140,43 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             std::string plot, plotPattern, plotHeights, measured, touchstone;
         };
         auto options = std::make_shared<SimulateOptions>();
-        CLI::App* simulate = app.add_subcommand(
-            "simulate", "run the design's NEC-2 deck through nec2c and report impedance and SWR against "
-                        "frequency, the best frequency, the ranges below 2:1 and the radiation pattern, in free "
-                        "space or over a ground");
+        CLI::App* simulate =
+            app.add_subcommand("simulate",
+                               "run the design's NEC-2 deck through nec2c and report impedance and SWR against "
+                               "frequency, the best frequency, the ranges below 2:1 and the radiation pattern, in free "
+                               "space or over a ground");
         addCommonOptions(*simulate, options->request);
         Settings& settings = options->request.settings;
         simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
             ->type_name("OHMS");
         const std::map<std::string, ReportFormat> formats{
             {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-        simulate->add_option("--format", options->format,
-                             "text (default), csv (the sweep table only, or the heights table with --heights) or json")
+        simulate
+            ->add_option("--format", options->format,
+                         "text (default), csv (the sweep table only, or the heights table with --heights) or json")
             ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
             ->type_name("FORMAT");
         simulate->add_option("--plot", options->plot, "also draw SWR against frequency into an SVG file")
             ->type_name("FILE.svg");
-        simulate->add_option("--plot-pattern", options->plotPattern,
-                             "also draw the elevation and azimuth patterns at FREQ into an SVG file")
+        simulate
+            ->add_option("--plot-pattern", options->plotPattern,
+                         "also draw the elevation and azimuth patterns at FREQ into an SVG file")
             ->type_name("FILE.svg");
-        simulate->add_option("--heights", settings.heights,
-                             "maximum gain and take-off angle at FREQ for each height from FROM to TO metres in STEPs "
-                             "(needs a ground)")
+        simulate
+            ->add_option("--heights", settings.heights,
+                         "maximum gain and take-off angle at FREQ for each height from FROM to TO metres in STEPs "
+                         "(needs a ground)")
             ->type_name("FROM:TO:STEP");
         simulate->add_option("--plot-heights", options->plotHeights, "draw the --heights table into an SVG file")
             ->type_name("FILE.svg");
-        simulate->add_option("--measured", options->measured,
-                             "a one-port Touchstone file (.s1p) of the built antenna: its SWR against --z0 in the "
-                             "report and over the model's in --plot")
+        simulate
+            ->add_option("--measured", options->measured,
+                         "a one-port Touchstone file (.s1p) of the built antenna: its SWR against --z0 in the "
+                         "report and over the model's in --plot")
             ->type_name("FILE.s1p");
-        simulate->add_option("--touchstone", options->touchstone,
-                             "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
+        simulate
+            ->add_option("--touchstone", options->touchstone,
+                         "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
             ->type_name("FILE.s1p");
         simulate->add_option("--time-limit", options->timeLimit, "stop nec2c after this many seconds (default 120)")
             ->type_name("SECONDS");
@@ -187,7 +200,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.plotPattern.empty()) writeFile(o.plotPattern, patternChart(result));
                 if (!o.plotHeights.empty()) writeFile(o.plotHeights, heightsChart(result));
                 out << report(result, o.format) << std::flush;
-                if (!result.analysis.failures.empty()) throw NecError("the model failed: " + result.analysis.failures.front());
+                if (!result.analysis.failures.empty())
+                    throw NecError("the model failed: " + result.analysis.failures.front());
             });
         });
     }

@@ -40,13 +40,16 @@ std::string printable(std::string_view text) {
 
 TableWriter::TableWriter(Format format, std::ostream& out, std::vector<Column> columns)
     : format_(format), out_(out), columns_(std::move(columns)), widths_(columns_.size(), 0) {
-    for (std::size_t i = 0; i < columns_.size(); ++i) widths_[i] = columns_[i].unit.size();
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        widths_[i] = columns_[i].unit.size();
     // A group heading must fit over its columns: widen the group's last column where it does not.
     for (std::size_t first = 0; first < columns_.size();) {
         std::size_t last = first;
-        while (last + 1 < columns_.size() && columns_[last + 1].group.empty()) ++last;
+        while (last + 1 < columns_.size() && columns_[last + 1].group.empty())
+            ++last;
         std::size_t span = 0;
-        for (std::size_t i = first; i <= last; ++i) span += widths_[i] + (i > first ? 2 : 0);
+        for (std::size_t i = first; i <= last; ++i)
+            span += widths_[i] + (i > first ? 2 : 0);
         if (columns_[first].group.size() > span) widths_[last] += columns_[first].group.size() - span;
         first = last + 1;
     }
@@ -84,8 +87,10 @@ void TableWriter::header() {
             }
             appendPadded(units, columns_[i].unit, width);
         }
-        while (!groups.empty() && groups.back() == ' ') groups.pop_back();
-        while (!units.empty() && units.back() == ' ') units.pop_back();
+        while (!groups.empty() && groups.back() == ' ')
+            groups.pop_back();
+        while (!units.empty() && units.back() == ' ')
+            units.pop_back();
         buffer_ += groups + '\n' + units + '\n';
         break;
     }
@@ -96,9 +101,7 @@ void TableWriter::header() {
         }
         buffer_ += "\r\n";
         break;
-    case Format::Json:
-        buffer_ += '[';
-        break;
+    case Format::Json: buffer_ += '['; break;
     }
 }
 
@@ -113,7 +116,8 @@ void TableWriter::row(const std::vector<std::string>& cells) {
             const std::size_t width = i + 1 == cells.size() ? 0 : widths_[i] + 2;
             appendPadded(buffer_, plain ? std::string_view(cells[i]) : std::string_view(printable(cells[i])), width);
         }
-        while (buffer_.size() > start && buffer_.back() == ' ') buffer_.pop_back();
+        while (buffer_.size() > start && buffer_.back() == ' ')
+            buffer_.pop_back();
         buffer_ += '\n';
         break;
     }

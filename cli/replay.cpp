@@ -12,19 +12,22 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view skipBlanks(std::string_view s) {
     std::size_t i = 0;
-    while (i < s.size() && isBlank(s[i])) ++i;
+    while (i < s.size() && isBlank(s[i]))
+        ++i;
     return s.substr(i);
 }
 
 std::string_view trimEnd(std::string_view s) {
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 // Splits off the word at the start of s (up to a blank or the end).
 std::string_view takeWord(std::string_view& s) {
     std::size_t end = 0;
-    while (end < s.size() && !isBlank(s[end])) ++end;
+    while (end < s.size() && !isBlank(s[end]))
+        ++end;
     std::string_view word = s.substr(0, end);
     s.remove_prefix(end);
     return word;
@@ -114,7 +117,8 @@ const std::vector<Field>& reportedFields() {
 std::string Replay::json() const {
     using Json = nlohmann::ordered_json;
     Json fields = Json::object();
-    for (const Field field : reportedFields()) fields[std::string(fieldInfo(field).name)] = form_.text(field);
+    for (const Field field : reportedFields())
+        fields[std::string(fieldInfo(field).name)] = form_.text(field);
     Json clicks = Json::array();
     for (const ClickOutcome& click : clicks_) {
         Json entry = Json::object();

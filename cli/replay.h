@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/buttons.h"
-#include "numtext/form.h"
 #include "app/memory_form.h"
+#include "numtext/form.h"
 #include "numtext/mod1.h"
 
 namespace brimalox::cli {

@@ -14,10 +14,10 @@
 
 #include "cli/commands.h"
 #include "cli/design_options.h"
+#include "cli/nec_commands.h"
 #include "cli/output.h"
 #include "cli/sheet_pdf.h"
 #include "nec/deck.h"
-#include "cli/nec_commands.h"
 #include "nec/runner.h"
 #include "nec/simulate.h"
 #include "sheet/build_sheet.h"
@@ -34,7 +34,7 @@ struct SheetOptions {
     std::string output;
     std::string format;  // empty: from the output file's name
     sheet::Paper paper = sheet::Paper::A4;
-    std::string date;    // empty: today
+    std::string date;  // empty: today
     // --model: the check simulate makes, over its default sweep, with these settings.
     bool model = false;
     nec::Settings settings;  // the default sweep; ground, height and feed line as typed
@@ -50,7 +50,8 @@ sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
     request.settings = o.settings;
     request.names = optionNames();
     const nec::Prepared prepared = nec::prepare(request);
-    for (const std::string& warning : prepared.deck.warnings) err << "brimalox-cli sheet: warning: " << warning << '\n';
+    for (const std::string& warning : prepared.deck.warnings)
+        err << "brimalox-cli sheet: warning: " << warning << '\n';
     nec::RunOptions run;
     run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
     nec::Nec2cProgram engine(run);
@@ -83,7 +84,7 @@ std::string formatFor(const SheetOptions& o) {
 
 const std::vector<Column>& cutColumns() {
     static const std::vector<Column> columns{{"piece", "", ""}, {"count", "", ""}, {"mm", "", ""},
-                                             {"inch", "", ""}, {"tape", "", ""}, {"derivation", "", ""},
+                                             {"inch", "", ""},  {"tape", "", ""},  {"derivation", "", ""},
                                              {"note", "", ""}};
     return columns;
 }
@@ -91,8 +92,8 @@ const std::vector<Column>& cutColumns() {
 std::vector<std::vector<std::string>> cutRows(const sheet::CutList& cuts) {
     std::vector<std::vector<std::string>> rows;
     for (const sheet::CutPiece& p : cuts.pieces)
-        rows.push_back({p.name, std::to_string(p.count), p.length.mm, p.length.inch, p.length.tape,
-                        p.length.derivation, p.note});
+        rows.push_back(
+            {p.name, std::to_string(p.count), p.length.mm, p.length.inch, p.length.tape, p.length.derivation, p.note});
     rows.push_back({"TOTAL CONDUCTOR", "", cuts.total.mm, cuts.total.inch, cuts.total.tape, cuts.total.derivation,
                     "the sides and the vertical halves end to end"});
     return rows;
@@ -102,13 +103,15 @@ std::string sheetJson(const sheet::BuildSheet& s) {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["date"] = s.date;
     const std::vector<std::string> cells = designCells(s.design, s.cuts.sides);
-    for (std::size_t i = 0; i < cells.size(); ++i) json[std::string(designColumns()[i].key)] = cells[i];
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        json[std::string(designColumns()[i].key)] = cells[i];
     json["form"] = s.formCaption;
     json["warning"] = s.warning;
     nlohmann::ordered_json cuts = nlohmann::ordered_json::array();
     for (const auto& row : cutRows(s.cuts)) {
         nlohmann::ordered_json piece = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < row.size(); ++i) piece[std::string(cutColumns()[i].key)] = row[i];
+        for (std::size_t i = 0; i < row.size(); ++i)
+            piece[std::string(cutColumns()[i].key)] = row[i];
         cuts.push_back(std::move(piece));
     }
     json["cut_list"] = std::move(cuts);
@@ -119,7 +122,8 @@ std::string sheetJson(const sheet::BuildSheet& s) {
         model["lowest_swr"] = m.lowestSwr;
         model["lowest_swr_mhz"] = m.lowestSwrMhz;
         nlohmann::ordered_json stretches = nlohmann::ordered_json::array();
-        for (const auto& stretch : m.belowTwo) stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
+        for (const auto& stretch : m.belowTwo)
+            stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
         model["below_2_to_1"] = std::move(stretches);
         model["max_gain_dbi"] = m.maxGainDbi;
         model["takeoff_deg"] = m.takeoffDeg;
@@ -144,7 +148,8 @@ std::string render(const sheet::BuildSheet& s, const std::string& format, sheet:
         std::ostringstream csv;
         {
             TableWriter table(Format::Csv, csv, cutColumns());
-            for (const auto& row : cutRows(s.cuts)) table.row(row);
+            for (const auto& row : cutRows(s.cuts))
+                table.row(row);
             table.finish();
         }
         return csv.str();
@@ -157,9 +162,11 @@ std::string render(const sheet::BuildSheet& s, const std::string& format, sheet:
 void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto options = std::make_shared<SheetOptions>();
     CLI::App* command = app.add_subcommand(
-        "sheet", "the build sheet of a design (ACCEPT, optional CHANGE, COMPUTE): the form drawn and dimensioned, "
-                 "the cut list in mm, inches and feet-inches-sixteenths, and lines for what the builder measures");
-    command->add_option("FREQ", options->request.frequencyText, "design frequency in MHz, typed into the frequency field")
+        "sheet",
+        "the build sheet of a design (ACCEPT, optional CHANGE, COMPUTE): the form drawn and dimensioned, "
+        "the cut list in mm, inches and feet-inches-sixteenths, and lines for what the builder measures");
+    command
+        ->add_option("FREQ", options->request.frequencyText, "design frequency in MHz, typed into the frequency field")
         ->required();
     addDesignOptions(*command, options->request);
     command->add_option("-o,--output", options->output, "write the sheet to FILE instead of standard output")
@@ -186,18 +193,24 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     command->add_option("--ground", options->settings.ground, "with --model: the ground, as for simulate")
         ->type_name("GROUND")
         ->needs(model);
-    command->add_option("--ground-constants", options->settings.groundConstants,
-                        "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
+    command
+        ->add_option("--ground-constants", options->settings.groundConstants,
+                     "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
         ->type_name("EPSR,SIGMA")
         ->needs(model);
-    command->add_option("--height", options->settings.height,
-                        "with --model: height in metres of the antenna's lowest point above the ground")
+    command
+        ->add_option("--height", options->settings.height,
+                     "with --model: height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES")
         ->needs(model);
-    command->add_option("--z0", options->settings.z0, "with --model: feed line impedance in ohms for the SWR (default 300)")
+    command
+        ->add_option("--z0", options->settings.z0,
+                     "with --model: feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS")
         ->needs(model);
-    command->add_option("--time-limit", options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")
+    command
+        ->add_option("--time-limit", options->timeLimit,
+                     "with --model: stop nec2c after this many seconds (default 120)")
         ->type_name("SECONDS")
         ->needs(model);
     command->callback([options, &out, &err] {

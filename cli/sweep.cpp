@@ -8,9 +8,7 @@
 
 namespace brimalox::cli {
 
-std::string Sweep::text(std::uint64_t index) const {
-    return doubleToText(from + static_cast<double>(index) * step);
-}
+std::string Sweep::text(std::uint64_t index) const { return doubleToText(from + static_cast<double>(index) * step); }
 
 namespace {
 
@@ -25,7 +23,8 @@ std::optional<std::string> readNumber(std::string_view option, std::string_view 
     const Parsed<double> parsed = parseDouble(text);
     value = parsed.value;
     if (parsed.error == ParseError::Overflow) return given(option, text) + " is too large to be held as a number";
-    if (!parsed.ok()) return given(option, text) + " is not a number (digits with at most one point and an optional exponent)";
+    if (!parsed.ok())
+        return given(option, text) + " is not a number (digits with at most one point and an optional exponent)";
     return std::nullopt;
 }
 

@@ -32,9 +32,12 @@ TrimNames trimNames() {
 std::pair<double, double> readEdges(const std::string& text, const std::string& name) {
     const auto colon = text.find(':');
     if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
-        throw Refused(name + " needs LOW:HIGH, the two frequencies in MHz where the SWR crosses 2:1, such as "
-                             "132.7:171.5, not \"" + text + "\"");
-    return {positiveSetting(text.substr(0, colon), name + "'s LOW"), positiveSetting(text.substr(colon + 1), name + "'s HIGH")};
+        throw Refused(name +
+                      " needs LOW:HIGH, the two frequencies in MHz where the SWR crosses 2:1, such as "
+                      "132.7:171.5, not \"" +
+                      text + "\"");
+    return {positiveSetting(text.substr(0, colon), name + "'s LOW"),
+            positiveSetting(text.substr(colon + 1), name + "'s HIGH")};
 }
 
 }  // namespace
@@ -47,8 +50,9 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     };
     auto options = std::make_shared<TrimOptions>();
     CLI::App* trim = app.add_subcommand(
-        "trim", "lay what the built antenna measured on the model's SWR and say how much to cut from (or add to) "
-                "each piece; the trimmed design is run through nec2c to check the advice");
+        "trim",
+        "lay what the built antenna measured on the model's SWR and say how much to cut from (or add to) "
+        "each piece; the trimmed design is run through nec2c to check the advice");
     addModelOptions(*trim, options->request.check);
     Settings& settings = options->request.check.settings;
     trim->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")->type_name("OHMS");
@@ -58,9 +62,10 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto* edges = trim->add_option("--measured-2to1", options->edges,
                                    "the two frequencies in MHz where an SWR meter shows the SWR crossing 2:1")
                       ->type_name("LOW:HIGH");
-    auto* dip = trim->add_option("--measured-min", options->dip,
-                                 "the frequency in MHz where the SWR dips (the edges or a file are better: the dip is flat)")
-                    ->type_name("MHZ");
+    auto* dip =
+        trim->add_option("--measured-min", options->dip,
+                         "the frequency in MHz where the SWR dips (the edges or a file are better: the dip is flat)")
+            ->type_name("MHZ");
     file->excludes(edges)->excludes(dip);
     edges->excludes(dip);
     const std::map<std::string, ReportFormat> formats{

@@ -21,8 +21,13 @@ struct Band {
     float coefficient;
 };
 constexpr std::array<Band, 7> kBands{{
-    {5.375f, 0.002f}, {11.525f, 0.0007f}, {17.675f, 0.00025f}, {23.775f, 0.00009f},
-    {29.975f, 0.00003f}, {36.075f, 0.00001f}, {39.5f, 0.000004f},
+    {5.375f, 0.002f},
+    {11.525f, 0.0007f},
+    {17.675f, 0.00025f},
+    {23.775f, 0.00009f},
+    {29.975f, 0.00003f},
+    {36.075f, 0.00001f},
+    {39.5f, 0.000004f},
 }};
 constexpr float kCoefficientBelowCeiling = 0.000001f;
 constexpr float kCoefficientAtCeiling = 0.0000003f;
@@ -43,8 +48,7 @@ void compute(Form& form, Mod1& shared) {
     shared.designFrequency = readSingle(form, Field::Text2);
 
     // The series match section is cut for the frequency as typed: 0.82 of a quarter wave.
-    shared.seriesMatchLength =
-        faults.toSingle(faults.mul(faults.div(wavelength(shared.designFrequency), 4), 0.82));
+    shared.seriesMatchLength = faults.toSingle(faults.mul(faults.div(wavelength(shared.designFrequency), 4), 0.82));
     faults.check("computing the series match length");
     form.setText(Field::Text23, singleToText(shared.seriesMatchLength));
     const double matchInches = faults.div(shared.seriesMatchLength, kMillimetresPerInch);
@@ -52,18 +56,16 @@ void compute(Form& form, Mod1& shared) {
     form.setText(Field::Text22, doubleToText(matchInches));
 
     shared.conductorDiameter = readSingle(form, Field::Text8);
-    shared.recommendedDiameter =
-        faults.toSingle(faults.div(wavelength(shared.designFrequency), kRecommendedDivisor));
+    shared.recommendedDiameter = faults.toSingle(faults.div(wavelength(shared.designFrequency), kRecommendedDivisor));
     faults.check("computing the recommended diameter");
-    shared.diameterExcess = faults.toSingle(
-        faults.sub(faults.div(shared.conductorDiameter, shared.recommendedDiameter), 1.0));
+    shared.diameterExcess =
+        faults.toSingle(faults.sub(faults.div(shared.conductorDiameter, shared.recommendedDiameter), 1.0));
     faults.check("comparing the conductor with the recommended diameter");
     if (shared.diameterExcess > kMaxExcess) shared.diameterExcess = kMaxExcess;
     shared.correctionCoefficient = correctionCoefficient(shared.diameterExcess);
 
     // A thicker conductor is electrically longer: cut for a slightly higher frequency.
-    const double correction = faults.add(
-        faults.mul(shared.correctionCoefficient, shared.diameterExcess), 1.0);
+    const double correction = faults.add(faults.mul(shared.correctionCoefficient, shared.diameterExcess), 1.0);
     shared.designFrequency = faults.toSingle(faults.mul(correction, shared.designFrequency));
     faults.check("correcting the frequency for the conductor");
     const float corrected = shared.designFrequency;

@@ -59,7 +59,8 @@ bool typedPair(FailureFamily family, FailureKind kind) {
 
 std::array<std::string, kFieldCount> texts(const Form& form) {
     std::array<std::string, kFieldCount> all;
-    for (int i = 0; i < kFieldCount; ++i) all[i] = form.text(static_cast<Field>(i + 1));
+    for (int i = 0; i < kFieldCount; ++i)
+        all[i] = form.text(static_cast<Field>(i + 1));
     return all;
 }
 
@@ -137,7 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "replaying gives another option state", shown(script));
     require(replay.clicks().size() == outcomes.size(), "replaying gives another number of clicks", shown(script));
     for (std::size_t i = 0; i < outcomes.size(); ++i)
-        require(replay.clicks()[i].button == outcomes[i].button && replay.clicks()[i].family() == outcomes[i].family() &&
+        require(replay.clicks()[i].button == outcomes[i].button &&
+                    replay.clicks()[i].family() == outcomes[i].family() &&
                     replay.clicks()[i].kind() == outcomes[i].kind(),
                 "replaying gives another click outcome", shown(script));
     return 0;

@@ -91,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(input.substr(std::min(pos, input.size())));
 
     std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
     LimitedBuffer outBuffer, errBuffer;
     std::ostream out(&outBuffer), err(&errBuffer);
     out.exceptions(std::ios::badbit);

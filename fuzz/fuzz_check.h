@@ -59,7 +59,8 @@ public:
     template <typename T>
     T raw() {
         unsigned char buffer[sizeof(T)] = {};
-        for (auto& b : buffer) b = byte();
+        for (auto& b : buffer)
+            b = byte();
         T value;
         __builtin_memcpy(&value, buffer, sizeof(T));
         return value;

@@ -22,15 +22,17 @@ bool sameBits(T a, T b) {
 
 template <typename T>
 T readBack(const char* text) {
-    if constexpr (sizeof(T) == sizeof(float)) return std::strtof(text, nullptr);
-    else return std::strtod(text, nullptr);
+    if constexpr (sizeof(T) == sizeof(float))
+        return std::strtof(text, nullptr);
+    else
+        return std::strtod(text, nullptr);
 }
 
 template <typename T, int Digits>
 void checkText(T value, const std::string& text) {
     char story[160];
-    std::snprintf(story, sizeof story, "%a (%.17g) gave \"%s\"", static_cast<double>(value),
-                  static_cast<double>(value), text.c_str());
+    std::snprintf(story, sizeof story, "%a (%.17g) gave \"%s\"", static_cast<double>(value), static_cast<double>(value),
+                  text.c_str());
     if (std::isnan(value)) return require(text == "NaN", "NaN's text", story);
     if (std::isinf(value)) return require(text == (value < 0 ? "-Infinity" : "Infinity"), "infinity's text", story);
     if (value == 0) return require(text == "0", "zero's text", story);
@@ -42,8 +44,7 @@ void checkText(T value, const std::string& text) {
     const bool exponentForm = exponent >= Digits || exponent < -4;
 
     require(text.find_first_not_of("0123456789-.E+") == std::string::npos, "a character outside the form", story);
-    require(brimalox::parseDouble(text).error != brimalox::ParseError::TypeMismatch, "text the reader refuses",
-            story);
+    require(brimalox::parseDouble(text).error != brimalox::ParseError::TypeMismatch, "text the reader refuses", story);
     require((text.find('E') != std::string::npos) == exponentForm, "exponent form in the wrong range", story);
     const std::string mantissa = text.substr(0, text.find('E'));
     if (mantissa.find('.') != std::string::npos)

@@ -33,8 +33,10 @@ struct Oracle {
 Oracle oracle(const std::string& text) {
     Oracle result;
     std::size_t first = 0, last = text.size();
-    while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
-    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
+    while (first < last && (text[first] == ' ' || text[first] == '\t'))
+        ++first;
+    while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t'))
+        --last;
     const std::string core = text.substr(first, last - first);
     if (core.empty() || core.find_first_not_of("0123456789+-.eE") != std::string::npos) return result;
     char* end = nullptr;

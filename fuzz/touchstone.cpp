@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(!file.mhz.empty() && file.mhz.size() == file.ohms.size(), "frequencies and impedances pair up", story);
         require(std::isfinite(file.referenceOhms) && file.referenceOhms > 0, "a positive reference", story);
         for (std::size_t i = 0; i < file.mhz.size(); ++i) {
-            require(std::isfinite(file.mhz[i]) && file.mhz[i] > 0, "a frequency that is not positive and finite", story);
+            require(std::isfinite(file.mhz[i]) && file.mhz[i] > 0, "a frequency that is not positive and finite",
+                    story);
             require(i == 0 || file.mhz[i] > file.mhz[i - 1], "frequencies that do not increase", story);
             require(std::isfinite(file.ohms[i].real()) && std::isfinite(file.ohms[i].imag()),
                     "an impedance that is not finite", story);

@@ -45,8 +45,10 @@ void findRanges(Analysis& analysis, double designMhz) {
             return a.mhz + (level - a.swr) / (b.swr - a.swr) * (b.mhz - a.mhz);
         };
         std::size_t low = analysis.lowest, high = analysis.lowest;
-        while (low > 0 && rows[low - 1].swr <= level) --low;
-        while (high + 1 < rows.size() && rows[high + 1].swr <= level) ++high;
+        while (low > 0 && rows[low - 1].swr <= level)
+            --low;
+        while (high + 1 < rows.size() && rows[high + 1].swr <= level)
+            ++high;
         NearLowest near;
         near.fromMhz = low == 0 ? rows[0].mhz : at(low, low - 1);
         near.toMhz = high + 1 == rows.size() ? rows[high].mhz : at(high, high + 1);
@@ -61,15 +63,15 @@ void findRanges(Analysis& analysis, double designMhz) {
             continue;
         }
         std::size_t last = i;
-        while (last + 1 < rows.size() && rows[last + 1].swr < kLimit) ++last;
+        while (last + 1 < rows.size() && rows[last + 1].swr < kLimit)
+            ++last;
         analysis.stretches.push_back(stretch(rows, i, last));
         if (analysis.lowest >= i && analysis.lowest <= last) analysis.below2 = analysis.stretches.back();
         i = last + 1;
     }
     // The stretch holding the design frequency first, the others in frequency order.
-    std::stable_partition(analysis.stretches.begin(), analysis.stretches.end(), [designMhz](const Below2& b) {
-        return b.fromMhz <= designMhz && designMhz <= b.toMhz;
-    });
+    std::stable_partition(analysis.stretches.begin(), analysis.stretches.end(),
+                          [designMhz](const Below2& b) { return b.fromMhz <= designMhz && designMhz <= b.toMhz; });
 }
 
 std::string mhzWords(double mhz) { return numberText(mhz, 7) + " MHz"; }
@@ -99,7 +101,8 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
     // Elevation cut in the azimuth of the maximum, 0..90 degrees of elevation.
     std::vector<std::pair<double, double>> cut;  // elevation, gain
     for (const PatternPoint& p : fine)
-        if (std::abs(p.phiDeg - best->phiDeg) < 1e-9 && p.thetaDeg <= 90 + 1e-9) cut.push_back({90 - p.thetaDeg, p.totalDbi});
+        if (std::abs(p.phiDeg - best->phiDeg) < 1e-9 && p.thetaDeg <= 90 + 1e-9)
+            cut.push_back({90 - p.thetaDeg, p.totalDbi});
     std::sort(cut.begin(), cut.end());
     for (const auto& [elevation, gain] : cut) {
         f.elevationDbi.push_back(gain);
@@ -117,8 +120,10 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
         return g0 == g1 ? e0 : e0 + (level - g0) / (g1 - g0) * (e1 - e0);
     };
     std::size_t low = peak, high = peak;
-    while (low > 0 && cut[low - 1].second >= level) --low;
-    while (high + 1 < cut.size() && cut[high + 1].second >= level) ++high;
+    while (low > 0 && cut[low - 1].second >= level)
+        --low;
+    while (high + 1 < cut.size() && cut[high + 1].second >= level)
+        ++high;
     f.openLow = low == 0;
     f.openHigh = high + 1 == cut.size();
     f.lowEdgeDeg = f.openLow ? cut[low].first : edge(low, low - 1);
@@ -190,8 +195,7 @@ double swr(std::complex<double> load, double z0) {
 }
 
 bool averageGainOff(const PatternFigures& f) {
-    return f.averageGain && f.expectedAverage &&
-           std::abs(*f.averageGain / *f.expectedAverage - 1) > kAverageTolerance;
+    return f.averageGain && f.expectedAverage && std::abs(*f.averageGain / *f.expectedAverage - 1) > kAverageTolerance;
 }
 
 Analysis rangesOf(std::vector<SweepRow> rows, double z0, double designMhz) {
@@ -221,8 +225,9 @@ Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPla
         const std::string failure = failureAt(result, mhz);
         if (!failure.empty() && (!sweep || analysis.failures.empty())) analysis.failures.push_back(failure);
         if (sweep || plan.sweepMhz.empty())
-            analysis.rows.push_back({mhz, result.feeds, failure.empty() ? swr(result.feeds.front().ohms, z0)
-                                                                        : std::numeric_limits<double>::infinity()});
+            analysis.rows.push_back(
+                {mhz, result.feeds,
+                 failure.empty() ? swr(result.feeds.front().ohms, z0) : std::numeric_limits<double>::infinity()});
         if (sweep) continue;
         if (result.pattern.empty()) throw NecError("nec2c's output holds no pattern at " + mhzWords(mhz));
         if (!failure.empty()) continue;  // a pattern of a failed model is no pattern

@@ -62,8 +62,8 @@ struct PatternFigures {
     // The maximum and its elevation above the horizon (the take-off angle), between the 1-degree
     // samples of the elevation cut where its peak lies between them.
     double takeoffDeg = 0;
-    double azimuthDeg = 0;             // phi of the maximum
-    double verticalDbi = 0, horizontalDbi = 0;  // the two parts of the maximum
+    double azimuthDeg = 0;                       // phi of the maximum
+    double verticalDbi = 0, horizontalDbi = 0;   // the two parts of the maximum
     std::vector<std::pair<int, double>> gainAt;  // at 5, 10, 15 and 20 degrees elevation
     // The -3 dB elevation beamwidth: its edges, and whether the lobe is still above -3 dB at 0 or
     // 90 degrees. In free space the pattern is the same below the horizon, and a lobe open at 0
@@ -71,21 +71,21 @@ struct PatternFigures {
     double lowEdgeDeg = 0, highEdgeDeg = 0;
     bool openLow = false, openHigh = false;
     double beamwidthDeg = 0;
-    double rippleDb = 0;               // azimuth pattern at the take-off angle: maximum minus minimum
-    std::vector<double> elevationDbi;  // 0..90 degrees in 1 degree steps, in the azimuth of maximum
+    double rippleDb = 0;                                // azimuth pattern at the take-off angle: maximum minus minimum
+    std::vector<double> elevationDbi;                   // 0..90 degrees in 1 degree steps, in the azimuth of maximum
     std::vector<std::pair<double, double>> azimuthDbi;  // phi, gain at the take-off angle
-    std::optional<double> averageGain; // nec2c's average power gain
-    std::optional<double> expectedAverage;  // 1 in free space, 2 over perfect ground, none over real ground
+    std::optional<double> averageGain;                  // nec2c's average power gain
+    std::optional<double> expectedAverage;              // 1 in free space, 2 over perfect ground, none over real ground
 };
 
 struct Analysis {
     double z0 = 0;
-    std::vector<SweepRow> rows;       // the frequencies without a pattern: the sweep
-    std::size_t lowest = 0;           // index into rows
+    std::vector<SweepRow> rows;            // the frequencies without a pattern: the sweep
+    std::size_t lowest = 0;                // index into rows
     std::optional<NearLowest> nearLowest;  // empty when no SWR is finite
-    std::optional<Below2> below2;     // empty when SWR never drops below 2
-    std::vector<Below2> stretches;    // every stretch below 2:1, the one holding the design frequency first
-    std::optional<MaxGain> gain;      // empty when no pattern was computed
+    std::optional<Below2> below2;          // empty when SWR never drops below 2
+    std::vector<Below2> stretches;         // every stretch below 2:1, the one holding the design frequency first
+    std::optional<MaxGain> gain;           // empty when no pattern was computed
     std::vector<PatternFigures> patterns;  // design frequency first
     std::vector<std::string> failures;     // where the model gave no result, and why
 };
@@ -100,7 +100,7 @@ struct MeasuredSummary {
 // The run of a deck: the frequencies are the deck's own, not nec2c's printed five digits. Throws
 // NecError when the output does not hold one result per frequency of the deck.
 struct AnalysisPlan {
-    std::vector<double> sweepMhz;     // may be empty (patterns only)
+    std::vector<double> sweepMhz;  // may be empty (patterns only)
     std::vector<double> patternMhz;
     double designMhz = 0;
     bool freeSpace = true;

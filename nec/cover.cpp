@@ -22,9 +22,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kBandPointSpacing = 0.005;  // of the band's middle
 constexpr double kCoarseSpacing = 0.04;      // of the first guess, between coarse candidates
 constexpr int kCoarseEachSide = 2;
-constexpr double kWidestSearch = 2.5;        // the search never strays further than this factor from its guess
-constexpr std::size_t kRefined = 3;          // conductors refined after the coarse scan
-constexpr std::size_t kRanked = 5;           // the winner and the next best
+constexpr double kWidestSearch = 2.5;  // the search never strays further than this factor from its guess
+constexpr std::size_t kRefined = 3;    // conductors refined after the coarse scan
+constexpr std::size_t kRanked = 5;     // the winner and the next best
 
 std::string trimmed(const std::string& text) {
     const auto a = text.find_first_not_of(" \t");
@@ -45,10 +45,10 @@ std::vector<std::string> split(const std::string& text, char separator) {
 
 std::string awgName(std::int32_t code) {
     switch (code) {
-        case 9009: return "00";
-        case 90009: return "000";
-        case 900009: return "0000";
-        default: return std::to_string(code);
+    case 9009: return "00";
+    case 90009: return "000";
+    case 900009: return "0000";
+    default: return std::to_string(code);
     }
 }
 
@@ -63,8 +63,8 @@ Band readBand(const std::string& text, const CoverNames& n) {
         throw Refused(n.band + " " + text + " is empty: it starts and ends at " + numberText(band.fromMhz) +
                       " MHz; give FROM below TO");
     if (band.toMhz < band.fromMhz)
-        throw Refused(n.band + " " + text + " is given backwards: TO " + numberText(band.toMhz) + " MHz is below FROM " +
-                      numberText(band.fromMhz) + " MHz");
+        throw Refused(n.band + " " + text + " is given backwards: TO " + numberText(band.toMhz) +
+                      " MHz is below FROM " + numberText(band.fromMhz) + " MHz");
     return band;
 }
 
@@ -80,7 +80,8 @@ std::vector<Conductor> readConductors(const std::string& text, const CoverNames&
                 conductors.push_back(
                     {{ConductorUnit::Awg, std::to_string(row.code)}, "AWG " + awgName(row.code), row.inches});
         } else if (item.empty()) {
-            throw Refused(n.conductors + " " + text + " has an empty item: give recommended, gauges or tube diameters in mm, separated by commas");
+            throw Refused(n.conductors + " " + text +
+                          " has an empty item: give recommended, gauges or tube diameters in mm, separated by commas");
         } else {
             const Parsed<double> parsed = parseDouble(item);
             if (!parsed.ok())
@@ -138,7 +139,8 @@ Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, do
         setup.geometry = geometryFromTexts(texts);
         setup.ground = readGround(plan.model, plan.names);
         setup.sweep = bandSweep(plan.bands.front());
-        for (std::size_t i = 1; i < plan.bands.size(); ++i) setup.moreSweeps.push_back(bandSweep(plan.bands[i]));
+        for (std::size_t i = 1; i < plan.bands.size(); ++i)
+            setup.moreSweeps.push_back(bandSweep(plan.bands[i]));
         setup.comments = deckComments(texts);
         p.deck = prepareDeck(setup, plan.names);
     } catch (const CannotModel& e) {
@@ -195,8 +197,8 @@ public:
                 Candidate candidate = decks[i].candidate;
                 try {
                     if (!engine) engine = engines_();
-                    const Analysis analysis = analyse(parseNecOutput(engine->run(decks[i].deck->deck, {})), plan_.z0,
-                                                      decks[i].deck->plan);
+                    const Analysis analysis =
+                        analyse(parseNecOutput(engine->run(decks[i].deck->deck, {})), plan_.z0, decks[i].deck->plan);
                     judge(candidate, analysis, plan_.bands);
                 } catch (const Interrupted& e) {
                     const std::lock_guard lock(mutex_);
@@ -204,7 +206,8 @@ public:
                     return;
                 } catch (const NecError& e) {
                     const std::lock_guard lock(mutex_);
-                    failures_.push_back(candidate.design.frequencyText + " MHz, " + candidate.conductor + ": " + e.what());
+                    failures_.push_back(candidate.design.frequencyText + " MHz, " + candidate.conductor + ": " +
+                                        e.what());
                 }
                 const std::lock_guard lock(mutex_);
                 ++runs_;
@@ -259,7 +262,8 @@ struct Bracket {
 
 Sweep bandSweep(const Band& band) {
     const double middle = (band.fromMhz + band.toMhz) / 2;
-    const int intervals = std::max(1, static_cast<int>(std::ceil((band.toMhz - band.fromMhz) / (middle * kBandPointSpacing) - 1e-9)));
+    const int intervals =
+        std::max(1, static_cast<int>(std::ceil((band.toMhz - band.fromMhz) / (middle * kBandPointSpacing) - 1e-9)));
     return {band.fromMhz, (band.toMhz - band.fromMhz) / intervals, intervals + 1};
 }
 
@@ -270,22 +274,25 @@ CoverPlan planCover(const CoverRequest& request) {
     plan.names = n;
     plan.model = request.settings.model;
     if (request.settings.bands.empty()) throw Refused("give at least one " + n.band + " FROM:TO in MHz");
-    for (const std::string& text : request.settings.bands) plan.bands.push_back(readBand(text, n));
+    for (const std::string& text : request.settings.bands)
+        plan.bands.push_back(readBand(text, n));
     std::sort(plan.bands.begin(), plan.bands.end(), [](const Band& a, const Band& b) { return a.fromMhz < b.fromMhz; });
     for (std::size_t i = 1; i < plan.bands.size(); ++i)
         if (plan.bands[i].fromMhz <= plan.bands[i - 1].toMhz)
             throw Refused(n.band + " " + numberText(plan.bands[i].fromMhz) + ":" + numberText(plan.bands[i].toMhz) +
-                          " overlaps " + numberText(plan.bands[i - 1].fromMhz) + ":" + numberText(plan.bands[i - 1].toMhz) +
-                          ": give one band for both");
+                          " overlaps " + numberText(plan.bands[i - 1].fromMhz) + ":" +
+                          numberText(plan.bands[i - 1].toMhz) + ": give one band for both");
     plan.maxSwr = positiveSetting(request.settings.maxSwr, n.maxSwr);
-    if (plan.maxSwr < 1) throw Refused(n.maxSwr + " " + request.settings.maxSwr + " is below 1, the lowest SWR there is");
+    if (plan.maxSwr < 1)
+        throw Refused(n.maxSwr + " " + request.settings.maxSwr + " is below 1, the lowest SWR there is");
     plan.z0 = positiveSetting(plan.model.z0, n.z0);
     readGround(plan.model, n);
     plan.conductors = readConductors(request.settings.conductors, n);
 
     const double low = plan.bands.front().fromMhz, high = plan.bands.back().toMhz;
     int points = 0;
-    for (const Band& band : plan.bands) points += bandSweep(band).count;
+    for (const Band& band : plan.bands)
+        points += bandSweep(band).count;
     if (points > kMaxSweepPoints)
         throw Refused("the " + n.band + "s make " + std::to_string(points) + " points; a run takes at most " +
                       std::to_string(kMaxSweepPoints));
@@ -301,8 +308,8 @@ CoverPlan planCover(const CoverRequest& request) {
         CoverPlan one = plan;
         one.bands = {band};
         one.gridMhz = roundStep(band.fromMhz);
-        const Prepared1 p =
-            prepareCandidate(one, {{ConductorUnit::None, ""}, "the recommended minimum", 0}, (band.fromMhz + band.toMhz) / 2);
+        const Prepared1 p = prepareCandidate(one, {{ConductorUnit::None, ""}, "the recommended minimum", 0},
+                                             (band.fromMhz + band.toMhz) / 2);
         if (!p.deck && !p.beyondNec)
             throw Refused(n.band + " " + numberText(band.fromMhz) + ":" + numberText(band.toMhz) +
                           " is outside what the model can run: " + p.refusal);
@@ -327,7 +334,8 @@ Request winnerRequest(const CoverPlan& plan, const DesignRequest& design) {
     request.settings.step = exactText(standard.stepMhz);
     request.settings.patternAt.clear();
     request.settings.heights.clear();
-    for (const Band& band : plan.bands) request.settings.patternAt.push_back(exactText((band.fromMhz + band.toMhz) / 2));
+    for (const Band& band : plan.bands)
+        request.settings.patternAt.push_back(exactText((band.fromMhz + band.toMhz) / 2));
     return request;
 }
 
@@ -339,9 +347,9 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
     const double grid = plan.gridMhz;
     const std::size_t conductors = plan.conductors.size();
     const bool bounded = plan.searchFromMhz > 0;
-    const long lowest = bounded ? static_cast<long>(std::ceil(plan.searchFromMhz / grid - 1e-9))
-                                : 1;
-    const long guess = static_cast<long>(std::lround(std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz) / grid));
+    const long lowest = bounded ? static_cast<long>(std::ceil(plan.searchFromMhz / grid - 1e-9)) : 1;
+    const long guess =
+        static_cast<long>(std::lround(std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz) / grid));
     const long highest = bounded ? static_cast<long>(std::floor(plan.searchToMhz / grid + 1e-9))
                                  : static_cast<long>(std::ceil(guess * kWidestSearch));
     const long floorIndex = bounded ? lowest : std::max(1L, static_cast<long>(guess / kWidestSearch));
@@ -357,14 +365,16 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         scanLow[c] = bounded ? lowest : clampIndex(centre - kCoarseEachSide * spacing);
         scanHigh[c] = bounded ? highest : clampIndex(centre + kCoarseEachSide * spacing);
         const long step = bounded ? std::max(1L, (highest - lowest) / (2 * kCoarseEachSide)) : spacing;
-        for (long i = scanLow[c]; i < scanHigh[c]; i += step) batch.push_back({c, i});
+        for (long i = scanLow[c]; i < scanHigh[c]; i += step)
+            batch.push_back({c, i});
         batch.push_back({c, scanHigh[c]});
     }
     search.evaluate(batch);
     auto bestOf = [&](std::size_t c, long low, long high) {
         long best = -1;
         for (long i = low; i <= high; ++i)
-            if (search.tried(c, i) && std::isfinite(search.worst(c, i)) && (best < 0 || search.worst(c, i) < search.worst(c, best)))
+            if (search.tried(c, i) && std::isfinite(search.worst(c, i)) &&
+                (best < 0 || search.worst(c, i) < search.worst(c, best)))
                 best = i;
         return best;
     };
@@ -399,17 +409,20 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
     for (std::size_t c = 0; c < conductors; ++c)
         if (bestOf(c, scanLow[c], scanHigh[c]) >= 0) order.push_back(c);
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return search.worst(a, bestOf(a, scanLow[a], scanHigh[a])) < search.worst(b, bestOf(b, scanLow[b], scanHigh[b]));
+        return search.worst(a, bestOf(a, scanLow[a], scanHigh[a])) <
+               search.worst(b, bestOf(b, scanLow[b], scanHigh[b]));
     });
     if (order.size() > kRefined) order.resize(kRefined);
     auto bracketOf = [&](std::size_t c) {
         Bracket b;
         b.best = bestOf(c, scanLow[c], scanHigh[c]);
         b.low = b.best;
-        while (b.low > scanLow[c] && !search.tried(c, b.low - 1)) --b.low;
+        while (b.low > scanLow[c] && !search.tried(c, b.low - 1))
+            --b.low;
         if (b.low > scanLow[c]) --b.low;
         b.high = b.best;
-        while (b.high < scanHigh[c] && !search.tried(c, b.high + 1)) ++b.high;
+        while (b.high < scanHigh[c] && !search.tried(c, b.high + 1))
+            ++b.high;
         if (b.high < scanHigh[c]) ++b.high;
         return b;
     };
@@ -467,7 +480,8 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         std::string note = plan.conductors[c].label + ": designs from " + frequencyText(search.mhzAt(bad), grid) +
                            " MHz up are beyond NEC-2 (" + reason + ")";
         const bool winnerHere = !result.ranked.empty() && result.ranked.front().conductor == plan.conductors[c].label;
-        if (winnerHere && ok >= 0 && frequencyText(search.mhzAt(ok), grid) == result.ranked.front().design.frequencyText)
+        if (winnerHere && ok >= 0 &&
+            frequencyText(search.mhzAt(ok), grid) == result.ranked.front().design.frequencyText)
             note += "; the best design sits at that limit, and a model beyond NEC-2 might do better";
         result.limits.push_back(note);
     }

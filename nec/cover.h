@@ -28,12 +28,12 @@ struct CoverNames : SettingNames {
 };
 
 struct CoverSettings {
-    std::vector<std::string> bands;          // "FROM:TO" in MHz each
+    std::vector<std::string> bands;  // "FROM:TO" in MHz each
     std::string maxSwr = "2";
     // A comma list: "recommended" (the minimum ACCEPT proposes), "gauges" (every gauge of the table
     // at least that thick), and tube diameters in millimetres.
     std::string conductors = "recommended";
-    Settings model;                          // the ground, its height and the feed line, as simulate reads them
+    Settings model;  // the ground, its height and the feed line, as simulate reads them
 };
 
 struct CoverRequest {
@@ -69,20 +69,20 @@ CoverPlan planCover(const CoverRequest& request);
 Sweep bandSweep(const Band& band);
 
 struct Candidate {
-    DesignRequest design;             // what to type: the frequency, the sides, the conductor
-    std::string conductor;            // its label
-    std::vector<double> bandWorst;    // the highest SWR at any point of each band
+    DesignRequest design;                                    // what to type: the frequency, the sides, the conductor
+    std::string conductor;                                   // its label
+    std::vector<double> bandWorst;                           // the highest SWR at any point of each band
     double worst = std::numeric_limits<double>::infinity();  // over every band
 };
 
 struct CoverResult {
     CoverPlan plan;
-    std::vector<Candidate> ranked;    // the winner first, then the next best few
-    int runs = 0;                     // model runs, the winner's own included
-    int interrupted = 0;              // the signal that stopped the search early, or 0
-    std::vector<std::string> limits;  // where NEC-2's limit cut the search, in words
+    std::vector<Candidate> ranked;      // the winner first, then the next best few
+    int runs = 0;                       // model runs, the winner's own included
+    int interrupted = 0;                // the signal that stopped the search early, or 0
+    std::vector<std::string> limits;    // where NEC-2's limit cut the search, in words
     std::vector<std::string> failures;  // candidates the engine failed on
-    std::optional<Result> winner;     // simulate's run of the winner, with a pattern at each band's middle
+    std::optional<Result> winner;       // simulate's run of the winner, with a pattern at each band's middle
     bool covered() const { return !ranked.empty() && ranked.front().worst <= plan.maxSwr; }
 };
 

@@ -14,10 +14,10 @@ std::string bandText(const Band& band) { return numberText(band.fromMhz) + "-" +
 std::string howToType(const DesignRequest& d) {
     std::string text = "type " + d.frequencyText + " into the frequency field, ACCEPT";
     switch (d.conductor.unit) {
-        case ConductorUnit::None: text += " (keep the recommended minimum)"; break;
-        case ConductorUnit::Awg: text += ", type " + d.conductor.text + " into the AWG field, CHANGE"; break;
-        case ConductorUnit::Inch: text += ", type " + d.conductor.text + " into the inch field, CHANGE"; break;
-        case ConductorUnit::Millimetre: text += ", type " + d.conductor.text + " into the millimetre field, CHANGE"; break;
+    case ConductorUnit::None: text += " (keep the recommended minimum)"; break;
+    case ConductorUnit::Awg: text += ", type " + d.conductor.text + " into the AWG field, CHANGE"; break;
+    case ConductorUnit::Inch: text += ", type " + d.conductor.text + " into the inch field, CHANGE"; break;
+    case ConductorUnit::Millimetre: text += ", type " + d.conductor.text + " into the millimetre field, CHANGE"; break;
     }
     return text + ", " + sidesCaption(d.sides) + ", COMPUTE";
 }
@@ -30,7 +30,8 @@ std::string coverText(const CoverResult& r) {
     std::string out;
     const CoverPlan& p = r.plan;
     out += "Cover";
-    for (const Band& band : p.bands) out += (&band == &p.bands.front() ? " " : ", ") + bandText(band);
+    for (const Band& band : p.bands)
+        out += (&band == &p.bands.front() ? " " : ", ") + bandText(band);
     out += ": " + sidesCaption(p.sides) + ", " + groundText(readGround(p.model, p.names)) + ", SWR against " +
            numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n";
     if (r.interrupted)
@@ -51,7 +52,8 @@ std::string coverText(const CoverResult& r) {
             out += "  lowest SWR " + coverSwrText(a.rows[a.lowest].swr) + " at " + fixedText(a.rows[a.lowest].mhz, 1) +
                    " MHz; below 2:1: ";
         if (a.stretches.empty()) out += "nowhere";
-        for (std::size_t i = 0; i < a.stretches.size(); ++i) out += (i ? ", " : "") + stretchText(a.stretches[i]);
+        for (std::size_t i = 0; i < a.stretches.size(); ++i)
+            out += (i ? ", " : "") + stretchText(a.stretches[i]);
         out += "\n";
         for (std::size_t b = 0; b < p.bands.size(); ++b) {
             const std::size_t i = bandPattern(b);
@@ -73,8 +75,10 @@ std::string coverText(const CoverResult& r) {
             out += "  " + r.ranked[i].design.frequencyText + " MHz, " + r.ranked[i].conductor + ": worst SWR " +
                    coverSwrText(r.ranked[i].worst) + "\n";
     }
-    for (const std::string& limit : r.limits) out += "Limit: " + limit + "\n";
-    for (const std::string& failure : r.failures) out += "Failed: " + failure + "\n";
+    for (const std::string& limit : r.limits)
+        out += "Limit: " + limit + "\n";
+    for (const std::string& failure : r.failures)
+        out += "Failed: " + failure + "\n";
     out += "Model runs: " + std::to_string(r.runs) + "\n";
     return out;
 }

@@ -67,10 +67,10 @@ double highestPointM(const Model& model, const Ground& ground);
 bool averageCheckApplies(const Model& model, const Ground& ground, const std::vector<double>& patternMhz);
 
 struct DeckPlan {
-    Sweep sweep;                      // count 0: no sweep, patterns only
-    std::vector<Sweep> moreSweeps;    // each its own FR card after sweep: bands apart from each other
+    Sweep sweep;                    // count 0: no sweep, patterns only
+    std::vector<Sweep> moreSweeps;  // each its own FR card after sweep: bands apart from each other
     double designMhz = 0;
-    std::vector<double> patternMhz;   // the design frequency first; empty: none
+    std::vector<double> patternMhz;  // the design frequency first; empty: none
     Ground ground;
 };
 

@@ -16,8 +16,8 @@ double number(const std::string& text, const char* what) {
 }  // namespace
 
 DesignTexts designTexts(const DesignResult& r, int sides) {
-    return {sides,    r.frequency, r.mm,      r.inch,     r.awg,      r.heightMm, r.heightInch,
-            r.sideMm, r.sideInch,  r.gapMm,   r.gapInch,  r.matchMm,  r.matchInch};
+    return {sides,    r.frequency, r.mm,    r.inch,    r.awg,     r.heightMm, r.heightInch,
+            r.sideMm, r.sideInch,  r.gapMm, r.gapInch, r.matchMm, r.matchInch};
 }
 
 std::string sidesCaption(int sides) { return sides == 4 ? "FOUR SIDED" : "THREE SIDED"; }
@@ -27,8 +27,8 @@ std::vector<std::string> deckComments(const DesignTexts& d) {
         "BRIMALOX antenna, " + sidesCaption(d.sides) + ", design frequency " + d.frequency + " MHz",
         "conductor " + d.mm + " mm, " + d.inch + " inch, AWG " + d.awg,
         "height " + d.heightMm + " mm (" + d.heightInch + " inch), side " + d.sideMm + " mm (" + d.sideInch + " inch)",
-        "gap " + d.gapMm + " mm (" + d.gapInch + " inch), 300 ohm series match " + d.matchMm + " mm (" +
-            d.matchInch + " inch)",
+        "gap " + d.gapMm + " mm (" + d.gapInch + " inch), 300 ohm series match " + d.matchMm + " mm (" + d.matchInch +
+            " inch)",
     };
 }
 
@@ -40,7 +40,8 @@ NecGeometry geometryFromTexts(const DesignTexts& d) {
     auto length = [&](const std::string& text, const char* what) {
         const double value = number(text, what);
         if (value == 0 && g.designMhz > 0)
-            throw std::invalid_argument(std::string("the ") + what + " comes out as \"" + text + "\" at " + d.frequency +
+            throw std::invalid_argument(std::string("the ") + what + " comes out as \"" + text + "\" at " +
+                                        d.frequency +
                                         " MHz: the frequency is too high for dimensions the design can show");
         return value;
     };

@@ -11,8 +11,8 @@ namespace brimalox::nec {
 
 struct DesignTexts {
     int sides = 3;
-    std::string frequency;                       // as typed
-    std::string mm, inch, awg;                   // conductor used
+    std::string frequency;      // as typed
+    std::string mm, inch, awg;  // conductor used
     std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
 };
 

@@ -15,12 +15,12 @@ namespace brimalox::nec {
 
 // The computed design as plain numbers (millimetres, MHz).
 struct NecGeometry {
-    int sides = 3;             // 3 or 4
-    double sideMm = 0;         // polygon side
-    double heightMm = 0;       // between the two polygons
-    double gapMm = 0;          // feed gap in each vertical
-    double conductorMm = 0;    // conductor diameter
-    double designMhz = 0;      // frequency the design is for (as typed)
+    int sides = 3;           // 3 or 4
+    double sideMm = 0;       // polygon side
+    double heightMm = 0;     // between the two polygons
+    double gapMm = 0;        // feed gap in each vertical
+    double conductorMm = 0;  // conductor diameter
+    double designMhz = 0;    // frequency the design is for (as typed)
 };
 
 using Point = std::array<double, 3>;  // metres
@@ -40,10 +40,10 @@ struct Source {
 
 struct Model {
     std::vector<Wire> wires;
-    std::vector<Source> sources;    // one per gap, corner order
+    std::vector<Source> sources;  // one per gap, corner order
     std::vector<Point> bottomCorners, topCorners;
-    double maxSegmentM = 0;         // the segment length limit the model was built with
-    bool extendedKernel = false;    // some segment is shorter than eight radii: NEC-2's EK card
+    double maxSegmentM = 0;       // the segment length limit the model was built with
+    bool extendedKernel = false;  // some segment is shorter than eight radii: NEC-2's EK card
 };
 
 // The top of the band a design is judged over (the default sweep's end): the segment density is

@@ -44,7 +44,8 @@ public:
 
 private:
     void skipBlanks() {
-        while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\r')) ++pos_;
+        while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\r'))
+            ++pos_;
     }
     std::string_view line_;
     std::size_t pos_ = 0;
@@ -117,8 +118,8 @@ std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
                 FeedImpedance feed;
                 double ignored = 0, r = 0, x = 0;
                 const bool ok = row.integer(feed.tag) && row.integer(feed.segment) && row.number(ignored) &&
-                                row.number(ignored) && row.number(ignored) && row.number(ignored) &&
-                                row.number(r) && row.number(x);
+                                row.number(ignored) && row.number(ignored) && row.number(ignored) && row.number(r) &&
+                                row.number(x);
                 if (!ok) unreadable(lines, "an impedance row with missing numbers");
                 feed.ohms = {r, x};
                 result.feeds.push_back(feed);
@@ -126,7 +127,8 @@ std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
         } else if (line.find("RADIATION PATTERNS") != std::string_view::npos) {
             FrequencyRun& result = current(lines);
             const bool first = result.pattern.empty();
-            if (!first && !result.finePattern.empty()) unreadable(lines, "more than two pattern tables at one frequency");
+            if (!first && !result.finePattern.empty())
+                unreadable(lines, "more than two pattern tables at one frequency");
             std::vector<PatternPoint>& table = first ? result.pattern : result.finePattern;
             readTable(lines, [&](std::string_view rowText) {
                 Row row(rowText);
@@ -151,7 +153,8 @@ std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
         }
     }
     bool anyImpedance = false;
-    for (const FrequencyRun& result : results) anyImpedance = anyImpedance || !result.feeds.empty();
+    for (const FrequencyRun& result : results)
+        anyImpedance = anyImpedance || !result.feeds.empty();
     if (!anyImpedance) throw NecError("nec2c's output holds no impedances");
     return results;
 }

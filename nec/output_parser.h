@@ -27,10 +27,10 @@ struct PatternPoint {
 struct FrequencyRun {
     double mhz = 0;
     std::vector<FeedImpedance> feeds;
-    std::vector<PatternPoint> pattern;        // the first pattern table
-    std::vector<PatternPoint> finePattern;    // the second pattern table, when there is one
-    std::optional<double> averageGain;        // nec2c's average power gain over the first table
-    std::optional<double> inputPowerW;        // of all sources together
+    std::vector<PatternPoint> pattern;      // the first pattern table
+    std::vector<PatternPoint> finePattern;  // the second pattern table, when there is one
+    std::optional<double> averageGain;      // nec2c's average power gain over the first table
+    std::optional<double> inputPowerW;      // of all sources together
 };
 
 // Throws NecError when the text has no frequency with impedances, or a table row cannot be read.

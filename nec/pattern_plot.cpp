@@ -24,7 +24,8 @@ public:
             R"(" viewBox="0 0 )" + px(width) + " " + px(height) + R"(" font-family="sans-serif" font-size="12">)");
         add(R"(<rect width="100%" height="100%" fill="white"/>)");
         text(width / 2, 24, title, "middle", "font-size=\"" + px(fittingFontSize(title, width - 20, 15)) + "\"");
-        text(width / 2, 42, subtitle, "middle", "font-size=\"" + px(fittingFontSize(subtitle, width - 20, 12)) + "\" fill=\"#333\"");
+        text(width / 2, 42, subtitle, "middle",
+             "font-size=\"" + px(fittingFontSize(subtitle, width - 20, 12)) + "\" fill=\"#333\"");
     }
     void add(const std::string& line) { svg_ += line + "\n"; }
     void text(double x, double y, const std::string& words, const char* anchor, const std::string& extra = "") {
@@ -59,10 +60,11 @@ void polarChart(Svg& svg, double cx, double cy, double outer, double top, bool h
         const double r = radiusOf(ring, outer, top);
         if (half) {
             if (r > 0)
-                svg.add(R"(<path d="M )" + px(cx + r) + " " + px(cy) + " A " + px(r) + " " + px(r) + " 0 0 0 " + px(cx) +
-                        " " + px(cy - r) + R"(" fill="none" stroke="#bbb"/>)");
+                svg.add(R"(<path d="M )" + px(cx + r) + " " + px(cy) + " A " + px(r) + " " + px(r) + " 0 0 0 " +
+                        px(cx) + " " + px(cy - r) + R"(" fill="none" stroke="#bbb"/>)");
         } else {
-            svg.add(R"(<circle cx=")" + px(cx) + R"(" cy=")" + px(cy) + R"(" r=")" + px(r) + R"(" fill="none" stroke="#bbb"/>)");
+            svg.add(R"(<circle cx=")" + px(cx) + R"(" cy=")" + px(cy) + R"(" r=")" + px(r) +
+                    R"(" fill="none" stroke="#bbb"/>)");
         }
         // Ring labels along the 0 direction, just below the axis.
         if (r > 0) svg.text(cx + r - 2, cy + 14, fixedText(ring, 0), "end", "fill=\"#555\" font-size=\"11\"");
@@ -72,7 +74,8 @@ void polarChart(Svg& svg, double cx, double cy, double outer, double top, bool h
         const double t = angleOf(a);
         svg.line(cx, cy, cx + outer * std::cos(t), cy - outer * std::sin(t), "stroke=\"#ddd\"");
         const double lx = cx + (outer + 16) * std::cos(t), ly = cy - (outer + 16) * std::sin(t) + 4;
-        if (!(half && a == 0) || !labelsFromRight) svg.text(lx, ly, fixedText(a, 0) + labelUnit, "middle", "fill=\"#333\"");
+        if (!(half && a == 0) || !labelsFromRight)
+            svg.text(lx, ly, fixedText(a, 0) + labelUnit, "middle", "fill=\"#333\"");
     }
     (void)span;
     std::string points;
@@ -105,7 +108,8 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
 
     // Elevation: a quarter circle, horizon to the right, zenith up.
     std::vector<std::pair<double, double>> elevation;
-    for (std::size_t i = 0; i < p.elevationDbi.size(); ++i) elevation.push_back({static_cast<double>(i), p.elevationDbi[i]});
+    for (std::size_t i = 0; i < p.elevationDbi.size(); ++i)
+        elevation.push_back({static_cast<double>(i), p.elevationDbi[i]});
     const double ex = 70, ey = 470, eOuter = 340;
     polarChart(svg, ex, ey, eOuter, top, true, elevation, radians, 15, " deg", false);
     svg.text(ex + eOuter / 2, ey + 44, "elevation pattern in azimuth " + fixedText(p.azimuthDeg, 0) + " deg", "middle");
@@ -152,15 +156,18 @@ std::string heightsPlotSvg(const std::vector<HeightRow>& rows, const std::string
     const Panel gain{60, 300, "maximum gain (dBi)", std::floor(gLo - 0.5), std::ceil(gHi + 0.5)};
     const Panel takeoff{360, 560, "take-off angle (deg)", 0, 90};
     for (const Panel* panel : {&gain, &takeoff}) {
-        const auto y = [&](double v) { return panel->bottom - (v - panel->lo) / (panel->hi - panel->lo) * (panel->bottom - panel->top); };
+        const auto y = [&](double v) {
+            return panel->bottom - (v - panel->lo) / (panel->hi - panel->lo) * (panel->bottom - panel->top);
+        };
         const double span = panel->hi - panel->lo;
         const double step = panel == &takeoff ? 15 : (span > 10 ? 5 : span > 4 ? 2 : 1);
         for (double v = panel->lo; v <= panel->hi + 1e-9; v += step) {
             svg.line(kLeft, y(v), kWidth - kRight, y(v), "stroke=\"#ddd\"");
             svg.text(kLeft - 8, y(v) + 4, fixedText(v, 0), "end");
         }
-        svg.add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(panel->top) + R"(" width=")" + px(kWidth - kLeft - kRight) +
-                R"(" height=")" + px(panel->bottom - panel->top) + R"(" fill="none" stroke="black"/>)");
+        svg.add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(panel->top) + R"(" width=")" +
+                px(kWidth - kLeft - kRight) + R"(" height=")" + px(panel->bottom - panel->top) +
+                R"(" fill="none" stroke="black"/>)");
         svg.add(R"(<text transform="translate(24 )" + px((panel->top + panel->bottom) / 2) +
                 R"~() rotate(-90)" text-anchor="middle">)~" + std::string(panel->label) + "</text>");
         std::string points;

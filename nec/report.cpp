@@ -27,9 +27,10 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
                       " deg; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
     out += "  gain in that azimuth:";
     for (std::size_t i = 0; i < p.gainAt.size(); ++i)
-        out += std::string(i ? "," : "") + " " + dbi(p.gainAt[i].second) + " at " + std::to_string(p.gainAt[i].first) + " deg";
-    out += "\n  -3 dB elevation beamwidth: " + fixedText(p.beamwidthDeg, 1) + " deg, from " + fixedText(p.lowEdgeDeg, 1) +
-           " to " + fixedText(p.highEdgeDeg, 1) + " deg";
+        out += std::string(i ? "," : "") + " " + dbi(p.gainAt[i].second) + " at " + std::to_string(p.gainAt[i].first) +
+               " deg";
+    out += "\n  -3 dB elevation beamwidth: " + fixedText(p.beamwidthDeg, 1) + " deg, from " +
+           fixedText(p.lowEdgeDeg, 1) + " to " + fixedText(p.highEdgeDeg, 1) + " deg";
     if (freeSpace && p.lowEdgeDeg < 0) out += " (the lobe is the same below the horizon)";
     if (p.openLow) out += " (still within 3 dB at 0 deg)";
     if (p.openHigh) out += " (still within 3 dB at 90 deg)";
@@ -37,17 +38,19 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
     if (p.averageGain) {
         out += "  average power gain: " + fixedText(*p.averageGain, 4);
         if (p.expectedAverage)
-            out += " (a lossless model " + std::string(freeSpace ? "in free space" : "over perfect ground") + " gives " +
-                   numberText(*p.expectedAverage) + ")";
+            out += " (a lossless model " + std::string(freeSpace ? "in free space" : "over perfect ground") +
+                   " gives " + numberText(*p.expectedAverage) + ")";
         else if (perfectGround)
-            out += " (a lossless model over perfect ground gives 2; not checked here: the antenna is too high for "
-                   "the grid to resolve its lobes)";
+            out +=
+                " (a lossless model over perfect ground gives 2; not checked here: the antenna is too high for "
+                "the grid to resolve its lobes)";
         else
             out += " (over the upper half-space; below 2 by what the ground absorbs)";
         out += "\n";
         if (averageGainOff(p))
-            out += "  warning: the average power gain is off by more than 2 %: the model has not converged, "
-                   "do not trust its figures\n";
+            out +=
+                "  warning: the average power gain is off by more than 2 %: the model has not converged, "
+                "do not trust its figures\n";
     }
     return out;
 }
@@ -61,23 +64,26 @@ std::string text(const Analysis& a, const ReportContext& c) {
     const std::size_t gaps = a.rows.front().feeds.size();
     constexpr std::size_t kZWidth = 22;
     out += padLeft("MHz", 10);
-    for (std::size_t g = 0; g < gaps; ++g) out += padLeft("gap " + std::to_string(g + 1) + " (ohms)", kZWidth);
+    for (std::size_t g = 0; g < gaps; ++g)
+        out += padLeft("gap " + std::to_string(g + 1) + " (ohms)", kZWidth);
     out += padLeft("SWR", 10) + "\n";
     for (const SweepRow& row : a.rows) {
         out += padLeft(mhzText(row.mhz), 10);
-        for (const FeedImpedance& feed : row.feeds) out += padLeft(impedanceText(feed.ohms), kZWidth);
+        for (const FeedImpedance& feed : row.feeds)
+            out += padLeft(impedanceText(feed.ohms), kZWidth);
         out += padLeft(fixedText(row.swr, 2), 10) + "\n";
     }
     out += "\n";
-    for (const std::string& failure : a.failures) out += "model failed: " + failure + "\n";
+    for (const std::string& failure : a.failures)
+        out += "model failed: " + failure + "\n";
     const SweepRow& best = a.rows[a.lowest];
     if (std::isfinite(best.swr))
         out += "lowest SWR: " + fixedText(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz" +
-               (a.nearLowest ? " (within 0.05 of it from " + numberText(a.nearLowest->fromMhz, 4) + " to " +
-                                   numberText(a.nearLowest->toMhz, 4) + " MHz" +
-                                   (a.nearLowest->openBelow || a.nearLowest->openAbove ? ", still at the sweep's end" : "") +
-                                   ")"
-                             : std::string()) +
+               (a.nearLowest
+                    ? " (within 0.05 of it from " + numberText(a.nearLowest->fromMhz, 4) + " to " +
+                          numberText(a.nearLowest->toMhz, 4) + " MHz" +
+                          (a.nearLowest->openBelow || a.nearLowest->openAbove ? ", still at the sweep's end" : "") + ")"
+                    : std::string()) +
                "\n";
     else
         out += "lowest SWR: none, the model gave no usable impedance at any frequency\n";
@@ -86,7 +92,8 @@ std::string text(const Analysis& a, const ReportContext& c) {
         out += std::string(i == 0 ? "SWR below 2:1: " : "SWR below 2:1 also: ") + stretchText(a.stretches[i]) + "\n";
     if (c.measured) {
         const MeasuredSummary& m = *c.measured;
-        out += "measured (" + m.file + "): lowest SWR " + fixedText(m.lowestSwr, 2) + " at " + mhzText(m.lowestMhz) + " MHz\n";
+        out += "measured (" + m.file + "): lowest SWR " + fixedText(m.lowestSwr, 2) + " at " + mhzText(m.lowestMhz) +
+               " MHz\n";
         if (m.stretches.empty()) out += "measured SWR below 2:1: nowhere in the file\n";
         for (std::size_t i = 0; i < m.stretches.size(); ++i)
             out += std::string(i == 0 ? "measured SWR below 2:1: " : "measured SWR below 2:1 also: ") +
@@ -98,7 +105,8 @@ std::string text(const Analysis& a, const ReportContext& c) {
     } else {
         out += "maximum gain: none, the model failed at the design frequency\n";
     }
-    for (const PatternFigures& p : a.patterns) out += patternText(p, freeSpace, c.ground.kind == GroundKind::Perfect);
+    for (const PatternFigures& p : a.patterns)
+        out += patternText(p, freeSpace, c.ground.kind == GroundKind::Perfect);
     if (!c.heights.empty()) {
         out += "\nheight above " + c.ground.name + " ground at " + c.design.frequency + " MHz:\n";
         out += padLeft("height (m)", 12) + padLeft("max (dBi)", 12) + padLeft("take-off (deg)", 16) +
@@ -148,7 +156,8 @@ std::string csv(const Analysis& a) {
     out += ",swr\r\n";
     for (const SweepRow& row : a.rows) {
         out += numberText(row.mhz, 12);
-        for (const FeedImpedance& feed : row.feeds) out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
+        for (const FeedImpedance& feed : row.feeds)
+            out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
         out += "," + (std::isfinite(row.swr) ? fixedText(row.swr, 4) : std::string("inf")) + "\r\n";
     }
     return out;
@@ -175,31 +184,36 @@ std::string json(const Analysis& a, const ReportContext& c) {
     for (const SweepRow& row : a.rows) {
         json gaps = json::array();
         for (const FeedImpedance& f : row.feeds)
-            gaps.push_back({{"tag", f.tag}, {"segment", f.segment}, {"r_ohms", f.ohms.real()}, {"x_ohms", f.ohms.imag()}});
+            gaps.push_back(
+                {{"tag", f.tag}, {"segment", f.segment}, {"r_ohms", f.ohms.real()}, {"x_ohms", f.ohms.imag()}});
         sweep.push_back({{"mhz", row.mhz}, {"gaps", gaps}, {"swr", finiteOrNull(row.swr)}});
     }
     doc["sweep"] = sweep;
     const SweepRow& best = a.rows[a.lowest];
     doc["lowest_swr"] = {{"mhz", best.mhz}, {"swr", finiteOrNull(best.swr)}, {"within_0_05", nullptr}};
     if (a.nearLowest)
-        doc["lowest_swr"]["within_0_05"] = {{"from_mhz", a.nearLowest->fromMhz}, {"to_mhz", a.nearLowest->toMhz},
+        doc["lowest_swr"]["within_0_05"] = {{"from_mhz", a.nearLowest->fromMhz},
+                                            {"to_mhz", a.nearLowest->toMhz},
                                             {"open_below", a.nearLowest->openBelow},
                                             {"open_above", a.nearLowest->openAbove}};
     doc["below_2_to_1"] = nullptr;
     if (a.below2) doc["below_2_to_1"] = stretchJson(*a.below2);
     json stretches = json::array();
-    for (const Below2& b : a.stretches) stretches.push_back(stretchJson(b));
+    for (const Below2& b : a.stretches)
+        stretches.push_back(stretchJson(b));
     doc["below_2_to_1_stretches"] = stretches;
     doc["max_gain"] = nullptr;
     if (a.gain)
-        doc["max_gain"] = {{"dbi", a.gain->dbi}, {"theta_deg", a.gain->thetaDeg}, {"phi_deg", a.gain->phiDeg},
-                           {"mhz", a.gain->mhz}};
+        doc["max_gain"] = {
+            {"dbi", a.gain->dbi}, {"theta_deg", a.gain->thetaDeg}, {"phi_deg", a.gain->phiDeg}, {"mhz", a.gain->mhz}};
     json patterns = json::array();
     for (const PatternFigures& p : a.patterns) {
         json at = json::object();
-        for (const auto& [deg, gain] : p.gainAt) at[std::to_string(deg)] = gain;
+        for (const auto& [deg, gain] : p.gainAt)
+            at[std::to_string(deg)] = gain;
         json azimuth = json::array();
-        for (const auto& [phi, gain] : p.azimuthDbi) azimuth.push_back({{"phi_deg", phi}, {"dbi", gain}});
+        for (const auto& [phi, gain] : p.azimuthDbi)
+            azimuth.push_back({{"phi_deg", phi}, {"dbi", gain}});
         patterns.push_back({{"mhz", p.mhz},
                             {"max_dbi", p.maxDbi},
                             {"takeoff_deg", p.takeoffDeg},
@@ -222,9 +236,11 @@ std::string json(const Analysis& a, const ReportContext& c) {
     doc["patterns"] = patterns;
     doc["failures"] = a.failures;
     if (c.measured) {
-        json m = {{"file", c.measured->file}, {"lowest_swr", c.measured->lowestSwr}, {"lowest_mhz", c.measured->lowestMhz}};
+        json m = {
+            {"file", c.measured->file}, {"lowest_swr", c.measured->lowestSwr}, {"lowest_mhz", c.measured->lowestMhz}};
         json ms = json::array();
-        for (const Below2& b : c.measured->stretches) ms.push_back(stretchJson(b));
+        for (const Below2& b : c.measured->stretches)
+            ms.push_back(stretchJson(b));
         m["below_2_to_1_stretches"] = ms;
         doc["measured"] = m;
     }
@@ -279,9 +295,9 @@ std::string title(const DesignTexts& d) {
 
 std::string groundText(const Ground& g) {
     switch (g.kind) {
-        case GroundKind::Free: return "free space";
-        case GroundKind::Perfect: return "perfect ground, lowest point " + numberText(g.heightM) + " m above it";
-        case GroundKind::Real: break;
+    case GroundKind::Free: return "free space";
+    case GroundKind::Perfect: return "perfect ground, lowest point " + numberText(g.heightM) + " m above it";
+    case GroundKind::Real: break;
     }
     return g.name + " ground (permittivity " + numberText(g.permittivity) + ", conductivity " +
            numberText(g.conductivity) + " S/m), lowest point " + numberText(g.heightM) + " m above it";
@@ -289,9 +305,9 @@ std::string groundText(const Ground& g) {
 
 std::string groundShortText(const Ground& g) {
     switch (g.kind) {
-        case GroundKind::Free: return "free space";
-        case GroundKind::Perfect: return "perfect ground, " + numberText(g.heightM) + " m";
-        case GroundKind::Real: break;
+    case GroundKind::Free: return "free space";
+    case GroundKind::Perfect: return "perfect ground, " + numberText(g.heightM) + " m";
+    case GroundKind::Real: break;
     }
     return g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m), " +
            numberText(g.heightM) + " m";
@@ -303,8 +319,8 @@ std::string impedanceText(std::complex<double> ohms) {
 }
 
 std::string stretchText(const Below2& b) {
-    std::string out = mhzText(b.fromMhz) + " to " + mhzText(b.toMhz) + " MHz (" + numberText(b.toMhz - b.fromMhz, 4) +
-                      " MHz wide";
+    std::string out =
+        mhzText(b.fromMhz) + " to " + mhzText(b.toMhz) + " MHz (" + numberText(b.toMhz - b.fromMhz, 4) + " MHz wide";
     if (b.openBelow) out += ", still below 2:1 at the start of the sweep";
     if (b.openAbove) out += ", still below 2:1 at the end of the sweep";
     return out + ")";
@@ -312,9 +328,9 @@ std::string stretchText(const Below2& b) {
 
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format) {
     switch (format) {
-        case ReportFormat::Csv: return context.heights.empty() ? csv(analysis) : heightsCsv(context);
-        case ReportFormat::Json: return json(analysis, context);
-        case ReportFormat::Text: break;
+    case ReportFormat::Csv: return context.heights.empty() ? csv(analysis) : heightsCsv(context);
+    case ReportFormat::Json: return json(analysis, context);
+    case ReportFormat::Text: break;
     }
     return text(analysis, context);
 }

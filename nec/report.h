@@ -17,9 +17,9 @@ enum class ReportFormat { Text, Csv, Json };
 
 struct ReportContext {
     DesignTexts design;
-    Ground ground;                        // free space by default
+    Ground ground;  // free space by default
     std::optional<MeasuredSummary> measured;
-    std::vector<HeightRow> heights;       // --heights: then CSV is this table
+    std::vector<HeightRow> heights;  // --heights: then CSV is this table
 };
 
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format);
@@ -38,6 +38,5 @@ std::string impedanceText(std::complex<double> ohms);
 
 // "130.5 to 160 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
 std::string stretchText(const Below2& stretch);
-
 
 }  // namespace brimalox::nec

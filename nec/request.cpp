@@ -21,7 +21,8 @@ double numberSetting(const std::string& text, const std::string& name) {
 
 std::string classNames() {
     std::string names;
-    for (const GroundClass& c : groundClasses()) names += std::string(names.empty() ? "" : ", ") + c.name;
+    for (const GroundClass& c : groundClasses())
+        names += std::string(names.empty() ? "" : ", ") + c.name;
     return names;
 }
 
@@ -30,7 +31,8 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
     const bool named = !s.ground.empty() && s.ground != "free";
     if (!s.groundConstants.empty()) {
         if (named)
-            throw Refused(n.ground + " " + s.ground + " and " + n.groundConstants + " both choose the ground: give one");
+            throw Refused(n.ground + " " + s.ground + " and " + n.groundConstants +
+                          " both choose the ground: give one");
         const auto comma = s.groundConstants.find(',');
         if (comma == std::string::npos)
             throw Refused(n.groundConstants + " needs EPSR,SIGMA (relative permittivity, conductivity in S/m), not \"" +
@@ -54,7 +56,8 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
         return ground;
     }
     const auto& classes = groundClasses();
-    const auto found = std::find_if(classes.begin(), classes.end(), [&](const GroundClass& c) { return s.ground == c.name; });
+    const auto found =
+        std::find_if(classes.begin(), classes.end(), [&](const GroundClass& c) { return s.ground == c.name; });
     if (found == classes.end())
         throw Refused(n.ground + " \"" + s.ground + "\" is not a ground this knows: free, perfect, " + classNames() +
                       ", or " + n.groundConstants + " EPSR,SIGMA for any other");
@@ -142,7 +145,8 @@ std::vector<double> readHeights(const std::string& text, const std::string& name
         throw Refused(name + " " + text + " makes " + numberText(steps + 1, 6) + " heights; at most " +
                       std::to_string(kMaxHeights) + " are run");
     std::vector<double> heights;
-    for (int i = 0; i <= static_cast<int>(steps); ++i) heights.push_back(from + i * step);
+    for (int i = 0; i <= static_cast<int>(steps); ++i)
+        heights.push_back(from + i * step);
     return heights;
 }
 

@@ -31,12 +31,12 @@ struct SettingNames : SweepNames {
 // in 1 % steps, free space, no extra pattern, no height sweep).
 struct Settings {
     std::string from, to, step;
-    std::string ground;            // "free", "perfect", a ground class's name, or empty
-    std::string groundConstants;   // "EPSR,SIGMA" for a ground of one's own
-    std::string height;            // metres, of the antenna's lowest point
+    std::string ground;           // "free", "perfect", a ground class's name, or empty
+    std::string groundConstants;  // "EPSR,SIGMA" for a ground of one's own
+    std::string height;           // metres, of the antenna's lowest point
     std::vector<std::string> patternAt;
     std::string z0 = "300";
-    std::string heights;           // "FROM:TO:STEP" in metres
+    std::string heights;  // "FROM:TO:STEP" in metres
 };
 
 struct Measured {
@@ -45,8 +45,8 @@ struct Measured {
 };
 
 struct Request {
-    DesignRequest design;                // the road a user takes in the window, run afresh
-    std::optional<DesignTexts> shown;    // or the design as a window shows it now (the road not run)
+    DesignRequest design;              // the road a user takes in the window, run afresh
+    std::optional<DesignTexts> shown;  // or the design as a window shows it now (the road not run)
     Settings settings;
     SettingNames names;
     std::optional<Measured> measured;

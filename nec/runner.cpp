@@ -72,16 +72,15 @@ void throwIfStopped() {
 void stopChild(pid_t pid) {
     ::kill(pid, SIGKILL);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
 }
 
 std::string signalName(int signal) {
     switch (signal) {
-        case SIGINT: return "SIGINT (Ctrl-C)";
-        case SIGTERM: return "SIGTERM";
-        case SIGHUP: return "SIGHUP";
-        default: return "signal " + std::to_string(signal);
+    case SIGINT: return "SIGINT (Ctrl-C)";
+    case SIGTERM: return "SIGTERM";
+    case SIGHUP: return "SIGHUP";
+    default: return "signal " + std::to_string(signal);
     }
 }
 
@@ -94,13 +93,15 @@ StopSignals::StopSignals() {
     struct sigaction action {};
     action.sa_handler = noteStop;
     sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &previous[i]);
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i], &action, &previous[i]);
 }
 
 StopSignals::~StopSignals() {
     const std::lock_guard lock(guardMutex);
     if (--guards > 0) return;
-    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous[i], nullptr);
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+        ::sigaction(kSignals[i], &previous[i], nullptr);
 }
 
 int StopSignals::caught() { return stopSignal; }
@@ -159,15 +160,15 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         program = (std::filesystem::current_path() / program).string();
     std::vector<std::string> args{program, "-i", input, "-o", output};
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, program.c_str(), actions.get(), nullptr, argv.data(), environ);
     if (spawned == ENOENT)
         throw NecError(options.program + " was not found on PATH; install it (Debian package nec2c) to simulate");
-    if (spawned != 0)
-        throw NecError("cannot start " + options.program + ": " + std::strerror(spawned));
+    if (spawned != 0) throw NecError("cannot start " + options.program + ": " + std::strerror(spawned));
 
     const auto deadline = std::chrono::steady_clock::now() + options.timeLimit;
     int status = 0;
@@ -181,8 +182,8 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopChild(pid);
-            throw NecError(options.program + " did not finish within " +
-                           std::to_string(options.timeLimit.count()) + " ms and was stopped");
+            throw NecError(options.program + " did not finish within " + std::to_string(options.timeLimit.count()) +
+                           " ms and was stopped");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -196,8 +197,8 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
     if (WIFSIGNALED(status))
         throw NecError(options.program + " was ended by signal " + std::to_string(WTERMSIG(status)) + said());
     if (WEXITSTATUS(status) != 0)
-        throw NecError(options.program + " rejected the deck (exit status " + std::to_string(WEXITSTATUS(status)) + ")" +
-                       said());
+        throw NecError(options.program + " rejected the deck (exit status " + std::to_string(WEXITSTATUS(status)) +
+                       ")" + said());
     if (!std::filesystem::exists(dir.path() / output)) throw NecError(options.program + " wrote no output" + said());
     return readFile(dir.path() / output);
 }

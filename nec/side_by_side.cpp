@@ -12,9 +12,11 @@ namespace {
 
 void onThreads(int workers, const std::function<void()>& work) {
     std::vector<std::thread> threads;
-    for (int w = 1; w < workers; ++w) threads.emplace_back(work);
+    for (int w = 1; w < workers; ++w)
+        threads.emplace_back(work);
     work();
-    for (std::thread& t : threads) t.join();
+    for (std::thread& t : threads)
+        t.join();
 }
 
 }  // namespace

@@ -18,15 +18,19 @@ namespace {
 void checkShown(const DesignTexts& d) {
     if (d.sides != 3 && d.sides != 4)
         throw Refused("no antenna form is selected: select THREE SIDED or FOUR SIDED and click COMPUTE");
-    const std::pair<Field, const std::string*> needed[]{{Field::Text2, &d.frequency},  {Field::Text8, &d.mm},
-                                                        {Field::Text13, &d.heightMm}, {Field::Text17, &d.sideMm},
+    const std::pair<Field, const std::string*> needed[]{{Field::Text2, &d.frequency},
+                                                        {Field::Text8, &d.mm},
+                                                        {Field::Text13, &d.heightMm},
+                                                        {Field::Text17, &d.sideMm},
                                                         {Field::Text20, &d.gapMm}};
     for (const auto& [field, text] : needed) {
-        const std::string name = "the " + std::string(fieldInfo(field).role) + " (" + std::string(fieldInfo(field).name) + ")";
-        const std::string todo = field == Field::Text2   ? "type the design frequency in MHz, click ACCEPT, then COMPUTE"
-                                 : field == Field::Text8 ? "type the conductor's diameter and click the CHANGE below it, "
-                                                           "then COMPUTE"
-                                                         : "click COMPUTE";
+        const std::string name =
+            "the " + std::string(fieldInfo(field).role) + " (" + std::string(fieldInfo(field).name) + ")";
+        const std::string todo = field == Field::Text2 ? "type the design frequency in MHz, click ACCEPT, then COMPUTE"
+                                 : field == Field::Text8
+                                     ? "type the conductor's diameter and click the CHANGE below it, "
+                                       "then COMPUTE"
+                                     : "click COMPUTE";
         if (text->empty()) throw Refused(name + " is empty: " + todo);
         const Parsed<double> parsed = parseDouble(*text);
         if (!parsed.ok() || !std::isfinite(parsed.value) || !(parsed.value > 0))
@@ -72,7 +76,8 @@ Prepared prepare(const Request& request) {
         throw Refused(n.heights + " needs a ground (" + n.ground + " perfect, a ground class or " + n.groundConstants +
                       "): free space has no height");
     p.setup.patternMhz = {geometry.designMhz};
-    for (const std::string& mhz : s.patternAt) p.setup.patternMhz.push_back(positiveSetting(mhz, n.patternAt));
+    for (const std::string& mhz : s.patternAt)
+        p.setup.patternMhz.push_back(positiveSetting(mhz, n.patternAt));
     p.setup.comments = deckComments(p.design);
     try {
         p.deck = prepareDeck(p.setup, n);
@@ -130,16 +135,16 @@ std::string swrChart(const Result& r, const std::vector<std::pair<double, double
 
 std::string patternChart(const Result& r) {
     if (r.analysis.patterns.empty())
-        throw NecError("no pattern to draw: " +
-                       (r.analysis.failures.empty() ? std::string("the model gave none") : r.analysis.failures.front()));
+        throw NecError("no pattern to draw: " + (r.analysis.failures.empty() ? std::string("the model gave none")
+                                                                             : r.analysis.failures.front()));
     return patternPlotSvg(r.analysis.patterns.front(), title(r.design), "nec2c, " + groundText(r.setup.ground));
 }
 
 std::string heightsChart(const Result& r) {
     if (r.heights.empty()) return {};
-    return heightsPlotSvg(r.heights, title(r.design),
-                          "nec2c, " + groundWithoutHeight(r.setup.ground) +
-                              ": maximum gain and take-off angle against height");
+    return heightsPlotSvg(
+        r.heights, title(r.design),
+        "nec2c, " + groundWithoutHeight(r.setup.ground) + ": maximum gain and take-off angle against height");
 }
 
 std::string touchstoneFile(const Result& r) { return writeTouchstone(r.analysis, r.z0, title(r.design)); }

@@ -26,7 +26,7 @@ struct Prepared {
     double z0 = 300;
     std::vector<double> heights;  // the height sweep, empty when not asked for
     std::optional<Measured> measured;
-    SettingNames names;           // for a refusal at one of the heights
+    SettingNames names;  // for a refusal at one of the heights
 };
 
 // Throws NecError when the design fails in the window or cannot be modelled, and Refused when a

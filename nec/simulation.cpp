@@ -23,7 +23,8 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     const std::vector<double> sweep = [&] {
         std::vector<double> all = sweepFrequencies(setup.sweep);
         for (const Sweep& more : setup.moreSweeps)
-            for (double mhz : sweepFrequencies(more)) all.push_back(mhz);
+            for (double mhz : sweepFrequencies(more))
+                all.push_back(mhz);
         return all;
     }();
     double lowest = g.designMhz, highest = g.designMhz;
@@ -40,9 +41,12 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
         const double unit = std::pow(10.0, std::floor(std::log10(least)) - 2);  // said rounded up to 3 digits
         if (setup.ground.heightM < least)
             throw Refused(
-                names.height + " " + numberText(setup.ground.heightM) + ": a height of " + numberText(setup.ground.heightM) + " m is too low for NEC-2's ground model: the lowest wires "
+                names.height + " " + numberText(setup.ground.heightM) + ": a height of " +
+                numberText(setup.ground.heightM) +
+                " m is too low for NEC-2's ground model: the lowest wires "
                 "must be at least a thousandth of the longest wavelength of the run and five conductor radii above the ground, "
-                "here " + numberText(std::ceil(least / unit) * unit, 3) + " m or more");
+                "here " +
+                numberText(std::ceil(least / unit) * unit, 3) + " m or more");
         options.liftM = setup.ground.heightM;
     }
     const Model model = buildModel(g, options);

@@ -8,8 +8,8 @@
 
 #include "nec/analysis.h"
 #include "nec/deck.h"
-#include "nec/geometry.h"
 #include "nec/engine.h"
+#include "nec/geometry.h"
 #include "nec/request.h"
 
 namespace brimalox::nec {
@@ -21,12 +21,12 @@ double lowestHeightM(const NecGeometry& geometry, double lowestMhz);
 
 struct SimulationSetup {
     NecGeometry geometry;
-    Sweep sweep;                      // count 0: patterns only
-    std::vector<Sweep> moreSweeps;    // after sweep, each its own FR card (bands apart)
-    std::vector<double> patternMhz;   // the design frequency first
+    Sweep sweep;                     // count 0: patterns only
+    std::vector<Sweep> moreSweeps;   // after sweep, each its own FR card (bands apart)
+    std::vector<double> patternMhz;  // the design frequency first
     Ground ground;
     std::vector<std::string> comments;
-    double refine = 1;                // 2: every segment about half as long (convergence checks)
+    double refine = 1;  // 2: every segment about half as long (convergence checks)
 };
 
 struct PreparedDeck {

@@ -111,7 +111,8 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(kWidth) + R"(" height=")" + px(kHeight) +
         R"(" viewBox="0 0 )" + px(kWidth) + " " + px(kHeight) + R"(" font-family="sans-serif" font-size="12">)");
     add(R"(<rect width="100%" height="100%" fill="white"/>)");
-    const double titleSize = std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
+    const double titleSize =
+        std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
     add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
         svgEscaped(labels.title) + "</text>");
 
@@ -139,8 +140,8 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
         add(R"(<text x=")" + px(kLeft - 8) + R"(" y=")" + px(axes.y(s) + 4) + R"(" text-anchor="end">)" +
             fixedText(s, yStep < 1 ? 1 : 0) + "</text>");
     }
-    add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(kTop) + R"(" width=")" + px(right - kLeft) +
-        R"(" height=")" + px(bottom - kTop) + R"(" fill="none" stroke="black"/>)");
+    add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(kTop) + R"(" width=")" + px(right - kLeft) + R"(" height=")" +
+        px(bottom - kTop) + R"(" fill="none" stroke="black"/>)");
     add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px(kHeight - 18) +
         R"(" text-anchor="middle">Frequency (MHz)</text>)");
     add(R"(<text transform="translate(20 )" + px((kTop + bottom) / 2) +
@@ -151,16 +152,19 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     add(R"(<line x1=")" + px(kLeft) + R"(" y1=")" + y2 + R"(" x2=")" + px(right) + R"(" y2=")" + y2 +
         R"(" stroke="#c00" stroke-dasharray="6 4"/>)");
     const Box twoToOne = boxAt(right - 4, axes.y(2) - 5, "2:1", 'e');
-    add(R"(<text x=")" + px(right - 4) + R"(" y=")" + px(axes.y(2) - 5) + R"(" text-anchor="end" fill="#c00">2:1</text>)");
+    add(R"(<text x=")" + px(right - 4) + R"(" y=")" + px(axes.y(2) - 5) +
+        R"(" text-anchor="end" fill="#c00">2:1</text>)");
     std::vector<Box> taken{twoToOne};
     // A label goes to the first of its places that stays inside the frame and clear of the others.
-    auto place = [&](const std::string& text, const std::vector<std::pair<double, double>>& places, const char* colour) {
+    auto place = [&](const std::string& text, const std::vector<std::pair<double, double>>& places,
+                     const char* colour) {
         std::pair<double, double> chosen = places.front();
         for (const auto& candidate : places) {
             double x = std::clamp(candidate.first, kLeft + 4 + textWidth(text) / 2, right - 4 - textWidth(text) / 2);
             const Box box = boxAt(x, candidate.second, text, 'm');
             bool clear = box.top >= kTop && box.bottom <= bottom;
-            for (const Box& other : taken) clear = clear && !box.overlaps(other);
+            for (const Box& other : taken)
+                clear = clear && !box.overlaps(other);
             if (clear) {
                 chosen = {x, candidate.second};
                 break;
@@ -188,24 +192,27 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     if (!measured.empty()) {
         for (const std::string& points : clippedPolylines(measured, axes, top))
             add(R"(<polyline fill="none" stroke="#e07000" stroke-width="2" points=")" + points + R"("/>)");
-        add(R"(<line x1=")" + px(kLeft + 10) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 30) + R"(" y2=")" +
-            px(kTop - 12) + R"(" stroke="#03c" stroke-width="2"/>)");
+        add(R"(<line x1=")" + px(kLeft + 10) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 30) +
+            R"(" y2=")" + px(kTop - 12) + R"(" stroke="#03c" stroke-width="2"/>)");
         add(R"(<text x=")" + px(kLeft + 34) + R"(" y=")" + px(kTop - 8) + R"(">model (nec2c)</text>)");
-        add(R"(<line x1=")" + px(kLeft + 140) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 160) + R"(" y2=")" +
-            px(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
+        add(R"(<line x1=")" + px(kLeft + 140) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 160) +
+            R"(" y2=")" + px(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
         add(R"(<text x=")" + px(kLeft + 164) + R"(" y=")" + px(kTop - 8) + R"(">measured</text>)");
     }
     // Say why there is no curve to see.
     bool visible = false;
-    for (const SweepRow& row : rows) visible = visible || (std::isfinite(row.swr) && row.swr <= top);
+    for (const SweepRow& row : rows)
+        visible = visible || (std::isfinite(row.swr) && row.swr <= top);
     std::vector<std::string> notes;
-    if (!analysis.failures.empty()) notes.push_back("the model failed here: NEC-2's thin-wire model does not hold (see the report)");
+    if (!analysis.failures.empty())
+        notes.push_back("the model failed here: NEC-2's thin-wire model does not hold (see the report)");
     if (!anyFinite)
         notes.push_back("no finite SWR: the model gave no usable impedance");
     else if (!visible)
         notes.push_back("the SWR is above " + fixedText(top, 0) + " everywhere");
     for (std::size_t i = 0; i < notes.size(); ++i)
-        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
+        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" +
+            px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
             R"(" text-anchor="middle" font-size="14" fill="#c00">)" + svgEscaped(notes[i]) + "</text>");
     const SweepRow& best = rows[analysis.lowest];
     if (std::isfinite(best.swr) && best.swr <= top) {

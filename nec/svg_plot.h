@@ -10,8 +10,8 @@
 namespace brimalox::nec {
 
 struct PlotLabels {
-    std::string title;        // e.g. "BRIMALOX three sided, 146 MHz"
-    double designMhz = 0;     // marked with a vertical line
+    std::string title;                             // e.g. "BRIMALOX three sided, 146 MHz"
+    double designMhz = 0;                          // marked with a vertical line
     std::vector<std::pair<double, double>> bands;  // MHz from, to: shaded behind the curve
 };
 

@@ -15,7 +15,8 @@ namespace {
 
 std::string lower(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
 }
 
@@ -23,9 +24,11 @@ std::vector<std::string_view> words(std::string_view line) {
     std::vector<std::string_view> out;
     std::size_t pos = 0;
     while (pos < line.size()) {
-        while (pos < line.size() && std::isspace(static_cast<unsigned char>(line[pos]))) ++pos;
+        while (pos < line.size() && std::isspace(static_cast<unsigned char>(line[pos])))
+            ++pos;
         std::size_t end = pos;
-        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end])))
+            ++end;
         if (end > pos) out.push_back(line.substr(pos, end - pos));
         pos = end;
     }
@@ -71,24 +74,32 @@ Touchstone readTouchstone(std::string_view text) {
             continue;
         }
         if (parts.front().front() == '[')
-            bad(lineNumber, "a Touchstone 2 keyword (" + shownWord(parts.front()) +
-                                "); export the file as Touchstone 1 (.s1p)");
+            bad(lineNumber,
+                "a Touchstone 2 keyword (" + shownWord(parts.front()) + "); export the file as Touchstone 1 (.s1p)");
         if (parts.front().front() == '#') {
             if (options) continue;  // only the first option line counts
             options = true;
             std::vector<std::string> fields;
             if (parts.front().size() > 1) fields.push_back(lower(parts.front().substr(1)));
-            for (std::size_t i = 1; i < parts.size(); ++i) fields.push_back(lower(parts[i]));
+            for (std::size_t i = 1; i < parts.size(); ++i)
+                fields.push_back(lower(parts[i]));
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 const std::string& f = fields[i];
-                if (f == "hz") unitMhz = 1e-6;
-                else if (f == "khz") unitMhz = 1e-3;
-                else if (f == "mhz") unitMhz = 1;
-                else if (f == "ghz") unitMhz = 1000;
-                else if (f == "s" || f == "z" || f == "y") parameter = f[0];
+                if (f == "hz")
+                    unitMhz = 1e-6;
+                else if (f == "khz")
+                    unitMhz = 1e-3;
+                else if (f == "mhz")
+                    unitMhz = 1;
+                else if (f == "ghz")
+                    unitMhz = 1000;
+                else if (f == "s" || f == "z" || f == "y")
+                    parameter = f[0];
                 else if (f == "h" || f == "g")
-                    bad(lineNumber, "the option line gives " + f + "-parameters, which a one-port file does not hold; S, Z or Y are read");
-                else if (f == "ri" || f == "ma" || f == "db") format = f;
+                    bad(lineNumber, "the option line gives " + f +
+                                        "-parameters, which a one-port file does not hold; S, Z or Y are read");
+                else if (f == "ri" || f == "ma" || f == "db")
+                    format = f;
                 else if (f == "r") {
                     double r = 0;
                     if (i + 1 >= fields.size() || !number(fields[i + 1], r) || !(r > 0))
@@ -96,14 +107,16 @@ Touchstone readTouchstone(std::string_view text) {
                     file.referenceOhms = r;
                     ++i;
                 } else {
-                    bad(lineNumber, "the option line has " + shownWord(f) + ", which is none of Hz, kHz, MHz, GHz, S, Z, Y, RI, MA, DB or R");
+                    bad(lineNumber, "the option line has " + shownWord(f) +
+                                        ", which is none of Hz, kHz, MHz, GHz, S, Z, Y, RI, MA, DB or R");
                 }
             }
             continue;
         }
         if (!options) bad(lineNumber, "data before the option line (# unit parameter format R ohms)");
         if (parts.size() != 3)
-            bad(lineNumber, std::to_string(parts.size()) + " numbers where a one-port line has 3 (frequency and a pair)" +
+            bad(lineNumber, std::to_string(parts.size()) +
+                                " numbers where a one-port line has 3 (frequency and a pair)" +
                                 (parts.size() == 9 ? "; this looks like a two-port (.s2p) file" : ""));
         double values[3];
         for (int i = 0; i < 3; ++i)
@@ -112,7 +125,8 @@ Touchstone readTouchstone(std::string_view text) {
         if (!(mhz > 0)) bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is not positive");
         if (!std::isfinite(mhz)) bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is too large to compute");
         if (!file.mhz.empty() && !(mhz > file.mhz.back()))
-            bad(lineNumber, "the frequency " + shownWord(parts[0]) + " is not above the one before it; frequencies must increase");
+            bad(lineNumber,
+                "the frequency " + shownWord(parts[0]) + " is not above the one before it; frequencies must increase");
         std::complex<double> pair;
         if (format == "ri") {
             pair = {values[1], values[2]};
@@ -123,17 +137,20 @@ Touchstone readTouchstone(std::string_view text) {
         const double r = file.referenceOhms;
         std::complex<double> z;
         if (parameter == 's') {
-            if (pair == std::complex<double>(1, 0)) bad(lineNumber, "S11 = 1 is an open circuit: no impedance to compare");
+            if (pair == std::complex<double>(1, 0))
+                bad(lineNumber, "S11 = 1 is an open circuit: no impedance to compare");
             z = r * quotient(1.0 + pair, 1.0 - pair);
         } else if (parameter == 'z') {
             z = pair * r;  // version 1 files hold Z normalised to R
         } else {
-            if (pair == std::complex<double>(0, 0)) bad(lineNumber, "Y = 0 is an open circuit: no impedance to compare");
+            if (pair == std::complex<double>(0, 0))
+                bad(lineNumber, "Y = 0 is an open circuit: no impedance to compare");
             z = r * quotient(1.0, pair);  // and Y normalised to 1 / R
         }
         // A magnitude near the largest double overflows on the way to ohms.
         if (!std::isfinite(z.real()) || !std::isfinite(z.imag()))
-            bad(lineNumber, "the pair " + shownWord(parts[1]) + " " + shownWord(parts[2]) + " gives no finite impedance");
+            bad(lineNumber,
+                "the pair " + shownWord(parts[1]) + " " + shownWord(parts[2]) + " gives no finite impedance");
         file.mhz.push_back(mhz);
         file.ohms.push_back(z);
         if (end == text.size()) break;
@@ -144,13 +161,15 @@ Touchstone readTouchstone(std::string_view text) {
 
 MeasuredSwr measuredSwr(const Touchstone& file, double z0) {
     MeasuredSwr out;
-    for (std::size_t i = 0; i < file.mhz.size(); ++i) out.points.push_back({file.mhz[i], swr(file.ohms[i], z0)});
+    for (std::size_t i = 0; i < file.mhz.size(); ++i)
+        out.points.push_back({file.mhz[i], swr(file.ohms[i], z0)});
     return out;
 }
 
 MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, double designMhz) {
     std::vector<SweepRow> rows;
-    for (const auto& [mhz, value] : measured.points) rows.push_back({mhz, {}, value});
+    for (const auto& [mhz, value] : measured.points)
+        rows.push_back({mhz, {}, value});
     const Analysis ranges = rangesOf(std::move(rows), 0, designMhz);
     MeasuredSummary summary;
     summary.file = file;

@@ -12,8 +12,8 @@
 namespace brimalox::nec {
 
 struct Touchstone {
-    std::vector<double> mhz;                   // strictly increasing
-    std::vector<std::complex<double>> ohms;    // the port's impedance at each frequency
+    std::vector<double> mhz;                 // strictly increasing
+    std::vector<std::complex<double>> ohms;  // the port's impedance at each frequency
     double referenceOhms = 50;
 };
 

@@ -46,15 +46,17 @@ double gammaAt(const std::vector<std::pair<double, double>>& points, double mhz)
 
 std::vector<std::pair<double, double>> pointsOf(const Analysis& a) {
     std::vector<std::pair<double, double>> points;
-    for (const SweepRow& row : a.rows) points.push_back({row.mhz, row.swr});
+    for (const SweepRow& row : a.rows)
+        points.push_back({row.mhz, row.swr});
     return points;
 }
 
 // The model's 2:1 stretch around its lowest SWR, closed at both ends.
 const Below2& modelStretch(const Analysis& model, const TrimNames& n) {
     if (!model.below2)
-        throw NecError("the model's SWR does not drop below 2:1 anywhere in the sweep: there is no curve to lay the "
-                       "measurement on");
+        throw NecError(
+            "the model's SWR does not drop below 2:1 anywhere in the sweep: there is no curve to lay the "
+            "measurement on");
     if (model.below2->openBelow || model.below2->openAbove)
         throw Refused("the model's SWR is still below 2:1 at the " +
                       std::string(model.below2->openBelow ? "start" : "end") + " of the sweep: widen it with " +
@@ -122,9 +124,12 @@ std::pair<double, double> flatStretch(const Analysis& a, double within) {
         return in.mhz + (limit - in.swr) / (out.swr - in.swr) * (out.mhz - in.mhz);
     };
     std::size_t lo = a.lowest, hi = a.lowest;
-    while (lo > 0 && a.rows[lo - 1].swr <= limit) --lo;
-    while (hi + 1 < a.rows.size() && a.rows[hi + 1].swr <= limit) ++hi;
-    return {lo > 0 ? crossing(lo, lo - 1) : a.rows[lo].mhz, hi + 1 < a.rows.size() ? crossing(hi, hi + 1) : a.rows[hi].mhz};
+    while (lo > 0 && a.rows[lo - 1].swr <= limit)
+        --lo;
+    while (hi + 1 < a.rows.size() && a.rows[hi + 1].swr <= limit)
+        ++hi;
+    return {lo > 0 ? crossing(lo, lo - 1) : a.rows[lo].mhz,
+            hi + 1 < a.rows.size() ? crossing(hi, hi + 1) : a.rows[hi].mhz};
 }
 
 double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& n, double* rms) {
@@ -145,8 +150,8 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     for (std::size_t i = 0; i < m.size(); ++i)
         (i < low ? riseBelow : riseAbove) = std::max(i < low ? riseBelow : riseAbove, gammaOf(m[i].second) - lowest);
     if (low == 0 || low + 1 == m.size() || riseBelow < kClearRise || riseAbove < kClearRise)
-        throw Refused(n.measuredFile + " has no clear minimum: its lowest SWR, " + fixedText(m[low].second, 2) + " at " +
-                      mhzText(m[low].first) + " MHz, " +
+        throw Refused(n.measuredFile + " has no clear minimum: its lowest SWR, " + fixedText(m[low].second, 2) +
+                      " at " + mhzText(m[low].first) + " MHz, " +
                       (low == 0 || low + 1 == m.size() ? std::string("is at the end of its frequencies")
                                                        : std::string("hardly rises on one side")) +
                       "; measure from well below the dip to well above it");
@@ -191,7 +196,8 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
 
 double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& n) {
     if (!(lowMhz > 0) || !(highMhz > lowMhz))
-        throw Refused(n.measuredEdges + " needs the lower 2:1 crossing first and the higher second, both positive, not " +
+        throw Refused(n.measuredEdges +
+                      " needs the lower 2:1 crossing first and the higher second, both positive, not " +
                       numberText(lowMhz) + " and " + numberText(highMhz) + " MHz");
     const Below2& stretch = modelStretch(model, n);
     // Each edge on its own gives the scale; their geometric mean weighs them alike.
@@ -205,8 +211,9 @@ double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
                       " to " + mhzText(to) + " MHz: check the frequency, or sweep over it with " + n.from + " and " +
                       n.to);
     if (model.lowest == 0 || model.lowest + 1 == model.rows.size())
-        throw Refused("the model's lowest SWR is at the end of the sweep, so its dip is not known: widen the sweep with " +
-                      n.from + " and " + n.to);
+        throw Refused(
+            "the model's lowest SWR is at the end of the sweep, so its dip is not known: widen the sweep with " +
+            n.from + " and " + n.to);
     return dipMhz / lowestMhz(model);
 }
 
@@ -243,21 +250,27 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         TrimNames named = n;  // refusals name the file too
         named.measuredFile += " " + m.file->name;
         t.ratio = ratioFromFile(model, swr, named, &t.fitRms);
-        t.notes.push_back("the scale that best lays the file's reflection coefficient on the model's over the model's "
-                          "2:1 stretch; they differ by " + numberText(t.fitRms, 2) + " rms there");
+        t.notes.push_back(
+            "the scale that best lays the file's reflection coefficient on the model's over the model's "
+            "2:1 stretch; they differ by " +
+            numberText(t.fitRms, 2) + " rms there");
         if (t.fitRms > kPoorFit)
-            t.notes.push_back("the file's curve differs from the model's in shape, not only in place: more than lengths "
-                              "differ (the feed line, the match, the ground or the calibration); the scale is the best "
-                              "fit, but check it against the 2:1 edges");
+            t.notes.push_back(
+                "the file's curve differs from the model's in shape, not only in place: more than lengths "
+                "differ (the feed line, the match, the ground or the calibration); the scale is the best "
+                "fit, but check it against the 2:1 edges");
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
         t.ratio = ratioFromDip(model, m.dipMhz, n);
         const auto [flatFrom, flatTo] = flatStretch(model, kFlatWithin);
-        t.notes.push_back("from the dip alone, which on this antenna is flat: the model's SWR stays within 0.01 of its "
-                          "lowest from about " + numberText(flatFrom, 4) + " to " + numberText(flatTo, 4) + " MHz, so an "
-                          "SWR meter's dip may sit anywhere in it; the two 2:1 edges or an analyser's file give a "
-                          "better scale");
+        t.notes.push_back(
+            "from the dip alone, which on this antenna is flat: the model's SWR stays within 0.01 of its "
+            "lowest from about " +
+            numberText(flatFrom, 4) + " to " + numberText(flatTo, 4) +
+            " MHz, so an "
+            "SWR meter's dip may sit anywhere in it; the two 2:1 edges or an analyser's file give a "
+            "better scale");
     } else {
         t.source = TrimSource::Edges;
         t.lowEdgeMhz = m.lowEdgeMhz;
@@ -268,8 +281,9 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.notes.push_back("from both 2:1 edges: the lower gives " + fixedText(lowRatio, 4) + ", the higher " +
                           fixedText(highRatio, 4));
         if (std::fabs(highRatio / lowRatio - 1) > kEdgesApart)
-            t.notes.push_back(std::string("the measured 2:1 stretch is ") + (highRatio > lowRatio ? "wider" : "narrower") +
-                              " than the model's by " + fixedText(std::fabs(highRatio / lowRatio - 1) * 100, 1) +
+            t.notes.push_back(std::string("the measured 2:1 stretch is ") +
+                              (highRatio > lowRatio ? "wider" : "narrower") + " than the model's by " +
+                              fixedText(std::fabs(highRatio / lowRatio - 1) * 100, 1) +
                               " %: more than lengths differ (the feed line, the match, the ground or the meter); the "
                               "scale is the edges' mean");
     }

@@ -27,9 +27,9 @@ struct TrimNames : SettingNames {
 
 // Exactly one of the three.
 struct TrimMeasurement {
-    std::optional<Measured> file;  // an analyser's one-port file
+    std::optional<Measured> file;            // an analyser's one-port file
     double lowEdgeMhz = 0, highEdgeMhz = 0;  // where an SWR meter crosses 2:1, both or neither
-    double dipMhz = 0;             // where it dips; 0: not given
+    double dipMhz = 0;                       // where it dips; 0: not given
 };
 
 struct TrimRequest {
@@ -58,15 +58,15 @@ struct Trim {
     Ground ground;
     double z0 = 300;
     TrimSource source = TrimSource::File;
-    std::string measuredName;      // the file's name
+    std::string measuredName;                            // the file's name
     double lowEdgeMhz = 0, highEdgeMhz = 0, dipMhz = 0;  // as given
-    double ratio = 1;              // new length over old
-    double fitRms = 0;             // File: the reflection coefficients' rms difference at the best scale
-    std::vector<std::string> notes;  // what the figures rest on, in words
-    double heightMm = 0, sideMm = 0, gapMm = 0;        // the design's
+    double ratio = 1;                                    // new length over old
+    double fitRms = 0;                           // File: the reflection coefficients' rms difference at the best scale
+    std::vector<std::string> notes;              // what the figures rest on, in words
+    double heightMm = 0, sideMm = 0, gapMm = 0;  // the design's
     double newHeightMm = 0, newSideMm = 0;
     std::vector<TrimPiece> pieces;
-    SwrFigures model, trimmed;     // the design's model, the trimmed design's model
+    SwrFigures model, trimmed;           // the design's model, the trimmed design's model
     std::optional<SwrFigures> measured;  // File: the file's own figures
     Analysis modelRun, trimmedRun;
 };

@@ -24,7 +24,8 @@ bool isLong(double ratio) { return ratio < 1; }
 
 std::string meaning(double ratio) {
     if (fixedText(offPercent(ratio), 1) == "0.0") return "the antenna is electrically as designed";
-    return "the antenna is electrically " + fixedText(offPercent(ratio), 1) + " % " + (isLong(ratio) ? "long" : "short");
+    return "the antenna is electrically " + fixedText(offPercent(ratio), 1) + " % " +
+           (isLong(ratio) ? "long" : "short");
 }
 
 std::string pieceName(const TrimPiece& p, int sides) {
@@ -37,7 +38,8 @@ std::string figuresText(const std::string& what, const SwrFigures& f) {
     std::string out = what + ": lowest SWR " + fixedText(f.lowestSwr, 2) + " at " + mhzText(f.lowestMhz) + " MHz\n";
     if (f.stretches.empty()) out += "  SWR below 2:1: nowhere in the sweep\n";
     for (std::size_t i = 0; i < f.stretches.size(); ++i)
-        out += std::string(i == 0 ? "  SWR below 2:1: " : "  SWR below 2:1 also: ") + stretchText(f.stretches[i]) + "\n";
+        out +=
+            std::string(i == 0 ? "  SWR below 2:1: " : "  SWR below 2:1 also: ") + stretchText(f.stretches[i]) + "\n";
     return out;
 }
 
@@ -55,10 +57,10 @@ SwrFigures expected(const Trim& t) {
 
 std::string measuredText(const Trim& t) {
     switch (t.source) {
-        case TrimSource::File: return "measured: " + t.measuredName;
-        case TrimSource::Edges:
-            return "measured: SWR 2:1 at " + mhzText(t.lowEdgeMhz) + " and " + mhzText(t.highEdgeMhz) + " MHz";
-        case TrimSource::Dip: break;
+    case TrimSource::File: return "measured: " + t.measuredName;
+    case TrimSource::Edges:
+        return "measured: SWR 2:1 at " + mhzText(t.lowEdgeMhz) + " and " + mhzText(t.highEdgeMhz) + " MHz";
+    case TrimSource::Dip: break;
     }
     return "measured: the SWR dips at " + mhzText(t.dipMhz) + " MHz";
 }
@@ -67,7 +69,8 @@ std::string text(const Trim& t) {
     std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground) +
                       ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n\n";
     out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
-    for (const std::string& note : t.notes) out += "  " + note + "\n";
+    for (const std::string& note : t.notes)
+        out += "  " + note + "\n";
     out += "height: " + lengthText(t.heightMm) + " becomes " + lengthText(t.newHeightMm) + "\n";
     out += "side: " + lengthText(t.sideMm) + " becomes " + lengthText(t.newSideMm) + "\n";
     out += "gap: " + lengthText(t.gapMm) + ", and the series match " + t.design.matchMm +
@@ -87,8 +90,9 @@ std::string text(const Trim& t) {
     }
     out += "\n" + figuresText("model of the design", t.model);
     if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
-    out += figuresText("model of the trimmed design (height " + mmText(t.newHeightMm) + ", side " + mmText(t.newSideMm) + ")",
-                       t.trimmed);
+    out += figuresText(
+        "model of the trimmed design (height " + mmText(t.newHeightMm) + ", side " + mmText(t.newSideMm) + ")",
+        t.trimmed);
     out += figuresText("the built antenna after the trim should show (the trimmed model's frequencies times the ratio)",
                        expected(t));
     return out;
@@ -116,7 +120,8 @@ nlohmann::ordered_json figuresJson(const SwrFigures& f) {
     j["lowest_swr"] = std::isfinite(f.lowestSwr) ? nlohmann::json(f.lowestSwr) : nlohmann::json();
     j["lowest_mhz"] = f.lowestMhz;
     nlohmann::json stretches = nlohmann::json::array();
-    for (const Below2& b : f.stretches) stretches.push_back(stretchJson(b));
+    for (const Below2& b : f.stretches)
+        stretches.push_back(stretchJson(b));
     j["below_2_to_1_stretches"] = stretches;
     return j;
 }
@@ -136,25 +141,27 @@ std::string json(const Trim& t) {
     doc["height_m"] = t.ground.kind == GroundKind::Free ? json() : json(t.ground.heightM);
     nlohmann::ordered_json measured;
     switch (t.source) {
-        case TrimSource::File:
-            measured["from"] = "file";
-            measured["file"] = t.measuredName;
-            if (t.measured) measured.update(figuresJson(*t.measured));
-            measured["fit_rms"] = t.fitRms;
-            break;
-        case TrimSource::Edges:
-            measured["from"] = "2to1";
-            measured["low_edge_mhz"] = t.lowEdgeMhz;
-            measured["high_edge_mhz"] = t.highEdgeMhz;
-            break;
-        case TrimSource::Dip:
-            measured["from"] = "min";
-            measured["dip_mhz"] = t.dipMhz;
-            break;
+    case TrimSource::File:
+        measured["from"] = "file";
+        measured["file"] = t.measuredName;
+        if (t.measured) measured.update(figuresJson(*t.measured));
+        measured["fit_rms"] = t.fitRms;
+        break;
+    case TrimSource::Edges:
+        measured["from"] = "2to1";
+        measured["low_edge_mhz"] = t.lowEdgeMhz;
+        measured["high_edge_mhz"] = t.highEdgeMhz;
+        break;
+    case TrimSource::Dip:
+        measured["from"] = "min";
+        measured["dip_mhz"] = t.dipMhz;
+        break;
     }
     doc["measured"] = measured;
     doc["ratio"] = t.ratio;
-    doc["electrically"] = fixedText(offPercent(t.ratio), 1) == "0.0" ? "as designed" : isLong(t.ratio) ? "long" : "short";
+    doc["electrically"] = fixedText(offPercent(t.ratio), 1) == "0.0" ? "as designed"
+                          : isLong(t.ratio)                          ? "long"
+                                                                     : "short";
     doc["off_percent"] = offPercent(t.ratio);
     doc["notes"] = t.notes;
     doc["height_mm"] = t.heightMm;
@@ -183,9 +190,9 @@ std::string json(const Trim& t) {
 
 std::string trimReport(const Trim& t, ReportFormat format) {
     switch (format) {
-        case ReportFormat::Csv: return csv(t);
-        case ReportFormat::Json: return json(t);
-        case ReportFormat::Text: break;
+    case ReportFormat::Csv: return csv(t);
+    case ReportFormat::Json: return json(t);
+    case ReportFormat::Text: break;
     }
     return text(t);
 }

@@ -7,7 +7,11 @@ namespace brimalox {
 ClickFailure::ClickFailure(FailureFamily family, FailureKind kind, std::string where, std::optional<Field> field,
                            std::string text)
     : std::runtime_error(std::string(kindName(kind)) + " while " + where),
-      family_(family), kind_(kind), where_(std::move(where)), field_(field), text_(std::move(text)) {}
+      family_(family),
+      kind_(kind),
+      where_(std::move(where)),
+      field_(field),
+      text_(std::move(text)) {}
 
 namespace {
 
@@ -17,8 +21,8 @@ constexpr FailureWords kWords[] = {
      "Conversion failure: type mismatch", "Type mismatch (conversion failure)", "The text is not a number.",
      "is not a number (digits with at most one point and an optional exponent)"},
     {FailureFamily::Conversion, FailureKind::Overflow, "conversion", "overflow", "Overflow",
-     "Conversion failure: overflow", "Overflow (conversion failure)",
-     "The number is too large to be held or computed.", "is too large to be held as a number"},
+     "Conversion failure: overflow", "Overflow (conversion failure)", "The number is too large to be held or computed.",
+     "is too large to be held as a number"},
     {FailureFamily::FloatingPoint, FailureKind::Overflow, "floating-point", "overflow", "Overflow",
      "Floating-point fault: overflow", "Overflow (floating-point failure)",
      "The number is too large to be held or computed.", "gives a result too large to be held"},
@@ -47,9 +51,7 @@ const FailureWords& failureWords(FailureFamily family, FailureKind kind) {
 
 std::string_view kindName(FailureKind kind) { return failureWords(FailureFamily::Conversion, kind).kindName; }
 std::string_view kindKey(FailureKind kind) { return failureWords(FailureFamily::Conversion, kind).kindKey; }
-std::string_view kindExplanation(FailureKind kind) {
-    return failureWords(FailureFamily::Conversion, kind).explanation;
-}
+std::string_view kindExplanation(FailureKind kind) { return failureWords(FailureFamily::Conversion, kind).explanation; }
 
 std::string_view familyName(FailureFamily family) {
     for (const FailureWords& row : kWords)

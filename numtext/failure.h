@@ -22,12 +22,12 @@ enum class FailureKind { TypeMismatch, Overflow, DivisionByZero, InvalidOperatio
 struct FailureWords {
     FailureFamily family;
     FailureKind kind;
-    std::string_view familyKey;    // machine-read output (replay, the page): "conversion"
-    std::string_view kindKey;      // machine-read output: "type mismatch"
-    std::string_view kindName;     // "Type mismatch"
-    std::string_view heading;      // the window's message: "Conversion failure: type mismatch"
-    std::string_view summary;      // the command line's line: "Type mismatch (conversion failure)"
-    std::string_view explanation;  // what the kind means for the text the user typed
+    std::string_view familyKey;     // machine-read output (replay, the page): "conversion"
+    std::string_view kindKey;       // machine-read output: "type mismatch"
+    std::string_view kindName;      // "Type mismatch"
+    std::string_view heading;       // the window's message: "Conversion failure: type mismatch"
+    std::string_view summary;       // the command line's line: "Type mismatch (conversion failure)"
+    std::string_view explanation;   // what the kind means for the text the user typed
     std::string_view valueProblem;  // after the value a command line was given: "is not a number (...)"
 };
 

@@ -11,8 +11,8 @@ T readNumber(const Form& form, Field field, Parsed<T> (*parse)(std::string_view)
     const std::string text = form.text(field);
     const Parsed<T> parsed = parse(text);
     if (!parsed.ok()) {
-        const FailureKind kind = parsed.error == ParseError::Overflow ? FailureKind::Overflow
-                                                                      : FailureKind::TypeMismatch;
+        const FailureKind kind =
+            parsed.error == ParseError::Overflow ? FailureKind::Overflow : FailureKind::TypeMismatch;
         throw ClickFailure(FailureFamily::Conversion, kind, readingStep(field), field, text);
     }
     return parsed.value;

@@ -8,8 +8,6 @@ const FieldInfo* fieldByName(std::string_view name) {
     return nullptr;
 }
 
-std::string_view optionName(Option option) {
-    return option == Option::Option1 ? "Option1" : "Option2";
-}
+std::string_view optionName(Option option) { return option == Option::Option1 ? "Option1" : "Option2"; }
 
 }  // namespace brimalox

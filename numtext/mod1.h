@@ -6,16 +6,16 @@
 namespace brimalox {
 
 struct Mod1 {
-    float designFrequency = 0;       // MHz; COMPUTE replaces it by the corrected frequency
-    float recommendedDiameter = 0;   // mm
-    float conductorDiameter = 0;     // mm
-    float diameterExcess = 0;        // ratio
+    float designFrequency = 0;      // MHz; COMPUTE replaces it by the corrected frequency
+    float recommendedDiameter = 0;  // mm
+    float conductorDiameter = 0;    // mm
+    float diameterExcess = 0;       // ratio
     float correctionCoefficient = 0;
-    float seriesMatchLength = 0;     // mm
-    float sideLength = 0;            // mm
-    float gapLength = 0;             // mm
-    float enteredInchDiameter = 0;   // inch
-    float convertedDiameter = 0;     // inch or mm
+    float seriesMatchLength = 0;    // mm
+    float sideLength = 0;           // mm
+    float gapLength = 0;            // mm
+    float enteredInchDiameter = 0;  // inch
+    float convertedDiameter = 0;    // inch or mm
 };
 
 }  // namespace brimalox

@@ -1,10 +1,10 @@
 #include "numtext/numtext.h"
 
-#include <cmath>
-#include <type_traits>
 #include <fast_float/fast_float.h>
 #include <fmt/compile.h>
 #include <fmt/format.h>
+#include <cmath>
+#include <type_traits>
 
 namespace brimalox {
 namespace {
@@ -13,8 +13,10 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -25,17 +27,20 @@ bool isNumberForm(std::string_view s) {
     const std::size_t n = s.size();
     if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t mantissaDigits = 0;
-    while (i < n && isDigit(s[i])) ++i, ++mantissaDigits;
+    while (i < n && isDigit(s[i]))
+        ++i, ++mantissaDigits;
     if (i < n && s[i] == '.') {
         ++i;
-        while (i < n && isDigit(s[i])) ++i, ++mantissaDigits;
+        while (i < n && isDigit(s[i]))
+            ++i, ++mantissaDigits;
     }
     if (mantissaDigits == 0) return false;
     if (i < n && (s[i] == 'E' || s[i] == 'e')) {
         ++i;
         if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
         std::size_t exponentDigits = 0;
-        while (i < n && isDigit(s[i])) ++i, ++exponentDigits;
+        while (i < n && isDigit(s[i]))
+            ++i, ++exponentDigits;
         if (exponentDigits == 0) return false;
     }
     return i == n;
@@ -88,9 +93,11 @@ std::string numberToText(T value) {
     const char* exponentText = p;
     const bool negativeExponent = *p == '-';
     int exponent = 0;
-    for (++p; p != end; ++p) exponent = exponent * 10 + (*p - '0');
+    for (++p; p != end; ++p)
+        exponent = exponent * 10 + (*p - '0');
     if (negativeExponent) exponent = -exponent;
-    while (count > 1 && digits[count - 1] == '0') --count;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
 
     char text[64];
     char* out = text;
@@ -99,22 +106,28 @@ std::string numberToText(T value) {
         *out++ = digits[0];
         if (count > 1) {
             *out++ = '.';
-            for (int i = 1; i < count; ++i) *out++ = digits[i];
+            for (int i = 1; i < count; ++i)
+                *out++ = digits[i];
         }
         *out++ = 'E';
-        for (const char* e = exponentText; e != end; ++e) *out++ = *e;
+        for (const char* e = exponentText; e != end; ++e)
+            *out++ = *e;
     } else if (exponent >= 0) {
         const int intDigits = exponent + 1;
-        for (int i = 0; i < intDigits; ++i) *out++ = i < count ? digits[i] : '0';
+        for (int i = 0; i < intDigits; ++i)
+            *out++ = i < count ? digits[i] : '0';
         if (count > intDigits) {
             *out++ = '.';
-            for (int i = intDigits; i < count; ++i) *out++ = digits[i];
+            for (int i = intDigits; i < count; ++i)
+                *out++ = digits[i];
         }
     } else {
         *out++ = '0';
         *out++ = '.';
-        for (int i = 0; i < -exponent - 1; ++i) *out++ = '0';
-        for (int i = 0; i < count; ++i) *out++ = digits[i];
+        for (int i = 0; i < -exponent - 1; ++i)
+            *out++ = '0';
+        for (int i = 0; i < count; ++i)
+            *out++ = digits[i];
     }
     return std::string(text, out);
 }
@@ -124,7 +137,7 @@ std::string numberToText(T value) {
 // nearbyint(p) unless p lies exactly halfway, where the sign of e decides. k / 10^n is then one
 // correctly rounded division: the double nearest the decimal k * 10^-n, as the text route gives.
 bool roundDoubleExactly(double value, int places, double& rounded) {
-    static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+    static constexpr double kScale[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (places < 0 || places > 15) return false;
     const double scale = kScale[places];
@@ -157,8 +170,8 @@ T roundToPlaces(T value, int places) {
     // value of the same precision. 400 characters hold any double in fixed form with 15 places.
     if (places < 0 || places > 15) return value;
     char buffer[400];
-    const auto written = fmt::format_to_n(buffer, sizeof buffer, FMT_COMPILE("{:.{}f}"),
-                                          static_cast<double>(value), places);
+    const auto written =
+        fmt::format_to_n(buffer, sizeof buffer, FMT_COMPILE("{:.{}f}"), static_cast<double>(value), places);
     T rounded{};
     fast_float::from_chars(buffer, written.out, rounded);
     return rounded;
@@ -176,12 +189,8 @@ std::string integerToText(std::int32_t value) { return std::to_string(value); }
 float roundPlaces(float value, int places) { return roundToPlaces(value, places); }
 double roundPlaces(double value, int places) { return roundToPlaces(value, places); }
 
-double roundPlaces(const OptionalNumber& value, int places) {
-    return value ? roundPlaces(*value, places) : 0.0;
-}
+double roundPlaces(const OptionalNumber& value, int places) { return value ? roundPlaces(*value, places) : 0.0; }
 
-double divide(const OptionalNumber& dividend, double divisor) {
-    return dividend ? *dividend / divisor : 0.0;
-}
+double divide(const OptionalNumber& dividend, double divisor) { return dividend ? *dividend / divisor : 0.0; }
 
 }  // namespace brimalox

@@ -13,8 +13,10 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool readsAsNumber(std::string_view text) { return parseDouble(text).error != ParseError::TypeMismatch; }
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 

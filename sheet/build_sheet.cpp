@@ -32,7 +32,8 @@ std::string minimumWarning() {
     for (int line = 2; line <= 4; ++line) {
         const std::size_t end = notes.find("\r\n", start);
         std::string text = notes.substr(start, end - start);
-        while (!text.empty() && text.back() == ' ') text.pop_back();
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
         if (line == 4) text = text.substr(0, text.find(").") + 2);
         warning += (warning.empty() ? "" : " ") + text;
         start = end + 2;
@@ -46,7 +47,8 @@ bool validDate(std::string_view date) {
         if (date[i] < '0' || date[i] > '9') return false;
     const auto number = [&](std::size_t at, std::size_t length) {
         int value = 0;
-        for (std::size_t i = at; i < at + length; ++i) value = value * 10 + (date[i] - '0');
+        for (std::size_t i = at; i < at + length; ++i)
+            value = value * 10 + (date[i] - '0');
         return value;
     };
     const std::chrono::year_month_day day{std::chrono::year(number(0, 4)),
@@ -61,7 +63,8 @@ std::string dbiText(double dbi) { return fixed(dbi, 2); }
 std::string degreesText(double degrees) { return fixed(degrees, 0); }
 std::string metresText(double metres) {
     std::string text = fmt::format(FMT_COMPILE("{:.2f}"), metres);
-    while (text.back() == '0') text.pop_back();
+    while (text.back() == '0')
+        text.pop_back();
     if (text.back() == '.') text.pop_back();
     return text;
 }

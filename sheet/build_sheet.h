@@ -24,8 +24,8 @@ struct ModelFigures {
     double lowestSwr = 0, lowestSwrMhz = 0;
     std::vector<Stretch> belowTwo;  // every stretch below 2:1, the one holding the design frequency first
     double maxGainDbi = 0, takeoffDeg = 0;
-    double z0Ohms = 300;            // the line the SWR is against
-    std::string ground;             // in words, e.g. "free space" or "average ground (13, 0.005 S/m)"
+    double z0Ohms = 300;                 // the line the SWR is against
+    std::string ground;                  // in words, e.g. "free space" or "average ground (13, 0.005 S/m)"
     std::optional<double> heightMetres;  // of the antenna's lowest point; none in free space
 };
 
@@ -33,8 +33,8 @@ struct BuildSheet {
     std::string date;  // YYYY-MM-DD
     DesignResult design;
     CutList cuts;
-    std::string formCaption;  // "THREE SIDED" or "FOUR SIDED", as on the window
-    std::string warning;      // the notes' warning not to go below the recommended minimum
+    std::string formCaption;    // "THREE SIDED" or "FOUR SIDED", as on the window
+    std::string warning;        // the notes' warning not to go below the recommended minimum
     bool belowMinimum = false;  // the conductor used is thinner than the recommended one
     std::optional<ModelFigures> model;
     std::string remark;  // said below the model check, such as what a trim changed; may be empty

@@ -36,7 +36,8 @@ int decimalPlaces(std::string_view text) {
 std::string exactText(double value, int places) {
     std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, places);
     if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
+        while (text.back() == '0')
+            text.pop_back();
         if (text.back() == '.') text.pop_back();
     }
     if (text == "-0") text = "0";
@@ -51,11 +52,13 @@ struct Row {
 };
 
 std::optional<std::string> readRow(Row& row) {
-    for (auto [text, unit, value] : {std::tuple{row.mm, "MM", &row.mmValue}, std::tuple{row.inch, "IN", &row.inchValue}}) {
+    for (auto [text, unit, value] :
+         {std::tuple{row.mm, "MM", &row.mmValue}, std::tuple{row.inch, "IN", &row.inchValue}}) {
         const Parsed<double> parsed = parseDouble(*text);
         if (!parsed.ok() || !std::isfinite(parsed.value))
-            return fmt::format(FMT_COMPILE("the {} field in {} holds \"{}\", which is not a number: compute the design first"),
-                               row.label, unit, *text);
+            return fmt::format(
+                FMT_COMPILE("the {} field in {} holds \"{}\", which is not a number: compute the design first"),
+                row.label, unit, *text);
         *value = parsed.value;
     }
     return std::nullopt;
@@ -89,7 +92,8 @@ std::string roundedDecimal(std::string_view fixed, int places) {
         }
     }
     if (text.find('.') != std::string::npos) {
-        while (text.back() == '0') text.pop_back();
+        while (text.back() == '0')
+            text.pop_back();
         if (text.back() == '.') text.pop_back();
     }
     if (text == "-0" || text.empty()) text = "0";
@@ -121,8 +125,8 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
         if (auto problem = readRow(*row)) return *problem;
     for (const Row* row : {&height, &side, &gap})
         if (row->mmValue == 0)
-            return fmt::format(FMT_COMPILE("the {} field shows {}: there is nothing to cut; compute the design first"), row->label,
-                               *row->mm);
+            return fmt::format(FMT_COMPILE("the {} field shows {}: there is nothing to cut; compute the design first"),
+                               row->label, *row->mm);
 
     CutList list;
     list.sides = sides == 4 ? 4 : 3;

@@ -10,7 +10,8 @@ namespace brimalox::sheet {
 ModelFigures modelFigures(const nec::Result& result) {
     const nec::Analysis& a = result.analysis;
     if (a.rows.empty() || a.patterns.empty())
-        throw nec::NecError("the model failed: " + (a.failures.empty() ? std::string("no result") : a.failures.front()));
+        throw nec::NecError("the model failed: " +
+                            (a.failures.empty() ? std::string("no result") : a.failures.front()));
 
     ModelFigures m;
     m.designMhz = result.setup.geometry.designMhz;
@@ -20,7 +21,8 @@ ModelFigures modelFigures(const nec::Result& result) {
     m.swrAtDesign = atDesign->swr;
     m.lowestSwr = a.rows[a.lowest].swr;
     m.lowestSwrMhz = a.rows[a.lowest].mhz;
-    for (const nec::Below2& stretch : a.stretches) m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
+    for (const nec::Below2& stretch : a.stretches)
+        m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
     m.maxGainDbi = a.patterns.front().maxDbi;
     m.takeoffDeg = a.patterns.front().takeoffDeg;
     m.z0Ohms = result.z0;
@@ -29,8 +31,8 @@ ModelFigures modelFigures(const nec::Result& result) {
     case nec::GroundKind::Free: m.ground = "free space"; break;
     case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
     case nec::GroundKind::Real:
-        m.ground = g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) +
-                   " S/m)";
+        m.ground =
+            g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) + " S/m)";
         break;
     }
     if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;

@@ -38,17 +38,19 @@ public:
         texts_ += ">" + xmlEscaped(words) + "</text>\n";
     }
     void line(Point a, Point b, double width = 0.25, bool dashed = false) {
-        shapes_ += fmt::format(FMT_COMPILE(R"(<line x1="{}" y1="{}" x2="{}" y2="{}" stroke-width="{}"{}/>)"), mm(a.x), mm(a.y),
-                             mm(b.x), mm(b.y), mm(width), dashed ? R"( stroke-dasharray="1.2 0.8")" : "");
+        shapes_ += fmt::format(FMT_COMPILE(R"(<line x1="{}" y1="{}" x2="{}" y2="{}" stroke-width="{}"{}/>)"), mm(a.x),
+                               mm(a.y), mm(b.x), mm(b.y), mm(width), dashed ? R"( stroke-dasharray="1.2 0.8")" : "");
         shapes_ += '\n';
     }
     void rect(double x, double y, double w, double h, double width) {
-        shapes_ += fmt::format(FMT_COMPILE(R"(<rect x="{}" y="{}" width="{}" height="{}" fill="none" stroke-width="{}"/>)"), mm(x),
-                             mm(y), mm(w), mm(h), mm(width));
+        shapes_ +=
+            fmt::format(FMT_COMPILE(R"(<rect x="{}" y="{}" width="{}" height="{}" fill="none" stroke-width="{}"/>)"),
+                        mm(x), mm(y), mm(w), mm(h), mm(width));
         shapes_ += '\n';
     }
     void dot(Point c, double r) {
-        shapes_ += fmt::format(FMT_COMPILE(R"(<circle cx="{}" cy="{}" r="{}" fill="#000" stroke="none"/>)"), mm(c.x), mm(c.y), mm(r));
+        shapes_ += fmt::format(FMT_COMPILE(R"(<circle cx="{}" cy="{}" r="{}" fill="#000" stroke="none"/>)"), mm(c.x),
+                               mm(c.y), mm(r));
         shapes_ += '\n';
     }
     // An arrow head with its tip at `tip`, pointing along (dx, dy).
@@ -59,9 +61,9 @@ public:
         dy /= length;
         constexpr double kLong = 2, kHalfWide = 0.6;
         const Point base{tip.x - dx * kLong, tip.y - dy * kLong};
-        shapes_ += fmt::format(FMT_COMPILE(R"(<polygon points="{},{} {},{} {},{}" fill="#000" stroke="none"/>)"), mm(tip.x),
-                             mm(tip.y), mm(base.x - dy * kHalfWide), mm(base.y + dx * kHalfWide),
-                             mm(base.x + dy * kHalfWide), mm(base.y - dx * kHalfWide));
+        shapes_ += fmt::format(FMT_COMPILE(R"(<polygon points="{},{} {},{} {},{}" fill="#000" stroke="none"/>)"),
+                               mm(tip.x), mm(tip.y), mm(base.x - dy * kHalfWide), mm(base.y + dx * kHalfWide),
+                               mm(base.x + dy * kHalfWide), mm(base.y - dx * kHalfWide));
         shapes_ += '\n';
     }
     // A dimension line between a and b with arrow heads at both ends.
@@ -141,7 +143,8 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
 
     constexpr double kWire = 0.6;
     for (double z : {0.0, height})
-        for (int k = 0; k < n; ++k) page.line(onPage(plan[k], z), onPage(plan[(k + 1) % n], z), kWire);
+        for (int k = 0; k < n; ++k)
+            page.line(onPage(plan[k], z), onPage(plan[(k + 1) % n], z), kWire);
     // Verticals with their gaps, numbered as the feed points they are.
     int leftmost = 0, rightmost = 0;
     for (int k = 0; k < n; ++k) {
@@ -207,12 +210,14 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
         page.line({b.x + nx, b.y + ny}, {b2.x + nx * 1.5, b2.y + ny * 1.5}, 0.15);
         page.dimension(a2, b2);
         const double y = std::max(a2.y, b2.y) + 5;
-        page.text((a2.x + b2.x) / 2, y, 3.2, "SIDE  " + cuts.side.mm + " MM   " + cuts.side.inch + " IN", Anchor::Middle,
-                  "bold");
+        page.text((a2.x + b2.x) / 2, y, 3.2, "SIDE  " + cuts.side.mm + " MM   " + cuts.side.inch + " IN",
+                  Anchor::Middle, "bold");
     }
-    const std::string legend = fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE"), n);
+    const std::string legend =
+        fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE"), n);
     page.text((left + right) / 2, bottom - 3.5, 2.6, legend, Anchor::Middle);
-    if (gapEnlarged) page.text((left + right) / 2, bottom, 2.6, "THE GAPS ARE DRAWN LARGER THAN TO SCALE", Anchor::Middle);
+    if (gapEnlarged)
+        page.text((left + right) / 2, bottom, 2.6, "THE GAPS ARE DRAWN LARGER THAN TO SCALE", Anchor::Middle);
 }
 
 void drawModel(Page& page, const BuildSheet& sheet, double left, double top, double width) {
@@ -253,8 +258,8 @@ void drawCutList(Page& page, const CutList& cuts, double left, double top, doubl
     for (const CutPiece& piece : cuts.pieces)
         rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
                         piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
-    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
-                    cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    rows.push_back(
+        {"TOTAL CONDUCTOR", "", &cuts.total, cuts.total.derivation + ", the sides and the vertical halves end to end"});
     // Numbers right-aligned in columns as wide as their longest text: a series match in inches
     // has up to 15 digits.
     double mmWidth = textWidth("MM", kSize), inchWidth = textWidth("INCH", kSize);
@@ -391,8 +396,8 @@ std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
                       R"(" font-family="Liberation Sans, Arial, Helvetica, sans-serif" fill="#000" stroke="#000">)"
                       "\n";
     svg += "<title>" + xmlEscaped("BRIMALOX build sheet, " + d.frequency + " MHz, " + sheet.formCaption) + "</title>\n";
-    svg += fmt::format(FMT_COMPILE(R"(<rect x="0" y="0" width="{}" height="{}" fill="#fff" stroke="none"/>)"), size.widthMm,
-                       size.heightMm);
+    svg += fmt::format(FMT_COMPILE(R"(<rect x="0" y="0" width="{}" height="{}" fill="#fff" stroke="none"/>)"),
+                       size.widthMm, size.heightMm);
     svg += "\n" + page.svg() + "</svg>\n";
     return svg;
 }

@@ -30,22 +30,29 @@ std::string sheetText(const BuildSheet& sheet) {
            date + "\n\n";
     const std::string recommended(control(Field::Text3).text);
     const std::size_t labelWidth = recommended.size() + 2;
-    out += fmt::format(FMT_COMPILE("{:<{}}{} MHZ   {}\n"), "DESIGN FREQUENCY", labelWidth, d.frequency, sheet.formCaption);
-    out += fmt::format(FMT_COMPILE("{:<{}}{}\n"), recommended, labelWidth, conductor(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
+    out +=
+        fmt::format(FMT_COMPILE("{:<{}}{} MHZ   {}\n"), "DESIGN FREQUENCY", labelWidth, d.frequency, sheet.formCaption);
+    out += fmt::format(FMT_COMPILE("{:<{}}{}\n"), recommended, labelWidth,
+                       conductor(d.recommendedAwg, d.recommendedInch, d.recommendedMm));
     out += fmt::format(FMT_COMPILE("{:<{}}{}\n\n"), "CONDUCTOR USED", labelWidth, conductor(d.awg, d.inch, d.mm));
     if (sheet.belowMinimum) out += std::string(kBelowMinimumText) + '\n';
-    for (const std::string& line : wrapped(sheet.warning, kWidth)) out += line + '\n';
+    for (const std::string& line : wrapped(sheet.warning, kWidth))
+        out += line + '\n';
 
     out += "\nDIMENSIONS AS THE WINDOW SHOWS THEM\n";
     const std::array<std::pair<std::string_view, const Length*>, 4> dimensions{
-        {{"HEIGHT", &cuts.height}, {"SIDE", &cuts.side}, {"GAP", &cuts.gap}, {"300 OHM SERIES MATCH LENGHT", &cuts.match}}};
+        {{"HEIGHT", &cuts.height},
+         {"SIDE", &cuts.side},
+         {"GAP", &cuts.gap},
+         {"300 OHM SERIES MATCH LENGHT", &cuts.match}}};
     std::size_t mmWidth = 2, inchWidth = 4;
     for (const auto& [label, length] : dimensions) {
         mmWidth = std::max(mmWidth, length->mm.size());
         inchWidth = std::max(inchWidth, length->inch.size());
     }
     for (const auto& [label, length] : dimensions)
-        out += fmt::format(FMT_COMPILE("{:<29}{:>{}} MM  {:>{}} IN\n"), label, length->mm, mmWidth, length->inch, inchWidth);
+        out += fmt::format(FMT_COMPILE("{:<29}{:>{}} MM  {:>{}} IN\n"), label, length->mm, mmWidth, length->inch,
+                           inchWidth);
 
     out += "\nCUT LIST\n";
     struct Row {
@@ -57,28 +64,33 @@ std::string sheetText(const BuildSheet& sheet) {
     for (const CutPiece& piece : cuts.pieces)
         rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
                         piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
-    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
-                    cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    rows.push_back(
+        {"TOTAL CONDUCTOR", "", &cuts.total, cuts.total.derivation + ", the sides and the vertical halves end to end"});
     std::size_t nameWidth = 5, mm = 2, inch = 4;
     for (const Row& row : rows) {
         nameWidth = std::max(nameWidth, row.name.size());
         mm = std::max(mm, row.length->mm.size());
         inch = std::max(inch, row.length->inch.size());
     }
-    out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm, "INCH", inch);
+    out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm,
+                       "INCH", inch);
     for (const Row& row : rows) {
-        out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count, row.length->mm, mm,
-                           row.length->inch, inch, row.length->tape);
-        for (const std::string& line : wrapped(row.how, kWidth - 2)) out += "  " + line + '\n';
+        out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count,
+                           row.length->mm, mm, row.length->inch, inch, row.length->tape);
+        for (const std::string& line : wrapped(row.how, kWidth - 2))
+            out += "  " + line + '\n';
     }
 
     out += "\nMODEL CHECK\n";
     const std::vector<ModelLine> model = modelLines(sheet);
     if (model.empty()) out += "  none run for this sheet\n";
     std::size_t labelColumn = 0;
-    for (const ModelLine& line : model) labelColumn = std::max(labelColumn, line.label.size());
-    for (const ModelLine& line : model) out += fmt::format(FMT_COMPILE("{:<{}}  {}\n"), line.label, labelColumn, line.value);
-    for (const std::string& line : wrapped(sheet.remark, kWidth)) out += line + '\n';
+    for (const ModelLine& line : model)
+        labelColumn = std::max(labelColumn, line.label.size());
+    for (const ModelLine& line : model)
+        out += fmt::format(FMT_COMPILE("{:<{}}  {}\n"), line.label, labelColumn, line.value);
+    for (const std::string& line : wrapped(sheet.remark, kWidth))
+        out += line + '\n';
 
     out += "\nMEASURED ON THE BUILT ANTENNA\n";
     const std::string blank(12, '_');

@@ -8,9 +8,9 @@
 namespace brimalox {
 namespace {
 
-constexpr double kWavelengthMmMhz = 300000.0;     // free-space wavelength in mm = 300000 / MHz
-constexpr double kRecommendedDivisor = 1263.7;     // wavelength / recommended diameter
-constexpr double kInchesPerMillimetre = 0.0394;    // the sizing factor, deliberately not 1/25.4
+constexpr double kWavelengthMmMhz = 300000.0;    // free-space wavelength in mm = 300000 / MHz
+constexpr double kRecommendedDivisor = 1263.7;   // wavelength / recommended diameter
+constexpr double kInchesPerMillimetre = 0.0394;  // the sizing factor, deliberately not 1/25.4
 
 // The gauge of the diameter the inch field shows now, read back at double precision.
 void writeGaugeOfInchField(Form& form) {
@@ -32,8 +32,7 @@ void accept(Form& form, Mod1& shared) {
     FloatFaults faults;
     shared.designFrequency = readSingle(form, Field::Text2);
 
-    const double millimetres =
-        faults.div(faults.div(kWavelengthMmMhz, shared.designFrequency), kRecommendedDivisor);
+    const double millimetres = faults.div(faults.div(kWavelengthMmMhz, shared.designFrequency), kRecommendedDivisor);
     faults.check("computing the recommended diameter from the frequency");
     form.setText(Field::Text8, doubleToText(roundPlaces(millimetres, 3)));
 
@@ -47,8 +46,7 @@ void accept(Form& form, Mod1& shared) {
 
 void changeGauge(Form& form, Mod1& shared) {
     const double gauge = readDouble(form, Field::Text4);
-    if (const auto inches = diameterForGauge(gauge))
-        form.setText(Field::Text6, doubleToText(*inches));
+    if (const auto inches = diameterForGauge(gauge)) form.setText(Field::Text6, doubleToText(*inches));
 
     shared.convertedDiameter = readSingle(form, Field::Text6);
     writeMillimetresOfInches(form, shared.convertedDiameter);

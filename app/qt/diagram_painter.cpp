@@ -30,7 +30,8 @@ QImage drawDiagram(qreal pixelRatio) {
 
     QFont font;
     QStringList faces;
-    for (std::string_view face : kFontFaces) faces << QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
+    for (std::string_view face : kFontFaces)
+        faces << QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size()));
     font.setFamilies(faces);
     font.setStyleHint(QFont::SansSerif, QFont::NoAntialias);  // crisp black text, like the wires
     font.setPixelSize(static_cast<int>(kDiagramWordPixels));
@@ -50,7 +51,8 @@ DiagramLabel::DiagramLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void DiagramLabel::paintEvent(QPaintEvent* event) {
-    if (pixmap().devicePixelRatio() != devicePixelRatioF()) setPixmap(QPixmap::fromImage(drawDiagram(devicePixelRatioF())));
+    if (pixmap().devicePixelRatio() != devicePixelRatioF())
+        setPixmap(QPixmap::fromImage(drawDiagram(devicePixelRatioF())));
     QLabel::paintEvent(event);
 }
 

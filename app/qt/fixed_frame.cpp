@@ -1,5 +1,6 @@
 #include "app/qt/fixed_frame.h"
 
+#include <xcb/xcb.h>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
@@ -9,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <xcb/xcb.h>
 
 namespace brimalox {
 namespace {
@@ -39,8 +39,8 @@ void writeMotifHints(QWidget* window) {
 class FixedFrame : public QObject {
 public:
     explicit FixedFrame(QWidget* window) : QObject(window), window_(window) {
-        window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
         window->installEventFilter(this);
     }
 

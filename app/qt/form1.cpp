@@ -1,8 +1,8 @@
 #include "app/qt/form1.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,7 +62,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
         if (c.tab >= 0) tabOrder.emplace_back(c.tab, widget);
     }
     std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
     // The first key typed goes where a user starts, the frequency, and replaces its default text
     // as it would in a box entered with Tab, rather than being put in front of "146.00".
@@ -168,8 +169,7 @@ void Form1::click(Button button) {
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
 void Form1::showFailure(const ClickOutcome& outcome) {
-    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(outcome.message()),
-                                QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(outcome.message()), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failure"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Keys go back where they went before the click once the message is dismissed.

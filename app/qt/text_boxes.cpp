@@ -28,7 +28,8 @@ Qt::Alignment qalign(Align align) {
 QFont qfont(const FontSpec& style) {
     QFont font;
     QStringList faces;
-    for (std::string_view face : kFontFaces) faces << qstr(face);
+    for (std::string_view face : kFontFaces)
+        faces << qstr(face);
     font.setFamilies(faces);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(style.points);
@@ -77,7 +78,8 @@ QWidget* makeSingleLine(const Control& box, QWidget* parent) {
 }  // namespace
 
 QWidget* makeTextBox(const Control& box, QWidget* parent) {
-    QWidget* widget = box.kind == ControlKind::MultiLineTextBox ? makeMultiLine(box, parent) : makeSingleLine(box, parent);
+    QWidget* widget =
+        box.kind == ControlKind::MultiLineTextBox ? makeMultiLine(box, parent) : makeSingleLine(box, parent);
     widget->setObjectName(qstr(box.name));
     widget->setFont(box.font ? qfont(*box.font) : windowFont());
     applyColours(widget, box);

@@ -17,7 +17,8 @@ bool overlap(const Rect& a, const Rect& b) {
 
 TEST(Layout, NamesAreUniqueAndLookupsFindTheirOwnRow) {
     std::set<std::string_view> names;
-    for (const Control& c : controls()) EXPECT_TRUE(names.insert(c.name).second) << c.name;
+    for (const Control& c : controls())
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
     for (const Control& c : controls()) {
         EXPECT_EQ(controlByName(c.name), &c) << c.name;
         if (c.field) {
@@ -44,7 +45,8 @@ TEST(Layout, EveryControlButTheLineHasItsOwnTabStopFromZeroUp) {
         stops.push_back(c.tab);
     }
     std::sort(stops.begin(), stops.end());
-    for (std::size_t i = 0; i < stops.size(); ++i) EXPECT_EQ(stops[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        EXPECT_EQ(stops[i], static_cast<int>(i));
 }
 
 TEST(Layout, ControlsFitTheClientAreaAndNoTwoOverlap) {

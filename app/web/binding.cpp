@@ -30,7 +30,8 @@ using namespace brimalox;
 class PageForm : public Form {
 public:
     PageForm() {
-        for (const Control& box : textBoxes()) texts_[index(*box.field)] = box.text;
+        for (const Control& box : textBoxes())
+            texts_[index(*box.field)] = box.text;
     }
     std::string text(Field field) const override { return texts_[index(field)]; }
     void setText(Field field, std::string_view text) override { texts_[index(field)] = text; }
@@ -56,7 +57,7 @@ struct Session {
     Mod1 shared;
     std::string family, kind, message;  // empty after a click that went through
     int shown = PageForm::kNothing;
-    std::string sheet;  // the last build sheet's SVG, or what kept it from being made
+    std::string sheet;                         // the last build sheet's SVG, or what kept it from being made
     std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
     std::string remark;                        // and what it says below them
 };
@@ -88,7 +89,8 @@ EMSCRIPTEN_KEEPALIVE int brimalox_text_length(int field) {
 
 // Option 1 or 2 on (1) or off (0).
 EMSCRIPTEN_KEEPALIVE void brimalox_set_option(int option, int on) {
-    if (option == 1 || option == 2) session().form.setSelected(option == 1 ? Option::Option1 : Option::Option2, on != 0);
+    if (option == 1 || option == 2)
+        session().form.setSelected(option == 1 ? Option::Option1 : Option::Option2, on != 0);
 }
 
 // Presses Command1 to Command7: 1 when the click went through, 0 when it failed (see the failure
@@ -129,7 +131,8 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_model(const double* numbers, int count,
     m.takeoffDeg = numbers[5];
     m.z0Ohms = numbers[6];
     if (!std::isnan(numbers[7])) m.heightMetres = numbers[7];
-    for (int i = 8; i + 1 < count; i += 2) m.belowTwo.push_back({numbers[i], numbers[i + 1]});
+    for (int i = 8; i + 1 < count; i += 2)
+        m.belowTwo.push_back({numbers[i], numbers[i + 1]});
     m.ground.assign(ground, static_cast<std::size_t>(length));
     s.model = std::move(m);
 }

@@ -21,34 +21,35 @@
 // _brimalox_engine_progress as frequencies are done. Returns nec2c's output (malloc'd), or null
 // with the reason kept for brimalox_engine_failure.
 EM_JS(char*, brimalox_engine_run, (const char* deck), {
-  try {
-    var output = Module['necRun'](UTF8ToString(deck), function (done) { Module['_brimalox_engine_progress'](done); });
-    var size = lengthBytesUTF8(output) + 1;
-    var pointer = _malloc(size);
-    stringToUTF8(output, pointer, size);
-    return pointer;
-  } catch (error) {
-    Module['necFailure'] = String(error && error.message ? error.message : error);
-    return 0;
-  }
+    try {
+        var output = Module['necRun'](
+            UTF8ToString(deck), function(done) { Module['_brimalox_engine_progress'](done); });
+        var size = lengthBytesUTF8(output) + 1;
+        var pointer = _malloc(size);
+        stringToUTF8(output, pointer, size);
+        return pointer;
+    } catch (error) {
+        Module['necFailure'] = String(error && error.message ? error.message : error);
+        return 0;
+    }
 });
 
 EM_JS(char*, brimalox_engine_failure, (), {
-  var text = Module['necFailure'] || 'the NEC-2 engine failed';
-  var size = lengthBytesUTF8(text) + 1;
-  var pointer = _malloc(size);
-  stringToUTF8(text, pointer, size);
-  return pointer;
+    var text = Module['necFailure'] || 'the NEC-2 engine failed';
+    var size = lengthBytesUTF8(text) + 1;
+    var pointer = _malloc(size);
+    stringToUTF8(text, pointer, size);
+    return pointer;
 });
 
 // The search's progress: runs done and the best so far in words ("" before any).
 EM_JS(void, brimalox_cover_progress, (int runs, const char* best), {
-  if (Module['onCoverProgress']) Module['onCoverProgress'](runs, UTF8ToString(best));
+    if (Module['onCoverProgress']) Module['onCoverProgress'](runs, UTF8ToString(best));
 });
 
 // The check's progress, for the page's progress bar.
 EM_JS(void, brimalox_check_progress, (int done, int total), {
-  if (Module['onCheckProgress']) Module['onCheckProgress'](done, total);
+    if (Module['onCheckProgress']) Module['onCheckProgress'](done, total);
 });
 
 namespace {
@@ -134,11 +135,14 @@ json resultJson(const Result& r) {
     if (!r.analysis.rows.empty() && !r.analysis.patterns.empty()) {
         const sheet::ModelFigures m = sheet::modelFigures(r);
         json stretches = json::array();
-        for (const auto& stretch : m.belowTwo) stretches.push_back({stretch.fromMhz, stretch.toMhz});
-        out["sheetModel"] = {{"designMhz", m.designMhz}, {"swrAtDesign", m.swrAtDesign}, {"lowestSwr", m.lowestSwr},
-                             {"lowestSwrMhz", m.lowestSwrMhz}, {"belowTwo", stretches}, {"maxGainDbi", m.maxGainDbi},
-                             {"takeoffDeg", m.takeoffDeg}, {"z0Ohms", m.z0Ohms}, {"ground", m.ground},
-                             {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()}};
+        for (const auto& stretch : m.belowTwo)
+            stretches.push_back({stretch.fromMhz, stretch.toMhz});
+        out["sheetModel"] = {
+            {"designMhz", m.designMhz},   {"swrAtDesign", m.swrAtDesign},
+            {"lowestSwr", m.lowestSwr},   {"lowestSwrMhz", m.lowestSwrMhz},
+            {"belowTwo", stretches},      {"maxGainDbi", m.maxGainDbi},
+            {"takeoffDeg", m.takeoffDeg}, {"z0Ohms", m.z0Ohms},
+            {"ground", m.ground},         {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()}};
     }
     return out;
 }
@@ -147,10 +151,11 @@ json resultJson(const Result& r) {
 // so the trimmed design's build sheet reads like the window's.
 json trimmedTexts(const Trim& t) {
     constexpr double kMmPerInch = 25.4;
-    return {{"Text13", doubleToText(roundPlaces(t.newHeightMm, 3))},
-            {"Text11", doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3))},
-            {"Text17", singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3))},
-            {"Text16", doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3))}};
+    return {
+        {"Text13", doubleToText(roundPlaces(t.newHeightMm, 3))},
+        {"Text11", doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3))},
+        {"Text17", singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3))},
+        {"Text16", doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3))}};
 }
 
 // The check's request with the measurement to trim by: {"source": "edges" | "dip" | "file", "low",
@@ -197,10 +202,10 @@ CoverRequest coverRequestOf(const json& in) {
 
 const char* unitName(ConductorUnit unit) {
     switch (unit) {
-        case ConductorUnit::Awg: return "awg";
-        case ConductorUnit::Inch: return "inch";
-        case ConductorUnit::Millimetre: return "mm";
-        case ConductorUnit::None: break;
+    case ConductorUnit::Awg: return "awg";
+    case ConductorUnit::Inch: return "inch";
+    case ConductorUnit::Millimetre: return "mm";
+    case ConductorUnit::None: break;
     }
     return "recommended";
 }
@@ -210,11 +215,14 @@ json coverJson(const CoverResult& r) {
     out["best"] = nullptr;
     if (!r.ranked.empty()) {
         const DesignRequest& d = r.ranked.front().design;
-        out["best"] = {{"frequency", d.frequencyText}, {"sides", d.sides}, {"unit", unitName(d.conductor.unit)},
+        out["best"] = {{"frequency", d.frequencyText},
+                       {"sides", d.sides},
+                       {"unit", unitName(d.conductor.unit)},
                        {"conductor", d.conductor.text}};
     }
     std::vector<std::pair<double, double>> bands;
-    for (const Band& band : r.plan.bands) bands.push_back({band.fromMhz, band.toMhz});
+    for (const Band& band : r.plan.bands)
+        bands.push_back({band.fromMhz, band.toMhz});
     out["swrSvg"] = r.winner ? swrChart(*r.winner, bands) : std::string();
     return out;
 }
@@ -263,10 +271,14 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
     try {
         WebEngine engine;
         const Trim t = trim(trimRequestOf(json::parse(requestJson)), engine);
-        out = {{"ok", true}, {"report", trimReport(t, ReportFormat::Text)}, {"json", trimReport(t, ReportFormat::Json)},
+        out = {{"ok", true},
+               {"report", trimReport(t, ReportFormat::Text)},
+               {"json", trimReport(t, ReportFormat::Json)},
                {"trimmed", trimmedTexts(t)},
-               {"remark", "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) + ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
-                          "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
+               {"remark",
+                "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
+                    ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
+                    "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
     } catch (const Refused& e) {
         out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
     } catch (const NecError& e) {

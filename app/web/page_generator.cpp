@@ -46,8 +46,10 @@ std::string px(int twips) { return fmt::format("{}px", pixels(twips)); }
 
 std::string faces() {
     std::string list;
-    for (std::string_view face : kFontFaces) list += fmt::format("\"{}\",", face);
-    for (std::string_view face : kFontFallbacks) list += fmt::format("\"{}\",", face);
+    for (std::string_view face : kFontFaces)
+        list += fmt::format("\"{}\",", face);
+    for (std::string_view face : kFontFallbacks)
+        list += fmt::format("\"{}\",", face);
     return list + "sans-serif";
 }
 
@@ -121,7 +123,8 @@ std::string styleSheet(std::string_view pageStyle) {
     css += fmt::format("#{} svg{{width:{}px;height:{}px}}\n", pictureBox().name, kDiagramWidth, kDiagramHeight);
     css += fmt::format(".picture{{border-width:{}px}}\n", kPictureEdgePixels);
     css += fmt::format(".diagram-word{{font:{}px var(--faces)}}\n", kDiagramWordPixels);
-    for (const Control& c : controls()) css += controlStyle(c);
+    for (const Control& c : controls())
+        css += controlStyle(c);
     return std::string(pageStyle) + css;
 }
 
@@ -163,10 +166,9 @@ std::string diagram() {
 std::string controlMarkup(const Control& c) {
     const bool textBox = c.kind == ControlKind::TextBox || c.kind == ControlKind::MultiLineTextBox;
     // An option button's look belongs to its label, which holds the radio button and the caption.
-    const std::string classes =
-        c.kind == ControlKind::OptionButton
-            ? ""
-            : fmt::format(" class=\"{}{}\"", lookClass(c.look), textBox ? alignClass(c.align) : "");
+    const std::string classes = c.kind == ControlKind::OptionButton ? ""
+                                                                    : fmt::format(" class=\"{}{}\"", lookClass(c.look),
+                                                                                  textBox ? alignClass(c.align) : "");
     const std::string common = fmt::format("id=\"{}\"{}{}", c.name, classes, c.tab >= 0 ? tabIndex(c) : "");
     const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
@@ -183,9 +185,10 @@ std::string controlMarkup(const Control& c) {
         return fmt::format("<button type=\"button\" {}{}{} disabled>{}</button>\n", common, name, describedBy(c),
                            escape(c.text));
     case ControlKind::OptionButton:
-        return fmt::format("<label for=\"{0}\" class=\"option\"><input type=\"radio\" name=\"sides\" {1}{2}>"
-                           "<span>{3}</span></label>\n",
-                           c.name, common, name, escape(c.text));
+        return fmt::format(
+            "<label for=\"{0}\" class=\"option\"><input type=\"radio\" name=\"sides\" {1}{2}>"
+            "<span>{3}</span></label>\n",
+            c.name, common, name, escape(c.text));
     case ControlKind::PictureBox:
         return fmt::format("<div {} role=\"img\"{}{}>{}</div>\n", common, name, describedBy(c), diagram());
     case ControlKind::Line: return fmt::format("<hr {}>\n", common);
@@ -196,7 +199,8 @@ std::string controlMarkup(const Control& c) {
 // Reading order is the window's, top to bottom and left to right; Tab follows the table.
 std::vector<const Control*> readingOrder() {
     std::vector<const Control*> order;
-    for (const Control& c : controls()) order.push_back(&c);
+    for (const Control& c : controls())
+        order.push_back(&c);
     // The option buttons stand side by side in one row, so they stay next to each other here.
     std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
         return a->place.top != b->place.top ? a->place.top < b->place.top : a->place.left < b->place.left;
@@ -257,8 +261,9 @@ std::string purposes() {
 // Below the window, never inside it: the model check of the design the window shows. Its settings
 // take the command line's defaults; the ground list holds the command line's ground names.
 std::string checkSection(const std::string& about) {
-    std::string grounds = "<option value=\"free\" selected>free space</option>"
-                          "<option value=\"perfect\">perfect ground</option>";
+    std::string grounds =
+        "<option value=\"free\" selected>free space</option>"
+        "<option value=\"perfect\">perfect ground</option>";
     for (const nec::GroundClass& c : nec::groundClasses())
         grounds += fmt::format("<option value=\"{0}\">{0}: permittivity {1}, conductivity {2} S/m ({3})</option>",
                                escape(c.name), c.permittivity, c.conductivity, escape(c.description));
@@ -385,8 +390,7 @@ std::string tools() {
 }
 
 std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
-                 const std::string& script,
-                 const std::string& icon, const Check& check, const std::string& sheet) {
+                 const std::string& script, const std::string& icon, const Check& check, const std::string& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -433,14 +437,16 @@ std::string readFile(const std::string& path) {
 
 int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
-    for (int i = 1; i + 1 < argc; i += 2) paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
-                            "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet",
-                            "--out"}) {
+    for (int i = 1; i + 1 < argc; i += 2)
+        paths[argv[i]] = argv[i + 1];
+    for (const char* key :
+         {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
+          "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet", "--out"}) {
         if (!paths.count(key)) {
-            std::cerr << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
-                         "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                         "--sheet JS --out HTML\n";
+            std::cerr
+                << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
+                   "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
+                   "--sheet JS --out HTML\n";
             return 2;
         }
     }
@@ -449,9 +455,9 @@ int main(int argc, char** argv) {
         const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
                                     readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
                                     readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
-        const std::string html = brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]),
-                                                readFile(paths["--module-wasm"]), readFile(paths["--script"]), readFile(paths["--icon"]), check,
-                                                readFile(paths["--sheet"]));
+        const std::string html =
+            brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]), readFile(paths["--module-wasm"]),
+                           readFile(paths["--script"]), readFile(paths["--icon"]), check, readFile(paths["--sheet"]));
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;

@@ -28,7 +28,8 @@ int main(int argc, char* argv[]) {
     const qint64 built = clock.nsecsElapsed();
     window->show();
     const qint64 shown = clock.nsecsElapsed();
-    while (!window->windowHandle()->isExposed()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (!window->windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 exposed = clock.nsecsElapsed();
     window->repaint();  // the first paint has normally run already; this flushes whatever is left
     QApplication::processEvents();

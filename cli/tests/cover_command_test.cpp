@@ -25,7 +25,8 @@ Outcome run(std::vector<std::string> args) {
     Program program(out, err, in);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     Outcome outcome;
     outcome.status = program.run(static_cast<int>(argv.size()), argv.data());
     outcome.out = out.str();

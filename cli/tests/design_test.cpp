@@ -20,8 +20,8 @@ std::string designScript(const DesignRequest& request) {
     std::string script = "set Text2 " + request.frequencyText + "\nclick Command7\n";
     if (request.conductor.unit != ConductorUnit::None) {
         script += "set " + std::string(fieldInfo(conductorField(request.conductor.unit)).name) + " " +
-                  request.conductor.text + "\nclick " + std::string(buttonName(conductorButton(request.conductor.unit))) +
-                  "\n";
+                  request.conductor.text + "\nclick " +
+                  std::string(buttonName(conductorButton(request.conductor.unit))) + "\n";
     }
     script += request.sides == 4 ? "select Option2\n" : "select Option1\n";
     return script + "click Command4\n";
@@ -119,7 +119,7 @@ struct SweepCase {
 TEST(Sweep, InclusiveEndsOnTheGridWithoutDrift) {
     const SweepCase cases[] = {
         {"0.1", "0.3", "0.1", 3, "0.3"},
-        {"1", "2", "0.3", 4, "1.9"},           // 2 is off the grid
+        {"1", "2", "0.3", 4, "1.9"},  // 2 is off the grid
         {"1", "1", "1", 1, "1"},
         {"144", "148", "0.5", 9, "148"},
         {"1", "100000", "0.1", 999991, "100000"},
@@ -141,16 +141,10 @@ TEST(Sweep, InclusiveEndsOnTheGridWithoutDrift) {
 
 TEST(Sweep, RefusesWhatIsNoSweepOrTooLarge) {
     const char* bad[][3] = {
-        {"0", "1e7", "1"},          // 10,000,001 points
-        {"1", "1e300", "1e-300"},   // would overflow any count
-        {"1", "2", "0"},
-        {"1", "2", "-0.1"},
-        {"2", "1", "0.1"},
-        {"abc", "2", "1"},
-        {"1", "", "1"},
-        {"1", "2", "1e400"},
-        {"1", "inf", "1"},
-        {"nan", "2", "1"},
+        {"0", "1e7", "1"},         // 10,000,001 points
+        {"1", "1e300", "1e-300"},  // would overflow any count
+        {"1", "2", "0"},          {"1", "2", "-0.1"},  {"2", "1", "0.1"}, {"abc", "2", "1"},
+        {"1", "", "1"},           {"1", "2", "1e400"}, {"1", "inf", "1"}, {"nan", "2", "1"},
     };
     for (const auto& b : bad) {
         SCOPED_TRACE(std::string(b[0]) + " " + b[1] + " " + b[2]);
@@ -177,8 +171,10 @@ TEST(Csv, QuotesOnlyWhereNeeded) {
 std::string writeTable(Format format, const std::vector<std::vector<std::string>>& rows) {
     std::ostringstream out;
     TableWriter table(format, out, designColumns());
-    for (const auto& row : rows) table.fit(row);
-    for (const auto& row : rows) table.row(row);
+    for (const auto& row : rows)
+        table.fit(row);
+    for (const auto& row : rows)
+        table.row(row);
     table.finish();
     return out.str();
 }
@@ -208,7 +204,8 @@ TEST(DesignTable, AWriteThatThrowsLeavesTheTableWithoutAnotherWrite) {
     EXPECT_THROW(
         {
             TableWriter table(Format::Json, out, designColumns());
-            for (int i = 0; i < 100000; ++i) table.row(cells);
+            for (int i = 0; i < 100000; ++i)
+                table.row(cells);
         },
         std::runtime_error);
     EXPECT_EQ(full.writes, 1);
@@ -221,7 +218,8 @@ TEST(DesignTable, CsvHasOneHeaderAndOneRecordPerDesign) {
     // The second design's frequency holds a comma, a quote and a line break: one quoted field.
     EXPECT_NE(csv.find("\r\n\"1,5\"\"x\n\",4,"), std::string::npos);
     std::size_t records = 0;
-    for (std::size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++records;
+    for (std::size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2)
+        ++records;
     EXPECT_EQ(records, 1 + rows.size());
 }
 
@@ -242,7 +240,8 @@ TEST(DesignTable, TextColumnsLineUpUnderTheirUnits) {
     const std::string text = writeTable(Format::Text, {sampleRows()[0], sampleRows()[2]});
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0].rfind("FREQUENCY", 0), 0u);
     // Every value starts in the column of its unit heading.

@@ -1,6 +1,7 @@
 // The same random scripts of typing, option choices and clicks, once on the real window and once
 // through replay: after every action the twelve value fields must read the same, and a click fails
 // in the window exactly when it fails in the replay.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -8,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
@@ -26,9 +26,9 @@ namespace {
 // Texts a user might type: numbers of every field's kind, and the mistakes people make. Tabs and
 // bytes that are not UTF-8 are left out: a line edit cannot be given them by typing.
 std::string randomText(std::mt19937& rng) {
-    static const std::vector<std::string> odd{"", " ", "abc", "1E39", "1e-40", "0", "-5", " 146 ", "1,5",
-                                              "146.", ".064", "1e5", "+3", "--1", "1.2.3", "9009", "90009",
-                                              "900009", "99999", "3.4E38", "0.0031", "NaN", "inf", "1 2"};
+    static const std::vector<std::string> odd{"",      " ",      "abc",   "1E39",   "1e-40",  "0",   "-5",    " 146 ",
+                                              "1,5",   "146.",   ".064",  "1e5",    "+3",     "--1", "1.2.3", "9009",
+                                              "90009", "900009", "99999", "3.4E38", "0.0031", "NaN", "inf",   "1 2"};
     std::uniform_int_distribution<int> kind(0, 5);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::uniform_int_distribution<int> places(0, 4);
@@ -38,10 +38,10 @@ std::string randomText(std::mt19937& rng) {
         return std::string(buffer);
     };
     switch (kind(rng)) {
-    case 0: return decimal(0.5, 2000);   // a frequency
+    case 0: return decimal(0.5, 2000);                                              // a frequency
     case 1: return std::to_string(std::uniform_int_distribution<int>(0, 40)(rng));  // a gauge
-    case 2: return decimal(0.001, 0.6);  // inches
-    case 3: return decimal(0.05, 15);    // millimetres
+    case 2: return decimal(0.001, 0.6);                                             // inches
+    case 3: return decimal(0.05, 15);                                               // millimetres
     case 4: return decimal(-10, 10);
     default: return odd[std::uniform_int_distribution<std::size_t>(0, odd.size() - 1)(rng)];
     }
@@ -56,14 +56,16 @@ std::string randomLine(std::mt19937& rng) {
         std::string name = inputs[std::uniform_int_distribution<std::size_t>(0, inputs.size() - 1)(rng)];
         if (v == 0) {
             const auto& fields = reportedFields();
-            name = std::string(fieldInfo(fields[std::uniform_int_distribution<std::size_t>(0, fields.size() - 1)(rng)]).name);
+            name = std::string(
+                fieldInfo(fields[std::uniform_int_distribution<std::size_t>(0, fields.size() - 1)(rng)]).name);
         }
         return "set " + name + " " + randomText(rng);
     }
     if (v == 4) return std::uniform_int_distribution<int>(0, 1)(rng) ? "select Option1" : "select Option2";
     // ACCEPT, COMPUTE and the CHANGE buttons most, NOTES and WEBSITE now and then.
     static const std::vector<int> buttons{7, 7, 4, 4, 1, 2, 3, 1, 2, 3, 5, 6};
-    return "click Command" + std::to_string(buttons[std::uniform_int_distribution<std::size_t>(0, buttons.size() - 1)(rng)]);
+    return "click Command" +
+           std::to_string(buttons[std::uniform_int_distribution<std::size_t>(0, buttons.size() - 1)(rng)]);
 }
 
 class Equivalence : public ::testing::Test {
@@ -106,8 +108,7 @@ protected:
             return false;
         }
         const Button button = std::get<ClickAction>(action).button;
-        if (auto* push = control<QPushButton>(std::string(buttonName(button))))
-            QTest::mouseClick(push, Qt::LeftButton);
+        if (auto* push = control<QPushButton>(std::string(buttonName(button)))) QTest::mouseClick(push, Qt::LeftButton);
         QMessageBox* box = failureBox();
         if (!box) return false;
         // The user reads the message and presses OK before doing anything else.

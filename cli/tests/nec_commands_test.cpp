@@ -12,8 +12,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/nec_commands.h"
-#include "nec/simulate.h"
 #include "nec/runner.h"
+#include "nec/simulate.h"
 
 namespace brimalox::nec {
 namespace {
@@ -30,7 +30,8 @@ Outcome run(std::vector<std::string> args) {
     cli::addNecCommands(app, out, err);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     Outcome outcome;
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
@@ -113,7 +114,8 @@ TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
     const auto doc = nlohmann::json::parse(json.out);
     EXPECT_EQ(doc["z0_ohms"], 300);
     ASSERT_EQ(doc["sweep"].size(), 3u);
-    for (const auto& row : doc["sweep"]) EXPECT_EQ(row["gaps"].size(), 3u);
+    for (const auto& row : doc["sweep"])
+        EXPECT_EQ(row["gaps"].size(), 3u);
     EXPECT_EQ(doc["sweep"][0]["mhz"], 140);
     EXPECT_EQ(doc["design"]["frequency_mhz"], "146");
     EXPECT_TRUE(doc["max_gain"].is_object());
@@ -137,12 +139,14 @@ TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
     std::getline(lines, header);
     EXPECT_EQ(header, "mhz,gap1_r_ohms,gap1_x_ohms,gap2_r_ohms,gap2_x_ohms,gap3_r_ohms,gap3_x_ohms,swr");
     int rows = 0;
-    for (std::string line; std::getline(lines, line);) ++rows;
+    for (std::string line; std::getline(lines, line);)
+        ++rows;
     EXPECT_EQ(rows, 3);
 
     const Outcome text = run(coarse);
     ASSERT_EQ(text.status, 0) << text.err;
-    for (const char* part : {"THREE SIDED", "against 300 ohms", "lowest SWR:", "SWR below 2:1:", "maximum gain:", "dBi"})
+    for (const char* part :
+         {"THREE SIDED", "against 300 ohms", "lowest SWR:", "SWR below 2:1:", "maximum gain:", "dBi"})
         EXPECT_NE(text.out.find(part), std::string::npos) << part;
 }
 
@@ -158,7 +162,8 @@ TEST(SimulateCommand, WithoutNec2cFailsWithAClearMessage) {
     std::string program = BRIMALOX_CLI_PATH;
     std::vector<std::string> args{program, "simulate", "146"};
     std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
+    for (std::string& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     std::string path = "PATH=" + emptyBin.path().string();
     std::string asan = "ASAN_OPTIONS=detect_leaks=0";
@@ -196,10 +201,21 @@ TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
     std::ofstream(measured) << "! a built antenna\n# MHz Z RI R 75.5\n140 2 0\n146 1.05 0.1\n152 1.5 0\n";
     const auto pattern = dir.path() / "pattern.svg", heights = dir.path() / "heights.svg", swr = dir.path() / "swr.svg",
                written = dir.path() / "model.s1p";
-    const Outcome json = run({"simulate", "146", "--from", "140", "--to", "152", "--step", "6", "--ground", "average",
-                              "--height", "5", "--pattern-at", "150", "--heights", "3:5:2", "--format", "json", "--z0",
-                              "75.5", "--measured", measured.string(), "--plot", swr.string(), "--plot-pattern",
-                              pattern.string(), "--plot-heights", heights.string(), "--touchstone", written.string()});
+    const Outcome json = run({"simulate",       "146",
+                              "--from",         "140",
+                              "--to",           "152",
+                              "--step",         "6",
+                              "--ground",       "average",
+                              "--height",       "5",
+                              "--pattern-at",   "150",
+                              "--heights",      "3:5:2",
+                              "--format",       "json",
+                              "--z0",           "75.5",
+                              "--measured",     measured.string(),
+                              "--plot",         swr.string(),
+                              "--plot-pattern", pattern.string(),
+                              "--plot-heights", heights.string(),
+                              "--touchstone",   written.string()});
     ASSERT_EQ(json.status, 0) << json.err;
     const auto doc = nlohmann::json::parse(json.out);
     EXPECT_EQ(doc["design"]["frequency"], "146");
@@ -220,7 +236,8 @@ TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
     // At 5 m both runs are the same model: the table agrees with the report.
     EXPECT_EQ(doc["heights"][1]["max_dbi"], doc["patterns"][0]["max_dbi"]);
     EXPECT_EQ(doc["measured"]["lowest_mhz"], 146);
-    for (const auto& file : {pattern, heights, swr}) EXPECT_EQ(readText(file).rfind("<?xml", 0), 0u) << file;
+    for (const auto& file : {pattern, heights, swr})
+        EXPECT_EQ(readText(file).rfind("<?xml", 0), 0u) << file;
     EXPECT_NE(readText(swr).find("measured"), std::string::npos);
     EXPECT_NE(readText(written).find("# MHz S RI R 75.5"), std::string::npos);
 

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,13 +58,15 @@ public:
         std::vector<std::string> args{BRIMALOX_CLI_PATH};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         std::vector<std::string> env{"PATH=" + bin().string() + ":/usr/bin:/bin",
                                      "TMPDIR=" + (tmpdir.empty() ? tmp().string() : tmpdir),
                                      "FAKE_NEC2C_PID=" + pidFile().string(), "ASAN_OPTIONS=detect_leaks=0"};
         std::vector<char*> envp;
-        for (std::string& e : env) envp.push_back(e.data());
+        for (std::string& e : env)
+            envp.push_back(e.data());
         envp.push_back(nullptr);
         pid_t pid = 0;
         EXPECT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
@@ -90,8 +92,7 @@ private:
 
 int waitFor(pid_t pid) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return status;
 }
 
@@ -137,7 +138,8 @@ TEST(Interruption, TimeLimitEndsNec2cAndRemovesTheFolder) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_TRUE(gone(fake));
     EXPECT_TRUE(bench.tmpIsEmpty());
-    EXPECT_NE(readText(bench.errFile()).find("did not finish within 500 ms"), std::string::npos) << readText(bench.errFile());
+    EXPECT_NE(readText(bench.errFile()).find("did not finish within 500 ms"), std::string::npos)
+        << readText(bench.errFile());
 }
 
 // cover, stopped while its third run is under way: the report of the two runs done, then the end
@@ -184,7 +186,8 @@ TEST(Interruption, NoTemporaryFileSurvivesAFailure) {
         ASSERT_TRUE(WIFEXITED(status)) << c.name;
         EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name;
         EXPECT_TRUE(bench.tmpIsEmpty()) << c.name;
-        EXPECT_NE(readText(bench.errFile()).find(c.said), std::string::npos) << c.name << ": " << readText(bench.errFile());
+        EXPECT_NE(readText(bench.errFile()).find(c.said), std::string::npos)
+            << c.name << ": " << readText(bench.errFile());
     }
 }
 

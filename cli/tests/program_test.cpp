@@ -35,7 +35,8 @@ Outcome runInProcess(std::vector<std::string> args, const std::string& input = "
     Program program(out, err, in);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     const int status = program.run(static_cast<int>(argv.size()), argv.data());
     return {status, out.str(), err.str()};
 }
@@ -48,8 +49,7 @@ std::string slurp(const std::filesystem::path& path) {
 // As a process: exit status and the two output streams as a shell sees them. Spawned directly, so
 // arguments of any bytes and length reach the program unchanged.
 Outcome runProcess(const std::vector<std::string>& args, const std::string& input = "") {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("brimalox-cli-test-" + std::to_string(::getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("brimalox-cli-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     { std::ofstream(dir / "in", std::ios::binary) << input; }
     const std::string in = (dir / "in").string(), out = (dir / "out").string(), err = (dir / "err").string();
@@ -57,7 +57,8 @@ Outcome runProcess(const std::vector<std::string>& args, const std::string& inpu
     std::vector<std::string> all{BRIMALOX_CLI_PATH};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& a : all) argv.push_back(a.data());
+    for (std::string& a : all)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
@@ -147,7 +148,8 @@ TEST(Program, UsageErrorsExitTwoWithAMessageAndNoOutput) {
     };
     for (const auto& args : cases) {
         std::string joined;
-        for (const auto& a : args) joined += a + " ";
+        for (const auto& a : args)
+            joined += a + " ";
         SCOPED_TRACE(joined);
         const Outcome o = runInProcess(args);
         EXPECT_EQ(o.status, kExitUsage);
@@ -173,9 +175,13 @@ TEST(Program, EveryFailureMessageSaysWhatIsWrongWithTheValueGiven) {
         {{"design", "146", "--mm", "1e39"}, kExitDesignFailed, "--mm \"1e39\" is too large to be held as a number"},
         {{"design", "--from", "x1", "--to", "2", "--step", "1"}, kExitUsage, "--from \"x1\" is not a number"},
         {{"design", "--from", "1", "--to", "1e999", "--step", "1"}, kExitUsage, "--to \"1e999\" is too large"},
-        {{"design", "--from", "1", "--to", "2", "--step", "-0.5"}, kExitUsage, "--step \"-0.5\" must be greater than 0"},
+        {{"design", "--from", "1", "--to", "2", "--step", "-0.5"},
+         kExitUsage,
+         "--step \"-0.5\" must be greater than 0"},
         {{"design", "--from", "2", "--to", "1", "--step", "1"}, kExitUsage, "--to \"1\" is below --from \"2\""},
-        {{"design", "--from", "0", "--to", "1e7", "--step", "1"}, kExitUsage, "--step \"1\" from --from \"0\" to --to \"1e7\""},
+        {{"design", "--from", "0", "--to", "1e7", "--step", "1"},
+         kExitUsage,
+         "--step \"1\" from --from \"0\" to --to \"1e7\""},
         {{"design", "146", "--sides", "x"}, kExitUsage, "\"x\" is not 3 or 4"},
         {{"design", "146", "--sides", "5"}, kExitUsage, "\"5\" is not 3 or 4"},
         {{"gauges", "--format", "xml"}, kExitUsage, "xml not in {text,csv,json}"},
@@ -195,15 +201,17 @@ TEST(Program, OutputThatCannotBeWrittenIsAFailure) {
         int_type overflow(int_type) override { return traits_type::eof(); }
         std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
     };
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"brimalox-cli", "design", "146"}, {"brimalox-cli", "gauges"}, {"brimalox-cli", "replay"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"brimalox-cli", "design", "146"},
+                                                 {"brimalox-cli", "gauges"},
+                                                 {"brimalox-cli", "replay"}}) {
         Full full;
         std::ostream out(&full);
         std::ostringstream err;
         std::istringstream in("click Command7\n");
         Program program(out, err, in);
         std::vector<const char*> argv;
-        for (const std::string& a : args) argv.push_back(a.c_str());
+        for (const std::string& a : args)
+            argv.push_back(a.c_str());
         EXPECT_EQ(program.run(static_cast<int>(argv.size()), argv.data()), kExitDesignFailed) << args[1];
         EXPECT_NE(err.str().find("cannot write the output"), std::string::npos) << args[1];
     }
@@ -269,11 +277,11 @@ TEST(Process, ExitStatusAndStreamsAsAShellSeesThem) {
 }
 
 TEST(Process, LongArgumentsAndOddBytesNeitherCrashNorHang) {
-    const std::string longNumber(100000, '7');       // 10^99999: an overflow, not a crash
+    const std::string longNumber(100000, '7');  // 10^99999: an overflow, not a crash
     const std::string longFraction = "146." + std::string(100000, '0');
     const std::string odd = "\xff\xfe\x01\x1b[2J,\"";
-    const Outcome o = runProcess({"design", longNumber, longFraction, odd, "-5", "--format", "json",
-                                  "--mm", std::string(50000, '9')});
+    const Outcome o = runProcess(
+        {"design", longNumber, longFraction, odd, "-5", "--format", "json", "--mm", std::string(50000, '9')});
     EXPECT_EQ(o.status, 1);
     const Json json = Json::parse(o.out);  // still valid JSON
     EXPECT_TRUE(json.is_array());
@@ -285,8 +293,8 @@ TEST(Process, LongArgumentsAndOddBytesNeitherCrashNorHang) {
     EXPECT_EQ(text.status, 1);
     EXPECT_EQ(text.out.find('\x1b'), std::string::npos);
 
-    const Outcome replay = runProcess({"replay"}, "set Text2 " + longFraction + "\nclick Command7\nset Text4 " + odd +
-                                                     "\nclick Command1\n");
+    const Outcome replay = runProcess(
+        {"replay"}, "set Text2 " + longFraction + "\nclick Command7\nset Text4 " + odd + "\nclick Command1\n");
     EXPECT_EQ(replay.status, 0);
     EXPECT_EQ(Json::parse(replay.out)["clicks"][1]["kind"], "type mismatch");
 }

@@ -19,10 +19,10 @@ struct SetCase {
 TEST(ReplayLine, SetTakesTextLiterallyAfterOneBlank) {
     const SetCase cases[] = {
         {"set Text2 146", Field::Text2, "146"},
-        {"set Text2  146 ", Field::Text2, " 146 "},        // blanks at both ends are kept
+        {"set Text2  146 ", Field::Text2, " 146 "},  // blanks at both ends are kept
         {"set Text8 1 2 3", Field::Text8, "1 2 3"},
-        {"set Text4 ", Field::Text4, ""},                   // empty text
-        {"set Text4", Field::Text4, ""},                    // trailing blank stripped by an editor
+        {"set Text4 ", Field::Text4, ""},  // empty text
+        {"set Text4", Field::Text4, ""},   // trailing blank stripped by an editor
         {"  set\tText24 # not a comment", Field::Text24, "# not a comment"},
         {"set Text1 \t", Field::Text1, "\t"},
         {"set Text6 \xff\xfe", Field::Text6, "\xff\xfe"},
@@ -40,8 +40,8 @@ TEST(ReplayLine, SetTakesTextLiterallyAfterOneBlank) {
 }
 
 TEST(ReplayLine, SelectAndClickEveryName) {
-    for (const auto& [line, option] : {std::pair{"select Option1", Option::Option1},
-                                       std::pair{"select Option2  ", Option::Option2}}) {
+    for (const auto& [line, option] :
+         {std::pair{"select Option1", Option::Option1}, std::pair{"select Option2  ", Option::Option2}}) {
         const ParsedLine parsed = parseReplayLine(line, 1);
         ASSERT_TRUE(parsed.action.has_value()) << line;
         EXPECT_EQ(std::get<SelectAction>(*parsed.action).option, option);
@@ -64,10 +64,25 @@ TEST(ReplayLine, BlankAndCommentLinesAreNothing) {
 
 TEST(ReplayLine, EverythingElseIsAUsageErrorOnItsLine) {
     const std::vector<std::string> bad{
-        "set",          "set Text0 1",   "set Text25 1",      "set text2 1",        "set Text2x 1",
-        "select",       "select Option3", "select Option1 x", "select option1",     "click",
-        "click Command0", "click Command8", "click Command7 now", "click Text2",     "press Command7",
-        "SET Text2 1",  "Set Text2 1",   "clickCommand7",     std::string(100000, 'x'),
+        "set",
+        "set Text0 1",
+        "set Text25 1",
+        "set text2 1",
+        "set Text2x 1",
+        "select",
+        "select Option3",
+        "select Option1 x",
+        "select option1",
+        "click",
+        "click Command0",
+        "click Command8",
+        "click Command7 now",
+        "click Text2",
+        "press Command7",
+        "SET Text2 1",
+        "Set Text2 1",
+        "clickCommand7",
+        std::string(100000, 'x'),
     };
     long number = 10;
     for (const std::string& line : bad) {
@@ -98,7 +113,8 @@ TEST(Replay, StartUpWindowReportsTheTwelveValueFields) {
                                          "Text16", "Text17", "Text19", "Text20", "Text22", "Text23"};
     ASSERT_EQ(out["fields"].size(), names.size());
     std::vector<std::string> keys;
-    for (const auto& [key, value] : out["fields"].items()) keys.push_back(key);
+    for (const auto& [key, value] : out["fields"].items())
+        keys.push_back(key);
     EXPECT_EQ(keys, names);  // in field order, not sorted
     EXPECT_EQ(out["fields"]["Text2"], "146.00");
     EXPECT_EQ(out["fields"]["Text6"], ".064");
@@ -147,7 +163,8 @@ TEST(Replay, KindKeysAreTheLowerCaseKindNames) {
     for (const FailureKind kind : {FailureKind::TypeMismatch, FailureKind::Overflow, FailureKind::DivisionByZero,
                                    FailureKind::InvalidOperation}) {
         std::string lower(kindName(kind));
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         EXPECT_EQ(kindKey(kind), lower);
     }
     EXPECT_EQ(kindKey(FailureKind::FieldAccess), "field access");
@@ -160,7 +177,8 @@ TEST(Replay, WebsiteAndNotesClicksSucceedOnTheHeadlessForm) {
     EXPECT_EQ(replay.form().websiteShown(), 1);
     EXPECT_EQ(replay.form().notesShown(), 2);
     const Json out = Json::parse(replay.json());
-    for (const Json& click : out["clicks"]) EXPECT_EQ(click["ok"], true);
+    for (const Json& click : out["clicks"])
+        EXPECT_EQ(click["ok"], true);
 }
 
 TEST(Replay, SelectingOneOptionClearsTheOther) {

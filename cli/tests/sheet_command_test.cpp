@@ -28,7 +28,8 @@ Outcome run(std::vector<std::string> args) {
     Program program(out, err, in);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     const int status = program.run(static_cast<int>(argv.size()), argv.data());
     return {status, out.str(), err.str()};
 }
@@ -61,7 +62,8 @@ TEST(SheetCommand, JsonHasTheDesignAsDesignWritesItAndTheCutList) {
 
     const auto json = nlohmann::json::parse(sheet.out);
     const auto row = nlohmann::json::parse(table.out).at(0);
-    for (const auto& [key, value] : row.items()) EXPECT_EQ(json.at(key), value) << key;
+    for (const auto& [key, value] : row.items())
+        EXPECT_EQ(json.at(key), value) << key;
     EXPECT_EQ(json.at("date"), "2026-02-28");
     EXPECT_EQ(json.at("form"), "FOUR SIDED");
     EXPECT_EQ(json.at("warning"), sheet::minimumWarning());
@@ -95,9 +97,13 @@ TEST_F(SheetFiles, TheOutputFileNameChoosesTheFormatUnlessOneIsGiven) {
         std::vector<std::string> extra;
         const char* starts;
     } cases[] = {
-        {"s.svg", {}, "<svg"},  {"s.PDF", {}, "%PDF-"}, {"s.json", {}, "{"},
-        {"s.csv", {}, "piece,"}, {"s.txt", {}, "BRIMALOX ANTENNA BUILD SHEET"},
-        {"sheet", {"--format", "svg"}, "<svg"}, {"s.svg", {"--format", "text"}, "BRIMALOX"},
+        {"s.svg", {}, "<svg"},
+        {"s.PDF", {}, "%PDF-"},
+        {"s.json", {}, "{"},
+        {"s.csv", {}, "piece,"},
+        {"s.txt", {}, "BRIMALOX ANTENNA BUILD SHEET"},
+        {"sheet", {"--format", "svg"}, "<svg"},
+        {"s.svg", {"--format", "text"}, "BRIMALOX"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"sheet", "146", "-o", (dir_ / c.name).string()};
@@ -116,7 +122,8 @@ TEST_F(SheetFiles, PdfIsOnePageOfTheChosenPaper) {
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         const std::string pdf = slurp(path);
         const std::regex page(R"(/Type\s*/Page[^s])");
-        EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1) << paper;
+        EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1)
+            << paper;
         EXPECT_NE(pdf.find(box), std::string::npos) << paper;
     }
 }

@@ -32,7 +32,8 @@ Outcome run(std::vector<std::string> args) {
     addTrimCommand(app, out, err);
     args.insert(args.begin(), "brimalox-cli");
     std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
     Outcome outcome;
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
@@ -126,12 +127,14 @@ TEST(TrimCommand, RefusalsAfterTheModelRunUseTheOptionsNames) {
     const std::vector<Case> cases{
         {{"trim", "146", "--measured", falling}, {"--measured " + falling + " has no clear minimum", "at the end"}},
         {{"trim", "146", "--measured-min", "100"}, {"--measured-min 100 MHz is outside the swept range", "--from"}},
-        {{"trim", "146", "--measured-min", "120"}, {"this is not a trim: check the design frequency and the conductor"}},
+        {{"trim", "146", "--measured-min", "120"},
+         {"this is not a trim: check the design frequency and the conductor"}},
     };
     for (const Case& c : cases) {
         const Outcome o = run(c.args);
         EXPECT_EQ(o.status, -1) << o.err;
-        for (const std::string& part : c.said) EXPECT_TRUE(has(o.err, part)) << part << "\n" << o.err;
+        for (const std::string& part : c.said)
+            EXPECT_TRUE(has(o.err, part)) << part << "\n" << o.err;
     }
     std::filesystem::remove(falling);
     const Outcome dip = run({"trim", "146", "--measured-min", "148.5"});

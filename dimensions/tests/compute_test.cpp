@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "../../numtext/tests/recording_form.h"
-#include "dimensions/compute.h"
 #include "app/memory_form.h"
+#include "dimensions/compute.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
@@ -36,10 +36,10 @@ struct ComputeCase {
     const char* correctedFrequency;      // the shared design frequency afterwards, as single text
 };
 
-const std::map<Field, const char*> kDefaultThreeSided{
-    {Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"}, {Field::Text13, "718.234"},
-    {Field::Text11, "28.277"}, {Field::Text17, "266.718"}, {Field::Text16, "10.501"},
-    {Field::Text20, "9.67"}, {Field::Text19, "0.381"}};
+const std::map<Field, const char*> kDefaultThreeSided{{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"},
+                                                      {Field::Text13, "718.234"},  {Field::Text11, "28.277"},
+                                                      {Field::Text17, "266.718"},  {Field::Text16, "10.501"},
+                                                      {Field::Text20, "9.67"},     {Field::Text19, "0.381"}};
 
 class Compute : public ::testing::TestWithParam<ComputeCase> {};
 
@@ -60,29 +60,66 @@ TEST_P(Compute, ShowsTheDimensionsOfTheCorrectedFrequency) {
     EXPECT_EQ(form.text(Field::Text8), c.diameter);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dimensions, Compute, ::testing::Values(
-    ComputeCase{"DefaultsThreeSided", "146.00", "1.626", Option::Option1, kDefaultThreeSided, "146"},
-    ComputeCase{"DefaultsFourSided", "146.00", "1.626", Option::Option2,
-                {{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"}, {Field::Text13, "679.027"},
-                 {Field::Text11, "26.733"}, {Field::Text17, "391.212"}, {Field::Text16, "15.402"},
-                 {Field::Text20, "9.67"}, {Field::Text19, "0.381"}}, "146"},
-    ComputeCase{"Diameter20SecondBand", "146.00", "20", Option::Option1,
-                {{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"}, {Field::Text13, "712.597"},
-                 {Field::Text11, "28.055"}, {Field::Text17, "264.625"}, {Field::Text16, "10.418"},
-                 {Field::Text20, "9.594"}, {Field::Text19, "0.378"}}, "147.1549"},
-    ComputeCase{"Diameter100ExcessCappedAt40", "146.00", "100", Option::Option2,
-                {{Field::Text13, "679.019"}, {Field::Text17, "391.208"}, {Field::Text23, "421.2329"}}, "146.0018"},
-    ComputeCase{"Diameter0NegativeExcess", "146.00", "0", Option::Option1,
-                {{Field::Text13, "719.673"}, {Field::Text17, "267.252"}, {Field::Text20, "9.689"},
-                 {Field::Text23, "421.2329"}}, "145.708"},
-    ComputeCase{"NegativeFrequency", "-146", "1.626", Option::Option1,
-                {{Field::Text23, "-421.2329"}, {Field::Text22, "-16.5839716393178"}, {Field::Text13, "-721.118"}},
-                "-145.416"},
-    ComputeCase{"LowFrequencyLargeDimensions", "1.8", "131.883", Option::Option1,
-                {{Field::Text13, "58256.731"},   // double: 3 decimals kept
-                 {Field::Text17, "21633.79"},    // single: 7 significant digits
-                 {Field::Text23, "34166.67"}}, "1.8"},
-    ComputeCase{"BlanksAroundTheTexts", " 146.00\t", "\t1.626 ", Option::Option1, kDefaultThreeSided, "146"}),
+INSTANTIATE_TEST_SUITE_P(
+    Dimensions, Compute,
+    ::testing::Values(
+        ComputeCase{"DefaultsThreeSided", "146.00", "1.626", Option::Option1, kDefaultThreeSided, "146"},
+        ComputeCase{"DefaultsFourSided",
+                    "146.00",
+                    "1.626",
+                    Option::Option2,
+                    {{Field::Text23, "421.2329"},
+                     {Field::Text22, "16.5839716393178"},
+                     {Field::Text13, "679.027"},
+                     {Field::Text11, "26.733"},
+                     {Field::Text17, "391.212"},
+                     {Field::Text16, "15.402"},
+                     {Field::Text20, "9.67"},
+                     {Field::Text19, "0.381"}},
+                    "146"},
+        ComputeCase{"Diameter20SecondBand",
+                    "146.00",
+                    "20",
+                    Option::Option1,
+                    {{Field::Text23, "421.2329"},
+                     {Field::Text22, "16.5839716393178"},
+                     {Field::Text13, "712.597"},
+                     {Field::Text11, "28.055"},
+                     {Field::Text17, "264.625"},
+                     {Field::Text16, "10.418"},
+                     {Field::Text20, "9.594"},
+                     {Field::Text19, "0.378"}},
+                    "147.1549"},
+        ComputeCase{"Diameter100ExcessCappedAt40",
+                    "146.00",
+                    "100",
+                    Option::Option2,
+                    {{Field::Text13, "679.019"}, {Field::Text17, "391.208"}, {Field::Text23, "421.2329"}},
+                    "146.0018"},
+        ComputeCase{"Diameter0NegativeExcess",
+                    "146.00",
+                    "0",
+                    Option::Option1,
+                    {{Field::Text13, "719.673"},
+                     {Field::Text17, "267.252"},
+                     {Field::Text20, "9.689"},
+                     {Field::Text23, "421.2329"}},
+                    "145.708"},
+        ComputeCase{"NegativeFrequency",
+                    "-146",
+                    "1.626",
+                    Option::Option1,
+                    {{Field::Text23, "-421.2329"}, {Field::Text22, "-16.5839716393178"}, {Field::Text13, "-721.118"}},
+                    "-145.416"},
+        ComputeCase{"LowFrequencyLargeDimensions",
+                    "1.8",
+                    "131.883",
+                    Option::Option1,
+                    {{Field::Text13, "58256.731"},  // double: 3 decimals kept
+                     {Field::Text17, "21633.79"},   // single: 7 significant digits
+                     {Field::Text23, "34166.67"}},
+                    "1.8"},
+        ComputeCase{"BlanksAroundTheTexts", " 146.00\t", "\t1.626 ", Option::Option1, kDefaultThreeSided, "146"}),
     [](const ::testing::TestParamInfo<ComputeCase>& info) { return std::string(info.param.name); });
 
 TEST(Compute, StoresTheSharedValuesOfTheCalculation) {
@@ -102,12 +139,14 @@ TEST(Compute, StoresTheSharedValuesOfTheCalculation) {
 
 // ---- the band table ----
 
-struct BandCase { float excess; float coefficient; };
+struct BandCase {
+    float excess;
+    float coefficient;
+};
 
 TEST(CorrectionCoefficient, ThresholdBelongsToTheBandBelow) {
     const float thresholds[] = {5.375f, 11.525f, 17.675f, 23.775f, 29.975f, 36.075f, 39.5f};
-    const float coefficients[] = {0.002f, 0.0007f, 0.00025f, 0.00009f, 0.00003f,
-                                  0.00001f, 0.000004f, 0.000001f};
+    const float coefficients[] = {0.002f, 0.0007f, 0.00025f, 0.00009f, 0.00003f, 0.00001f, 0.000004f, 0.000001f};
     for (int band = 0; band < 7; ++band) {
         const float t = thresholds[band];
         EXPECT_EQ(correctionCoefficient(t), coefficients[band]) << "at " << t;
@@ -115,12 +154,15 @@ TEST(CorrectionCoefficient, ThresholdBelongsToTheBandBelow) {
         EXPECT_EQ(correctionCoefficient(std::nextafter(t, 100.0f)), coefficients[band + 1]) << "above " << t;
     }
     const BandCase cases[] = {
-        {-1.0f, 0.002f}, {-500.0f, 0.002f}, {-FLT_MAX, 0.002f}, {0.0f, 0.002f}, {-0.0000089f, 0.002f},
-        {8.0f, 0.0007f}, {11.30001f, 0.0007f}, {11.525f, 0.0007f}, {14.0f, 0.00025f}, {20.0f, 0.00009f},
-        {26.0f, 0.00003f}, {33.0f, 0.00001f}, {39.5f, 0.000004f}, {39.7f, 0.000001f},
-        {std::nextafter(40.0f, 0.0f), 0.000001f}, {40.0f, 0.0000003f},
+        {-1.0f, 0.002f},      {-500.0f, 0.002f},     {-FLT_MAX, 0.002f},
+        {0.0f, 0.002f},       {-0.0000089f, 0.002f}, {8.0f, 0.0007f},
+        {11.30001f, 0.0007f}, {11.525f, 0.0007f},    {14.0f, 0.00025f},
+        {20.0f, 0.00009f},    {26.0f, 0.00003f},     {33.0f, 0.00001f},
+        {39.5f, 0.000004f},   {39.7f, 0.000001f},    {std::nextafter(40.0f, 0.0f), 0.000001f},
+        {40.0f, 0.0000003f},
     };
-    for (const BandCase& c : cases) EXPECT_EQ(correctionCoefficient(c.excess), c.coefficient) << c.excess;
+    for (const BandCase& c : cases)
+        EXPECT_EQ(correctionCoefficient(c.excess), c.coefficient) << c.excess;
 }
 
 // The thresholds compare as singles: 11.525 is held as 11.52499961853027, just below the decimal.
@@ -262,50 +304,109 @@ TEST_P(ComputeFailure, StopsWithExactlyTheEarlierWrites) {
 
 const auto frequencyKept = [](const Mod1& s) { EXPECT_EQ(s.designFrequency, 9.0f); };
 
-INSTANTIATE_TEST_SUITE_P(Dimensions, ComputeFailure, ::testing::Values(
-    ComputeFailureCase{"EmptyFrequency", "", "1.626", Option::Option1, FailureKind::TypeMismatch, "Text2", {}, frequencyKept},
-    ComputeFailureCase{"WordFrequency", "MHz", "1.626", Option::Option1, FailureKind::TypeMismatch, "Text2", {}, frequencyKept},
-    ComputeFailureCase{"FrequencyTooLargeForSingle", "1E39", "1.626", Option::Option1, FailureKind::Overflow, "Text2", {},
-                       frequencyKept},
-    ComputeFailureCase{"ZeroFrequency", "0", "1.626", Option::Option1, FailureKind::DivisionByZero, "series match", {},
-                       [](const Mod1& s) { EXPECT_EQ(s.designFrequency, 0.0f); }},
-    ComputeFailureCase{"SeriesMatchTooLargeForSingle", "1E-40", "1.626", Option::Option1, FailureKind::Overflow,
-                       "series match", {}, [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.seriesMatchLength)); }},
-    ComputeFailureCase{"EmptyDiameter", "146.00", "", Option::Option1, FailureKind::TypeMismatch, "Text8",
-                       {"Text23", "Text22"}, [](const Mod1&) {}},
-    ComputeFailureCase{"EmptyDiameterNoOption", "146.00", "", std::nullopt, FailureKind::TypeMismatch, "Text8",
-                       {"Text23", "Text22"}, [](const Mod1&) {}},
-    ComputeFailureCase{"DiameterTooLargeForSingle", "146.00", "1E39", Option::Option2, FailureKind::Overflow, "Text8",
-                       {"Text23", "Text22"}, [](const Mod1&) {}},
-    // A frequency near the top of the single range, corrected upwards past it.
-    ComputeFailureCase{"CorrectedFrequencyTooLargeForSingle", "3.4028E38", "1", Option::Option1, FailureKind::Overflow,
-                       "correcting the frequency", {"Text23", "Text22"},
-                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.designFrequency)); }},
-    // A tiny frequency and a negative conductor that brings k * r + 1 near 0: the corrected
-    // frequency is a subnormal single, so the first single computed from it overflows. With an
-    // option that is the side length; without one, the gap length after the earlier side is shown.
-    ComputeFailureCase{"NearZeroCorrectionThreeSidedSideOverflows", "1E-33", "-1.18461654E+38", Option::Option1,
-                       FailureKind::Overflow, "side length", {"Text23", "Text22", "Text13", "Text11"},
-                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
-    ComputeFailureCase{"NearZeroCorrectionFourSidedSideOverflows", "1E-33", "-1.18461654E+38", Option::Option2,
-                       FailureKind::Overflow, "side length", {"Text23", "Text22", "Text13", "Text11"},
-                       [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
-    ComputeFailureCase{"NearZeroCorrectionNoOptionGapOverflows", "1E-33", "-1.18461654E+38", std::nullopt,
-                       FailureKind::Overflow, "gap length",
-                       {"Text23", "Text22", "Text13", "Text11", "Text17", "Text16"},
-                       [](const Mod1& s) {
-                           EXPECT_TRUE(std::isinf(s.gapLength));
-                           EXPECT_EQ(s.sideLength, 0.0f);
-                           EXPECT_GT(s.designFrequency, 0.0f);
-                           EXPECT_LT(s.designFrequency, FLT_MIN);
-                       }}),
+INSTANTIATE_TEST_SUITE_P(
+    Dimensions, ComputeFailure,
+    ::testing::Values(
+        ComputeFailureCase{
+            "EmptyFrequency", "", "1.626", Option::Option1, FailureKind::TypeMismatch, "Text2", {}, frequencyKept},
+        ComputeFailureCase{
+            "WordFrequency", "MHz", "1.626", Option::Option1, FailureKind::TypeMismatch, "Text2", {}, frequencyKept},
+        ComputeFailureCase{"FrequencyTooLargeForSingle",
+                           "1E39",
+                           "1.626",
+                           Option::Option1,
+                           FailureKind::Overflow,
+                           "Text2",
+                           {},
+                           frequencyKept},
+        ComputeFailureCase{"ZeroFrequency",
+                           "0",
+                           "1.626",
+                           Option::Option1,
+                           FailureKind::DivisionByZero,
+                           "series match",
+                           {},
+                           [](const Mod1& s) { EXPECT_EQ(s.designFrequency, 0.0f); }},
+        ComputeFailureCase{"SeriesMatchTooLargeForSingle",
+                           "1E-40",
+                           "1.626",
+                           Option::Option1,
+                           FailureKind::Overflow,
+                           "series match",
+                           {},
+                           [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.seriesMatchLength)); }},
+        ComputeFailureCase{"EmptyDiameter",
+                           "146.00",
+                           "",
+                           Option::Option1,
+                           FailureKind::TypeMismatch,
+                           "Text8",
+                           {"Text23", "Text22"},
+                           [](const Mod1&) {}},
+        ComputeFailureCase{"EmptyDiameterNoOption",
+                           "146.00",
+                           "",
+                           std::nullopt,
+                           FailureKind::TypeMismatch,
+                           "Text8",
+                           {"Text23", "Text22"},
+                           [](const Mod1&) {}},
+        ComputeFailureCase{"DiameterTooLargeForSingle",
+                           "146.00",
+                           "1E39",
+                           Option::Option2,
+                           FailureKind::Overflow,
+                           "Text8",
+                           {"Text23", "Text22"},
+                           [](const Mod1&) {}},
+        // A frequency near the top of the single range, corrected upwards past it.
+        ComputeFailureCase{"CorrectedFrequencyTooLargeForSingle",
+                           "3.4028E38",
+                           "1",
+                           Option::Option1,
+                           FailureKind::Overflow,
+                           "correcting the frequency",
+                           {"Text23", "Text22"},
+                           [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.designFrequency)); }},
+        // A tiny frequency and a negative conductor that brings k * r + 1 near 0: the corrected
+        // frequency is a subnormal single, so the first single computed from it overflows. With an
+        // option that is the side length; without one, the gap length after the earlier side is shown.
+        ComputeFailureCase{"NearZeroCorrectionThreeSidedSideOverflows",
+                           "1E-33",
+                           "-1.18461654E+38",
+                           Option::Option1,
+                           FailureKind::Overflow,
+                           "side length",
+                           {"Text23", "Text22", "Text13", "Text11"},
+                           [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
+        ComputeFailureCase{"NearZeroCorrectionFourSidedSideOverflows",
+                           "1E-33",
+                           "-1.18461654E+38",
+                           Option::Option2,
+                           FailureKind::Overflow,
+                           "side length",
+                           {"Text23", "Text22", "Text13", "Text11"},
+                           [](const Mod1& s) { EXPECT_TRUE(std::isinf(s.sideLength)); }},
+        ComputeFailureCase{"NearZeroCorrectionNoOptionGapOverflows",
+                           "1E-33",
+                           "-1.18461654E+38",
+                           std::nullopt,
+                           FailureKind::Overflow,
+                           "gap length",
+                           {"Text23", "Text22", "Text13", "Text11", "Text17", "Text16"},
+                           [](const Mod1& s) {
+                               EXPECT_TRUE(std::isinf(s.gapLength));
+                               EXPECT_EQ(s.sideLength, 0.0f);
+                               EXPECT_GT(s.designFrequency, 0.0f);
+                               EXPECT_LT(s.designFrequency, FLT_MIN);
+                           }}),
     [](const ::testing::TestParamInfo<ComputeFailureCase>& info) { return std::string(info.param.name); });
 
 const std::vector<std::pair<Kind, std::string>> kComputeAccesses{
-    {Kind::Read, "Text2"}, {Kind::Write, "Text23"}, {Kind::Write, "Text22"}, {Kind::Read, "Text8"},
+    {Kind::Read, "Text2"},     {Kind::Write, "Text23"},   {Kind::Write, "Text22"}, {Kind::Read, "Text8"},
     {Kind::Option, "Option1"}, {Kind::Option, "Option2"}, {Kind::Write, "Text13"}, {Kind::Write, "Text11"},
     {Kind::Option, "Option1"}, {Kind::Option, "Option2"}, {Kind::Write, "Text17"}, {Kind::Write, "Text16"},
-    {Kind::Write, "Text20"}, {Kind::Write, "Text19"}};
+    {Kind::Write, "Text20"},   {Kind::Write, "Text19"}};
 
 TEST(ComputeAccessOrder, ReadsAndWritesInTheOrderOfTheSteps) {
     for (int option = 0; option < 3; ++option) {

@@ -65,7 +65,8 @@ double simulatedWorst(const CoverPlan& plan, const DesignRequest& design, const 
     const Result result = simulate(request, nec2c);
     EXPECT_EQ(result.analysis.rows.size(), static_cast<std::size_t>(points.count));
     double worst = 0;
-    for (const SweepRow& row : result.analysis.rows) worst = std::max(worst, row.swr);
+    for (const SweepRow& row : result.analysis.rows)
+        worst = std::max(worst, row.swr);
     return worst;
 }
 
@@ -126,9 +127,11 @@ TEST(Cover, EachBandIsItsOwnSweepInTheDeck) {
     const PreparedDeck deck = prepareDeck(setup);
     std::vector<double> expected;
     for (const Sweep& s : {setup.sweep, setup.moreSweeps[0], setup.moreSweeps[1]}) {
-        const std::string card = "FR 0 " + std::to_string(s.count) + " 0 0 " + exactText(s.fromMhz) + " " + exactText(s.stepMhz) + "\nXQ\n";
+        const std::string card =
+            "FR 0 " + std::to_string(s.count) + " 0 0 " + exactText(s.fromMhz) + " " + exactText(s.stepMhz) + "\nXQ\n";
         EXPECT_NE(deck.deck.find(card), std::string::npos) << card;
-        for (double mhz : sweepFrequencies(s)) expected.push_back(mhz);
+        for (double mhz : sweepFrequencies(s))
+            expected.push_back(mhz);
     }
     EXPECT_EQ(deck.plan.sweepMhz, expected);
     EXPECT_TRUE(deck.plan.patternMhz.empty());
@@ -174,7 +177,8 @@ TEST(Cover, ABandTheDesignsOwnStretchCoversIsCoveredInFewRuns) {
     EXPECT_LT(result.ranked.front().worst, 2);
     EXPECT_LE(result.runs, 30);
     EXPECT_GE(result.ranked.size(), 2u);
-    for (std::size_t i = 1; i < result.ranked.size(); ++i) EXPECT_LE(result.ranked[i - 1].worst, result.ranked[i].worst);
+    for (std::size_t i = 1; i < result.ranked.size(); ++i)
+        EXPECT_LE(result.ranked[i - 1].worst, result.ranked[i].worst);
 }
 
 TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
@@ -219,15 +223,15 @@ TEST(Cover, OneAtATimeSearchesAsThreadsDo) {
     };
     std::vector<int> told;
     const CoverResult onThreads = cover(plan, threaded.maker(), 2);
-    const CoverResult alone = cover(plan, sequential.maker(), 2, counted, [&](int runs, const Candidate*) {
-        told.push_back(runs);
-    });
+    const CoverResult alone =
+        cover(plan, sequential.maker(), 2, counted, [&](int runs, const Candidate*) { told.push_back(runs); });
     EXPECT_EQ(largestCall, 2);  // asked for two side by side, ran them in turn
     EXPECT_EQ(alone.runs, onThreads.runs);
     EXPECT_EQ(sequential.runs.load(), threaded.runs.load());
     EXPECT_EQ(coverText(alone), coverText(onThreads));
     ASSERT_FALSE(told.empty());
-    for (std::size_t i = 0; i < told.size(); ++i) EXPECT_EQ(told[i], static_cast<int>(i) + 1);
+    for (std::size_t i = 0; i < told.size(); ++i)
+        EXPECT_EQ(told[i], static_cast<int>(i) + 1);
 }
 
 TEST(Cover, CtrlCStopsWithTheBestFound) {

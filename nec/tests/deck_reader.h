@@ -20,10 +20,10 @@ struct DeckWire {
 struct DeckCards {
     std::vector<std::string> comments;
     std::vector<DeckWire> wires;
-    std::vector<std::array<int, 2>> sources;  // tag, segment
+    std::vector<std::array<int, 2>> sources;    // tag, segment
     std::vector<std::array<double, 3>> sweeps;  // FR: count, start, step
-    int patterns = 0;                          // RP cards
-    std::vector<std::string> order;            // card names in order
+    int patterns = 0;                           // RP cards
+    std::vector<std::string> order;             // card names in order
 };
 
 inline DeckCards readDeck(const std::string& deck) {
@@ -46,7 +46,8 @@ inline DeckCards readDeck(const std::string& deck) {
             in >> i1 >> i2 >> scale;
             for (DeckWire& w : cards.wires) {
                 for (auto* p : {&w.a, &w.b})
-                    for (double& v : *p) v *= scale;
+                    for (double& v : *p)
+                        v *= scale;
                 w.radius *= scale;
             }
         } else if (name == "EX") {

@@ -84,11 +84,12 @@ struct Case {
     double conductorFactor;
 };
 std::string name(const Case& c) {
-    return std::to_string(c.sides) + " sides, " + numberText(c.mhz) + " MHz, conductor x" + numberText(c.conductorFactor);
+    return std::to_string(c.sides) + " sides, " + numberText(c.mhz) + " MHz, conductor x" +
+           numberText(c.conductorFactor);
 }
 
 const std::vector<Case>& cases() {
-    static const std::vector<Case> list{{3, 1.8, 1}, {4, 1.8, 1.5}, {3, 146, 1}, {4, 146, 1}, {3, 146, 1.5},
+    static const std::vector<Case> list{{3, 1.8, 1}, {4, 1.8, 1.5}, {3, 146, 1},    {4, 146, 1},  {3, 146, 1.5},
                                         {3, 146, 3}, {4, 433, 1.5}, {3, 2400, 1.5}, {4, 2400, 1}, {4, 146, 4}};
     return list;
 }
@@ -138,7 +139,8 @@ TEST(NecConvergence, ImpedanceAtTheDesignFrequencyDoesNotFollowTheSweepsEnd) {
     const std::complex<double> z = at(146);
     EXPECT_EQ(at(bandTopMhz(146)), z);
     EXPECT_EQ(at(180), z);
-    for (double to : {300.0, 700.0}) EXPECT_LT(std::abs(at(to) - z) / std::abs(z), 0.02) << to;
+    for (double to : {300.0, 700.0})
+        EXPECT_LT(std::abs(at(to) - z) / std::abs(z), 0.02) << to;
 }
 
 TEST(NecModel, NeighbouringSegmentsGrowGently) {
@@ -180,7 +182,8 @@ TEST(NecGround, PerfectGroundMatchesTheMirrorImageInFreeSpace) {
         image.to[2] = -pair.wires[i].from[2];  // +1 V source drives the image's current upwards
         pair.wires.push_back(image);
     }
-    for (const Source& s : sources) pair.sources.push_back({s.tag + static_cast<int>(count), s.segment});
+    for (const Source& s : sources)
+        pair.sources.push_back({s.tag + static_cast<int>(count), s.segment});
     DeckPlan plan;
     plan.designMhz = g.designMhz;
     plan.patternMhz = {g.designMhz};
@@ -188,7 +191,8 @@ TEST(NecGround, PerfectGroundMatchesTheMirrorImageInFreeSpace) {
     ASSERT_EQ(results.size(), 1u);
 
     std::map<std::pair<double, double>, double> free;
-    for (const PatternPoint& p : results[0].finePattern) free[{p.thetaDeg, p.phiDeg}] = p.totalDbi;
+    for (const PatternPoint& p : results[0].finePattern)
+        free[{p.thetaDeg, p.phiDeg}] = p.totalDbi;
     ASSERT_EQ(perfect.patterns.size(), 1u);
     const PatternFigures& f = perfect.patterns[0];
     // The elevation cut in the azimuth of maximum, every degree above the horizon.
@@ -226,8 +230,8 @@ std::vector<std::string> cardsNamed(const std::string& deck, const std::string& 
 // "not converged".
 TEST(NecGround, AveragePowerGainOverPerfectGroundHoldsAtEveryHeight) {
     REQUIRE_NEC2C();
-    for (const auto& [sides, height] : std::vector<std::pair<int, const char*>>{
-             {3, "2"}, {3, "10"}, {4, "10"}, {3, "20"}, {3, "40"}}) {
+    for (const auto& [sides, height] :
+         std::vector<std::pair<int, const char*>>{{3, "2"}, {3, "10"}, {4, "10"}, {3, "20"}, {3, "40"}}) {
         SCOPED_TRACE(std::to_string(sides) + " sides, " + height + " m");
         SimulationSetup setup = patternOnly(design(sides, 146));
         setup.ground = makeGround("perfect", "", height);

@@ -80,7 +80,8 @@ TEST(NecOutputParser, RejectsWhatItCannotRead) {
         {"a row with words", std::string("FREQUENCY : 146 MHz\n") + kHeading + "    1     1  1 0 1 0 50 0\n  oops\n"},
         {"a frequency that is not a number", "   FREQUENCY : lots MHz\n"},
     };
-    for (const Case& c : cases) EXPECT_THROW(parseNecOutput(c.text), NecError) << c.name;
+    for (const Case& c : cases)
+        EXPECT_THROW(parseNecOutput(c.text), NecError) << c.name;
 }
 
 // Found by fuzz_nec_output: a tag or segment number beyond int was converted to int (undefined),
@@ -96,7 +97,8 @@ TEST(NecOutputParser, RejectsNumbersNoRunPrints) {
         {"a reactance of -inf", frequency + kHeading + "    1     1  1 0 1 0 50 -inf\n\n"},
         {"a frequency of inf", "FREQUENCY : inf MHz\n" + std::string(kHeading) + "    1     1  1 0 1 0 50 0\n\n"},
     };
-    for (const auto& [name, text] : cases) EXPECT_THROW(parseNecOutput(text), NecError) << name;
+    for (const auto& [name, text] : cases)
+        EXPECT_THROW(parseNecOutput(text), NecError) << name;
     // The largest tag an int holds is still a tag.
     const auto results = parseNecOutput(frequency + kHeading + " 2147483647     1  1 0 1 0 50 0\n\n");
     EXPECT_EQ(results.at(0).feeds.at(0).tag, 2147483647);
@@ -111,9 +113,14 @@ TEST(Swr, AgainstFeedLine) {
     // 300 + j300 on 300 ohms: |G| = 300 / |600 + j300| = 1 / sqrt(5).
     const double g = 1 / std::sqrt(5.0);
     const std::vector<Case> cases{
-        {{300, 0}, 300, 1},       {{600, 0}, 300, 2},        {{150, 0}, 300, 2},
-        {{50, 0}, 50, 1},         {{300, 300}, 300, (1 + g) / (1 - g)},
-        {{0, 100}, 300, inf},     {{-5, 0}, 300, inf},       {{1e-300, 0}, 300, inf},
+        {{300, 0}, 300, 1},
+        {{600, 0}, 300, 2},
+        {{150, 0}, 300, 2},
+        {{50, 0}, 50, 1},
+        {{300, 300}, 300, (1 + g) / (1 - g)},
+        {{0, 100}, 300, inf},
+        {{-5, 0}, 300, inf},
+        {{1e-300, 0}, 300, inf},
     };
     for (const Case& c : cases) {
         const double got = swr(c.load, c.z0);
@@ -127,7 +134,8 @@ TEST(Swr, AgainstFeedLine) {
 // Sweep rows with one gap whose resistance gives the wanted SWR on 300 ohms (R = 300 * SWR).
 std::vector<SweepRow> sweepOf(const std::vector<std::pair<double, double>>& mhzSwr) {
     std::vector<SweepRow> rows;
-    for (const auto& [mhz, s] : mhzSwr) rows.push_back({mhz, {{1, 1, {300 * s, 0}}}, swr({300 * s, 0}, 300)});
+    for (const auto& [mhz, s] : mhzSwr)
+        rows.push_back({mhz, {{1, 1, {300 * s, 0}}}, swr({300 * s, 0}, 300)});
     return rows;
 }
 
@@ -141,12 +149,26 @@ TEST(Analysis, RangeBelowTwoToOne) {
         bool openBelow, openAbove;
     };
     const std::vector<Case> cases{
-        {"inside, ends interpolated", {{10, 3}, {11, 1.5}, {12, 1.2}, {13, 1.8}, {14, 2.2}}, 12, true, 10 + 1 / 1.5, 13.5, false, false},
+        {"inside, ends interpolated",
+         {{10, 3}, {11, 1.5}, {12, 1.2}, {13, 1.8}, {14, 2.2}},
+         12,
+         true,
+         10 + 1 / 1.5,
+         13.5,
+         false,
+         false},
         {"open below", {{10, 1.1}, {11, 1.9}, {12, 2.1}}, 10, true, 10, 11.5, true, false},
         {"open above", {{10, 4}, {11, 1.9}, {12, 1.3}}, 12, true, 10 + 2.0 / 2.1, 12, false, true},
         {"everywhere", {{10, 1.5}, {11, 1.4}}, 11, true, 10, 11, true, true},
         {"nowhere", {{10, 3}, {11, 2.5}, {12, 2.05}}, 12, false, 0, 0, false, false},
-        {"the run around the lowest, not the first", {{10, 1.9}, {11, 3}, {12, 1.1}, {13, 3}}, 12, true, 11 + 1 / 1.9, 12 + 0.9 / 1.9, false, false},
+        {"the run around the lowest, not the first",
+         {{10, 1.9}, {11, 3}, {12, 1.1}, {13, 3}},
+         12,
+         true,
+         11 + 1 / 1.9,
+         12 + 0.9 / 1.9,
+         false,
+         false},
     };
     for (const Case& c : cases) {
         const Analysis a = rangesOf(sweepOf(c.sweep), 300, c.sweep.front().first);
@@ -257,7 +279,8 @@ TEST(Analysis, EveryStretchBelowTwoToOneTheDesignFrequencysFirst) {
     // R = 300 x SWR on 300 ohms: below 2 at 10-11 and at 14-15 (the lowest), design at 10.5.
     std::vector<FrequencyRun> runs;
     AnalysisPlan plan;
-    for (const auto& [mhz, s] : std::vector<std::pair<double, double>>{{10, 1.5}, {11, 1.5}, {12, 3}, {13, 3}, {14, 1.2}, {15, 1.9}}) {
+    for (const auto& [mhz, s] :
+         std::vector<std::pair<double, double>>{{10, 1.5}, {11, 1.5}, {12, 3}, {13, 3}, {14, 1.2}, {15, 1.9}}) {
         runs.push_back(runAt(mhz, 300 * s));
         plan.sweepMhz.push_back(mhz);
     }
@@ -312,8 +335,11 @@ TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
         EXPECT_NE(text.find("against 75.5 ohms"), std::string::npos) << text;
         EXPECT_NE(text.find("average power gain: " + fixedText(average, 4)), std::string::npos) << text;
         const bool off = std::abs(average - 1) > 0.02;
-        EXPECT_EQ(text.find("warning: the average power gain is off by more than 2 %") != std::string::npos, off) << average;
-        EXPECT_EQ(nlohmann::json::parse(formatReport(a, context, ReportFormat::Json))["patterns"][0]["average_power_gain_off"], off);
+        EXPECT_EQ(text.find("warning: the average power gain is off by more than 2 %") != std::string::npos, off)
+            << average;
+        EXPECT_EQ(nlohmann::json::parse(
+                      formatReport(a, context, ReportFormat::Json))["patterns"][0]["average_power_gain_off"],
+                  off);
     }
     const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
     EXPECT_NE(text.find("SWR below 2:1: 140 to"), std::string::npos) << text;
@@ -327,7 +353,8 @@ TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
 // SWR of a load R + j0 against 100 ohms is R / 100 above 100 ohms: each row's SWR is its load / 100.
 std::vector<SweepRow> swrRows(const std::vector<double>& swrs) {
     std::vector<SweepRow> rows;
-    for (std::size_t i = 0; i < swrs.size(); ++i) rows.push_back({140.0 + i, {{1, 1, {100 * swrs[i], 0}}}, swrs[i]});
+    for (std::size_t i = 0; i < swrs.size(); ++i)
+        rows.push_back({140.0 + i, {{1, 1, {100 * swrs[i], 0}}}, swrs[i]});
     return rows;
 }
 
@@ -356,7 +383,8 @@ TEST(Analysis, StretchWithinFiveHundredthsOfTheLowestSwr) {
         EXPECT_NEAR(json["lowest_swr"]["within_0_05"]["from_mhz"].get<double>(), c.from, 1e-9) << c.name;
         EXPECT_NEAR(json["lowest_swr"]["within_0_05"]["to_mhz"].get<double>(), c.to, 1e-9) << c.name;
         EXPECT_NE(formatReport(a, ReportContext{}, ReportFormat::Text).find("(within 0.05 of it from "),
-                  std::string::npos) << c.name;
+                  std::string::npos)
+            << c.name;
     }
     // No finite SWR: no stretch.
     const double inf = std::numeric_limits<double>::infinity();

@@ -56,7 +56,8 @@ TEST(Runner, TellsWhyARunFailed) {
     };
     for (const Case& c : cases) {
         const std::string message = failureOf({c.program, std::chrono::seconds(10)});
-        for (const std::string& part : c.expected) EXPECT_NE(message.find(part), std::string::npos) << c.name << ": " << message;
+        for (const std::string& part : c.expected)
+            EXPECT_NE(message.find(part), std::string::npos) << c.name << ": " << message;
     }
     EXPECT_EQ(runNec2c("CE\nEN\n", {writer.path(), std::chrono::seconds(10)}), "FREQUENCY : 1 MHz\n");
 }
@@ -160,8 +161,8 @@ TEST(Sweep, DefaultAndChosen) {
     };
     for (const Case& c : std::vector<Case>{{140, 150, 5, 3}, {140, 150, 3, 4}, {146, 146, 1, 1}, {0.1, 0.3, 0.1, 3}})
         EXPECT_EQ(makeSweep(c.from, c.to, c.step).count, c.count) << c.from << " " << c.to << " " << c.step;
-    for (const Case& c : std::vector<Case>{{150, 140, 1, 0}, {0, 10, 1, 0}, {10, 20, 0, 0}, {10, 20, -1, 0},
-                                           {10, NAN, 1, 0}, {1, 1e9, 1, 0}})
+    for (const Case& c : std::vector<Case>{
+             {150, 140, 1, 0}, {0, 10, 1, 0}, {10, 20, 0, 0}, {10, 20, -1, 0}, {10, NAN, 1, 0}, {1, 1e9, 1, 0}})
         EXPECT_THROW(makeSweep(c.from, c.to, c.step), std::invalid_argument) << c.from << " " << c.to << " " << c.step;
 }
 
@@ -176,11 +177,13 @@ namespace {
 PatternFigures lobe() {
     PatternFigures p;
     p.mhz = 146;
-    for (int e = 0; e <= 90; ++e) p.elevationDbi.push_back(e == 0 ? -999.99 : 6 - std::abs(e - 12) * 0.3);
+    for (int e = 0; e <= 90; ++e)
+        p.elevationDbi.push_back(e == 0 ? -999.99 : 6 - std::abs(e - 12) * 0.3);
     p.maxDbi = 6;
     p.takeoffDeg = 12;
     p.azimuthDeg = 30;
-    for (int phi = 0; phi < 360; phi += 5) p.azimuthDbi.push_back({phi, 6 - 0.5 * std::cos(phi * 3.14159265 / 60)});
+    for (int phi = 0; phi < 360; phi += 5)
+        p.azimuthDbi.push_back({phi, 6 - 0.5 * std::cos(phi * 3.14159265 / 60)});
     return p;
 }
 
@@ -222,7 +225,8 @@ TEST(HeightsPlot, GainAndTakeOffAgainstHeight) {
     }
     rows.push_back({5.0, std::nullopt, "the model failed"});
     const std::string svg = heightsPlotSvg(rows, "t", "g");
-    for (const char* part : {"maximum gain (dBi)", "take-off angle (deg)", "height of the lowest point above ground (m)"})
+    for (const char* part :
+         {"maximum gain (dBi)", "take-off angle (deg)", "height of the lowest point above ground (m)"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     expectInside(svg, 800, 620, "heights");
     EXPECT_NE(heightsPlotSvg({rows.back()}, "t", "g").find("no height gave a pattern"), std::string::npos);

@@ -21,7 +21,9 @@ TEST(TouchstoneReader, EveryFormatGivesTheSameImpedance) {
     const double deg = 180 / std::numbers::pi;
     auto ri = [](Z v) { return std::to_string(v.real()) + " " + std::to_string(v.imag()); };
     auto ma = [&](Z v) { return std::to_string(std::abs(v)) + " " + std::to_string(std::arg(v) * deg); };
-    auto db = [&](Z v) { return std::to_string(20 * std::log10(std::abs(v))) + " " + std::to_string(std::arg(v) * deg); };
+    auto db = [&](Z v) {
+        return std::to_string(20 * std::log10(std::abs(v))) + " " + std::to_string(std::arg(v) * deg);
+    };
     struct Case {
         const char* name;
         std::string text;
@@ -73,7 +75,8 @@ TEST(TouchstoneReader, BrokenFilesSayWhereAndWhy) {
         // Finite numbers whose frequency or impedance is not.
         {"a frequency beyond a double", "# GHz S RI R 50\n1e308 0.1 0\n", {"line 2", "too large to compute"}},
         {"an impedance beyond a double", "# MHz S MA R 50\n146 1e308 0\n", {"line 2", "no finite impedance"}},
-        {"a long word, quoted short", "# MHz S RI R 50\n146 " + std::string(5000, 'x') + " 0\n",
+        {"a long word, quoted short",
+         "# MHz S RI R 50\n146 " + std::string(5000, 'x') + " 0\n",
          {"\"xxxxxxxxxxxxxxxxxxxxxxxx...\" is not a number"}},
     };
     for (const Case& c : cases) {
@@ -90,7 +93,8 @@ TEST(TouchstoneReader, BrokenFilesSayWhereAndWhy) {
 
 TEST(TouchstoneWriter, ReadsBackAsTheModelsImpedances) {
     std::vector<SweepRow> rows;
-    for (const auto& [mhz, z] : std::vector<std::pair<double, Z>>{{140.5, {150, -40}}, {146, {186.5, 29.8}}, {151.25, {230, 95}}})
+    for (const auto& [mhz, z] :
+         std::vector<std::pair<double, Z>>{{140.5, {150, -40}}, {146, {186.5, 29.8}}, {151.25, {230, 95}}})
         rows.push_back({mhz, {{1, 1, z}, {2, 2, z}}, swr(z, 75.5)});
     const Analysis a = rangesOf(rows, 75.5, 146);
     const std::string text = writeTouchstone(a, 75.5, "BRIMALOX & test");
@@ -108,7 +112,8 @@ TEST(TouchstoneMeasured, SwrAndItsStretchesAgainstTheFeedLine) {
     Touchstone file;
     file.mhz = {140, 143, 146, 149, 152, 155};
     // R = 300 x SWR on 300 ohms.
-    for (double s : {3.0, 1.5, 1.1, 2.5, 1.8, 1.2}) file.ohms.push_back({300 * s, 0});
+    for (double s : {3.0, 1.5, 1.1, 2.5, 1.8, 1.2})
+        file.ohms.push_back({300 * s, 0});
     const MeasuredSwr swrs = measuredSwr(file, 300);
     ASSERT_EQ(swrs.points.size(), 6u);
     EXPECT_NEAR(swrs.points[2].second, 1.1, 1e-12);

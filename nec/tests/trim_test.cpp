@@ -30,13 +30,15 @@ double resonanceSwr(double mhz, double f0) {
 
 Analysis curve(double f0, double from, double to, double step) {
     std::vector<SweepRow> rows;
-    for (double f = from; f <= to + 1e-9; f += step) rows.push_back({f, {}, resonanceSwr(f, f0)});
+    for (double f = from; f <= to + 1e-9; f += step)
+        rows.push_back({f, {}, resonanceSwr(f, f0)});
     return rangesOf(std::move(rows), 300, 146);
 }
 
 MeasuredSwr measuredCurve(double f0, double from, double to, double step) {
     MeasuredSwr m;
-    for (double f = from; f <= to + 1e-9; f += step) m.points.push_back({f, resonanceSwr(f, f0)});
+    for (double f = from; f <= to + 1e-9; f += step)
+        m.points.push_back({f, resonanceSwr(f, f0)});
     return m;
 }
 
@@ -82,15 +84,22 @@ TEST(TrimRatio, RefusalsSayWhatIsWrongInTheFrontEndsNames) {
         std::vector<std::string> said;
     };
     const std::vector<Case> cases{
-        {"dip below the sweep", [&] { ratioFromDip(model, 100, names); }, {"DIP 100 MHz is outside the swept range", "FROM"}},
-        {"dip above the sweep", [&] { ratioFromDip(model, 300, names); }, {"outside the swept range, 116.8 to 204.4 MHz"}},
+        {"dip below the sweep",
+         [&] { ratioFromDip(model, 100, names); },
+         {"DIP 100 MHz is outside the swept range", "FROM"}},
+        {"dip above the sweep",
+         [&] { ratioFromDip(model, 300, names); },
+         {"outside the swept range, 116.8 to 204.4 MHz"}},
         {"a flat file", [&] { ratioFromFile(model, flat, names); }, {"FILE has no clear minimum", "hardly rises"}},
-        {"a file still falling at its end", [&] { ratioFromFile(model, rising, names); },
+        {"a file still falling at its end",
+         [&] { ratioFromFile(model, rising, names); },
          {"FILE has no clear minimum", "at the end of its frequencies"}},
-        {"a file too narrow for the stretch", [&] { ratioFromFile(model, measuredCurve(150, 140, 160, 0.5), names); },
+        {"a file too narrow for the stretch",
+         [&] { ratioFromFile(model, measuredCurve(150, 140, 160, 0.5), names); },
          {"too little to hold the model's 2:1 stretch"}},
         {"edges the wrong way round", [&] { ratioFromEdges(model, 170, 130, names); }, {"EDGES needs the lower"}},
-        {"a model still below 2:1 at the sweep's end", [&] { ratioFromEdges(curve(150, 140, 160, 1), 130, 170, names); },
+        {"a model still below 2:1 at the sweep's end",
+         [&] { ratioFromEdges(curve(150, 140, 160, 1), 130, 170, names); },
          {"still below 2:1 at the start", "FROM and TO"}},
     };
     for (const Case& c : cases) {
@@ -158,7 +167,8 @@ TEST(TrimLoop, AnAntennaBuiltLongOrShortComesBackToTheModel) {
     Nec2cProgram engine;
     const std::vector<Loop> loops{{3, 1.03, "", ""}, {3, 0.97, "", ""}, {4, 1.03, "", ""}, {3, 1.03, "average", "5"}};
     for (const Loop& loop : loops) {
-        const std::string name = std::to_string(loop.sides) + " sides x" + std::to_string(loop.built) + " " + loop.ground;
+        const std::string name =
+            std::to_string(loop.sides) + " sides x" + std::to_string(loop.built) + " " + loop.ground;
         const Prepared design = prepare(designRequest(loop));
         const Analysis built = modelOf(design.setup, scaled(design.setup.geometry, loop.built), engine);
         ASSERT_TRUE(built.below2 && !built.below2->openBelow && !built.below2->openAbove) << name;
@@ -182,14 +192,17 @@ TEST(TrimLoop, AnAntennaBuiltLongOrShortComesBackToTheModel) {
         ASSERT_TRUE(after.below2 && fromFile.modelRun.below2) << name;
         EXPECT_NEAR(after.below2->fromMhz / fromFile.modelRun.below2->fromMhz, 1, 0.005) << name;
         EXPECT_NEAR(after.below2->toMhz / fromFile.modelRun.below2->toMhz, 1, 0.005) << name;
-        std::cout << name << ": trimmed 2:1 edges over the design's " << after.below2->fromMhz / fromFile.modelRun.below2->fromMhz
-                  << ", " << after.below2->toMhz / fromFile.modelRun.below2->toMhz << "\n";
+        std::cout << name << ": trimmed 2:1 edges over the design's "
+                  << after.below2->fromMhz / fromFile.modelRun.below2->fromMhz << ", "
+                  << after.below2->toMhz / fromFile.modelRun.below2->toMhz << "\n";
         // And what the report expects of it: the trimmed design's model times the ratio.
         ASSERT_FALSE(fromFile.trimmed.stretches.empty()) << name;
-        EXPECT_NEAR(fromFile.trimmed.stretches.front().fromMhz * fromFile.ratio / after.below2->fromMhz, 1, 0.005) << name;
+        EXPECT_NEAR(fromFile.trimmed.stretches.front().fromMhz * fromFile.ratio / after.below2->fromMhz, 1, 0.005)
+            << name;
 
         const double cut = loop.built > 1 ? 1 : -1;
-        for (const TrimPiece& piece : fromFile.pieces) EXPECT_GT(cut * (piece.mm - piece.newMm), 0) << name << piece.name;
+        for (const TrimPiece& piece : fromFile.pieces)
+            EXPECT_GT(cut * (piece.mm - piece.newMm), 0) << name << piece.name;
         if (loop.sides == 3 && loop.built > 1 && loop.ground.empty()) {
             for (unsigned seed : {1u, 2u, 3u}) {
                 const Touchstone noisy = measuredFile(built, 0.03, seed);

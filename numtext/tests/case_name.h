@@ -10,7 +10,8 @@ namespace brimalox::testing {
 
 inline std::string caseName(std::size_t index, std::string_view text) {
     std::string name = std::to_string(index) + '_';
-    for (const unsigned char c : text) name += std::isalnum(c) ? static_cast<char>(c) : '_';
+    for (const unsigned char c : text)
+        name += std::isalnum(c) ? static_cast<char>(c) : '_';
     return name;
 }
 

@@ -32,14 +32,16 @@ TEST_P(AcceptedForm, ParsesToTheDecimalValueInBothPrecisions) {
     EXPECT_EQ(s.value, static_cast<float>(c.value));
 }
 
-INSTANTIATE_TEST_SUITE_P(NumberText, AcceptedForm, ::testing::Values(
-    Accepted{"146", 146}, Accepted{"146.00", 146}, Accepted{"146.", 146},
-    Accepted{".064", 0.064}, Accepted{"0.064", 0.064}, Accepted{"+5", 5}, Accepted{"-5", -5},
-    Accepted{" 1e3\t", 1000}, Accepted{"\t 2.5E+2  ", 250}, Accepted{"1E-2", 0.01},
-    Accepted{"1e+0", 1}, Accepted{"-.5", -0.5}, Accepted{"+.5e1", 5}, Accepted{"007", 7},
-    Accepted{"9009", 9009}, Accepted{"90009", 90009}, Accepted{"900009", 900009},
-    Accepted{"14.0", 14}, Accepted{"0", 0},
-    Accepted{"0.0000000000000000000000000000000000000000000000000000001e55", 1}), BRIMALOX_CASE_NAMES(.text));
+INSTANTIATE_TEST_SUITE_P(NumberText, AcceptedForm,
+                         ::testing::Values(Accepted{"146", 146}, Accepted{"146.00", 146}, Accepted{"146.", 146},
+                                           Accepted{".064", 0.064}, Accepted{"0.064", 0.064}, Accepted{"+5", 5},
+                                           Accepted{"-5", -5}, Accepted{" 1e3\t", 1000}, Accepted{"\t 2.5E+2  ", 250},
+                                           Accepted{"1E-2", 0.01}, Accepted{"1e+0", 1}, Accepted{"-.5", -0.5},
+                                           Accepted{"+.5e1", 5}, Accepted{"007", 7}, Accepted{"9009", 9009},
+                                           Accepted{"90009", 90009}, Accepted{"900009", 900009}, Accepted{"14.0", 14},
+                                           Accepted{"0", 0},
+                                           Accepted{"0.0000000000000000000000000000000000000000000000000000001e55", 1}),
+                         BRIMALOX_CASE_NAMES(.text));
 
 TEST(NumberText, MinusZeroReadsAsZero) {
     for (const char* text : {"-0", "-0.0", "-.0e5", "+0"}) {
@@ -58,15 +60,24 @@ TEST_P(TypeMismatch, IsRejectedInBothPrecisions) {
     EXPECT_EQ(parseDouble(GetParam()).error, ParseError::TypeMismatch) << '"' << GetParam() << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(NumberText, TypeMismatch, ::testing::Values(
-    "", "  ", "\t", "abc", "1.2.3", "inf", "-inf", "nan", "NaN", "infinity", "Infinity",
-    "0x10", "0X1p3", "1e", "1E+", "e5", ".", "-", "+", "+-5", "--5", "1 46", "146MHz", "1,5",
-    "1.5.", "..5", "5e1.5", "1e 5", "\n146", "146\n", "1_000", "\xc2\xa0" "5", "5%", "one"), BRIMALOX_CASE_NAMES());
+INSTANTIATE_TEST_SUITE_P(NumberText, TypeMismatch,
+                         ::testing::Values("", "  ", "\t", "abc", "1.2.3", "inf", "-inf", "nan", "NaN", "infinity",
+                                           "Infinity", "0x10", "0X1p3", "1e", "1E+", "e5", ".", "-", "+", "+-5", "--5",
+                                           "1 46", "146MHz", "1,5", "1.5.", "..5", "5e1.5", "1e 5", "\n146", "146\n",
+                                           "1_000",
+                                           "\xc2\xa0"
+                                           "5",
+                                           "5%", "one"),
+                         BRIMALOX_CASE_NAMES());
 
 TEST(NumberText, UnusualTextsAreRefusedOrReadSafely) {
     // A NUL inside the text is not a blank.
     EXPECT_EQ(parseDouble(std::string("146\0", 4)).error, ParseError::TypeMismatch);
-    EXPECT_EQ(parseSingle(std::string("\0" "146", 4)).error, ParseError::TypeMismatch);
+    EXPECT_EQ(parseSingle(std::string("\0"
+                                      "146",
+                                      4))
+                  .error,
+              ParseError::TypeMismatch);
     // Thousands of digits: still one correctly rounded value, or the overflow.
     const std::string zeros(5000, '0');
     EXPECT_EQ(parseDouble("0." + zeros + "1").value, 0.0);
@@ -89,7 +100,10 @@ constexpr const char* kDoubleOverflowFirst =
 
 std::string minusOne(std::string digits) {
     for (std::size_t i = digits.size(); i-- > 0;) {
-        if (digits[i] != '0') { --digits[i]; break; }
+        if (digits[i] != '0') {
+            --digits[i];
+            break;
+        }
         digits[i] = '9';
     }
     return digits;
@@ -124,16 +138,20 @@ TEST(NumberText, DoubleOverflowsExactlyWhereRoundingGivesInfinity) {
 }
 
 TEST(NumberText, UnderflowGivesZeroOrSubnormalNeverFailure) {
-    struct Case { const char* text; float single; double dbl; };
+    struct Case {
+        const char* text;
+        float single;
+        double dbl;
+    };
     const Case cases[] = {
         {"1E-50", 0.0f, 1e-50},
         {"-1E-50", -0.0f, -1e-50},
         {"1E-400", 0.0f, 0.0},
         {"1e-99999999999999999999", 0.0f, 0.0},
         {"1.401298464324817E-45", 0x1p-149f, 1.401298464324817E-45},  // smallest single
-        {"7E-46", 0.0f, 7e-46},  // just below half the smallest single: to zero
-        {"8E-46", 0x1p-149f, 8e-46},  // above half: the smallest single
-        {"4.9406564584124654E-324", 0.0f, 0x0.0000000000001p-1022},  // smallest double
+        {"7E-46", 0.0f, 7e-46},                                       // just below half the smallest single: to zero
+        {"8E-46", 0x1p-149f, 8e-46},                                  // above half: the smallest single
+        {"4.9406564584124654E-324", 0.0f, 0x0.0000000000001p-1022},   // smallest double
         {"2E-324", 0.0f, 0.0},
     };
     for (const Case& c : cases) {
@@ -166,8 +184,8 @@ TEST(NumberText, SingleRoundsOnceStraightFromTheDecimal) {
 }
 
 TEST(NumberText, SingleTiesGoToEven) {
-    EXPECT_EQ(parseSingle("1.000000059604644775390625").value, 0x1p0f);           // 1 + 2^-24
-    EXPECT_EQ(parseSingle("1.000000178813934326171875").value, 0x1.000004p0f);    // 1 + 3*2^-24
+    EXPECT_EQ(parseSingle("1.000000059604644775390625").value, 0x1p0f);         // 1 + 2^-24
+    EXPECT_EQ(parseSingle("1.000000178813934326171875").value, 0x1.000004p0f);  // 1 + 3*2^-24
     EXPECT_EQ(parseSingle("16777217").value, 16777216.0f);
     EXPECT_EQ(parseSingle("16777219").value, 16777220.0f);
 }

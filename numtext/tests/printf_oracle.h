@@ -25,7 +25,8 @@ inline DecimalDigits printfDigits(double value, int significantDigits) {
     for (; *p != 'E'; ++p)
         if (*p != '.') out.digits += *p;
     out.exponent = std::atoi(p + 1);
-    while (out.digits.size() > 1 && out.digits.back() == '0') out.digits.pop_back();
+    while (out.digits.size() > 1 && out.digits.back() == '0')
+        out.digits.pop_back();
     return out;
 }
 
@@ -43,8 +44,7 @@ inline std::string layoutText(const DecimalDigits& d, int significantDigits) {
     std::string whole = d.digits.substr(0, std::min<std::size_t>(d.digits.size(), d.exponent + 1));
     whole.append(d.exponent + 1 - whole.size(), '0');
     text += whole;
-    if (d.digits.size() > static_cast<std::size_t>(d.exponent + 1))
-        text += "." + d.digits.substr(d.exponent + 1);
+    if (d.digits.size() > static_cast<std::size_t>(d.exponent + 1)) text += "." + d.digits.substr(d.exponent + 1);
     return text;
 }
 

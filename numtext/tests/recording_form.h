@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/memory_form.h"
 #include "numtext/failure.h"
 #include "numtext/fields.h"
 #include "numtext/form.h"
-#include "app/memory_form.h"
 #include "numtext/mod1.h"
 
 namespace brimalox::testing {
@@ -61,7 +61,8 @@ public:
     // The controls touched, in order, for comparing with an expected sequence.
     std::vector<std::string> controls() const {
         std::vector<std::string> names;
-        for (const Access& access : log_) names.push_back(access.control);
+        for (const Access& access : log_)
+            names.push_back(access.control);
         return names;
     }
     std::vector<std::string> written() const {
@@ -76,9 +77,7 @@ private:
         const bool fail = failControl_ && access.control == *failControl_ && --failOccurrence_ == 0;
         const std::string control = access.control;
         log_.push_back(std::move(access));
-        if (fail)
-            throw ClickFailure(FailureFamily::FieldAccess, FailureKind::FieldAccess,
-                               "accessing " + control);
+        if (fail) throw ClickFailure(FailureFamily::FieldAccess, FailureKind::FieldAccess, "accessing " + control);
     }
 
     MemoryForm texts_;
@@ -89,7 +88,8 @@ private:
 
 inline std::vector<std::string> allTexts(const Form& form) {
     std::vector<std::string> texts;
-    for (int i = 1; i <= kFieldCount; ++i) texts.push_back(form.text(static_cast<Field>(i)));
+    for (int i = 1; i <= kFieldCount; ++i)
+        texts.push_back(form.text(static_cast<Field>(i)));
     return texts;
 }
 

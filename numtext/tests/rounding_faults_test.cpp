@@ -15,34 +15,40 @@
 #include <random>
 #include <string>
 
+#include "app/memory_form.h"
 #include "case_name.h"
 #include "numtext/failure.h"
 #include "numtext/fieldio.h"
 #include "numtext/fpcheck.h"
-#include "app/memory_form.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
 namespace {
 
-struct RoundCase { double value; int places; const char* text; };
+struct RoundCase {
+    double value;
+    int places;
+    const char* text;
+};
 
 class RoundDouble : public ::testing::TestWithParam<RoundCase> {};
 TEST_P(RoundDouble, RoundsTheBinaryValueTiesToEven) {
-    EXPECT_EQ(doubleToText(roundPlaces(GetParam().value, GetParam().places)), GetParam().text)
-        << GetParam().value;
+    EXPECT_EQ(doubleToText(roundPlaces(GetParam().value, GetParam().places)), GetParam().text) << GetParam().value;
 }
-INSTANTIATE_TEST_SUITE_P(Rounding, RoundDouble, ::testing::Values(
-    RoundCase{0.0625, 3, "0.062"}, RoundCase{0.1875, 3, "0.188"}, RoundCase{-0.0625, 3, "-0.062"},
-    RoundCase{2.675, 2, "2.67"},   // the double lies just below the halfway point
-    RoundCase{2.125, 2, "2.12"}, RoundCase{2.375, 2, "2.38"}, RoundCase{0.5, 0, "0"},
-    RoundCase{1.5, 0, "2"}, RoundCase{2.5, 0, "2"}, RoundCase{-28.390478, 3, "-28.39"},
-    RoundCase{9.669621, 3, "9.67"}, RoundCase{146, 3, "146"}, RoundCase{0.0004, 3, "0"},
-    RoundCase{-0.0004, 3, "0"},  // rounds to negative zero, written "0"
-    RoundCase{0.0005, 3, "0.001"},  // the double 0.0005 lies just above the halfway point
-    RoundCase{999.9995, 3, "1000"}, RoundCase{1.0005, 3, "1"}, RoundCase{1e20, 3, "1E+20"},
-    RoundCase{58256.7306, 3, "58256.731"}, RoundCase{21633.785, 3, "21633.785"},
-    RoundCase{4.74793, 3, "4.748"}, RoundCase{33.9138, 2, "33.91"}, RoundCase{DBL_MAX, 3, "1.79769313486232E+308"}), BRIMALOX_CASE_NAMES(.text));
+INSTANTIATE_TEST_SUITE_P(
+    Rounding, RoundDouble,
+    ::testing::Values(RoundCase{0.0625, 3, "0.062"}, RoundCase{0.1875, 3, "0.188"}, RoundCase{-0.0625, 3, "-0.062"},
+                      RoundCase{2.675, 2, "2.67"},  // the double lies just below the halfway point
+                      RoundCase{2.125, 2, "2.12"}, RoundCase{2.375, 2, "2.38"}, RoundCase{0.5, 0, "0"},
+                      RoundCase{1.5, 0, "2"}, RoundCase{2.5, 0, "2"}, RoundCase{-28.390478, 3, "-28.39"},
+                      RoundCase{9.669621, 3, "9.67"}, RoundCase{146, 3, "146"}, RoundCase{0.0004, 3, "0"},
+                      RoundCase{-0.0004, 3, "0"},     // rounds to negative zero, written "0"
+                      RoundCase{0.0005, 3, "0.001"},  // the double 0.0005 lies just above the halfway point
+                      RoundCase{999.9995, 3, "1000"}, RoundCase{1.0005, 3, "1"}, RoundCase{1e20, 3, "1E+20"},
+                      RoundCase{58256.7306, 3, "58256.731"}, RoundCase{21633.785, 3, "21633.785"},
+                      RoundCase{4.74793, 3, "4.748"}, RoundCase{33.9138, 2, "33.91"},
+                      RoundCase{DBL_MAX, 3, "1.79769313486232E+308"}),
+    BRIMALOX_CASE_NAMES(.text));
 
 TEST(Rounding, SingleKeepsSinglePrecision) {
     // The single 21633.785 to 3 places is the single nearest 21633.785: 7 digits show.
@@ -207,7 +213,11 @@ TEST(FieldRead, ConvertsOrFailsNamingTheField) {
     MemoryForm form;
     EXPECT_EQ(readSingle(form, Field::Text2), 146.0f);
     EXPECT_EQ(readDouble(form, Field::Text6), 0.064);
-    struct Case { const char* text; FailureKind single; std::optional<FailureKind> dbl; };
+    struct Case {
+        const char* text;
+        FailureKind single;
+        std::optional<FailureKind> dbl;
+    };
     const Case cases[] = {
         {"", FailureKind::TypeMismatch, FailureKind::TypeMismatch},
         {"abc", FailureKind::TypeMismatch, FailureKind::TypeMismatch},

@@ -17,7 +17,8 @@ long long tenThousandths(const std::string& text) {
     std::string digits = point == std::string::npos ? text : text.substr(0, point) + text.substr(point + 1);
     std::size_t places = point == std::string::npos ? 0 : text.size() - point - 1;
     EXPECT_LE(places, 4u) << text;
-    for (; places < 4; ++places) digits += '0';
+    for (; places < 4; ++places)
+        digits += '0';
     return std::stoll(digits);
 }
 
@@ -31,15 +32,14 @@ struct DesignCase {
 class CutListOfDesign : public testing::TestWithParam<DesignCase> {};
 
 // Thin wire (the recommended minimum, AWG 14) and thick tube (25 mm, and 2 inches at 50 MHz), both forms.
-INSTANTIATE_TEST_SUITE_P(
-    Designs, CutListOfDesign,
-    testing::Values(DesignCase{"wire3", "146.00", 3, {}}, DesignCase{"wire4", "146.00", 4, {}},
-                    DesignCase{"awg10_4", "222.5", 4, {ConductorUnit::Awg, "10"}},
-                    DesignCase{"tube3", "146", 3, {ConductorUnit::Millimetre, "25"}},
-                    DesignCase{"tube4", "146", 4, {ConductorUnit::Millimetre, "25"}},
-                    DesignCase{"bigTube3", "50", 3, {ConductorUnit::Inch, "2"}},
-                    DesignCase{"low4", "1.8", 4, {}}),
-    [](const testing::TestParamInfo<DesignCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Designs, CutListOfDesign,
+                         testing::Values(DesignCase{"wire3", "146.00", 3, {}}, DesignCase{"wire4", "146.00", 4, {}},
+                                         DesignCase{"awg10_4", "222.5", 4, {ConductorUnit::Awg, "10"}},
+                                         DesignCase{"tube3", "146", 3, {ConductorUnit::Millimetre, "25"}},
+                                         DesignCase{"tube4", "146", 4, {ConductorUnit::Millimetre, "25"}},
+                                         DesignCase{"bigTube3", "50", 3, {ConductorUnit::Inch, "2"}},
+                                         DesignCase{"low4", "1.8", 4, {}}),
+                         [](const testing::TestParamInfo<DesignCase>& info) { return std::string(info.param.name); });
 
 TEST_P(CutListOfDesign, ShowsTheFieldTextsAndWorksOutTheRestExactly) {
     const DesignCase& c = GetParam();
@@ -59,8 +59,10 @@ TEST_P(CutListOfDesign, ShowsTheFieldTextsAndWorksOutTheRestExactly) {
 
     // What the window shows is its text, untouched, and says no derivation.
     const std::pair<const Length*, std::pair<std::string, std::string>> shown[] = {
-        {&sides.length, {d.sideMm, d.sideInch}},   {&gaps.length, {d.gapMm, d.gapInch}},
-        {&match.length, {d.matchMm, d.matchInch}}, {&cuts.height, {d.heightMm, d.heightInch}}};
+        {&sides.length, {d.sideMm, d.sideInch}},
+        {&gaps.length, {d.gapMm, d.gapInch}},
+        {&match.length, {d.matchMm, d.matchInch}},
+        {&cuts.height, {d.heightMm, d.heightInch}}};
     for (const auto& [length, texts] : shown) {
         EXPECT_EQ(length->mm, texts.first);
         EXPECT_EQ(length->inch, texts.second);
@@ -74,8 +76,8 @@ TEST_P(CutListOfDesign, ShowsTheFieldTextsAndWorksOutTheRestExactly) {
     EXPECT_EQ(half.derivation, "(height - gap) / 2");
     EXPECT_EQ(2 * tenThousandths(half.mm) + tenThousandths(d.gapMm), tenThousandths(d.heightMm));
     EXPECT_EQ(tenThousandths(cuts.total.mm), 2 * n * tenThousandths(d.sideMm) + 2 * n * tenThousandths(half.mm));
-    EXPECT_EQ(cuts.total.derivation, std::to_string(2 * n) + " x side + " + std::to_string(2 * n) +
-                                         " x (height - gap) / 2");
+    EXPECT_EQ(cuts.total.derivation,
+              std::to_string(2 * n) + " x side + " + std::to_string(2 * n) + " x (height - gap) / 2");
 
     // Inches to 3 places: within half a thousandth of the exact half and total of the inch texts.
     const double exactHalf = (std::stod(d.heightInch) - std::stod(d.gapInch)) / 2;
@@ -127,23 +129,24 @@ TEST(TapeText, RoundsToTheNearestSixteenthAndCarries) {
         const char* tape;
     } cases[] = {
         {0, "0 in"},
-        {0.03124, "0 in"},             // just below half a sixteenth
-        {0.03125, "1/16 in"},          // half a sixteenth: away from zero
-        {0.0937, "1/16 in"},           // just below the midpoint to 1/8
+        {0.03124, "0 in"},     // just below half a sixteenth
+        {0.03125, "1/16 in"},  // half a sixteenth: away from zero
+        {0.0937, "1/16 in"},   // just below the midpoint to 1/8
         {0.09375, "1/8 in"},
         {0.5, "1/2 in"},
         {10.501, "10 1/2 in"},
-        {11.96874, "11 15/16 in"},     // just below the carry into a foot
-        {11.96875, "1 ft 0 in"},       // 11 15/16 + 1/32 carries into inches and feet
-        {12, "1 ft 0 in"},             // a whole foot
-        {12.0312, "1 ft 0 in"},        // just above a whole foot
+        {11.96874, "11 15/16 in"},  // just below the carry into a foot
+        {11.96875, "1 ft 0 in"},    // 11 15/16 + 1/32 carries into inches and feet
+        {12, "1 ft 0 in"},          // a whole foot
+        {12.0312, "1 ft 0 in"},     // just above a whole foot
         {12.0313, "1 ft 1/16 in"},
         {23.97, "2 ft 0 in"},
         {146.6929, "12 ft 2 11/16 in"},
         {-3.5, "-3 1/2 in"},
         {-0.01, "0 in"},
     };
-    for (const auto& c : cases) EXPECT_EQ(tapeText(c.inches), c.tape) << c.inches;
+    for (const auto& c : cases)
+        EXPECT_EQ(tapeText(c.inches), c.tape) << c.inches;
     EXPECT_EQ(tapeText(std::numeric_limits<double>::infinity()), "");
     EXPECT_EQ(tapeText(std::nan("")), "");
     EXPECT_EQ(tapeText(1e300), "");
@@ -158,7 +161,8 @@ TEST(RoundedDecimal, RoundsHalfAwayFromZeroWithCarries) {
         {"-1.2345", "-1.235"}, {"-0.0004", "0"},      {"2.1004", "2.1"},   {"5", "5"},
         {"0.381", "0.381"},    {"-9.9999", "-10"},    {"0.0005", "0.001"},
     };
-    for (const auto& c : cases) EXPECT_EQ(roundedDecimal(c.text, 3), c.rounded) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(roundedDecimal(c.text, 3), c.rounded) << c.text;
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 #include "sheet/sheet_svg.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
-#include <unistd.h>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,7 +27,8 @@ struct Element {
 
 std::string unescaped(std::string text) {
     for (const auto& [entity, plain] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
-        for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, std::string(entity).size(), plain);
+        for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+            text.replace(at, std::string(entity).size(), plain);
     return text;
 }
 
@@ -38,7 +39,8 @@ std::vector<Element> elements(const std::string& svg) {
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), element); it != std::sregex_iterator(); ++it) {
         Element e{(*it)[1], {}, unescaped((*it)[3])};
         const std::string attributes = (*it)[2];
-        for (auto a = std::sregex_iterator(attributes.begin(), attributes.end(), attribute); a != std::sregex_iterator(); ++a)
+        for (auto a = std::sregex_iterator(attributes.begin(), attributes.end(), attribute);
+             a != std::sregex_iterator(); ++a)
             e.attributes[(*a)[1]] = (*a)[2];
         out.push_back(std::move(e));
     }
@@ -110,8 +112,8 @@ protected:
     void SetUp() override {
         const SheetCase& c = GetParam();
         design_ = runDesign(c.request);
-        auto made = makeBuildSheet(design_, c.request.sides, "2026-02-28",
-                                   c.model ? std::optional(someModel()) : std::nullopt);
+        auto made =
+            makeBuildSheet(design_, c.request.sides, "2026-02-28", c.model ? std::optional(someModel()) : std::nullopt);
         ASSERT_TRUE(std::holds_alternative<BuildSheet>(made)) << std::get<std::string>(made);
         sheet_ = std::get<BuildSheet>(made);
         sheet_.remark = c.remark;
@@ -172,7 +174,8 @@ TEST_P(SheetPage, IsOnePageOfTheChosenPaperWithNothingOverlapping) {
             std::istringstream points(e.attributes.at("points"));
             double x, y;
             char comma;
-            while (points >> x >> comma >> y) EXPECT_TRUE(inside(x, y)) << x << "," << y;
+            while (points >> x >> comma >> y)
+                EXPECT_TRUE(inside(x, y)) << x << "," << y;
         }
     }
     ASSERT_GT(texts.size(), 40u);
@@ -192,18 +195,21 @@ TEST_P(SheetPage, IsWellFormedXmlThatRenders) {
 TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
     const DesignResult& d = design_;
     const CutList& cuts = sheet_.cuts;
-    std::vector<std::string> sources{d.frequency,      d.recommendedMm, d.recommendedInch, d.recommendedAwg,
-                                     d.mm,             d.inch,          d.awg,             d.heightMm,
-                                     d.heightInch,     d.sideMm,        d.sideInch,        d.gapMm,
-                                     d.gapInch,        d.matchMm,       d.matchInch,       sheet_.date,
-                                     sheet_.warning,   sheet_.remark};
+    std::vector<std::string> sources{d.frequency, d.recommendedMm, d.recommendedInch, d.recommendedAwg, d.mm,
+                                     d.inch,      d.awg,           d.heightMm,        d.heightInch,     d.sideMm,
+                                     d.sideInch,  d.gapMm,         d.gapInch,         d.matchMm,        d.matchInch,
+                                     sheet_.date, sheet_.warning,  sheet_.remark};
     for (const Length* l : {&cuts.height, &cuts.side, &cuts.gap, &cuts.match, &cuts.halfVertical, &cuts.total})
         sources.insert(sources.end(), {l->mm, l->inch, l->tape, l->derivation});
-    for (const CutPiece& p : cuts.pieces) sources.insert(sources.end(), {std::to_string(p.count), p.note});
-    for (const ModelLine& line : modelLines(sheet_)) sources.insert(sources.end(), {line.label, line.value});
-    for (int feed = 1; feed <= cuts.sides; ++feed) sources.push_back(std::to_string(feed));  // F1 .. Fn
+    for (const CutPiece& p : cuts.pieces)
+        sources.insert(sources.end(), {std::to_string(p.count), p.note});
+    for (const ModelLine& line : modelLines(sheet_))
+        sources.insert(sources.end(), {line.label, line.value});
+    for (int feed = 1; feed <= cuts.sides; ++feed)
+        sources.push_back(std::to_string(feed));  // F1 .. Fn
     std::set<std::string> allowed;
-    for (const std::string& source : sources) allowed.merge(numbersIn(source));
+    for (const std::string& source : sources)
+        allowed.merge(numbersIn(source));
 
     std::string shown;
     for (const Element& e : elements_) {
@@ -213,17 +219,37 @@ TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
             EXPECT_TRUE(allowed.contains(n)) << n << " in \"" << e.text << "\" comes from nowhere";
     }
     // And what a builder needs is there, as the window shows it.
-    for (const std::string* text : {&d.frequency, &d.recommendedAwg, &d.recommendedInch, &d.recommendedMm, &d.awg,
-                                    &d.inch, &d.mm, &d.heightMm, &d.heightInch, &d.sideMm, &d.sideInch, &d.gapMm,
-                                    &d.gapInch, &d.matchMm, &d.matchInch, &cuts.halfVertical.mm,
-                                    &cuts.halfVertical.inch, &cuts.total.mm, &cuts.total.inch, &cuts.total.tape})
+    for (const std::string* text : {&d.frequency,
+                                    &d.recommendedAwg,
+                                    &d.recommendedInch,
+                                    &d.recommendedMm,
+                                    &d.awg,
+                                    &d.inch,
+                                    &d.mm,
+                                    &d.heightMm,
+                                    &d.heightInch,
+                                    &d.sideMm,
+                                    &d.sideInch,
+                                    &d.gapMm,
+                                    &d.gapInch,
+                                    &d.matchMm,
+                                    &d.matchInch,
+                                    &cuts.halfVertical.mm,
+                                    &cuts.halfVertical.inch,
+                                    &cuts.total.mm,
+                                    &cuts.total.inch,
+                                    &cuts.total.tape})
         EXPECT_NE(shown.find(*text), std::string::npos) << *text;
-    for (const CutPiece& p : cuts.pieces) EXPECT_NE(shown.find(p.length.tape), std::string::npos) << p.length.tape;
-    for (const std::string& line : wrapped(sheet_.warning, 1000)) EXPECT_NE(shown.find(line.substr(0, 40)), std::string::npos);
+    for (const CutPiece& p : cuts.pieces)
+        EXPECT_NE(shown.find(p.length.tape), std::string::npos) << p.length.tape;
+    for (const std::string& line : wrapped(sheet_.warning, 1000))
+        EXPECT_NE(shown.find(line.substr(0, 40)), std::string::npos);
     EXPECT_NE(shown.find(sheet_.formCaption), std::string::npos);
     EXPECT_NE(shown.find(sheet_.date), std::string::npos);
-    for (const ModelLine& line : modelLines(sheet_)) EXPECT_NE(shown.find(line.label), std::string::npos);
-    for (const std::string& word : wrapped(sheet_.remark, 1)) EXPECT_NE(shown.find(word), std::string::npos) << word;
+    for (const ModelLine& line : modelLines(sheet_))
+        EXPECT_NE(shown.find(line.label), std::string::npos);
+    for (const std::string& word : wrapped(sheet_.remark, 1))
+        EXPECT_NE(shown.find(word), std::string::npos) << word;
 }
 
 TEST_P(SheetPage, TextShowsTheSameSheet) {
@@ -232,10 +258,13 @@ TEST_P(SheetPage, TextShowsTheSameSheet) {
     EXPECT_NE(text.find(cuts.height.mm), std::string::npos);
     EXPECT_NE(text.find(cuts.height.inch), std::string::npos);
     for (const Length* l : {&cuts.side, &cuts.gap, &cuts.match, &cuts.halfVertical, &cuts.total})
-        for (const std::string* part : {&l->mm, &l->inch, &l->tape}) EXPECT_NE(text.find(*part), std::string::npos) << *part;
-    for (const ModelLine& line : modelLines(sheet_)) EXPECT_NE(text.find(line.value), std::string::npos) << line.value;
+        for (const std::string* part : {&l->mm, &l->inch, &l->tape})
+            EXPECT_NE(text.find(*part), std::string::npos) << *part;
+    for (const ModelLine& line : modelLines(sheet_))
+        EXPECT_NE(text.find(line.value), std::string::npos) << line.value;
     EXPECT_NE(text.find("DATE " + sheet_.date), std::string::npos);
-    for (const std::string& word : wrapped(sheet_.remark, 1)) EXPECT_NE(text.find(word), std::string::npos) << word;
+    for (const std::string& word : wrapped(sheet_.remark, 1))
+        EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
 TEST(Sheet, RefusesAFailedDesignAndABadDate) {

@@ -36,20 +36,43 @@ TEST(GaugeLookup, EveryRowBoundaryExactlyJustBelowAndJustAbove) {
 }
 
 TEST(GaugeLookup, TableBoundsAndOutOfRange) {
-    struct Case { double inches; std::int32_t code; };
+    struct Case {
+        double inches;
+        std::int32_t code;
+    };
     const double lower = 0.003, upper = 0.48;
     const Case cases[] = {
-        {lower, 40}, {std::nextafter(lower, 1.0), 40}, {0.00305, 40}, {std::nextafter(0.0031, 0.0), 40},
-        {std::nextafter(lower, 0.0), 99999}, {0.0029, 99999},
-        {std::nextafter(upper, 0.0), 900009}, {0.479, 900009}, {upper, 99999}, {9.353, 99999},
-        {0.0, 99999}, {-0.0, 99999}, {-0.064, 99999}, {-1e300, 99999}, {1e300, 99999},
+        {lower, 40},
+        {std::nextafter(lower, 1.0), 40},
+        {0.00305, 40},
+        {std::nextafter(0.0031, 0.0), 40},
+        {std::nextafter(lower, 0.0), 99999},
+        {0.0029, 99999},
+        {std::nextafter(upper, 0.0), 900009},
+        {0.479, 900009},
+        {upper, 99999},
+        {9.353, 99999},
+        {0.0, 99999},
+        {-0.0, 99999},
+        {-0.064, 99999},
+        {-1e300, 99999},
+        {1e300, 99999},
         {std::numeric_limits<double>::denorm_min(), 99999},
-        {std::numeric_limits<double>::infinity(), 99999}, {-std::numeric_limits<double>::infinity(), 99999},
+        {std::numeric_limits<double>::infinity(), 99999},
+        {-std::numeric_limits<double>::infinity(), 99999},
         // Between rows: the thinner row.
-        {0.0639, 15}, {0.07, 14}, {0.0719, 14}, {0.072, 13}, {0.3249, 1}, {0.364, 0}, {0.459, 90009},
-        {0.00721, 33}, {0.007, 34},
+        {0.0639, 15},
+        {0.07, 14},
+        {0.0719, 14},
+        {0.072, 13},
+        {0.3249, 1},
+        {0.364, 0},
+        {0.459, 90009},
+        {0.00721, 33},
+        {0.007, 34},
     };
-    for (const Case& c : cases) EXPECT_EQ(gaugeForDiameter(c.inches), c.code) << std::hexfloat << c.inches;
+    for (const Case& c : cases)
+        EXPECT_EQ(gaugeForDiameter(c.inches), c.code) << std::hexfloat << c.inches;
 }
 
 TEST(DiameterLookup, EveryCodeGivesItsRowAndNothingElseMatches) {

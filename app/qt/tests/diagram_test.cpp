@@ -1,6 +1,6 @@
 // The antenna diagram: its size, its colours, the wires with their feed gaps, and the dimension marks.
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 #include "app/qt/diagram_painter.h"
 
@@ -46,9 +46,11 @@ TEST(Diagram, TrianglesAtTopAndBottomWithBrokenVerticalWires) {
         EXPECT_TRUE(black(image, c.x, c.top)) << c.x;
         EXPECT_TRUE(black(image, c.x, bottom)) << c.x;
         // The wire runs down from each corner...
-        for (int y : {c.top + 10, middle - 10, middle + 10, bottom - 10}) EXPECT_TRUE(black(image, c.x, y)) << c.x << "," << y;
+        for (int y : {c.top + 10, middle - 10, middle + 10, bottom - 10})
+            EXPECT_TRUE(black(image, c.x, y)) << c.x << "," << y;
         // ...and is broken at its middle for the feed gap.
-        for (int y = middle - 3; y <= middle + 3; ++y) EXPECT_FALSE(black(image, c.x, y)) << c.x << "," << y;
+        for (int y = middle - 3; y <= middle + 3; ++y)
+            EXPECT_FALSE(black(image, c.x, y)) << c.x << "," << y;
     }
     // The triangle edges: a point half-way along the top edge from the back to the right corner.
     EXPECT_TRUE(inked(image, QRect(94, 13, 3, 5)));
@@ -82,7 +84,8 @@ TEST(Diagram, AtTwiceThePixelRatioIsDrawnAtTwiceTheResolution) {
         const int bottom = c.top + 156;
         const int middle = (c.top + bottom) / 2;
         int across = 0;
-        for (int x = 2 * c.x - 3; x <= 2 * c.x + 3; ++x) across += black(sharp, x, 2 * (c.top + 10));
+        for (int x = 2 * c.x - 3; x <= 2 * c.x + 3; ++x)
+            across += black(sharp, x, 2 * (c.top + 10));
         EXPECT_EQ(across, 2) << "wire at x " << c.x;
         EXPECT_FALSE(black(sharp, 2 * c.x, 2 * middle)) << c.x;
     }

@@ -102,12 +102,21 @@ struct WorkedExample {
 // The default frequency and conductor, computed for each form of the antenna.
 const WorkedExample kWorked[] = {
     {"Option1",
-     {{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"}, {Field::Text13, "718.234"},
-      {Field::Text11, "28.277"}, {Field::Text17, "266.718"}, {Field::Text16, "10.501"},
-      {Field::Text20, "9.67"}, {Field::Text19, "0.381"}}},
+     {{Field::Text23, "421.2329"},
+      {Field::Text22, "16.5839716393178"},
+      {Field::Text13, "718.234"},
+      {Field::Text11, "28.277"},
+      {Field::Text17, "266.718"},
+      {Field::Text16, "10.501"},
+      {Field::Text20, "9.67"},
+      {Field::Text19, "0.381"}}},
     {"Option2",
-     {{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"}, {Field::Text13, "679.027"},
-      {Field::Text11, "26.733"}, {Field::Text17, "391.212"}, {Field::Text16, "15.402"}}},
+     {{Field::Text23, "421.2329"},
+      {Field::Text22, "16.5839716393178"},
+      {Field::Text13, "679.027"},
+      {Field::Text11, "26.733"},
+      {Field::Text17, "391.212"},
+      {Field::Text16, "15.402"}}},
 };
 
 TEST_F(ClickTest, ComputeWritesTheWorkedExampleForEachForm) {
@@ -138,7 +147,10 @@ const FailureCase kFailures[] = {
     {Button::Command7, Field::Text2, "abc", {"ACCEPT", "frequency field", "Conversion failure: type mismatch"}},
     {Button::Command1, Field::Text4, "x", {"CHANGE (below AWG)", "AWG field", "Conversion failure: type mismatch"}},
     {Button::Command2, Field::Text6, "1E39", {"CHANGE (below INCH)", "inch field", "Conversion failure: overflow"}},
-    {Button::Command3, Field::Text8, "", {"CHANGE (below MM)", "millimetre field", "Conversion failure: type mismatch"}},
+    {Button::Command3,
+     Field::Text8,
+     "",
+     {"CHANGE (below MM)", "millimetre field", "Conversion failure: type mismatch"}},
 };
 
 TEST_F(ClickTest, FailedClickIsToldInAWindowModalMessageBox) {
@@ -156,7 +168,8 @@ TEST_F(ClickTest, FailedClickIsToldInAWindowModalMessageBox) {
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_EQ(box->windowModality(), Qt::WindowModal);
         for (const char* mention : c.mentions)
-            EXPECT_TRUE(box->text().contains(QString::fromUtf8(mention))) << mention << " not in: " << box->text().toStdString();
+            EXPECT_TRUE(box->text().contains(QString::fromUtf8(mention)))
+                << mention << " not in: " << box->text().toStdString();
         dismissFailure();
         EXPECT_EQ(failureBox(), nullptr);
     }

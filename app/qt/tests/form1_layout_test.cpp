@@ -27,40 +27,23 @@ struct Expected {
 
 // The layout drawing, row by row, in twips.
 const Expected kLayout[] = {
-    {"Text24", Kind::LineEdit, 0, 0, 8055, 285, 31},
-    {"Text1", Kind::LineEdit, 360, 480, 3135, 375, 0},
-    {"Text2", Kind::LineEdit, 3840, 480, 1335, 375, 1},
-    {"Command7", Kind::Button, 5640, 480, 1575, 375, 30},
-    {"Option1", Kind::Option, 840, 960, 1455, 375, 32},
-    {"Option2", Kind::Option, 2760, 960, 1335, 375, 33},
-    {"Text3", Kind::LineEdit, 120, 1560, 4335, 375, 3},
-    {"Picture1", Kind::Picture, 5160, 1680, 2610, 3555, 2},
-    {"Text4", Kind::LineEdit, 120, 2040, 855, 375, 4},
-    {"Text5", Kind::LineEdit, 1080, 2160, 615, 255, 5},
-    {"Text6", Kind::LineEdit, 1800, 2040, 855, 375, 6},
-    {"Text7", Kind::LineEdit, 2760, 2160, 615, 285, 7},
-    {"Text8", Kind::LineEdit, 3480, 2040, 855, 405, 8},
-    {"Text9", Kind::LineEdit, 4440, 2160, 495, 285, 9},
-    {"Command1", Kind::Button, 120, 2520, 855, 375, 10},
-    {"Command2", Kind::Button, 1800, 2520, 855, 375, 11},
-    {"Command3", Kind::Button, 3480, 2520, 855, 375, 12},
-    {"Command4", Kind::Button, 1680, 3120, 1935, 375, 13},
-    {"Text10", Kind::LineEdit, 0, 3720, 975, 255, 14},
-    {"Text11", Kind::LineEdit, 1320, 3720, 975, 285, 15},
-    {"Text12", Kind::LineEdit, 2400, 3720, 375, 285, 16},
-    {"Text13", Kind::LineEdit, 3120, 3720, 1215, 285, 17},
-    {"Text14", Kind::LineEdit, 4440, 3720, 375, 285, 18},
-    {"Text15", Kind::LineEdit, 120, 4200, 855, 285, 19},
-    {"Text16", Kind::LineEdit, 1320, 4200, 975, 285, 20},
-    {"Text17", Kind::LineEdit, 3120, 4200, 1215, 285, 21},
-    {"Text18", Kind::LineEdit, 120, 4680, 855, 255, 22},
-    {"Text19", Kind::LineEdit, 1320, 4680, 975, 285, 23},
-    {"Text20", Kind::LineEdit, 3120, 4680, 1215, 285, 24},
-    {"Text21", Kind::MultiLine, 0, 5160, 1095, 855, 25},
-    {"Text22", Kind::LineEdit, 1320, 5520, 975, 285, 26},
-    {"Text23", Kind::LineEdit, 3120, 5520, 1215, 285, 27},
-    {"Command5", Kind::Button, 5040, 5520, 1215, 375, 28},
-    {"Command6", Kind::Button, 6480, 5520, 1215, 375, 29},
+    {"Text24", Kind::LineEdit, 0, 0, 8055, 285, 31},       {"Text1", Kind::LineEdit, 360, 480, 3135, 375, 0},
+    {"Text2", Kind::LineEdit, 3840, 480, 1335, 375, 1},    {"Command7", Kind::Button, 5640, 480, 1575, 375, 30},
+    {"Option1", Kind::Option, 840, 960, 1455, 375, 32},    {"Option2", Kind::Option, 2760, 960, 1335, 375, 33},
+    {"Text3", Kind::LineEdit, 120, 1560, 4335, 375, 3},    {"Picture1", Kind::Picture, 5160, 1680, 2610, 3555, 2},
+    {"Text4", Kind::LineEdit, 120, 2040, 855, 375, 4},     {"Text5", Kind::LineEdit, 1080, 2160, 615, 255, 5},
+    {"Text6", Kind::LineEdit, 1800, 2040, 855, 375, 6},    {"Text7", Kind::LineEdit, 2760, 2160, 615, 285, 7},
+    {"Text8", Kind::LineEdit, 3480, 2040, 855, 405, 8},    {"Text9", Kind::LineEdit, 4440, 2160, 495, 285, 9},
+    {"Command1", Kind::Button, 120, 2520, 855, 375, 10},   {"Command2", Kind::Button, 1800, 2520, 855, 375, 11},
+    {"Command3", Kind::Button, 3480, 2520, 855, 375, 12},  {"Command4", Kind::Button, 1680, 3120, 1935, 375, 13},
+    {"Text10", Kind::LineEdit, 0, 3720, 975, 255, 14},     {"Text11", Kind::LineEdit, 1320, 3720, 975, 285, 15},
+    {"Text12", Kind::LineEdit, 2400, 3720, 375, 285, 16},  {"Text13", Kind::LineEdit, 3120, 3720, 1215, 285, 17},
+    {"Text14", Kind::LineEdit, 4440, 3720, 375, 285, 18},  {"Text15", Kind::LineEdit, 120, 4200, 855, 285, 19},
+    {"Text16", Kind::LineEdit, 1320, 4200, 975, 285, 20},  {"Text17", Kind::LineEdit, 3120, 4200, 1215, 285, 21},
+    {"Text18", Kind::LineEdit, 120, 4680, 855, 255, 22},   {"Text19", Kind::LineEdit, 1320, 4680, 975, 285, 23},
+    {"Text20", Kind::LineEdit, 3120, 4680, 1215, 285, 24}, {"Text21", Kind::MultiLine, 0, 5160, 1095, 855, 25},
+    {"Text22", Kind::LineEdit, 1320, 5520, 975, 285, 26},  {"Text23", Kind::LineEdit, 3120, 5520, 1215, 285, 27},
+    {"Command5", Kind::Button, 5040, 5520, 1215, 375, 28}, {"Command6", Kind::Button, 6480, 5520, 1215, 375, 29},
     {"Line2", Kind::Line, 120, 1440, 7680, 15, -1},
 };
 
@@ -164,12 +147,12 @@ TEST_F(LayoutTest, NoTwoControlsOverlap) {
 }
 
 TEST_F(LayoutTest, TextBoxesShowTheirDefaultTexts) {
-    for (const Control& info : textBoxes()) EXPECT_EQ(form->text(*info.field), info.text) << info.name;
+    for (const Control& info : textBoxes())
+        EXPECT_EQ(form->text(*info.field), info.text) << info.name;
     // Seen from the user's side as well, where it matters most.
     EXPECT_EQ(control<QLineEdit>("Text2")->text(), "146.00");
     EXPECT_EQ(control<QLineEdit>("Text6")->text(), ".064");
-    EXPECT_EQ(control<QLineEdit>("Text24")->text(),
-              "BRIMALOX ANTENNA              by                 QZ9ZZQ");
+    EXPECT_EQ(control<QLineEdit>("Text24")->text(), "BRIMALOX ANTENNA              by                 QZ9ZZQ");
     EXPECT_EQ(control<QPlainTextEdit>("Text21")->toPlainText(), "300 OHM SERIES MATCH LENGHT\n");
 }
 
@@ -212,8 +195,8 @@ TEST_F(LayoutTest, TextBoxFontResolvesToAnInstalledSansFace) {
 }
 
 TEST_F(LayoutTest, ButtonsAndOptionsUseTheRegularWindowFontAndDefaultColours) {
-    for (const char* name : {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "Command7",
-                             "Option1", "Option2"}) {
+    for (const char* name :
+         {"Command1", "Command2", "Command3", "Command4", "Command5", "Command6", "Command7", "Option1", "Option2"}) {
         const QWidget* widget = control(name);
         EXPECT_FALSE(widget->font().bold()) << name;
         EXPECT_EQ(widget->palette().color(QPalette::ButtonText), QApplication::palette().color(QPalette::ButtonText))
@@ -223,10 +206,11 @@ TEST_F(LayoutTest, ButtonsAndOptionsUseTheRegularWindowFontAndDefaultColours) {
 
 TEST_F(LayoutTest, CaptionsAreTheButtonsOwn) {
     const std::pair<const char*, const char*> captions[] = {
-        {"Command1", "CHANGE"}, {"Command2", "CHANGE"}, {"Command3", "CHANGE"}, {"Command4", "COMPUTE"},
-        {"Command5", "WEBSITE"}, {"Command6", "NOTES"}, {"Command7", "ACCEPT"},
+        {"Command1", "CHANGE"},  {"Command2", "CHANGE"}, {"Command3", "CHANGE"}, {"Command4", "COMPUTE"},
+        {"Command5", "WEBSITE"}, {"Command6", "NOTES"},  {"Command7", "ACCEPT"},
     };
-    for (const auto& [name, caption] : captions) EXPECT_EQ(control<QPushButton>(name)->text(), caption) << name;
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(control<QPushButton>(name)->text(), caption) << name;
     EXPECT_EQ(control<QRadioButton>("Option1")->text(), "THREE SIDED");
     EXPECT_EQ(control<QRadioButton>("Option2")->text(), "FOUR SIDED");
 }
@@ -249,7 +233,8 @@ TEST_F(LayoutTest, TabKeyWalksTheControlsInTheirOrder) {
         visited.push_back(focused->objectName().toStdString());
         QTest::keyClick(focused, Qt::Key_Tab);
     }
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(visited[i], expected[i].second) << "Tab stop " << i;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(visited[i], expected[i].second) << "Tab stop " << i;
     EXPECT_EQ(visited.back(), expected.front().second);  // and round again
 }
 

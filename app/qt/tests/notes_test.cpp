@@ -42,7 +42,8 @@ TEST(NotesText, LinesHaveTheirTrailingBlanksAndExactWording) {
     const std::vector<std::string> lines = splitCrLf(notesText());
     ASSERT_EQ(lines.size(), 16U);
     const std::size_t blanks[15] = {1, 1, 1, 1, 1, 1, 136, 1, 19, 1, 1, 1, 1, 0, 0};
-    for (std::size_t i = 0; i < 15; ++i) EXPECT_EQ(trailingBlanks(lines[i]), blanks[i]) << "line " << i + 1;
+    for (std::size_t i = 0; i < 15; ++i)
+        EXPECT_EQ(trailingBlanks(lines[i]), blanks[i]) << "line " << i + 1;
 
     EXPECT_TRUE(lines[0].starts_with("THE ANTENNA IS FED AT ALL THE GAPS WITH 300 OHM LADDER LINE (TV flat line)."));
     EXPECT_TRUE(lines[3].starts_with("( 1.6 to 1.8).  THE LARGER"));
@@ -65,7 +66,8 @@ using NotesWindowTest = WindowTest;
 
 TEST_F(NotesWindowTest, NotCreatedUntilNotesIsClicked) {
     EXPECT_EQ(form->notesWindow(), nullptr);
-    for (QWidget* window : QApplication::topLevelWidgets()) EXPECT_NE(window->objectName(), "no");
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_NE(window->objectName(), "no");
 }
 
 TEST_F(NotesWindowTest, FirstClickOpensTheNotesWindowModelessAndOwnedByNoWindow) {

@@ -1,13 +1,13 @@
 #pragma once
 // A shown main window, and the ways a user reaches its controls: by name, by typing, by clicking.
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
@@ -63,7 +63,8 @@ protected:
 
     std::map<std::string, std::string> allTexts() const {
         std::map<std::string, std::string> texts;
-        for (const FieldInfo& info : fieldTable()) texts[std::string(info.name)] = form->text(info.field);
+        for (const FieldInfo& info : fieldTable())
+            texts[std::string(info.name)] = form->text(info.field);
         return texts;
     }
 
