@@ -30,7 +30,7 @@ public:
     void add(const std::string& line) { svg_ += line + "\n"; }
     void text(double x, double y, const std::string& words, const char* anchor, const std::string& extra = "") {
         add(R"(<text x=")" + px(x) + R"(" y=")" + px(y) + R"(" text-anchor=")" + anchor + "\"" +
-            (extra.empty() ? "" : " " + extra) + ">" + svgEscaped(words) + "</text>");
+            (extra.empty() ? "" : " " + extra) + ">" + xmlEscaped(words) + "</text>");
     }
     void line(double x1, double y1, double x2, double y2, const std::string& style) {
         add(R"(<line x1=")" + px(x1) + R"(" y1=")" + px(y1) + R"(" x2=")" + px(x2) + R"(" y2=")" + px(y2) + "\" " +
@@ -94,8 +94,6 @@ double radians(double degrees) { return degrees * std::numbers::pi / 180; }
 double fittingFontSize(const std::string& text, double width, double largest) {
     return std::min(largest, width / (0.6 * static_cast<double>(std::max<std::size_t>(text.size(), 1))));
 }
-
-std::string svgEscaped(const std::string& text) { return xmlEscaped(text); }
 
 std::string patternPlotSvg(const PatternFigures& p, const std::string& title, const std::string& ground) {
     constexpr double kWidth = 980, kHeight = 540;

@@ -16,8 +16,6 @@ std::string patternPlotSvg(const PatternFigures& pattern, const std::string& tit
 // Maximum gain and take-off angle against height, one chart above the other.
 std::string heightsPlotSvg(const std::vector<HeightRow>& rows, const std::string& title, const std::string& ground);
 
-// Text for SVG: the XML special characters escaped.
-std::string svgEscaped(const std::string& text);
 // A font size at most `largest` px at which a line of text fits the width (text about 0.6 em a character).
 double fittingFontSize(const std::string& text, double width, double largest);
 

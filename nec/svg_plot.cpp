@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/xml_text.h"
 #include "nec/deck.h"
 #include "nec/pattern_plot.h"
 
@@ -114,7 +115,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     const double titleSize =
         std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
     add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
-        svgEscaped(labels.title) + "</text>");
+        xmlEscaped(labels.title) + "</text>");
 
     for (const auto& [from, to] : labels.bands) {
         const double a = std::clamp(from, x0, x1), b = std::clamp(to, x0, x1);
@@ -173,7 +174,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
         }
         taken.push_back(boxAt(chosen.first, chosen.second, text, 'm'));
         add(R"(<text x=")" + px(chosen.first) + R"(" y=")" + px(chosen.second) + R"(" text-anchor="middle" fill=")" +
-            colour + "\">" + svgEscaped(text) + "</text>");
+            colour + "\">" + xmlEscaped(text) + "</text>");
     };
     if (labels.designMhz >= x0 && labels.designMhz <= x1) {
         const double xd = axes.x(labels.designMhz);
@@ -213,7 +214,7 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     for (std::size_t i = 0; i < notes.size(); ++i)
         add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" +
             px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
-            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + svgEscaped(notes[i]) + "</text>");
+            R"(" text-anchor="middle" font-size="14" fill="#c00">)" + xmlEscaped(notes[i]) + "</text>");
     const SweepRow& best = rows[analysis.lowest];
     if (std::isfinite(best.swr) && best.swr <= top) {
         const double bx = axes.x(best.mhz), by = axes.y(best.swr);

@@ -232,6 +232,28 @@ std::string& lastResult() {
     return text;
 }
 
+json failureJson(const char* kind, const std::string& message) {
+    return {{"ok", false}, {"kind", kind}, {"message", message}};
+}
+
+// Every entry point answers alike: the body's JSON, or a refusal or failure in words ("the check
+// could not run: ..." for what neither the request nor the model explains).
+template <class Body>
+const char* answer(const char* what, Body&& body) {
+    json out;
+    try {
+        out = body();
+    } catch (const Refused& e) {
+        out = failureJson("refused", e.what());
+    } catch (const NecError& e) {
+        out = failureJson("failed", e.what());
+    } catch (const std::exception& e) {
+        out = failureJson("failed", std::string("the ") + what + " could not run: " + e.what());
+    }
+    lastResult() = out.dump();
+    return lastResult().c_str();
+}
+
 }  // namespace
 
 extern "C" {
@@ -245,21 +267,11 @@ EMSCRIPTEN_KEEPALIVE void brimalox_engine_progress(int done) {
 // {"ok": true, "report", "json", "csv", "deck", "warnings", "swrSvg", "patternSvg", "heightsSvg",
 // "touchstone", "failures", "sheetModel"} or {"ok": false, "kind": "refused" | "failed", "message"}.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
-    json out;
-    try {
+    return answer("check", [&] {
         WebEngine engine;
-        const Result result = simulate(requestOf(json::parse(requestJson)), engine,
-                                       [](int done, int total) { brimalox_check_progress(done, total); });
-        out = resultJson(result);
-    } catch (const Refused& e) {
-        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
-    } catch (const NecError& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
-    } catch (const std::exception& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the check could not run: ") + e.what()}};
-    }
-    lastResult() = out.dump();
-    return lastResult().c_str();
+        return resultJson(simulate(requestOf(json::parse(requestJson)), engine,
+                                   [](int done, int total) { brimalox_check_progress(done, total); }));
+    });
 }
 
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
@@ -267,27 +279,18 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
 // the trimmed design's build sheet)} or
 // {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
-    json out;
-    try {
+    return answer("trim", [&]() -> json {
         WebEngine engine;
         const Trim t = trim(trimRequestOf(json::parse(requestJson)), engine);
-        out = {{"ok", true},
-               {"report", trimReport(t, ReportFormat::Text)},
-               {"json", trimReport(t, ReportFormat::Json)},
-               {"trimmed", trimmedTexts(t)},
-               {"remark",
-                "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
-                    ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
-                    "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
-    } catch (const Refused& e) {
-        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
-    } catch (const NecError& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
-    } catch (const std::exception& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the trim could not run: ") + e.what()}};
-    }
-    lastResult() = out.dump();
-    return lastResult().c_str();
+        return {{"ok", true},
+                {"report", trimReport(t, ReportFormat::Text)},
+                {"json", trimReport(t, ReportFormat::Json)},
+                {"trimmed", trimmedTexts(t)},
+                {"remark",
+                 "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
+                     ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
+                     "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
+    });
 }
 
 // The search of the design that covers given bands, its candidates one after the other: the request
@@ -295,28 +298,21 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
 // "sides", "unit" ("recommended", "awg", "inch", "mm"), "conductor"} or null, "swrSvg"} or
 // {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
-    json out;
-    try {
-        const CoverPlan plan = planCover(coverRequestOf(json::parse(requestJson)));
-        const EngineMaker engines = [] { return std::make_unique<WebEngine>(); };
-        const CoverProgress progress = [](int runs, const Candidate* best) {
-            const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor + ", worst SWR " +
-                                               coverSwrText(best->worst)
-                                         : std::string();
-            brimalox_cover_progress(runs, now.c_str());
-        };
-        out = coverJson(cover(plan, engines, 1, oneAtATime, progress));
-    } catch (const Refused& e) {
-        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
-    } catch (const std::invalid_argument& e) {
-        out = {{"ok", false}, {"kind", "refused"}, {"message", e.what()}};
-    } catch (const NecError& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", e.what()}};
-    } catch (const std::exception& e) {
-        out = {{"ok", false}, {"kind", "failed"}, {"message", std::string("the search could not run: ") + e.what()}};
-    }
-    lastResult() = out.dump();
-    return lastResult().c_str();
+    return answer("search", [&]() -> json {
+        try {
+            const CoverPlan plan = planCover(coverRequestOf(json::parse(requestJson)));
+            const EngineMaker engines = [] { return std::make_unique<WebEngine>(); };
+            const CoverProgress progress = [](int runs, const Candidate* best) {
+                const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
+                                                   ", worst SWR " + coverSwrText(best->worst)
+                                             : std::string();
+                brimalox_cover_progress(runs, now.c_str());
+            };
+            return coverJson(cover(plan, engines, 1, oneAtATime, progress));
+        } catch (const std::invalid_argument& e) {  // a band or a conductor that is no number
+            return failureJson("refused", e.what());
+        }
+    });
 }
 
 // What is wrong with a dropped Touchstone file, named by line and reason; "" when it reads.
