@@ -1,13 +1,13 @@
 #!/bin/sh
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
-# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler, clang and its
+# The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler and zopfli to pack it, clang and its
 # libFuzzer for the fuzz targets, clang-format for the code's layout; then what the end-to-end tests drive the window with, the browser
 # the web page is tested in, and what checks the package.
 packages="cmake ninja-build g++
   qt6-base-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
-  libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev librsvg2-dev librsvg2-bin libxml2-utils
+  libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev librsvg2-dev librsvg2-bin libxml2-utils zopfli
   nec2c
   emscripten nodejs node-acorn
   clang libclang-rt-14-dev clang-format
