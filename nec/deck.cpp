@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace brimalox::nec {
@@ -105,11 +106,11 @@ std::string tagList(const Model& model) {
 
 std::string numberText(double value, int digits) {
     if (value == 0) return "0";  // also turns -0 into 0
-    return fmt::format("{:.{}g}", value, digits);
+    return fmt::format(FMT_COMPILE("{:.{}g}"), value, digits);
 }
 
 std::string fixedText(double value, int decimals) {
-    std::string text = fmt::format("{:.{}f}", value, decimals);
+    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, decimals);
     return text == "-0" ? "0" : text;
 }
 
@@ -189,7 +190,7 @@ bool averageCheckApplies(const Model& model, const Ground& ground, const std::ve
 
 std::string exactText(double value) {
     if (value == 0) return "0";
-    return fmt::format("{}", value);
+    return fmt::format(FMT_COMPILE("{}"), value);
 }
 
 std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vector<std::string>& comments) {
