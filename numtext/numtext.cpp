@@ -77,8 +77,10 @@ std::string numberToText(T value) {
     // The format is compiled in, so no format string is parsed per number.
     char sci[64];
     const char* end = nullptr;
+    // A single goes in as the double of the same value (the same digits): one instantiation of
+    // {fmt}'s float writer rather than two.
     if constexpr (SignificantDigits == 7)
-        end = fmt::format_to(sci, FMT_COMPILE("{:.6e}"), value);
+        end = fmt::format_to(sci, FMT_COMPILE("{:.6e}"), static_cast<double>(value));
     else
         end = fmt::format_to(sci, FMT_COMPILE("{:.14e}"), value);
     const char* p = sci;
@@ -170,10 +172,9 @@ T roundToPlaces(T value, int places) {
     // value of the same precision. 400 characters hold any double in fixed form with 15 places.
     if (places < 0 || places > 15) return value;
     char buffer[400];
-    const auto written =
-        fmt::format_to_n(buffer, sizeof buffer, FMT_COMPILE("{:.{}f}"), static_cast<double>(value), places);
+    const char* end = fmt::format_to(buffer, FMT_COMPILE("{:.{}f}"), static_cast<double>(value), places);
     T rounded{};
-    fast_float::from_chars(buffer, written.out, rounded);
+    fast_float::from_chars(buffer, end, rounded);
     return rounded;
 }
 
