@@ -101,7 +101,7 @@ ORIGINS = [
                                       r"__dynamic_cast|abort_message|type_info"),
     ("C++ runtime: strings", r"basic_string|char_traits"),
     ("malloc (emmalloc)", r"malloc|^free$|sbrk|claim_more_memory|attempt_allocate|operator new|operator delete"),
-    ("libc printf (fmt's hex-float branch)", r"printf|fmt_fp|pop_arg|^out$|^pad|getint|wctomb|frexp|fwrite|__towrite|"
+    ("libc printf (JSON escapes, hex floats)", r"printf|fmt_fp|pop_arg|^out$|^pad|getint|wctomb|frexp|fwrite|__towrite|"
                                             r"__stdio|fputs"),
 ]
 
