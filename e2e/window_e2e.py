@@ -15,7 +15,6 @@ xdotool installed).
 """
 
 import argparse
-import json
 import os
 import select
 import shutil
@@ -555,20 +554,14 @@ def xdotool_search(display, caption):
 
 
 def cli_design(cli, frequency, awg):
-    """The height, side and gap that the command line computes for the same design: the window must
-    show what the calculation gives."""
+    """The height, side and gap that the command line computes for the same design."""
     if not cli:
         print("note: no brimalox-cli given; height, side and gap after the road are not compared")
         return {}
     if not os.access(cli, os.X_OK):
         raise Failure(f"{cli} is not built")
-    run = subprocess.run([cli, "design", frequency, "--awg", awg, "--sides", "3", "--format", "json"],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    if run.returncode != 0:
-        raise Failure(f"brimalox-cli design failed ({run.returncode}): {run.stderr.strip()}")
-    row = json.loads(run.stdout)[0]
-    return {"Text13": row["height_mm"], "Text11": row["height_inch"], "Text17": row["side_mm"],
-            "Text16": row["side_inch"], "Text20": row["gap_mm"], "Text19": row["gap_inch"]}
+    fields = harness.cli_design(cli, frequency, "--awg", awg, "--sides", "3")
+    return {field: fields[field] for field in ("Text13", "Text11", "Text17", "Text16", "Text20", "Text19")}
 
 
 def screenshot(args, name, window):

@@ -1,6 +1,7 @@
 """What the Python harnesses share: the window's and the notes' expectations, read from form1.json
-and notes.json beside this file (the window's own C++ tests read the same files), the checks that
-collect every mismatch of a scenario, and the failure that ends one.
+and notes.json beside this file (the window's own C++ tests read the same files), the command
+line's design as the window's fields, the checks that collect every mismatch of a scenario, and the
+failure that ends one.
 
     sys.path.insert(0, "<source>/tests"); import harness
 """
@@ -8,6 +9,7 @@ collect every mismatch of a scenario, and the failure that ends one.
 import json
 import pathlib
 import re
+import subprocess
 
 TWIPS_PER_PIXEL = 15
 
@@ -43,6 +45,8 @@ OPTIONS = named("option button")
 RESULT_FIELDS = FORM1["result_fields"]
 # The twelve fields the buttons read and write, by their number.
 VALUE_FIELDS = sorted(FORM1["input_fields"] + RESULT_FIELDS, key=number)
+if set(VALUE_FIELDS) != {c["name"] for c in CONTROLS if c.get("look") == "V"}:
+    raise ValueError("form1.json: the input and result fields are not the boxes of look V")
 
 
 def tab_order():
@@ -63,6 +67,22 @@ def pixels(twips):
 def as_shown(text):
     """A multi-line box keeps line breaks as paragraphs: CR LF reads back as one newline."""
     return text.replace("\r\n", "\n")
+
+
+# The window's fields that show each key of brimalox-cli design's JSON.
+DESIGN_FIELDS = {"frequency": "Text2", "conductor_awg": "Text4", "conductor_inch": "Text6", "conductor_mm": "Text8",
+                 "height_inch": "Text11", "height_mm": "Text13", "side_inch": "Text16", "side_mm": "Text17",
+                 "gap_inch": "Text19", "gap_mm": "Text20", "match_inch": "Text22", "match_mm": "Text23"}
+
+
+def cli_design(cli, *words):
+    """What brimalox-cli design prints for the words (frequency and options), as the window's field
+    texts: the window must show what the calculation gives."""
+    run = subprocess.run([cli, "design", *words, "--format", "json"], capture_output=True, text=True)
+    if run.returncode != 0:
+        raise Failure(f"brimalox-cli design failed ({run.returncode}): {run.stderr.strip()}")
+    row = json.loads(run.stdout)[0]
+    return {field: row[key] for key, field in DESIGN_FIELDS.items()}
 
 
 # --- the notes window ---------------------------------------------------------------------------

@@ -415,12 +415,6 @@ return {report: document.getElementById('cover-report').textContent,
         charts: document.querySelectorAll('#cover-chart img').length};
 """
 
-# The window's fields that show each key of the command line's design JSON.
-DESIGN_FIELDS = {"frequency": "Text2", "conductor_awg": "Text4", "conductor_inch": "Text6", "conductor_mm": "Text8",
-                 "height_inch": "Text11", "height_mm": "Text13", "side_inch": "Text16", "side_mm": "Text17",
-                 "gap_inch": "Text19", "gap_mm": "Text20", "match_inch": "Text22", "match_mm": "Text23"}
-
-
 def run_cover(page, timeout=240):
     page.element("cover-run").click()
     page.wait("the search to end", "return document.getElementById('cover-cancel').disabled && "
@@ -459,7 +453,7 @@ def scenario_cover(page, args, checks):
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
-        for key, field in DESIGN_FIELDS.items():
+        for key, field in page_test.harness.DESIGN_FIELDS.items():
             checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
         selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
         checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])

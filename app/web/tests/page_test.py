@@ -733,14 +733,9 @@ def scenario_unavailable(page, args, checks):
 
 
 def cli_design(args, frequency, unit, text, sides):
-    command = [args.cli, "design", frequency, "--sides", sides, "--format", "json"]
-    if unit:
-        command += ["--" + unit, text]
-    row = json.loads(subprocess.run(command, capture_output=True, text=True).stdout)[0]
-    keys = {"Text8": "conductor_mm", "Text6": "conductor_inch", "Text4": "conductor_awg", "Text13": "height_mm", "Text11": "height_inch",
-            "Text17": "side_mm", "Text16": "side_inch", "Text20": "gap_mm", "Text19": "gap_inch",
-            "Text23": "match_mm", "Text22": "match_inch"}
-    return {field: row[key] for field, key in keys.items()}
+    """The fields but the frequency as brimalox-cli design gives them."""
+    fields = harness.cli_design(args.cli, frequency, "--sides", sides, *(["--" + unit, text] if unit else []))
+    return {field: value for field, value in fields.items() if field != "Text2"}
 
 
 def scenario_address(page, args, checks):
