@@ -89,13 +89,10 @@ const std::vector<Column>& cutColumns() {
     return columns;
 }
 
-std::vector<std::vector<std::string>> cutRows(const sheet::CutList& cuts) {
+std::vector<std::vector<std::string>> cutCells(const sheet::CutList& cuts) {
     std::vector<std::vector<std::string>> rows;
-    for (const sheet::CutPiece& p : cuts.pieces)
-        rows.push_back(
-            {p.name, std::to_string(p.count), p.length.mm, p.length.inch, p.length.tape, p.length.derivation, p.note});
-    rows.push_back({"TOTAL CONDUCTOR", "", cuts.total.mm, cuts.total.inch, cuts.total.tape, cuts.total.derivation,
-                    "the sides and the vertical halves end to end"});
+    for (const sheet::CutRow& r : sheet::cutRows(cuts))
+        rows.push_back({r.name, r.count, r.length->mm, r.length->inch, r.length->tape, r.length->derivation, r.note});
     return rows;
 }
 
@@ -108,7 +105,7 @@ std::string sheetJson(const sheet::BuildSheet& s) {
     json["form"] = s.formCaption;
     json["warning"] = s.warning;
     nlohmann::ordered_json cuts = nlohmann::ordered_json::array();
-    for (const auto& row : cutRows(s.cuts)) {
+    for (const auto& row : cutCells(s.cuts)) {
         nlohmann::ordered_json piece = nlohmann::ordered_json::object();
         for (std::size_t i = 0; i < row.size(); ++i)
             piece[std::string(cutColumns()[i].key)] = row[i];
@@ -148,7 +145,7 @@ std::string render(const sheet::BuildSheet& s, const std::string& format, sheet:
         std::ostringstream csv;
         {
             TableWriter table(Format::Csv, csv, cutColumns());
-            for (const auto& row : cutRows(s.cuts))
+            for (const auto& row : cutCells(s.cuts))
                 table.row(row);
             table.finish();
         }

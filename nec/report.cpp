@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/csv_text.h"
-#include "nec/design_json.h"
+#include "nec/report_json.h"
 
 namespace brimalox::nec {
 namespace {
@@ -163,23 +163,9 @@ std::string csv(const Analysis& a) {
     return out;
 }
 
-nlohmann::json stretchJson(const Below2& b) {
-    return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
-}
-
 std::string json(const Analysis& a, const ReportContext& c) {
     using nlohmann::json;
-    nlohmann::ordered_json doc;
-    doc["generator"] = "brimalox-cli " BRIMALOX_VERSION;
-    doc["design"] = designJson(c.design);
-    doc["z0_ohms"] = a.z0;
-    json ground = {{"kind", c.ground.name}};
-    if (c.ground.kind == GroundKind::Real) {
-        ground["permittivity"] = c.ground.permittivity;
-        ground["conductivity_s_per_m"] = c.ground.conductivity;
-    }
-    doc["ground"] = ground;
-    doc["height_m"] = c.ground.kind == GroundKind::Free ? json() : json(c.ground.heightM);
+    nlohmann::ordered_json doc = reportHead(c.design, a.z0, c.ground);
     json sweep = json::array();
     for (const SweepRow& row : a.rows) {
         json gaps = json::array();
@@ -265,6 +251,25 @@ std::string json(const Analysis& a, const ReportContext& c) {
 }
 
 }  // namespace
+
+nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& g) {
+    nlohmann::ordered_json doc;
+    doc["generator"] = "brimalox-cli " BRIMALOX_VERSION;
+    doc["design"] = designJson(design);
+    doc["z0_ohms"] = z0;
+    nlohmann::json ground = {{"kind", g.name}};
+    if (g.kind == GroundKind::Real) {
+        ground["permittivity"] = g.permittivity;
+        ground["conductivity_s_per_m"] = g.conductivity;
+    }
+    doc["ground"] = ground;
+    doc["height_m"] = g.kind == GroundKind::Free ? nlohmann::json() : nlohmann::json(g.heightM);
+    return doc;
+}
+
+nlohmann::json stretchJson(const Below2& b) {
+    return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
+}
 
 nlohmann::ordered_json designJson(const DesignTexts& d) {
     // The keys and texts of `design --format json`; frequency_mhz, awg and series_match_mm are

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <nlohmann/json.hpp>
-
-#include "nec/design_json.h"
 #include "nec/error.h"
 #include "nec/simulate.h"
 #include "nec/simulation.h"

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/csv_text.h"
-#include "nec/design_json.h"
+#include "nec/report_json.h"
 #include "nec/trim.h"
 
 namespace brimalox::nec {
@@ -111,10 +111,6 @@ std::string csv(const Trim& t) {
     return out;
 }
 
-nlohmann::json stretchJson(const Below2& b) {
-    return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
-}
-
 nlohmann::ordered_json figuresJson(const SwrFigures& f) {
     nlohmann::ordered_json j;
     j["lowest_swr"] = std::isfinite(f.lowestSwr) ? nlohmann::json(f.lowestSwr) : nlohmann::json();
@@ -127,18 +123,7 @@ nlohmann::ordered_json figuresJson(const SwrFigures& f) {
 }
 
 std::string json(const Trim& t) {
-    using nlohmann::json;
-    nlohmann::ordered_json doc;
-    doc["generator"] = "brimalox-cli " BRIMALOX_VERSION;
-    doc["design"] = designJson(t.design);
-    doc["z0_ohms"] = t.z0;
-    json ground = {{"kind", t.ground.name}};
-    if (t.ground.kind == GroundKind::Real) {
-        ground["permittivity"] = t.ground.permittivity;
-        ground["conductivity_s_per_m"] = t.ground.conductivity;
-    }
-    doc["ground"] = ground;
-    doc["height_m"] = t.ground.kind == GroundKind::Free ? json() : json(t.ground.heightM);
+    nlohmann::ordered_json doc = reportHead(t.design, t.z0, t.ground);
     nlohmann::ordered_json measured;
     switch (t.source) {
     case TrimSource::File:

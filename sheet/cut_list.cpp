@@ -164,4 +164,12 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
     return list;
 }
 
+std::vector<CutRow> cutRows(const CutList& cuts) {
+    std::vector<CutRow> rows;
+    for (const CutPiece& piece : cuts.pieces)
+        rows.push_back({piece.name, std::to_string(piece.count), &piece.length, piece.note});
+    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total, "the sides and the vertical halves end to end"});
+    return rows;
+}
+
 }  // namespace brimalox::sheet

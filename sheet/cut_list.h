@@ -35,6 +35,15 @@ struct CutList {
     std::vector<CutPiece> pieces;
 };
 
+// A row of the cut list as every format prints it: the pieces, then the total, whose count is empty.
+struct CutRow {
+    std::string name, count;
+    const Length* length;
+    std::string note;
+    std::string how() const { return length->derivation.empty() ? note : length->derivation + ", " + note; }
+};
+std::vector<CutRow> cutRows(const CutList& cuts);
+
 // The cut list of a computed design, or what is wrong with its texts (a field that holds no number,
 // as after a failed COMPUTE), in words for the user.
 std::variant<CutList, std::string> makeCutList(const DesignResult& design, int sides);

@@ -249,21 +249,11 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
 
 void drawCutList(Page& page, const CutList& cuts, double left, double top, double right) {
     constexpr double kSize = 3.2, kSpace = 6;
-    struct Row {
-        std::string name, count;
-        const Length* length;
-        std::string how;
-    };
-    std::vector<Row> rows;
-    for (const CutPiece& piece : cuts.pieces)
-        rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
-                        piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
-    rows.push_back(
-        {"TOTAL CONDUCTOR", "", &cuts.total, cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    const std::vector<CutRow> rows = cutRows(cuts);
     // Numbers right-aligned in columns as wide as their longest text: a series match in inches
     // has up to 15 digits.
     double mmWidth = textWidth("MM", kSize), inchWidth = textWidth("INCH", kSize);
-    for (const Row& row : rows) {
+    for (const CutRow& row : rows) {
         mmWidth = std::max(mmWidth, textWidth(row.length->mm, kSize));
         inchWidth = std::max(inchWidth, textWidth(row.length->inch, kSize));
     }
@@ -279,13 +269,13 @@ void drawCutList(Page& page, const CutList& cuts, double left, double top, doubl
     page.text(tapeX, y, 2.8, "TAPE MEASURE");
     page.line({left, y + 1.5}, {right, y + 1.5}, 0.3);
     y += 6;
-    for (const Row& row : rows) {
+    for (const CutRow& row : rows) {
         page.text(left, y, kSize, row.name, Anchor::Start, "bold");
         page.text(countX, y, kSize, row.count, Anchor::End, "bold");
         page.text(mmX, y, kSize, row.length->mm, Anchor::End, "bold");
         page.text(inchX, y, kSize, row.length->inch, Anchor::End, "bold");
         page.text(tapeX, y, kSize, row.length->tape, Anchor::Start, "bold");
-        page.text(left + 2, y + 3.6, 2.6, row.how, Anchor::Start, "italic");
+        page.text(left + 2, y + 3.6, 2.6, row.how(), Anchor::Start, "italic");
         page.line({left, y + 5.2}, {right, y + 5.2}, 0.1);
         y += 8.5;
     }

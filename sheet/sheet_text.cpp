@@ -55,29 +55,19 @@ std::string sheetText(const BuildSheet& sheet) {
                            inchWidth);
 
     out += "\nCUT LIST\n";
-    struct Row {
-        std::string name, count;
-        const Length* length;
-        std::string how;
-    };
-    std::vector<Row> rows;
-    for (const CutPiece& piece : cuts.pieces)
-        rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
-                        piece.length.derivation.empty() ? piece.note : piece.length.derivation + ", " + piece.note});
-    rows.push_back(
-        {"TOTAL CONDUCTOR", "", &cuts.total, cuts.total.derivation + ", the sides and the vertical halves end to end"});
+    const std::vector<CutRow> rows = cutRows(cuts);
     std::size_t nameWidth = 5, mm = 2, inch = 4;
-    for (const Row& row : rows) {
+    for (const CutRow& row : rows) {
         nameWidth = std::max(nameWidth, row.name.size());
         mm = std::max(mm, row.length->mm.size());
         inch = std::max(inch, row.length->inch.size());
     }
     out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm,
                        "INCH", inch);
-    for (const Row& row : rows) {
+    for (const CutRow& row : rows) {
         out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count,
                            row.length->mm, mm, row.length->inch, inch, row.length->tape);
-        for (const std::string& line : wrapped(row.how, kWidth - 2))
+        for (const std::string& line : wrapped(row.how(), kWidth - 2))
             out += "  " + line + '\n';
     }
 

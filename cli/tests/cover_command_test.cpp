@@ -10,29 +10,13 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 
 namespace brimalox::cli {
 namespace {
 
-struct Outcome {
-    int status = 0;
-    std::string out, err;
-};
-
-Outcome run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    std::istringstream in;
-    Program program(out, err, in);
-    args.insert(args.begin(), "brimalox-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    Outcome outcome;
-    outcome.status = program.run(static_cast<int>(argv.size()), argv.data());
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
+using clitest::Outcome;
+using clitest::runProgram;
 
 TEST(CoverCommand, ARefusalNamesTheOptionAndCostsNoRun) {
     struct Case {
@@ -51,7 +35,7 @@ TEST(CoverCommand, ARefusalNamesTheOptionAndCostsNoRun) {
     for (const Case& c : cases) {
         std::vector<std::string> args{"cover"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const Outcome o = run(args);
+        const Outcome o = runProgram(args);
         EXPECT_EQ(o.status, kExitUsage) << c.said;
         EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
         EXPECT_EQ(o.err.find("runs, best so far"), std::string::npos) << c.said;
@@ -60,12 +44,12 @@ TEST(CoverCommand, ARefusalNamesTheOptionAndCostsNoRun) {
 
 TEST(CoverCommand, TheJsonHoldsTheWinnerUnderTheDesignKeys) {
     if (std::system("command -v nec2c > /dev/null 2>&1") != 0) GTEST_SKIP() << "nec2c is not installed";
-    const Outcome o = run({"cover", "--band", "145:147", "--format", "json", "--jobs", "2"});
+    const Outcome o = runProgram({"cover", "--band", "145:147", "--format", "json", "--jobs", "2"});
     ASSERT_EQ(o.status, 0) << o.err;
     const nlohmann::json j = nlohmann::json::parse(o.out);
     const nlohmann::json& best = j.at("best");
     const std::string frequency = best.at("design").at("frequency");
-    const Outcome design = run({"design", frequency, "--format", "json"});
+    const Outcome design = runProgram({"design", frequency, "--format", "json"});
     ASSERT_EQ(design.status, 0) << design.err;
     EXPECT_EQ(best.at("design"), nlohmann::json::parse(design.out).at(0));
     ASSERT_EQ(best.at("bands").size(), 1u);

@@ -12,45 +12,17 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/nec_commands.h"
+#include "cli/tests/run_cli.h"
 #include "nec/runner.h"
 #include "nec/simulate.h"
 
 namespace brimalox::nec {
 namespace {
 
-struct Outcome {
-    int status = 0;  // 0, the RuntimeError's status, or -1 for a usage error
-    std::string out, err;
-};
+using clitest::Outcome;
+using clitest::readFile;
 
-Outcome run(std::vector<std::string> args) {
-    CLI::App app("test", "brimalox-cli");
-    app.require_subcommand(1);
-    std::ostringstream out, err;
-    cli::addNecCommands(app, out, err);
-    args.insert(args.begin(), "brimalox-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    Outcome outcome;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::RuntimeError& e) {
-        outcome.status = e.get_exit_code();
-    } catch (const CLI::ParseError&) {
-        outcome.status = -1;
-    }
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
-
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+Outcome run(std::vector<std::string> args) { return clitest::runCommand(cli::addNecCommands, std::move(args)); }
 
 TEST(NecCommand, WritesTheDeckToStandardOutputOrAFile) {
     Request request;
@@ -65,7 +37,7 @@ TEST(NecCommand, WritesTheDeckToStandardOutputOrAFile) {
     const Outcome toFile = run({"nec", "146", "--sides", "4", "--awg", "10", "-o", file.string()});
     EXPECT_EQ(toFile.status, 0) << toFile.err;
     EXPECT_EQ(toFile.out, "");
-    EXPECT_EQ(readText(file), expected);
+    EXPECT_EQ(readFile(file), expected);
 }
 
 TEST(NecCommand, FailuresAndUsageErrors) {
@@ -120,7 +92,7 @@ TEST(SimulateCommand, ReportsInEveryFormatAndDrawsThePlot) {
     EXPECT_EQ(doc["design"]["frequency_mhz"], "146");
     EXPECT_TRUE(doc["max_gain"].is_object());
     EXPECT_EQ(doc["max_gain"]["mhz"], 146);
-    EXPECT_EQ(readText(plot).rfind("<?xml", 0), 0u);
+    EXPECT_EQ(readFile(plot).rfind("<?xml", 0), 0u);
 
     args = coarse;
     args.insert(args.end(), {"--format", "csv", "--z0", "50"});
@@ -175,7 +147,7 @@ TEST(SimulateCommand, WithoutNec2cFailsWithAClearMessage) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::string err = readText(errFile);
+    const std::string err = readFile(errFile);
     EXPECT_NE(err.find("nec2c was not found on PATH"), std::string::npos) << err;
 }
 
@@ -237,9 +209,9 @@ TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
     EXPECT_EQ(doc["heights"][1]["max_dbi"], doc["patterns"][0]["max_dbi"]);
     EXPECT_EQ(doc["measured"]["lowest_mhz"], 146);
     for (const auto& file : {pattern, heights, swr})
-        EXPECT_EQ(readText(file).rfind("<?xml", 0), 0u) << file;
-    EXPECT_NE(readText(swr).find("measured"), std::string::npos);
-    EXPECT_NE(readText(written).find("# MHz S RI R 75.5"), std::string::npos);
+        EXPECT_EQ(readFile(file).rfind("<?xml", 0), 0u) << file;
+    EXPECT_NE(readFile(swr).find("measured"), std::string::npos);
+    EXPECT_NE(readFile(written).find("# MHz S RI R 75.5"), std::string::npos);
 
     const Outcome text = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",
                               "--height", "2", "--z0", "75.5", "--heights", "2:3:1"});

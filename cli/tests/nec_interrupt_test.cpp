@@ -17,19 +17,13 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/tests/run_cli.h"
 #include "nec/runner.h"
 
 namespace brimalox::nec {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Folders that live as long as a test: a bin with the stand-in nec2c, a TMPDIR, and a place for
 // what the program and the stand-in say.
@@ -77,7 +71,7 @@ public:
     // The stand-in's pid once it has started, or 0 after ten seconds.
     pid_t fakePid() const {
         for (int i = 0; i < 1000; ++i) {
-            const std::string text = readText(pidFile());
+            const std::string text = clitest::readFile(pidFile());
             if (!text.empty() && text.back() == '\n') return static_cast<pid_t>(std::stol(text));
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -122,7 +116,8 @@ TEST(Interruption, SignalEndsNec2cAndRemovesTheFolder) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.said << ": status " << status;
         EXPECT_TRUE(gone(fake)) << c.said << ": nec2c still runs";
         EXPECT_TRUE(bench.tmpIsEmpty()) << c.said;
-        EXPECT_NE(readText(bench.errFile()).find(c.said), std::string::npos) << readText(bench.errFile());
+        EXPECT_NE(clitest::readFile(bench.errFile()).find(c.said), std::string::npos)
+            << clitest::readFile(bench.errFile());
     }
 }
 
@@ -138,8 +133,8 @@ TEST(Interruption, TimeLimitEndsNec2cAndRemovesTheFolder) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_TRUE(gone(fake));
     EXPECT_TRUE(bench.tmpIsEmpty());
-    EXPECT_NE(readText(bench.errFile()).find("did not finish within 500 ms"), std::string::npos)
-        << readText(bench.errFile());
+    EXPECT_NE(clitest::readFile(bench.errFile()).find("did not finish within 500 ms"), std::string::npos)
+        << clitest::readFile(bench.errFile());
 }
 
 // cover, stopped while its third run is under way: the report of the two runs done, then the end
@@ -152,13 +147,13 @@ TEST(Interruption, CoverReportsTheBestFoundAndEndsByTheSignal) {
         "echo $$ > \"$FAKE_NEC2C_PID\"\nexec sleep 30");
     const pid_t cli = bench.start({"cover", "--band", "145:147", "--jobs", "1"});
     const pid_t fake = bench.fakePid();
-    ASSERT_NE(fake, 0) << "the third run never started: " << readText(bench.errFile());
+    ASSERT_NE(fake, 0) << "the third run never started: " << clitest::readFile(bench.errFile());
     ::kill(cli, SIGINT);
     const int status = waitFor(cli);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status;
     EXPECT_TRUE(gone(fake));
     EXPECT_TRUE(bench.tmpIsEmpty());
-    const std::string out = readText(bench.outFile());
+    const std::string out = clitest::readFile(bench.outFile());
     EXPECT_NE(out.find("Stopped by a signal after 2 model runs"), std::string::npos) << out;
     EXPECT_NE(out.find("type "), std::string::npos) << out;
     EXPECT_NE(out.find("Model runs: 2"), std::string::npos) << out;
@@ -186,8 +181,8 @@ TEST(Interruption, NoTemporaryFileSurvivesAFailure) {
         ASSERT_TRUE(WIFEXITED(status)) << c.name;
         EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name;
         EXPECT_TRUE(bench.tmpIsEmpty()) << c.name;
-        EXPECT_NE(readText(bench.errFile()).find(c.said), std::string::npos)
-            << c.name << ": " << readText(bench.errFile());
+        EXPECT_NE(clitest::readFile(bench.errFile()).find(c.said), std::string::npos)
+            << c.name << ": " << clitest::readFile(bench.errFile());
     }
 }
 
@@ -196,7 +191,7 @@ TEST(TemporaryDirectory, MissingOneIsNamedAndLongOneWorks) {
     const int status = waitFor(missing.start(kSimulate, "/nonexistent-brimalox-tmp"));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    const std::string err = readText(missing.errFile());
+    const std::string err = clitest::readFile(missing.errFile());
     EXPECT_NE(err.find("/nonexistent-brimalox-tmp"), std::string::npos) << err;
     EXPECT_NE(err.find("TMPDIR"), std::string::npos) << err;
 
@@ -211,7 +206,7 @@ TEST(TemporaryDirectory, MissingOneIsNamedAndLongOneWorks) {
     fs::create_directories(deep);
     const int ok = waitFor(longOne.start(kSimulate, deep.string()));
     ASSERT_TRUE(WIFEXITED(ok));
-    EXPECT_EQ(WEXITSTATUS(ok), 0) << readText(longOne.errFile());
+    EXPECT_EQ(WEXITSTATUS(ok), 0) << clitest::readFile(longOne.errFile());
     EXPECT_TRUE(fs::is_empty(deep));
 }
 

@@ -16,35 +16,16 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 
 namespace brimalox::cli {
 namespace {
 
+using clitest::Outcome;
+using clitest::readFile;
+using clitest::runProgram;
+
 using Json = nlohmann::json;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// In-process: the whole program with its output captured.
-Outcome runInProcess(std::vector<std::string> args, const std::string& input = "") {
-    std::ostringstream out, err;
-    std::istringstream in(input);
-    Program program(out, err, in);
-    args.insert(args.begin(), "brimalox-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    const int status = program.run(static_cast<int>(argv.size()), argv.data());
-    return {status, out.str(), err.str()};
-}
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // As a process: exit status and the two output streams as a shell sees them. Spawned directly, so
 // arguments of any bytes and length reach the program unchanged.
@@ -71,7 +52,8 @@ Outcome runProcess(const std::vector<std::string>& args, const std::string& inpu
     posix_spawn_file_actions_destroy(&actions);
     int raw = 0;
     if (spawned == 0) waitpid(pid, &raw, 0);
-    Outcome outcome{spawned == 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(dir / "out"), slurp(dir / "err")};
+    Outcome outcome{spawned == 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(dir / "out"),
+                    readFile(dir / "err")};
     std::filesystem::remove_all(dir);
     return outcome;
 }
@@ -79,7 +61,7 @@ Outcome runProcess(const std::vector<std::string>& args, const std::string& inpu
 TEST(Program, DesignInThreeFormatsPrintsTheGoodOnesAndReportsTheFailedOne) {
     for (const char* format : {"text", "csv", "json"}) {
         SCOPED_TRACE(format);
-        const Outcome o = runInProcess({"design", "146", "0", "50", "--format", format});
+        const Outcome o = runProgram({"design", "146", "0", "50", "--format", format});
         EXPECT_EQ(o.status, kExitDesignFailed);
         // One message for the design at 0 MHz: the frequency, the button, the step and the kind.
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1);
@@ -105,7 +87,7 @@ TEST(Program, DesignInThreeFormatsPrintsTheGoodOnesAndReportsTheFailedOne) {
 }
 
 TEST(Program, AllGoodDesignsExitZeroAndOptionsReachTheForm) {
-    const Outcome o = runInProcess({"design", "50", "--awg", "8", "--sides", "4", "--format", "json"});
+    const Outcome o = runProgram({"design", "50", "--awg", "8", "--sides", "4", "--format", "json"});
     EXPECT_EQ(o.status, 0);
     EXPECT_TRUE(o.err.empty());
     const Json json = Json::parse(o.out);
@@ -116,7 +98,7 @@ TEST(Program, AllGoodDesignsExitZeroAndOptionsReachTheForm) {
 }
 
 TEST(Program, SweepStreamsEveryGridPoint) {
-    const Outcome o = runInProcess({"design", "--from", "144", "--to", "148", "--step", "0.5", "--format", "json"});
+    const Outcome o = runProgram({"design", "--from", "144", "--to", "148", "--step", "0.5", "--format", "json"});
     EXPECT_EQ(o.status, 0);
     const Json json = Json::parse(o.out);
     ASSERT_EQ(json.size(), 9u);
@@ -151,7 +133,7 @@ TEST(Program, UsageErrorsExitTwoWithAMessageAndNoOutput) {
         for (const auto& a : args)
             joined += a + " ";
         SCOPED_TRACE(joined);
-        const Outcome o = runInProcess(args);
+        const Outcome o = runProgram(args);
         EXPECT_EQ(o.status, kExitUsage);
         EXPECT_TRUE(o.out.empty());
         EXPECT_FALSE(o.err.empty());
@@ -190,7 +172,7 @@ TEST(Program, EveryFailureMessageSaysWhatIsWrongWithTheValueGiven) {
     };
     for (const MessageCase& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
-        const Outcome o = runInProcess(c.args);
+        const Outcome o = runProgram(c.args);
         EXPECT_EQ(o.status, c.status);
         EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
     }
@@ -218,7 +200,7 @@ TEST(Program, OutputThatCannotBeWrittenIsAFailure) {
 }
 
 TEST(Program, ReplayUsageErrorNamesTheLineAndPrintsNothing) {
-    const Outcome o = runInProcess({"replay"}, "set Text2 50\n\n# x\nclick Command7\nselect Option9\n");
+    const Outcome o = runProgram({"replay"}, "set Text2 50\n\n# x\nclick Command7\nselect Option9\n");
     EXPECT_EQ(o.status, kExitUsage);
     EXPECT_TRUE(o.out.empty());
     EXPECT_NE(o.err.find("line 5"), std::string::npos);
@@ -227,7 +209,7 @@ TEST(Program, ReplayUsageErrorNamesTheLineAndPrintsNothing) {
 
 TEST(Program, ReplayReadsStandardInputOrAFile) {
     const std::string script = "set Text2 50\nclick Command7\nset Text2 abc\nclick Command4\n";
-    const Outcome fromStdin = runInProcess({"replay", "-"}, script);
+    const Outcome fromStdin = runProgram({"replay", "-"}, script);
     EXPECT_EQ(fromStdin.status, 0);  // failed clicks do not make the script invalid
     const Json json = Json::parse(fromStdin.out);
     EXPECT_EQ(json["fields"]["Text8"], "4.748");
@@ -235,7 +217,7 @@ TEST(Program, ReplayReadsStandardInputOrAFile) {
 
     const auto path = std::filesystem::temp_directory_path() / ("replay-" + std::to_string(::getpid()) + ".txt");
     { std::ofstream(path, std::ios::binary) << script; }
-    const Outcome fromFile = runInProcess({"replay", path.string()});
+    const Outcome fromFile = runProgram({"replay", path.string()});
     std::filesystem::remove(path);
     EXPECT_EQ(fromFile.status, 0);
     EXPECT_EQ(fromFile.out, fromStdin.out);

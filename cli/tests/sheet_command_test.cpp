@@ -11,33 +11,15 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/tests/run_cli.h"
 #include "sheet/build_sheet.h"
 
 namespace brimalox::cli {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    std::istringstream in;
-    Program program(out, err, in);
-    args.insert(args.begin(), "brimalox-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    const int status = program.run(static_cast<int>(argv.size()), argv.data());
-    return {status, out.str(), err.str()};
-}
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using clitest::Outcome;
+using clitest::readFile;
+using clitest::runProgram;
 
 class SheetFiles : public testing::Test {
 protected:
@@ -53,10 +35,10 @@ TEST(SheetCommand, JsonHasTheDesignAsDesignWritesItAndTheCutList) {
     const std::vector<std::string> design{"146", "--sides", "4", "--awg", "10"};
     std::vector<std::string> sheetArgs{"sheet", "--format", "json", "--date", "2026-02-28"};
     sheetArgs.insert(sheetArgs.begin() + 1, design.begin(), design.end());
-    const Outcome sheet = run(sheetArgs);
+    const Outcome sheet = runProgram(sheetArgs);
     std::vector<std::string> designArgs{"design", "--format", "json"};
     designArgs.insert(designArgs.begin() + 1, design.begin(), design.end());
-    const Outcome table = run(designArgs);
+    const Outcome table = runProgram(designArgs);
     ASSERT_EQ(sheet.status, 0) << sheet.err;
     ASSERT_EQ(table.status, 0) << table.err;
 
@@ -79,13 +61,13 @@ TEST(SheetCommand, JsonHasTheDesignAsDesignWritesItAndTheCutList) {
 }
 
 TEST(SheetCommand, CsvIsTheCutListAndTextIsTheWholeSheet) {
-    const Outcome csv = run({"sheet", "146", "--format", "csv"});
+    const Outcome csv = runProgram({"sheet", "146", "--format", "csv"});
     ASSERT_EQ(csv.status, 0) << csv.err;
     EXPECT_TRUE(csv.out.starts_with("piece,count,mm,inch,tape,derivation,note\r\n"));
     EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 6);
     EXPECT_NE(csv.out.find("\"300 ohm ladder line, one for each gap\""), std::string::npos);
 
-    const Outcome text = run({"sheet", "146", "--date", "2026-02-28"});
+    const Outcome text = runProgram({"sheet", "146", "--date", "2026-02-28"});
     ASSERT_EQ(text.status, 0) << text.err;
     for (const char* part : {"DATE 2026-02-28", "THREE SIDED", "CUT LIST", "354.282", "MEASURED ON THE BUILT ANTENNA"})
         EXPECT_NE(text.out.find(part), std::string::npos) << part;
@@ -108,19 +90,19 @@ TEST_F(SheetFiles, TheOutputFileNameChoosesTheFormatUnlessOneIsGiven) {
     for (const auto& c : cases) {
         std::vector<std::string> args{"sheet", "146", "-o", (dir_ / c.name).string()};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
-        const Outcome outcome = run(args);
+        const Outcome outcome = runProgram(args);
         ASSERT_EQ(outcome.status, 0) << outcome.err;
         EXPECT_TRUE(outcome.out.empty());
-        EXPECT_TRUE(slurp(dir_ / c.name).starts_with(c.starts)) << c.name;
+        EXPECT_TRUE(readFile(dir_ / c.name).starts_with(c.starts)) << c.name;
     }
 }
 
 TEST_F(SheetFiles, PdfIsOnePageOfTheChosenPaper) {
     for (const auto& [paper, box] : {std::pair{"a4", "595.275"}, std::pair{"letter", "612 792"}}) {
         const auto path = dir_ / (std::string(paper) + ".pdf");
-        const Outcome outcome = run({"sheet", "222.5", "--sides", "4", "--paper", paper, "-o", path.string()});
+        const Outcome outcome = runProgram({"sheet", "222.5", "--sides", "4", "--paper", paper, "-o", path.string()});
         ASSERT_EQ(outcome.status, 0) << outcome.err;
-        const std::string pdf = slurp(path);
+        const std::string pdf = readFile(path);
         const std::regex page(R"(/Type\s*/Page[^s])");
         EXPECT_EQ(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()), 1)
             << paper;
@@ -144,7 +126,7 @@ TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
         {{"sheet"}, 2, "FREQ"},
     };
     for (const auto& c : cases) {
-        const Outcome outcome = run(c.args);
+        const Outcome outcome = runProgram(c.args);
         EXPECT_EQ(outcome.status, c.status) << c.args.back();
         EXPECT_TRUE(outcome.out.empty()) << c.args.back();
         EXPECT_NE(outcome.err.find(c.said), std::string::npos) << outcome.err;
@@ -157,7 +139,7 @@ TEST(SheetCommand, ModelFiguresAreSimulatesForTheSameDesignAndGround) {
     sheetArgs.insert(sheetArgs.begin() + 1, design.begin(), design.end());
     std::vector<std::string> simulateArgs{"simulate", "--format", "json"};
     simulateArgs.insert(simulateArgs.begin() + 1, design.begin(), design.end());
-    const Outcome sheet = run(sheetArgs), simulate = run(simulateArgs);
+    const Outcome sheet = runProgram(sheetArgs), simulate = runProgram(simulateArgs);
     ASSERT_EQ(sheet.status, 0) << sheet.err;
     ASSERT_EQ(simulate.status, 0) << simulate.err;
     const auto model = nlohmann::json::parse(sheet.out).at("model");
@@ -182,13 +164,13 @@ TEST(SheetCommand, ModelFiguresAreSimulatesForTheSameDesignAndGround) {
         }
     EXPECT_TRUE(found);
 
-    const Outcome refused = run({"sheet", "146", "--ground", "average", "--height", "5"});
+    const Outcome refused = runProgram({"sheet", "146", "--ground", "average", "--height", "5"});
     EXPECT_EQ(refused.status, kExitUsage);
     EXPECT_NE(refused.err.find("--ground requires --model"), std::string::npos) << refused.err;
 }
 
 TEST(SheetCommand, TheDateIsTodayUnlessGiven) {
-    const Outcome outcome = run({"sheet", "146", "--format", "json"});
+    const Outcome outcome = runProgram({"sheet", "146", "--format", "json"});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
     const std::string date = nlohmann::json::parse(outcome.out).at("date");
     EXPECT_TRUE(sheet::validDate(date)) << date;

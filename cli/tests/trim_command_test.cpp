@@ -13,40 +13,17 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/tests/run_cli.h"
 #include "cli/trim_command.h"
 
 namespace brimalox::cli {
 namespace {
 
+using clitest::Outcome;
+
+Outcome run(std::vector<std::string> args) { return clitest::runCommand(addTrimCommand, std::move(args)); }
+
 bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
-
-struct Outcome {
-    int status = 0;  // 0, the RuntimeError's status, or -1 for a usage error
-    std::string out, err;
-};
-
-Outcome run(std::vector<std::string> args) {
-    CLI::App app("test", "brimalox-cli");
-    app.require_subcommand(1);
-    std::ostringstream out, err;
-    addTrimCommand(app, out, err);
-    args.insert(args.begin(), "brimalox-cli");
-    std::vector<const char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
-    Outcome outcome;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::RuntimeError& e) {
-        outcome.status = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        outcome.status = -1;
-        err << e.what();
-    }
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -1,0 +1,68 @@
+// The command line run inside the test's process, with what it says captured: the whole program, or
+// one command on a bare CLI::App.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+
+namespace brimalox::clitest {
+
+struct Outcome {
+    int status = 0;  // the exit status; for runCommand, -1 is a usage error (CLI11's words in err)
+    std::string out, err;
+};
+
+inline std::vector<const char*> argvOf(std::vector<std::string>& args) {
+    args.insert(args.begin(), "brimalox-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(a.c_str());
+    return argv;
+}
+
+inline Outcome runProgram(std::vector<std::string> args, const std::string& input = "") {
+    std::ostringstream out, err;
+    std::istringstream in(input);
+    cli::Program program(out, err, in);
+    const std::vector<const char*> argv = argvOf(args);
+    const int status = program.run(static_cast<int>(argv.size()), argv.data());
+    return {status, out.str(), err.str()};
+}
+
+// add(app, out, err) puts the command on the app, as the program does.
+template <class AddCommand>
+Outcome runCommand(AddCommand add, std::vector<std::string> args) {
+    CLI::App app("test", "brimalox-cli");
+    app.require_subcommand(1);
+    std::ostringstream out, err;
+    add(app, out, err);
+    const std::vector<const char*> argv = argvOf(args);
+    Outcome outcome;
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::RuntimeError& e) {
+        outcome.status = e.get_exit_code();
+    } catch (const CLI::ParseError& e) {
+        outcome.status = -1;
+        err << e.what();
+    }
+    outcome.out = out.str();
+    outcome.err = err.str();
+    return outcome;
+}
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace brimalox::clitest

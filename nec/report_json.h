@@ -1,0 +1,20 @@
+#pragma once
+// What every JSON report of the model shares: the design as `design --format json` gives it, the
+// head naming the model, and a stretch of frequencies.
+
+#include <nlohmann/json.hpp>
+
+#include "nec/analysis.h"
+#include "nec/deck.h"
+#include "nec/design_texts.h"
+
+namespace brimalox::nec {
+
+nlohmann::ordered_json designJson(const DesignTexts& design);
+
+// generator, design, z0_ohms, ground and height_m, in that order.
+nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& ground);
+
+nlohmann::json stretchJson(const Below2& stretch);
+
+}  // namespace brimalox::nec
