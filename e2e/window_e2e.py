@@ -207,7 +207,9 @@ class Window:
         return x - self.origin[0], y - self.origin[1], width, height
 
     def text(self, control):
-        text = self.controls[control].queryText()
+        # On a loaded machine the bus has answered, for a moment, without the box's text interface
+        # (NotImplementedError from pyatspi): ask again for a while; a box that never has one still fails.
+        text = wait_for(f"{control}'s text interface", self.controls[control].queryText, timeout=5)
         return text.getText(0, -1)
 
     def set_text(self, control, value):
