@@ -25,17 +25,15 @@ import random
 import re
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import window_e2e as e2e  # noqa: E402  (the display, the application, the window's controls)
 
-VALUE_FIELDS = ["Text2", "Text4", "Text6", "Text8", "Text11", "Text13", "Text16", "Text17",
-                "Text19", "Text20", "Text22", "Text23"]
-BOXES = [f"Text{n}" for n in range(1, 25)]
-BUTTONS = [f"Command{n}" for n in range(1, 8)]
+VALUE_FIELDS = e2e.harness.VALUE_FIELDS
+BOXES = e2e.harness.TEXT_BOXES
+BUTTONS = e2e.harness.BUTTONS
 
 ORDINARY = ["146", "146.00", "50", "222.5", "0.5", ".064", "1.626", "6", "10", "14", "9009", "90009",
             "900009", "3.25", "0.128", "28", "440", "1296", "2", "1E+07", "7.5e-1"]
@@ -99,12 +97,6 @@ def failure_box(app):
         if window.getRoleName() in ("alert", "dialog") and window.name != "WEBSITE" and app.showing(window):
             return window
     return None
-
-
-def press_ok(box):
-    ok = e2e.wait_for("the OK button", lambda: e2e.find_descendant(box, "push button", "OK"))
-    action = ok.queryAction()
-    action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
 
 
 def memory_kib(pid):
@@ -180,11 +172,11 @@ class Session:
                 kind = outcome["kind"]
                 if kind.lower() not in message.lower():
                     self.differ(f"{button}: the message does not name the {kind} failure: {message!r}")
-                press_ok(box)
+                e2e.press_ok(box)
                 e2e.wait_for("the failure message to close", lambda: failure_box(self.app) is None)
         elif failure_box(self.app) is not None:
             self.differ(f"{button}: a failure message where the command line reports none")
-            press_ok(failure_box(self.app))
+            e2e.press_ok(failure_box(self.app))
             e2e.wait_for("the failure message to close", lambda: failure_box(self.app) is None)
         self.compare(expected, f"click {button}")
 
@@ -209,7 +201,7 @@ class Session:
         box = showing_window(self.app, "WEBSITE")
         if box is None:
             return self.click()
-        press_ok(box)
+        e2e.press_ok(box)
         e2e.wait_for("the WEBSITE window to close", lambda: showing_window(self.app, "WEBSITE") is None)
         self.counts["website closed"] += 1
 
@@ -239,13 +231,9 @@ def sanitizer_reports(log_path):
 
 
 def run(args):
-    xvfb, display = e2e.start_xvfb()
-    os.environ["DISPLAY"] = display
-    application = None
     log_path = os.path.join(args.artefacts, "random_session.log")
-    try:
-        application = e2e.Application(args.app, display, log_path)
-        window = e2e.Window(application)
+
+    def long_session(application, window):
         session = Session(args, application, window)
         start_memory = memory_kib(application.process.pid)
         started = time.monotonic()
@@ -261,7 +249,7 @@ def run(args):
         # by itself, cleanly (the notes window alone would keep it running, as any top-level does).
         if showing_window(application, "NOTES") is not None:
             session.close_notes()
-        main_id = e2e.xdotool_search(display, e2e.CAPTION)
+        main_id = e2e.xdotool_search(os.environ["DISPLAY"], e2e.CAPTION)
         if main_id is not None:
             session.xwindows.close(int(main_id))
             try:
@@ -277,17 +265,8 @@ def run(args):
         for report in reports[:20]:
             print("  ", report)
         return 1 if session.differences or reports else 0
-    except e2e.Failure as failure:
-        print("FAIL:", failure)
-        if os.path.exists(log_path):
-            with open(log_path, errors="replace") as log:
-                print(f"--- {log_path}\n{log.read()[-3000:]}")
-        return 1
-    finally:
-        if application is not None:
-            application.stop()
-        xvfb.terminate()
-        xvfb.wait(10)
+
+    return e2e.on_a_display(args.app, log_path, long_session)
 
 
 def main():
@@ -299,27 +278,12 @@ def main():
     parser.add_argument("--artefacts", default=".", help="where the script and the program's output go")
     args = parser.parse_args()
     os.makedirs(args.artefacts, exist_ok=True)
-    for tool in ("Xvfb", "dbus-run-session", "xdotool"):
-        if not e2e.shutil.which(tool):
-            print("skipped: not installed:", tool)
-            return e2e.SKIP
-    try:
-        import gi
-        gi.require_version("Atspi", "2.0")
-        import pyatspi  # noqa: F401
-    except (ImportError, ValueError) as error:
-        print(f"skipped: no AT-SPI for Python ({error})")
+    reason = e2e.cannot_run(["Xvfb", "dbus-run-session", "xdotool"])
+    if reason:
+        print("skipped:", reason)
         return e2e.SKIP
     # A private session bus and runtime directory, as for the other end-to-end tests.
-    if os.environ.get("BRIMALOX_E2E_BUS") != str(os.getpid()):
-        command = [sys.executable, os.path.abspath(__file__)] + sys.argv[1:]
-        shell = 'BRIMALOX_E2E_BUS=$$ exec "$@"'
-        with tempfile.TemporaryDirectory(prefix="brimalox-e2e-") as runtime_dir:
-            env = dict(os.environ, XDG_RUNTIME_DIR=runtime_dir)
-            return subprocess.run(["dbus-run-session", "--", "sh", "-c", shell, "sh"] + command,
-                                  env=env).returncode
-    return run(args)
-
+    return e2e.in_private_bus(__file__, lambda: run(args))
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/layout.h"
+#include "app/tests/expectations.h"
 
 namespace brimalox {
 namespace {
@@ -88,11 +89,14 @@ TEST(Layout, KindsMatchWhatEachRowDrives) {
 }
 
 TEST(Layout, ValueFieldsAreTheTwelveTheHandlersUse) {
-    std::set<std::string_view> values;
+    std::set<std::string> values;
     for (const Control& box : textBoxes())
-        if (box.valueField()) values.insert(box.name);
-    const std::set<std::string_view> expected{"Text2",  "Text4",  "Text6",  "Text8",  "Text11", "Text13",
-                                              "Text16", "Text17", "Text19", "Text20", "Text22", "Text23"};
+        if (box.valueField()) values.insert(std::string(box.name));
+    std::set<std::string> expected;
+    for (const char* group : {"input_fields", "result_fields"})
+        for (const nlohmann::json& name : testing::expectedForm().at(group))
+            expected.insert(name.get<std::string>());
+    EXPECT_EQ(expected.size(), 12U);
     EXPECT_EQ(values, expected);
 }
 

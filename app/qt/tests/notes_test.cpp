@@ -28,6 +28,7 @@ std::size_t trailingBlanks(const std::string& line) {
 
 TEST(NotesText, Is1253CharactersInFifteenCrLfLines) {
     const std::string& notes = notesText();
+    EXPECT_EQ(notes.size(), expectedNotes().at("length").get<std::size_t>());
     EXPECT_EQ(notes.size(), 1253U);
     const std::vector<std::string> lines = splitCrLf(notes);
     ASSERT_EQ(lines.size(), 16U);
@@ -40,17 +41,14 @@ TEST(NotesText, Is1253CharactersInFifteenCrLfLines) {
 
 TEST(NotesText, LinesHaveTheirTrailingBlanksAndExactWording) {
     const std::vector<std::string> lines = splitCrLf(notesText());
-    ASSERT_EQ(lines.size(), 16U);
-    const std::size_t blanks[15] = {1, 1, 1, 1, 1, 1, 136, 1, 19, 1, 1, 1, 1, 0, 0};
-    for (std::size_t i = 0; i < 15; ++i)
-        EXPECT_EQ(trailingBlanks(lines[i]), blanks[i]) << "line " << i + 1;
-
-    EXPECT_TRUE(lines[0].starts_with("THE ANTENNA IS FED AT ALL THE GAPS WITH 300 OHM LADDER LINE (TV flat line)."));
-    EXPECT_TRUE(lines[3].starts_with("( 1.6 to 1.8).  THE LARGER"));
-    EXPECT_TRUE(lines[6].starts_with("PEAK AT 161. "));
-    EXPECT_NE(lines[10].find("or 5  meters above"), std::string::npos);
-    EXPECT_EQ(lines[13], R"(VALUE. FOR WIRE AWG LARGER THAN "0" MAY BE ENTERED as "9009", "90009" or "900009')");
-    EXPECT_EQ(lines[14], "GAIN IS APPROXIMATELY 7.6 DB");
+    const nlohmann::json& expected = expectedNotes().at("lines");
+    ASSERT_EQ(lines.size(), expected.size() + 1);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::size_t blanks = expected[i].at(1);
+        EXPECT_EQ(trailingBlanks(lines[i]), blanks) << "line " << i + 1;
+        EXPECT_EQ(lines[i], expected[i].at(0).get<std::string>() + std::string(blanks, ' ')) << "line " << i + 1;
+    }
+    EXPECT_EQ(notesText(), expectedNotesText());
     // Outside the two double-blank places every gap between words is one blank.
     for (std::size_t i = 0; i < 15; ++i) {
         const std::string body = lines[i].substr(0, lines[i].size() - trailingBlanks(lines[i]));
@@ -81,12 +79,15 @@ TEST_F(NotesWindowTest, FirstClickOpensTheNotesWindowModelessAndOwnedByNoWindow)
     EXPECT_TRUE(notes->isWindow());
     EXPECT_EQ(notes->windowModality(), Qt::NonModal);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(notes->size(), QSize(514, 225));
-    EXPECT_EQ(notes->palette().color(QPalette::Window).rgb() & 0xFFFFFF, 0xFFE0C0U);
+    const nlohmann::json& window = expectedNotes().at("window");
+    EXPECT_EQ(notes->size(), pixelRect({0, 0, window.at("client").at(0), window.at("client").at(1)}).size());
+    EXPECT_EQ(notes->palette().color(QPalette::Window).rgb() & 0xFFFFFF, rgbOf(window.at("background")));
 
-    auto* box = notes->findChild<QPlainTextEdit*>("Text1");
+    const nlohmann::json& expectedBox = expectedNotes().at("box");
+    auto* box = notes->findChild<QPlainTextEdit*>(QString::fromStdString(expectedBox.at("name")));
     ASSERT_EQ(box, notes->notesBox());
-    EXPECT_EQ(box->geometry(), QRect(8, 8, 497, 209));
+    EXPECT_EQ(box->geometry(), pixelRect(expectedBox.at("place")));
+    EXPECT_EQ(box->accessibleName().toStdString(), expectedBox.at("accessible_name").get<std::string>());
     EXPECT_FALSE(box->isReadOnly());
     EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -94,7 +95,7 @@ TEST_F(NotesWindowTest, FirstClickOpensTheNotesWindowModelessAndOwnedByNoWindow)
     EXPECT_FALSE(box->font().bold());
     QString shown = box->toPlainText();
     shown.replace("\n", "\r\n");
-    EXPECT_EQ(shown.toStdString(), notesText());
+    EXPECT_EQ(shown.toStdString(), expectedNotesText());
     EXPECT_EQ(box->textCursor().position(), 0) << "the notes read from their first line";
 
     // The main window goes on working beside it.
@@ -130,8 +131,9 @@ TEST_F(NotesWindowTest, ReopenedAfterClosingShowsTheNotesAfresh) {
     click("Command6");
     EXPECT_EQ(form->notesWindow(), notes);
     EXPECT_TRUE(notes->isVisible());
-    EXPECT_EQ(notes->notesBox()->toPlainText().size(), static_cast<qsizetype>(notesText().size() - 15));
-    EXPECT_TRUE(notes->notesBox()->toPlainText().startsWith("THE ANTENNA IS FED"));
+    QString shown = notes->notesBox()->toPlainText();
+    shown.replace("\n", "\r\n");
+    EXPECT_EQ(shown.toStdString(), expectedNotesText());
 }
 
 // Run in the application's own event loop, which is where closing the last window ends the run.

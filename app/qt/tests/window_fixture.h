@@ -12,12 +12,25 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/layout.h"
 #include "app/qt/form1.h"
 #include "app/qt/notes_window.h"
+#include "app/tests/expectations.h"
 #include "numtext/fields.h"
 
 namespace brimalox::testing {
+
+// A place [left, top, width, height] in twips of the expected windows, in pixels.
+inline QRect pixelRect(const nlohmann::json& place) {
+    const auto twips = place.get<std::vector<int>>();
+    return {twips.at(0) / kTwipsPerPixel, twips.at(1) / kTwipsPerPixel, twips.at(2) / kTwipsPerPixel,
+            twips.at(3) / kTwipsPerPixel};
+}
+
+// A colour "#RRGGBB" of the expected windows.
+inline QRgb rgbOf(const nlohmann::json& colour) { return std::stoul(colour.get<std::string>().substr(1), nullptr, 16); }
 
 class WindowTest : public ::testing::Test {
 protected:

@@ -8,8 +8,11 @@ const path = require('node:path');
 const [modulePath, cliPath] = process.argv.slice(2);
 const createBrimaloxCore = require(path.resolve(modulePath));
 
-// Replay's twelve reported fields, as indexes into the module's 24 texts (Text1 is index 0).
-const reported = [2, 4, 6, 8, 11, 13, 16, 17, 19, 20, 22, 23];
+const { runScript } = require('./module_outcomes.js');
+const form = require('../../../tests/form1.json');
+
+// Replay's twelve reported fields, by their numbers (Text1 is index 0 of the module's 24 texts).
+const reported = [...form.input_fields, ...form.result_fields].map((name) => Number(name.slice('Text'.length)));
 
 function reportOf(texts, clicks) {
   const fields = {};
@@ -17,37 +20,17 @@ function reportOf(texts, clicks) {
   return { fields, clicks: clicks.slice() };
 }
 
-// Runs a replay script through the module the way the page does: it keeps the 24 texts and the
-// option states, and hands them over with each click. After each click it notes what replay would
-// print for the script up to that line.
+// Runs a replay script through the module the way the page does. After each click it notes what
+// replay would print for the script up to that line.
 async function runOnModule(script) {
-  const core = await createBrimaloxCore();
-  let texts = core.texts();
-  const options = [false, false];
   const clicks = [];
   const outcomes = [];
   const afterClicks = [];
-  const lines = script.split('\n');
-  for (const [index, line] of lines.entries()) {
-    const set = /^set Text(\d+)(?: (.*))?$/.exec(line);
-    const select = /^select Option([12])$/.exec(line);
-    const click = /^click (Command[1-7])$/.exec(line);
-    if (set) {
-      texts[Number(set[1]) - 1] = set[2] ?? '';
-    } else if (select) {
-      options[0] = select[1] === '1';
-      options[1] = select[1] === '2';
-    } else if (click) {
-      const out = core.press(click[1], texts, options);
-      texts = out.texts;
-      outcomes.push(out);
-      clicks.push(out.ok ? { button: click[1], ok: true }
-                         : { button: click[1], ok: false, failure: out.family, kind: out.kind });
-      afterClicks.push({ prefix: lines.slice(0, index + 1).join('\n') + '\n', report: reportOf(texts, clicks) });
-    } else if (line !== '') {
-      throw new Error('test script line not understood: ' + line);
-    }
-  }
+  const texts = runScript(await createBrimaloxCore(), script, (button, out, index, lines) => {
+    outcomes.push(out);
+    clicks.push(out.ok ? { button, ok: true } : { button, ok: false, failure: out.family, kind: out.kind });
+    afterClicks.push({ prefix: lines.slice(0, index + 1).join('\n') + '\n', report: reportOf(out.texts, clicks) });
+  });
   return { afterClicks, texts, outcomes };
 }
 

@@ -18,9 +18,9 @@ import time
 from selenium.webdriver.common.keys import Keys
 from xml.etree import ElementTree
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(pathlib.Path(__file__).parent))
 import page_test  # noqa: E402  the page's driver and checks
-from page_test import Failure  # noqa: E402
 
 # Each case: the clicks that make the design, the command line's design options for the same design,
 # and the check's settings as (page element, text, command-line option).
@@ -241,13 +241,18 @@ def scenario_use(page, args, checks):
     for name in names:
         checks.true(f"accessible name {name!r}", bool(name and name.strip()))
 
-    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "check-desktop.png"))
+    desktop_and_phone(page, args, checks, "check", "check")
+
+
+def desktop_and_phone(page, args, checks, name, part):
+    """Pictures of the check's section at desktop size and of one part of it on a 390-pixel phone,
+    which must not scroll sideways."""
+    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / f"{name}-desktop.png"))
     page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                 {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
-    checks.equal("phone: sideways scrolling room", page.js(
-        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
-    page.js("document.getElementById('check').scrollIntoView()")
-    page.screenshot("check-phone-390.png")
+    checks.equal("phone: sideways scrolling room", page_test.sideways_room(page), 0)
+    page.js("document.getElementById(arguments[0]).scrollIntoView()", part)
+    page.screenshot(f"{name}-phone-390.png")
 
 
 def svg_tree(svg):
@@ -400,13 +405,7 @@ def scenario_trim(page, args, checks):
             checks.equal(f"{name}: the page's words", shown["report"], reason)
 
     page.element("trim-report").screenshot(str(pathlib.Path(args.artefacts) / "trim-refusal.png"))
-    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "trim-desktop.png"))
-    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                                {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
-    checks.equal("phone: sideways scrolling room", page.js(
-        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
-    page.js("document.getElementById('trim-heading').scrollIntoView()")
-    page.screenshot("trim-phone-390.png")
+    desktop_and_phone(page, args, checks, "trim", "trim-heading")
 
 
 COVER_SCRIPT = """
@@ -415,12 +414,6 @@ return {report: document.getElementById('cover-report').textContent,
         use: !document.getElementById('cover-use').hidden,
         charts: document.querySelectorAll('#cover-chart img').length};
 """
-
-# The window's fields that show each key of the command line's design JSON.
-DESIGN_FIELDS = {"frequency": "Text2", "conductor_awg": "Text4", "conductor_inch": "Text6", "conductor_mm": "Text8",
-                 "height_inch": "Text11", "height_mm": "Text13", "side_inch": "Text16", "side_mm": "Text17",
-                 "gap_inch": "Text19", "gap_mm": "Text20", "match_inch": "Text22", "match_mm": "Text23"}
-
 
 def run_cover(page, timeout=240):
     page.element("cover-run").click()
@@ -460,7 +453,7 @@ def scenario_cover(page, args, checks):
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
-        for key, field in DESIGN_FIELDS.items():
+        for key, field in page_test.harness.DESIGN_FIELDS.items():
             checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
         selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
         checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])
@@ -505,13 +498,7 @@ def scenario_cover(page, args, checks):
             expected = expected.replace(option, word)
         checks.true(f"{name}: {shown['report']!r} against {refused.stderr!r}", shown["report"] in expected)
 
-    page.element("check").screenshot(str(pathlib.Path(args.artefacts) / "cover-desktop.png"))
-    page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                                {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
-    checks.equal("phone: sideways scrolling room", page.js(
-        "return document.documentElement.scrollWidth - document.documentElement.clientWidth"), 0)
-    page.js("document.getElementById('cover-heading').scrollIntoView()")
-    page.screenshot("cover-phone-390.png")
+    desktop_and_phone(page, args, checks, "cover", "cover-heading")
 
 
 SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet": scenario_sheet,

@@ -30,112 +30,37 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
-TWIPS_PER_PIXEL = 15
-TITLE = "BRIMALOX ANTENNA" + " " * 14 + "by" + " " * 17 + "QZ9ZZQ"
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "tests"))
+import harness  # noqa: E402  (the window as expected, the checks)
+from harness import BUTTONS, TAB_ORDER, VALUE_FIELDS, Checks, Failure, as_shown, pixels  # noqa: E402
+
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--disable-dev-shm-usage"]
 
-# The window's controls as laid out: accessible role and name, the text a box shows at start, and
-# the outer rectangle in twips (Left, Top, Width, Height) from the client area's top-left corner.
-LAYOUT = [
-    ("Text24", "textbox", "BRIMALOX ANTENNA by QZ9ZZQ", TITLE, (0, 0, 8055, 285)),
-    ("Text1", "textbox", "INPUT FREQUENCY IN MHZ", "INPUT FREQUENCY IN MHZ", (360, 480, 3135, 375)),
-    ("Text2", "textbox", "Frequency in MHz", "146.00", (3840, 480, 1335, 375)),
-    ("Command7", "button", "ACCEPT", "ACCEPT", (5640, 480, 1575, 375)),
-    ("Option1", "radio", "THREE SIDED", "THREE SIDED", (840, 960, 1455, 375)),
-    ("Option2", "radio", "FOUR SIDED", "FOUR SIDED", (2760, 960, 1335, 375)),
-    ("Line2", "separator", "", None, (120, 1440, 7680, 15)),
-    ("Text3", "textbox", "RECOMMENDED MINIMUM WIRE/TUBE", "RECOMMENDED MINIMUM WIRE/TUBE", (120, 1560, 4335, 375)),
-    ("Picture1", "image", "Antenna diagram", None, (5160, 1680, 2610, 3555)),
-    ("Text4", "textbox", "Wire gauge, AWG", "14", (120, 2040, 855, 375)),
-    ("Text5", "textbox", "AWG", "AWG", (1080, 2160, 615, 255)),
-    ("Text6", "textbox", "Conductor diameter in inches", ".064", (1800, 2040, 855, 375)),
-    ("Text7", "textbox", "INCH", "INCH", (2760, 2160, 615, 285)),
-    ("Text8", "textbox", "Conductor diameter in millimetres", "1.626", (3480, 2040, 855, 405)),
-    ("Text9", "textbox", "MM", "MM", (4440, 2160, 495, 285)),
-    ("Command1", "button", "CHANGE AWG", "CHANGE", (120, 2520, 855, 375)),
-    ("Command2", "button", "CHANGE INCH", "CHANGE", (1800, 2520, 855, 375)),
-    ("Command3", "button", "CHANGE MM", "CHANGE", (3480, 2520, 855, 375)),
-    ("Command4", "button", "COMPUTE", "COMPUTE", (1680, 3120, 1935, 375)),
-    ("Text10", "textbox", "HEIGHT", "HEIGHT", (0, 3720, 975, 255)),
-    ("Text11", "textbox", "Height in inches", "00.00", (1320, 3720, 975, 285)),
-    ("Text12", "textbox", "IN", "IN", (2400, 3720, 375, 285)),
-    ("Text13", "textbox", "Height in millimetres", "00.00", (3120, 3720, 1215, 285)),
-    ("Text14", "textbox", "MM", "MM", (4440, 3720, 375, 285)),
-    ("Text15", "textbox", "SIDE", "SIDE", (120, 4200, 855, 285)),
-    ("Text16", "textbox", "Side in inches", "00.00", (1320, 4200, 975, 285)),
-    ("Text17", "textbox", "Side in millimetres", "00.00", (3120, 4200, 1215, 285)),
-    ("Text18", "textbox", "GAP", "GAP", (120, 4680, 855, 255)),
-    ("Text19", "textbox", "Gap in inches", "00.00", (1320, 4680, 975, 285)),
-    ("Text20", "textbox", "Gap in millimetres", "00.00", (3120, 4680, 1215, 285)),
-    # A text area keeps its line break as LF; the page hands it to the core as CR LF.
-    ("Text21", "textbox", "300 OHM SERIES MATCH LENGHT", "300 OHM SERIES MATCH LENGHT\n", (0, 5160, 1095, 855)),
-    ("Text22", "textbox", "300 ohm series match length in inches", "00.00", (1320, 5520, 975, 285)),
-    ("Text23", "textbox", "300 ohm series match length in millimetres", "00.00", (3120, 5520, 1215, 285)),
-    ("Command5", "button", "WEBSITE", "WEBSITE", (5040, 5520, 1215, 375)),
-    ("Command6", "button", "NOTES", "NOTES", (6480, 5520, 1215, 375)),
-]
+
+def css_colour(colour):
+    """#RRGGBB as a browser's computed style gives it."""
+    return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))
+
+
+# How the page tells each kind of control to a screen reader.
+ROLES = {"text box": "textbox", "multi-line text box": "textbox", "push button": "button",
+         "option button": "radio", "picture box": "image", "line": "separator"}
+# The window's controls as laid out: accessible role and name, the text or caption shown at start (a
+# text area keeps its line break as LF; the page hands it to the core as CR LF), and the outer
+# rectangle in twips (Left, Top, Width, Height) from the client area's top-left corner.
+LAYOUT = [(c["name"], ROLES[c["kind"]], c["accessible_name"], None if c["text"] is None else as_shown(c["text"]),
+           tuple(c["place"])) for c in harness.CONTROLS]
 
 # Colours, alignment, font size in CSS pixels (9.75 pt is 13 px), slant and border of the text boxes.
-PEACH, CYAN, WHITE = "rgb(255, 224, 192)", "rgb(192, 255, 255)", "rgb(255, 255, 255)"
-BLUE, RED, ORANGE, BLACK = "rgb(0, 0, 255)", "rgb(255, 0, 0)", "rgb(255, 128, 0)", "rgb(0, 0, 0)"
-BOX_LOOKS = {
-    "Text24": (CYAN, BLUE, "center", 16, True, False),
-    "Text1": (PEACH, BLUE, "left", 13, False, False),
-    "Text2": (WHITE, RED, "center", 13, False, True),
-    "Text3": (PEACH, BLUE, "left", 13, False, False),
-    "Text4": (WHITE, ORANGE, "center", 13, False, True),
-    "Text5": (PEACH, BLACK, "left", 13, False, False),
-    "Text6": (WHITE, ORANGE, "center", 13, False, True),
-    "Text7": (PEACH, BLACK, "left", 11, False, False),
-    "Text8": (WHITE, ORANGE, "center", 13, False, True),
-    "Text9": (PEACH, BLACK, "left", 13, False, False),
-    "Text10": (PEACH, BLUE, "right", 13, False, False),
-    "Text11": (WHITE, RED, "center", 13, False, True),
-    "Text12": (PEACH, BLACK, "left", 13, False, False),
-    "Text13": (WHITE, RED, "center", 13, False, True),
-    "Text14": (PEACH, BLACK, "left", 13, False, False),
-    "Text15": (PEACH, BLUE, "right", 13, False, False),
-    "Text16": (WHITE, RED, "center", 13, False, True),
-    "Text17": (WHITE, RED, "center", 13, False, True),
-    "Text18": (PEACH, BLUE, "right", 13, False, False),
-    "Text19": (WHITE, RED, "center", 13, False, True),
-    "Text20": (WHITE, RED, "center", 13, False, True),
-    "Text21": (PEACH, BLUE, "right", 11, False, False),
-    "Text22": (WHITE, RED, "center", 13, False, True),
-    "Text23": (WHITE, RED, "center", 13, False, True),
-}
-
-# The Tab key's order (every control but the line). The option buttons are one group and one Tab
-# stop: the first while neither is selected, else the selected one.
-TAB_ORDER = ["Text1", "Text2", "Picture1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
-             "Command1", "Command2", "Command3", "Command4", "Text10", "Text11", "Text12", "Text13",
-             "Text14", "Text15", "Text16", "Text17", "Text18", "Text19", "Text20", "Text21", "Text22",
-             "Text23", "Command5", "Command6", "Command7", "Text24", "Option1"]
-VALUE_FIELDS = ["Text2", "Text4", "Text6", "Text8", "Text11", "Text13", "Text16", "Text17", "Text19", "Text20",
-                "Text22", "Text23"]
-BUTTONS = ["Command%d" % n for n in range(1, 8)]
-
-NOTES_LINES = [
-    ("THE ANTENNA IS FED AT ALL THE GAPS WITH 300 OHM LADDER LINE (TV flat line).", 1),
-    ("DO NOT USE WIRE OR TUBE SMALLER THAN THE RECOMMENDED SIZE AFTER YOU ACCEPT", 1),
-    ("THE INPUT FREQUENCY. THIS IS THE SMALLEST SIZE THAT WILL KEEP THE SWR BELOW 2:1", 1),
-    ("( 1.6 to 1.8).  THE LARGER THE ELEMENT DIAMETER, THE LOWER THE SWR WILL GO UNTIL", 1),
-    ("1:1. WITH MAXIMUM ELEMENT DIAMETER, THE BANDWIDTH CAN EXCEED 60 MHZ!", 1),
-    ("THE 146 MHZ DESIGN COVERS FROM 134 to over 200 MHZ under 2:1 EXCEPT FOR A SMALL", 1),
-    ("PEAK AT 161.", 136),
-    ("The 4 sided version covers approximately from -30mhz to plus 50 mhz. You can design", 1),
-    ("for 170 mhz and cover both the 2m and 220 band. The higher end starts to elevate the main", 19),
-    ("lobe from the horizon to about 30 degrees. This can be compensated for by keeping the", 1),
-    ("antenna down below 15 feet or 5  meters above ground (the 2m 220 version)", 1),
-    ("AFTER ACCEPTING THE FREQUENCY, YOU MAY INCREASE THE WIRE SIZE BY INPUTING A", 1),
-    ("NEW SIZE IN THE INCH, MM, OR AWG BOXES AND CLICKING THE CHANGE BOX BELOW THE", 1),
-    ("VALUE. FOR WIRE AWG LARGER THAN \"0\" MAY BE ENTERED as \"9009\", \"90009\" or \"900009'", 0),
-    ("GAIN IS APPROXIMATELY 7.6 DB", 0),
-]
+PEACH, WHITE = css_colour(harness.WINDOW["background"]), "rgb(255, 255, 255)"
+BOX_LOOKS = {c["name"]: (css_colour(c["background"]), css_colour(c["colour"]),
+                         {"centre": "center"}.get(c["align"], c["align"]), c["points"] * 96 / 72, c["italic"],
+                         c["border"]) for c in harness.CONTROLS if c["name"] in harness.TEXT_BOXES}
 # As a text area holds it: LF line ends.
-NOTES_TEXT = "".join(text + " " * blanks + "\n" for text, blanks in NOTES_LINES)
+NOTES_TEXT = as_shown(harness.NOTES_TEXT)
 
 # The road of one design, then COMPUTE on the worked examples: the start-up texts both ways, thicker
 # and thinner conductors, a negative frequency, no option selected, and a large design.
@@ -150,23 +75,6 @@ COMPUTE_EXAMPLES = {
     "no option, then FOUR SIDED twice": ["click Command4", "select Option2", "click Command4", "click Command4"],
     "1.8 MHz, 131.883 mm": ["set Text2 1.8", "set Text8 131.883", "select Option1", "click Command4"],
 }
-
-
-class Failure(Exception):
-    pass
-
-
-class Checks:
-    def __init__(self):
-        self.failures = []
-
-    def equal(self, what, actual, expected):
-        if actual != expected:
-            self.failures.append(f"{what}: got {actual!r}, expected {expected!r}")
-
-    def true(self, what, condition):
-        if not condition:
-            self.failures.append(what)
 
 
 def replay(args, lines):
@@ -327,10 +235,6 @@ return out;
 """
 
 
-def expected_pixels(twips, scale=1.0):
-    return [value / TWIPS_PER_PIXEL * scale for value in twips]
-
-
 def close_enough(actual, expected, tolerance=0.01):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
 
@@ -356,9 +260,9 @@ def scenario_layout(page, args, checks):
                      [wanted, False, "off"])
     ids = [row[0] for row in LAYOUT]
     rects = page.js(rect_script(), ids)
-    checks.equal("Form1 size", rects["Form1"][2:], [535, 402])
+    checks.equal("Form1 size", rects["Form1"][2:], pixels(harness.WINDOW["client"]))
     for control, role, name, text, twips in LAYOUT:
-        expected = expected_pixels(twips)
+        expected = pixels(twips)
         if control == "Text24":
             expected[2] = 537  # wider than the client area; the window's edge cuts it off
         checks.true(f"{control} at {rects[control]}, expected {expected}", close_enough(rects[control], expected))
@@ -550,7 +454,8 @@ return [n.open, n.getAttribute('role') || n.tagName.toLowerCase(), n.matches(':m
         n.querySelector('.client').getBoundingClientRect().height, box.selectionStart, box.scrollTop];""")
     checks.equal("notes window open, a dialog, not modal", notes[:3], [True, "dialog", False])
     checks.equal("notes text", notes[3], NOTES_TEXT)
-    checks.equal("notes box width and window client area", notes[4:7], [7455 / 15, 7710 / 15, 3375 / 15])
+    checks.equal("notes box width and window client area", notes[4:7],
+                 pixels(harness.NOTES["box"]["place"])[2:3] + pixels(harness.NOTES["window"]["client"]))
     checks.equal("notes read from the start", notes[7:], [0, 0])
     page.screenshot("page-notes.png")
 
@@ -643,7 +548,7 @@ def scenario_screenshots(page, args, checks):
                            {"width": 800, "height": 600, "deviceScaleFactor": 2, "mobile": False})
     driver.find_element(By.ID, "Form1").screenshot(str(pathlib.Path(args.artefacts) / "page-2x.png"))
     checks.true("2x: the layout is unchanged", close_enough(page.js(rect_script(), ["Text2"])["Text2"],
-                                                             expected_pixels((3840, 480, 1335, 375))))
+                                                             pixels(harness.BY_NAME["Text2"]["place"])))
     page.screenshot("page-2x-viewport.png")
 
 
@@ -828,14 +733,9 @@ def scenario_unavailable(page, args, checks):
 
 
 def cli_design(args, frequency, unit, text, sides):
-    command = [args.cli, "design", frequency, "--sides", sides, "--format", "json"]
-    if unit:
-        command += ["--" + unit, text]
-    row = json.loads(subprocess.run(command, capture_output=True, text=True).stdout)[0]
-    keys = {"Text8": "conductor_mm", "Text6": "conductor_inch", "Text4": "conductor_awg", "Text13": "height_mm", "Text11": "height_inch",
-            "Text17": "side_mm", "Text16": "side_inch", "Text20": "gap_mm", "Text19": "gap_inch",
-            "Text23": "match_mm", "Text22": "match_inch"}
-    return {field: row[key] for field, key in keys.items()}
+    """The fields but the frequency as brimalox-cli design gives them."""
+    fields = harness.cli_design(args.cli, frequency, "--sides", sides, *(["--" + unit, text] if unit else []))
+    return {field: value for field, value in fields.items() if field != "Text2"}
 
 
 def scenario_address(page, args, checks):
@@ -941,7 +841,8 @@ def scenario_accessibility(page, args, checks):
     driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                            {"width": 569, "height": 356, "deviceScaleFactor": 2.25, "mobile": False})
     rects = page.js(rect_script(), ["Text2", "Command7"])
-    checks.true(f"zoomed: Text2 at {rects['Text2']}", close_enough(rects["Text2"], expected_pixels((3840, 480, 1335, 375))))
+    checks.true(f"zoomed: Text2 at {rects['Text2']}",
+                close_enough(rects["Text2"], pixels(harness.BY_NAME["Text2"]["place"])))
     checks.equal("zoomed: nothing scaled", page.js(
         "return [...document.querySelectorAll('#screen, #screen *')].filter((e) => getComputedStyle(e).transform"
         " !== 'none').map((e) => e.id)"), [])
@@ -957,7 +858,7 @@ def scenario_accessibility(page, args, checks):
     colours = page.js("const c = (e) => getComputedStyle(e).backgroundColor;"
                       "return [c(document.body), c(Form1), c(Text2), getComputedStyle(Text2).color]")
     checks.true(f"dark mode: the page around the window is {colours[0]}", colours[0] not in (WHITE, "rgba(0, 0, 0, 0)"))
-    checks.equal("dark mode: the window's own colours", colours[1:], [PEACH, WHITE, RED])
+    checks.equal("dark mode: the window's own colours", colours[1:], [PEACH, *BOX_LOOKS["Text2"][:2]])
     page.screenshot("page-dark.png")
     run_axe(page, checks, "dark mode")
 
@@ -1036,10 +937,9 @@ def main(scenarios=SCENARIOS, description=__doc__):
         checks.failures.append(str(failure))
     finally:
         page.close()
-    for failure in checks.failures:
-        print("FAIL:", failure)
-    print(f"{args.scenario}: {'failed' if checks.failures else 'ok'} in {time.monotonic() - started:.1f} s")
-    return 1 if checks.failures else 0
+    status = checks.report()
+    print(f"{args.scenario}: {'failed' if status else 'ok'} in {time.monotonic() - started:.1f} s")
+    return status
 
 
 if __name__ == "__main__":
