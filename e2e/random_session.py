@@ -32,6 +32,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import window_e2e as e2e  # noqa: E402  (the display, the application, the window's controls)
 
 VALUE_FIELDS = e2e.harness.VALUE_FIELDS
+NOTES_CAPTION = e2e.harness.NOTES_CAPTION
 BOXES = e2e.harness.TEXT_BOXES
 BUTTONS = e2e.harness.BUTTONS
 
@@ -188,13 +189,13 @@ class Session:
                             f"the command line {expected['fields'][field][:80]!r}")
 
     def close_notes(self):
-        if showing_window(self.app, "NOTES") is None:
+        if showing_window(self.app, NOTES_CAPTION) is None:
             return self.click()
-        window_id = e2e.xdotool_search(os.environ["DISPLAY"], "NOTES")
+        window_id = e2e.xdotool_search(os.environ["DISPLAY"], NOTES_CAPTION)
         if window_id is None:
             raise e2e.Failure("the notes window is on the accessibility bus but not on the display")
         self.xwindows.close(int(window_id))
-        e2e.wait_for("the notes window to close", lambda: showing_window(self.app, "NOTES") is None)
+        e2e.wait_for("the notes window to close", lambda: showing_window(self.app, NOTES_CAPTION) is None)
         self.counts["notes closed"] += 1
 
     def close_website(self):
@@ -247,7 +248,7 @@ def run(args):
               f"end (peak {end_memory['VmHWM']} KiB)")
         # Close the notes window, then the main window, as a person does; the program must then end
         # by itself, cleanly (the notes window alone would keep it running, as any top-level does).
-        if showing_window(application, "NOTES") is not None:
+        if showing_window(application, NOTES_CAPTION) is not None:
             session.close_notes()
         main_id = e2e.xdotool_search(os.environ["DISPLAY"], e2e.CAPTION)
         if main_id is not None:

@@ -26,7 +26,7 @@ import time
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "tests"))
 import harness  # noqa: E402  (the window as expected, the checks)
-from harness import CAPTION, Checks, Failure, as_shown  # noqa: E402
+from harness import CAPTION, NOTES_CAPTION, Checks, Failure, as_shown  # noqa: E402
 
 # How AT-SPI tells each kind of control.
 ROLES = {"text box": "text", "multi-line text box": "text", "push button": "push button",
@@ -393,7 +393,7 @@ def scenario_tab_order(app, window, checks, args):
 def scenario_notes(app, window, checks, args):
     """NOTES twice: one notes window, holding the notes text, and the main window still works."""
     window.press("Command6")
-    notes = wait_for("the notes window", lambda: app.top_level("NOTES"))
+    notes = wait_for("the notes window", lambda: app.top_level(NOTES_CAPTION))
     box = wait_for("the notes box", lambda: find_descendant(notes, "text", "Design notes"))
     checks.equal("notes text", box.queryText().getText(0, -1), as_shown(harness.NOTES_TEXT))
     x, y, width, height = Window.extents(notes)
@@ -401,7 +401,7 @@ def scenario_notes(app, window, checks, args):
                  tuple(harness.pixels(harness.NOTES["window"]["client"])))
     window.press("Command6")
     # The second click has run once the button is released; still one notes window.
-    count = len([w for w in app.top_levels() if w.name == "NOTES" and app.showing(w)])
+    count = len([w for w in app.top_levels() if w.name == NOTES_CAPTION and app.showing(w)])
     checks.equal("notes windows after NOTES twice", count, 1)
     window.set_text("Text2", "50")
     window.press("Command7")
@@ -453,9 +453,9 @@ def scenario_polish(app, window, checks, args):
     wait_for("a key typed after OK to reach the frequency field", lambda: window.text("Text2") == "fifty9")
 
     window.press("Command6")
-    notes = wait_for("the notes window", lambda: app.top_level("NOTES"))
+    notes = wait_for("the notes window", lambda: app.top_level(NOTES_CAPTION))
     checks.equal("the notes window's role", notes.getRoleName(), "frame")
-    for caption in (CAPTION, "NOTES"):
+    for caption in (CAPTION, NOTES_CAPTION):
         functions = motif_functions(display, wait_for(caption, lambda: xdotool_search(display, caption)))
         checks.true(f"{caption} offers resizing or maximising (Motif functions {functions:#x})",
                     functions & (MWM_FUNC_RESIZE | MWM_FUNC_MAXIMIZE) == 0)

@@ -88,6 +88,7 @@ def cli_design(cli, *words):
 # --- the notes window ---------------------------------------------------------------------------
 
 NOTES = _read("notes.json")
+NOTES_CAPTION = NOTES["window"]["caption"]
 NOTES_TEXT = "".join(text + " " * blanks + "\r\n" for text, blanks in NOTES["lines"])
 if len(NOTES_TEXT) != NOTES["length"]:
     raise ValueError(f"notes.json spells {len(NOTES_TEXT)} characters, not its length {NOTES['length']}")

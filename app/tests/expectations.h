@@ -27,6 +27,10 @@ inline const nlohmann::json& expectedNotes() {
     return notes;
 }
 
+// The notes window's name and caption.
+inline std::string expectedNotesName() { return expectedNotes().at("window").at("name"); }
+inline std::string expectedNotesCaption() { return expectedNotes().at("window").at("caption"); }
+
 // The notes text: every line with its blanks and a CR LF.
 inline std::string expectedNotesText() {
     std::string text;

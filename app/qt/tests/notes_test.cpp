@@ -65,7 +65,7 @@ using NotesWindowTest = WindowTest;
 TEST_F(NotesWindowTest, NotCreatedUntilNotesIsClicked) {
     EXPECT_EQ(form->notesWindow(), nullptr);
     for (QWidget* window : QApplication::topLevelWidgets())
-        EXPECT_NE(window->objectName(), "no");
+        EXPECT_NE(window->objectName().toStdString(), expectedNotesName());
 }
 
 TEST_F(NotesWindowTest, FirstClickOpensTheNotesWindowModelessAndOwnedByNoWindow) {
@@ -73,8 +73,8 @@ TEST_F(NotesWindowTest, FirstClickOpensTheNotesWindowModelessAndOwnedByNoWindow)
     NotesWindow* notes = form->notesWindow();
     ASSERT_NE(notes, nullptr);
     EXPECT_TRUE(notes->isVisible());
-    EXPECT_EQ(notes->objectName(), "no");
-    EXPECT_EQ(notes->windowTitle(), "NOTES");
+    EXPECT_EQ(notes->objectName().toStdString(), expectedNotesName());
+    EXPECT_EQ(notes->windowTitle().toStdString(), expectedNotesCaption());
     EXPECT_EQ(notes->parentWidget(), nullptr);
     EXPECT_TRUE(notes->isWindow());
     EXPECT_EQ(notes->windowModality(), Qt::NonModal);
@@ -113,7 +113,7 @@ TEST_F(NotesWindowTest, ClickingNotesAgainKeepsTheOneWindowAndItsText) {
     EXPECT_EQ(form->notesWindow(), first);
     int named = 0;
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == "no") ++named;
+        if (window->objectName().toStdString() == expectedNotesName()) ++named;
     EXPECT_EQ(named, 1);
     EXPECT_TRUE(first->notesBox()->toPlainText().startsWith("typed ")) << "an open window is only brought forward";
 }
