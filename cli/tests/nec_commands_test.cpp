@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/nec_commands.h"
-#include "cli/tests/run_cli.h"
+#include "cli/tests/run_command.h"
 #include "nec/runner.h"
 #include "nec/simulate.h"
 

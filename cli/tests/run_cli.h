@@ -1,5 +1,5 @@
-// The command line run inside the test's process, with what it says captured: the whole program, or
-// one command on a bare CLI::App.
+// The command line run inside the test's process, with what it says captured (one command on a bare
+// CLI::App: run_command.h, apart, as CLI11 is slow to compile).
 #pragma once
 
 #include <filesystem>
@@ -9,8 +9,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 
@@ -36,28 +34,6 @@ inline Outcome runProgram(std::vector<std::string> args, const std::string& inpu
     const std::vector<const char*> argv = argvOf(args);
     const int status = program.run(static_cast<int>(argv.size()), argv.data());
     return {status, out.str(), err.str()};
-}
-
-// add(app, out, err) puts the command on the app, as the program does.
-template <class AddCommand>
-Outcome runCommand(AddCommand add, std::vector<std::string> args) {
-    CLI::App app("test", "brimalox-cli");
-    app.require_subcommand(1);
-    std::ostringstream out, err;
-    add(app, out, err);
-    const std::vector<const char*> argv = argvOf(args);
-    Outcome outcome;
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::RuntimeError& e) {
-        outcome.status = e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        outcome.status = -1;
-        err << e.what();
-    }
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
 }
 
 inline std::string readFile(const std::filesystem::path& path) {

@@ -13,7 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include "cli/tests/run_cli.h"
+#include "cli/tests/run_command.h"
 #include "cli/trim_command.h"
 
 namespace brimalox::cli {
