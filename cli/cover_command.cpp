@@ -16,7 +16,8 @@
 #include "cli/nec_commands.h"
 #include "cli/output.h"
 #include "nec/cover.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
+#include "nec/native/side_by_side.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::cli {

@@ -12,7 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/design_options.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/simulate.h"
 
 namespace brimalox::cli {

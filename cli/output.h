@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/csv_text.h"
 #include "app/road.h"
+#include "numtext/csv_text.h"
 
 namespace brimalox::cli {
 

@@ -18,7 +18,7 @@
 #include "cli/output.h"
 #include "cli/sheet_pdf.h"
 #include "nec/deck.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/simulate.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"

@@ -1,5 +1,7 @@
 #include "cli/sheet_pdf.h"
 
+#include <dlfcn.h>
+
 #include <memory>
 #include <stdexcept>
 
@@ -10,37 +12,87 @@ namespace brimalox::cli {
 
 namespace {
 
+// librsvg (with cairo and GLib, which it brings) is loaded when a PDF is asked for, not when the
+// program starts: linked, its fifty-odd libraries made every `design` start four times slower. The
+// headers still give every function its type.
+constexpr const char* kLibrary = "librsvg-2.so.2";
+
+struct Rsvg {
+    decltype(&rsvg_handle_new_from_data) newFromData;
+    decltype(&rsvg_handle_render_document) renderDocument;
+    decltype(&g_object_unref) objectUnref;
+    decltype(&g_error_free) errorFree;
+    decltype(&cairo_pdf_surface_create_for_stream) pdfSurface;
+    decltype(&cairo_surface_finish) surfaceFinish;
+    decltype(&cairo_surface_status) surfaceStatus;
+    decltype(&cairo_surface_destroy) surfaceDestroy;
+    decltype(&cairo_create) create;
+    decltype(&cairo_show_page) showPage;
+    decltype(&cairo_destroy) destroy;
+    decltype(&cairo_status_to_string) statusText;
+};
+
+template <typename Function>
+void bind(void* library, Function& function, const char* name) {
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    if (!function) throw std::runtime_error(std::string("cannot make a PDF: ") + kLibrary + " has no " + name);
+}
+
+// Loaded once and kept for the process (GLib's types cannot be unloaded).
+const Rsvg& rsvg() {
+    static const Rsvg loaded = [] {
+        void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            throw std::runtime_error(std::string("cannot make a PDF without librsvg (Debian: librsvg2-2): ") +
+                                     dlerror());
+        Rsvg r{};
+        bind(library, r.newFromData, "rsvg_handle_new_from_data");
+        bind(library, r.renderDocument, "rsvg_handle_render_document");
+        bind(library, r.objectUnref, "g_object_unref");
+        bind(library, r.errorFree, "g_error_free");
+        bind(library, r.pdfSurface, "cairo_pdf_surface_create_for_stream");
+        bind(library, r.surfaceFinish, "cairo_surface_finish");
+        bind(library, r.surfaceStatus, "cairo_surface_status");
+        bind(library, r.surfaceDestroy, "cairo_surface_destroy");
+        bind(library, r.create, "cairo_create");
+        bind(library, r.showPage, "cairo_show_page");
+        bind(library, r.destroy, "cairo_destroy");
+        bind(library, r.statusText, "cairo_status_to_string");
+        return r;
+    }();
+    return loaded;
+}
+
 cairo_status_t append(void* closure, const unsigned char* data, unsigned int length) {
     static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
     return CAIRO_STATUS_SUCCESS;
 }
 
-std::runtime_error failure(const char* what, GError* error) {
+std::runtime_error failure(const Rsvg& r, const char* what, GError* error) {
     std::runtime_error e(std::string(what) + (error ? std::string(": ") + error->message : std::string()));
-    if (error) g_error_free(error);
+    if (error) r.errorFree(error);
     return e;
 }
 
 }  // namespace
 
 std::string svgToPdf(const std::string& svg, double widthPt, double heightPt) {
+    const Rsvg& r = rsvg();
     GError* error = nullptr;
-    const std::unique_ptr<RsvgHandle, decltype(&g_object_unref)> handle(
-        rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(svg.data()), svg.size(), &error), g_object_unref);
-    if (!handle) throw failure("cannot read the sheet's SVG", error);
+    const std::unique_ptr<RsvgHandle, decltype(r.objectUnref)> handle(
+        r.newFromData(reinterpret_cast<const guint8*>(svg.data()), svg.size(), &error), r.objectUnref);
+    if (!handle) throw failure(r, "cannot read the sheet's SVG", error);
 
     std::string pdf;
-    const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-        cairo_pdf_surface_create_for_stream(append, &pdf, widthPt, heightPt), cairo_surface_destroy);
-    const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> cairo(cairo_create(surface.get()), cairo_destroy);
+    const std::unique_ptr<cairo_surface_t, decltype(r.surfaceDestroy)> surface(
+        r.pdfSurface(append, &pdf, widthPt, heightPt), r.surfaceDestroy);
+    const std::unique_ptr<cairo_t, decltype(r.destroy)> cairo(r.create(surface.get()), r.destroy);
     const RsvgRectangle page{0, 0, widthPt, heightPt};
-    if (!rsvg_handle_render_document(handle.get(), cairo.get(), &page, &error))
-        throw failure("cannot draw the sheet", error);
-    cairo_show_page(cairo.get());
-    cairo_surface_finish(surface.get());
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error(std::string("cannot make the PDF: ") +
-                                 cairo_status_to_string(cairo_surface_status(surface.get())));
+    if (!r.renderDocument(handle.get(), cairo.get(), &page, &error)) throw failure(r, "cannot draw the sheet", error);
+    r.showPage(cairo.get());
+    r.surfaceFinish(surface.get());
+    if (r.surfaceStatus(surface.get()) != CAIRO_STATUS_SUCCESS)
+        throw std::runtime_error(std::string("cannot make the PDF: ") + r.statusText(r.surfaceStatus(surface.get())));
     return pdf;
 }
 

@@ -11,7 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/nec_commands.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/trim.h"
 
 namespace brimalox::cli {

@@ -101,8 +101,6 @@ void oneAtATime(int workers, const std::function<void()>& work);
 // from the engine ends the search with what it has found (interrupted holds the signal).
 CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
                   const CoverProgress& progress = {});
-// The same with `jobs` threads (side_by_side.cpp: not in the page's build).
-CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const CoverProgress& progress = {});
 
 // The report for people: the winner, what to type, its figures and dimensions, the next best, the
 // runs.

@@ -5,8 +5,8 @@
 #include <limits>
 #include <numbers>
 
-#include "app/xml_text.h"
 #include "nec/deck.h"
+#include "numtext/xml_text.h"
 
 namespace brimalox::nec {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/csv_text.h"
 #include "nec/report_json.h"
+#include "numtext/csv_text.h"
 
 namespace brimalox::nec {
 namespace {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/xml_text.h"
 #include "nec/deck.h"
 #include "nec/pattern_plot.h"
+#include "numtext/xml_text.h"
 
 namespace brimalox::nec {
 namespace {

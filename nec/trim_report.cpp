@@ -4,9 +4,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/csv_text.h"
 #include "nec/report_json.h"
 #include "nec/trim.h"
+#include "numtext/csv_text.h"
 
 namespace brimalox::nec {
 namespace {

@@ -8,7 +8,7 @@
 #include <fmt/format.h>
 
 #include "app/layout.h"
-#include "app/xml_text.h"
+#include "numtext/xml_text.h"
 
 namespace brimalox::sheet {
 

@@ -9,7 +9,7 @@ time from spawn to the first paint reaching the screen (the first DAMAGE report 
 moment a person sees the window's contents), and the peak resident memory (VmHWM) once the process
 has gone idle. It prints the medians and each program's ratios to the bare window.
 
-    startup.py --app build/app/qt/brimalox --bare build/bench/startup/brimalox_bare_window
+    startup.py --app build/desktop/brimalox --bare build/bench/startup/brimalox_bare_window
                [--texts build/bench/startup/brimalox_texts_only] [--runs 15] [--a11y] [--json results.json]
 
 --a11y runs them all inside a private D-Bus session with Qt's accessibility bridge forced on, as

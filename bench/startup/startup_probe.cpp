@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/qt/form1.h"
+#include "desktop/form1.h"
 
 int main(int argc, char* argv[]) {
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;

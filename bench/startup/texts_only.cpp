@@ -8,8 +8,8 @@
 #include <QWidget>
 
 #include "app/layout.h"
-#include "app/qt/diagram_painter.h"
-#include "app/qt/text_boxes.h"
+#include "desktop/diagram_painter.h"
+#include "desktop/text_boxes.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "cli/nec_commands.h"
 #include "cli/tests/run_command.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/simulate.h"
 
 namespace brimalox::nec {

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "cli/tests/run_cli.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 
 namespace brimalox::nec {
 namespace {

@@ -13,7 +13,8 @@
 
 #include "nec/cover.h"
 #include "nec/error.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
+#include "nec/native/side_by_side.h"
 #include "nec/simulate.h"
 #include "nec/simulation.h"
 

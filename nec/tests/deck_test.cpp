@@ -11,8 +11,8 @@
 
 #include "deck_reader.h"
 #include "nec/geometry.h"
+#include "nec/native/runner.h"
 #include "nec/output_parser.h"
-#include "nec/runner.h"
 #include "nec/simulate.h"
 #include "numtext/numtext.h"
 

@@ -11,9 +11,9 @@
 #include "deck_reader.h"
 #include "nec/deck.h"
 #include "nec/geometry.h"
+#include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/report.h"
-#include "nec/runner.h"
 #include "nec/simulation.h"
 
 namespace brimalox::nec {

@@ -10,7 +10,7 @@
 
 #include "nec/analysis.h"
 #include "nec/deck.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/svg_plot.h"
 
 namespace brimalox::nec {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "nec/error.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/simulate.h"
 
 namespace brimalox::nec {

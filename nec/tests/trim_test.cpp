@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "nec/error.h"
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 #include "nec/simulate.h"
 #include "nec/trim.h"
 

@@ -1,4 +1,4 @@
-#include "app/csv_text.h"
+#include "numtext/csv_text.h"
 
 #include <algorithm>
 

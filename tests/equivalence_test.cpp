@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/form1.h"
-#include "app/qt/notes_window.h"
 #include "cli/replay.h"
+#include "desktop/form1.h"
+#include "desktop/notes_window.h"
 #include "numtext/fields.h"
 
 namespace brimalox::cli {

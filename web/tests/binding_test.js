@@ -9,7 +9,7 @@ const [modulePath, cliPath] = process.argv.slice(2);
 const createBrimaloxCore = require(path.resolve(modulePath));
 
 const { runScript } = require('./module_outcomes.js');
-const form = require('../../../tests/form1.json');
+const form = require('../../tests/form1.json');
 
 // Replay's twelve reported fields, by their numbers (Text1 is index 0 of the module's 24 texts).
 const reported = [...form.input_fields, ...form.result_fields].map((name) => Number(name.slice('Text'.length)));

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/layout.h"
-#include "app/qt/form1.h"
-#include "app/qt/notes_window.h"
 #include "app/tests/expectations.h"
+#include "desktop/form1.h"
+#include "desktop/notes_window.h"
 #include "numtext/fields.h"
 
 namespace brimalox::testing {

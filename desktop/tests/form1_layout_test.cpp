@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/layout.h"
-#include "app/qt/diagram_painter.h"
+#include "desktop/diagram_painter.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {

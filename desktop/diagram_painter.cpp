@@ -1,4 +1,4 @@
-#include "app/qt/diagram_painter.h"
+#include "desktop/diagram_painter.h"
 
 #include <QFont>
 #include <QFontMetrics>

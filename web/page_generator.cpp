@@ -26,8 +26,8 @@
 #include "app/layout.h"
 #include "app/notes_text.h"
 #include "app/website_text.h"
-#include "app/xml_text.h"
 #include "nec/request.h"
+#include "numtext/xml_text.h"
 
 namespace brimalox {
 namespace {

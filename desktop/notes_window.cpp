@@ -1,12 +1,12 @@
-#include "app/qt/notes_window.h"
+#include "desktop/notes_window.h"
 
 #include <QPalette>
 #include <QPlainTextEdit>
 
 #include "app/layout.h"
 #include "app/notes_text.h"
-#include "app/qt/fixed_frame.h"
-#include "app/qt/text_boxes.h"
+#include "desktop/fixed_frame.h"
+#include "desktop/text_boxes.h"
 
 namespace brimalox {
 

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "nec/cover.h"
+#include "nec/native/side_by_side.h"
 
 namespace brimalox::nec {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <QImage>
 
-#include "app/qt/diagram_painter.h"
+#include "desktop/diagram_painter.h"
 
 namespace brimalox {
 namespace {

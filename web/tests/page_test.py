@@ -31,7 +31,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "tests"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tests"))
 import harness  # noqa: E402  (the window as expected, the checks)
 from harness import BUTTONS, TAB_ORDER, VALUE_FIELDS, Checks, Failure, as_shown, pixels  # noqa: E402
 

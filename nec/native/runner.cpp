@@ -1,4 +1,4 @@
-#include "nec/runner.h"
+#include "nec/native/runner.h"
 
 #include <fcntl.h>
 #include <signal.h>

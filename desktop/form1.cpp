@@ -1,4 +1,4 @@
-#include "app/qt/form1.h"
+#include "desktop/form1.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "app/layout.h"
-#include "app/qt/diagram_painter.h"
-#include "app/qt/fixed_frame.h"
-#include "app/qt/notes_window.h"
-#include "app/qt/text_boxes.h"
 #include "app/website_text.h"
+#include "desktop/diagram_painter.h"
+#include "desktop/fixed_frame.h"
+#include "desktop/notes_window.h"
+#include "desktop/text_boxes.h"
 
 namespace brimalox {
 namespace {

@@ -1,7 +1,7 @@
 // Start-up: the main window with its default texts, and nothing else runs until a click.
 #include <QApplication>
 
-#include "app/qt/form1.h"
+#include "desktop/form1.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);  // the command line means nothing to the calculator

@@ -1,4 +1,4 @@
-#include "app/xml_text.h"
+#include "numtext/xml_text.h"
 
 namespace brimalox {
 

@@ -1,4 +1,4 @@
-#include "app/qt/fixed_frame.h"
+#include "desktop/fixed_frame.h"
 
 #include <xcb/xcb.h>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "app/qt/text_boxes.h"
+#include "desktop/text_boxes.h"
 
 #include <QFont>
 #include <QLineEdit>
