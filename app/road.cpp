@@ -5,6 +5,12 @@
 
 namespace brimalox {
 
+const ValueField* valueField(Field field) {
+    for (const ValueField& value : kValueFields)
+        if (value.field == field) return &value;
+    return nullptr;
+}
+
 Field conductorField(ConductorUnit unit) {
     switch (unit) {
     case ConductorUnit::Awg: return Field::Text4;
@@ -27,19 +33,10 @@ Button conductorButton(ConductorUnit unit) {
 
 namespace {
 
-// Reads every value field once the design has ended, successfully or not.
+// Reads every value field once the design has ended, successfully or not (the frequency as typed).
 void collectResults(const MemoryForm& form, DesignResult& result) {
-    result.mm = form.text(Field::Text8);
-    result.inch = form.text(Field::Text6);
-    result.awg = form.text(Field::Text4);
-    result.heightInch = form.text(Field::Text11);
-    result.heightMm = form.text(Field::Text13);
-    result.sideInch = form.text(Field::Text16);
-    result.sideMm = form.text(Field::Text17);
-    result.gapInch = form.text(Field::Text19);
-    result.gapMm = form.text(Field::Text20);
-    result.matchInch = form.text(Field::Text22);
-    result.matchMm = form.text(Field::Text23);
+    for (const ValueField& value : kValueFields)
+        if (value.field != Field::Text2) result.*value.text = form.text(value.field);
 }
 
 bool click(Button button, MemoryForm& form, Mod1& shared, DesignResult& result) {
@@ -59,6 +56,7 @@ DesignResult runDesign(const DesignRequest& request) {
     form = startup;
     Mod1 shared;
     DesignResult result;
+    result.sides = request.sides == 4 ? 4 : 3;
     result.frequency = request.frequencyText;
 
     form.setText(Field::Text2, request.frequencyText);

@@ -16,8 +16,9 @@ double number(const std::string& text, const char* what) {
 }  // namespace
 
 DesignTexts designTexts(const DesignResult& r, int sides) {
-    return {sides,    r.frequency, r.mm,    r.inch,    r.awg,     r.heightMm, r.heightInch,
-            r.sideMm, r.sideInch,  r.gapMm, r.gapInch, r.matchMm, r.matchInch};
+    DesignTexts texts = r;
+    texts.sides = sides;
+    return texts;
 }
 
 std::string sidesCaption(int sides) { return sides == 4 ? "FOUR SIDED" : "THREE SIDED"; }

@@ -1,5 +1,6 @@
 #pragma once
-// A computed design as the window shows it (texts), and the numbers the model is built from.
+// A computed design as the window shows it (texts, the core's DesignTexts), and the numbers the
+// model is built from.
 
 #include <string>
 #include <vector>
@@ -9,14 +10,9 @@
 
 namespace brimalox::nec {
 
-struct DesignTexts {
-    int sides = 3;
-    std::string frequency;      // as typed
-    std::string mm, inch, awg;  // conductor used
-    std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
-};
+using brimalox::DesignTexts;
 
-// The texts of a finished design.
+// The texts of a finished design, of the given form.
 DesignTexts designTexts(const DesignResult& result, int sides);
 
 // "THREE SIDED" or "FOUR SIDED", the option button's caption.

@@ -275,19 +275,10 @@ nlohmann::ordered_json designJson(const DesignTexts& d) {
     // The keys and texts of `design --format json`; frequency_mhz, awg and series_match_mm are
     // kept for scripts written against earlier versions.
     nlohmann::ordered_json j;
-    j["frequency"] = d.frequency;
-    j["sides"] = std::string(1, d.sides == 4 ? '4' : '3');
-    j["conductor_awg"] = d.awg;
-    j["conductor_inch"] = d.inch;
-    j["conductor_mm"] = d.mm;
-    j["height_inch"] = d.heightInch;
-    j["height_mm"] = d.heightMm;
-    j["side_inch"] = d.sideInch;
-    j["side_mm"] = d.sideMm;
-    j["gap_inch"] = d.gapInch;
-    j["gap_mm"] = d.gapMm;
-    j["match_inch"] = d.matchInch;
-    j["match_mm"] = d.matchMm;
+    for (const ValueField& value : kValueFields) {
+        j[std::string(value.key)] = d.*value.text;
+        if (value.field == Field::Text2) j["sides"] = std::string(1, d.sides == 4 ? '4' : '3');
+    }
     j["frequency_mhz"] = d.frequency;
     j["awg"] = d.awg;
     j["series_match_mm"] = d.matchMm;

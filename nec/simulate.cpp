@@ -18,12 +18,8 @@ namespace {
 void checkShown(const DesignTexts& d) {
     if (d.sides != 3 && d.sides != 4)
         throw Refused("no antenna form is selected: select THREE SIDED or FOUR SIDED and click COMPUTE");
-    const std::pair<Field, const std::string*> needed[]{{Field::Text2, &d.frequency},
-                                                        {Field::Text8, &d.mm},
-                                                        {Field::Text13, &d.heightMm},
-                                                        {Field::Text17, &d.sideMm},
-                                                        {Field::Text20, &d.gapMm}};
-    for (const auto& [field, text] : needed) {
+    for (const Field field : {Field::Text2, Field::Text8, Field::Text13, Field::Text17, Field::Text20}) {
+        const std::string* text = &(d.*valueField(field)->text);
         const std::string name =
             "the " + std::string(fieldInfo(field).role) + " (" + std::string(fieldInfo(field).name) + ")";
         const std::string todo = field == Field::Text2 ? "type the design frequency in MHz, click ACCEPT, then COMPUTE"

@@ -160,17 +160,8 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
         return 0;
     }
     design.failure.reset();
-    design.awg = f.storedText(Field::Text4);
-    design.inch = f.storedText(Field::Text6);
-    design.mm = f.storedText(Field::Text8);
-    design.heightInch = f.storedText(Field::Text11);
-    design.heightMm = f.storedText(Field::Text13);
-    design.sideInch = f.storedText(Field::Text16);
-    design.sideMm = f.storedText(Field::Text17);
-    design.gapInch = f.storedText(Field::Text19);
-    design.gapMm = f.storedText(Field::Text20);
-    design.matchInch = f.storedText(Field::Text22);
-    design.matchMm = f.storedText(Field::Text23);
+    for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
+        if (value.field != Field::Text2) design.*value.text = f.storedText(value.field);
     auto made = sheet::makeBuildSheet(design, sides,
                                       length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model);
     if (const auto* problem = std::get_if<std::string>(&made)) {

@@ -14,6 +14,7 @@
 #include "nec/error.h"
 #include "nec/simulate.h"
 #include "nec/trim.h"
+#include "numtext/fields.h"
 #include "numtext/numtext.h"
 #include "sheet/model_figures.h"
 
@@ -87,18 +88,8 @@ Request requestOf(const json& in) {
     const json& fields = in.at("fields");
     DesignTexts d;
     d.sides = in.value("sides", 0);
-    d.frequency = text(fields, "Text2");
-    d.awg = text(fields, "Text4");
-    d.inch = text(fields, "Text6");
-    d.mm = text(fields, "Text8");
-    d.heightInch = text(fields, "Text11");
-    d.heightMm = text(fields, "Text13");
-    d.sideInch = text(fields, "Text16");
-    d.sideMm = text(fields, "Text17");
-    d.gapInch = text(fields, "Text19");
-    d.gapMm = text(fields, "Text20");
-    d.matchInch = text(fields, "Text22");
-    d.matchMm = text(fields, "Text23");
+    for (const ValueField& value : kValueFields)
+        d.*value.text = text(fields, std::string(fieldInfo(value.field).name).c_str());
     request.shown = d;
     const json& s = in.at("settings");
     Settings& settings = request.settings;
