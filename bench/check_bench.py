@@ -5,7 +5,7 @@ design in free space and over average ground at 5 m; the page's size and what ta
 the calculator's ready time (navigation to the buttons enabled) against the same page without the
 check and its engine.
 
-Usage: bench/check_bench.py build [runs [PAGE...]]   (Selenium and headless Chromium, as the page tests)
+Usage: PYTHONPATH=tests bench/check_bench.py build [runs [PAGE...]]   (Selenium and headless Chromium, as the page tests)
   PAGE: other pages whose ready time to give beside (say, an older build's page)
 """
 import gzip
@@ -16,10 +16,8 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "app/web/tests"))
-from page_test import Page  # noqa: E402
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from web_page_bench import navigate  # noqa: E402
+from harness.page import Page  # run with tests/ on PYTHONPATH
+from web_page_bench import navigate
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -27,7 +25,7 @@ others = sys.argv[3:]
 
 
 class Args:
-    page = str(build / "app/web/brimalox.html")
+    page = str(build / "web/brimalox.html")
     chromium = "/usr/bin/chromium"
     chromedriver = "/usr/bin/chromedriver"
     artefacts = "/tmp"
@@ -39,7 +37,7 @@ def size(path):
 
 
 print("page:", size(Args.page))
-for part in ["app/web/brimalox_core.js", "app/web/brimalox_core.wasm.gz.b64", "app/web/engine/nec2c_engine.js", "app/web/engine/nec2c_engine.wasm.gz.b64"]:
+for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz.b64", "web/engine/nec2c_engine.js", "web/engine/nec2c_engine.wasm.gz.b64"]:
     print(f"  {part}: {size(build / part)}")
 
 

@@ -4,7 +4,7 @@
 SEARCH to the report, and the command from process start to exit (its default jobs, one per core,
 and --jobs 1, the page's one candidate at a time).
 
-Usage: bench/cover_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
+Usage: PYTHONPATH=tests bench/cover_bench.py build [runs]   (Selenium and headless Chromium, as the page tests)
 """
 import pathlib
 import statistics
@@ -12,8 +12,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "app/web/tests"))
-from page_test import Page  # noqa: E402
+from harness.page import Page  # run with tests/ on PYTHONPATH
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
@@ -21,7 +20,7 @@ BANDS = ["--band", "144:148", "--band", "222:225"]
 
 
 class Args:
-    page = str(build / "app/web/brimalox.html")
+    page = str(build / "web/brimalox.html")
     chromium = "/usr/bin/chromium"
     chromedriver = "/usr/bin/chromedriver"
     artefacts = "/tmp"

@@ -11,7 +11,7 @@
 - One click: from the click event to the last field written (the handler runs to its end within
   the event's dispatch), timed in the page around element.click(), for ACCEPT and COMPUTE.
 
-Usage: web_page_bench.py build/app/web/brimalox.html [--runs 21] [--clicks 500]
+Usage: PYTHONPATH=tests web_page_bench.py build/web/brimalox.html [--runs 21] [--clicks 500]
 """
 
 import argparse
@@ -22,13 +22,7 @@ import statistics
 import sys
 import tempfile
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                  "--disable-dev-shm-usage", "--window-size=1280,800"]
-
+from harness import chromium  # run with tests/ on PYTHONPATH
 
 def kb(size):
     return f"{size / 1000:.1f} KB"
@@ -136,11 +130,7 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="brimalox-bench-") as directory:
         static = static_page(html, directory)
-        options = webdriver.ChromeOptions()
-        options.binary_location = args.chromium
-        for flag in CHROMIUM_FLAGS + [f"--user-data-dir={directory}/profile"]:
-            options.add_argument(flag)
-        driver = webdriver.Chrome(service=Service(executable_path=args.chromedriver), options=options)
+        driver = chromium.start(args.chromium, args.chromedriver, f"{directory}/profile", ["--window-size=1280,800"])
         try:
             ours, theirs = [], []
             navigate(driver, page.as_uri(), True)  # the first start of anything is slower

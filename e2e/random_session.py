@@ -8,7 +8,7 @@ closed, every failure message read and dismissed with OK. The same actions go in
 after every click `brimalox-cli replay` of the script so far must give the twelve value fields the
 window shows, and a failure message exactly when the command line reports a failed click.
 
-    random_session.py --app build/app/qt/brimalox --cli build/cli/brimalox-cli --actions 300
+    random_session.py --app build/desktop/brimalox --cli build/cli/brimalox-cli --actions 300
                       [--seed 12] [--artefacts DIR]
 
 At the end it prints the differences found, any sanitizer report in the program's output, and the
@@ -28,13 +28,13 @@ import sys
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import window_e2e as e2e  # noqa: E402  (the display, the application, the window's controls)
+import harness  # tests/ is on PYTHONPATH
+from harness import window as e2e  # the display, the application, the window's controls
 
-VALUE_FIELDS = e2e.harness.VALUE_FIELDS
-NOTES_CAPTION = e2e.harness.NOTES_CAPTION
-BOXES = e2e.harness.TEXT_BOXES
-BUTTONS = e2e.harness.BUTTONS
+VALUE_FIELDS = harness.VALUE_FIELDS
+NOTES_CAPTION = harness.NOTES_CAPTION
+BOXES = harness.TEXT_BOXES
+BUTTONS = harness.BUTTONS
 
 ORDINARY = ["146", "146.00", "50", "222.5", "0.5", ".064", "1.626", "6", "10", "14", "9009", "90009",
             "900009", "3.25", "0.128", "28", "440", "1296", "2", "1E+07", "7.5e-1"]
@@ -250,7 +250,7 @@ def run(args):
         # by itself, cleanly (the notes window alone would keep it running, as any top-level does).
         if showing_window(application, NOTES_CAPTION) is not None:
             session.close_notes()
-        main_id = e2e.xdotool_search(os.environ["DISPLAY"], e2e.CAPTION)
+        main_id = e2e.xdotool_search(os.environ["DISPLAY"], harness.CAPTION)
         if main_id is not None:
             session.xwindows.close(int(main_id))
             try:

@@ -18,9 +18,8 @@ import time
 from selenium.webdriver.common.keys import Keys
 from xml.etree import ElementTree
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, str(pathlib.Path(__file__).parent))
-import page_test  # noqa: E402  the page's driver and checks
+import harness  # tests/ is on PYTHONPATH
+from harness.page import main, sideways_room
 
 # Each case: the clicks that make the design, the command line's design options for the same design,
 # and the check's settings as (page element, text, command-line option).
@@ -250,7 +249,7 @@ def desktop_and_phone(page, args, checks, name, part):
     page.element("check").screenshot(str(pathlib.Path(args.artefacts) / f"{name}-desktop.png"))
     page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                                 {"width": 390, "height": 844, "deviceScaleFactor": 2, "mobile": True})
-    checks.equal("phone: sideways scrolling room", page_test.sideways_room(page), 0)
+    checks.equal("phone: sideways scrolling room", sideways_room(page), 0)
     page.js("document.getElementById(arguments[0]).scrollIntoView()", part)
     page.screenshot(f"{name}-phone-390.png")
 
@@ -453,7 +452,7 @@ def scenario_cover(page, args, checks):
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
-        for key, field in page_test.harness.DESIGN_FIELDS.items():
+        for key, field in harness.DESIGN_FIELDS.items():
             checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
         selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
         checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])
@@ -506,4 +505,4 @@ SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet"
 
 
 if __name__ == "__main__":
-    sys.exit(page_test.main(SCENARIOS, __doc__))
+    sys.exit(main(SCENARIOS, __doc__))

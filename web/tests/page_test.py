@@ -6,7 +6,7 @@ WebAssembly module's own (run alone in Node), so every number and word comes fro
 none from this file. Screenshots are kept in the artefacts folder.
 
 Usage: page_test.py --scenario NAME --page brimalox.html --cli brimalox-cli --node node
-                    --module brimalox_core.js --chromium BINARY --chromedriver BINARY
+                    --module brimalox_core.js --chromium BINARY --chromedriver BINARY --axe axe.min.js
                     --artefacts DIR --version X.Y.Z
 """
 
@@ -22,22 +22,14 @@ import tempfile
 import time
 from xml.etree import ElementTree
 
-from selenium import webdriver
-from selenium.common.exceptions import TimeoutException
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tests"))
-import harness  # noqa: E402  (the window as expected, the checks)
-from harness import BUTTONS, TAB_ORDER, VALUE_FIELDS, Checks, Failure, as_shown, pixels  # noqa: E402
+import harness  # the window as expected, the checks (tests/ is on PYTHONPATH)
+from harness import BUTTONS, TAB_ORDER, VALUE_FIELDS, as_shown, pixels
+from harness.page import Page, main, sideways_room
 
-CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                  "--disable-dev-shm-usage"]
 
 
 def css_colour(colour):
@@ -90,105 +82,6 @@ def module_outcomes(args, lines):
     out = subprocess.run([args.node, str(pathlib.Path(__file__).with_name("module_outcomes.js")), args.module],
                          input=script, capture_output=True, text=True, check=True)
     return json.loads(out.stdout)
-
-
-STATE_SCRIPT = """
-const value = (id) => document.getElementById(id).value;
-const fields = {};
-for (const id of arguments[0]) fields[id] = value(id);
-const failure = document.getElementById('failure');
-const paragraphs = [...failure.querySelectorAll('#failure-text p')].map((p) => p.textContent);
-return {fields, failure: failure.open ? paragraphs.join('\\n\\n') : null,
-        notes: document.getElementById('no').open, website: document.getElementById('website').open,
-        focus: document.activeElement ? document.activeElement.id : null};
-"""
-
-
-class Page:
-    """The page in one headless Chromium."""
-
-    def __init__(self, args, width=1280, height=800, network_log=False, flags=(), prefs=None, wait_ready=True,
-                 url_suffix=""):
-        self.args = args
-        self.profile = tempfile.TemporaryDirectory(prefix="brimalox-chromium-")
-        options = webdriver.ChromeOptions()
-        options.binary_location = args.chromium
-        for flag in CHROMIUM_FLAGS:
-            options.add_argument(flag)
-        options.add_argument(f"--user-data-dir={self.profile.name}")
-        options.add_argument(f"--window-size={width},{height}")
-        for flag in flags:
-            options.add_argument(flag)
-        if prefs:
-            options.add_experimental_option("prefs", prefs)
-        if network_log:
-            options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
-        self.driver = webdriver.Chrome(service=Service(executable_path=args.chromedriver), options=options)
-        self.url = pathlib.Path(args.page).resolve().as_uri()
-        if wait_ready:
-            self.open(url_suffix)
-        else:
-            self.driver.get(self.url + url_suffix)
-
-    def open(self, suffix=""):
-        """Loads the page afresh (a new module, the start-up texts) and waits for its buttons."""
-        # The same address with another fragment would only scroll; a blank page between makes it a load.
-        self.driver.get("about:blank")
-        self.driver.get(self.url + suffix)
-        self.wait("the buttons to be enabled once the core has loaded",
-                  "return [...document.querySelectorAll('#Form1 button')].every((b) => !b.disabled)")
-
-    def close(self):
-        self.driver.quit()
-        self.profile.cleanup()
-
-    def js(self, script, *arguments):
-        return self.driver.execute_script(script, *arguments)
-
-    def wait(self, what, script, timeout=10):
-        try:
-            WebDriverWait(self.driver, timeout, poll_frequency=0.01).until(lambda d: d.execute_script(script))
-        except TimeoutException:
-            raise Failure(f"timed out waiting for {what}") from None
-
-    def element(self, element_id):
-        return self.driver.find_element(By.ID, element_id)
-
-    def state(self, fields=VALUE_FIELDS):
-        return self.js(STATE_SCRIPT, fields)
-
-    def type(self, field, text):
-        box = self.element(field)
-        box.clear()
-        if text:
-            box.send_keys(text)
-
-    def act(self, line):
-        """One line of a replay script, done as a person does it."""
-        verb, _, rest = line.partition(" ")
-        if verb == "set":
-            name, _, text = rest.partition(" ")
-            self.type(name, text)
-        elif verb == "select":
-            self.element(rest).click()
-        elif verb == "click":
-            self.element(rest).click()
-        else:
-            raise Failure(f"script line not understood: {line}")
-
-    def dismiss_failure(self):
-        self.driver.find_element(By.CSS_SELECTOR, "#failure .ok").click()
-        self.wait("the failure message to close", "return !document.getElementById('failure').open")
-
-    def close_windows(self):
-        """Closes the website window if open: it stands over the main window's controls."""
-        if self.js("return document.getElementById('website').open"):
-            self.driver.find_element(By.CSS_SELECTOR, "#website .ok").click()
-
-    def screenshot(self, name):
-        directory = pathlib.Path(self.args.artefacts)
-        directory.mkdir(parents=True, exist_ok=True)
-        self.driver.save_screenshot(str(directory / name))
 
 
 def run_script(page, args, checks, name, lines, seen=None):
@@ -553,7 +446,6 @@ def scenario_screenshots(page, args, checks):
 
 
 PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
-AXE = pathlib.Path("/usr/local/share/brimalox-axe/node_modules/axe-core/axe.min.js")
 # What the window itself brings and keeps: its own colours (blue and orange on white or peach) and
 # the Tab order of its table, which HTML can only give with positive tab indexes.
 AXE_ACCEPTED = {"color-contrast", "tabindex"}
@@ -601,15 +493,12 @@ def act_by_touch(page, line):
         tap(page, rest)
 
 
-def sideways_room(page):
-    return page.js("return document.documentElement.scrollWidth - document.documentElement.clientWidth")
-
-
 def run_axe(page, checks, where):
-    if not AXE.exists():
-        checks.true(f"axe-core is not installed at {AXE} (scripts/setup-debian.sh installs it)", False)
+    axe = pathlib.Path(page.args.axe)
+    if not axe.is_file():
+        checks.true(f"axe-core is not installed at {axe} (scripts/setup-debian.sh installs it)", False)
         return
-    page.js(AXE.read_text(encoding="utf-8"))
+    page.js(axe.read_text(encoding="utf-8"))
     found = page.driver.execute_async_script(
         "const done = arguments[arguments.length - 1];"
         "axe.run(document).then((r) => done(r.violations.map((v) => [v.id, v.nodes.map((n) => n.target.join(' '))])),"
@@ -921,26 +810,5 @@ SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": s
              "sheet": scenario_sheet}
 
 
-def main(scenarios=SCENARIOS, description=__doc__):
-    """Runs the scenario named on the command line, out of `scenarios`, in a fresh browser."""
-    parser = argparse.ArgumentParser(description=description.splitlines()[0])
-    parser.add_argument("--scenario", choices=scenarios, required=True)
-    for option in ("page", "cli", "node", "module", "chromium", "chromedriver", "artefacts", "version"):
-        parser.add_argument("--" + option, required=True)
-    args = parser.parse_args()
-    started = time.monotonic()
-    page = Page(args, network_log=args.scenario == "layout")
-    checks = Checks()
-    try:
-        scenarios[args.scenario](page, args, checks)
-    except Failure as failure:
-        checks.failures.append(str(failure))
-    finally:
-        page.close()
-    status = checks.report()
-    print(f"{args.scenario}: {'failed' if status else 'ok'} in {time.monotonic() - started:.1f} s")
-    return status
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(SCENARIOS, __doc__))

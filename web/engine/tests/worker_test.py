@@ -15,11 +15,7 @@ import subprocess
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
-
-FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-         "--disable-background-networking", "--disable-component-update", "--disable-dev-shm-usage"]
+from harness import chromium  # tests/ is on PYTHONPATH
 
 WORKER = """
 self.onmessage = async (event) => {
@@ -86,11 +82,7 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         page = pathlib.Path(folder) / "engine.html"
         page.write_text(PAGE % (json.dumps(engine.read_text() + WORKER), json.dumps(job)))
-        options = webdriver.ChromeOptions()
-        options.binary_location = args.chromium
-        for flag in FLAGS + [f"--user-data-dir={folder}/profile"]:
-            options.add_argument(flag)
-        driver = webdriver.Chrome(service=Service(executable_path=args.chromedriver), options=options)
+        driver = chromium.start(args.chromium, args.chromedriver, f"{folder}/profile")
         try:
             driver.get(page.as_uri())
             deadline = time.monotonic() + 90

@@ -1,9 +1,9 @@
 """What the Python harnesses share: the window's and the notes' expectations, read from form1.json
 and notes.json beside this file (the window's own C++ tests read the same files), the command
 line's design as the window's fields, the checks that collect every mismatch of a scenario, and the
-failure that ends one.
-
-    sys.path.insert(0, "<source>/tests"); import harness
+failure that ends one. The drivers are beside it: `harness.page` (the page in headless Chromium,
+started by `harness.chromium`) and `harness.window` (the Qt window under Xvfb and AT-SPI). CTest
+runs every script with tests/ on PYTHONPATH; by hand: `PYTHONPATH=tests python3 SCRIPT`.
 """
 
 import json
@@ -15,7 +15,7 @@ TWIPS_PER_PIXEL = 15
 
 
 def _read(name):
-    return json.loads((pathlib.Path(__file__).resolve().parent / name).read_text(encoding="utf-8"))
+    return json.loads((pathlib.Path(__file__).resolve().parent.parent / name).read_text(encoding="utf-8"))
 
 
 def number(name):
