@@ -32,10 +32,10 @@
   ground.addEventListener('change', showCustom);
   showCustom();
 
+  // The window's value fields, as the page's generator marked them from the core's design record.
   function fieldTexts() {
     var fields = {};
-    ['Text2', 'Text4', 'Text6', 'Text8', 'Text11', 'Text13', 'Text16', 'Text17', 'Text19', 'Text20', 'Text22',
-     'Text23'].forEach(function (id) { fields[id] = byId(id).value; });
+    document.querySelectorAll('#Form1 input[data-key]').forEach(function (box) { fields[box.id] = box.value; });
     return fields;
   }
 
@@ -165,7 +165,7 @@
 
   // Tells the build sheet what this check found of the design it was run for.
   function tellSheet(asked, model) {
-    drop.dispatchEvent(new CustomEvent('check-done', { detail: { fields: asked.fields, sides: asked.sides, model: model } }));
+    brimalox.sheet.checked({ fields: asked.fields, sides: asked.sides, model: model });
   }
 
   function show(result, asked) {
@@ -343,7 +343,7 @@
   });
   // The build sheet draws it: the window's texts with the trimmed height and side.
   trimSheet.addEventListener('click', function () {
-    if (trimmed) drop.dispatchEvent(new CustomEvent('trimmed-sheet', { detail: trimmed }));
+    if (trimmed) brimalox.sheet.build(trimmed);
   });
 
   // The search for the design that covers given bands, in the same worker, candidates one after the
@@ -434,30 +434,14 @@
     coverStatus.textContent = 'Cancelled.';
   });
 
-  // As a user would: type, click, and stop where the window reports a failure.
-  function typeInto(id, text) {
-    var box = byId(id);
-    box.focus();
-    box.value = text;
-    box.dispatchEvent(new Event('input', { bubbles: true }));
-    box.dispatchEvent(new Event('change', { bubbles: true }));
-  }
-  function clickOn(id) {
-    byId(id).click();
-    return !byId('failure').open;
-  }
-  var conductorField = { awg: ['Text4', 'Command1'], inch: ['Text6', 'Command2'], mm: ['Text8', 'Command3'] };
+  // The winner down the window's own road, as a user's clicks take it; it stops where the window
+  // reports a failure.
+  var conductorField = { awg: 'Text4', inch: 'Text6', mm: 'Text8' };
   coverUse.addEventListener('click', function () {
     if (!found) return;
-    typeInto('Text2', found.frequency);
-    if (!clickOn('Command7')) return;
-    var field = conductorField[found.unit];
-    if (field) {
-      typeInto(field[0], found.conductor);
-      if (!clickOn(field[1])) return;
-    }
-    if (!clickOn(found.sides === 4 ? 'Option2' : 'Option1')) return;
-    if (clickOn('Command4')) byId('Form1').scrollIntoView();
+    var design = { f: found.frequency, field: conductorField[found.unit] || null, text: found.conductor,
+                   sides: String(found.sides) };
+    brimalox.page.runDesign(design).then(function (ok) { if (ok) byId('Form1').scrollIntoView(); });
   });
 
   progress.hidden = true;

@@ -4,6 +4,10 @@
 // window. The buttons stay disabled until the core has loaded, so that no click is lost. Around the
 // window it keeps the design in the page's address, copies the link and the results, tells a screen
 // reader what each click changed, and says so when the calculator cannot run here.
+// The parts of the page meet in one object, brimalox: brimalox.page (the window's core, loaded once
+// for the window and the build sheet, and the design road), brimalox.sheet (sheet.js).
+var brimalox = {};
+
 (function () {
   'use strict';
 
@@ -305,22 +309,34 @@
   // Without WebAssembly the module cannot even start, and a module that failed to load leaves no
   // factory: the page says why rather than showing buttons that never work.
   var LOAD_FAILED = 'The calculator could not be loaded in this browser, so its buttons stay grey. ';
+  var loading;
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     cannotRun(LOAD_FAILED + 'It runs on WebAssembly, which this browser does not have or has turned off. ' +
               'Turn WebAssembly on, or open the page in a current browser.');
-    return;
-  }
-  if (typeof createBrimaloxCore !== 'function') {
+    loading = Promise.reject(new Error('no WebAssembly in this browser'));
+  } else if (typeof createBrimaloxCore !== 'function') {
     cannotRun(LOAD_FAILED + 'Its program part is missing from the page; the file may be damaged.');
-    return;
+    loading = Promise.reject(new Error('the program part is missing from the page'));
+  } else {
+    try {
+      loading = createBrimaloxCore();
+    } catch (error) {
+      loading = Promise.reject(error);
+    }
+    loading.then(start, function (error) {
+      cannotRun(LOAD_FAILED + 'The browser refused to run its program part (' + error + ').');
+    });
   }
-  var loading;
-  try {
-    loading = createBrimaloxCore();
-  } catch (error) {
-    loading = Promise.reject(error);
-  }
-  loading.then(start, function (error) {
-    cannotRun(LOAD_FAILED + 'The browser refused to run its program part (' + error + ').');
-  });
+  loading.catch(function () {});  // said above; the parts that wait for the core say it again
+  brimalox.page = {
+    core: loading,
+    // A design ({f, field: 'Text4', 'Text6', 'Text8' or null, text, sides: '3' or '4'}) down the
+    // road; resolves to whether every click went through.
+    runDesign: function (design) {
+      return loading.then(function (core) {
+        runDesign(core, design);
+        return !failure.open;
+      });
+    }
+  };
 })();

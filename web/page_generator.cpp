@@ -25,6 +25,7 @@
 #include "app/diagram.h"
 #include "app/layout.h"
 #include "app/notes_text.h"
+#include "app/road.h"
 #include "app/website_text.h"
 #include "nec/request.h"
 #include "numtext/xml_text.h"
@@ -173,11 +174,15 @@ std::string controlMarkup(const Control& c) {
     const std::string name = fmt::format(" aria-label=\"{}\"", escape(c.accessibleName));
     constexpr std::string_view kPlain = " spellcheck=\"false\" autocomplete=\"off\" autocapitalize=\"off\"";
     switch (c.kind) {
-    case ControlKind::TextBox:
-        // A value field asks a phone for its number pad, with the decimal point.
-        return fmt::format("<input type=\"text\" {}{}{}{}{} value=\"{}\">\n", common, name, kPlain,
+    case ControlKind::TextBox: {
+        // A value field asks a phone for its number pad, with the decimal point, and carries the key
+        // that names it in the design record, so the page's scripts keep no list of their own.
+        const ValueField* value = c.field ? valueField(*c.field) : nullptr;
+        return fmt::format("<input type=\"text\" {}{}{}{}{}{} value=\"{}\">\n", common, name, kPlain,
                            c.valueField() ? " inputmode=\"decimal\"" : "",
+                           value ? fmt::format(" data-key=\"{}\"", value->key) : "",
                            c.name == mainWindow().initialFocus ? " autofocus" : "", escape(c.text));
+    }
     case ControlKind::MultiLineTextBox:
         return fmt::format("<textarea {}{}{}>{}</textarea>\n", common, name, kPlain, escape(c.text));
     case ControlKind::PushButton:
@@ -336,6 +341,21 @@ above. Each candidate is one model run over the bands' points.</p>
                        grounds, escape(about));
 }
 
+// BUILD SHEET below the window, beside the check whose figures a builder takes to the bench with it,
+// and the dialog it opens, a child of the body so that printing can hide everything else.
+std::string sheetSection() {
+    return R"(<section id="sheet" aria-label="Build sheet"><button type="button" id="sheet-build">BUILD SHEET</button> )"
+           R"(<label for="sheet-paper">PAPER</label> <select id="sheet-paper"><option value="a4">A4</option>)"
+           R"(<option value="letter">LETTER</option></select><p id="sheet-message" role="status"></p></section>)"
+           "\n";
+}
+std::string sheetView() {
+    return R"(<dialog id="sheet-view" aria-label="Build sheet"><div class="sheet-controls">)"
+           R"(<button type="button" id="sheet-print">PRINT</button><button type="button" id="sheet-close">CLOSE</button>)"
+           R"(</div><div id="sheet-page"></div></dialog>)"
+           "\n";
+}
+
 std::string inlineScript(const std::string& script, const std::string& from) {
     if (script.find("</script") != std::string::npos || script.find("<!--") != std::string::npos)
         throw std::runtime_error(from + " holds text that would end an inline script");
@@ -347,6 +367,11 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // start a worker from.
 struct Check {
     std::string about, style, script, worker, engine, engineWasm;
+};
+
+// The build sheet's script and style.
+struct Sheet {
+    std::string script, style;
 };
 
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
@@ -390,7 +415,7 @@ std::string tools() {
 }
 
 std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
-                 const std::string& script, const std::string& icon, const Check& check, const std::string& sheet) {
+                 const std::string& script, const std::string& icon, const Check& check, const Sheet& sheet) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -398,7 +423,9 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += fmt::format("<title>{} - {}</title>\n", escape(window.caption), escape(kProgramName));
     out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
                        escape(dataAddress("image/svg+xml", icon)));
-    out += "<style>\n" + styleSheet(style) + check.style + "</style>\n";
+    out += "<style>\n" + styleSheet(style) + check.style + sheet.style + "</style>\n";
+    // The paper's size, set by the sheet's script for the paper chosen.
+    out += "<style id=\"sheet-page-size\"></style>\n";
     out += "</head>\n<body>\n<main id=\"screen\">\n";
     out += fmt::format("<h1 class=\"unseen\">{}</h1>\n", escape(kProgramName));
     out += notices();
@@ -412,7 +439,8 @@ std::string page(const std::string& style, const std::string& module, const std:
         if (!options.empty()) out += optionGroup(std::exchange(options, {}));
         out += controlMarkup(*c);
     }
-    out += "</div>\n" + tools() + checkSection(check.about) + windows() + "</main>\n" + purposes();
+    out += "</div>\n" + tools() + sheetSection() + checkSection(check.about) + windows() + "</main>\n" + sheetView() +
+           purposes();
     // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
     out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
     // The check's worker starts the same module, from this script's text.
@@ -422,7 +450,7 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
     out += inlineScript(check.script, "the check's script");
-    out += inlineScript(sheet, "the build sheet script");
+    out += inlineScript(sheet.script, "the build sheet script");
     return out + "</body>\n</html>\n";
 }
 
@@ -441,12 +469,12 @@ int main(int argc, char** argv) {
         paths[argv[i]] = argv[i + 1];
     for (const char* key :
          {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
-          "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet", "--out"}) {
+          "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
         if (!paths.count(key)) {
             std::cerr
                 << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
                    "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                   "--sheet JS --out HTML\n";
+                   "--sheet JS --sheet-style CSS --out HTML\n";
             return 2;
         }
     }
@@ -457,7 +485,8 @@ int main(int argc, char** argv) {
                                     readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
         const std::string html =
             brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]), readFile(paths["--module-wasm"]),
-                           readFile(paths["--script"]), readFile(paths["--icon"]), check, readFile(paths["--sheet"]));
+                           readFile(paths["--script"]), readFile(paths["--icon"]), check,
+                           {readFile(paths["--sheet"]), readFile(paths["--sheet-style"])});
         const std::string& out = paths["--out"];
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;
