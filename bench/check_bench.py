@@ -16,19 +16,14 @@ import subprocess
 import sys
 import time
 
-from harness.page import Page  # run with tests/ on PYTHONPATH
+from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
 from web_page_bench import navigate
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 others = sys.argv[3:]
 
-
-class Args:
-    page = str(build / "web/brimalox.html")
-    chromium = "/usr/bin/chromium"
-    chromedriver = "/usr/bin/chromedriver"
-    artefacts = "/tmp"
+args = build_args(build)
 
 
 def size(path):
@@ -36,7 +31,7 @@ def size(path):
     return f"{len(data) / 1000:.0f} KB, {len(gzip.compress(data, 9)) / 1000:.0f} KB gzip"
 
 
-print("page:", size(Args.page))
+print("page:", size(args.page))
 for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz.b64", "web/engine/nec2c_engine.js", "web/engine/nec2c_engine.wasm.gz.b64"]:
     print(f"  {part}: {size(build / part)}")
 
@@ -50,7 +45,7 @@ def without_check(html):
 
 def ready_times(page, others, runs):
     """Navigation to ready (ms, median) of the page and of each other page, opened alternately."""
-    urls = [pathlib.Path(Args.page).resolve().as_uri()] + [pathlib.Path(p).resolve().as_uri() for p in others]
+    urls = [pathlib.Path(args.page).resolve().as_uri()] + [pathlib.Path(p).resolve().as_uri() for p in others]
     for url in urls:  # the first start of anything is slower
         navigate(page.driver, url, True)
     times = [[] for _ in urls]
@@ -62,10 +57,10 @@ def ready_times(page, others, runs):
 
 CASES = [("free space", [], []), ("average ground, 5 m", [("check-ground", "average"), ("check-height", "5")],
                                    ["--ground", "average", "--height", "5"])]
-page = Page(Args())
+page = Page(args)
 try:
     yardstick = pathlib.Path("/tmp/brimalox-without-check.html")
-    html = pathlib.Path(Args.page).read_text(encoding="utf-8")
+    html = pathlib.Path(args.page).read_text(encoding="utf-8")
     yardstick.write_text(without_check(html), encoding="utf-8")
     print("  the page without the check and its engine:", size(yardstick))
     ours, theirs, *also = ready_times(page, [yardstick, *others], max(21, 7 * runs))

@@ -12,21 +12,16 @@ import subprocess
 import sys
 import time
 
-from harness.page import Page  # run with tests/ on PYTHONPATH
+from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
 BANDS = ["--band", "144:148", "--band", "222:225"]
 
-
-class Args:
-    page = str(build / "web/brimalox.html")
-    chromium = "/usr/bin/chromium"
-    chromedriver = "/usr/bin/chromedriver"
-    artefacts = "/tmp"
+args = build_args(build)
 
 
-page = Page(Args())
+page = Page(args)
 try:
     page.element("cover-band-2m").click()
     page.element("cover-band-1m25").click()

@@ -123,3 +123,9 @@ def main(scenarios, description):
     status = checks.report()
     print(f"{args.scenario}: {'failed' if status else 'ok'} in {time.monotonic() - started:.1f} s")
     return status
+
+
+def build_args(build, artefacts="/tmp"):
+    """The options of a build folder's page in Debian's Chromium, for the benchmarks run by hand."""
+    return argparse.Namespace(page=str(pathlib.Path(build) / "web/brimalox.html"), chromium="/usr/bin/chromium",
+                              chromedriver="/usr/bin/chromedriver", artefacts=artefacts)
