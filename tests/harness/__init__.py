@@ -3,7 +3,7 @@ and notes.json beside this file (the window's own C++ tests read the same files)
 line's design as the window's fields, the checks that collect every mismatch of a scenario, and the
 failure that ends one. The drivers are beside it: `harness.page` (the page in headless Chromium,
 started by `harness.chromium`) and `harness.window` (the Qt window under Xvfb and AT-SPI). CTest
-runs every script with tests/ on PYTHONPATH; by hand: `PYTHONPATH=tests python3 SCRIPT`.
+runs every script with tests/ on PYTHONPATH; by hand: `PYTHONPATH=tests /usr/bin/python3 SCRIPT`.
 """
 
 import json
