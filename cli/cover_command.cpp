@@ -15,9 +15,9 @@
 
 #include "cli/nec_commands.h"
 #include "cli/output.h"
-#include "nec/cover.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
+#include "nec/nec.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::cli {

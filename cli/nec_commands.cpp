@@ -13,7 +13,7 @@
 
 #include "cli/design_options.h"
 #include "nec/native/runner.h"
-#include "nec/simulate.h"
+#include "nec/nec.h"
 
 namespace brimalox::cli {
 namespace {

@@ -6,8 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "nec/request.h"
-#include "nec/touchstone.h"
+#include "nec/nec.h"
 
 namespace CLI {
 class App;

@@ -19,7 +19,7 @@
 #include "cli/sheet_pdf.h"
 #include "nec/deck.h"
 #include "nec/native/runner.h"
-#include "nec/simulate.h"
+#include "nec/nec.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"

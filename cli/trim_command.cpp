@@ -12,7 +12,7 @@
 
 #include "cli/nec_commands.h"
 #include "nec/native/runner.h"
-#include "nec/trim.h"
+#include "nec/nec.h"
 
 namespace brimalox::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "nec/error.h"
+#include "nec/nec.h"
 
 namespace brimalox::sheet {
 

@@ -2,7 +2,7 @@
 // A model check's figures for the build sheet, taken from the check's result: the one reading the
 // command line's sheet --model and the page's sheet after its check share.
 
-#include "nec/simulate.h"
+#include "nec/nec.h"
 #include "sheet/build_sheet.h"
 
 namespace brimalox::sheet {

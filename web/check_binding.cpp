@@ -10,10 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "nec/cover.h"
-#include "nec/error.h"
-#include "nec/simulate.h"
-#include "nec/trim.h"
+#include "nec/nec.h"
 #include "numtext/fields.h"
 #include "numtext/numtext.h"
 #include "sheet/model_figures.h"

@@ -27,7 +27,7 @@
 #include "app/notes_text.h"
 #include "app/road.h"
 #include "app/website_text.h"
-#include "nec/request.h"
+#include "nec/nec.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox {
