@@ -15,7 +15,9 @@ constexpr double kNoGain = -999.0;  // nec2c prints -999.99 for a direction with
 constexpr double kAverageTolerance = 0.02;
 constexpr double kNearLowest = 0.05;  // SWR within this of the lowest: where the minimum is soft
 constexpr double kLobeDb = 3;         // the lobe's edges: this far below its maximum
-constexpr int kMaxCutPoints = 2000;   // directions of a fine cut: a wider one takes coarser steps
+constexpr int kMaxCutPoints = 2000;
+constexpr double kFieldOffsetDb =
+    0.5;  // samples this near a cut's top set its fields' dB scale   // directions of a fine cut: a wider one takes coarser steps
 
 // Frequency where the SWR line between two samples crosses 2.
 double crossing(const SweepRow& a, const SweepRow& b) {
@@ -180,6 +182,37 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
     return f;
 }
 
+// A fine cut's samples with gains from the field magnitudes: nec2c prints gains to 0.01 dB, which
+// leaves the top of a lobe flat over a tenth of its width, the fields to five digits. The power
+// is |E(theta)|^2 + |E(phi)|^2 at one frequency and input power, in dB off the gain by one
+// constant, taken from the samples near the top (their rounding averages out).
+std::vector<CutSample> finerGains(const std::vector<PatternPoint>& cut) {
+    double strongest = kNoGain;
+    for (const PatternPoint& p : cut)
+        strongest = std::max(strongest, p.totalDbi);
+    double offset = 0;
+    int near = 0;
+    for (const PatternPoint& p : cut) {
+        const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
+        if (p.totalDbi >= strongest - kFieldOffsetDb && power > 0) {
+            offset += p.totalDbi - 10 * std::log10(power);
+            ++near;
+        }
+    }
+    std::vector<CutSample> samples;
+    for (const PatternPoint& p : cut) {
+        CutSample s{90 - p.thetaDeg, p.totalDbi, p.verticalDbi, p.horizontalDbi};
+        const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
+        if (near > 0 && power > 0 && p.totalDbi > kNoGain) {
+            s.totalDbi = offset / near + 10 * std::log10(power);
+            if (p.eThetaVm > 0 && p.verticalDbi > kNoGain) s.verticalDbi = offset / near + 20 * std::log10(p.eThetaVm);
+            if (p.ePhiVm > 0 && p.horizontalDbi > kNoGain) s.horizontalDbi = offset / near + 20 * std::log10(p.ePhiVm);
+        }
+        samples.push_back(s);
+    }
+    return samples;
+}
+
 // The fine cut through a pattern over a ground, in the azimuth of its strongest sample: from the
 // horizon (where a high antenna's lowest lobe lies, narrower than the coarse grids' steps) up past
 // every sample of both tables within 3 dB of the strongest (a lobe's top can lie that far above its
@@ -302,9 +335,7 @@ void refineLobes(Analysis& analysis, const std::vector<FrequencyRun>& cutRuns) {
             throw NecError("nec2c's fine cut at " + mhzWords(cut.mhz) + " holds " + std::to_string(run.pattern.size()) +
                            " directions at " + mhzWords(run.mhz) + " where the deck has " + std::to_string(cut.count));
         PatternFigures& f = analysis.patterns[i];
-        std::vector<CutSample> samples;
-        for (const PatternPoint& p : run.pattern)
-            samples.push_back({90 - p.thetaDeg, p.totalDbi, p.verticalDbi, p.horizontalDbi});
+        std::vector<CutSample> samples = finerGains(run.pattern);
         std::sort(samples.begin(), samples.end(),
                   [](const CutSample& a, const CutSample& b) { return a.elevationDeg < b.elevationDeg; });
         // The strongest of the cut, the lowest of equals.
