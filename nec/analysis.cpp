@@ -14,6 +14,10 @@ constexpr double kLimit = 2.0;
 constexpr double kNoGain = -999.0;  // nec2c prints -999.99 for a direction with no field at all
 constexpr double kAverageTolerance = 0.02;
 constexpr double kNearLowest = 0.05;  // SWR within this of the lowest: where the minimum is soft
+constexpr double kLobeDb = 3;         // the lobe's edges: this far below its maximum
+constexpr int kMaxCutPoints = 2000;
+constexpr double kFieldOffsetDb =
+    0.5;  // samples this near a cut's top set its fields' dB scale   // directions of a fine cut: a wider one takes coarser steps
 
 // Frequency where the SWR line between two samples crosses 2.
 double crossing(const SweepRow& a, const SweepRow& b) {
@@ -76,6 +80,62 @@ void findRanges(Analysis& analysis, double designMhz) {
 
 std::string mhzWords(double mhz) { return numberText(mhz, 7) + " MHz"; }
 
+// A sample of an elevation cut: its elevation above the horizon and its gains.
+struct CutSample {
+    double elevationDeg = 0, totalDbi = 0, verticalDbi = 0, horizontalDbi = 0;
+};
+
+// The maximum, the take-off angle and the -3 dB edges of the lobe whose strongest sample is
+// cut[peak] (the cut in elevation order).
+void lobeFigures(PatternFigures& f, const std::vector<CutSample>& cut, std::size_t peak, bool freeSpace) {
+    const CutSample& top = cut[peak];
+    f.maxDbi = top.totalDbi;
+    f.takeoffDeg = top.elevationDeg;
+    f.verticalDbi = top.verticalDbi;
+    f.horizontalDbi = top.horizontalDbi;
+    // The -3 dB lobe around the take-off angle, edges interpolated in dB between samples.
+    const double level = f.maxDbi - kLobeDb;
+    auto edge = [&](std::size_t inside, std::size_t outside) {
+        const CutSample &a = cut[inside], &b = cut[outside];
+        return a.totalDbi == b.totalDbi ? a.elevationDeg
+                                        : a.elevationDeg + (level - a.totalDbi) / (b.totalDbi - a.totalDbi) *
+                                                               (b.elevationDeg - a.elevationDeg);
+    };
+    std::size_t low = peak, high = peak;
+    while (low > 0 && cut[low - 1].totalDbi >= level)
+        --low;
+    while (high + 1 < cut.size() && cut[high + 1].totalDbi >= level)
+        ++high;
+    f.openLow = low == 0;
+    f.openHigh = high + 1 == cut.size();
+    f.lowEdgeDeg = f.openLow ? cut[low].elevationDeg : edge(low, low - 1);
+    f.highEdgeDeg = f.openHigh ? cut[high].elevationDeg : edge(high, high + 1);
+    f.beamwidthDeg = f.highEdgeDeg - f.lowEdgeDeg;
+    if (freeSpace && f.openLow) {  // the same lobe below the horizon
+        f.beamwidthDeg = 2 * f.highEdgeDeg;
+        f.lowEdgeDeg = -f.highEdgeDeg;
+        f.openLow = false;
+    }
+
+    // The top between samples: a parabola in dB through the peak and its two neighbours (a lobe's
+    // top is smooth), only where both lie within the lobe. Beside a null (the horizon over a real
+    // ground) the parabola's vertex means nothing. In free space the peak on the horizon is exact by
+    // symmetry.
+    if (peak == 0 || peak + 1 == cut.size()) return;
+    const CutSample &before = cut[peak - 1], &after = cut[peak + 1];
+    const double step = after.elevationDeg - top.elevationDeg;
+    if (std::abs(step - (top.elevationDeg - before.elevationDeg)) > 1e-6 * step) return;
+    const double below = before.totalDbi, above = after.totalDbi;
+    const double curvature = below - 2 * top.totalDbi + above;
+    if (!(curvature < 0) || below < level || above < level) return;
+    const double offset = std::clamp(0.5 * (below - above) / curvature, -0.5, 0.5);
+    f.takeoffDeg = top.elevationDeg + offset * step;
+    f.maxDbi = top.totalDbi - 0.25 * (below - above) * offset;
+    // The polarisation hardly turns within half a step: both parts rise with the total.
+    for (double* part : {&f.verticalDbi, &f.horizontalDbi})
+        if (*part > kNoGain) *part += f.maxDbi - top.totalDbi;
+}
+
 PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace) {
     PatternFigures f;
     f.mhz = mhz;
@@ -92,67 +152,25 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
     for (const PatternPoint& p : fine)
         if (p.thetaDeg <= 90 + 1e-9 && (!best || better(p, *best))) best = &p;
     if (!best) return f;
-    f.maxDbi = best->totalDbi;
-    f.takeoffDeg = 90 - best->thetaDeg;
     f.azimuthDeg = best->phiDeg;
-    f.verticalDbi = best->verticalDbi;
-    f.horizontalDbi = best->horizontalDbi;
 
     // Elevation cut in the azimuth of the maximum, 0..90 degrees of elevation.
-    std::vector<std::pair<double, double>> cut;  // elevation, gain
+    std::vector<CutSample> cut;
     for (const PatternPoint& p : fine)
         if (std::abs(p.phiDeg - best->phiDeg) < 1e-9 && p.thetaDeg <= 90 + 1e-9)
-            cut.push_back({90 - p.thetaDeg, p.totalDbi});
-    std::sort(cut.begin(), cut.end());
-    for (const auto& [elevation, gain] : cut) {
-        f.elevationDbi.push_back(gain);
-        for (int at : {5, 10, 15, 20})
-            if (std::abs(elevation - at) < 1e-9) f.gainAt.push_back({at, gain});
-    }
-    // The -3 dB lobe around the take-off angle, edges interpolated in dB between samples.
+            cut.push_back({90 - p.thetaDeg, p.totalDbi, p.verticalDbi, p.horizontalDbi});
+    std::sort(cut.begin(), cut.end(),
+              [](const CutSample& a, const CutSample& b) { return a.elevationDeg < b.elevationDeg; });
     std::size_t peak = 0;
-    for (std::size_t i = 0; i < cut.size(); ++i)
-        if (std::abs(cut[i].first - f.takeoffDeg) < 1e-9) peak = i;
-    const double level = f.maxDbi - 3;
-    auto edge = [&](std::size_t inside, std::size_t outside) {
-        const auto& [e0, g0] = cut[inside];
-        const auto& [e1, g1] = cut[outside];
-        return g0 == g1 ? e0 : e0 + (level - g0) / (g1 - g0) * (e1 - e0);
-    };
-    std::size_t low = peak, high = peak;
-    while (low > 0 && cut[low - 1].second >= level)
-        --low;
-    while (high + 1 < cut.size() && cut[high + 1].second >= level)
-        ++high;
-    f.openLow = low == 0;
-    f.openHigh = high + 1 == cut.size();
-    f.lowEdgeDeg = f.openLow ? cut[low].first : edge(low, low - 1);
-    f.highEdgeDeg = f.openHigh ? cut[high].first : edge(high, high + 1);
-    f.beamwidthDeg = f.highEdgeDeg - f.lowEdgeDeg;
-    if (freeSpace && f.openLow) {  // the same lobe below the horizon
-        f.beamwidthDeg = 2 * f.highEdgeDeg;
-        f.lowEdgeDeg = -f.highEdgeDeg;
-        f.openLow = false;
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        f.elevationDbi.push_back(cut[i].totalDbi);
+        for (int at : {5, 10, 15, 20})
+            if (std::abs(cut[i].elevationDeg - at) < 1e-9) f.gainAt.push_back({at, cut[i].totalDbi});
+        if (std::abs(cut[i].elevationDeg - (90 - best->thetaDeg)) < 1e-9) peak = i;
     }
+    lobeFigures(f, cut, peak, freeSpace);
 
-    // The maximum between the 1-degree samples: a parabola in dB through the peak and its two
-    // neighbours (a lobe's top is smooth; at 10 m the samples can miss it by 0.1 dB and half a
-    // degree). In free space the peak on the horizon is exact by symmetry.
-    if (peak > 0 && peak + 1 < cut.size()) {
-        const double below = cut[peak - 1].second, top = cut[peak].second, above = cut[peak + 1].second;
-        const double curvature = below - 2 * top + above;
-        if (curvature < 0) {
-            const double step = cut[peak + 1].first - cut[peak].first;
-            const double offset = std::clamp(0.5 * (below - above) / curvature, -0.5, 0.5);
-            f.takeoffDeg = cut[peak].first + offset * step;
-            f.maxDbi = top - 0.25 * (below - above) * offset;
-            // The polarisation hardly turns within half a degree: both parts rise with the total.
-            for (double* part : {&f.verticalDbi, &f.horizontalDbi})
-                if (*part > kNoGain) *part += f.maxDbi - top;
-        }
-    }
-
-    // Azimuth cut at the take-off angle.
+    // Azimuth cut at the strongest sample's elevation.
     double lowest = std::numeric_limits<double>::infinity(), highest = -lowest;
     for (const PatternPoint& p : fine)
         if (std::abs(p.thetaDeg - best->thetaDeg) < 1e-9) {
@@ -162,6 +180,57 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
         }
     f.rippleDb = highest - lowest;
     return f;
+}
+
+// A fine cut's samples with gains from the field magnitudes: nec2c prints gains to 0.01 dB, which
+// leaves the top of a lobe flat over a tenth of its width, the fields to five digits. The power
+// is |E(theta)|^2 + |E(phi)|^2 at one frequency and input power, in dB off the gain by one
+// constant, taken from the samples near the top (their rounding averages out).
+std::vector<CutSample> finerGains(const std::vector<PatternPoint>& cut) {
+    double strongest = kNoGain;
+    for (const PatternPoint& p : cut)
+        strongest = std::max(strongest, p.totalDbi);
+    double offset = 0;
+    int near = 0;
+    for (const PatternPoint& p : cut) {
+        const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
+        if (p.totalDbi >= strongest - kFieldOffsetDb && power > 0) {
+            offset += p.totalDbi - 10 * std::log10(power);
+            ++near;
+        }
+    }
+    std::vector<CutSample> samples;
+    for (const PatternPoint& p : cut) {
+        CutSample s{90 - p.thetaDeg, p.totalDbi, p.verticalDbi, p.horizontalDbi};
+        const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
+        if (near > 0 && power > 0 && p.totalDbi > kNoGain) {
+            s.totalDbi = offset / near + 10 * std::log10(power);
+            if (p.eThetaVm > 0 && p.verticalDbi > kNoGain) s.verticalDbi = offset / near + 20 * std::log10(p.eThetaVm);
+            if (p.ePhiVm > 0 && p.horizontalDbi > kNoGain) s.horizontalDbi = offset / near + 20 * std::log10(p.ePhiVm);
+        }
+        samples.push_back(s);
+    }
+    return samples;
+}
+
+// The fine cut through a pattern over a ground, in the azimuth of its strongest sample: from the
+// horizon (where a high antenna's lowest lobe lies, narrower than the coarse grids' steps) up past
+// every sample of both tables within 3 dB of the strongest (a lobe's top can lie that far above its
+// nearest samples on a grid coarse for it), and 2 degrees on for the lobe's upper edge.
+ElevationCut cutThrough(const FrequencyRun& result, const PatternFigures& f, double stepDeg) {
+    double strongest = kNoGain;
+    for (const auto* table : {&result.pattern, &result.finePattern})
+        for (const PatternPoint& p : *table)
+            if (p.thetaDeg <= 90 + 1e-9) strongest = std::max(strongest, p.totalDbi);
+    double top = 0;
+    for (const auto* table : {&result.pattern, &result.finePattern})
+        for (const PatternPoint& p : *table)
+            if (p.thetaDeg <= 90 + 1e-9 && p.totalDbi >= strongest - kLobeDb) top = std::max(top, 90 - p.thetaDeg);
+    top = std::min(90.0, top + 2);
+    while (top / stepDeg >= kMaxCutPoints)
+        stepDeg *= 2;
+    const int count = static_cast<int>(std::min(std::ceil(top / stepDeg - 1e-9), std::floor(90 / stepDeg + 1e-9))) + 1;
+    return {f.mhz, f.azimuthDeg, stepDeg, count};
 }
 
 // Why a frequency's numbers are no result, or empty.
@@ -237,6 +306,8 @@ Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPla
             analysis.failures.push_back("at " + mhzWords(mhz) + " nec2c found no radiated field in any direction");
             continue;
         }
+        if (!plan.cutStepDeg.empty())
+            analysis.cuts.push_back(cutThrough(result, figures, plan.cutStepDeg.at(i - plan.sweepMhz.size())));
         if (!analysis.gain) {
             for (const auto* table : {&result.pattern, &result.finePattern})
                 for (const PatternPoint& point : *table)
@@ -251,6 +322,42 @@ Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPla
     if (analysis.rows.empty()) throw NecError("nec2c's output holds no sweep of impedances");
     findRanges(analysis, plan.designMhz);
     return analysis;
+}
+
+void refineLobes(Analysis& analysis, const std::vector<FrequencyRun>& cutRuns) {
+    if (cutRuns.size() != analysis.cuts.size())
+        throw NecError("nec2c's output holds " + std::to_string(cutRuns.size()) + " fine cuts where the deck has " +
+                       std::to_string(analysis.cuts.size()));
+    for (std::size_t i = 0; i < cutRuns.size(); ++i) {
+        const ElevationCut& cut = analysis.cuts[i];
+        const FrequencyRun& run = cutRuns[i];
+        if (std::abs(run.mhz - cut.mhz) > 1e-4 * cut.mhz || run.pattern.size() != static_cast<std::size_t>(cut.count))
+            throw NecError("nec2c's fine cut at " + mhzWords(cut.mhz) + " holds " + std::to_string(run.pattern.size()) +
+                           " directions at " + mhzWords(run.mhz) + " where the deck has " + std::to_string(cut.count));
+        PatternFigures& f = analysis.patterns[i];
+        std::vector<CutSample> samples = finerGains(run.pattern);
+        std::sort(samples.begin(), samples.end(),
+                  [](const CutSample& a, const CutSample& b) { return a.elevationDeg < b.elevationDeg; });
+        // The strongest of the cut, the lowest of equals.
+        std::size_t peak = 0;
+        for (std::size_t j = 1; j < samples.size(); ++j)
+            if (samples[j].totalDbi > samples[peak].totalDbi) peak = j;
+        // Above the cut the lobe's upper edge, if it lies there, between the 1-degree samples (only
+        // their total gain counts there).
+        const double top = samples.back().elevationDeg;
+        for (std::size_t e = 0; e < f.elevationDbi.size(); ++e)
+            if (static_cast<double>(e) > top + 1e-9)
+                samples.push_back({static_cast<double>(e), f.elevationDbi[e], f.elevationDbi[e], f.elevationDbi[e]});
+        const double coarseMax = f.maxDbi, coarseTakeoff = f.takeoffDeg;
+        lobeFigures(f, samples, peak, false);
+        // The maximum gain is the design frequency's pattern's: the cut's, unless a sample in
+        // another azimuth is stronger still.
+        if (i == 0 && analysis.gain) {
+            const bool fromFigures = analysis.gain->dbi == coarseMax && analysis.gain->thetaDeg == 90 - coarseTakeoff;
+            if (fromFigures || f.maxDbi > analysis.gain->dbi)
+                analysis.gain = MaxGain{f.maxDbi, 90 - f.takeoffDeg, f.azimuthDeg, f.mhz};
+        }
+    }
 }
 
 }  // namespace brimalox::nec

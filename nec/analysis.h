@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "nec/deck.h"
 #include "nec/output_parser.h"
 
 namespace brimalox::nec {
@@ -59,8 +60,10 @@ struct MaxGain {
 struct PatternFigures {
     double mhz = 0;
     double maxDbi = 0;
-    // The maximum and its elevation above the horizon (the take-off angle), between the 1-degree
-    // samples of the elevation cut where its peak lies between them.
+    // The maximum and its elevation above the horizon (the take-off angle). Over a ground both come
+    // from a fine elevation cut through the strongest lobe (refineLobes); in free space, and until
+    // then, from the 1-degree elevation cut, between its samples where the lobe's top lies between
+    // them (never across a null).
     double takeoffDeg = 0;
     double azimuthDeg = 0;                       // phi of the maximum
     double verticalDbi = 0, horizontalDbi = 0;   // the two parts of the maximum
@@ -73,7 +76,7 @@ struct PatternFigures {
     double beamwidthDeg = 0;
     double rippleDb = 0;                                // azimuth pattern at the take-off angle: maximum minus minimum
     std::vector<double> elevationDbi;                   // 0..90 degrees in 1 degree steps, in the azimuth of maximum
-    std::vector<std::pair<double, double>> azimuthDbi;  // phi, gain at the take-off angle
+    std::vector<std::pair<double, double>> azimuthDbi;  // phi, gain at the 1-degree elevation of the strongest sample
     std::optional<double> averageGain;                  // nec2c's average power gain
     std::optional<double> expectedAverage;              // 1 in free space, 2 over perfect ground, none over real ground
 };
@@ -87,6 +90,7 @@ struct Analysis {
     std::vector<Below2> stretches;         // every stretch below 2:1, the one holding the design frequency first
     std::optional<MaxGain> gain;           // empty when no pattern was computed
     std::vector<PatternFigures> patterns;  // design frequency first
+    std::vector<ElevationCut> cuts;        // one for each pattern over a ground, none in free space
     std::vector<std::string> failures;     // where the model gave no result, and why
 };
 
@@ -105,8 +109,14 @@ struct AnalysisPlan {
     double designMhz = 0;
     bool freeSpace = true;
     std::optional<double> expectedAverage;
+    std::vector<double> cutStepDeg;  // the fine cut's step at each pattern frequency; empty: no cuts
 };
 Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPlan& plan);
+
+// The fine cuts' run (cutDeck of analysis.cuts) laid on the patterns: the maximum, the take-off
+// angle and the -3 dB beamwidth from the cut, and the maximum gain with them. Throws NecError when
+// the output does not hold one cut for each.
+void refineLobes(Analysis& analysis, const std::vector<FrequencyRun>& cutRuns);
 
 // The lowest SWR and the stretches below 2:1 of rows in frequency order (a measured file's).
 Analysis rangesOf(std::vector<SweepRow> rows, double z0, double designMhz);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include <fmt/compile.h>
@@ -180,6 +181,32 @@ PatternGrid averagingGrid(const Ground& ground, double highestPointM, double mhz
         grid.phis = 360 / 15 + 1;
     }
     return grid;
+}
+
+double lobeCutStepDeg(const PatternGrid& grid) {
+    const double tenth = grid.thetaStepDeg / 10;
+    for (double step : {0.1, 0.05, 0.02})
+        if (step <= tenth) return step;
+    return 0.01;
+}
+
+std::string cutDeck(const std::string& deck, const std::vector<ElevationCut>& cuts) {
+    std::string out;
+    for (std::size_t at = 0; at < deck.size();) {
+        std::size_t end = deck.find('\n', at);
+        if (end == std::string::npos) end = deck.size();
+        const std::string_view line(deck.data() + at, end - at);
+        if (line.rfind("FR ", 0) == 0 || line == "EN") break;
+        out.append(line).append("\n");
+        at = end + 1;
+    }
+    for (const ElevationCut& cut : cuts) {
+        out += "FR 0 1 0 0 " + exactText(cut.mhz) + " 0\n";
+        // Theta from the top of the cut down to the horizon (theta 90), in steps nec2c prints exactly.
+        out += "RP 0 " + std::to_string(cut.count) + " 1 1000 " + fixedText(90 - (cut.count - 1) * cut.stepDeg, 2) +
+               " " + exactText(cut.phiDeg) + " " + fixedText(cut.stepDeg, 2) + " 0\n";
+    }
+    return out + "EN\n";
 }
 
 bool averageCheckApplies(const Model& model, const Ground& ground, const std::vector<double>& patternMhz) {

@@ -61,6 +61,22 @@ struct PatternGrid {
     bool averageChecked = true;  // fine enough for the average to be held against a lossless model
 };
 PatternGrid averagingGrid(const Ground& ground, double highestPointM, double mhz);
+// The step of the fine elevation cut through the strongest lobe over a ground: a tenth of the
+// averaging grid's (so the lobe, about 30 / heights in wavelengths degrees wide, gets 25 samples
+// or more), from 0.01 degree (nec2c prints angles to two decimals) to 0.1 degree.
+double lobeCutStepDeg(const PatternGrid& grid);
+
+// A fine elevation cut in one azimuth at one frequency: elevations 0, step, ..., (count - 1) x step.
+struct ElevationCut {
+    double mhz = 0;
+    double phiDeg = 0;
+    double stepDeg = 0;
+    int count = 0;
+};
+// The deck of a short second run: the structure, ground and sources of `deck` (its cards up to the
+// first FR card) and for each cut its frequency and one RP card, nothing averaged.
+std::string cutDeck(const std::string& deck, const std::vector<ElevationCut>& cuts);
+
 // The model's highest point above the ground (0 in free space, where height means nothing).
 double highestPointM(const Model& model, const Ground& ground);
 // Whether every pattern frequency's grid is fine enough to check the average power gain.

@@ -2,6 +2,7 @@
 
 #include "nec/output_parser.h"
 
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -35,6 +36,12 @@ public:
             return false;
         value = static_cast<int>(number);
         return true;
+    }
+    // Skips a word of letters (the polarisation's sense, which a linear wave may leave blank).
+    void word() {
+        skipBlanks();
+        while (pos_ < line_.size() && std::isalpha(static_cast<unsigned char>(line_[pos_])))
+            ++pos_;
     }
     bool startsWithNumber() const {
         Row probe = *this;
@@ -136,6 +143,15 @@ std::vector<FrequencyRun> parseNecOutput(std::string_view text) {
                 if (!(row.number(point.thetaDeg) && row.number(point.phiDeg) && row.number(point.verticalDbi) &&
                       row.number(point.horizontalDbi) && row.number(point.totalDbi)))
                     unreadable(lines, "a pattern row with missing numbers");
+                // Axial ratio, tilt, sense, then the two fields' magnitudes and phases.
+                double ignored = 0, eTheta = 0, ePhi = 0;
+                if (row.number(ignored) && row.number(ignored)) {
+                    row.word();
+                    if (row.number(eTheta) && row.number(ignored) && row.number(ePhi)) {
+                        point.eThetaVm = eTheta;
+                        point.ePhiVm = ePhi;
+                    }
+                }
                 table.push_back(point);
             });
             if (table.empty()) unreadable(lines, "a pattern table without rows");

@@ -20,6 +20,9 @@ struct PatternPoint {
     double phiDeg = 0;
     double totalDbi = 0;  // power gain
     double verticalDbi = 0, horizontalDbi = 0;
+    // |E(theta)| and |E(phi)| in V/m, to five significant digits: near a lobe's top finer than the
+    // gains' two decimals. 0 where a row does not hold them.
+    double eThetaVm = 0, ePhiVm = 0;
 };
 
 // One frequency of the run: the sources' impedances, and the patterns when they were computed

@@ -65,6 +65,11 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     prepared.plan.designMhz = g.designMhz;
     prepared.plan.freeSpace = setup.ground.kind == GroundKind::Free;
     if (setup.ground.kind == GroundKind::Free) prepared.plan.expectedAverage = 1.0;
+    // Over a ground the lobes can be narrower than the grids' steps: a fine cut finds each maximum.
+    if (setup.ground.kind != GroundKind::Free)
+        for (double mhz : setup.patternMhz)
+            prepared.plan.cutStepDeg.push_back(
+                lobeCutStepDeg(averagingGrid(setup.ground, highestPointM(model, setup.ground), mhz)));
     // So high above the ground that no grid here resolves its lobes: the average is not checked.
     if (setup.ground.kind == GroundKind::Perfect && averageCheckApplies(model, setup.ground, setup.patternMhz))
         prepared.plan.expectedAverage = 2.0;
@@ -72,7 +77,11 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
 }
 
 Analysis runSimulation(const PreparedDeck& prepared, double z0, Engine& engine, const FrequenciesDone& progress) {
-    return analyse(parseNecOutput(engine.run(prepared.deck, progress)), z0, prepared.plan);
+    Analysis analysis = analyse(parseNecOutput(engine.run(prepared.deck, progress)), z0, prepared.plan);
+    // A short second run through the lobes the first one found: a few hundred directions.
+    if (!analysis.cuts.empty())
+        refineLobes(analysis, parseNecOutput(engine.run(cutDeck(prepared.deck, analysis.cuts), {})));
+    return analysis;
 }
 
 std::vector<HeightRow> heightTable(const SimulationSetup& setup, const std::vector<double>& heights, Engine& engine,

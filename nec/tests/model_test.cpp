@@ -276,43 +276,88 @@ TEST(NecGround, VeryConductiveGroundGivesThePerfectGroundResult) {
         }
 }
 
-// The maximum and take-off angle between the 1-degree samples agree with a 0.1-degree cut through
-// the lobe, where the samples alone are up to half a degree and 0.1 dB off.
-TEST(NecPattern, MaximumBetweenSamplesAgreesWithAFineCut) {
+// The maximum, take-off angle and -3 dB edges agree with a cut of our own through the same model:
+// every 0.1 degree up to 90, and every 0.002 degree below 2 (a 40 m high antenna's lowest lobe at
+// 1300 MHz is 0.17 degree wide), elevations counted from the cards, not nec2c's two printed decimals.
+// Heights 1 to 40 m, 50 to 1300 MHz.
+TEST(NecPattern, MaximumTakeoffAndBeamwidthAgreeWithAFineCut) {
     REQUIRE_NEC2C();
-    for (const auto& [ground, height] : std::vector<std::pair<const char*, const char*>>{
-             {"average", "10"}, {"average", "7"}, {"poor", "4"}, {"perfect", "10"}}) {
-        SCOPED_TRACE(std::string(ground) + " ground, " + height + " m");
-        SimulationSetup setup = patternOnly(design(3, 146));
-        setup.ground = makeGround(ground, "", height);
+    struct Case {
+        const char* ground;
+        const char* height;
+        double mhz;
+    };
+    for (const Case& c : std::vector<Case>{{"average", "20", 146},
+                                           {"average", "5", 1296},
+                                           {"average", "40", 50},
+                                           {"poor", "1", 50},
+                                           {"poor", "15", 222},
+                                           {"poor", "40", 1300},
+                                           {"perfect", "10", 146}}) {
+        SCOPED_TRACE(std::string(c.ground) + " ground, " + c.height + " m, " + numberText(c.mhz) + " MHz");
+        SimulationSetup setup = patternOnly(design(3, c.mhz));
+        setup.ground = makeGround(c.ground, "", c.height);
         const PreparedDeck prepared = prepareDeck(setup);
         const Analysis a = runDeck(prepared);
         ASSERT_EQ(a.patterns.size(), 1u);
         const PatternFigures& p = a.patterns[0];
-        // The same deck with one pattern card: elevations from 3 degrees below the sampled maximum
-        // to 3 above (not below the horizon), in its azimuth.
-        const double from = std::max(0.0, std::round(p.takeoffDeg) - 3);
-        std::string fine;
+
+        struct Card {
+            int count;
+            double step;
+        };
+        const Card cards[]{{901, 0.1}, {1001, 0.002}};
+        std::string deck;
         std::istringstream lines(prepared.deck);
-        bool patternDone = false;
         for (std::string line; std::getline(lines, line);) {
-            if (line.rfind("RP", 0) == 0) {
-                if (!patternDone)
-                    fine += "RP 0 61 1 1000 " + numberText(90 - from - 6) + " " + numberText(p.azimuthDeg) + " 0.1 0\n";
-                patternDone = true;
-                continue;
-            }
-            fine += line + "\n";
+            if (line.rfind("RP", 0) == 0) continue;
+            if (line == "EN")
+                for (const Card& card : cards)
+                    deck += "RP 0 " + std::to_string(card.count) + " 1 1000 " +
+                            numberText(90 - (card.count - 1) * card.step) + " " + numberText(p.azimuthDeg) + " " +
+                            numberText(card.step) + " 0\n";
+            deck += line + "\n";
         }
-        const auto runs = parseNecOutput(runNec2c(fine));
-        double best = -1000, bestElevation = 0;
-        for (const PatternPoint& point : runs.back().pattern)
-            if (point.totalDbi > best) {
-                best = point.totalDbi;
-                bestElevation = 90 - point.thetaDeg;
+        const auto runs = parseNecOutput(runNec2c(deck));
+        ASSERT_EQ(runs.back().pattern.size(), 901u);
+        ASSERT_EQ(runs.back().finePattern.size(), 1001u);
+        // The power from the field magnitudes, which nec2c prints to five digits (the gains only to
+        // two decimals, flat across the top of a lobe).
+        std::map<double, double> cut;  // elevation, dB of |E|^2 + a constant
+        std::map<double, double> printed;
+        for (const Card& card : cards) {
+            const auto& table = card.step == 0.1 ? runs.back().pattern : runs.back().finePattern;
+            for (int i = 0; i < card.count; ++i) {
+                const PatternPoint& point = table[static_cast<std::size_t>(i)];
+                const double elevation = (card.count - 1 - i) * card.step;
+                cut[elevation] = 10 * std::log10(std::pow(point.eThetaVm, 2) + std::pow(point.ePhiVm, 2));
+                printed[elevation] = point.totalDbi;
             }
-        EXPECT_NEAR(p.maxDbi, best, 0.02);
-        EXPECT_NEAR(p.takeoffDeg, bestElevation, 0.15);
+        }
+        auto best = cut.begin();
+        for (auto it = cut.begin(); it != cut.end(); ++it)
+            if (it->second > best->second) best = it;
+        EXPECT_NEAR(p.maxDbi, printed.at(best->first), 0.015);
+        // Five digits leave the top of a broad lobe flat over a few hundredths of a degree.
+        EXPECT_NEAR(p.takeoffDeg, best->first, best->first < 2 ? 0.02 : 0.06);
+        ASSERT_TRUE(a.gain);
+        EXPECT_NEAR(a.gain->dbi, p.maxDbi, 0.01);
+        // The -3 dB edges, interpolated in dB.
+        const double level = best->second - 3;
+        auto edge = [&](auto from, auto to) {
+            auto inside = from;
+            for (auto it = from; it != to && it->second >= level; ++it)
+                inside = it;
+            auto outside = std::next(inside);
+            if (outside == to) return inside->first;
+            return inside->first +
+                   (level - inside->second) / (outside->second - inside->second) * (outside->first - inside->first);
+        };
+        const double high = edge(best, cut.end());
+        const double low = edge(std::make_reverse_iterator(std::next(best)), cut.rend());
+        EXPECT_NEAR(p.lowEdgeDeg, low, 0.03);
+        EXPECT_NEAR(p.highEdgeDeg, high, 0.03);
+        EXPECT_NEAR(p.beamwidthDeg, high - low, 0.05);
     }
 }
 

@@ -212,6 +212,11 @@ TEST(NecOutputParser, ReadsBothPatternTablesTheAverageGainAndTheInputPower) {
     ASSERT_EQ(run.finePattern.size(), 182u);
     EXPECT_DOUBLE_EQ(run.finePattern[85].verticalDbi, 5.45);
     EXPECT_DOUBLE_EQ(run.finePattern[85].horizontalDbi, -82.48);
+    // The fields' magnitudes after the polarisation's sense, and where a row leaves the sense blank.
+    EXPECT_DOUBLE_EQ(run.finePattern[85].eThetaVm, 1.2832);
+    EXPECT_DOUBLE_EQ(run.finePattern[85].ePhiVm, 5.1507e-05);
+    EXPECT_DOUBLE_EQ(run.finePattern[0].eThetaVm, 9.1593e-15);
+    EXPECT_DOUBLE_EQ(run.finePattern[0].ePhiVm, 5.3533e-13);
     ASSERT_TRUE(run.averageGain);
     EXPECT_DOUBLE_EQ(*run.averageGain, 0.33883);
     ASSERT_TRUE(run.inputPowerW);
