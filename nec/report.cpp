@@ -68,7 +68,8 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
     std::string out = "pattern at " + mhzText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
                       degreesFigure(p.takeoffDeg) + " deg (the take-off angle), " + azimuthWords(p.azimuthDeg, &p) +
                       "; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
-    out += "  gain in that azimuth:";
+    // The elevation cut is in one azimuth, named: the maximum may have several.
+    out += "  gain in azimuth " + degreesFigure(p.azimuthDeg) + " deg:";
     for (std::size_t i = 0; i < p.gainAt.size(); ++i)
         out += std::string(i ? "," : "") + " " + dbi(p.gainAt[i].second) + " at " + std::to_string(p.gainAt[i].first) +
                " deg";
