@@ -51,9 +51,9 @@ std::string csvReport(const CoverResult& r) {
         for (std::size_t i = 0; i < r.ranked.size(); ++i) {
             const Candidate& c = r.ranked[i];
             std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText,
-                                           std::to_string(c.design.sides), c.conductor, coverSwrText(c.worst)};
+                                           std::to_string(c.design.sides), c.conductor, swrFigure(c.worst)};
             for (double worst : c.bandWorst)
-                cells.push_back(coverSwrText(worst));
+                cells.push_back(swrFigure(worst));
             table.row(cells);
         }
         table.finish();
@@ -93,8 +93,8 @@ std::string jsonReport(const CoverResult& r) {
         if (r.winner) {
             const Analysis& a = r.winner->analysis;
             if (!a.rows.empty()) {
-                b["lowest_swr"] = swrJson(a.rows[a.lowest].swr);
-                b["lowest_mhz"] = a.rows[a.lowest].mhz;
+                b["lowest_swr"] = swrJson(a.lowestSwr);
+                b["lowest_mhz"] = a.lowestMhz;
             }
             b["below_2"] = ordered_json::array();
             for (const Below2& s : a.stretches)
@@ -199,7 +199,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             std::string lastBest;
             const CoverProgress progress = [&](int runs, const Candidate* best) {
                 const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
-                                                   ", worst SWR " + coverSwrText(best->worst)
+                                                   ", worst SWR " + swrFigure(best->worst)
                                              : std::string("none yet");
                 if (now == lastBest && runs - lastTold < 10) return;
                 lastBest = now;

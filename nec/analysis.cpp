@@ -34,13 +34,45 @@ Below2 stretch(const std::vector<SweepRow>& rows, std::size_t first, std::size_t
     return band;
 }
 
+// |reflection coefficient| squared: smooth in frequency through a match, where the SWR and |G|
+// itself have a sharp V, so a parabola through three samples finds the bottom between them.
+double gammaSquared(double swr) {
+    const double gamma = (swr - 1) / (swr + 1);
+    return gamma * gamma;
+}
+
+// The lowest SWR between the samples: the vertex of the parabola in |G| squared through the lowest
+// sample and its neighbours; the lowest sample itself at an end of the sweep or where the three do
+// not bend upwards.
+void findLowest(Analysis& analysis) {
+    const auto& rows = analysis.rows;
+    const std::size_t i = analysis.lowest;
+    analysis.lowestSwr = rows[i].swr;
+    analysis.lowestMhz = rows[i].mhz;
+    if (i == 0 || i + 1 >= rows.size() || !std::isfinite(rows[i - 1].swr) || !std::isfinite(rows[i + 1].swr)) return;
+    const double x0 = rows[i - 1].mhz, x1 = rows[i].mhz, x2 = rows[i + 1].mhz;
+    const double y0 = gammaSquared(rows[i - 1].swr), y1 = gammaSquared(rows[i].swr), y2 = gammaSquared(rows[i + 1].swr);
+    // y = y1 + b (x - x1) + c (x - x1)^2 through the three points.
+    const double s0 = (y1 - y0) / (x1 - x0), s2 = (y2 - y1) / (x2 - x1);
+    const double c = (s2 - s0) / (x2 - x0);
+    if (!(c > 0)) return;
+    const double b = s0 + c * (x1 - x0);
+    const double at = std::clamp(x1 - b / (2 * c), x0, x2);
+    const double g2 = std::max(0.0, y1 + b * (at - x1) + c * (at - x1) * (at - x1));
+    if (g2 >= y1) return;
+    const double gamma = std::sqrt(g2);
+    analysis.lowestSwr = (1 + gamma) / (1 - gamma);
+    analysis.lowestMhz = at;
+}
+
 void findRanges(Analysis& analysis, double designMhz) {
     const auto& rows = analysis.rows;
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].swr < rows[analysis.lowest].swr) analysis.lowest = i;
+    findLowest(analysis);
 
     // The stretch around the lowest SWR within kNearLowest of it, ends interpolated.
-    const double best = rows[analysis.lowest].swr;
+    const double best = analysis.lowestSwr;
     if (std::isfinite(best)) {
         const double level = best + kNearLowest;
         auto at = [&](std::size_t inside, std::size_t outside) {
@@ -58,6 +90,8 @@ void findRanges(Analysis& analysis, double designMhz) {
         near.toMhz = high + 1 == rows.size() ? rows[high].mhz : at(high, high + 1);
         near.openBelow = low == 0;
         near.openAbove = high + 1 == rows.size();
+        // A dip sharper than the samples: only its bottom is within.
+        if (rows[analysis.lowest].swr > level) near = {analysis.lowestMhz, analysis.lowestMhz, false, false};
         analysis.nearLowest = near;
     }
 
@@ -314,7 +348,8 @@ Analysis analyse(std::vector<FrequencyRun> results, double z0, const AnalysisPla
                     if (!analysis.gain || point.totalDbi > analysis.gain->dbi)
                         analysis.gain = MaxGain{point.totalDbi, point.thetaDeg, point.phiDeg, mhz};
             // Between the samples, where the elevation cut's maximum lies above them.
-            if (figures.maxDbi > analysis.gain->dbi)
+            // A tie goes to the figures, so the report names one direction for one maximum.
+            if (figures.maxDbi >= analysis.gain->dbi)
                 analysis.gain = MaxGain{figures.maxDbi, 90 - figures.takeoffDeg, figures.azimuthDeg, mhz};
         }
         analysis.patterns.push_back(std::move(figures));

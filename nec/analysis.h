@@ -83,8 +83,11 @@ struct PatternFigures {
 
 struct Analysis {
     double z0 = 0;
-    std::vector<SweepRow> rows;            // the frequencies without a pattern: the sweep
-    std::size_t lowest = 0;                // index into rows
+    std::vector<SweepRow> rows;  // the frequencies without a pattern: the sweep
+    std::size_t lowest = 0;      // index into rows: the lowest sample
+    // The lowest SWR and its frequency between the samples (equal to the lowest sample's at an end of
+    // the sweep): what every report prints.
+    double lowestSwr = 0, lowestMhz = 0;
     std::optional<NearLowest> nearLowest;  // empty when no SWR is finite
     std::optional<Below2> below2;          // empty when SWR never drops below 2
     std::vector<Below2> stretches;         // every stretch below 2:1, the one holding the design frequency first

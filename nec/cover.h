@@ -105,8 +105,6 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
 // The report for people: the winner, what to type, its figures and dimensions, the next best, the
 // runs.
 std::string coverText(const CoverResult& result);
-// An SWR in the report: 3 places, or "infinite".
-std::string coverSwrText(double swr);
 
 // The request simulate gets for a candidate: the search's model settings, a sweep from 0.8 times
 // its design frequency (or the lowest band) to 1.4 times (or a step past the highest band), and a

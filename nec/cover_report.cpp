@@ -24,8 +24,6 @@ std::string howToType(const DesignRequest& d) {
 
 }  // namespace
 
-std::string coverSwrText(double swr) { return std::isfinite(swr) ? fixedText(swr, 3) : "infinite"; }
-
 std::string coverText(const CoverResult& r) {
     std::string out;
     const CoverPlan& p = r.plan;
@@ -33,7 +31,7 @@ std::string coverText(const CoverResult& r) {
     for (const Band& band : p.bands)
         out += (&band == &p.bands.front() ? " " : ", ") + bandText(band);
     out += ": " + sidesCaption(p.sides) + ", " + groundText(readGround(p.model, p.names)) + ", SWR against " +
-           numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n";
+           numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n" + swrMeaning(p.z0) + "\n";
     if (r.interrupted)
         out += "Stopped by a signal after " + std::to_string(r.runs) + " model runs: the best found so far.\n";
     if (r.ranked.empty()) return out + "No design was run.\n";
@@ -42,15 +40,14 @@ std::string coverText(const CoverResult& r) {
                         : "No design keeps every band under " + numberText(p.maxSwr) + ":1. The closest") +
            ": " + best.design.frequencyText + " MHz, " + best.conductor + ", " + sidesCaption(best.design.sides) +
            "\n  " + howToType(best.design) + "\n";
-    out += "  worst SWR " + coverSwrText(best.worst) + " (";
+    out += "  worst SWR " + swrFigure(best.worst) + " (";
     for (std::size_t b = 0; b < p.bands.size(); ++b)
-        out += (b ? ", " : "") + bandText(p.bands[b]) + ": " + coverSwrText(best.bandWorst[b]);
+        out += (b ? ", " : "") + bandText(p.bands[b]) + ": " + swrFigure(best.bandWorst[b]);
     out += ")\n";
     if (r.winner) {
         const Analysis& a = r.winner->analysis;
         if (!a.rows.empty())
-            out += "  lowest SWR " + coverSwrText(a.rows[a.lowest].swr) + " at " + fixedText(a.rows[a.lowest].mhz, 1) +
-                   " MHz; below 2:1: ";
+            out += "  lowest SWR " + swrFigure(a.lowestSwr) + " at " + mhzFigure(a.lowestMhz) + " MHz; below 2:1: ";
         if (a.stretches.empty()) out += "nowhere";
         for (std::size_t i = 0; i < a.stretches.size(); ++i)
             out += (i ? ", " : "") + stretchText(a.stretches[i]);
@@ -58,8 +55,8 @@ std::string coverText(const CoverResult& r) {
         for (std::size_t b = 0; b < p.bands.size(); ++b) {
             const std::size_t i = bandPattern(b);
             if (i < a.patterns.size())
-                out += "  gain at " + numberText(a.patterns[i].mhz) + " MHz: " + fixedText(a.patterns[i].maxDbi, 2) +
-                       " dBi, take-off " + fixedText(a.patterns[i].takeoffDeg, 0) + " deg\n";
+                out += "  gain at " + numberText(a.patterns[i].mhz) + " MHz: " + dbiFigure(a.patterns[i].maxDbi) +
+                       ", take-off " + degreesFigure(a.patterns[i].takeoffDeg) + " deg\n";
         }
         const DesignTexts& d = r.winner->design;
         out += "Dimensions to cut (the window's texts):\n";
@@ -73,7 +70,7 @@ std::string coverText(const CoverResult& r) {
         out += "Next best:\n";
         for (std::size_t i = 1; i < r.ranked.size(); ++i)
             out += "  " + r.ranked[i].design.frequencyText + " MHz, " + r.ranked[i].conductor + ": worst SWR " +
-                   coverSwrText(r.ranked[i].worst) + "\n";
+                   swrFigure(r.ranked[i].worst) + "\n";
     }
     for (const std::string& limit : r.limits)
         out += "Limit: " + limit + "\n";

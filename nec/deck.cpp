@@ -112,7 +112,9 @@ std::string numberText(double value, int digits) {
 
 std::string fixedText(double value, int decimals) {
     std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, decimals);
-    return text == "-0" ? "0" : text;
+    // A small negative rounded to zero ("-0.00") would read as a sign that is not there.
+    if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
+    return text;
 }
 
 Sweep defaultSweep(double designMhz) {

@@ -99,7 +99,7 @@ std::string exactText(double value);
 
 // Locale-free shortest text for a number with at most `digits` significant digits.
 std::string numberText(double value, int digits = 7);
-// Locale-free text with exactly `decimals` places; "-0" is written "0".
+// Locale-free text with exactly `decimals` places; "-0" and "-0.00" are written without the sign.
 std::string fixedText(double value, int decimals);
 
 }  // namespace brimalox::nec

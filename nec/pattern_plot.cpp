@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "nec/deck.h"
+#include "nec/report.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox::nec {
@@ -100,8 +101,8 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
     Svg svg(kWidth, kHeight, title, ground);
     const double top = outerRing(p.maxDbi);
     svg.text(kWidth / 2, 60,
-             "pattern at " + numberText(p.mhz, 7) + " MHz: maximum " + fixedText(p.maxDbi, 2) + " dBi at elevation " +
-                 fixedText(p.takeoffDeg, 0) + " deg, azimuth " + fixedText(p.azimuthDeg, 0) + " deg",
+             "pattern at " + numberText(p.mhz, 7) + " MHz: maximum " + dbiFigure(p.maxDbi) + " at elevation " +
+                 degreesFigure(p.takeoffDeg) + " deg, azimuth " + degreesFigure(p.azimuthDeg) + " deg",
              "middle", "fill=\"#333\"");
 
     // Elevation: a quarter circle, horizon to the right, zenith up.
@@ -110,7 +111,8 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
         elevation.push_back({static_cast<double>(i), p.elevationDbi[i]});
     const double ex = 70, ey = 470, eOuter = 340;
     polarChart(svg, ex, ey, eOuter, top, true, elevation, radians, 15, " deg", false);
-    svg.text(ex + eOuter / 2, ey + 44, "elevation pattern in azimuth " + fixedText(p.azimuthDeg, 0) + " deg", "middle");
+    svg.text(ex + eOuter / 2, ey + 44, "elevation pattern in azimuth " + degreesFigure(p.azimuthDeg) + " deg",
+             "middle");
     // The take-off angle.
     const double t = radians(p.takeoffDeg);
     svg.line(ex, ey, ex + eOuter * std::cos(t), ey - eOuter * std::sin(t), "stroke=\"#c00\" stroke-dasharray=\"5 4\"");
@@ -118,7 +120,7 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
     // Azimuth: a full circle, 0 degrees to the right, counter-clockwise (NEC's phi).
     const double ax = 740, ay = 295, aOuter = 185;
     polarChart(svg, ax, ay, aOuter, top, false, p.azimuthDbi, radians, 30, "", false);
-    svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + fixedText(p.takeoffDeg, 0) + " deg (take-off)",
+    svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + degreesFigure(p.takeoffDeg) + " deg (take-off)",
              "middle");
     return svg.finish();
 }

@@ -1,6 +1,8 @@
 #include "nec/report.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <nlohmann/json.hpp>
 
@@ -19,18 +21,60 @@ std::string padLeft(const std::string& text, std::size_t width) {
 
 nlohmann::json finiteOrNull(double value) { return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(); }
 
-std::string dbi(double value) { return fixedText(value, 2) + " dBi"; }
+constexpr double kFloorDbi = -999;  // nec2c prints -999.99 where there is no field
+
+std::string dbi(double value) { return dbiFigure(value); }
+
+// The azimuth of the maximum, or every azimuth of the cut at the take-off angle whose gain nec2c
+// prints alike (to 0.01 dB), as runs of neighbours: the antenna's symmetry or a round pattern gives
+// one maximum several azimuths, and naming one of them would say the others are weaker.
+std::string azimuthWords(double azimuthDeg, const PatternFigures* p) {
+    const std::string one = "azimuth " + degreesFigure(azimuthDeg) + " deg";
+    if (!p || p->azimuthDbi.empty()) return one;
+    std::vector<std::pair<double, double>> cut;  // without 360, the same direction as 0
+    for (const auto& direction : p->azimuthDbi)
+        if (direction.first < 360 - 1e-9) cut.push_back(direction);
+    double top = -std::numeric_limits<double>::infinity();
+    for (const auto& [phi, gain] : cut)
+        top = std::max(top, gain);
+    auto tied = [&](std::size_t i) { return top - cut[i].second < 0.005; };
+    std::vector<std::pair<double, double>> runs;  // first and last azimuth of neighbours alike
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        if (!tied(i)) continue;
+        ++count;
+        if (i > 0 && tied(i - 1))
+            runs.back().second = cut[i].first;
+        else
+            runs.push_back({cut[i].first, cut[i].first});
+    }
+    if (count <= 1) return one;
+    if (count == cut.size()) return "every azimuth alike to 0.01 dB";
+    if (runs.size() > 1 && tied(0) && tied(cut.size() - 1)) {  // a run across 0
+        runs.front().first = runs.back().first;
+        runs.pop_back();
+    }
+    if (runs.size() > 4) return std::to_string(count) + " azimuths alike to 0.01 dB";
+    std::string out = "azimuths ";
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        out += i == 0 ? "" : i + 1 == runs.size() ? " and " : ", ";
+        out += degreesFigure(runs[i].first);
+        if (runs[i].second != runs[i].first) out += " to " + degreesFigure(runs[i].second);
+    }
+    return out + " deg alike to 0.01 dB";
+}
 
 std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGround) {
     std::string out = "pattern at " + mhzText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
-                      fixedText(p.takeoffDeg, 1) + " deg (the take-off angle), azimuth " + fixedText(p.azimuthDeg, 0) +
-                      " deg; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
-    out += "  gain in that azimuth:";
+                      degreesFigure(p.takeoffDeg) + " deg (the take-off angle), " + azimuthWords(p.azimuthDeg, &p) +
+                      "; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
+    // The elevation cut is in one azimuth, named: the maximum may have several.
+    out += "  gain in azimuth " + degreesFigure(p.azimuthDeg) + " deg:";
     for (std::size_t i = 0; i < p.gainAt.size(); ++i)
         out += std::string(i ? "," : "") + " " + dbi(p.gainAt[i].second) + " at " + std::to_string(p.gainAt[i].first) +
                " deg";
-    out += "\n  -3 dB elevation beamwidth: " + fixedText(p.beamwidthDeg, 1) + " deg, from " +
-           fixedText(p.lowEdgeDeg, 1) + " to " + fixedText(p.highEdgeDeg, 1) + " deg";
+    out += "\n  -3 dB elevation beamwidth: " + degreesFigure(p.beamwidthDeg) + " deg, from " +
+           degreesFigure(p.lowEdgeDeg) + " to " + degreesFigure(p.highEdgeDeg) + " deg";
     if (freeSpace && p.lowEdgeDeg < 0) out += " (the lobe is the same below the horizon)";
     if (p.openLow) out += " (still within 3 dB at 0 deg)";
     if (p.openHigh) out += " (still within 3 dB at 90 deg)";
@@ -59,8 +103,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
     const bool freeSpace = c.ground.kind == GroundKind::Free;
     std::string out = title(c.design) + "\nnec2c, " + groundText(c.ground) +
                       ", every gap driven in phase; SWR of gap 1 against " + numberText(a.z0, 7) + " ohms\n" +
-                      "(the SWR at gap 1 with every gap driven equally and in phase: the ladder lines, how they are "
-                      "joined and the series match are not in the model)\n\n";
+                      swrMeaning(a.z0) + "\n\n";
     const std::size_t gaps = a.rows.front().feeds.size();
     constexpr std::size_t kZWidth = 22;
     out += padLeft("MHz", 10);
@@ -71,17 +114,16 @@ std::string text(const Analysis& a, const ReportContext& c) {
         out += padLeft(mhzText(row.mhz), 10);
         for (const FeedImpedance& feed : row.feeds)
             out += padLeft(impedanceText(feed.ohms), kZWidth);
-        out += padLeft(fixedText(row.swr, 2), 10) + "\n";
+        out += padLeft(swrFigure(row.swr), 10) + "\n";
     }
     out += "\n";
     for (const std::string& failure : a.failures)
         out += "model failed: " + failure + "\n";
-    const SweepRow& best = a.rows[a.lowest];
-    if (std::isfinite(best.swr))
-        out += "lowest SWR: " + fixedText(best.swr, 2) + " at " + mhzText(best.mhz) + " MHz" +
+    if (std::isfinite(a.lowestSwr))
+        out += "lowest SWR: " + swrFigure(a.lowestSwr) + " at " + mhzFigure(a.lowestMhz) + " MHz" +
                (a.nearLowest
-                    ? " (within 0.05 of it from " + numberText(a.nearLowest->fromMhz, 4) + " to " +
-                          numberText(a.nearLowest->toMhz, 4) + " MHz" +
+                    ? " (within 0.05 of it from " + mhzFigure(a.nearLowest->fromMhz) + " to " +
+                          mhzFigure(a.nearLowest->toMhz) + " MHz" +
                           (a.nearLowest->openBelow || a.nearLowest->openAbove ? ", still at the sweep's end" : "") + ")"
                     : std::string()) +
                "\n";
@@ -92,7 +134,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
         out += std::string(i == 0 ? "SWR below 2:1: " : "SWR below 2:1 also: ") + stretchText(a.stretches[i]) + "\n";
     if (c.measured) {
         const MeasuredSummary& m = *c.measured;
-        out += "measured (" + m.file + "): lowest SWR " + fixedText(m.lowestSwr, 2) + " at " + mhzText(m.lowestMhz) +
+        out += "measured (" + m.file + "): lowest SWR " + swrFigure(m.lowestSwr) + " at " + mhzFigure(m.lowestMhz) +
                " MHz\n";
         if (m.stretches.empty()) out += "measured SWR below 2:1: nowhere in the file\n";
         for (std::size_t i = 0; i < m.stretches.size(); ++i)
@@ -100,8 +142,12 @@ std::string text(const Analysis& a, const ReportContext& c) {
                    stretchText(m.stretches[i]) + "\n";
     }
     if (a.gain) {
-        out += "maximum gain: " + dbi(a.gain->dbi) + " at theta " + fixedText(a.gain->thetaDeg, 1) + " deg, phi " +
-               fixedText(a.gain->phiDeg, 0) + " deg (" + mhzText(a.gain->mhz) + " MHz)\n";
+        // The pattern it was found in, for the azimuths that share it.
+        const PatternFigures* in = nullptr;
+        for (const PatternFigures& p : a.patterns)
+            if (p.mhz == a.gain->mhz && p.azimuthDeg == a.gain->phiDeg && p.maxDbi == a.gain->dbi) in = &p;
+        out += "maximum gain: " + dbi(a.gain->dbi) + " at elevation " + degreesFigure(90 - a.gain->thetaDeg) +
+               " deg, " + azimuthWords(a.gain->phiDeg, in) + " (" + mhzText(a.gain->mhz) + " MHz)\n";
     } else {
         out += "maximum gain: none, the model failed at the design frequency\n";
     }
@@ -121,8 +167,9 @@ std::string text(const Analysis& a, const ReportContext& c) {
             double at5 = 0;
             for (const auto& [deg, gain] : p.gainAt)
                 if (deg == 5) at5 = gain;
-            out += padLeft(fixedText(p.maxDbi, 2), 12) + padLeft(fixedText(p.takeoffDeg, 1), 16) +
-                   padLeft(fixedText(p.azimuthDeg, 0), 15) + padLeft(fixedText(at5, 2), 16) + "\n";
+            out += padLeft(fixedText(p.maxDbi, 2), 12) + padLeft(degreesFigure(p.takeoffDeg), 16) +
+                   padLeft(degreesFigure(p.azimuthDeg), 15) + padLeft(noField(at5) ? "none" : fixedText(at5, 2), 16) +
+                   "\n";
         }
     }
     return out;
@@ -141,8 +188,9 @@ std::string heightsCsv(const ReportContext& c) {
         double at5 = 0;
         for (const auto& [deg, gain] : row.figures->gainAt)
             if (deg == 5) at5 = gain;
-        out += fixedText(row.figures->maxDbi, 2) + "," + fixedText(row.figures->takeoffDeg, 1) + "," +
-               fixedText(row.figures->azimuthDeg, 0) + "," + fixedText(at5, 2) + ",\r\n";
+        // An empty field where nec2c found no field at 5 degrees.
+        out += fixedText(row.figures->maxDbi, 2) + "," + degreesFigure(row.figures->takeoffDeg) + "," +
+               degreesFigure(row.figures->azimuthDeg) + "," + (noField(at5) ? "" : fixedText(at5, 2)) + ",\r\n";
     }
     return out;
 }
@@ -158,7 +206,7 @@ std::string csv(const Analysis& a) {
         out += numberText(row.mhz, 12);
         for (const FeedImpedance& feed : row.feeds)
             out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
-        out += "," + (std::isfinite(row.swr) ? fixedText(row.swr, 4) : std::string("inf")) + "\r\n";
+        out += "," + (std::isfinite(row.swr) ? fixedText(row.swr, 2) : std::string("inf")) + "\r\n";
     }
     return out;
 }
@@ -175,8 +223,7 @@ std::string json(const Analysis& a, const ReportContext& c) {
         sweep.push_back({{"mhz", row.mhz}, {"gaps", gaps}, {"swr", finiteOrNull(row.swr)}});
     }
     doc["sweep"] = sweep;
-    const SweepRow& best = a.rows[a.lowest];
-    doc["lowest_swr"] = {{"mhz", best.mhz}, {"swr", finiteOrNull(best.swr)}, {"within_0_05", nullptr}};
+    doc["lowest_swr"] = {{"mhz", a.lowestMhz}, {"swr", finiteOrNull(a.lowestSwr)}, {"within_0_05", nullptr}};
     if (a.nearLowest)
         doc["lowest_swr"]["within_0_05"] = {{"from_mhz", a.nearLowest->fromMhz},
                                             {"to_mhz", a.nearLowest->toMhz},
@@ -316,10 +363,26 @@ std::string impedanceText(std::complex<double> ohms) {
 
 std::string stretchText(const Below2& b) {
     std::string out =
-        mhzText(b.fromMhz) + " to " + mhzText(b.toMhz) + " MHz (" + numberText(b.toMhz - b.fromMhz, 4) + " MHz wide";
+        mhzFigure(b.fromMhz) + " to " + mhzFigure(b.toMhz) + " MHz (" + mhzFigure(b.toMhz - b.fromMhz) + " MHz wide";
     if (b.openBelow) out += ", still below 2:1 at the start of the sweep";
     if (b.openAbove) out += ", still below 2:1 at the end of the sweep";
     return out + ")";
+}
+
+std::string mhzFigure(double mhz) { return fixedText(mhz, 1); }
+
+std::string swrFigure(double swr) { return std::isfinite(swr) ? fixedText(swr, 2) : "infinite"; }
+
+bool noField(double dbi) { return dbi <= kFloorDbi; }
+
+std::string dbiFigure(double dbi) { return noField(dbi) ? "none" : fixedText(dbi, 2) + " dBi"; }
+
+std::string degreesFigure(double degrees) { return fixedText(degrees, 1); }
+
+std::string swrMeaning(double z0) {
+    return "The SWR here is what a meter would read on the " + numberText(z0, 7) +
+           " ohm line right at a gap, every gap fed alike, before the lines are joined and matched; a meter at the "
+           "transmitter will read otherwise.";
 }
 
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format) {

@@ -36,7 +36,22 @@ std::string groundShortText(const Ground& ground);
 // "123.4 +j56.7" / "12.3 -j4.5" ohms.
 std::string impedanceText(std::complex<double> ohms);
 
-// "130.5 to 160 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
+// "130.5 to 160.0 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
 std::string stretchText(const Below2& stretch);
+
+// Each kind of figure with the places the model stands behind, in every report for people and in
+// CSV (JSON keeps every digit): a 2:1 edge or the lowest SWR's frequency to 0.1 MHz, as its
+// frequency moves by 0.3 to 2 MHz between sound models of one antenna; an SWR to 2 places, or
+// "infinite"; a gain to 0.01 dB, or "none" for nec2c's floor (-999.99), which stands for no field;
+// an angle to 0.1 degree.
+std::string mhzFigure(double mhz);
+std::string swrFigure(double swr);
+std::string dbiFigure(double dbi);  // "7.88 dBi" or "none"
+std::string degreesFigure(double degrees);
+// nec2c's -999.99 dBi: no field in that direction or polarisation.
+bool noField(double dbi);
+
+// What the reports' SWR is, in one sentence, against a line of z0 ohms.
+std::string swrMeaning(double z0);
 
 }  // namespace brimalox::nec

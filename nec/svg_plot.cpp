@@ -6,6 +6,7 @@
 
 #include "nec/deck.h"
 #include "nec/pattern_plot.h"
+#include "nec/report.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox::nec {
@@ -215,11 +216,10 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
         add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" +
             px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
             R"(" text-anchor="middle" font-size="14" fill="#c00">)" + xmlEscaped(notes[i]) + "</text>");
-    const SweepRow& best = rows[analysis.lowest];
-    if (std::isfinite(best.swr) && best.swr <= top) {
-        const double bx = axes.x(best.mhz), by = axes.y(best.swr);
+    if (std::isfinite(analysis.lowestSwr) && analysis.lowestSwr <= top) {
+        const double bx = axes.x(analysis.lowestMhz), by = axes.y(analysis.lowestSwr);
         add(R"(<circle cx=")" + px(bx) + R"(" cy=")" + px(by) + R"(" r="4" fill="#03c"/>)");
-        place("lowest " + fixedText(best.swr, 2) + " at " + fixedText(best.mhz, xDecimals + 1) + " MHz",
+        place("lowest " + swrFigure(analysis.lowestSwr) + " at " + mhzFigure(analysis.lowestMhz) + " MHz",
               {{bx, by + 18}, {bx, by - 10}, {bx, by + 34}, {bx, by - 26}}, "#03c");
     }
     add("</svg>");

@@ -173,8 +173,8 @@ MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, 
     const Analysis ranges = rangesOf(std::move(rows), 0, designMhz);
     MeasuredSummary summary;
     summary.file = file;
-    summary.lowestSwr = ranges.rows[ranges.lowest].swr;
-    summary.lowestMhz = ranges.rows[ranges.lowest].mhz;
+    summary.lowestSwr = ranges.lowestSwr;
+    summary.lowestMhz = ranges.lowestMhz;
     summary.stretches = ranges.stretches;
     return summary;
 }

@@ -65,8 +65,8 @@ double percent(double ratio) { return (ratio - 1) * 100; }
 
 SwrFigures figuresOf(const Analysis& a) {
     SwrFigures f;
-    f.lowestSwr = a.rows[a.lowest].swr;
-    f.lowestMhz = lowestMhz(a);
+    f.lowestSwr = a.lowestSwr;
+    f.lowestMhz = a.lowestMhz;
     f.stretches = a.stretches;
     return f;
 }
@@ -99,22 +99,9 @@ void checkMeasurement(const TrimMeasurement& m, const TrimNames& n) {
 
 }  // namespace
 
-double lowestMhz(const Analysis& a) {
-    const std::size_t i = a.lowest;
-    if (i == 0 || i + 1 >= a.rows.size()) return a.rows[i].mhz;
-    const double y0 = a.rows[i - 1].swr, y1 = a.rows[i].swr, y2 = a.rows[i + 1].swr;
-    const double x0 = a.rows[i - 1].mhz, x1 = a.rows[i].mhz, x2 = a.rows[i + 1].mhz;
-    const double curvature = (y2 - y1) / (x2 - x1) - (y1 - y0) / (x1 - x0);
-    if (!std::isfinite(curvature) || !(curvature > 0)) return x1;
-    // The vertex of the parabola through the three samples.
-    const double num = (x1 - x0) * (x1 - x0) * (y1 - y2) - (x1 - x2) * (x1 - x2) * (y1 - y0);
-    const double den = (x1 - x0) * (y1 - y2) - (x1 - x2) * (y1 - y0);
-    const double vertex = x1 - 0.5 * num / den;
-    return std::clamp(vertex, x0, x2);
-}
-
 std::pair<double, double> flatStretch(const Analysis& a, double within) {
-    const double limit = a.rows[a.lowest].swr + within;
+    const double limit = a.lowestSwr + within;
+    if (a.rows[a.lowest].swr > limit) return {a.lowestMhz, a.lowestMhz};  // a dip sharper than the samples
     auto crossing = [&](std::size_t inside, std::size_t outside) {
         const SweepRow &in = a.rows[inside], &out = a.rows[outside];
         if (!std::isfinite(out.swr)) return in.mhz;
@@ -211,7 +198,7 @@ double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
         throw Refused(
             "the model's lowest SWR is at the end of the sweep, so its dip is not known: widen the sweep with " +
             n.from + " and " + n.to);
-    return dipMhz / lowestMhz(model);
+    return dipMhz / model.lowestMhz;
 }
 
 Trim trim(const TrimRequest& request, Engine& engine) {
@@ -264,7 +251,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.notes.push_back(
             "from the dip alone, which on this antenna is flat: the model's SWR stays within 0.01 of its "
             "lowest from about " +
-            numberText(flatFrom, 4) + " to " + numberText(flatTo, 4) +
+            mhzFigure(flatFrom) + " to " + mhzFigure(flatTo) +
             " MHz, so an "
             "SWR meter's dip may sit anywhere in it; the two 2:1 edges or an analyser's file give a "
             "better scale");

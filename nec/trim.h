@@ -77,8 +77,6 @@ struct Trim {
 double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& names, double* rms = nullptr);
 double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& names);
 double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names);
-// The model's lowest SWR between its samples (a parabola through the three around the lowest).
-double lowestMhz(const Analysis& model);
 // Where the model's SWR stays within `within` of its lowest, between samples.
 std::pair<double, double> flatStretch(const Analysis& model, double within);
 

@@ -14,9 +14,22 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 
 std::string mhzText(double mhz) { return numberText(mhz, 5); }
-std::string mmText(double mm) { return fixedText(mm, 1) + " mm"; }
-std::string inchText(double mm) { return fixedText(mm / kMmPerInch, 2) + " inch"; }
-std::string lengthText(double mm) { return mmText(mm) + " (" + inchText(mm) + ")"; }
+
+// A length with the places the window shows for it ("9.67" has 2): the design's own lengths are
+// the window's texts, and a trimmed one is printed like the one it replaces.
+struct Places {
+    int mm = 1, inch = 2;
+};
+int placesOf(const std::string& text) {
+    const std::size_t dot = text.find('.');
+    return dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+}
+Places heightPlaces(const DesignTexts& d) { return {placesOf(d.heightMm), placesOf(d.heightInch)}; }
+Places sidePlaces(const DesignTexts& d) { return {placesOf(d.sideMm), placesOf(d.sideInch)}; }
+std::string mmText(double mm, Places p) { return fixedText(mm, p.mm) + " mm"; }
+std::string lengthText(double mm, Places p) {
+    return mmText(mm, p) + " (" + fixedText(mm / kMmPerInch, p.inch) + " inch)";
+}
 
 // How far the built antenna is off, electrically: 3.0 % long when a ratio of 1 / 1.03 puts it right.
 double offPercent(double ratio) { return std::fabs(1 / ratio - 1) * 100; }
@@ -35,7 +48,7 @@ std::string pieceName(const TrimPiece& p, int sides) {
 }
 
 std::string figuresText(const std::string& what, const SwrFigures& f) {
-    std::string out = what + ": lowest SWR " + fixedText(f.lowestSwr, 2) + " at " + mhzText(f.lowestMhz) + " MHz\n";
+    std::string out = what + ": lowest SWR " + swrFigure(f.lowestSwr) + " at " + mhzFigure(f.lowestMhz) + " MHz\n";
     if (f.stretches.empty()) out += "  SWR below 2:1: nowhere in the sweep\n";
     for (std::size_t i = 0; i < f.stretches.size(); ++i)
         out +=
@@ -67,32 +80,37 @@ std::string measuredText(const Trim& t) {
 
 std::string text(const Trim& t) {
     std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground) +
-                      ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n\n";
+                      ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n" + swrMeaning(t.z0) + "\n\n";
     out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
     for (const std::string& note : t.notes)
         out += "  " + note + "\n";
-    out += "height: " + lengthText(t.heightMm) + " becomes " + lengthText(t.newHeightMm) + "\n";
-    out += "side: " + lengthText(t.sideMm) + " becomes " + lengthText(t.newSideMm) + "\n";
-    out += "gap: " + lengthText(t.gapMm) + ", and the series match " + t.design.matchMm +
+    const DesignTexts& d = t.design;
+    const Places height = heightPlaces(d), side = sidePlaces(d);
+    out +=
+        "height: " + d.heightMm + " mm (" + d.heightInch + " inch) becomes " + lengthText(t.newHeightMm, height) + "\n";
+    out += "side: " + d.sideMm + " mm (" + d.sideInch + " inch) becomes " + lengthText(t.newSideMm, side) + "\n";
+    out += "gap: " + d.gapMm + " mm (" + d.gapInch + " inch), and the series match " + d.matchMm +
            " mm, stay: they are feed details\n\n";
-    const int sides = t.design.sides;
+    const int sides = d.sides;
+    // A vertical is half the height less the gap: it has the height's places.
+    auto places = [&](const TrimPiece& p) { return p.name == "side" ? side : height; };
     if (isLong(t.ratio)) {
         out += "cut list:\n";
         for (const TrimPiece& p : t.pieces)
-            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm) + ", cut " + lengthText(p.mm - p.newMm) +
-                   " from each, to " + mmText(p.newMm) + "\n";
+            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) + ", cut " +
+                   lengthText(p.mm - p.newMm, places(p)) + " from each, to " + mmText(p.newMm, places(p)) + "\n";
     } else {
         out += "cut list: the built antenna is short, so each piece must grow:\n";
         for (const TrimPiece& p : t.pieces)
-            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm) + ", longer by " + lengthText(p.newMm - p.mm) +
-                   ", to " + mmText(p.newMm) + "\n";
+            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) + ", longer by " +
+                   lengthText(p.newMm - p.mm, places(p)) + ", to " + mmText(p.newMm, places(p)) + "\n";
         out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
     }
     out += "\n" + figuresText("model of the design", t.model);
     if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
-    out += figuresText(
-        "model of the trimmed design (height " + mmText(t.newHeightMm) + ", side " + mmText(t.newSideMm) + ")",
-        t.trimmed);
+    out += figuresText("model of the trimmed design (height " + mmText(t.newHeightMm, height) + ", side " +
+                           mmText(t.newSideMm, side) + ")",
+                       t.trimmed);
     out += figuresText("the built antenna after the trim should show (the trimmed model's frequencies times the ratio)",
                        expected(t));
     return out;

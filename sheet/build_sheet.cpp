@@ -60,7 +60,7 @@ bool validDate(std::string_view date) {
 std::string swrText(double swr) { return fixed(swr, 2); }
 std::string mhzText(double mhz) { return fixed(mhz, 1); }
 std::string dbiText(double dbi) { return fixed(dbi, 2); }
-std::string degreesText(double degrees) { return fixed(degrees, 0); }
+std::string degreesText(double degrees) { return fixed(degrees, 1); }
 std::string metresText(double metres) {
     std::string text = fmt::format(FMT_COMPILE("{:.2f}"), metres);
     while (text.back() == '0')

@@ -19,8 +19,8 @@ ModelFigures modelFigures(const nec::Result& result) {
         return std::abs(x.mhz - m.designMhz) < std::abs(y.mhz - m.designMhz);
     });
     m.swrAtDesign = atDesign->swr;
-    m.lowestSwr = a.rows[a.lowest].swr;
-    m.lowestSwrMhz = a.rows[a.lowest].mhz;
+    m.lowestSwr = a.lowestSwr;
+    m.lowestSwrMhz = a.lowestMhz;
     for (const nec::Below2& stretch : a.stretches)
         m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
     m.maxGainDbi = a.patterns.front().maxDbi;

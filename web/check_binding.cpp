@@ -292,7 +292,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
             const EngineMaker engines = [] { return std::make_unique<WebEngine>(); };
             const CoverProgress progress = [](int runs, const Candidate* best) {
                 const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
-                                                   ", worst SWR " + coverSwrText(best->worst)
+                                                   ", worst SWR " + swrFigure(best->worst)
                                              : std::string();
                 brimalox_cover_progress(runs, now.c_str());
             };

@@ -194,6 +194,14 @@ TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
     ASSERT_FALSE(result.ranked.empty());
     EXPECT_GT(result.ranked.front().worst, 2);
     ASSERT_EQ(result.ranked.front().bandWorst.size(), 2u);
+    // The SWR to 2 places and said what it is; the take-off angle to 0.1 degree.
+    const std::string text = coverText(result);
+    for (const std::string& part : {"worst SWR " + swrFigure(result.ranked.front().worst) + " (", swrMeaning(300)})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    ASSERT_TRUE(result.winner && !result.winner->analysis.patterns.empty());
+    EXPECT_NE(text.find(", take-off " + degreesFigure(result.winner->analysis.patterns.front().takeoffDeg) + " deg"),
+              std::string::npos)
+        << text;
 }
 
 TEST(Cover, AConductorThickerThanTheGapIsCutAndSaidSo) {

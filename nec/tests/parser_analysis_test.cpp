@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -347,11 +348,12 @@ TEST(Report, AverageGainWarningStretchesAndFeedLineAsTyped) {
                   off);
     }
     const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
-    EXPECT_NE(text.find("SWR below 2:1: 140 to"), std::string::npos) << text;
+    EXPECT_NE(text.find("SWR below 2:1: 140.0 to"), std::string::npos) << text;
     EXPECT_NE(text.find("SWR below 2:1 also: "), std::string::npos) << text;
-    // What the SWR is of, and what the model leaves out.
-    for (const char* said : {"SWR at gap 1 with every gap driven equally and in phase", "ladder lines",
-                             "series match are not in the model"})
+    // What the SWR is: where on which line, and why a meter at the transmitter differs.
+    for (const char* said :
+         {"on the 75.5 ohm line right at a gap", "every gap fed alike", "before the lines are joined and matched",
+          "a meter at the transmitter will read otherwise"})
         EXPECT_NE(text.find(said), std::string::npos) << said;
 }
 
@@ -371,8 +373,9 @@ TEST(Analysis, StretchWithinFiveHundredthsOfTheLowestSwr) {
         bool openBelow, openAbove;
     };
     const std::vector<Case> cases{
-        // Lowest 1.50 at 143: 1.55 is crossed 5/8 of the way from 1.60 to 1.52, and 2/5 from 1.53 to 1.58.
-        {"inside", {2.0, 1.6, 1.52, 1.50, 1.53, 1.58, 1.9}, 141 + 5.0 / 8, 144 + 2.0 / 5, false, false},
+        // Lowest 1.50 at 143 (between equal neighbours, so no lower between the samples): 1.55 is
+        // crossed 5/8 of the way from 1.60 to 1.52, and half way from 1.52 to 1.58.
+        {"inside", {2.0, 1.6, 1.52, 1.50, 1.52, 1.58, 1.9}, 141 + 5.0 / 8, 144.5, false, false},
         {"at the start", {1.50, 1.52, 1.7}, 140, 141 + 3.0 / 18, true, false},
         {"everywhere", {1.51, 1.50, 1.54}, 140, 142, true, true},
         {"alone", {1.9, 1.5, 1.9}, 141 - 0.05 / 0.4, 141 + 0.05 / 0.4, false, false},
@@ -394,6 +397,113 @@ TEST(Analysis, StretchWithinFiveHundredthsOfTheLowestSwr) {
     // No finite SWR: no stretch.
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_FALSE(rangesOf(swrRows({inf, inf}), 100, 141).nearLowest);
+}
+
+// A series resonance at f0: R + jX with X rising 6 R for each unit of f / f0 - f0 / f.
+double resonanceSwr(double mhz, double f0, double r, double z0) { return swr({r, 6 * r * (mhz / f0 - f0 / mhz)}, z0); }
+
+TEST(Analysis, LowestSwrBetweenTheSamplesHeldAgainstAFineSweep) {
+    struct Case {
+        const char* name;
+        double f0, r;           // the resonance; SWR 1 where r is the line's 300 ohms
+        double tolSwr, tolMhz;  // against the fine sweep
+    };
+    const std::vector<Case> cases{
+        {"matched between samples: a sharp V in SWR", 145.3, 300, 0.01, 0.05},
+        {"mismatched between samples", 147.6, 200, 0.002, 0.05},
+        {"on a sample", 145, 450, 0.001, 0.02},
+        {"beyond the sweep's end: its last sample", 190, 200, 1e-4, 1e-9},
+    };
+    for (const Case& c : cases) {
+        std::vector<SweepRow> rows;
+        for (int i = 0; i <= 20; ++i) {
+            const double mhz = 130 + 1.5 * i;
+            rows.push_back({mhz, {}, resonanceSwr(mhz, c.f0, c.r, 300)});
+        }
+        double fineSwr = INFINITY, fineMhz = 0;
+        for (double mhz = 130; mhz <= 160 + 1e-9; mhz += 0.001)
+            if (resonanceSwr(mhz, c.f0, c.r, 300) < fineSwr) {
+                fineSwr = resonanceSwr(mhz, c.f0, c.r, 300);
+                fineMhz = mhz;
+            }
+        const Analysis a = rangesOf(rows, 300, 146);
+        EXPECT_NEAR(a.lowestSwr, fineSwr, c.tolSwr + 1e-6) << c.name;
+        EXPECT_NEAR(a.lowestMhz, fineMhz, c.tolMhz + 0.001) << c.name;
+        // The text and the JSON carry the same figure.
+        const auto json = nlohmann::json::parse(formatReport(a, ReportContext{}, ReportFormat::Json));
+        EXPECT_EQ(json["lowest_swr"]["mhz"].get<double>(), a.lowestMhz) << c.name;
+        EXPECT_NE(formatReport(a, ReportContext{}, ReportFormat::Text)
+                      .find("lowest SWR: " + swrFigure(a.lowestSwr) + " at " + mhzFigure(a.lowestMhz) + " MHz"),
+                  std::string::npos)
+            << c.name;
+    }
+}
+
+TEST(Report, EachKindOfFigureToItsPlaces) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {stretchText({136.7917, 177.2239, false, false}), "136.8 to 177.2 MHz (40.4 MHz wide)"},
+        {stretchText({141.2296, 183.543, false, true}),
+         "141.2 to 183.5 MHz (42.3 MHz wide, still below 2:1 at the end of the sweep)"},
+        {mhzFigure(153.13), "153.1"},
+        {swrFigure(1.5649), "1.56"},
+        {swrFigure(2.637), "2.64"},
+        {swrFigure(inf), "infinite"},
+        {dbiFigure(7.876), "7.88 dBi"},
+        {dbiFigure(-0.001), "0.00 dBi"},
+        {dbiFigure(-999.99), "none"},  // nec2c's floor: no field
+        {dbiFigure(-182.3), "-182.30 dBi"},
+        {degreesFigure(1), "1.0"},
+        {degreesFigure(88.46), "88.5"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(text, expected);
+}
+
+TEST(Report, OneDirectionInWordsAndAMaximumAtSeveralAzimuthsSaidSo) {
+    struct Case {
+        const char* name;
+        std::vector<int> peaks;  // azimuths (of 0, 30 ... 360) at the maximum; the rest 0.05 dB lower
+        std::string words;
+    };
+    const std::vector<Case> cases{
+        {"one", {90}, "azimuth 90.0 deg"},
+        {"two runs", {30, 60, 210, 240}, "azimuths 30.0 to 60.0 and 210.0 to 240.0 deg alike to 0.01 dB"},
+        {"a run across 0", {0, 330, 360}, "azimuths 330.0 to 0.0 deg alike to 0.01 dB"},
+        {"round", {0, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300, 330, 360}, "every azimuth alike to 0.01 dB"},
+        {"five apart", {0, 60, 120, 180, 240, 360}, "5 azimuths alike to 0.01 dB"},
+    };
+    for (const Case& c : cases) {
+        AnalysisPlan plan;
+        plan.sweepMhz = {146};
+        Analysis a = analyse({runAt(146, 200)}, 300, plan);
+        PatternFigures p;
+        p.mhz = 146;
+        p.maxDbi = 7.88;
+        p.takeoffDeg = 0;
+        p.azimuthDeg = c.peaks.front();
+        p.verticalDbi = 7.88;
+        p.horizontalDbi = -999.99;
+        p.elevationDbi.assign(91, 0);
+        for (int phi = 0; phi <= 360; phi += 30) {
+            const bool peak = std::find(c.peaks.begin(), c.peaks.end(), phi) != c.peaks.end();
+            p.azimuthDbi.push_back({phi, peak ? 7.88 : 7.83});
+        }
+        a.patterns = {p};
+        a.gain = MaxGain{7.88, 90, p.azimuthDeg, 146};
+        const std::string text = formatReport(a, ReportContext{}, ReportFormat::Text);
+        EXPECT_NE(text.find("maximum gain: 7.88 dBi at elevation 0.0 deg, " + c.words + " (146 MHz)"),
+                  std::string::npos)
+            << c.name << "\n"
+            << text;
+        EXPECT_NE(text.find("maximum 7.88 dBi at elevation 0.0 deg (the take-off angle), " + c.words +
+                            "; vertical part 7.88 dBi, horizontal part none"),
+                  std::string::npos)
+            << c.name << "\n"
+            << text;
+        EXPECT_EQ(text.find("theta"), std::string::npos) << c.name;
+        EXPECT_EQ(text.find("phi"), std::string::npos) << c.name;
+    }
 }
 
 }  // namespace

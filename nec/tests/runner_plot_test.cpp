@@ -205,9 +205,9 @@ void expectInside(const std::string& svg, double width, double height, const cha
 
 TEST(PatternPlot, BothPatternsWithRingsAndTitles) {
     const std::string svg = patternPlotSvg(lobe(), "A & B", "average ground");
-    for (const char* part : {"A &amp; B", "average ground", "elevation pattern in azimuth 30 deg",
-                             "azimuth pattern at elevation 12 deg (take-off)", ">10<", ">0<", ">-10<", "dBi",
-                             "maximum 6.00 dBi at elevation 12 deg"})
+    for (const char* part : {"A &amp; B", "average ground", "elevation pattern in azimuth 30.0 deg",
+                             "azimuth pattern at elevation 12.0 deg (take-off)", ">10<", ">0<", ">-10<", "dBi",
+                             "maximum 6.00 dBi at elevation 12.0 deg"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(svg.find("nan"), std::string::npos);
     expectInside(svg, 980, 540, "pattern");

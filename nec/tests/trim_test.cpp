@@ -55,9 +55,9 @@ TEST(TrimRatio, EachMeasurementFindsTheScaleOfACurve) {
         EXPECT_NEAR(ratioFromEdges(model, scaled.below2->fromMhz, scaled.below2->toMhz, names), k, 0.002 * k) << k;
         EXPECT_NEAR(ratioFromDip(model, 150 * k, names), k, 0.002 * k) << k;
     }
-    EXPECT_NEAR(lowestMhz(model), 150, 0.05);
+    EXPECT_NEAR(model.lowestMhz, 150, 0.05);
     // Linear between samples of a curve that bends upwards: the ends found are within the limit.
-    const double limit = model.rows[model.lowest].swr + 0.01;
+    const double limit = model.lowestSwr + 0.01;
     const auto [flatFrom, flatTo] = flatStretch(model, 0.01);
     EXPECT_LT(flatFrom, 150);
     EXPECT_GT(flatTo, 150);
