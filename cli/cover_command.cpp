@@ -61,9 +61,7 @@ std::string csvReport(const CoverResult& r) {
     return out.str();
 }
 
-ordered_json swrJson(double swr) {
-    return std::isfinite(swr) ? ordered_json(std::round(swr * 1000) / 1000) : ordered_json(nullptr);
-}
+ordered_json swrJson(double swr) { return std::isfinite(swr) ? ordered_json(swr) : ordered_json(nullptr); }
 
 std::string jsonReport(const CoverResult& r) {
     const CoverPlan& p = r.plan;

@@ -105,18 +105,6 @@ std::string tagList(const Model& model) {
 
 }  // namespace
 
-std::string numberText(double value, int digits) {
-    if (value == 0) return "0";  // also turns -0 into 0
-    return fmt::format(FMT_COMPILE("{:.{}g}"), value, digits);
-}
-
-std::string fixedText(double value, int decimals) {
-    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, decimals);
-    // A small negative rounded to zero ("-0.00") would read as a sign that is not there.
-    if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
-    return text;
-}
-
 Sweep defaultSweep(double designMhz) {
     // Scaled by whole numbers, so that 146 MHz starts at the double nearest 116.8, not one below it.
     return {designMhz * 8 / 10, designMhz / 100,
@@ -215,11 +203,6 @@ bool averageCheckApplies(const Model& model, const Ground& ground, const std::ve
     const double top = highestPointM(model, ground);
     return std::all_of(patternMhz.begin(), patternMhz.end(),
                        [&](double mhz) { return averagingGrid(ground, top, mhz).averageChecked; });
-}
-
-std::string exactText(double value) {
-    if (value == 0) return "0";
-    return fmt::format(FMT_COMPILE("{}"), value);
 }
 
 std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vector<std::string>& comments) {

@@ -12,9 +12,6 @@
 namespace brimalox::nec {
 namespace {
 
-// Frequencies keep their significant digits whatever the band: "0.0001", "146", "2544".
-std::string mhzText(double mhz) { return numberText(mhz, 7); }
-
 std::string padLeft(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
@@ -65,7 +62,7 @@ std::string azimuthWords(double azimuthDeg, const PatternFigures* p) {
 }
 
 std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGround) {
-    std::string out = "pattern at " + mhzText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
+    std::string out = "pattern at " + numberText(p.mhz) + " MHz: maximum " + dbi(p.maxDbi) + " at elevation " +
                       degreesFigure(p.takeoffDeg) + " deg (the take-off angle), " + azimuthWords(p.azimuthDeg, &p) +
                       "; vertical part " + dbi(p.verticalDbi) + ", horizontal part " + dbi(p.horizontalDbi) + "\n";
     // The elevation cut is in one azimuth, named: the maximum may have several.
@@ -111,7 +108,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
         out += padLeft("gap " + std::to_string(g + 1) + " (ohms)", kZWidth);
     out += padLeft("SWR", 10) + "\n";
     for (const SweepRow& row : a.rows) {
-        out += padLeft(mhzText(row.mhz), 10);
+        out += padLeft(numberText(row.mhz), 10);
         for (const FeedImpedance& feed : row.feeds)
             out += padLeft(impedanceText(feed.ohms), kZWidth);
         out += padLeft(swrFigure(row.swr), 10) + "\n";
@@ -147,7 +144,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
         for (const PatternFigures& p : a.patterns)
             if (p.mhz == a.gain->mhz && p.azimuthDeg == a.gain->phiDeg && p.maxDbi == a.gain->dbi) in = &p;
         out += "maximum gain: " + dbi(a.gain->dbi) + " at elevation " + degreesFigure(90 - a.gain->thetaDeg) +
-               " deg, " + azimuthWords(a.gain->phiDeg, in) + " (" + mhzText(a.gain->mhz) + " MHz)\n";
+               " deg, " + azimuthWords(a.gain->phiDeg, in) + " (" + numberText(a.gain->mhz) + " MHz)\n";
     } else {
         out += "maximum gain: none, the model failed at the design frequency\n";
     }
@@ -369,15 +366,9 @@ std::string stretchText(const Below2& b) {
     return out + ")";
 }
 
-std::string mhzFigure(double mhz) { return fixedText(mhz, 1); }
-
-std::string swrFigure(double swr) { return std::isfinite(swr) ? fixedText(swr, 2) : "infinite"; }
-
 bool noField(double dbi) { return dbi <= kFloorDbi; }
 
 std::string dbiFigure(double dbi) { return noField(dbi) ? "none" : fixedText(dbi, 2) + " dBi"; }
-
-std::string degreesFigure(double degrees) { return fixedText(degrees, 1); }
 
 std::string swrMeaning(double z0) {
     return "The SWR here is what a meter would read on the " + numberText(z0, 7) +

@@ -43,11 +43,8 @@ std::string stretchText(const Below2& stretch);
 // CSV (JSON keeps every digit): a 2:1 edge or the lowest SWR's frequency to 0.1 MHz, as its
 // frequency moves by 0.3 to 2 MHz between sound models of one antenna; an SWR to 2 places, or
 // "infinite"; a gain to 0.01 dB, or "none" for nec2c's floor (-999.99), which stands for no field;
-// an angle to 0.1 degree.
-std::string mhzFigure(double mhz);
-std::string swrFigure(double swr);
+// an angle to 0.1 degree (numtext/figures.h, which the build sheet shares).
 std::string dbiFigure(double dbi);  // "7.88 dBi" or "none"
-std::string degreesFigure(double degrees);
 // nec2c's -999.99 dBi: no field in that direction or polarisation.
 bool noField(double dbi);
 

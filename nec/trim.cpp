@@ -25,8 +25,6 @@ constexpr double kEdgesApart = 0.02;
 // A fitted file whose reflection coefficient stays this far from the model's (rms) has another shape.
 constexpr double kPoorFit = 0.05;
 
-std::string mhzText(double mhz) { return numberText(mhz, 5); }
-
 // |reflection coefficient|: bounded, so a far-off SWR of 50 weighs no more than one of 5 in a fit.
 double gammaOf(double swr) { return std::isfinite(swr) ? (swr - 1) / (swr + 1) : 1.0; }
 
@@ -123,9 +121,10 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     const double from = std::max(kFitFrom, m.front().first / stretch.fromMhz);
     const double to = std::min(kFitTo, m.back().first / stretch.toMhz);
     if (from > to)
-        throw Refused(n.measuredFile + " covers " + mhzText(m.front().first) + " to " + mhzText(m.back().first) +
-                      " MHz, too little to hold the model's 2:1 stretch (" + mhzText(stretch.fromMhz) + " to " +
-                      mhzText(stretch.toMhz) + " MHz) at any scale: measure over a wider range");
+        throw Refused(n.measuredFile + " covers " + numberText(m.front().first, 5) + " to " +
+                      numberText(m.back().first, 5) + " MHz, too little to hold the model's 2:1 stretch (" +
+                      numberText(stretch.fromMhz, 5) + " to " + numberText(stretch.toMhz, 5) +
+                      " MHz) at any scale: measure over a wider range");
     std::size_t low = 0;
     for (std::size_t i = 1; i < m.size(); ++i)
         if (gammaOf(m[i].second) < gammaOf(m[low].second)) low = i;
@@ -135,7 +134,7 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
         (i < low ? riseBelow : riseAbove) = std::max(i < low ? riseBelow : riseAbove, gammaOf(m[i].second) - lowest);
     if (low == 0 || low + 1 == m.size() || riseBelow < kClearRise || riseAbove < kClearRise)
         throw Refused(n.measuredFile + " has no clear minimum: its lowest SWR, " + fixedText(m[low].second, 2) +
-                      " at " + mhzText(m[low].first) + " MHz, " +
+                      " at " + numberText(m[low].first, 5) + " MHz, " +
                       (low == 0 || low + 1 == m.size() ? std::string("is at the end of its frequencies")
                                                        : std::string("hardly rises on one side")) +
                       "; measure from well below the dip to well above it");
@@ -166,8 +165,8 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     double k = from + best * kFitStep;
     const bool atLimit = best == 0 || best == steps;
     if (atLimit && !((best == 0 && from == kFitFrom) || (best == steps && to == kFitTo)))
-        throw Refused(n.measuredFile + " ends (" + mhzText(m.front().first) + " to " + mhzText(m.back().first) +
-                      " MHz) before the best fit is found: measure over a wider range");
+        throw Refused(n.measuredFile + " ends (" + numberText(m.front().first, 5) + " to " +
+                      numberText(m.back().first, 5) + " MHz) before the best fit is found: measure over a wider range");
     if (!atLimit) {
         // Between the grid's scales: the vertex of the parabola through the best and its neighbours.
         const double c0 = costs[best - 1], c1 = costs[best], c2 = costs[best + 1];
@@ -191,9 +190,9 @@ double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, cons
 double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
     const double from = model.rows.front().mhz, to = model.rows.back().mhz;
     if (!(dipMhz >= from && dipMhz <= to))
-        throw Refused(n.measuredDip + " " + numberText(dipMhz) + " MHz is outside the swept range, " + mhzText(from) +
-                      " to " + mhzText(to) + " MHz: check the frequency, or sweep over it with " + n.from + " and " +
-                      n.to);
+        throw Refused(n.measuredDip + " " + numberText(dipMhz) + " MHz is outside the swept range, " +
+                      numberText(from, 5) + " to " + numberText(to, 5) +
+                      " MHz: check the frequency, or sweep over it with " + n.from + " and " + n.to);
     if (model.lowest == 0 || model.lowest + 1 == model.rows.size())
         throw Refused(
             "the model's lowest SWR is at the end of the sweep, so its dip is not known: widen the sweep with " +

@@ -13,8 +13,6 @@ namespace {
 
 constexpr double kMmPerInch = 25.4;
 
-std::string mhzText(double mhz) { return numberText(mhz, 5); }
-
 // A length with the places the window shows for it ("9.67" has 2): the design's own lengths are
 // the window's texts, and a trimmed one is printed like the one it replaces.
 struct Places {
@@ -72,10 +70,10 @@ std::string measuredText(const Trim& t) {
     switch (t.source) {
     case TrimSource::File: return "measured: " + t.measuredName;
     case TrimSource::Edges:
-        return "measured: SWR 2:1 at " + mhzText(t.lowEdgeMhz) + " and " + mhzText(t.highEdgeMhz) + " MHz";
+        return "measured: SWR 2:1 at " + numberText(t.lowEdgeMhz, 5) + " and " + numberText(t.highEdgeMhz, 5) + " MHz";
     case TrimSource::Dip: break;
     }
-    return "measured: the SWR dips at " + mhzText(t.dipMhz) + " MHz";
+    return "measured: the SWR dips at " + numberText(t.dipMhz, 5) + " MHz";
 }
 
 std::string text(const Trim& t) {

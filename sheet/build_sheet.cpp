@@ -8,20 +8,12 @@
 
 #include "app/layout.h"
 #include "app/notes_text.h"
+#include "numtext/figures.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::sheet {
 
-namespace {
-
-std::string fixed(double value, int places) {
-    std::string text = fmt::format(FMT_COMPILE("{:.{}f}"), value, places);
-    // "-0.0" would read as a sign that is not there.
-    if (text.find_first_not_of("-0.") == std::string::npos && text[0] == '-') text.erase(0, 1);
-    return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string minimumWarning() {
     // Notes lines 2 and 3 and the start of line 4, up to the SWR range in brackets: the warning and
@@ -57,10 +49,6 @@ bool validDate(std::string_view date) {
     return day.ok();
 }
 
-std::string swrText(double swr) { return fixed(swr, 2); }
-std::string mhzText(double mhz) { return fixed(mhz, 1); }
-std::string dbiText(double dbi) { return fixed(dbi, 2); }
-std::string degreesText(double degrees) { return fixed(degrees, 1); }
 std::string metresText(double metres) {
     std::string text = fmt::format(FMT_COMPILE("{:.2f}"), metres);
     while (text.back() == '0')
@@ -73,15 +61,18 @@ std::vector<ModelLine> modelLines(const BuildSheet& sheet) {
     std::vector<ModelLine> lines;
     if (!sheet.model) return lines;
     const ModelFigures& m = *sheet.model;
-    lines.push_back({"SWR AT " + sheet.design.frequency + " MHZ", swrText(m.swrAtDesign)});
-    lines.push_back({"LOWEST SWR", swrText(m.lowestSwr) + " AT " + mhzText(m.lowestSwrMhz) + " MHZ"});
+    lines.push_back({"SWR AT " + sheet.design.frequency + " MHZ", swrFigure(m.swrAtDesign)});
+    lines.push_back({"LOWEST SWR", swrFigure(m.lowestSwr) + " AT " + mhzFigure(m.lowestSwrMhz) + " MHZ"});
     if (m.belowTwo.empty()) lines.push_back({"SWR BELOW 2:1", "NOWHERE IN THE SWEEP"});
     for (std::size_t i = 0; i < m.belowTwo.size(); ++i)
         lines.push_back({i == 0 ? "SWR BELOW 2:1" : "",
-                         mhzText(m.belowTwo[i].fromMhz) + " TO " + mhzText(m.belowTwo[i].toMhz) + " MHZ"});
-    lines.push_back({"MAXIMUM GAIN", dbiText(m.maxGainDbi) + " DBI"});
-    lines.push_back({"TAKE-OFF ANGLE", degreesText(m.takeoffDeg) + " DEG"});
-    lines.push_back({"SWR AGAINST", fmt::format(FMT_COMPILE("{:g} OHM"), m.z0Ohms)});
+                         mhzFigure(m.belowTwo[i].fromMhz) + " TO " + mhzFigure(m.belowTwo[i].toMhz) + " MHZ"});
+    lines.push_back({"MAXIMUM GAIN", fixedText(m.maxGainDbi, 2) + " DBI"});
+    lines.push_back({"TAKE-OFF ANGLE", degreesFigure(m.takeoffDeg) + " DEG"});
+    // Where these SWR figures are read, which is not where a builder's meter sits.
+    lines.push_back({"SWR AS A METER READS IT", fmt::format(FMT_COMPILE("AT A GAP ON THE {:g} OHM LINE,"), m.z0Ohms)});
+    lines.push_back({"", "EVERY GAP FED ALIKE;"});
+    lines.push_back({"", "AT THE RIG IT READS OTHERWISE"});
     lines.push_back({"GROUND", m.ground});
     if (m.heightMetres) lines.push_back({"HEIGHT ABOVE GROUND", metresText(*m.heightMetres) + " M"});
     return lines;

@@ -61,12 +61,7 @@ std::string minimumWarning();
 // A YYYY-MM-DD date that is a real day of the Gregorian calendar.
 bool validDate(std::string_view date);
 
-// Model figures as the sheet writes them, with the places of the reports: SWR to 2, MHz to 1, dBi to
-// 2, degrees to 1.
-std::string swrText(double swr);
-std::string mhzText(double mhz);
-std::string dbiText(double dbi);
-std::string degreesText(double degrees);
+// A height in metres, to the centimetre, without trailing zeros.
 std::string metresText(double metres);
 
 }  // namespace brimalox::sheet

@@ -32,7 +32,7 @@ ModelFigures modelFigures(const nec::Result& result) {
     case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
     case nec::GroundKind::Real:
         m.ground =
-            g.name + " ground (" + nec::numberText(g.permittivity) + ", " + nec::numberText(g.conductivity) + " S/m)";
+            g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m)";
         break;
     }
     if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
