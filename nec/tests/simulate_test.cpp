@@ -133,7 +133,8 @@ TEST(Check, ProgressCountsEveryFrequencyAndHeight) {
         EXPECT_GE(told[i].first, told[i - 1].first);
         EXPECT_EQ(told[i].second, 6);
     }
-    EXPECT_EQ(engine.decks.size(), 3u);
+    // The deck, the two small decks that measure the extended kernel, and one deck for each height.
+    EXPECT_EQ(engine.decks.size(), 5u);
     EXPECT_EQ(engine.decks.front(), result.deck);
     EXPECT_EQ(result.heights.size(), 2u);
     EXPECT_EQ(result.analysis.rows.size(), 3u);
