@@ -16,7 +16,7 @@ constexpr double kLightMetresMhz = 299.792458;    // wavelength in metres is thi
 constexpr double kRadiiPerSegment = 8.0;          // thin-wire kernel: segments at least this many radii
 constexpr double kExtendedRadiiPerSegment = 2.0;  // extended kernel (EK): at least this many
 // Segments of at most this fraction of the antenna's height (a design's height is a third of its
-// wavelength, so about a thirtieth of that) wherever the growth from the gaps lets them grow,
+// wavelength, so about a fortieth of that) wherever the growth from the gaps lets them grow,
 // whatever the sweep: the design's figures then do not follow how far a sweep goes, and an antenna
 // built a few percent large is modelled as the same model scaled, segment for segment.
 constexpr double kSegmentsPerHeight = 13;
@@ -188,7 +188,7 @@ Model buildModel(const NecGeometry& g, const ModelOptions& options) {
         const auto [most, thick] = distinctMm(model.maxSegmentM, 2 * radius);
         return CannotModel("NEC-2 cannot model this conductor up to " + numberText(options.highestMhz) +
                            " MHz: its segments must be at most " + most +
-                           " mm (an eleventh of the antenna's height, and a tenth of the shortest wavelength run) and "
+                           " mm (a thirteenth of the antenna's height, and a tenth of the shortest wavelength run) and "
                            "at least as long as the conductor is thick (" +
                            thick + " mm)" +
                            (shortest > 0 ? ", and the wires cannot be cut into such segments (one would be " +

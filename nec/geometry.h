@@ -46,12 +46,12 @@ struct Model {
     bool extendedKernel = false;  // some segment is shorter than eight radii: NEC-2's EK card
 };
 
-// Segments are at most an eleventh of the antenna's height (about a thirtieth of the design's
+// Segments are at most a thirteenth of the antenna's height (about a fortieth of the design's
 // wavelength), so that the figures at the design frequency do not follow how far a sweep goes, and
 // at most a tenth of the shortest wavelength of the run (NEC-2's guideline), which only a run
-// beyond about three times the design frequency changes.
+// beyond about 3.5 times the design frequency changes.
 struct ModelOptions {
-    double highestMhz = 0;  // the highest frequency of the run; up to 3 x the design's it changes nothing
+    double highestMhz = 0;  // the highest frequency of the run; up to 3.5 x the design's it changes nothing
     double refine = 1;      // 2: every segment about half as long (convergence checks)
     double liftM = -1;      // height of the lowest point above the ground plane; negative: centred on the origin
 };

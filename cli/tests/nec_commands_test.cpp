@@ -217,7 +217,7 @@ TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
                               "--height", "2", "--z0", "75.5", "--heights", "2:3:1"});
     ASSERT_EQ(text.status, 0) << text.err;
     for (const char* part : {"against 75.5 ohms", "perfect ground", "take-off angle", "-3 dB elevation beamwidth",
-                             "average power gain: ", "gives 2)", "height above perfect ground"})
+                             "average power gain: ", "gives 2; the gains are scaled", "height above perfect ground"})
         EXPECT_NE(text.out.find(part), std::string::npos) << part << "\n" << text.out;
 
     const Outcome csv = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",

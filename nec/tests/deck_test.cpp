@@ -225,7 +225,7 @@ void checkDeck(const Prepared& job, const std::string& name) {
     // Segment lengths against the design's wavelength and the shortest wavelength of the run.
     const double highest =
         std::max({cards.sweeps[0][1] + cards.sweeps[0][2] * (cards.sweeps[0][0] - 1), cards.sweeps[1][1]});
-    const double longest = std::min(height / 11, kLight / highest / 10);
+    const double longest = std::min(height / 13, kLight / highest / 10);
     for (const DeckWire& w : cards.wires) {
         EXPECT_LE(w.segment(), longest * (1 + 1e-6)) << "tag " << w.tag;
         // Two radii at least (the extended kernel's limit); eight wherever the gap leaves room.

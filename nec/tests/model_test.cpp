@@ -125,7 +125,7 @@ TEST(NecConvergence, HalvingEverySegmentMovesTheImpedanceByUnderTwoPercent) {
     }
 }
 
-// The segments follow the design, not the sweep: up to three times the design frequency the
+// The segments follow the design, not the sweep: up to 3.5 times the design frequency the
 // figures at the design frequency stay where they are (the thick four sided design too, whose
 // power balance is the least sure); beyond it the run's top shortens the segments and the figures
 // move only as much as a finer model does.
