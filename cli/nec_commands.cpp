@@ -189,12 +189,12 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);
-                for (const std::string& warning : prepared.deck.warnings)
-                    err << "brimalox-cli simulate: warning: " << warning << '\n';
                 RunOptions run;
                 run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
                 Nec2cProgram engine(run);
                 const Result result = nec::run(prepared, engine);
+                for (const std::string& warning : result.warnings)
+                    err << "brimalox-cli simulate: warning: " << warning << '\n';
                 if (!o.plot.empty()) writeFile(o.plot, swrChart(result));
                 if (!o.touchstone.empty()) writeFile(o.touchstone, touchstoneFile(result));
                 if (!o.plotPattern.empty()) writeFile(o.plotPattern, patternChart(result));

@@ -499,7 +499,8 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         std::unique_ptr<Engine> engine = engines();
         try {
             result.winner = simulate(winnerRequest(plan, result.ranked.front().design), *engine);
-            search.countRun();
+            for (int i = 0; i <= result.winner->kernelRuns; ++i)
+                search.countRun();
         } catch (const Interrupted& e) {
             result.interrupted = e.signal();
         }

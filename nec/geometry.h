@@ -46,12 +46,12 @@ struct Model {
     bool extendedKernel = false;  // some segment is shorter than eight radii: NEC-2's EK card
 };
 
-// The top of the band a design is judged over (the default sweep's end): the segment density is
-// set by it, so that results at the design frequency do not change with how far a sweep goes.
-double bandTopMhz(double designMhz);
-
+// Segments are at most a thirteenth of the antenna's height (about a fortieth of the design's
+// wavelength), so that the figures at the design frequency do not follow how far a sweep goes, and
+// at most a tenth of the shortest wavelength of the run (NEC-2's guideline), which only a run
+// beyond about 3.5 times the design frequency changes.
 struct ModelOptions {
-    double highestMhz = 0;  // the highest frequency of the run; below bandTopMhz it changes nothing
+    double highestMhz = 0;  // the highest frequency of the run; up to 3.5 x the design's it changes nothing
     double refine = 1;      // 2: every segment about half as long (convergence checks)
     double liftM = -1;      // height of the lowest point above the ground plane; negative: centred on the origin
 };
@@ -67,7 +67,8 @@ struct ModelOptions {
 // Throws std::invalid_argument naming the value when the numbers cannot make an antenna (sides
 // other than 3 or 4, a length or frequency that is not positive and finite, a gap not shorter than
 // the height), and CannotModel when NEC-2 cannot model it even with the extended kernel: a gap
-// shorter than the conductor's diameter, or segments of a twentieth of a wavelength shorter than it.
+// shorter than the conductor's diameter, or segments short enough for the run shorter than it
+// (every segment of the model is held to both limits, not only those at the gaps).
 Model buildModel(const NecGeometry& geometry, const ModelOptions& options);
 Model buildModel(const NecGeometry& geometry, double highestMhz);
 

@@ -80,7 +80,8 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
         out += "  average power gain: " + fixedText(*p.averageGain, 4);
         if (p.expectedAverage)
             out += " (a lossless model " + std::string(freeSpace ? "in free space" : "over perfect ground") +
-                   " gives " + numberText(*p.expectedAverage) + ")";
+                   " gives " + numberText(*p.expectedAverage) + "; the gains are scaled to the power radiated, by " +
+                   fixedText(gainCorrectionDb(*p.averageGain, *p.expectedAverage), 2) + " dB)";
         else if (perfectGround)
             out +=
                 " (a lossless model over perfect ground gives 2; not checked here: the antenna is too high for "
@@ -89,9 +90,10 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
             out += " (over the upper half-space; below 2 by what the ground absorbs)";
         out += "\n";
         if (averageGainOff(p))
-            out +=
-                "  warning: the average power gain is off by more than 2 %: the model has not converged, "
-                "do not trust its figures\n";
+            out += "  warning: the average power gain is " +
+                   fixedText(std::abs(*p.averageGain / *p.expectedAverage - 1) * 100, 1) +
+                   " % off a lossless model's: the model's power balance is off by that much; the gains are scaled "
+                   "for it, but the impedance and SWR are less sure than usual\n";
     }
     return out;
 }
@@ -244,6 +246,9 @@ std::string json(const Analysis& a, const ReportContext& c) {
         json azimuth = json::array();
         for (const auto& [phi, gain] : p.azimuthDbi)
             azimuth.push_back({{"phi_deg", phi}, {"dbi", gain}});
+        // The dB by which the gains were scaled to the radiated power.
+        const json scaled =
+            p.averageGain && p.expectedAverage ? json(gainCorrectionDb(*p.averageGain, *p.expectedAverage)) : json();
         patterns.push_back({{"mhz", p.mhz},
                             {"max_dbi", p.maxDbi},
                             {"takeoff_deg", p.takeoffDeg},
@@ -260,6 +265,7 @@ std::string json(const Analysis& a, const ReportContext& c) {
                             {"average_power_gain", p.averageGain ? json(*p.averageGain) : json()},
                             {"average_power_gain_expected", p.expectedAverage ? json(*p.expectedAverage) : json()},
                             {"average_power_gain_off", averageGainOff(p)},
+                            {"gain_scaled_db", scaled},
                             {"elevation_dbi", p.elevationDbi},
                             {"azimuth_at_takeoff", azimuth}});
     }

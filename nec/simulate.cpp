@@ -104,6 +104,10 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
         if (progress) progress(done, total);
     };
     r.analysis = runSimulation(p.deck, p.z0, engine, tell);
+    // The one model warning is the extended kernel's: it says what the kernel did to this deck.
+    if (const auto effect = kernelEffect(p.deck, engine); effect && !r.warnings.empty())
+        r.warnings.front() += "; " + kernelEffectText(*effect, p.setup.geometry.designMhz);
+    r.kernelRuns = static_cast<int>(p.deck.kernelDecks.size());
     tell(deckRuns);
     if (!p.heights.empty())
         r.heights = heightTable(p.setup, p.heights, engine, p.names, [&](int done) { tell(deckRuns + done); });

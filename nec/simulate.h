@@ -38,6 +38,7 @@ struct Result {
     SimulationSetup setup;
     std::string deck;
     std::vector<std::string> warnings;  // where the model strays from NEC-2's guidelines
+    int kernelRuns = 0;                 // the small runs that measured the extended kernel's effect
     double z0 = 300;
     Analysis analysis;
     std::vector<HeightRow> heights;

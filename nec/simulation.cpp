@@ -3,16 +3,49 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 #include "nec/output_parser.h"
+#include "nec/report.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
 namespace {
 
 constexpr double kLightMetresMhz = 299.792458;
+constexpr double kNoField = -999.0;  // nec2c prints -999.99 for a direction with no field at all
+
+// A lossless model radiates all the power its sources take, and nec2c's average power gain over
+// the sphere (the half space over perfect ground) is then 1 (2): where the model's power balance
+// is off, the gains are scaled to the power the pattern itself radiates, which the currents away
+// from the feed give more surely than the source's current does.
+void scale(FrequencyRun& run, double db) {
+    for (auto* table : {&run.pattern, &run.finePattern})
+        for (PatternPoint& point : *table)
+            for (double* gain : {&point.totalDbi, &point.verticalDbi, &point.horizontalDbi})
+                if (*gain > kNoField) *gain += db;
+}
+
+// Gives back each scaled frequency with its correction, for the fine cuts through its lobes.
+std::vector<std::pair<double, double>> scaleToRadiatedPower(std::vector<FrequencyRun>& runs,
+                                                            const std::optional<double>& expected) {
+    std::vector<std::pair<double, double>> scaled;
+    if (!expected) return scaled;
+    for (FrequencyRun& run : runs) {
+        if (!run.averageGain || !(*run.averageGain > 0)) continue;
+        const double db = gainCorrectionDb(*run.averageGain, *expected);
+        scale(run, db);
+        scaled.push_back({run.mhz, db});
+    }
+    return scaled;
+}
 
 }  // namespace
+
+double gainCorrectionDb(double averageGain, double expectedAverage) {
+    if (!(averageGain > 0 && expectedAverage > 0)) return 0;
+    return 0.0 - 10 * std::log10(averageGain / expectedAverage);  // 0.0 - 0: not "-0.00 dB"
+}
 
 double lowestHeightM(const NecGeometry& g, double lowestMhz) {
     return std::max(kLightMetresMhz / lowestMhz / 1000, 5 * g.conductorMm / 2000);
@@ -60,6 +93,19 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     PreparedDeck prepared;
     prepared.deck = writeDeck(model, plan, setup.comments);
     prepared.warnings = modelWarnings(model);
+    if (model.extendedKernel) {
+        // The same wires in free space at the design frequency alone, with the kernel and without:
+        // two small runs that measure what the kernel does to this deck.
+        DeckPlan check;
+        check.sweep = Sweep{g.designMhz, 0, 1};
+        check.designMhz = g.designMhz;
+        ModelOptions freeSpace = options;
+        freeSpace.liftM = -1;
+        Model free = buildModel(g, freeSpace);
+        prepared.kernelDecks.push_back(writeDeck(free, check, {}));
+        free.extendedKernel = false;
+        prepared.kernelDecks.push_back(writeDeck(free, check, {}));
+    }
     prepared.plan.sweepMhz = sweep;
     prepared.plan.patternMhz = setup.patternMhz;
     prepared.plan.designMhz = g.designMhz;
@@ -76,11 +122,37 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     return prepared;
 }
 
+std::optional<KernelEffect> kernelEffect(const PreparedDeck& prepared, Engine& engine) {
+    if (prepared.kernelDecks.size() != 2) return std::nullopt;
+    std::complex<double> z[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<FrequencyRun> runs = parseNecOutput(engine.run(prepared.kernelDecks[i], {}));
+        if (runs.empty() || runs.front().feeds.empty()) return std::nullopt;
+        z[i] = runs.front().feeds.front().ohms;
+    }
+    return KernelEffect{z[0], z[1]};
+}
+
+std::string kernelEffectText(const KernelEffect& e, double designMhz) {
+    const double ohms = std::abs(e.withKernel - e.thinKernel);
+    return "at " + numberText(designMhz) + " MHz it moves the impedance of this model by " + numberText(ohms, 2) +
+           " ohms, " + numberText(100 * ohms / std::abs(e.withKernel), 2) + " % (" + impedanceText(e.thinKernel) +
+           " without it, " + impedanceText(e.withKernel) + " with it)";
+}
+
 Analysis runSimulation(const PreparedDeck& prepared, double z0, Engine& engine, const FrequenciesDone& progress) {
-    Analysis analysis = analyse(parseNecOutput(engine.run(prepared.deck, progress)), z0, prepared.plan);
-    // A short second run through the lobes the first one found: a few hundred directions.
-    if (!analysis.cuts.empty())
-        refineLobes(analysis, parseNecOutput(engine.run(cutDeck(prepared.deck, analysis.cuts), {})));
+    std::vector<FrequencyRun> runs = parseNecOutput(engine.run(prepared.deck, progress));
+    const std::vector<std::pair<double, double>> scaled = scaleToRadiatedPower(runs, prepared.plan.expectedAverage);
+    Analysis analysis = analyse(std::move(runs), z0, prepared.plan);
+    // A short second run through the lobes the first one found: a few hundred directions, their gains
+    // scaled as the first run's at the same frequency (the cut averages nothing to scale by).
+    if (!analysis.cuts.empty()) {
+        std::vector<FrequencyRun> cuts = parseNecOutput(engine.run(cutDeck(prepared.deck, analysis.cuts), {}));
+        for (FrequencyRun& cut : cuts)
+            for (const auto& [mhz, db] : scaled)
+                if (std::abs(cut.mhz - mhz) <= 1e-4 * mhz) scale(cut, db);
+        refineLobes(analysis, cuts);
+    }
     return analysis;
 }
 

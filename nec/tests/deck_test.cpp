@@ -222,12 +222,12 @@ void checkDeck(const Prepared& job, const std::string& name) {
     for (const auto& [corner, length] : verticalLength)
         EXPECT_NEAR(length, height, height * 1e-6);
 
-    // Segment lengths against the shortest wavelength of the run (sweep and pattern).
+    // Segment lengths against the design's wavelength and the shortest wavelength of the run.
     const double highest =
         std::max({cards.sweeps[0][1] + cards.sweeps[0][2] * (cards.sweeps[0][0] - 1), cards.sweeps[1][1]});
-    const double wavelength = kLight / highest;
+    const double longest = std::min(height / 13, kLight / highest / 10);
     for (const DeckWire& w : cards.wires) {
-        EXPECT_LE(w.segment(), wavelength / 20 * (1 + 1e-6)) << "tag " << w.tag;
+        EXPECT_LE(w.segment(), longest * (1 + 1e-6)) << "tag " << w.tag;
         // Two radii at least (the extended kernel's limit); eight wherever the gap leaves room.
         EXPECT_GE(w.segment(), 2 * radius * (1 - 1e-6)) << "tag " << w.tag;
         if (8 * radius <= gap / 3) {
@@ -340,9 +340,9 @@ TEST(NecModel, ThickConductorsGetTheExtendedKernelAndFewerFeedSegmentsThenARefus
         for (const Wire& w : model.wires)
             EXPECT_GE(wireLength(w) / w.segments, c.mm / 1000 * (1 - 1e-9));
     }
-    // The designs as computed: AWG 14 at the gaps, 27 of 123 (three sided) and 44 of 180 (four
+    // The designs as computed: AWG 14 at the gaps, 27 of 129 (three sided) and 36 of 196 (four
     // sided) segments under eight radii; EK in the deck.
-    for (const auto& [sides, count] : std::vector<std::pair<int, std::string>>{{3, "27 of 123"}, {4, "44 of 180"}}) {
+    for (const auto& [sides, count] : std::vector<std::pair<int, std::string>>{{3, "27 of 129"}, {4, "36 of 196"}}) {
         const Prepared job = makeDeck(request("146", sides), "", "", "");
         ASSERT_EQ(job.deck.warnings.size(), 1u);
         EXPECT_NE(job.deck.warnings[0].find(count + " segments"), std::string::npos) << job.deck.warnings[0];
@@ -351,12 +351,41 @@ TEST(NecModel, ThickConductorsGetTheExtendedKernelAndFewerFeedSegmentsThenARefus
     }
     // Refused through the command's road too: a 20 mm conductor at 146 MHz.
     EXPECT_THROW(makeDeck(request("146", 3, "20"), "", "", ""), CannotModel);
-    // A conductor thicker than a twentieth of the shortest wavelength (73.3 mm at 204.4 MHz): no
+    // A conductor thicker than a tenth of the shortest wavelength (146.7 mm at 204.4 MHz): no
     // segment can be that short and two radii long, whatever the gap.
-    NecGeometry thick{3, 266.7, 1718.2, 500, 74, 146};
+    NecGeometry thick{3, 266.7, 1718.2, 500, 148, 146};
     EXPECT_THROW(buildModel(thick, 204.4), CannotModel);
-    thick.conductorMm = 73;
+    thick.conductorMm = 20;
     EXPECT_NO_THROW(buildModel(thick, 204.4));
+}
+
+// Every segment of two radii at least, away from the gaps too, and a refusal that tells its two
+// numbers apart at the boundary. The 170 MHz designs of a 7.89 and an 8.224 mm conductor.
+TEST(NecModel, EverySegmentKeepsTheLimitsAndARefusalSaysWhichNumbers) {
+    struct Case {
+        double gapMm, conductorMm, highestMhz;
+        std::vector<std::string> said;  // in the refusal; empty: modelled
+    };
+    for (const Case& c : std::vector<Case>{
+             {8.228, 7.89, 1900, {}},
+             {8.228, 7.89, 3760, {"up to 3760 MHz", "at most 7.973 mm", "(7.89 mm)", "cannot be cut"}},
+             {8.224, 8.224, 170, {}},
+             {8.224, 8.22401, 170, {"the gap (8.224 mm)", "thick (8.22401 mm)"}},
+         }) {
+        SCOPED_TRACE(numberText(c.conductorMm) + " mm to " + numberText(c.highestMhz) + " MHz");
+        const NecGeometry g{3, 226.953, 611.152, c.gapMm, c.conductorMm, 170};
+        try {
+            const Model model = buildModel(g, c.highestMhz);
+            EXPECT_TRUE(c.said.empty()) << "modelled";
+            for (const Wire& w : model.wires)
+                EXPECT_GE(wireLength(w) / w.segments, c.conductorMm / 1000 * (1 - 1e-9)) << "tag " << w.tag;
+            EXPECT_NE(modelWarnings(model).at(0).find("across the gaps"), std::string::npos);
+        } catch (const CannotModel& e) {
+            EXPECT_FALSE(c.said.empty()) << e.what();
+            for (const std::string& said : c.said)
+                EXPECT_NE(std::string(e.what()).find(said), std::string::npos) << e.what();
+        }
+    }
 }
 
 // Every card of every deck within 80 characters: designs across the bands, thin and thick

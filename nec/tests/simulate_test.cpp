@@ -133,10 +133,11 @@ TEST(Check, ProgressCountsEveryFrequencyAndHeight) {
         EXPECT_GE(told[i].first, told[i - 1].first);
         EXPECT_EQ(told[i].second, 6);
     }
-    // Each run over the ground is followed by its short fine cut through the lobe, which tells no progress.
-    ASSERT_EQ(engine.decks.size(), 6u);
+    // The deck and its short fine cut through the lobe, the two small free-space decks that measure the
+    // extended kernel, then each height's deck and its cut; only the decks' frequencies tell progress.
+    ASSERT_EQ(engine.decks.size(), 8u);
     EXPECT_EQ(engine.decks.front(), result.deck);
-    for (std::size_t i = 1; i < engine.decks.size(); i += 2) {
+    for (std::size_t i : {1, 5, 7}) {
         const std::string &run = engine.decks[i - 1], &cut = engine.decks[i];
         EXPECT_EQ(cut.substr(0, cut.find("FR ")), run.substr(0, run.find("FR ")));  // the same model
         EXPECT_EQ(cut.find(" 1001 "), std::string::npos);                           // nothing averaged
