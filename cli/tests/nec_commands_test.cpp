@@ -15,6 +15,7 @@
 #include "cli/tests/run_command.h"
 #include "nec/native/runner.h"
 #include "nec/simulate.h"
+#include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {
 namespace {
@@ -157,17 +158,10 @@ TEST(SimulateCommand, WithoutNec2cFailsWithAClearMessage) {
 namespace brimalox::nec {
 namespace {
 
-bool haveNec2c() {
-    try {
-        runNec2c("CE\nEN\n");
-        return true;
-    } catch (const NecError& e) {
-        return std::string(e.what()).find("not found") == std::string::npos;
-    }
-}
+using testing::nec2cInstalled;
 
 TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
-    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     TempDir dir;
     const auto measured = dir.path() / "built.s1p";
     std::ofstream(measured) << "! a built antenna\n# MHz Z RI R 75.5\n140 2 0\n146 1.05 0.1\n152 1.5 0\n";
@@ -218,10 +212,9 @@ TEST(SimulateCommand, OverRealGroundWithPatternsHeightsAndAMeasuredFile) {
     const Outcome text = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",
                               "--height", "2", "--z0", "75.5", "--heights", "2:3:1"});
     ASSERT_EQ(text.status, 0) << text.err;
-    for (const char* part :
-         {"against 75.5 ohms", "on the 75.5 ohm line right at a gap", "perfect ground", "take-off angle",
-          "-3 dB elevation beamwidth", "average power gain: ", "gives 2; the gains are scaled",
-          "height above perfect ground"})
+    for (const char* part : {"against 75.5 ohms", "on the 75.5 ohm line right at a gap", "perfect ground",
+                             "take-off angle", "-3 dB elevation beamwidth",
+                             "average power gain: ", "gives 2; the gains are scaled", "height above perfect ground"})
         EXPECT_NE(text.out.find(part), std::string::npos) << part << "\n" << text.out;
 
     const Outcome csv = run({"simulate", "146", "--from", "146", "--to", "146", "--step", "1", "--ground", "perfect",

@@ -15,6 +15,7 @@
 
 #include "cli/tests/run_command.h"
 #include "cli/trim_command.h"
+#include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::cli {
 namespace {
@@ -23,7 +24,7 @@ using clitest::Outcome;
 
 Outcome run(std::vector<std::string> args) { return clitest::runCommand(addTrimCommand, std::move(args)); }
 
-bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
+using nec::testing::nec2cInstalled;
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

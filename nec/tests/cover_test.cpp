@@ -17,11 +17,12 @@
 #include "nec/native/side_by_side.h"
 #include "nec/simulate.h"
 #include "nec/simulation.h"
+#include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {
 namespace {
 
-bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
+using testing::nec2cInstalled;
 
 // nec2c, counting the runs of every engine made, and stopping as Ctrl-C would from a given run on.
 struct Engines {

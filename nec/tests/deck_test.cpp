@@ -14,6 +14,7 @@
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/simulate.h"
+#include "nec/tests/nec2c_installed.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
@@ -432,14 +433,7 @@ TEST(NecModel, RefusesNumbersThatMakeNoAntenna) {
         EXPECT_THROW(buildModel(c.g, c.highest), std::invalid_argument) << c.name;
 }
 
-bool nec2cInstalled() {
-    try {
-        runNec2c("CE\nEN\n");
-        return true;
-    } catch (const NecError& e) {
-        return std::string(e.what()).find("not found") == std::string::npos;
-    }
-}
+using testing::nec2cInstalled;
 
 // Coarse sweeps keep this to a few seconds of nec2c in all.
 TEST(Nec2c, RunsEveryGeneratedDeckAndItsImpedancesAreRead) {

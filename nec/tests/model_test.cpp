@@ -15,18 +15,12 @@
 #include "nec/output_parser.h"
 #include "nec/report.h"
 #include "nec/simulation.h"
+#include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {
 namespace {
 
-bool nec2cInstalled() {
-    try {
-        runNec2c("CE\nEN\n");
-        return true;
-    } catch (const NecError& e) {
-        return std::string(e.what()).find("not found") == std::string::npos;
-    }
-}
+using testing::nec2cInstalled;
 
 #define REQUIRE_NEC2C() \
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed (scripts/setup-debian.sh installs it)"

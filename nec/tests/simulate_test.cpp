@@ -8,11 +8,12 @@
 #include "nec/error.h"
 #include "nec/native/runner.h"
 #include "nec/simulate.h"
+#include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {
 namespace {
 
-bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
+using testing::nec2cInstalled;
 
 // Runs nec2c, keeps every deck and tells the progress a frequency at a time, as the page's engine does.
 class RecordingEngine : public Engine {

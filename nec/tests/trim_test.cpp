@@ -14,12 +14,13 @@
 #include "nec/error.h"
 #include "nec/native/runner.h"
 #include "nec/simulate.h"
+#include "nec/tests/nec2c_installed.h"
 #include "nec/trim.h"
 
 namespace brimalox::nec {
 namespace {
 
-bool nec2cInstalled() { return std::system("command -v nec2c > /dev/null 2>&1") == 0; }
+using testing::nec2cInstalled;
 
 // A series resonance of 200 ohms at f0 against 300 ohms: a smooth dip to 1.5 with 2:1 edges some
 // 5 % either side, round at the bottom like the antenna's.
