@@ -258,6 +258,165 @@ struct Bracket {
     long low = 0, best = 0, high = 0;
 };
 
+// Where the search looks, as grid indices: inside [floor, highest], each conductor between its own
+// low and high, which the coarse scan widens.
+struct Scan {
+    long floor = 0, highest = 0, spacing = 1;
+    std::vector<long> low, high;
+
+    long clamp(long i) const { return std::clamp(i, floor, highest); }
+    // The conductor's best evaluated point, or -1 where the model answered for none.
+    long best(const Search& search, std::size_t c) const {
+        long found = -1;
+        for (long i = low[c]; i <= high[c]; ++i)
+            if (search.tried(c, i) && std::isfinite(search.worst(c, i)) &&
+                (found < 0 || search.worst(c, i) < search.worst(c, found)))
+                found = i;
+        return found;
+    }
+    Bracket bracket(const Search& search, std::size_t c) const {
+        Bracket b;
+        b.best = best(search, c);
+        b.low = b.best;
+        while (b.low > low[c] && !search.tried(c, b.low - 1))
+            --b.low;
+        if (b.low > low[c]) --b.low;
+        b.high = b.best;
+        while (b.high < high[c] && !search.tried(c, b.high + 1))
+            ++b.high;
+        if (b.high < high[c]) ++b.high;
+        return b;
+    }
+};
+
+using Points = std::vector<std::pair<std::size_t, long>>;
+
+// Widens each conductor's scan where its best lies at an edge, until none does.
+void widen(Scan& s, Search& search) {
+    for (bool widened = true; widened && !search.stopped();) {
+        Points batch;
+        for (std::size_t c = 0; c < s.low.size(); ++c) {
+            const long best = s.best(search, c);
+            // Nothing the model answers for yet: look further on both sides.
+            const bool atLow = best < 0 || best == s.low[c], atHigh = best < 0 || best == s.high[c];
+            // The gap shrinks as the design frequency rises: a conductor too thick for it is cut
+            // from above, so a refused design stops the widening upwards only.
+            if (atLow && s.low[c] > s.floor) {
+                s.low[c] = s.clamp(s.low[c] - s.spacing);
+                batch.push_back({c, s.low[c]});
+            }
+            if (atHigh && s.high[c] < s.highest && !search.beyond(c).count(s.high[c])) {
+                s.high[c] = s.clamp(s.high[c] + s.spacing);
+                batch.push_back({c, s.high[c]});
+            }
+        }
+        widened = !batch.empty();
+        if (widened) search.evaluate(batch);
+    }
+}
+
+// The coarse scan: evenly around the guess (or over the limits given), widened on the side where the
+// best lies at the edge, until it turns up or the search's limits are reached.
+Scan scan(const CoverPlan& plan, Search& search) {
+    const double grid = plan.gridMhz;
+    const std::size_t conductors = plan.conductors.size();
+    const bool bounded = plan.searchFromMhz > 0;
+    const long lowest = bounded ? static_cast<long>(std::ceil(plan.searchFromMhz / grid - 1e-9)) : 1;
+    const long guess =
+        static_cast<long>(std::lround(std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz) / grid));
+    Scan s;
+    s.highest = bounded ? static_cast<long>(std::floor(plan.searchToMhz / grid + 1e-9))
+                        : static_cast<long>(std::ceil(guess * kWidestSearch));
+    s.floor = bounded ? lowest : std::max(1L, static_cast<long>(guess / kWidestSearch));
+    s.spacing = std::max(1L, static_cast<long>(std::lround(guess * kCoarseSpacing)));
+    const long centre = bounded ? (lowest + s.highest) / 2 : guess;
+    s.low.resize(conductors);
+    s.high.resize(conductors);
+    Points batch;
+    for (std::size_t c = 0; c < conductors; ++c) {
+        s.low[c] = bounded ? lowest : s.clamp(centre - kCoarseEachSide * s.spacing);
+        s.high[c] = bounded ? s.highest : s.clamp(centre + kCoarseEachSide * s.spacing);
+        const long step = bounded ? std::max(1L, (s.highest - lowest) / (2 * kCoarseEachSide)) : s.spacing;
+        for (long i = s.low[c]; i < s.high[c]; i += step)
+            batch.push_back({c, i});
+        batch.push_back({c, s.high[c]});
+    }
+    search.evaluate(batch);
+    widen(s, search);
+    return s;
+}
+
+// The refinement: the conductors whose coarse best is lowest, each bracketed by the evaluated points
+// either side of its best, halved on both sides each round until no grid point is left between.
+void refine(const Scan& s, Search& search) {
+    std::vector<std::size_t> order;
+    for (std::size_t c = 0; c < s.low.size(); ++c)
+        if (s.best(search, c) >= 0) order.push_back(c);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return search.worst(a, s.best(search, a)) < search.worst(b, s.best(search, b));
+    });
+    if (order.size() > kRefined) order.resize(kRefined);
+    for (bool more = true; more && !search.stopped();) {
+        Points batch;
+        for (std::size_t c : order) {
+            const Bracket b = s.bracket(search, c);
+            if (b.best - b.low > 1) batch.push_back({c, (b.low + b.best) / 2});
+            if (b.high - b.best > 1) batch.push_back({c, (b.best + b.high + 1) / 2});
+        }
+        more = !batch.empty();
+        if (more) search.evaluate(batch);
+    }
+}
+
+// The winner, then the best of each other conductor; with one conductor, its next best designs.
+std::vector<Candidate> rank(const Search& search) {
+    std::vector<Candidate> all = search.all(), ranked;
+    std::stable_sort(all.begin(), all.end(), better);
+    std::set<std::string> seen;
+    for (const Candidate& c : all)
+        if (ranked.size() < kRanked && seen.insert(c.conductor).second) ranked.push_back(c);
+    for (const Candidate& c : all) {
+        if (ranked.size() >= kRanked) break;
+        const bool listed = std::any_of(ranked.begin(), ranked.end(), [&](const Candidate& r) {
+            return r.conductor == c.conductor && r.design.frequencyText == c.design.frequencyText;
+        });
+        if (!listed) ranked.push_back(c);
+    }
+    std::stable_sort(ranked.begin(), ranked.end(), better);
+    return ranked;
+}
+
+// Where NEC-2's limit cut each conductor's designs: the lowest frequency it refused above one it
+// answered for, found to the grid without a run.
+std::vector<std::string> limits(const CoverPlan& plan, const Scan& s, Search& search,
+                                const std::vector<Candidate>& ranked) {
+    std::vector<std::string> notes;
+    const double grid = plan.gridMhz;
+    for (std::size_t c = 0; c < plan.conductors.size(); ++c) {
+        const std::set<long>& refused = search.beyond(c);
+        if (refused.empty()) continue;
+        long ok = -1;
+        for (long i = s.low[c]; i <= s.high[c]; ++i)
+            if (search.tried(c, i) && !refused.count(i) && i < *refused.begin()) ok = std::max(ok, i);
+        long bad = *refused.begin();
+        if (ok >= 0) {
+            while (bad - ok > 1) {
+                const long mid = (ok + bad) / 2;
+                const Prepared1 p = prepareCandidate(plan, plan.conductors[c], search.mhzAt(mid));
+                (p.beyondNec ? bad : ok) = mid;
+            }
+        }
+        const std::string reason = prepareCandidate(plan, plan.conductors[c], search.mhzAt(bad)).refusal;
+        std::string note = plan.conductors[c].label + ": designs from " + frequencyText(search.mhzAt(bad), grid) +
+                           " MHz up are beyond NEC-2 (" + reason + ")";
+        const bool winnerHere = !ranked.empty() && ranked.front().conductor == plan.conductors[c].label;
+        if (winnerHere && ok >= 0 && frequencyText(search.mhzAt(ok), grid) == ranked.front().design.frequencyText)
+            note += "; the best design sits at that limit, and a model beyond NEC-2 might do better";
+        notes.push_back(note);
+    }
+    return notes;
+}
+
 }  // namespace
 
 Sweep bandSweep(const Band& band) {
@@ -344,147 +503,15 @@ void oneAtATime(int, const std::function<void()>& work) { work(); }
 CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
                   const CoverProgress& progress) {
     Search search(plan, engines, jobs, sideBySide, progress);
-    const double grid = plan.gridMhz;
-    const std::size_t conductors = plan.conductors.size();
-    const bool bounded = plan.searchFromMhz > 0;
-    const long lowest = bounded ? static_cast<long>(std::ceil(plan.searchFromMhz / grid - 1e-9)) : 1;
-    const long guess =
-        static_cast<long>(std::lround(std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz) / grid));
-    const long highest = bounded ? static_cast<long>(std::floor(plan.searchToMhz / grid + 1e-9))
-                                 : static_cast<long>(std::ceil(guess * kWidestSearch));
-    const long floorIndex = bounded ? lowest : std::max(1L, static_cast<long>(guess / kWidestSearch));
-    const long spacing = std::max(1L, static_cast<long>(std::lround(guess * kCoarseSpacing)));
-    const long centre = bounded ? (lowest + highest) / 2 : guess;
-
-    // The coarse scan: evenly around the guess, widened on the side where the best lies at the edge,
-    // until it turns up or the search's limits are reached.
-    std::vector<std::pair<std::size_t, long>> batch;
-    auto clampIndex = [&](long i) { return std::clamp(i, floorIndex, highest); };
-    std::vector<long> scanLow(conductors), scanHigh(conductors);
-    for (std::size_t c = 0; c < conductors; ++c) {
-        scanLow[c] = bounded ? lowest : clampIndex(centre - kCoarseEachSide * spacing);
-        scanHigh[c] = bounded ? highest : clampIndex(centre + kCoarseEachSide * spacing);
-        const long step = bounded ? std::max(1L, (highest - lowest) / (2 * kCoarseEachSide)) : spacing;
-        for (long i = scanLow[c]; i < scanHigh[c]; i += step)
-            batch.push_back({c, i});
-        batch.push_back({c, scanHigh[c]});
-    }
-    search.evaluate(batch);
-    auto bestOf = [&](std::size_t c, long low, long high) {
-        long best = -1;
-        for (long i = low; i <= high; ++i)
-            if (search.tried(c, i) && std::isfinite(search.worst(c, i)) &&
-                (best < 0 || search.worst(c, i) < search.worst(c, best)))
-                best = i;
-        return best;
-    };
-    for (bool widened = true; widened && !search.stopped();) {
-        widened = false;
-        batch.clear();
-        for (std::size_t c = 0; c < conductors; ++c) {
-            const long best = bestOf(c, scanLow[c], scanHigh[c]);
-            // Nothing the model answers for yet: look further on both sides.
-            const bool atLow = best < 0 || best == scanLow[c], atHigh = best < 0 || best == scanHigh[c];
-            // The gap shrinks as the design frequency rises: a conductor too thick for it is cut
-            // from above, so a refused design stops the widening upwards only.
-            if (atLow && scanLow[c] > floorIndex) {
-                scanLow[c] = clampIndex(scanLow[c] - spacing);
-                batch.push_back({c, scanLow[c]});
-            }
-            if (atHigh && scanHigh[c] < highest && !search.beyond(c).count(scanHigh[c])) {
-                scanHigh[c] = clampIndex(scanHigh[c] + spacing);
-                batch.push_back({c, scanHigh[c]});
-            }
-        }
-        if (!batch.empty()) {
-            widened = true;
-            search.evaluate(batch);
-        }
-    }
-
-    // The refinement: the conductors whose coarse best is lowest, each bracketed by the evaluated
-    // points either side of its best, halved on both sides each round until no grid point is left
-    // between.
-    std::vector<std::size_t> order;
-    for (std::size_t c = 0; c < conductors; ++c)
-        if (bestOf(c, scanLow[c], scanHigh[c]) >= 0) order.push_back(c);
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return search.worst(a, bestOf(a, scanLow[a], scanHigh[a])) <
-               search.worst(b, bestOf(b, scanLow[b], scanHigh[b]));
-    });
-    if (order.size() > kRefined) order.resize(kRefined);
-    auto bracketOf = [&](std::size_t c) {
-        Bracket b;
-        b.best = bestOf(c, scanLow[c], scanHigh[c]);
-        b.low = b.best;
-        while (b.low > scanLow[c] && !search.tried(c, b.low - 1))
-            --b.low;
-        if (b.low > scanLow[c]) --b.low;
-        b.high = b.best;
-        while (b.high < scanHigh[c] && !search.tried(c, b.high + 1))
-            ++b.high;
-        if (b.high < scanHigh[c]) ++b.high;
-        return b;
-    };
-    for (bool more = true; more && !search.stopped();) {
-        more = false;
-        batch.clear();
-        for (std::size_t c : order) {
-            const Bracket b = bracketOf(c);
-            if (b.best - b.low > 1) batch.push_back({c, (b.low + b.best) / 2});
-            if (b.high - b.best > 1) batch.push_back({c, (b.best + b.high + 1) / 2});
-        }
-        if (!batch.empty()) {
-            more = true;
-            search.evaluate(batch);
-        }
-    }
+    const Scan scanned = scan(plan, search);
+    refine(scanned, search);
 
     CoverResult result;
     result.plan = plan;
     result.interrupted = search.interrupted();
     result.failures = search.failures();
-    std::vector<Candidate> all = search.all();
-    std::stable_sort(all.begin(), all.end(), better);
-    // The winner, then the best of each other conductor; with one conductor, its next best designs.
-    std::set<std::string> seen;
-    for (const Candidate& c : all)
-        if (result.ranked.size() < kRanked && seen.insert(c.conductor).second) result.ranked.push_back(c);
-    for (const Candidate& c : all) {
-        if (result.ranked.size() >= kRanked) break;
-        const bool listed = std::any_of(result.ranked.begin(), result.ranked.end(), [&](const Candidate& r) {
-            return r.conductor == c.conductor && r.design.frequencyText == c.design.frequencyText;
-        });
-        if (!listed) result.ranked.push_back(c);
-    }
-    std::stable_sort(result.ranked.begin(), result.ranked.end(), better);
-
-    // Where NEC-2's limit cut each conductor's designs: the lowest frequency it refused above one it
-    // answered for, found to the grid without a run.
-    for (std::size_t c = 0; c < conductors; ++c) {
-        const std::set<long>& refused = search.beyond(c);
-        if (refused.empty()) continue;
-        long ok = -1;
-        for (long i = scanLow[c]; i <= scanHigh[c]; ++i)
-            if (search.tried(c, i) && !refused.count(i) && i < *refused.begin()) ok = std::max(ok, i);
-        long bad = *refused.begin();
-        std::string reason;
-        if (ok >= 0) {
-            while (bad - ok > 1) {
-                const long mid = (ok + bad) / 2;
-                const Prepared1 p = prepareCandidate(plan, plan.conductors[c], search.mhzAt(mid));
-                (p.beyondNec ? bad : ok) = mid;
-            }
-        }
-        reason = prepareCandidate(plan, plan.conductors[c], search.mhzAt(bad)).refusal;
-        std::string note = plan.conductors[c].label + ": designs from " + frequencyText(search.mhzAt(bad), grid) +
-                           " MHz up are beyond NEC-2 (" + reason + ")";
-        const bool winnerHere = !result.ranked.empty() && result.ranked.front().conductor == plan.conductors[c].label;
-        if (winnerHere && ok >= 0 &&
-            frequencyText(search.mhzAt(ok), grid) == result.ranked.front().design.frequencyText)
-            note += "; the best design sits at that limit, and a model beyond NEC-2 might do better";
-        result.limits.push_back(note);
-    }
+    result.ranked = rank(search);
+    result.limits = limits(plan, scanned, search, result.ranked);
 
     if (result.ranked.empty()) {
         if (search.stopped()) {
@@ -495,6 +522,7 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         throw NecError("the model can answer for no design of these conductors near these bands" +
                        (result.limits.empty() ? std::string() : ": " + result.limits.front()));
     }
+    // The winner's full check, with its pattern at each band's middle.
     if (!search.stopped()) {
         std::unique_ptr<Engine> engine = engines();
         try {
