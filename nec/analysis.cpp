@@ -213,6 +213,7 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
             highest = std::max(highest, p.totalDbi);
         }
     f.rippleDb = highest - lowest;
+    f.azimuthCutDeg = 90 - best->thetaDeg;
     return f;
 }
 
@@ -220,6 +221,10 @@ PatternFigures figuresOf(const FrequencyRun& result, double mhz, bool freeSpace)
 // leaves the top of a lobe flat over a tenth of its width, the fields to five digits. The power
 // is |E(theta)|^2 + |E(phi)|^2 at one frequency and input power, in dB off the gain by one
 // constant, taken from the samples near the top (their rounding averages out).
+// factor x log10(value) to a billionth of a dB: log10 differs in its last bit between the page's C
+// library and the command line's, and both must give the same digits.
+double steadyDb(double factor, double value) { return std::round(1e9 * factor * std::log10(value)) / 1e9; }
+
 std::vector<CutSample> finerGains(const std::vector<PatternPoint>& cut) {
     double strongest = kNoGain;
     for (const PatternPoint& p : cut)
@@ -229,7 +234,7 @@ std::vector<CutSample> finerGains(const std::vector<PatternPoint>& cut) {
     for (const PatternPoint& p : cut) {
         const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
         if (p.totalDbi >= strongest - kFieldOffsetDb && power > 0) {
-            offset += p.totalDbi - 10 * std::log10(power);
+            offset += p.totalDbi - steadyDb(10, power);
             ++near;
         }
     }
@@ -238,9 +243,9 @@ std::vector<CutSample> finerGains(const std::vector<PatternPoint>& cut) {
         CutSample s{90 - p.thetaDeg, p.totalDbi, p.verticalDbi, p.horizontalDbi};
         const double power = p.eThetaVm * p.eThetaVm + p.ePhiVm * p.ePhiVm;
         if (near > 0 && power > 0 && p.totalDbi > kNoGain) {
-            s.totalDbi = offset / near + 10 * std::log10(power);
-            if (p.eThetaVm > 0 && p.verticalDbi > kNoGain) s.verticalDbi = offset / near + 20 * std::log10(p.eThetaVm);
-            if (p.ePhiVm > 0 && p.horizontalDbi > kNoGain) s.horizontalDbi = offset / near + 20 * std::log10(p.ePhiVm);
+            s.totalDbi = offset / near + steadyDb(10, power);
+            if (p.eThetaVm > 0 && p.verticalDbi > kNoGain) s.verticalDbi = offset / near + steadyDb(20, p.eThetaVm);
+            if (p.ePhiVm > 0 && p.horizontalDbi > kNoGain) s.horizontalDbi = offset / near + steadyDb(20, p.ePhiVm);
         }
         samples.push_back(s);
     }

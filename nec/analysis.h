@@ -74,7 +74,10 @@ struct PatternFigures {
     double lowEdgeDeg = 0, highEdgeDeg = 0;
     bool openLow = false, openHigh = false;
     double beamwidthDeg = 0;
-    double rippleDb = 0;                                // azimuth pattern at the take-off angle: maximum minus minimum
+    // The azimuth pattern, at the elevation of the grid's strongest sample (within a grid step of the
+    // take-off angle, which the fine cut finds between samples): maximum minus minimum.
+    double azimuthCutDeg = 0;
+    double rippleDb = 0;
     std::vector<double> elevationDbi;                   // 0..90 degrees in 1 degree steps, in the azimuth of maximum
     std::vector<std::pair<double, double>> azimuthDbi;  // phi, gain at the 1-degree elevation of the strongest sample
     std::optional<double> averageGain;                  // nec2c's average power gain

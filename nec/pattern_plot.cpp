@@ -120,8 +120,7 @@ std::string patternPlotSvg(const PatternFigures& p, const std::string& title, co
     // Azimuth: a full circle, 0 degrees to the right, counter-clockwise (NEC's phi).
     const double ax = 740, ay = 295, aOuter = 185;
     polarChart(svg, ax, ay, aOuter, top, false, p.azimuthDbi, radians, 30, "", false);
-    svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + degreesFigure(p.takeoffDeg) + " deg (take-off)",
-             "middle");
+    svg.text(ax, ay + aOuter + 44, "azimuth pattern at elevation " + degreesFigure(p.azimuthCutDeg) + " deg", "middle");
     return svg.finish();
 }
 

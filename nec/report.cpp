@@ -75,7 +75,8 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
     if (freeSpace && p.lowEdgeDeg < 0) out += " (the lobe is the same below the horizon)";
     if (p.openLow) out += " (still within 3 dB at 0 deg)";
     if (p.openHigh) out += " (still within 3 dB at 90 deg)";
-    out += "\n  azimuth ripple at the take-off angle: " + fixedText(p.rippleDb, 2) + " dB\n";
+    out += "\n  azimuth ripple at elevation " + degreesFigure(p.azimuthCutDeg) + " deg: " + fixedText(p.rippleDb, 2) +
+           " dB\n";
     if (p.averageGain) {
         out += "  average power gain: " + fixedText(*p.averageGain, 4);
         if (p.expectedAverage)
@@ -262,6 +263,7 @@ std::string json(const Analysis& a, const ReportContext& c) {
                             {"beamwidth_open_low", p.openLow},
                             {"beamwidth_open_high", p.openHigh},
                             {"azimuth_ripple_db", p.rippleDb},
+                            {"azimuth_cut_elevation_deg", p.azimuthCutDeg},
                             {"average_power_gain", p.averageGain ? json(*p.averageGain) : json()},
                             {"average_power_gain_expected", p.expectedAverage ? json(*p.expectedAverage) : json()},
                             {"average_power_gain_off", averageGainOff(p)},

@@ -44,7 +44,9 @@ std::vector<std::pair<double, double>> scaleToRadiatedPower(std::vector<Frequenc
 
 double gainCorrectionDb(double averageGain, double expectedAverage) {
     if (!(averageGain > 0 && expectedAverage > 0)) return 0;
-    return 0.0 - 10 * std::log10(averageGain / expectedAverage);  // 0.0 - 0: not "-0.00 dB"
+    // To a billionth of a dB: the page's log10 and the command line's differ in the last bit, and both
+    // must give the same digits. 0.0 - 0: not "-0.00 dB".
+    return 0.0 - std::round(1e10 * std::log10(averageGain / expectedAverage)) / 1e9;
 }
 
 double lowestHeightM(const NecGeometry& g, double lowestMhz) {

@@ -31,8 +31,7 @@ ModelFigures modelFigures(const nec::Result& result) {
     case nec::GroundKind::Free: m.ground = "free space"; break;
     case nec::GroundKind::Perfect: m.ground = "perfect ground"; break;
     case nec::GroundKind::Real:
-        m.ground =
-            g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m)";
+        m.ground = g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m)";
         break;
     }
     if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
