@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -89,6 +90,7 @@ struct Program::State {
     CLI::App app{"BRIMALOX antenna calculator on the command line: the window's calculation, same texts",
                  "brimalox-cli"};
     int status = 0;
+    std::vector<void (*)(CLI::App&, std::ostream&, std::ostream&)> added;  // the model's commands made so far
 
     // design
     std::vector<std::string> frequencies;
@@ -218,17 +220,35 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
         "replay", "replay set/select/click actions on a fresh window and print its fields and clicks as JSON");
     replay->add_option("FILE", s.replayFile, "the script; standard input when absent or -");
     replay->callback([&s] { s.replay(); });
-
-    addNecCommands(app, out, err);
-    addSheetCommand(app, out, err);
-    addTrimCommand(app, out, err);
-    addCoverCommand(app, out, err);
 }
 
 Program::~Program() = default;
 
 int Program::run(int argc, const char* const* argv) {
     State& s = *state_;
+    // The model's commands hold most of the options, and making them all was two fifths of the start
+    // of every `design`: where the first word names a command, only that one is made (the help, a
+    // mistyped command and an option first still see them all).
+    using Adder = void (*)(CLI::App&, std::ostream&, std::ostream&);
+    const std::pair<const char*, Adder> model[] = {{"nec", addNecCommands},
+                                                   {"simulate", addNecCommands},
+                                                   {"sheet", addSheetCommand},
+                                                   {"trim", addTrimCommand},
+                                                   {"cover", addCoverCommand}};
+    const bool calculator = argc > 1 && (std::strcmp(argv[1], "design") == 0 || std::strcmp(argv[1], "gauges") == 0 ||
+                                         std::strcmp(argv[1], "replay") == 0);
+    const auto named = std::find_if(std::begin(model), std::end(model),
+                                    [&](const auto& m) { return argc > 1 && std::strcmp(argv[1], m.first) == 0; });
+    auto make = [&s](Adder add) {
+        if (std::find(s.added.begin(), s.added.end(), add) != s.added.end()) return;
+        s.added.push_back(add);
+        add(s.app, s.out, s.err);
+    };
+    if (named != std::end(model))
+        make(named->second);
+    else if (!calculator)
+        for (Adder add : {addNecCommands, addSheetCommand, addTrimCommand, addCoverCommand})
+            make(add);
     try {
         s.app.parse(argc, argv);
     } catch (const CLI::Success& e) {  // --help, --version
