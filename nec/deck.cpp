@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -57,15 +59,39 @@ std::string coordinateText(double value, int digits) {
     return text;
 }
 
-// The GW cards with `digits` significant digits in every coordinate, in metres times `scale`.
-std::vector<std::string> wireCards(const Model& model, int digits, double scale) {
+// The coordinates' texts with `digits` significant digits, in metres times `scale`, each made once:
+// most points end several wires, and the deck tries several counts of digits.
+class CoordinateTexts {
+public:
+    CoordinateTexts(int digits, double scale) : digits_(digits), scale_(scale) {}
+    const std::string& operator()(double metres, int digits = 0) {
+        auto [at, fresh] = texts_.try_emplace({metres, digits});
+        if (fresh) at->second = coordinateText(metres * scale_, digits ? digits : digits_);
+        return at->second;
+    }
+
+private:
+    int digits_;
+    double scale_;
+    std::map<std::pair<double, int>, std::string> texts_;
+};
+
+// A wire's GW card (its radius always to 7 digits).
+std::string wireCard(const Wire& w, CoordinateTexts& texts) {
+    std::string line = "GW " + std::to_string(w.tag) + " " + std::to_string(w.segments);
+    for (double v : {w.from[0], w.from[1], w.from[2], w.to[0], w.to[1], w.to[2]})
+        line += " " + texts(v);
+    line += " " + texts(w.radius, 7);
+    return line;
+}
+
+// The cards, or none when one is longer than a card may be.
+std::optional<std::vector<std::string>> wireCards(const Model& model, int digits, double scale, bool mustFit) {
+    CoordinateTexts texts(digits, scale);
     std::vector<std::string> cards;
     for (const Wire& w : model.wires) {
-        std::string line = "GW " + std::to_string(w.tag) + " " + std::to_string(w.segments);
-        for (double v : {w.from[0], w.from[1], w.from[2], w.to[0], w.to[1], w.to[2]})
-            line += " " + coordinateText(v * scale, digits);
-        line += " " + coordinateText(w.radius * scale, 7);
-        cards.push_back(line);
+        cards.push_back(wireCard(w, texts));
+        if (mustFit && cards.back().size() > kMaxCardLength) return std::nullopt;
     }
     return cards;
 }
@@ -83,11 +109,9 @@ WireCards fittingWireCards(const Model& model) {
     WireCards best;
     for (const bool millimetres : {false, true})
         for (int digits = 10; digits > best.digits && digits >= 4; --digits) {
-            std::vector<std::string> cards = wireCards(model, digits, millimetres ? 1000 : 1);
-            const bool fits = std::all_of(cards.begin(), cards.end(),
-                                          [](const std::string& card) { return card.size() <= kMaxCardLength; });
-            if (fits || digits == 4) {
-                if (digits > best.digits) best = {std::move(cards), digits, millimetres};
+            auto cards = wireCards(model, digits, millimetres ? 1000 : 1, digits > 4);
+            if (cards) {
+                if (digits > best.digits) best = {std::move(*cards), digits, millimetres};
                 break;
             }
         }
