@@ -35,7 +35,8 @@ struct DesignTexts {
 };
 
 // The value fields, in the window's order: which box, the key that names it in every JSON and CSV
-// (and in the page's links), the caption of its group and its unit, and where a design keeps it.
+// (and on the page's box, as data-key), the caption of its group and its unit, and where a design
+// keeps it.
 struct ValueField {
     Field field;
     std::string_view key;      // "height_mm"
@@ -66,7 +67,7 @@ struct DesignResult : DesignTexts {
 };
 
 // ACCEPT, optional CHANGE, option button, COMPUTE on a fresh MemoryForm: the window's exact texts.
-// The result's sides are the request's.
+// The result's sides are 4 when the request asks for four, else 3 (THREE SIDED is selected).
 // The design stops at the first failed click; the texts are then those the fields hold at that point.
 DesignResult runDesign(const DesignRequest& request);
 
