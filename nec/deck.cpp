@@ -78,10 +78,12 @@ private:
 
 // A wire's GW card (its radius always to 7 digits).
 std::string wireCard(const Wire& w, CoordinateTexts& texts) {
-    std::string line = "GW " + std::to_string(w.tag) + " " + std::to_string(w.segments);
+    std::string line;
+    line.reserve(2 * kMaxCardLength);  // one allocation: the deck is written up to 14 times over
+    line.append("GW ").append(std::to_string(w.tag)).append(" ").append(std::to_string(w.segments));
     for (double v : {w.from[0], w.from[1], w.from[2], w.to[0], w.to[1], w.to[2]})
-        line += " " + texts(v);
-    line += " " + texts(w.radius, 7);
+        line.append(" ").append(texts(v));
+    line.append(" ").append(texts(w.radius, 7));
     return line;
 }
 
@@ -105,17 +107,13 @@ struct WireCards {
 // The most digits (up to 10) with which every wire card fits, in metres or, for small antennas
 // whose coordinates start with zeros after the point, in millimetres. One count for the whole deck:
 // a point is then written the same in every wire that ends there, so NEC-2 joins them.
+// Metres win a tie; when neither fits at 5 digits, metres at 4 are written as they come.
 WireCards fittingWireCards(const Model& model) {
-    WireCards best;
-    for (const bool millimetres : {false, true})
-        for (int digits = 10; digits > best.digits && digits >= 4; --digits) {
-            auto cards = wireCards(model, digits, millimetres ? 1000 : 1, digits > 4);
-            if (cards) {
-                if (digits > best.digits) best = {std::move(*cards), digits, millimetres};
-                break;
-            }
-        }
-    return best;
+    for (int digits = 10; digits > 4; --digits)
+        for (const bool millimetres : {false, true})
+            if (auto cards = wireCards(model, digits, millimetres ? 1000 : 1, true))
+                return {std::move(*cards), digits, millimetres};
+    return {*wireCards(model, 4, 1, false), 4, false};
 }
 
 std::string tagList(const Model& model) {
