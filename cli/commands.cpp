@@ -12,15 +12,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/cover_command.h"
 #include "cli/design_options.h"
 #include "cli/gauges.h"
-#include "cli/nec_commands.h"
+#include "cli/model_commands.h"
 #include "cli/output.h"
 #include "cli/replay.h"
-#include "cli/sheet_command.h"
 #include "cli/sweep.h"
-#include "cli/trim_command.h"
 
 namespace brimalox::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/cover_command.h"
+#include "cli/model_commands.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,5 @@
 #include "cli/nec_commands.h"
+#include "cli/model_commands.h"
 
 #include <cmath>
 #include <fstream>

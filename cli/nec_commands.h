@@ -1,6 +1,6 @@
 #pragma once
-// The `nec` and `simulate` subcommands of brimalox-cli: the design as the window computes it,
-// written as a NEC-2 deck or run through nec2c; and what other model commands (trim) share with them.
+// What the model's subcommands of brimalox-cli share: their options, their refusals' names, how a
+// failure ends them, and their files.
 
 #include <functional>
 #include <iosfwd>
@@ -13,9 +13,6 @@ class App;
 }
 
 namespace brimalox::cli {
-
-// Results go to out, messages to err; a failure ends the command with CLI::RuntimeError(1).
-void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err);
 
 // The options by which the command line names the check's settings in a refusal.
 nec::SettingNames optionNames();

@@ -1,4 +1,4 @@
-#include "cli/sheet_command.h"
+#include "cli/model_commands.h"
 
 #include <algorithm>
 #include <chrono>

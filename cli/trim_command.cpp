@@ -1,4 +1,4 @@
-#include "cli/trim_command.h"
+#include "cli/model_commands.h"
 
 #include <algorithm>
 #include <chrono>

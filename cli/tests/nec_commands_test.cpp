@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/model_commands.h"
 #include "cli/nec_commands.h"
 #include "cli/tests/run_command.h"
 #include "nec/native/runner.h"

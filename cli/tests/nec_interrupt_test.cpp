@@ -51,17 +51,11 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, errFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<std::string> args{BRIMALOX_CLI_PATH};
         args.insert(args.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        const std::vector<char*> argv = clitest::cStrings(args);
         std::vector<std::string> env{"PATH=" + bin().string() + ":/usr/bin:/bin",
                                      "TMPDIR=" + (tmpdir.empty() ? tmp().string() : tmpdir),
                                      "FAKE_NEC2C_PID=" + pidFile().string(), "ASAN_OPTIONS=detect_leaks=0"};
-        std::vector<char*> envp;
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
+        const std::vector<char*> envp = clitest::cStrings(env);
         pid_t pid = 0;
         EXPECT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);

@@ -37,10 +37,7 @@ Outcome runProcess(const std::vector<std::string>& args, const std::string& inpu
 
     std::vector<std::string> all{BRIMALOX_CLI_PATH};
     all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = clitest::cStrings(all);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

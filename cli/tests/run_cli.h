@@ -27,6 +27,15 @@ inline std::vector<const char*> argvOf(std::vector<std::string>& args) {
     return argv;
 }
 
+// The strings' texts as exec and posix_spawn take them (argv, envp): null-terminated.
+inline std::vector<char*> cStrings(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings)
+        pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 inline Outcome runProgram(std::vector<std::string> args, const std::string& input = "") {
     std::ostringstream out, err;
     std::istringstream in(input);

@@ -13,8 +13,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/model_commands.h"
 #include "cli/tests/run_command.h"
-#include "cli/trim_command.h"
 #include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::cli {
