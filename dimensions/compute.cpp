@@ -2,6 +2,8 @@
 
 #include <array>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "numtext/fieldio.h"
 #include "numtext/fpcheck.h"
@@ -91,17 +93,18 @@ void compute(Form& form, Mod1& shared) {
         shared.sideLength = faults.toSingle(faults.mul(wavelength(corrected), 0.19039));
         faults.check("computing the side length");
     }
-    form.setText(Field::Text17, singleToText(roundPlaces(shared.sideLength, 3)));
-    const double sideInches = faults.div(shared.sideLength, kMillimetresPerInch);
-    faults.check("converting the side length to inches");
-    form.setText(Field::Text16, doubleToText(roundPlaces(sideInches, 3)));
+    // The side and the gap in mm and in inches, each to 3 places.
+    auto showLength = [&](float mm, Field mmField, Field inchField, std::string_view what) {
+        form.setText(mmField, singleToText(roundPlaces(mm, 3)));
+        const double inches = faults.div(mm, kMillimetresPerInch);
+        faults.check("converting the " + std::string(what) + " to inches");
+        form.setText(inchField, doubleToText(roundPlaces(inches, 3)));
+    };
+    showLength(shared.sideLength, Field::Text17, Field::Text16, "side length");
 
     shared.gapLength = faults.toSingle(faults.div(wavelength(corrected), 212.5));
     faults.check("computing the gap length");
-    form.setText(Field::Text20, singleToText(roundPlaces(shared.gapLength, 3)));
-    const double gapInches = faults.div(shared.gapLength, kMillimetresPerInch);
-    faults.check("converting the gap length to inches");
-    form.setText(Field::Text19, doubleToText(roundPlaces(gapInches, 3)));
+    showLength(shared.gapLength, Field::Text20, Field::Text19, "gap length");
 }
 
 }  // namespace brimalox

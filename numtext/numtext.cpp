@@ -12,14 +12,6 @@ namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // Only [+-] digits [. digits] [(E|e) [+-] digits] with at least one mantissa digit is a number.
 // fast_float alone would also take "inf", "nan" and a trailing garbage suffix.
 bool isNumberForm(std::string_view s) {
@@ -179,6 +171,14 @@ T roundToPlaces(T value, int places) {
 }
 
 }  // namespace
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
 
 Parsed<float> parseSingle(std::string_view text) { return parseNumber<float>(text); }
 Parsed<double> parseDouble(std::string_view text) { return parseNumber<double>(text); }

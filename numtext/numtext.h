@@ -26,6 +26,8 @@ struct Parsed {
 };
 
 Parsed<float> parseSingle(std::string_view text);
+// The text without the blanks (spaces, tabs) around it.
+std::string_view trimBlanks(std::string_view text);
 Parsed<double> parseDouble(std::string_view text);
 
 std::string singleToText(float value);

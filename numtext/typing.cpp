@@ -12,14 +12,6 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 // A number by the text-to-number rule; one too large still is a number the user meant.
 bool readsAsNumber(std::string_view text) { return parseDouble(text).error != ParseError::TypeMismatch; }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool startsWord(char c) {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80;  // letters, and µ or Ω in UTF-8
@@ -28,7 +20,7 @@ bool startsWord(char c) {
 }  // namespace
 
 TypingAdvice typingAdvice(std::string_view text) {
-    const std::string_view s = trimmed(text);
+    const std::string_view s = trimBlanks(text);
     if (s.empty() || readsAsNumber(s)) return {};
 
     if (s.find(',') != std::string_view::npos) {
@@ -45,9 +37,9 @@ TypingAdvice typingAdvice(std::string_view text) {
 
     // The longest number at the start, then (after any blanks) a word: a unit or a band name.
     for (std::size_t length = s.size() - 1; length > 0; --length) {
-        const std::string_view number = trimmed(s.substr(0, length));
+        const std::string_view number = trimBlanks(s.substr(0, length));
         if (number.empty() || !readsAsNumber(number)) continue;
-        const std::string_view rest = trimmed(s.substr(length));
+        const std::string_view rest = trimBlanks(s.substr(length));
         if (!rest.empty() && startsWord(rest.front())) return {TypingMistake::UnitAfterNumber, {}};
         break;
     }

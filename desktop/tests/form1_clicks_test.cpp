@@ -1,10 +1,12 @@
 // Clicks on the real window: each button reaches its own handler, the road of one design, and what a
 // user sees when a click fails.
+#include <map>
 #include <vector>
 
 #include "app/buttons.h"
 #include "app/memory_form.h"
 #include "app/website_text.h"
+#include "dimensions/tests/worked_examples.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {
@@ -94,40 +96,19 @@ TEST_F(ClickTest, RoadOfOneThreeSidedDesign) {
     EXPECT_EQ(failureBox(), nullptr);
 }
 
-struct WorkedExample {
-    const char* option;
-    std::vector<std::pair<Field, const char*>> results;
-};
-
 // The default frequency and conductor, computed for each form of the antenna.
-const WorkedExample kWorked[] = {
-    {"Option1",
-     {{Field::Text23, "421.2329"},
-      {Field::Text22, "16.5839716393178"},
-      {Field::Text13, "718.234"},
-      {Field::Text11, "28.277"},
-      {Field::Text17, "266.718"},
-      {Field::Text16, "10.501"},
-      {Field::Text20, "9.67"},
-      {Field::Text19, "0.381"}}},
-    {"Option2",
-     {{Field::Text23, "421.2329"},
-      {Field::Text22, "16.5839716393178"},
-      {Field::Text13, "679.027"},
-      {Field::Text11, "26.733"},
-      {Field::Text17, "391.212"},
-      {Field::Text16, "15.402"}}},
-};
+const std::pair<const char*, const std::map<Field, const char*>*> kWorked[] = {
+    {"Option1", &testing::kDefaultThreeSided}, {"Option2", &testing::kDefaultFourSided}};
 
 TEST_F(ClickTest, ComputeWritesTheWorkedExampleForEachForm) {
-    for (const WorkedExample& example : kWorked) {
+    for (const auto& [option, results] : kWorked) {
         form = std::make_unique<Form1>();
         form->show();
-        select(example.option);
+        select(option);
         click("Command4");
         EXPECT_EQ(failureBox(), nullptr);
-        for (const auto& [field, expected] : example.results)
-            EXPECT_EQ(text(field), expected) << example.option << " " << fieldInfo(field).name;
+        for (const auto& [field, expected] : *results)
+            EXPECT_EQ(text(field), expected) << option << " " << fieldInfo(field).name;
         // The input side is only read.
         EXPECT_EQ(text(Field::Text2), "146.00");
         EXPECT_EQ(text(Field::Text8), "1.626");

@@ -16,6 +16,7 @@
 #include "../../numtext/tests/recording_form.h"
 #include "app/memory_form.h"
 #include "dimensions/compute.h"
+#include "dimensions/tests/worked_examples.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
@@ -36,10 +37,8 @@ struct ComputeCase {
     const char* correctedFrequency;      // the shared design frequency afterwards, as single text
 };
 
-const std::map<Field, const char*> kDefaultThreeSided{{Field::Text23, "421.2329"}, {Field::Text22, "16.5839716393178"},
-                                                      {Field::Text13, "718.234"},  {Field::Text11, "28.277"},
-                                                      {Field::Text17, "266.718"},  {Field::Text16, "10.501"},
-                                                      {Field::Text20, "9.67"},     {Field::Text19, "0.381"}};
+using testing::kDefaultFourSided;
+using testing::kDefaultThreeSided;
 
 class Compute : public ::testing::TestWithParam<ComputeCase> {};
 
@@ -64,19 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
     Dimensions, Compute,
     ::testing::Values(
         ComputeCase{"DefaultsThreeSided", "146.00", "1.626", Option::Option1, kDefaultThreeSided, "146"},
-        ComputeCase{"DefaultsFourSided",
-                    "146.00",
-                    "1.626",
-                    Option::Option2,
-                    {{Field::Text23, "421.2329"},
-                     {Field::Text22, "16.5839716393178"},
-                     {Field::Text13, "679.027"},
-                     {Field::Text11, "26.733"},
-                     {Field::Text17, "391.212"},
-                     {Field::Text16, "15.402"},
-                     {Field::Text20, "9.67"},
-                     {Field::Text19, "0.381"}},
-                    "146"},
+        ComputeCase{"DefaultsFourSided", "146.00", "1.626", Option::Option2, kDefaultFourSided, "146"},
         ComputeCase{"Diameter20SecondBand",
                     "146.00",
                     "20",

@@ -91,20 +91,26 @@ Analysis analysisOf(const std::vector<std::pair<double, double>>& mhzSwr) {
     return rangesOf(rows, 300, mhzSwr.front().first);
 }
 
-// Every x,y pair of every polyline lies inside the chart's frame.
-void expectCurveInsideFrame(const std::string& svg, const char* name) {
-    const std::regex polyline(R"re(<polyline[^>]*points="([^"]*)")re");
+// Every x,y pair of the curves (the elements the pattern names) lies within the box.
+void expectPointsWithin(const std::string& svg, const std::string& elements, double left, double top, double right,
+                        double bottom, const char* name) {
+    const std::regex curve("<" + elements + R"re([^>]*points="([^"]*)")re");
     const std::regex pair(R"re((-?[0-9.]+),(-?[0-9.]+))re");
     int points = 0;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), polyline); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), curve); it != std::sregex_iterator(); ++it) {
         const std::string list = (*it)[1];
         for (auto p = std::sregex_iterator(list.begin(), list.end(), pair); p != std::sregex_iterator(); ++p) {
             const double x = std::stod((*p)[1]), y = std::stod((*p)[2]);
-            EXPECT_TRUE(x >= 70 && x <= 770 && y >= 50 && y <= 420) << name << ": " << x << "," << y;
+            EXPECT_TRUE(x >= left && x <= right && y >= top && y <= bottom) << name << ": " << x << "," << y;
             ++points;
         }
     }
     EXPECT_GT(points, 0) << name;
+}
+
+// The SWR chart's curves stay inside its frame.
+void expectCurveInsideFrame(const std::string& svg, const char* name) {
+    expectPointsWithin(svg, "polyline", 70, 50, 770, 420, name);
 }
 
 TEST(SwrPlot, ChartHasItsPartsAndStaysInsideTheFrame) {
@@ -190,18 +196,7 @@ PatternFigures lobe() {
 
 // Every number pair of the curves lies inside the picture.
 void expectInside(const std::string& svg, double width, double height, const char* name) {
-    const std::regex curve(R"re(<(?:polyline|polygon)[^>]*points="([^"]*)")re");
-    const std::regex pair(R"re((-?[0-9.]+),(-?[0-9.]+))re");
-    int points = 0;
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), curve); it != std::sregex_iterator(); ++it) {
-        const std::string list = (*it)[1];
-        for (auto p = std::sregex_iterator(list.begin(), list.end(), pair); p != std::sregex_iterator(); ++p) {
-            const double x = std::stod((*p)[1]), y = std::stod((*p)[2]);
-            EXPECT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height) << name << ": " << x << "," << y;
-            ++points;
-        }
-    }
-    EXPECT_GT(points, 0) << name;
+    expectPointsWithin(svg, "(?:polyline|polygon)", 0, 0, width, height, name);
 }
 
 TEST(PatternPlot, BothPatternsWithRingsAndTitles) {
