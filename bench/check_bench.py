@@ -12,12 +12,10 @@ import gzip
 import pathlib
 import re
 import statistics
-import subprocess
 import sys
-import time
 
 from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
-from web_page_bench import navigate
+from web_page_bench import navigate, process_seconds, timed_runs
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -75,22 +73,8 @@ try:
         for element, value in settings:
             page.js("const e = document.getElementById(arguments[0]); e.value = arguments[1];"
                     "e.dispatchEvent(new Event('change'))", element, value)
-        times = []
-        for i in range(runs + 1):  # the first run starts the worker and compiles the engine
-            started = time.monotonic()
-            page.element("check-run").click()
-            page.wait("the report", "return document.getElementById('check-status').textContent === 'Done.'", 300)
-            elapsed = time.monotonic() - started
-            page.js("document.getElementById('check-status').textContent = ''")
-            if i:
-                times.append(elapsed)
-            else:
-                first = elapsed
-        cli = []
-        for _ in range(runs):
-            started = time.monotonic()
-            subprocess.run([str(build / "cli/brimalox-cli"), "simulate", "146", *options], capture_output=True, check=True)
-            cli.append(time.monotonic() - started)
+        first, times, _ = timed_runs(page, "check-run", "check-status", "text === 'Done.'", runs, 300)
+        cli = process_seconds([str(build / "cli/brimalox-cli"), "simulate", "146", *options], runs)
         page_s, cli_s = statistics.median(times), statistics.median(cli)
         print(f"{name}: page {page_s:.2f} s (first run {first:.2f} s), brimalox-cli simulate {cli_s:.2f} s: "
               f"{page_s / cli_s:.2f}x (medians of {runs})")

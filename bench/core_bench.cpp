@@ -18,47 +18,21 @@ const std::array<std::string, 8> kTexts{
 const std::array<double, 8> kDoubles{
     146.0, 0.064, 1.626, 9009.0, 421.23288, 16.58397163931779, 28.2773, 0.0242125988006592};
 
-void TextToSingle(benchmark::State& state) {
+// One number text rule on the values above in turn.
+template <class Rule>
+void NumberText(benchmark::State& state, Rule rule) {
     std::size_t i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::parseSingle(kTexts[i++ & 7]));
+        benchmark::DoNotOptimize(rule(i++ & 7));
 }
-BENCHMARK(TextToSingle);
-
-void TextToDouble(benchmark::State& state) {
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::parseDouble(kTexts[i++ & 7]));
-}
-BENCHMARK(TextToDouble);
-
-void SingleToText(benchmark::State& state) {
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::singleToText(static_cast<float>(kDoubles[i++ & 7])));
-}
-BENCHMARK(SingleToText);
-
-void DoubleToText(benchmark::State& state) {
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::doubleToText(kDoubles[i++ & 7]));
-}
-BENCHMARK(DoubleToText);
-
-void RoundDouble(benchmark::State& state) {
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::roundPlaces(kDoubles[i++ & 7], 3));
-}
-BENCHMARK(RoundDouble);
-
-void RoundSingle(benchmark::State& state) {
-    std::size_t i = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(brimalox::roundPlaces(static_cast<float>(kDoubles[i++ & 7]), 3));
-}
-BENCHMARK(RoundSingle);
+BENCHMARK_CAPTURE(NumberText, TextToSingle, [](std::size_t i) { return brimalox::parseSingle(kTexts[i]); });
+BENCHMARK_CAPTURE(NumberText, TextToDouble, [](std::size_t i) { return brimalox::parseDouble(kTexts[i]); });
+BENCHMARK_CAPTURE(NumberText, SingleToText,
+                  [](std::size_t i) { return brimalox::singleToText(static_cast<float>(kDoubles[i])); });
+BENCHMARK_CAPTURE(NumberText, DoubleToText, [](std::size_t i) { return brimalox::doubleToText(kDoubles[i]); });
+BENCHMARK_CAPTURE(NumberText, RoundDouble, [](std::size_t i) { return brimalox::roundPlaces(kDoubles[i], 3); });
+BENCHMARK_CAPTURE(NumberText, RoundSingle,
+                  [](std::size_t i) { return brimalox::roundPlaces(static_cast<float>(kDoubles[i]), 3); });
 
 // ACCEPT, CHANGE below the AWG field, THREE SIDED and COMPUTE on a fresh headless form.
 void WholeDesignOnForm(benchmark::State& state) {

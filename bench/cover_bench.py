@@ -8,11 +8,10 @@ Usage: PYTHONPATH=tests bench/cover_bench.py build [runs]   (Selenium and headle
 """
 import pathlib
 import statistics
-import subprocess
 import sys
-import time
 
 from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
+from web_page_bench import process_seconds, timed_runs
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
@@ -25,25 +24,9 @@ page = Page(args)
 try:
     page.element("cover-band-2m").click()
     page.element("cover-band-1m25").click()
-    times = []
-    for i in range(runs + 1):  # the first run starts the worker and compiles the modules
-        started = time.monotonic()
-        page.element("cover-run").click()
-        page.wait("the report", "return document.getElementById('cover-status').textContent.startsWith('Done')", 600)
-        elapsed = time.monotonic() - started
-        model_runs = page.js("return document.getElementById('cover-status').textContent")
-        page.js("document.getElementById('cover-status').textContent = ''")
-        if i:
-            times.append(elapsed)
-        else:
-            first = elapsed
-    cli = {}
-    for jobs in ([], ["--jobs", "1"]):
-        cli[" ".join(jobs) or "default jobs"] = []
-        for _ in range(runs):
-            started = time.monotonic()
-            subprocess.run([str(build / "cli/brimalox-cli"), "cover", *BANDS, *jobs], capture_output=True, check=True)
-            cli[" ".join(jobs) or "default jobs"].append(time.monotonic() - started)
+    first, times, model_runs = timed_runs(page, "cover-run", "cover-status", "text.startsWith('Done')", runs, 600)
+    cli = {" ".join(jobs) or "default jobs": process_seconds([str(build / "cli/brimalox-cli"), "cover", *BANDS, *jobs], runs)
+           for jobs in ([], ["--jobs", "1"])}
     page_s = statistics.median(times)
     print(f"page: {page_s:.2f} s (first run {first:.2f} s; {model_runs})")
     for name, seconds in cli.items():

@@ -19,8 +19,10 @@ import gzip
 import pathlib
 import re
 import statistics
+import subprocess
 import sys
 import tempfile
+import time
 
 from harness import chromium  # run with tests/ on PYTHONPATH
 
@@ -113,6 +115,31 @@ for (let i = 0; i < count; ++i) Command4.click();
 times.meanCOMPUTE = (performance.now() - start) / count;
 return times;
 """
+
+
+def timed_runs(page, button, status, done, runs, timeout):
+    """Seconds from a click on the button to the status that the script `done` accepts (it is given the
+    status text as `text`): the first run (which starts the worker and compiles the engine) and the
+    next `runs`. The status is cleared between runs."""
+    times = []
+    for _ in range(runs + 1):
+        started = time.monotonic()
+        page.element(button).click()
+        page.wait("the report", f"const text = document.getElementById('{status}').textContent; return {done}", timeout)
+        times.append(time.monotonic() - started)
+        last = page.js(f"return document.getElementById('{status}').textContent")
+        page.js(f"document.getElementById('{status}').textContent = ''")
+    return times[0], times[1:], last
+
+
+def process_seconds(command, runs):
+    """Wall seconds of each of `runs` runs of a command, from start to exit."""
+    seconds = []
+    for _ in range(runs):
+        started = time.monotonic()
+        subprocess.run(command, capture_output=True, check=True)
+        seconds.append(time.monotonic() - started)
+    return seconds
 
 
 def main():

@@ -10,6 +10,7 @@
 #include "app/layout.h"
 #include "desktop/diagram_painter.h"
 #include "desktop/text_boxes.h"
+#include "shown_as_calculator.h"
 
 namespace {
 
@@ -39,8 +40,5 @@ protected:
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     TextsOnly window;
-    window.setWindowTitle(QStringLiteral("QZ9ZZQ BX"));
-    window.setFixedSize(535, 402);
-    window.show();
-    return QApplication::exec();
+    return showAsTheCalculator(window);
 }
