@@ -434,14 +434,13 @@
     coverStatus.textContent = 'Cancelled.';
   });
 
-  // The winner down the window's own road, as a user's clicks take it; it stops where the window
-  // reports a failure.
-  var conductorField = { awg: 'Text4', inch: 'Text6', mm: 'Text8' };
+  // The winner down the window's own road (the core's, as a user's clicks take it); it stops where
+  // the window reports a failure.
   coverUse.addEventListener('click', function () {
     if (!found) return;
-    var design = { f: found.frequency, field: conductorField[found.unit] || null, text: found.conductor,
-                   sides: String(found.sides) };
-    brimalox.page.runDesign(design).then(function (ok) { if (ok) byId('Form1').scrollIntoView(); });
+    var design = { frequency: found.frequency, sides: found.sides, conductor: found.conductor,
+                   unit: found.unit === 'recommended' ? null : found.unit };
+    brimalox.page.showDesign(design).then(function (ok) { if (ok) byId('Form1').scrollIntoView(); });
   });
 
   progress.hidden = true;

@@ -452,7 +452,7 @@ def scenario_cover(page, args, checks):
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
-        for key, field in harness.DESIGN_FIELDS.items():
+        for key, field in harness.design_fields(args.cli).items():
             checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
         selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
         checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])

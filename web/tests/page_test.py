@@ -151,6 +151,10 @@ def scenario_layout(page, args, checks):
         wanted = "decimal" if control in VALUE_FIELDS else ""
         checks.equal(f"{control}: number pad, spell check, capitals", [mode, spelling, capitals],
                      [wanted, False, "off"])
+    keys = page.js("return Object.fromEntries([...document.querySelectorAll('#Form1 [data-key]')]"
+                   ".map((e) => [e.dataset.key, e.id]))")
+    checks.equal("the value fields' keys on the page and in the command line's JSON", keys,
+                 harness.design_fields(args.cli))
     ids = [row[0] for row in LAYOUT]
     rects = page.js(rect_script(), ids)
     checks.equal("Form1 size", rects["Form1"][2:], pixels(harness.WINDOW["client"]))
