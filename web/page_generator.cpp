@@ -4,7 +4,8 @@
 // the page's own script and style inlined, so the file needs nothing else.
 //
 // brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
-//   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
+//   --check-about ABOUT --check-style check.css --check-client check_client.js --check-script check.js
+//   --trim-script trim.js --cover-script cover.js --check-worker check_worker.js
 //   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
@@ -366,7 +367,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, script, worker, engine, engineWasm;
+    std::string about, style, client, script, trim, cover, worker, engine, engineWasm;
 };
 
 // The build sheet's script and style.
@@ -424,8 +425,9 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
                        escape(dataAddress("image/svg+xml", icon)));
     out += "<style>\n" + styleSheet(style) + check.style + sheet.style + "</style>\n";
-    // The paper's size, set by the sheet's script for the paper chosen.
-    out += "<style id=\"sheet-page-size\"></style>\n";
+    // The paper's size, one sheet a paper: the sheet's script turns on the one chosen.
+    out += "<style id=\"sheet-page-a4\">@page{size:A4 portrait;margin:0}</style>\n";
+    out += "<style id=\"sheet-page-letter\">@page{size:letter portrait;margin:0}</style>\n";
     out += "</head>\n<body>\n<main id=\"screen\">\n";
     out += fmt::format("<h1 class=\"unseen\">{}</h1>\n", escape(kProgramName));
     out += notices();
@@ -449,7 +451,10 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
+    out += inlineScript(check.client, "the worker's client");
     out += inlineScript(check.script, "the check's script");
+    out += inlineScript(check.trim, "the trim's script");
+    out += inlineScript(check.cover, "the search's script");
     out += inlineScript(sheet.script, "the build sheet script");
     return out + "</body>\n</html>\n";
 }
@@ -467,22 +472,23 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2)
         paths[argv[i]] = argv[i + 1];
-    for (const char* key :
-         {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
-          "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
+    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about",
+                            "--check-style", "--check-client", "--check-script", "--trim-script", "--cover-script",
+                            "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
         if (!paths.count(key)) {
             std::cerr
                 << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
-                   "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
+                   "--check-style CSS --check-client JS --check-script JS --trim-script JS --cover-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
                    "--sheet JS --sheet-style CSS --out HTML\n";
             return 2;
         }
     }
     try {
         using brimalox::readFile;
-        const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
-                                    readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
-                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
+        const brimalox::Check check{
+            readFile(paths["--check-about"]),  readFile(paths["--check-style"]), readFile(paths["--check-client"]),
+            readFile(paths["--check-script"]), readFile(paths["--trim-script"]), readFile(paths["--cover-script"]),
+            readFile(paths["--check-worker"]), readFile(paths["--engine"]),      readFile(paths["--engine-wasm"])};
         const std::string html =
             brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]), readFile(paths["--module-wasm"]),
                            readFile(paths["--script"]), readFile(paths["--icon"]), check,
