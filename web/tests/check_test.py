@@ -121,6 +121,16 @@ def fetched(page, href):
     return page.driver.execute_async_script(FETCH_SCRIPT, href)
 
 
+def fresh_settings(page):
+    """The settings of the check, the trim and the search as the page starts them, and no measured
+    file: the next case on the same page is asked as on a fresh one."""
+    page.js("""for (const id of ['check-settings', 'trim-settings', 'cover-settings']) document.getElementById(id).reset();
+const ground = document.getElementById('check-ground');
+ground.dispatchEvent(new Event('change'));
+const forget = document.getElementById('check-measured-clear');
+if (!forget.hidden) forget.click();""")
+
+
 def design(page, lines):
     for line in lines:
         page.act(line)
@@ -132,7 +142,7 @@ def scenario_differential(page, args, checks):
     page.driver.set_script_timeout(30)
     with tempfile.TemporaryDirectory() as folder:
         for name, clicks, design_options, settings in CASES:
-            page.open()
+            fresh_settings(page)
             design(page, clicks)
             set_settings(page, settings)
             shown = run_check(page)
@@ -160,7 +170,7 @@ def scenario_differential(page, args, checks):
                 checks.equal(f"{name}: heights chart", fetched(page, href), heights.read_bytes().decode())
 
         # A measured antenna: the model's own reflection coefficient read back as the built one.
-        page.open()
+        fresh_settings(page)
         design(page, CASES[0][1])
         measured = pathlib.Path(folder) / "built.s1p"
         subprocess.run([args.cli, "simulate", "146", "--touchstone", str(measured)], capture_output=True, check=True)
@@ -173,8 +183,7 @@ def scenario_differential(page, args, checks):
         checks.equal("measured: report", shown["report"], text.stdout.replace(str(measured), "built.s1p"))
 
         # A refusal: the command line's words, each setting called by the page's name for it.
-        page.open()
-        design(page, CASES[0][1])
+        fresh_settings(page)
         set_settings(page, [("check-ground", "average", ""), ("check-height", "0.001", "")])
         shown = run_check(page)
         refused = cli(args, "simulate", "146", "--ground", "average", "--height", "0.001")
@@ -342,7 +351,7 @@ def scenario_trim(page, args, checks):
              [], ["--measured", str(built)]),
         ]
         for name, clicks, design_options, settings, typed, measured in cases:
-            page.open()
+            fresh_settings(page)
             design(page, clicks)
             set_settings(page, settings + [(element, text, "") for element, text in typed])
             if "--measured" in measured:
@@ -377,6 +386,7 @@ def scenario_trim(page, args, checks):
                         all(t.split()[0] != window[field] for t in texts if t.split()))
 
         # Refusals: the command line's reason, each setting called by the page's name for it.
+        design(page, CASES[0][1])
         for name, typed, source, measured in (
                 ("a dip outside the sweep", [("trim-dip", "300")], None, ["--measured-min", "300"]),
                 ("edges given backwards", [("trim-2to1-low", "171"), ("trim-2to1-high", "134")], None,
@@ -384,8 +394,7 @@ def scenario_trim(page, args, checks):
                 ("a trim beyond 20 %", [("trim-2to1-low", "100"), ("trim-2to1-high", "128")], None,
                  ["--measured-2to1", "100:128"]),
                 ("no file chosen", [], "trim-source-file", None)):
-            page.open()
-            design(page, CASES[0][1])
+            fresh_settings(page)
             set_settings(page, [(element, text, "") for element, text in typed])
             if source:
                 page.element(source).click()
@@ -432,7 +441,7 @@ def scenario_cover(page, args, checks):
               "3", "6", [("check-ground", "average", "--ground"), ("check-height", "5", "--height")],
               ["--band", "144:148", "--band", "222:225", "--conductors", "6"])]
     for name, presets, typed, sides, conductors, settings, options in cases:
-        page.open()
+        fresh_settings(page)
         set_settings(page, settings + [("cover-sides", sides, ""), ("cover-conductors", conductors, "")])
         for preset in presets:
             page.element(preset).click()
@@ -464,7 +473,7 @@ def scenario_cover(page, args, checks):
     page.element("cover-report").screenshot(str(pathlib.Path(args.artefacts) / "cover-report.png"))
 
     # Progress, then CANCEL: a search of many conductors, stopped while it goes.
-    page.open()
+    fresh_settings(page)
     set_settings(page, [("cover-bands", "144:148 222:225", ""), ("cover-conductors", "recommended,gauges", "")])
     page.element("cover-run").click()
     page.wait("progress", "return /^\\d+ model runs, best so far/.test("
@@ -483,7 +492,7 @@ def scenario_cover(page, args, checks):
             ("no band", "", "recommended", None, []),
             ("no conductor allowed", "144:148", "", ["--band", "144:148", "--conductors", ""],
              [("--conductors", "conductors")])):
-        page.open()
+        fresh_settings(page)
         set_settings(page, [("cover-bands", typed, ""), ("cover-conductors", conductors, "")])
         shown = run_cover(page)
         checks.true(f"{name}: refused, {shown['status']!r}", shown["status"].startswith("Not run: "))
