@@ -20,6 +20,7 @@
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 #include "sheet/build_sheet.h"
+#include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
 
 namespace {
@@ -217,6 +218,11 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
     design.failure.reset();
     for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
         if (value.field != Field::Text2) design.*value.text = f.storedText(value.field);
+    // What the model check refuses as no design has no sheet either, in the check's words.
+    if (const auto refused = sheet::refusedDesign(design)) {
+        s.sheet = "No build sheet: " + *refused + ".";
+        return 0;
+    }
     auto made = sheet::makeBuildSheet(design, sides,
                                       length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model);
     if (const auto* problem = std::get_if<std::string>(&made)) {

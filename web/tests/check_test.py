@@ -311,6 +311,17 @@ def scenario_sheet(page, args, checks):
     plain = cli(args, "sheet", "147", "--sides", "4", "--format", "svg", "--date", date)
     checks.equal("another design: no model figures", svg_tree(shown), svg_tree(plain.stdout))
 
+    # A design the check refuses as no design: no sheet either, in the check's words.
+    page.open("#f=-146&sides=3")
+    refused = run_check(page)
+    checks.true(f"a negative design: the check {refused['status']!r}",
+                refused["status"].startswith(("Not run: ", "The model failed: ")))
+    page.element("sheet-build").click()
+    page.wait("the sheet's answer", "return document.getElementById('sheet-message').textContent !== ''")
+    checks.equal("a negative design: the sheet's words", page.js("return document.getElementById('sheet-message')"
+                                                                 ".textContent"), f"No build sheet: {refused['report']}.")
+    checks.true("a negative design: no sheet shown", not page.js("return document.getElementById('sheet-view').open"))
+
 
 TRIM_SCRIPT = """
 return {report: document.getElementById('trim-report').textContent,
