@@ -61,15 +61,24 @@ var brimalox = {};
     var fits = beside + dialog.offsetWidth <= document.documentElement.clientWidth;
     var screenTop = byId('screen').getBoundingClientRect().top;
     dialog.style.left = (fits ? beside : 8) + 'px';
-    dialog.style.top = (fits ? 0 : Math.max(64, 8 - screenTop)) + 'px';
+    // Beside the window at its top, or lower where the screen shows less of it.
+    dialog.style.top = (fits ? Math.max(0, -screenTop) : Math.max(64, 8 - screenTop)) + 'px';
+  }
+
+  // Opening a dialog focuses it where it stands in the page before it is placed, which would scroll
+  // the page there: the page stays where the user had it.
+  function showInPlace(dialog) {
+    var x = scrollX, y = scrollY;
+    dialog.show();
+    scrollTo(x, y);
+    if (dialog === notes) place(notes);
   }
 
   function showNotes() {
     if (!notes.open) {
       notesBox.value = notesBox.defaultValue;  // reopened, the notes read as written, from the top
       rememberFocus(notes);
-      notes.show();
-      place(notes);
+      showInPlace(notes);
       notesBox.setSelectionRange(0, 0);
       notesBox.scrollTop = 0;
     }
@@ -80,7 +89,7 @@ var brimalox = {};
   function showWebsite() {
     if (!website.open) {
       rememberFocus(website);
-      website.show();
+      showInPlace(website);
     }
     raise(website);
     website.querySelector('.ok').focus({ preventScroll: true });

@@ -397,6 +397,33 @@ return [w.open, w.getAttribute('role') || w.tagName.toLowerCase(), w.matches(':m
                  False)
 
 
+def scenario_in_view(page, args, checks):
+    """NOTES and WEBSITE, clicked or entered, open their window where the screen shows it and leave
+    the page scrolled where it was, at desktop size and on a phone."""
+    for size, metrics in (("1280 x 900", {"width": 1280, "height": 900, "deviceScaleFactor": 1, "mobile": False}),
+                          ("phone", PHONE)):
+        page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
+        page.open()
+        for button, dialog in (("Command6", "no"), ("Command5", "website")):
+            for how in ("click", "Enter"):
+                # The button in the middle of the screen, the page scrolled some way down to it.
+                page.js("arguments[0].scrollIntoView({block: 'center'}); scrollBy(0, 40)", page.element(button))
+                before = page.js("return scrollY")
+                if how == "click":
+                    page.element(button).click()
+                else:
+                    page.js("arguments[0].focus({preventScroll: true})", page.element(button))
+                    ActionChains(page.driver).send_keys(Keys.ENTER).perform()
+                after, rect, height = page.js("const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+                                              "return [scrollY, [r.top, r.bottom], innerHeight]", dialog)
+                what = f"{size}, {how} on {button}"
+                checks.equal(f"{what}: the page scrolled", after, before)
+                checks.true(f"{what}: the window from {rect[0]:.0f} to {rect[1]:.0f} px, out of the screen's "
+                            f"0 to {height}", 0 <= rect[0] < height - 100)
+                page.screenshot(f"in-view-{size.split()[0]}-{dialog}-{how}.png")
+                page.js("document.getElementById(arguments[0]).close()", dialog)
+
+
 # Texts a person might type, hostile ones included.
 TEXTS = ["50", "146", "146.00", "28.4", "7.1", "222.5", "1296", "0.25", ".064", "12.7", "2.5", "8", "14", "0",
          "0000", "9009", "90009", "40", "41", "-0", "", "  ", " 146 ", "1,5", "inf", "-inf", "nan", "0x10", "1E39",
@@ -807,7 +834,8 @@ def scenario_sheet(page, args, checks):
 
 
 SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": scenario_road,
-             "failure": scenario_failure, "windows": scenario_windows, "differential": scenario_differential,
+             "failure": scenario_failure, "windows": scenario_windows, "in-view": scenario_in_view,
+             "differential": scenario_differential,
              "screenshots": scenario_screenshots, "phone": scenario_phone, "unavailable": scenario_unavailable,
              "address": scenario_address, "accessibility": scenario_accessibility,
              "sheet": scenario_sheet}
