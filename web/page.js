@@ -239,12 +239,24 @@ var brimalox = {};
     return design;
   }
 
+  // What the page says of a link it could not follow all the way ('' says nothing).
+  function sayOfAddress(text) {
+    var note = byId('address-note');
+    note.textContent = text;
+    note.hidden = !text;
+  }
+
   // The road, the core's (core.design): ACCEPT, the CHANGE of the conductor's field, the option,
   // COMPUTE; it stops at the first click that fails, whose message shows, as when a user clicks.
   function showDesign(core, design) {
     var texts = boxes.map(read);
     texts[1] = String(design.frequency);
     var sides = design.sides === '3' || design.sides === 3 ? 3 : design.sides === '4' || design.sides === 4 ? 4 : 0;
+    sayOfAddress(sides ? '' : design.sides === null || design.sides === undefined
+      ? 'The link names no form, so the window selects none. Add sides=3 (THREE SIDED) or sides=4 (FOUR SIDED) ' +
+        'to the link, or select a form and click COMPUTE.'
+      : 'The link asks for sides=' + design.sides + ', which the window does not make, so it selects no form. ' +
+        'Type sides=3 (THREE SIDED) or sides=4 (FOUR SIDED) in the link, or select a form and click COMPUTE.');
     var out = core.design({frequency: texts[1], sides: sides, unit: design.unit, conductor: design.conductor},
                           texts, [options[0].checked, options[1].checked]);
     for (var i = 0; i < boxes.length; ++i)
@@ -358,6 +370,7 @@ var brimalox = {};
       history.replaceState(null, '', shownDesign);
     }
     byId('copied').textContent = '';
+    if (out.ok && button.id === 'Command4') sayOfAddress('');
     return out.ok;
   }
 

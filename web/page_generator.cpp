@@ -412,6 +412,7 @@ std::string tools() {
            "<button type=\"button\" id=\"copy-link\" disabled>copy link</button>"
            "<button type=\"button\" id=\"copy-results\" disabled>copy results</button>"
            "<span id=\"copied\" class=\"copied\"></span></div>\n"
+           "<p id=\"address-note\" class=\"address-note\" role=\"status\" hidden></p>\n"
            "<div id=\"announce\" class=\"unseen\" role=\"status\" aria-live=\"polite\"></div>\n";
 }
 

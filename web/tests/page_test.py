@@ -695,6 +695,18 @@ def scenario_address(page, args, checks):
         if state["failure"] is not None:
             page.dismiss_failure()
 
+    # A link whose form the window does not make says which and what to type instead; COMPUTE with a
+    # form selected takes the words away.
+    for fragment, said in {"#f=146&sides=5": "sides=5", "#f=146&sides=-3": "sides=-3", "#f=146": "names no form",
+                           "#f=146&sides=4": None}.items():
+        page.open(fragment)
+        note = page.js("const n = document.getElementById('address-note'); return n.hidden ? null : n.textContent")
+        checks.true(f"{fragment}: the page says {note!r}", note is None if said is None else
+                    note is not None and said in note and "sides=3" in note and "sides=4" in note)
+    page.act("select Option1")
+    page.act("click Command4")
+    checks.true("the note after COMPUTE with a form", page.js("return document.getElementById('address-note').hidden"))
+
     # A design done by hand is kept in the address, and a fresh page opened there shows it again.
     page.open()
     lines = ["set Text2 50", "click Command7", "set Text6 0.25", "click Command2", "select Option2", "click Command4"]
