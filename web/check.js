@@ -192,7 +192,14 @@
   });
 
   // A file is read and checked at once, so a broken one is named before anything runs and the
-  // last report stays as it is.
+  // last report stays as it is. A broken file replaces a good one chosen before: what the user chose
+  // last is what the next run would use, and nothing measured is used until a good file is chosen.
+  function refuseFile(said) {
+    measured = null;
+    measuredClear.hidden = true;
+    measuredStatus.textContent = said + ' Nothing measured is used until a file that reads is chosen.';
+  }
+
   function takeFile(file) {
     if (!file) return;
     file.text().then(function (text) {
@@ -200,17 +207,17 @@
         progress: function () {},
         done: function (problem) {
           if (problem) {
-            measuredStatus.textContent = file.name + ': ' + problem;
+            refuseFile(file.name + ': ' + problem + '.');
             return;
           }
           measured = { name: file.name, text: text };
           measuredStatus.textContent = file.name + ' will be drawn over the model at the next run.';
           measuredClear.hidden = false;
         },
-        failed: function (message) { measuredStatus.textContent = file.name + ' cannot be read: ' + message; }
+        failed: function (message) { refuseFile(file.name + ' cannot be read: ' + message + '.'); }
       });
     }, function (error) {
-      measuredStatus.textContent = file.name + ' cannot be read: ' + error;
+      refuseFile(file.name + ' cannot be read: ' + error + '.');
     });
   }
   measuredInput.addEventListener('change', function () { takeFile(measuredInput.files[0]); });

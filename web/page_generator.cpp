@@ -293,7 +293,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
 <button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
-<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
 <progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
 </form>
 <pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
@@ -312,7 +312,7 @@ cuts.</p>
 <div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
 <span id="trim-status" role="status" aria-live="polite"></span></div>
 </form>
 <pre id="trim-report" tabindex="0" aria-label="the trim's report"></pre>
@@ -330,7 +330,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
 <label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
 <progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
 </form>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>

@@ -227,8 +227,15 @@ def scenario_use(page, args, checks):
     checks.equal("replaced: charts", shown["charts"],
                  ["SWR against frequency", "elevation and azimuth patterns at the design frequency"])
 
-    # A broken file is named by line and reason, and nothing else changes.
+    # A broken file is named by line and reason, and nothing else changes; chosen after a good file,
+    # it replaces it: nothing measured is drawn until a good file is chosen.
     with tempfile.TemporaryDirectory() as folder:
+        good = pathlib.Path(folder) / "good.s1p"
+        subprocess.run([args.cli, "simulate", "146", "--from", "140", "--to", "150", "--step", "5", "--touchstone",
+                        str(good)], capture_output=True, check=True)
+        page.element("check-measured").send_keys(str(good))
+        page.wait("the good file to be taken", "return document.getElementById('check-measured-status').textContent"
+                  ".includes('will be drawn')")
         broken = pathlib.Path(folder) / "broken.s1p"
         broken.write_text("# MHz S RI R 50\n146 0.1 0.2\n145 x y\n")
         page.element("check-measured").send_keys(str(broken))
@@ -236,12 +243,20 @@ def scenario_use(page, args, checks):
         said = page.js("return document.getElementById('check-measured-status').textContent")
         checks.true(f"broken file: {said!r}", said.startswith("broken.s1p: ") and "line 3" in said)
         checks.equal("broken file: the report stays", page.js(REPORT_SCRIPT)["report"], shown["report"])
+        checks.true(f"broken file after a good one: {said!r}", "Nothing measured is used" in said)
+        checks.true("broken file after a good one: nothing to forget",
+                    page.js("return document.getElementById('check-measured-clear').hidden"))
 
     # Keyboard: the settings and the buttons are reached with Tab and run with Enter.
     page.element("check-step").send_keys(Keys.TAB)
     checks.equal("keyboard: Tab from the step", page.js("return document.activeElement.id"), "check-ground")
     page.element("check-z0").send_keys(Keys.ENTER)
     page.wait("Enter to run the check", "return document.getElementById('check-status').textContent === 'Done.'", 60)
+    checks.true("the run after a broken file draws nothing measured",
+                "measured (" not in page.js(REPORT_SCRIPT)["report"])
+    cancels = [page.element(c).accessible_name for c in ("check-cancel", "trim-cancel", "cover-cancel")]
+    checks.true(f"each CANCEL named for what it cancels: {cancels}",
+                len(set(cancels)) == 3 and all(c.startswith("CANCEL ") for c in cancels))
     names = page.js("return ['check-z0','check-from','check-ground','check-height','check-run','check-cancel',"
                     "'check-progress'].map((id) => { const e = document.getElementById(id);"
                     " return (e.labels && e.labels.length ? e.labels[0].textContent : '') || e.getAttribute('aria-label')"
