@@ -535,8 +535,68 @@ def scenario_cover(page, args, checks):
     desktop_and_phone(page, args, checks, "cover", "cover-heading")
 
 
+# Screens from a small phone to a desktop, and a laptop at 200 % zoom; the touch screens must give
+# every target 44 px.
+SCREENS = [("320", {"width": 320, "height": 640, "deviceScaleFactor": 2, "mobile": True}),
+           ("390", {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}),
+           ("768", {"width": 768, "height": 1024, "deviceScaleFactor": 2, "mobile": True}),
+           ("1024", {"width": 1024, "height": 768, "deviceScaleFactor": 1, "mobile": False}),
+           ("1280", {"width": 1280, "height": 900, "deviceScaleFactor": 1, "mobile": False}),
+           ("1280-at-200", {"width": 640, "height": 450, "deviceScaleFactor": 2, "mobile": False})]
+
+SCREEN_SCRIPT = """
+const seen = (e) => e.offsetParent !== null || getComputedStyle(e).position === 'fixed';
+const right = (id) => document.getElementById(id).getBoundingClientRect().right;
+const targets = [...document.querySelectorAll('#sheet button, #sheet select, #check button, #check select, '
+  + '#check input:not([type=radio]):not([type=checkbox]), #check fieldset label, #check-downloads a, #check summary')]
+  .filter(seen).map((e) => { const r = e.getBoundingClientRect(); return [e.id || e.textContent.trim().slice(0, 30),
+                                                                          r.width, r.height]; });
+return {sideways: document.documentElement.scrollWidth - innerWidth, width: innerWidth,
+        boxes: ['check-report', 'trim-report', 'cover-report', 'check-sweep', 'check-charts'].map((id) => [id, right(id)]),
+        charts: [...document.querySelectorAll('.check-chart')].map((i) => [i.alt, i.getBoundingClientRect().width,
+                                                                          i.naturalWidth]),
+        form: Form1.getBoundingClientRect().width, targets};
+"""
+
+
+def scenario_widths(page, args, checks):
+    """With a report in each part, at every width from 320 px and at 200 % zoom: the page never
+    scrolls sideways (a report, the table and the charts scroll by themselves), the window keeps its
+    size where it fits, chart text keeps its 12 px on a phone, and a touch screen's targets are 44 px."""
+    design(page, CASES[0][1])
+    run_check(page)
+    set_settings(page, [("trim-2to1-low", "134.1", ""), ("trim-2to1-high", "171.9", "")])
+    run_trim(page)
+    set_settings(page, [("cover-bands", "145:147", "")])
+    run_cover(page)
+    form_width = harness.pixels(harness.WINDOW["client"])[0]
+    for name, metrics in SCREENS:
+        page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
+        page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": metrics["mobile"],
+                                                                          "maxTouchPoints": 5})
+        page.js("scrollTo(0, 0)")
+        page.screenshot(f"screen-{name}-top.png")
+        page.js("document.getElementById('check-report').scrollIntoView()")
+        page.screenshot(f"screen-{name}-check.png")
+        shown = page.js(SCREEN_SCRIPT)
+        checks.true(f"{name}: the page scrolls {shown['sideways']} px sideways", shown["sideways"] <= 0)
+        for box, edge in shown["boxes"]:
+            checks.true(f"{name}: {box} ends at {edge:.0f} px, beyond the screen", edge <= shown["width"])
+        if shown["width"] > 560:
+            checks.equal(f"{name}: the window's width", shown["form"], form_width)
+        else:
+            for alt, width, natural in shown["charts"]:
+                checks.true(f"{name}: chart {alt!r} drawn {width:.0f} px wide of {natural}: its 12 px text shrinks",
+                            width >= natural - 0.5)
+        if metrics["mobile"]:
+            for target, width, height in shown["targets"]:
+                checks.true(f"{name}: {target!r} is {width:.0f} x {height:.0f}, under 44 x 44",
+                            width >= 44 and height >= 44)
+    page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
+
+
 SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet": scenario_sheet,
-             "trim": scenario_trim, "cover": scenario_cover}
+             "trim": scenario_trim, "cover": scenario_cover, "widths": scenario_widths}
 
 
 if __name__ == "__main__":
