@@ -17,6 +17,7 @@
   var charts = byId('check-charts');
   var downloads = byId('check-downloads');
   var sweepTable = byId('check-sweep');
+  var summary = byId('check-summary');
   var ground = byId('check-ground');
   var custom = byId('check-custom');
   var measuredInput = byId('check-measured');
@@ -72,6 +73,18 @@
     downloads.textContent = '';
     sweepTable.hidden = true;
     sweepTable.tBodies[0].textContent = '';
+    summary.textContent = '';
+  }
+
+  // The answer in a few sentences, one an item of the list.
+  function fillSummary(sentences, list) {
+    list = list || summary;
+    list.textContent = '';
+    (sentences || []).forEach(function (sentence) {
+      var li = document.createElement('li');
+      li.textContent = sentence;
+      list.appendChild(li);
+    });
   }
 
   function blobUrl(text, type) {
@@ -98,17 +111,16 @@
     downloads.appendChild(a);
   }
 
-  function fillTable(json) {
+  // The core's texts of each row, the report's digits.
+  function fillTable(rows) {
     var body = sweepTable.tBodies[0];
-    JSON.parse(json).sweep.forEach(function (row) {
+    rows.forEach(function (row) {
       var tr = document.createElement('tr');
-      var gap = row.gaps[0];
-      [row.mhz, gap.r_ohms.toFixed(1), gap.x_ohms.toFixed(1), row.swr === null ? 'infinite' : row.swr.toFixed(2)]
-        .forEach(function (v) {
-          var td = document.createElement('td');
-          td.textContent = String(v);
-          tr.appendChild(td);
-        });
+      row.forEach(function (text) {
+        var td = document.createElement('td');
+        td.textContent = text;
+        tr.appendChild(td);
+      });
       body.appendChild(tr);
     });
     sweepTable.hidden = false;
@@ -127,6 +139,7 @@
       status.textContent = result.kind === 'refused' ? 'Not run: ' + result.message : 'The model failed: ' + result.message;
       return;
     }
+    fillSummary(result.summary);
     report.textContent = result.report;
     var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');
     addChart(result.swrSvg, 'SWR against frequency');
@@ -139,7 +152,7 @@
     addDownload(result.heightsSvg, name + '-heights.svg', 'image/svg+xml', 'heights chart (.svg)');
     addDownload(result.csv, name + '.csv', 'text/csv', 'sweep (.csv)');
     addDownload(result.json, name + '.json', 'application/json', 'report (.json)');
-    fillTable(result.json);
+    fillTable(result.table);
     var failed = result.failures.length ? ' The model failed at some frequencies: ' + result.failures[0] : '';
     status.textContent = 'Done.' + failed;
   }
@@ -237,6 +250,8 @@
   brimalox.check = {
     // The design the window shows and the settings above, with the measured file, as the worker
     // takes them: {fields, sides, settings, measured}.
-    request: request
+    request: request,
+    // Shows a result's summary (sentences) in a list of the page's: the answer above its report.
+    fillSummary: fillSummary
   };
 })();

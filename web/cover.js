@@ -14,6 +14,7 @@
   var coverProgress = byId('cover-progress');
   var coverStatus = byId('cover-status');
   var coverReport = byId('cover-report');
+  var coverSummary = byId('cover-summary');
   var coverChart = byId('cover-chart');
   var coverUse = byId('cover-use');
   var found = null;  // the best design of the last search: {frequency, sides, unit, conductor}
@@ -54,6 +55,7 @@
     found = null;
     coverUse.hidden = true;
     coverReport.textContent = '';
+    coverSummary.textContent = '';
     showChart('');
     coverStatus.textContent = 'Searching...';
     var asked = request();
@@ -72,6 +74,7 @@
                                                               : 'The search failed: ' + result.message;
           return;
         }
+        brimalox.check.fillSummary(result.summary, coverSummary);
         coverReport.textContent = result.report;
         showChart(result.swrSvg);
         found = result.best;

@@ -296,6 +296,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
 <progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="check-summary" class="summary" aria-label="the model's answer"></ul>
 <p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
 <div id="check-charts"></div>
@@ -316,6 +317,7 @@ cuts.</p>
 <div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
 <span id="trim-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="trim-summary" class="summary" aria-label="the trim's answer"></ul>
 <p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="trim-report" tabindex="0" aria-label="the trim's report"></pre>
 <div class="check-row"><button type="button" id="trim-sheet" hidden>PRINT THE TRIMMED SHEET</button></div>
@@ -335,6 +337,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
 <progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="cover-summary" class="summary" aria-label="the search's answer"></ul>
 <p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
 <div id="cover-chart"></div>

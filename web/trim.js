@@ -14,6 +14,7 @@
   var trimCancel = byId('trim-cancel');
   var trimStatus = byId('trim-status');
   var trimReport = byId('trim-report');
+  var trimSummary = byId('trim-summary');
   var trimSheet = byId('trim-sheet');
   var trimmed = null;  // the trimmed design's texts and form, for its build sheet
   var trimming = false;
@@ -39,6 +40,7 @@
     trimmed = null;
     trimSheet.hidden = true;
     trimReport.textContent = '';
+    trimSummary.textContent = '';
     trimStatus.textContent = 'Running the model of the design and of the trimmed design...';
     var asked = request();
     asked.trim = { source: trimSource(), low: byId('trim-2to1-low').value, high: byId('trim-2to1-high').value,
@@ -53,6 +55,7 @@
                                                              : 'The model failed: ' + result.message;
           return;
         }
+        brimalox.check.fillSummary(result.summary, trimSummary);
         trimReport.textContent = result.report;
         trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
         trimSheet.hidden = false;

@@ -41,6 +41,8 @@ CASES = [
 
 REPORT_SCRIPT = """
 return {report: document.getElementById('check-report').textContent,
+        summary: [...document.querySelectorAll('#check-summary li')].map((li) => li.textContent),
+        table: [...document.querySelectorAll('#check-sweep tbody tr')].map((r) => [...r.cells].map((c) => c.textContent)),
         status: document.getElementById('check-status').textContent,
         running: !document.getElementById('check-cancel').disabled,
         links: [...document.querySelectorAll('#check-downloads a')].map((a) => [a.download, a.href]),
@@ -76,6 +78,18 @@ def simulate(args, options, directory):
     at = options.index("--heights") if "--heights" in options else len(options)
     deck = cli(args, "nec", *options[:at], *options[at + 2:])
     return text, as_json, deck, {k: v.read_bytes().decode() for k, v in files.items() if v.exists()}
+
+
+def report_columns(report):
+    """The MHz and SWR columns of the report's sweep, as it prints them."""
+    lines = report.splitlines()
+    start = next(i for i, line in enumerate(lines) if line.split()[:1] == ["MHz"]) + 1
+    rows = []
+    for line in lines[start:]:
+        if not line.strip():
+            break
+        rows.append([line.split()[0], line.split()[-1]])
+    return rows
 
 
 def first_difference(a, b, path="$"):
@@ -163,6 +177,18 @@ def scenario_differential(page, args, checks):
             csv = cli(args, "simulate", *options, "--format", "csv")
             checks.equal(f"{name}: CSV", fetched(page, by_end[".csv"]), csv.stdout)
             checks.equal(f"{name}: sweep table rows", shown["rows"], len(page_json["sweep"]))
+            # The answer first: the command line's figures, to the report's digits.
+            cli_json = json.loads(as_json.stdout)
+            low, stretch, pattern = cli_json["lowest_swr"], cli_json["below_2_to_1"], cli_json["patterns"][0]
+            checks.equal(f"{name}: the summary", shown["summary"][:1] + shown["summary"][2:], [
+                f"Lowest SWR {low['swr']:.2f} at {low['mhz']:.1f} MHz.",
+                f"Maximum gain {pattern['max_dbi']:.2f} dBi at {pattern['takeoff_deg']:.1f} degrees above the horizon "
+                f"(the take-off angle), at {pattern['mhz']:g} MHz."])
+            checks.true(f"{name}: the summary's stretch {shown['summary'][1]!r}", shown["summary"][1].startswith(
+                f"SWR under 2:1 from {stretch['from_mhz']:.1f} to {stretch['to_mhz']:.1f} MHz") if stretch
+                else "nowhere under 2:1" in shown["summary"][1])
+            checks.equal(f"{name}: the sweep table's MHz and SWR, as the report prints them",
+                         [[row[0], row[3]] for row in shown["table"]], report_columns(text.stdout))
             if "--heights" in options:
                 heights = pathlib.Path(folder) / "heights.svg"
                 subprocess.run([args.cli, "simulate", *options, "--plot-heights", str(heights)], capture_output=True)
@@ -340,6 +366,7 @@ def scenario_sheet(page, args, checks):
 
 TRIM_SCRIPT = """
 return {report: document.getElementById('trim-report').textContent,
+        summary: [...document.querySelectorAll('#trim-summary li')].map((li) => li.textContent),
         status: document.getElementById('trim-status').textContent,
         sheet: !document.getElementById('trim-sheet').hidden};
 """
@@ -391,6 +418,13 @@ def scenario_trim(page, args, checks):
             checks.equal(f"{name}: command line status", expected.returncode, 0)
             checks.equal(f"{name}: trim report", shown["report"], expected.stdout.replace(str(built), "built.s1p"))
             checks.true(f"{name}: the trimmed sheet offered", shown["sheet"])
+            # The answer first: how far off and each cut, the command line's figures.
+            as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
+            checks.equal(f"{name}: the summary's first words", shown["summary"][0].split(" (ratio")[0],
+                         f"The antenna is electrically {as_json['off_percent']:.1f} % {as_json['electrically']}")
+            cuts = [re.search(r"(?:^Cut |longer by )([\d.]+) mm", said) for said in shown["summary"][1:]]
+            checks.equal(f"{name}: the summary's cuts", [cut.group(1) if cut else None for cut in cuts],
+                         [f"{abs(piece['change_mm']):.3f}" for piece in as_json["pieces"]])
 
         # The trimmed design's build sheet: the window's texts with the trimmed height and side.
         as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
@@ -444,6 +478,7 @@ def scenario_trim(page, args, checks):
 
 COVER_SCRIPT = """
 return {report: document.getElementById('cover-report').textContent,
+        summary: [...document.querySelectorAll('#cover-summary li')].map((li) => li.textContent),
         status: document.getElementById('cover-status').textContent,
         use: !document.getElementById('cover-use').hidden,
         charts: document.querySelectorAll('#cover-chart img').length};
@@ -483,7 +518,11 @@ def scenario_cover(page, args, checks):
         print(f"{name}: the page {shown['status']!r}; brimalox-cli cover {seconds:.1f} s")
 
         # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
-        best = json.loads(cli(args, "cover", *words, "--format", "json").stdout)["best"]["design"]
+        found = json.loads(cli(args, "cover", *words, "--format", "json").stdout)
+        best = found["best"]["design"]
+        checks.true(f"{name}: the summary {shown['summary']}", bool(shown["summary"]) and shown["summary"][0].startswith(
+            (f"Every band stays at or under SWR {found['best']['worst_swr']:.2f} with {best['frequency']} MHz"
+             if found["covered"] else f"No design keeps every band under")))
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
