@@ -34,29 +34,23 @@ Button conductorButton(ConductorUnit unit) {
 namespace {
 
 // Reads every value field once the design has ended, successfully or not (the frequency as typed).
-void collectResults(const MemoryForm& form, DesignResult& result) {
+void collectResults(const Form& form, DesignResult& result) {
     for (const ValueField& value : kValueFields)
         if (value.field != Field::Text2) result.*value.text = form.text(value.field);
 }
 
-bool click(Button button, MemoryForm& form, Mod1& shared, DesignResult& result) {
+bool click(Button button, Form& form, Mod1& shared, DesignResult& result) {
     ClickOutcome outcome = press(button, form, shared);
     if (outcome.ok()) return true;
     result.failure = std::move(outcome);
     return false;
 }
 
-}  // namespace
-
-DesignResult runDesign(const DesignRequest& request) {
-    // A copy of a start-up form reuses the storage of the previous design's texts: a sweep of a
-    // million designs then allocates nothing for the form.
-    static const MemoryForm startup;
-    thread_local MemoryForm form;
-    form = startup;
-    Mod1 shared;
+// ACCEPT, the CHANGE of the conductor's field, the option, COMPUTE, up to the first failed click.
+template <class Select>
+DesignResult road(const DesignRequest& request, int sides, Form& form, Mod1& shared, Select&& select) {
     DesignResult result;
-    result.sides = request.sides == 4 ? 4 : 3;
+    result.sides = sides;
     result.frequency = request.frequencyText;
 
     form.setText(Field::Text2, request.frequencyText);
@@ -71,11 +65,32 @@ DesignResult runDesign(const DesignRequest& request) {
         ok = click(conductorButton(request.conductor.unit), form, shared, result);
     }
     if (ok) {
-        form.select(request.sides == 4 ? Option::Option2 : Option::Option1);
+        select(sides == 4   ? std::optional(Option::Option2)
+               : sides == 3 ? std::optional(Option::Option1)
+                            : std::nullopt);
         click(Button::Command4, form, shared, result);
     }
     collectResults(form, result);
     return result;
+}
+
+}  // namespace
+
+DesignResult runDesign(const DesignRequest& request) {
+    // A copy of a start-up form reuses the storage of the previous design's texts: a sweep of a
+    // million designs then allocates nothing for the form.
+    static const MemoryForm startup;
+    thread_local MemoryForm form;
+    form = startup;
+    Mod1 shared;
+    return road(request, request.sides == 4 ? 4 : 3, form, shared,
+                [](std::optional<Option> option) { form.select(*option); });
+}
+
+DesignResult runDesign(const DesignRequest& request, Form& form, Mod1& shared,
+                       const std::function<void(std::optional<Option>)>& select) {
+    const int sides = request.sides == 3 || request.sides == 4 ? request.sides : 0;
+    return road(request, sides, form, shared, select);
 }
 
 }  // namespace brimalox

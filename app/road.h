@@ -4,12 +4,14 @@
 // the result is the text a field of a fresh window would show at that point.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/buttons.h"
 #include "numtext/form.h"
+#include "numtext/mod1.h"
 
 namespace brimalox {
 
@@ -70,6 +72,13 @@ struct DesignResult : DesignTexts {
 // The result's sides are 4 when the request asks for four, else 3 (THREE SIDED is selected).
 // The design stops at the first failed click; the texts are then those the fields hold at that point.
 DesignResult runDesign(const DesignRequest& request);
+
+// The same road on a window as it stands, the page's own: its texts, its option buttons and the values
+// its clicks share stay as the road leaves them, exactly as if a user had clicked. select(option) sets
+// the option buttons, nullopt clearing both: sides other than 3 or 4 select neither, and COMPUTE then
+// does what it does with no form chosen (the result's sides are then 0).
+DesignResult runDesign(const DesignRequest& request, Form& form, Mod1& shared,
+                       const std::function<void(std::optional<Option>)>& select);
 
 // The field a conductor is typed into and the CHANGE button below it.
 Field conductorField(ConductorUnit unit);

@@ -7,6 +7,20 @@
 
 namespace brimalox::sheet {
 
+std::optional<std::string> refusedDesign(const DesignTexts& design) {
+    try {
+        nec::Request check;
+        check.shown = design;
+        nec::prepare(check);
+    } catch (const nec::CannotModel&) {
+    } catch (const nec::NecError& e) {
+        return e.what();
+    } catch (const nec::Refused& e) {  // the settings are the defaults: it is the design's
+        return e.what();
+    }
+    return std::nullopt;
+}
+
 ModelFigures modelFigures(const nec::Result& result) {
     const nec::Analysis& a = result.analysis;
     if (a.rows.empty() || a.patterns.empty())

@@ -2,6 +2,9 @@
 // A model check's figures for the build sheet, taken from the check's result: the one reading the
 // command line's sheet --model and the page's sheet after its check share.
 
+#include <optional>
+#include <string>
+
 #include "nec/nec.h"
 #include "sheet/build_sheet.h"
 
@@ -11,5 +14,11 @@ namespace brimalox::sheet {
 // below 2:1, and the maximum gain and take-off angle of the pattern at the design frequency. Throws
 // NecError when the model gave no sweep or no pattern.
 ModelFigures modelFigures(const nec::Result& result);
+
+// Why the model check refuses the design as no design at all (a frequency that is not positive
+// gives negative lengths), in the check's words; nothing when the check takes it or refuses it only
+// as beyond what NEC-2 models faithfully, which can still be built. A sheet of such a design would
+// be a cut list of negative lengths.
+std::optional<std::string> refusedDesign(const DesignTexts& design);
 
 }  // namespace brimalox::sheet

@@ -5,6 +5,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 #include "sheet/build_sheet.h"
+#include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
 
 namespace {
@@ -56,6 +58,7 @@ struct Session {
     PageForm form;
     Mod1 shared;
     std::string family, kind, message;  // empty after a click that went through
+    std::string recommendedMm;          // ACCEPT's proposal in the last design road
     int shown = PageForm::kNothing;
     std::string sheet;                         // the last build sheet's SVG, or what kept it from being made
     std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
@@ -112,6 +115,59 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_family() { return session().fa
 EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_kind() { return session().kind.c_str(); }
 EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_message() { return session().message.c_str(); }
 
+// The design road as a user's clicks take it, on the window as the page last handed it over:
+// frequency typed, ACCEPT, the conductor typed into the field of `unit` (0 none, 1 AWG, 2 inch, 3 mm)
+// and the CHANGE below it, the option of `sides` (3, 4, any other: neither), COMPUTE. Returns 0 when
+// every click went through, else the number of the button whose click failed, with its failure as
+// after brimalox_press. The texts and options are then those the road left.
+EMSCRIPTEN_KEEPALIVE int brimalox_design(const char* frequency, int frequencyLength, int sides, int unit,
+                                         const char* conductor, int conductorLength) {
+    Session& s = session();
+    static constexpr std::array<ConductorUnit, 4> kUnits{ConductorUnit::None, ConductorUnit::Awg, ConductorUnit::Inch,
+                                                         ConductorUnit::Millimetre};
+    DesignRequest request{std::string(frequency, static_cast<std::size_t>(std::max(frequencyLength, 0))),
+                          sides,
+                          {kUnits[static_cast<std::size_t>(unit >= 0 && unit <= 3 ? unit : 0)],
+                           std::string(conductor, static_cast<std::size_t>(std::max(conductorLength, 0)))}};
+    const DesignResult result = runDesign(request, s.form, s.shared, [&s](std::optional<Option> option) {
+        s.form.setSelected(Option::Option1, option == Option::Option1);
+        s.form.setSelected(Option::Option2, option == Option::Option2);
+    });
+    s.shown = s.form.takeShown();
+    s.family = result.failure ? std::string(result.failure->family()) : "";
+    s.kind = result.failure ? std::string(result.failure->kind()) : "";
+    s.message = result.failure ? result.failure->message() : "";
+    s.recommendedMm = result.recommendedMm;
+    return result.failure ? static_cast<int>(result.failure->button) : 0;
+}
+
+// The millimetres ACCEPT proposed in the last design road.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_design_recommended_mm() { return session().recommendedMm.c_str(); }
+
+// Option 1 or 2 as the window holds it now: 1 selected, 0 not.
+EMSCRIPTEN_KEEPALIVE int brimalox_option(int option) {
+    return option == 1 || option == 2 ? session().form.selected(option == 1 ? Option::Option1 : Option::Option2) : 0;
+}
+
+// The value fields, in the window's order, one a line: field number, key, caption, unit and for a
+// conductor's field the button of its CHANGE, separated by tabs (the core's design record, which the page keeps no copy of).
+EMSCRIPTEN_KEEPALIVE const char* brimalox_value_fields() {
+    static const std::string table = [] {
+        std::string out;
+        for (const ValueField& value : kValueFields) {
+            out += std::to_string(static_cast<int>(value.field));
+            for (std::string_view part : {value.key, value.caption, value.unit})
+                out.append("\t").append(part);
+            // A conductor's field: the CHANGE below it.
+            for (ConductorUnit unit : {ConductorUnit::Awg, ConductorUnit::Inch, ConductorUnit::Millimetre})
+                if (conductorField(unit) == value.field) out.append("\t").append(buttonName(conductorButton(unit)));
+            out += '\n';
+        }
+        return out;
+    }();
+    return table.c_str();
+}
+
 // The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
 EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
 
@@ -162,6 +218,11 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
     design.failure.reset();
     for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
         if (value.field != Field::Text2) design.*value.text = f.storedText(value.field);
+    // What the model check refuses as no design has no sheet either, in the check's words.
+    if (const auto refused = sheet::refusedDesign(design)) {
+        s.sheet = "No build sheet: " + *refused + ".";
+        return 0;
+    }
     auto made = sheet::makeBuildSheet(design, sides,
                                       length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model);
     if (const auto* problem = std::get_if<std::string>(&made)) {

@@ -62,6 +62,55 @@ Module['press'] = function (button, texts, options) {
   };
 };
 
+function brimaloxWithBytes(text, call) {
+  var bytes = brimaloxEncoder.encode(String(text));
+  var pointer = _malloc(bytes.length + 1);
+  HEAPU8.set(bytes, pointer);
+  try {
+    return call(pointer, bytes.length);
+  } finally {
+    _free(pointer);
+  }
+}
+
+var brimaloxUnits = {awg: 1, inch: 2, mm: 3};
+
+// core.design({frequency, sides, unit, conductor}, texts, options): the design road (app/road.h) on
+// the window as those texts and options show it: the frequency typed, ACCEPT, the conductor typed
+// into the field of unit ('awg', 'inch', 'mm' or null) and its CHANGE, the option of sides (3, 4,
+// anything else: neither), COMPUTE, up to the first click that fails. Returns {texts, options, ok,
+// failed: the failing button's id or null, family, kind, message, recommendedMm: ACCEPT's proposal}.
+Module['design'] = function (design, texts, options) {
+  brimaloxHandOver(texts, options);
+  var failed = brimaloxWithBytes(design.frequency, function (frequency, frequencyLength) {
+    return brimaloxWithBytes(design.conductor || '', function (conductor, conductorLength) {
+      return _brimalox_design(frequency, frequencyLength, Number(design.sides), brimaloxUnits[design.unit] || 0,
+                              conductor, conductorLength);
+    });
+  });
+  var ok = failed === 0;
+  return {
+    texts: brimaloxTexts(),
+    options: [_brimalox_option(1) === 1, _brimalox_option(2) === 1],
+    ok: ok,
+    failed: ok ? null : 'Command' + failed,
+    family: ok ? null : brimaloxCString(_brimalox_failure_family()),
+    kind: ok ? null : brimaloxCString(_brimalox_failure_kind()),
+    message: ok ? null : brimaloxCString(_brimalox_failure_message()),
+    recommendedMm: brimaloxCString(_brimalox_design_recommended_mm())
+  };
+};
+
+// core.valueFields(): the window's value fields in its order, as the core's design record declares
+// them: [{field: 'Text13', key: 'height_mm', caption: 'HEIGHT', unit: 'mm', change: null}, ...]; a
+// conductor's field names the CHANGE below it (change: 'Command1').
+Module['valueFields'] = function () {
+  return brimaloxCString(_brimalox_value_fields()).split('\n').filter(Boolean).map(function (line) {
+    var parts = line.split('\t');
+    return {field: 'Text' + parts[0], key: parts[1], caption: parts[2], unit: parts[3], change: parts[4] || null};
+  });
+};
+
 function brimaloxSheetModel(m) {
   var numbers = m ? [m.designMhz, m.swrAtDesign, m.lowestSwr, m.lowestSwrMhz, m.maxGainDbi, m.takeoffDeg, m.z0Ohms,
                      m.heightMetres === null ? NaN : m.heightMetres] : [];

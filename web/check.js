@@ -1,7 +1,8 @@
 // The model check below the window: reads the design the window shows and the settings, runs the
-// check in a Web Worker (the core's nec/ code and nec2c compiled to WebAssembly) so the window never
-// freezes, and shows the report, the charts, the sweep as a table and the files to download. The
-// worker is started on the first run; a new run or CANCEL ends a running one at once.
+// check in the model's Web Worker (brimalox.worker: the core's nec/ code and nec2c compiled to
+// WebAssembly) so the window never freezes, and shows the report, the charts, the sweep as a table
+// and the files to download. A new run or CANCEL ends a running one at once. The trim and the search
+// take its settings through brimalox.check.request().
 (function () {
   'use strict';
 
@@ -16,6 +17,7 @@
   var charts = byId('check-charts');
   var downloads = byId('check-downloads');
   var sweepTable = byId('check-sweep');
+  var summary = byId('check-summary');
   var ground = byId('check-ground');
   var custom = byId('check-custom');
   var measuredInput = byId('check-measured');
@@ -23,7 +25,6 @@
   var measuredStatus = byId('check-measured-status');
   var drop = byId('check');
 
-  var worker = null;
   var busy = false;
   var measured = null;  // {name, text} of the file the next run draws over the model
   var urls = [];
@@ -56,63 +57,14 @@
     return { fields: fieldTexts(), sides: sides, settings: settings, measured: measured };
   }
 
-  // The worker is made from the page's own texts, and started for the first request.
-  var pending = {};  // request id: {progress, done, failed}
-  var nextId = 0;
-
-  function startWorker() {
-    var source = [byId('core-module').textContent, byId('nec-engine').textContent,
-                  byId('check-worker').textContent].join('\n');
-    var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-    var w = new Worker(url);
-    URL.revokeObjectURL(url);
-    w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
-                    module: byId('core-wasm').textContent.trim() });
-    w.onmessage = function (event) {
-      var m = event.data;
-      var job = pending[m.id];
-      if (!job) return;
-      if (m.type === 'progress') {
-        job.progress(m.done, m.total, m.best);
-        return;
-      }
-      delete pending[m.id];
-      if (m.type === 'done') job.done(m.result);
-      else job.failed(m.message);
-    };
-    w.onerror = function (event) {
-      event.preventDefault();
-      var jobs = pending;
-      stop();
-      Object.keys(jobs).forEach(function (id) { jobs[id].failed(event.message || 'the worker failed'); });
-    };
-    return w;
-  }
-
-  function ask(message, job) {
-    if (!worker) worker = startWorker();
-    message.id = ++nextId;
-    pending[message.id] = job;
-    worker.postMessage(message);
-  }
-
-  // Ends the worker and whatever it was doing; the next request starts a new one.
-  function stop() {
-    if (worker) worker.terminate();
-    worker = null;
-    pending = {};
-    setBusy(false);
-  }
-
   function setBusy(on) {
     busy = on;
     cancelButton.disabled = !on;
     progress.hidden = !on;
-    if (!on) {
-      setTrimming(false);
-      setCovering(false);
-    }
   }
+  brimalox.worker.onStop(function () { setBusy(false); });
+  var ask = brimalox.worker.ask;
+  var stop = brimalox.worker.stop;
 
   function clearResults() {
     urls.forEach(function (u) { URL.revokeObjectURL(u); });
@@ -121,6 +73,18 @@
     downloads.textContent = '';
     sweepTable.hidden = true;
     sweepTable.tBodies[0].textContent = '';
+    summary.textContent = '';
+  }
+
+  // The answer in a few sentences, one an item of the list.
+  function fillSummary(sentences, list) {
+    list = list || summary;
+    list.textContent = '';
+    (sentences || []).forEach(function (sentence) {
+      var li = document.createElement('li');
+      li.textContent = sentence;
+      list.appendChild(li);
+    });
   }
 
   function blobUrl(text, type) {
@@ -147,17 +111,16 @@
     downloads.appendChild(a);
   }
 
-  function fillTable(json) {
+  // The core's texts of each row, the report's digits.
+  function fillTable(rows) {
     var body = sweepTable.tBodies[0];
-    JSON.parse(json).sweep.forEach(function (row) {
+    rows.forEach(function (row) {
       var tr = document.createElement('tr');
-      var gap = row.gaps[0];
-      [row.mhz, gap.r_ohms.toFixed(1), gap.x_ohms.toFixed(1), row.swr === null ? 'infinite' : row.swr.toFixed(2)]
-        .forEach(function (v) {
-          var td = document.createElement('td');
-          td.textContent = String(v);
-          tr.appendChild(td);
-        });
+      row.forEach(function (text) {
+        var td = document.createElement('td');
+        td.textContent = text;
+        tr.appendChild(td);
+      });
       body.appendChild(tr);
     });
     sweepTable.hidden = false;
@@ -176,6 +139,7 @@
       status.textContent = result.kind === 'refused' ? 'Not run: ' + result.message : 'The model failed: ' + result.message;
       return;
     }
+    fillSummary(result.summary);
     report.textContent = result.report;
     var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');
     addChart(result.swrSvg, 'SWR against frequency');
@@ -188,7 +152,7 @@
     addDownload(result.heightsSvg, name + '-heights.svg', 'image/svg+xml', 'heights chart (.svg)');
     addDownload(result.csv, name + '.csv', 'text/csv', 'sweep (.csv)');
     addDownload(result.json, name + '.json', 'application/json', 'report (.json)');
-    fillTable(result.json);
+    fillTable(result.table);
     var failed = result.failures.length ? ' The model failed at some frequencies: ' + result.failures[0] : '';
     status.textContent = 'Done.' + failed;
   }
@@ -241,7 +205,14 @@
   });
 
   // A file is read and checked at once, so a broken one is named before anything runs and the
-  // last report stays as it is.
+  // last report stays as it is. A broken file replaces a good one chosen before: what the user chose
+  // last is what the next run would use, and nothing measured is used until a good file is chosen.
+  function refuseFile(said) {
+    measured = null;
+    measuredClear.hidden = true;
+    measuredStatus.textContent = said + ' Nothing measured is used until a file that reads is chosen.';
+  }
+
   function takeFile(file) {
     if (!file) return;
     file.text().then(function (text) {
@@ -249,17 +220,17 @@
         progress: function () {},
         done: function (problem) {
           if (problem) {
-            measuredStatus.textContent = file.name + ': ' + problem;
+            refuseFile(file.name + ': ' + problem + '.');
             return;
           }
           measured = { name: file.name, text: text };
           measuredStatus.textContent = file.name + ' will be drawn over the model at the next run.';
           measuredClear.hidden = false;
         },
-        failed: function (message) { measuredStatus.textContent = file.name + ' cannot be read: ' + message; }
+        failed: function (message) { refuseFile(file.name + ' cannot be read: ' + message + '.'); }
       });
     }, function (error) {
-      measuredStatus.textContent = file.name + ' cannot be read: ' + error;
+      refuseFile(file.name + ' cannot be read: ' + error + '.');
     });
   }
   measuredInput.addEventListener('change', function () { takeFile(measuredInput.files[0]); });
@@ -275,174 +246,12 @@
     if (event.dataTransfer && event.dataTransfer.files.length) takeFile(event.dataTransfer.files[0]);
   });
 
-  // The trim: the design and the settings above with what the built antenna measured, through the
-  // same worker. Its CANCEL, like the check's, ends the worker and whatever it was doing.
-  var trimForm = byId('trim-settings');
-  var trimRun = byId('trim-run');
-  var trimCancel = byId('trim-cancel');
-  var trimStatus = byId('trim-status');
-  var trimReport = byId('trim-report');
-  var trimSheet = byId('trim-sheet');
-  var trimmed = null;  // the trimmed design's texts and form, for its build sheet
-  var trimming = false;
-
-  function setTrimming(on) {
-    trimming = on;
-    trimCancel.disabled = !on;
-  }
-
-  // Typing a measurement chooses it.
-  [['trim-2to1-low', 'edges'], ['trim-2to1-high', 'edges'], ['trim-dip', 'dip']].forEach(function (pair) {
-    byId(pair[0]).addEventListener('input', function () { byId('trim-source-' + pair[1]).checked = true; });
-  });
-
-  function trimSource() {
-    return byId('trim-source-dip').checked ? 'dip' : byId('trim-source-file').checked ? 'file' : 'edges';
-  }
-
-  function runTrim() {
-    if (trimming) stop();
-    setTrimming(true);
-    trimmed = null;
-    trimSheet.hidden = true;
-    trimReport.textContent = '';
-    trimStatus.textContent = 'Running the model of the design and of the trimmed design...';
-    var asked = request();
-    asked.trim = { source: trimSource(), low: byId('trim-2to1-low').value, high: byId('trim-2to1-high').value,
-                   dip: byId('trim-dip').value };
-    ask({ type: 'trim', request: JSON.stringify(asked) }, {
-      progress: function () {},
-      done: function (result) {
-        setTrimming(false);
-        if (!result.ok) {
-          trimReport.textContent = result.message;
-          trimStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
-                                                             : 'The model failed: ' + result.message;
-          return;
-        }
-        trimReport.textContent = result.report;
-        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
-        trimSheet.hidden = false;
-        trimStatus.textContent = 'Done.';
-      },
-      failed: function (message) {
-        setTrimming(false);
-        trimReport.textContent = 'The model could not run: ' + message;
-        trimStatus.textContent = trimReport.textContent;
-      }
-    });
-  }
-
-  trimForm.addEventListener('submit', function (event) {
-    event.preventDefault();
-    runTrim();
-  });
-  trimCancel.addEventListener('click', function () {
-    stop();
-    trimStatus.textContent = 'Cancelled.';
-  });
-  // The build sheet draws it: the window's texts with the trimmed height and side.
-  trimSheet.addEventListener('click', function () {
-    if (trimmed) brimalox.sheet.build(trimmed);
-  });
-
-  // The search for the design that covers given bands, in the same worker, candidates one after the
-  // other; "use this design" then does in the window what a user would.
-  var coverForm = byId('cover-settings');
-  var coverCancel = byId('cover-cancel');
-  var coverProgress = byId('cover-progress');
-  var coverStatus = byId('cover-status');
-  var coverReport = byId('cover-report');
-  var coverChart = byId('cover-chart');
-  var coverUse = byId('cover-use');
-  var found = null;  // the best design of the last search: {frequency, sides, unit, conductor}
-  var covering = false;
-
-  function setCovering(on) {
-    covering = on;
-    coverCancel.disabled = !on;
-    coverProgress.hidden = !on;
-  }
-
-  function coverBands() {
-    var bands = [];
-    ['cover-band-2m', 'cover-band-1m25', 'cover-band-70cm'].forEach(function (id) {
-      if (byId(id).checked) bands.push(byId(id).value);
-    });
-    return bands.concat(byId('cover-bands').value.split(/\s+/).filter(function (t) { return t !== ''; }));
-  }
-
-  var chartUrl = null;
-  function showChart(svg) {
-    if (chartUrl) URL.revokeObjectURL(chartUrl);
-    chartUrl = null;
-    coverChart.textContent = '';
-    if (!svg) return;
-    chartUrl = URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
-    var img = document.createElement('img');
-    img.src = chartUrl;
-    img.alt = 'SWR of the best design against frequency, the bands shaded';
-    img.className = 'check-chart';
-    coverChart.appendChild(img);
-  }
-
-  function runCover() {
-    if (covering) stop();
-    setCovering(true);
-    found = null;
-    coverUse.hidden = true;
-    coverReport.textContent = '';
-    showChart('');
-    coverStatus.textContent = 'Searching...';
-    var asked = request();
-    asked.sides = Number(byId('cover-sides').value);
-    asked.cover = { bands: coverBands(), maxSwr: byId('cover-max-swr').value, conductors: byId('cover-conductors').value };
-    var started = performance.now();
-    ask({ type: 'cover', request: JSON.stringify(asked) }, {
-      progress: function (runs, total, best) {
-        coverStatus.textContent = runs + ' model runs, best so far ' + (best || 'none yet');
-      },
-      done: function (result) {
-        setCovering(false);
-        if (!result.ok) {
-          coverReport.textContent = result.message;
-          coverStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
-                                                              : 'The search failed: ' + result.message;
-          return;
-        }
-        coverReport.textContent = result.report;
-        showChart(result.swrSvg);
-        found = result.best;
-        coverUse.hidden = !found;
-        coverStatus.textContent = 'Done: ' + result.runs + ' model runs in ' +
-          ((performance.now() - started) / 1000).toFixed(1) + ' s.';
-      },
-      failed: function (message) {
-        setCovering(false);
-        coverReport.textContent = 'The search could not run: ' + message;
-        coverStatus.textContent = coverReport.textContent;
-      }
-    });
-  }
-
-  coverForm.addEventListener('submit', function (event) {
-    event.preventDefault();
-    runCover();
-  });
-  coverCancel.addEventListener('click', function () {
-    stop();
-    coverStatus.textContent = 'Cancelled.';
-  });
-
-  // The winner down the window's own road, as a user's clicks take it; it stops where the window
-  // reports a failure.
-  var conductorField = { awg: 'Text4', inch: 'Text6', mm: 'Text8' };
-  coverUse.addEventListener('click', function () {
-    if (!found) return;
-    var design = { f: found.frequency, field: conductorField[found.unit] || null, text: found.conductor,
-                   sides: String(found.sides) };
-    brimalox.page.runDesign(design).then(function (ok) { if (ok) byId('Form1').scrollIntoView(); });
-  });
-
   progress.hidden = true;
+  brimalox.check = {
+    // The design the window shows and the settings above, with the measured file, as the worker
+    // takes them: {fields, sides, settings, measured}.
+    request: request,
+    // Shows a result's summary (sentences) in a list of the page's: the answer above its report.
+    fillSummary: fillSummary
+  };
 })();

@@ -5,13 +5,17 @@
 
 #include <emscripten/emscripten.h>
 
+#include <cctype>
+#include <complex>
 #include <cstdlib>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "nec/nec.h"
+#include "nec/report.h"
 #include "numtext/fields.h"
+#include "numtext/figures.h"
 #include "numtext/numtext.h"
 #include "sheet/model_figures.h"
 
@@ -106,6 +110,23 @@ Request requestOf(const json& in) {
     return request;
 }
 
+// The answer first, above the report: the lowest SWR and where, the stretch under 2:1, the gain and
+// take-off angle, each with the report's digits.
+json summary(const Result& r) {
+    const Analysis& a = r.analysis;
+    json said = json::array();
+    if (a.rows.empty()) return said;
+    said.push_back("Lowest SWR " + swrFigure(a.lowestSwr) + " at " + mhzFigure(a.lowestMhz) + " MHz.");
+    said.push_back(a.stretches.empty() ? "The SWR is nowhere under 2:1 in this sweep."
+                                       : "SWR under 2:1 from " + stretchText(a.stretches.front()) + ".");
+    if (!a.patterns.empty()) {
+        const PatternFigures& p = a.patterns.front();
+        said.push_back("Maximum gain " + dbiFigure(p.maxDbi) + " at " + degreesFigure(p.takeoffDeg) +
+                       " degrees above the horizon (the take-off angle), at " + numberText(p.mhz) + " MHz.");
+    }
+    return said;
+}
+
 json resultJson(const Result& r) {
     json out = {{"ok", true},
                 {"report", report(r, ReportFormat::Text)},
@@ -117,6 +138,16 @@ json resultJson(const Result& r) {
                 {"heightsSvg", heightsChart(r)},
                 {"touchstone", touchstoneFile(r)},
                 {"failures", r.analysis.failures}};
+    // The sweep as the page's table shows it, with the report's digits: MHz, gap 1's resistance and
+    // reactance, SWR.
+    json table = json::array();
+    for (const SweepRow& row : r.analysis.rows) {
+        const std::complex<double> ohms = row.feeds.empty() ? std::complex<double>() : row.feeds.front().ohms;
+        table.push_back(
+            {numberText(row.mhz), fixedText(ohms.real(), 1), fixedText(ohms.imag(), 1), swrFigure(row.swr)});
+    }
+    out["table"] = std::move(table);
+    out["summary"] = summary(r);
     out["patternSvg"] = r.analysis.patterns.empty() ? std::string() : patternChart(r);
     // What the build sheet carries of this check (null when the model gave no sweep or pattern).
     out["sheetModel"] = nullptr;
@@ -188,6 +219,64 @@ CoverRequest coverRequestOf(const json& in) {
     return request;
 }
 
+// The answer first, above the trim's report and in its words: how far the antenna is off and what
+// to cut from each piece ("Cut 6.771 mm (0.267 inch) from each of the 6 sides ..., to 259.947 mm.").
+json trimSummary(const std::string& report) {
+    json said = json::array();
+    std::size_t at = 0;
+    bool cuts = false;
+    while (at < report.size()) {
+        std::size_t end = report.find('\n', at);
+        if (end == std::string::npos) end = report.size();
+        const std::string line = report.substr(at, end - at);
+        at = end + 1;
+        if (line.starts_with("ratio: ")) {
+            const std::size_t meaning = line.find("): ");
+            if (meaning == std::string::npos) continue;
+            std::string words = line.substr(meaning + 3);
+            words[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0])));
+            said.push_back(words + " (ratio " + line.substr(7, line.find(' ', 7) - 7) + ", new length over old).");
+        } else if (line.starts_with("cut list")) {
+            cuts = true;
+        } else if (cuts && line.starts_with("  ")) {
+            const std::size_t colon = line.find(": ");
+            const std::size_t cut = line.find(", cut "), longer = line.find(", longer by ");
+            if (colon == std::string::npos) continue;
+            const std::string piece = line.substr(2, colon - 2);
+            if (cut != std::string::npos)
+                said.push_back("Cut " + line.substr(cut + 6, line.find(", to ") - cut - 6) + " of the " + piece +
+                               line.substr(line.find(", to ")) + ".");
+            else if (longer != std::string::npos)
+                said.push_back("Make the " + piece + " anew, longer by " +
+                               line.substr(longer + 12, line.find(", to ") - longer - 12) +
+                               line.substr(line.find(", to ")) + ".");
+        } else if (cuts) {
+            break;
+        }
+    }
+    return said;
+}
+
+// What the search found, first: the design and what to do with it, or why none fits and what to try.
+json coverSummary(const CoverResult& r) {
+    json said = json::array();
+    if (r.ranked.empty()) return said;
+    const Candidate& best = r.ranked.front();
+    const std::string design =
+        best.design.frequencyText + " MHz, " + best.conductor + ", " + sidesCaption(r.plan.sides);
+    if (r.covered()) {
+        said.push_back("Every band stays at or under SWR " + swrFigure(best.worst) + " with " + design + ".");
+        said.push_back("USE THIS DESIGN below makes it in the window, as ACCEPT, CHANGE and COMPUTE would.");
+    } else {
+        said.push_back("No design keeps every band under " + numberText(r.plan.maxSwr) + ":1. The closest, " + design +
+                       ", reaches SWR " + swrFigure(best.worst) + ".");
+        said.push_back(
+            "Thicker conductors widen the band: add gauges (every thicker gauge) or tube diameters in mm, "
+            "such as 6, 10, 16, to the conductors and search again, or search for fewer bands.");
+    }
+    return said;
+}
+
 const char* unitName(ConductorUnit unit) {
     switch (unit) {
     case ConductorUnit::Awg: return "awg";
@@ -212,6 +301,7 @@ json coverJson(const CoverResult& r) {
     for (const Band& band : r.plan.bands)
         bands.push_back({band.fromMhz, band.toMhz});
     out["swrSvg"] = r.winner ? swrChart(*r.winner, bands) : std::string();
+    out["summary"] = coverSummary(r);
     return out;
 }
 
@@ -273,6 +363,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
         return {{"ok", true},
                 {"report", trimReport(t, ReportFormat::Text)},
                 {"json", trimReport(t, ReportFormat::Json)},
+                {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
                 {"trimmed", trimmedTexts(t)},
                 {"remark",
                  "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +

@@ -61,15 +61,24 @@ var brimalox = {};
     var fits = beside + dialog.offsetWidth <= document.documentElement.clientWidth;
     var screenTop = byId('screen').getBoundingClientRect().top;
     dialog.style.left = (fits ? beside : 8) + 'px';
-    dialog.style.top = (fits ? 0 : Math.max(64, 8 - screenTop)) + 'px';
+    // Beside the window at its top, or lower where the screen shows less of it.
+    dialog.style.top = (fits ? Math.max(0, -screenTop) : Math.max(64, 8 - screenTop)) + 'px';
+  }
+
+  // Opening a dialog focuses it where it stands in the page before it is placed, which would scroll
+  // the page there: the page stays where the user had it.
+  function showInPlace(dialog) {
+    var x = scrollX, y = scrollY;
+    dialog.show();
+    scrollTo(x, y);
+    if (dialog === notes) place(notes);
   }
 
   function showNotes() {
     if (!notes.open) {
       notesBox.value = notesBox.defaultValue;  // reopened, the notes read as written, from the top
       rememberFocus(notes);
-      notes.show();
-      place(notes);
+      showInPlace(notes);
       notesBox.setSelectionRange(0, 0);
       notesBox.scrollTop = 0;
     }
@@ -80,7 +89,7 @@ var brimalox = {};
   function showWebsite() {
     if (!website.open) {
       rememberFocus(website);
-      website.show();
+      showInPlace(website);
     }
     raise(website);
     website.querySelector('.ok').focus({ preventScroll: true });
@@ -115,17 +124,41 @@ var brimalox = {};
     close.addEventListener('click', function () { dialog.close(); });
   });
 
+  // --- the core's value fields ----------------------------------------------------------------------
+
+  // The window's value fields as the core's design record declares them (core.valueFields()), read
+  // once the core has loaded; the conductor's fields are those whose key starts "conductor_".
+  var valueFields = [];
+  function conductorUnit(field) {
+    return /^conductor_/.test(field.key) ? field.key.slice('conductor_'.length) : null;
+  }
+  function conductorFields() { return valueFields.filter(conductorUnit); }
+  function byField(id) { return valueFields.filter(function (f) { return f.field === id; })[0] || null; }
+
   // --- what a screen reader hears after a click -------------------------------------------------
 
-  // The value fields in the words of an announcement, and which of them each button's click
-  // gives new values (in the order of the window's field numbers).
-  var SPOKEN = {Text4: 'AWG %', Text6: '% inch', Text8: '% millimetres', Text11: 'height % inches',
-                Text13: '% millimetres', Text16: 'side % inches', Text17: '% millimetres', Text19: 'gap % inches',
-                Text20: '% millimetres', Text22: 'series match % inches', Text23: '% millimetres'};
-  var WRITES = {Command7: ['Text4', 'Text6', 'Text8'], Command1: ['Text6', 'Text8'], Command2: ['Text4', 'Text8'],
-                Command3: ['Text4', 'Text6'],
-                Command4: ['Text11', 'Text13', 'Text16', 'Text17', 'Text19', 'Text20', 'Text22', 'Text23']};
+  // How a value is said: the words of its group's caption on the group's first field, and of its
+  // unit (a conductor's diameter in inches is "inch", a length "inches").
+  var SAID_CAPTIONS = {HEIGHT: 'height', SIDE: 'side', GAP: 'gap', '300 OHM MATCH': 'series match'};
+  var SAID_UNITS = {AWG: 'AWG %', inch: '% inches', mm: '% millimetres'};
+  var SAID_DIAMETERS = {inch: '% inch'};
   var announcer = byId('announce');
+
+  function said(field, first) {
+    var unit = (conductorUnit(field) && SAID_DIAMETERS[field.unit]) || SAID_UNITS[field.unit];
+    return (first && SAID_CAPTIONS[field.caption] ? SAID_CAPTIONS[field.caption] + ' ' : '') +
+           unit.replace('%', read(byId(field.field)));
+  }
+
+  // The value fields a button's click gives new values: ACCEPT the conductor's, a CHANGE the other
+  // two, COMPUTE every field after the conductor's.
+  function written(button) {
+    if (button.id === 'Command7') return conductorFields();
+    if (button.id === 'Command4')
+      return valueFields.slice(valueFields.indexOf(conductorFields().slice(-1)[0]) + 1);
+    var own = conductorFields().filter(function (f) { return f.change === button.id; })[0];
+    return own ? conductorFields().filter(function (f) { return f !== own; }) : [];
+  }
 
   function announce(text) {
     // The same words twice in a row are still news: a changed text makes the region speak again.
@@ -133,86 +166,159 @@ var brimalox = {};
   }
 
   function announceResults(button) {
-    var said = (WRITES[button.id] || []).map(function (id) { return SPOKEN[id].replace('%', read(byId(id))); });
-    if (said.length) announce(button.getAttribute('aria-label') + ': ' + said.join(', '));
+    var fields = written(button);
+    var words = fields.map(function (field, i) { return said(field, i === 0 || fields[i - 1].caption !== field.caption); });
+    if (words.length) announce(button.getAttribute('aria-label') + ': ' + words.join(', '));
   }
 
   // --- the design in the page's address ------------------------------------------------------------
 
   // What the user typed and chose, as the design road would take it: the frequency, the conductor
-  // with the field it was typed into (none: ACCEPT's proposal), the option.
-  var CONDUCTORS = {Text4: ['awg', 'Command1'], Text6: ['in', 'Command2'], Text8: ['mm', 'Command3']};
+  // with the field it was typed into (none: ACCEPT's proposal), the option. The address names a
+  // conductor's unit in its own words.
+  var ADDRESS_UNITS = {awg: 'awg', in: 'inch', mm: 'mm'};
   var conductor = null;   // {field, text}
   var accepted = null;    // the frequency text of the last ACCEPT that went through
 
-  function followConductor(button, texts, out) {
-    var index = {Text4: 3, Text6: 5, Text8: 7};
-    if (button.id === 'Command7' && out.ok) {
-      accepted = texts[1];
+  function millimetreField() {
+    return conductorFields().filter(function (f) { return f.unit === 'mm'; })[0].field;
+  }
+
+  // Follows one click: before and after are the texts by field.
+  function followConductor(button, before, after, ok) {
+    if (button === 'Command7' && ok) {
+      accepted = before.Text2;
       conductor = null;
       return;
     }
-    for (var field in CONDUCTORS)
-      if (CONDUCTORS[field][1] === button.id && out.ok) conductor = {field: field, text: texts[index[field]]};
+    conductorFields().forEach(function (f) {
+      if (f.change === button && ok) conductor = {field: f.field, text: before[f.field]};
+    });
     // A click that failed after writing the millimetres leaves what COMPUTE will read there.
-    if (!out.ok && out.texts[7] !== texts[7]) conductor = {field: 'Text8', text: out.texts[7]};
+    var mm = millimetreField();
+    if (!ok && after[mm] !== before[mm]) conductor = {field: mm, text: after[mm]};
+  }
+
+  function textsByField(texts) {
+    var out = {};
+    texts.forEach(function (text, i) { out['Text' + (i + 1)] = text; });
+    return out;
   }
 
   function designAddress(texts) {
     var params = new URLSearchParams();
-    params.set('f', texts[1]);
+    params.set('f', texts.Text2);
     var chosen = conductor;
     // COMPUTE reads the millimetres as they stand; ACCEPT's proposal holds only for the frequency
     // it was made for.
-    if (!chosen && accepted !== texts[1]) chosen = {field: 'Text8', text: texts[7]};
-    if (chosen) params.set(CONDUCTORS[chosen.field][0], chosen.text);
+    var mm = millimetreField();
+    if (!chosen && accepted !== texts.Text2) chosen = {field: mm, text: texts[mm]};
+    if (chosen) {
+      var unit = conductorUnit(byField(chosen.field));
+      var word = Object.keys(ADDRESS_UNITS).filter(function (w) { return ADDRESS_UNITS[w] === unit; })[0];
+      params.set(word, chosen.text);
+    }
     params.set('sides', options[0].checked ? '3' : '4');
     return '#' + params.toString();
   }
 
-  // The address's design, or null when the fragment holds none (an ordinary anchor, say).
+  // The address's design ({frequency, sides, unit, conductor}), or null when the fragment holds
+  // none (an ordinary anchor, say).
   function designFrom(hash) {
     var params = new URLSearchParams(hash.replace(/^#/, ''));
-    var known = ['f', 'awg', 'in', 'mm', 'sides'].some(function (key) { return params.has(key); });
+    var known = ['f', 'sides'].concat(Object.keys(ADDRESS_UNITS)).some(function (key) { return params.has(key); });
     if (!known) return null;
-    var design = {f: params.get('f') || '', sides: params.get('sides'), field: null, text: ''};
-    for (var field in CONDUCTORS) {
-      var key = CONDUCTORS[field][0];
-      if (params.has(key)) {
-        design.field = field;
-        design.text = params.get(key);
+    var design = {frequency: params.get('f') || '', sides: params.get('sides'), unit: null, conductor: ''};
+    for (var word in ADDRESS_UNITS) {
+      if (params.has(word)) {
+        design.unit = ADDRESS_UNITS[word];
+        design.conductor = params.get(word);
         break;
       }
     }
     return design;
   }
 
-  // The road as a user's clicks take it: ACCEPT, the CHANGE of the conductor's field, the option,
-  // COMPUTE; it stops at the first click that fails, whose message shows.
-  function runDesign(core, design) {
-    write(boxes[1], design.f);
-    if (!press(core, byId('Command7'))) return;
-    if (design.field) {
-      write(byId(design.field), design.text);
-      if (!press(core, byId(CONDUCTORS[design.field][1]))) return;
+  // What the page says of a link it could not follow all the way ('' says nothing).
+  function sayOfAddress(text) {
+    var note = byId('address-note');
+    note.textContent = text;
+    note.hidden = !text;
+  }
+
+  // The road, the core's (core.design): ACCEPT, the CHANGE of the conductor's field, the option,
+  // COMPUTE; it stops at the first click that fails, whose message shows, as when a user clicks.
+  function showDesign(core, design) {
+    var texts = boxes.map(read);
+    texts[1] = String(design.frequency);
+    var sides = design.sides === '3' || design.sides === 3 ? 3 : design.sides === '4' || design.sides === 4 ? 4 : 0;
+    sayOfAddress(sides ? '' : design.sides === null || design.sides === undefined
+      ? 'The link names no form, so the window selects none. Add sides=3 (THREE SIDED) or sides=4 (FOUR SIDED) ' +
+        'to the link, or select a form and click COMPUTE.'
+      : 'The link asks for sides=' + design.sides + ', which the window does not make, so it selects no form. ' +
+        'Type sides=3 (THREE SIDED) or sides=4 (FOUR SIDED) in the link, or select a form and click COMPUTE.');
+    var out = core.design({frequency: texts[1], sides: sides, unit: design.unit, conductor: design.conductor},
+                          texts, [options[0].checked, options[1].checked]);
+    for (var i = 0; i < boxes.length; ++i)
+      if (out.texts[i] !== read(boxes[i])) write(boxes[i], out.texts[i]);
+    options[0].checked = out.options[0];
+    options[1].checked = out.options[1];
+    // The clicks the road made, each followed as a click of the user's is.
+    var clicks = ['Command7'];
+    var change = design.unit && conductorFields().filter(function (f) { return conductorUnit(f) === design.unit; })[0];
+    if (change) clicks.push(change.change);
+    clicks.push('Command4');
+    if (out.failed) clicks = clicks.slice(0, clicks.indexOf(out.failed) + 1);
+    var before = textsByField(texts);
+    var after = textsByField(out.texts);
+    var mm = millimetreField();
+    clicks.forEach(function (id) {
+      var ok = id !== out.failed;
+      // What the millimetres held before the click: typed, ACCEPT's proposal, or as the road left them.
+      var at = Object.assign({}, before);
+      if (id !== 'Command7') {
+        at[mm] = change && id === change.change && change.field === mm ? design.conductor : out.recommendedMm;
+        if (change && id === change.change) at[change.field] = design.conductor;
+      }
+      if (id === 'Command4') at[mm] = after[mm];
+      followConductor(id, at, ok ? at : after, ok);
+    });
+    byId('copied').textContent = '';
+    if (!out.ok) {
+      if (clicks.length > 1) announceResults(byId(clicks[clicks.length - 2]));
+      showFailure(out.message);
+      return false;
     }
-    options[0].checked = design.sides === '3';
-    options[1].checked = design.sides === '4';
-    press(core, byId('Command4'));
+    announceResults(byId('Command4'));
+    if (options[0].checked || options[1].checked) {
+      shownDesign = designAddress(after);
+      history.replaceState(null, '', shownDesign);
+    }
+    return true;
   }
 
   // --- copying the link and the results ------------------------------------------------------------
 
+  // The match's row as the window's own label names it.
+  var ROW_WORDS = {'300 OHM MATCH': '300 OHM SERIES MATCH LENGHT'};
+
   function resultsText() {
-    var value = function (id) { return read(byId(id)); };
-    var rows = [
-      [byId('Text1').value, value('Text2')],
-      ['AWG', value('Text4')], ['INCH', value('Text6')], ['MM', value('Text8')],
-      [byId('Option1').checked ? 'THREE SIDED' : byId('Option2').checked ? 'FOUR SIDED' : 'NO FORM SELECTED', ''],
-      ['', 'IN', 'MM'],
-      ['HEIGHT', value('Text11'), value('Text13')], ['SIDE', value('Text16'), value('Text17')],
-      ['GAP', value('Text19'), value('Text20')],
-      ['300 OHM SERIES MATCH LENGHT', value('Text22'), value('Text23')]];
+    var value = function (field) { return read(byId(field.field)); };
+    var frequency = valueFields[0];
+    var rows = [[byId('Text1').value, value(frequency)]];
+    conductorFields().forEach(function (f) { rows.push([f.unit.toUpperCase(), value(f)]); });
+    rows.push([byId('Option1').checked ? 'THREE SIDED' : byId('Option2').checked ? 'FOUR SIDED' : 'NO FORM SELECTED', '']);
+    rows.push(['', 'IN', 'MM']);
+    // The lengths, a row for each caption: inches, then millimetres.
+    valueFields.slice(valueFields.indexOf(conductorFields().slice(-1)[0]) + 1).forEach(function (f) {
+      var row = rows[rows.length - 1];
+      if (row.caption !== f.caption) {
+        row = [ROW_WORDS[f.caption] || f.caption, '', ''];
+        row.caption = f.caption;
+        rows.push(row);
+      }
+      row[f.unit === 'inch' ? 1 : 2] = value(f);
+    });
     var widths = [0, 0];
     rows.forEach(function (row) {
       for (var i = 0; i < 2; ++i) widths[i] = Math.max(widths[i], (row[i] || '').length);
@@ -254,16 +360,17 @@ var brimalox = {};
     var out = core.press(button.id, texts, [options[0].checked, options[1].checked]);
     for (var i = 0; i < boxes.length; ++i)
       if (out.texts[i] !== texts[i]) write(boxes[i], out.texts[i]);
-    followConductor(button, texts, out);
+    followConductor(button.id, textsByField(texts), textsByField(out.texts), out.ok);
     if (!out.ok) showFailure(out.message);
     else if (out.window === 'notes') showNotes();
     else if (out.window === 'website') showWebsite();
     else announceResults(button);
     if (out.ok && button.id === 'Command4' && (options[0].checked || options[1].checked)) {
-      shownDesign = designAddress(texts);
+      shownDesign = designAddress(textsByField(texts));
       history.replaceState(null, '', shownDesign);
     }
     byId('copied').textContent = '';
+    if (out.ok && button.id === 'Command4') sayOfAddress('');
     return out.ok;
   }
 
@@ -287,18 +394,19 @@ var brimalox = {};
   }
 
   function start(core) {
+    valueFields = core.valueFields();
     buttons.forEach(function (button) {
       button.addEventListener('click', function () { press(core, button); });
       button.disabled = false;
     });
     var design = designFrom(location.hash);
     if (design) {
-      runDesign(core, design);
+      showDesign(core, design);
       if (!failure.open) selectStartField();
     }
     addEventListener('hashchange', function () {
       var next = designFrom(location.hash);
-      if (next && location.hash !== shownDesign) runDesign(core, next);
+      if (next && location.hash !== shownDesign) showDesign(core, next);
     });
     byId('copy-link').addEventListener('click', function () { copy(location.href, 'Link copied.'); });
     byId('copy-results').addEventListener('click', function () { copy(resultsText(), 'Results copied.'); });
@@ -330,12 +438,11 @@ var brimalox = {};
   loading.catch(function () {});  // said above; the parts that wait for the core say it again
   brimalox.page = {
     core: loading,
-    // A design ({f, field: 'Text4', 'Text6', 'Text8' or null, text, sides: '3' or '4'}) down the
-    // road; resolves to whether every click went through.
-    runDesign: function (design) {
+    // A design ({frequency, sides: 3 or 4, unit: 'awg', 'inch', 'mm' or null, conductor}) down the
+    // core's road; resolves to whether every click went through.
+    showDesign: function (design) {
       return loading.then(function (core) {
-        runDesign(core, design);
-        return !failure.open;
+        return showDesign(core, design);
       });
     }
   };

@@ -4,7 +4,8 @@
 // the page's own script and style inlined, so the file needs nothing else.
 //
 // brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
-//   --check-about ABOUT --check-style check.css --check-script check.js --check-worker check_worker.js
+//   --check-about ABOUT --check-style check.css --check-client check_client.js --check-script check.js
+//   --trim-script trim.js --cover-script cover.js --check-worker check_worker.js
 //   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --sheet sheet.js --out brimalox.html
 
 #include <fmt/format.h>
@@ -292,9 +293,11 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
 <button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
-<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
 <progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="check-summary" class="summary" aria-label="the model's answer"></ul>
+<p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
 <div id="check-charts"></div>
 <div id="check-downloads"></div>
@@ -311,9 +314,11 @@ cuts.</p>
 <div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
 <span id="trim-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="trim-summary" class="summary" aria-label="the trim's answer"></ul>
+<p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="trim-report" tabindex="0" aria-label="the trim's report"></pre>
 <div class="check-row"><button type="button" id="trim-sheet" hidden>PRINT THE TRIMMED SHEET</button></div>
 <h3 id="cover-heading">Find the design that covers your bands</h3>
@@ -329,9 +334,11 @@ above. Each candidate is one model run over the bands' points.</p>
 <div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
 <label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
 <progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
 </form>
+<ul id="cover-summary" class="summary" aria-label="the search's answer"></ul>
+<p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
 <div id="cover-chart"></div>
 <div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
@@ -366,7 +373,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, script, worker, engine, engineWasm;
+    std::string about, style, client, script, trim, cover, worker, engine, engineWasm;
 };
 
 // The build sheet's script and style.
@@ -411,6 +418,7 @@ std::string tools() {
            "<button type=\"button\" id=\"copy-link\" disabled>copy link</button>"
            "<button type=\"button\" id=\"copy-results\" disabled>copy results</button>"
            "<span id=\"copied\" class=\"copied\"></span></div>\n"
+           "<p id=\"address-note\" class=\"address-note\" role=\"status\" hidden></p>\n"
            "<div id=\"announce\" class=\"unseen\" role=\"status\" aria-live=\"polite\"></div>\n";
 }
 
@@ -424,8 +432,9 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
                        escape(dataAddress("image/svg+xml", icon)));
     out += "<style>\n" + styleSheet(style) + check.style + sheet.style + "</style>\n";
-    // The paper's size, set by the sheet's script for the paper chosen.
-    out += "<style id=\"sheet-page-size\"></style>\n";
+    // The paper's size, one sheet a paper: the sheet's script turns on the one chosen.
+    out += "<style id=\"sheet-page-a4\">@page{size:A4 portrait;margin:0}</style>\n";
+    out += "<style id=\"sheet-page-letter\">@page{size:letter portrait;margin:0}</style>\n";
     out += "</head>\n<body>\n<main id=\"screen\">\n";
     out += fmt::format("<h1 class=\"unseen\">{}</h1>\n", escape(kProgramName));
     out += notices();
@@ -449,7 +458,10 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
     out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
+    out += inlineScript(check.client, "the worker's client");
     out += inlineScript(check.script, "the check's script");
+    out += inlineScript(check.trim, "the trim's script");
+    out += inlineScript(check.cover, "the search's script");
     out += inlineScript(sheet.script, "the build sheet script");
     return out + "</body>\n</html>\n";
 }
@@ -467,22 +479,23 @@ int main(int argc, char** argv) {
     std::map<std::string, std::string> paths;
     for (int i = 1; i + 1 < argc; i += 2)
         paths[argv[i]] = argv[i + 1];
-    for (const char* key :
-         {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about", "--check-style",
-          "--check-script", "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
+    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about",
+                            "--check-style", "--check-client", "--check-script", "--trim-script", "--cover-script",
+                            "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
         if (!paths.count(key)) {
             std::cerr
                 << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
-                   "--check-style CSS --check-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
+                   "--check-style CSS --check-client JS --check-script JS --trim-script JS --cover-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
                    "--sheet JS --sheet-style CSS --out HTML\n";
             return 2;
         }
     }
     try {
         using brimalox::readFile;
-        const brimalox::Check check{readFile(paths["--check-about"]),  readFile(paths["--check-style"]),
-                                    readFile(paths["--check-script"]), readFile(paths["--check-worker"]),
-                                    readFile(paths["--engine"]),       readFile(paths["--engine-wasm"])};
+        const brimalox::Check check{
+            readFile(paths["--check-about"]),  readFile(paths["--check-style"]), readFile(paths["--check-client"]),
+            readFile(paths["--check-script"]), readFile(paths["--trim-script"]), readFile(paths["--cover-script"]),
+            readFile(paths["--check-worker"]), readFile(paths["--engine"]),      readFile(paths["--engine-wasm"])};
         const std::string html =
             brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]), readFile(paths["--module-wasm"]),
                            readFile(paths["--script"]), readFile(paths["--icon"]), check,

@@ -6,10 +6,16 @@
   'use strict';
 
   function byId(id) { return document.getElementById(id); }
-  var pageSize = byId('sheet-page-size');
   var view = byId('sheet-view');
   var paper = byId('sheet-paper');
   var message = byId('sheet-message');
+
+  // The page size of the paper chosen (the generator's style sheets, one a paper).
+  function showPaper() {
+    byId('sheet-page-a4').disabled = paper.value === 'letter';
+    byId('sheet-page-letter').disabled = paper.value !== 'letter';
+  }
+  showPaper();
 
   function twoDigits(n) { return (n < 10 ? '0' : '') + n; }
   function today() {
@@ -55,7 +61,7 @@
     }
     message.textContent = '';
     byId('sheet-page').innerHTML = out.svg;  // the core's own SVG, its texts escaped
-    pageSize.textContent = '@page { size: ' + (paper.value === 'letter' ? 'letter' : 'A4') + ' portrait; margin: 0; }';
+    showPaper();
     view.showModal();
   }
 

@@ -69,20 +69,34 @@ def as_shown(text):
     return text.replace("\r\n", "\n")
 
 
-# The window's fields that show each key of brimalox-cli design's JSON.
-DESIGN_FIELDS = {"frequency": "Text2", "conductor_awg": "Text4", "conductor_inch": "Text6", "conductor_mm": "Text8",
-                 "height_inch": "Text11", "height_mm": "Text13", "side_inch": "Text16", "side_mm": "Text17",
-                 "gap_inch": "Text19", "gap_mm": "Text20", "match_inch": "Text22", "match_mm": "Text23"}
+_design_fields = {}
+
+
+def design_fields(cli):
+    """The window's field that shows each key of brimalox-cli design's JSON, from the core's design
+    record as the command line prints it: its value fields come in the window's order (after the
+    sides and ACCEPT's recommendation), the order of VALUE_FIELDS."""
+    if cli not in _design_fields:
+        row = _design_json(cli, "146")[0]
+        keys = [key for key in row if key != "sides" and not key.startswith("recommended_")]
+        if len(keys) != len(VALUE_FIELDS):
+            raise Failure(f"brimalox-cli design's JSON has {len(keys)} value fields, the window {len(VALUE_FIELDS)}")
+        _design_fields[cli] = dict(zip(keys, VALUE_FIELDS))
+    return _design_fields[cli]
+
+
+def _design_json(cli, *words):
+    run = subprocess.run([cli, "design", *words, "--format", "json"], capture_output=True, text=True)
+    if run.returncode != 0:
+        raise Failure(f"brimalox-cli design failed ({run.returncode}): {run.stderr.strip()}")
+    return json.loads(run.stdout)
 
 
 def cli_design(cli, *words):
     """What brimalox-cli design prints for the words (frequency and options), as the window's field
     texts: the window must show what the calculation gives."""
-    run = subprocess.run([cli, "design", *words, "--format", "json"], capture_output=True, text=True)
-    if run.returncode != 0:
-        raise Failure(f"brimalox-cli design failed ({run.returncode}): {run.stderr.strip()}")
-    row = json.loads(run.stdout)[0]
-    return {field: row[key] for key, field in DESIGN_FIELDS.items()}
+    row = _design_json(cli, *words)[0]
+    return {field: row[key] for key, field in design_fields(cli).items()}
 
 
 # --- the notes window ---------------------------------------------------------------------------

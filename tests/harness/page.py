@@ -5,6 +5,7 @@ import argparse
 import pathlib
 import tempfile
 import time
+import traceback
 
 from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.common.by import By
@@ -48,8 +49,21 @@ class Page:
                   "return [...document.querySelectorAll('#Form1 button')].every((b) => !b.disabled)")
 
     def close(self):
+        if self.driver is None:
+            return
         self.driver.quit()
+        self.driver = None
         self.profile.cleanup()
+
+    def reset(self):
+        """The browser as a new one shows the page: desktop size, no touch, screen media in light
+        mode, the page loaded afresh."""
+        for command, params in (("Emulation.clearDeviceMetricsOverride", {}),
+                                ("Emulation.setTouchEmulationEnabled", {"enabled": False}),
+                                ("Emulation.setEmulatedMedia", {"media": "", "features": []})):
+            self.driver.execute_cdp_cmd(command, params)
+        self.driver.set_script_timeout(30)
+        self.open()
 
     def js(self, script, *arguments):
         return self.driver.execute_script(script, *arguments)
@@ -105,24 +119,36 @@ def sideways_room(page):
 
 
 def main(scenarios, description):
-    """Runs the scenario named on the command line, out of `scenarios`, in a fresh browser."""
+    """Runs the scenarios named on the command line (each --scenario; none: every one), out of
+    `scenarios`, one after the other in one browser, each on the page loaded afresh at desktop size."""
     parser = argparse.ArgumentParser(description=description.splitlines()[0])
-    parser.add_argument("--scenario", choices=scenarios, required=True)
+    parser.add_argument("--scenario", choices=scenarios, action="append")
     for option in ("page", "cli", "node", "module", "chromium", "chromedriver", "axe", "artefacts", "version"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
-    started = time.monotonic()
-    page = Page(args, network_log=args.scenario == "layout")
-    checks = Checks()
+    names = args.scenario or list(scenarios)
+    page = Page(args, network_log="layout" in names)
+    failed = []
     try:
-        scenarios[args.scenario](page, args, checks)
-    except Failure as failure:
-        checks.failures.append(str(failure))
+        for index, name in enumerate(names):
+            started = time.monotonic()
+            checks = Checks()
+            try:
+                if index:
+                    page.reset()
+                scenarios[name](page, args, checks)
+            except Failure as failure:
+                checks.failures.append(str(failure))
+            except Exception:  # a scenario that broke down says where, and the others still run
+                checks.failures.append(f"{name} broke down:\n{traceback.format_exc()}")
+            if checks.report():
+                failed.append(name)
+            print(f"{name}: {'failed' if checks.failures else 'ok'} in {time.monotonic() - started:.1f} s", flush=True)
     finally:
         page.close()
-    status = checks.report()
-    print(f"{args.scenario}: {'failed' if status else 'ok'} in {time.monotonic() - started:.1f} s")
-    return status
+    if failed:
+        print("failed:", " ".join(failed))
+    return 1 if failed else 0
 
 
 def build_args(build, artefacts="/tmp"):

@@ -87,6 +87,45 @@ async function main() {
   assert.equal(out.texts[1], relabelled[1]);
   assert.equal(out.kind, 'type mismatch');
   assert.throws(() => core.press('Command8', relabelled, [false, false]), RangeError);
+  // The design road in the module: the fields and the failed click replay gives for the user's
+  // clicks, starting from a fresh window or from one that already showed a design.
+  const before = 'set Text2 28.4\nclick Command7\nselect Option2\nclick Command4\n';
+  const designs = [
+    [{ frequency: '146', sides: 3 }, '', 'set Text2 146\nclick Command7\nselect Option1\nclick Command4\n'],
+    [{ frequency: '50', sides: 4, unit: 'awg', conductor: '8' }, before,
+     'set Text2 50\nclick Command7\nset Text4 8\nclick Command1\nselect Option2\nclick Command4\n'],
+    [{ frequency: '222', sides: 3, unit: 'inch', conductor: '0.25' }, '',
+     'set Text2 222\nclick Command7\nset Text6 0.25\nclick Command2\nselect Option1\nclick Command4\n'],
+    [{ frequency: '7.1', sides: 4, unit: 'mm', conductor: '0' }, before,
+     'set Text2 7.1\nclick Command7\nset Text8 0\nclick Command3\nselect Option2\nclick Command4\n'],
+    [{ frequency: 'abc', sides: 3 }, before, 'set Text2 abc\nclick Command7\n'],
+    [{ frequency: '146', sides: 4, unit: 'awg', conductor: 'thick' }, '',
+     'set Text2 146\nclick Command7\nset Text4 thick\nclick Command1\n'],
+    // No form chosen: COMPUTE with neither option, showing the side length the window holds.
+    [{ frequency: '146', sides: 5 }, '', 'set Text2 146\nclick Command7\nclick Command4\n'],
+  ];
+  for (const [design, earlier, script] of designs) {
+    const road = await createBrimaloxCore();
+    const shown = runScript(road, earlier, () => {});
+    const options = earlier ? [false, true] : [false, false];
+    const out = road.design(design, shown, options);
+    const expected = runReplay(earlier + script);
+    const failed = expected.clicks.slice(earlier ? 2 : 0).find((c) => !c.ok);
+    const what = JSON.stringify(design);
+    assert.deepEqual(reportOf(out.texts, []).fields, expected.fields, what);
+    assert.equal(out.failed, failed ? failed.button : null, what);
+    assert.deepEqual(out.options, failed ? options : [design.sides === 3, design.sides === 4], what);
+    ++compared;
+  }
+
+  // The value fields as the page asks for them: the window's twelve, keyed as the command line's JSON.
+  const fields = (await createBrimaloxCore()).valueFields();
+  assert.deepEqual(fields.map((f) => f.field), reported.sort((a, b) => a - b).map((n) => 'Text' + n));
+  const row = JSON.parse(execFileSync(cliPath, ['design', '146', '--format', 'json'], { encoding: 'utf8' }))[0];
+  assert.deepEqual(fields.map((f) => f.key), Object.keys(row).filter((k) => k !== 'sides' && !k.startsWith('recommended_')));
+  assert.deepEqual(fields.filter((f) => f.change).map((f) => [f.unit, f.change]),
+                   [['AWG', 'Command1'], ['inch', 'Command2'], ['mm', 'Command3']]);
+
   console.log('ok: ' + compared + ' clicks of ' + Object.keys(scripts).length + ' scripts match replay');
 }
 

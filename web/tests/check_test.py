@@ -41,6 +41,8 @@ CASES = [
 
 REPORT_SCRIPT = """
 return {report: document.getElementById('check-report').textContent,
+        summary: [...document.querySelectorAll('#check-summary li')].map((li) => li.textContent),
+        table: [...document.querySelectorAll('#check-sweep tbody tr')].map((r) => [...r.cells].map((c) => c.textContent)),
         status: document.getElementById('check-status').textContent,
         running: !document.getElementById('check-cancel').disabled,
         links: [...document.querySelectorAll('#check-downloads a')].map((a) => [a.download, a.href]),
@@ -76,6 +78,18 @@ def simulate(args, options, directory):
     at = options.index("--heights") if "--heights" in options else len(options)
     deck = cli(args, "nec", *options[:at], *options[at + 2:])
     return text, as_json, deck, {k: v.read_bytes().decode() for k, v in files.items() if v.exists()}
+
+
+def report_columns(report):
+    """The MHz and SWR columns of the report's sweep, as it prints them."""
+    lines = report.splitlines()
+    start = next(i for i, line in enumerate(lines) if line.split()[:1] == ["MHz"]) + 1
+    rows = []
+    for line in lines[start:]:
+        if not line.strip():
+            break
+        rows.append([line.split()[0], line.split()[-1]])
+    return rows
 
 
 def first_difference(a, b, path="$"):
@@ -121,6 +135,16 @@ def fetched(page, href):
     return page.driver.execute_async_script(FETCH_SCRIPT, href)
 
 
+def fresh_settings(page):
+    """The settings of the check, the trim and the search as the page starts them, and no measured
+    file: the next case on the same page is asked as on a fresh one."""
+    page.js("""for (const id of ['check-settings', 'trim-settings', 'cover-settings']) document.getElementById(id).reset();
+const ground = document.getElementById('check-ground');
+ground.dispatchEvent(new Event('change'));
+const forget = document.getElementById('check-measured-clear');
+if (!forget.hidden) forget.click();""")
+
+
 def design(page, lines):
     for line in lines:
         page.act(line)
@@ -132,7 +156,7 @@ def scenario_differential(page, args, checks):
     page.driver.set_script_timeout(30)
     with tempfile.TemporaryDirectory() as folder:
         for name, clicks, design_options, settings in CASES:
-            page.open()
+            fresh_settings(page)
             design(page, clicks)
             set_settings(page, settings)
             shown = run_check(page)
@@ -153,6 +177,18 @@ def scenario_differential(page, args, checks):
             csv = cli(args, "simulate", *options, "--format", "csv")
             checks.equal(f"{name}: CSV", fetched(page, by_end[".csv"]), csv.stdout)
             checks.equal(f"{name}: sweep table rows", shown["rows"], len(page_json["sweep"]))
+            # The answer first: the command line's figures, to the report's digits.
+            cli_json = json.loads(as_json.stdout)
+            low, stretch, pattern = cli_json["lowest_swr"], cli_json["below_2_to_1"], cli_json["patterns"][0]
+            checks.equal(f"{name}: the summary", shown["summary"][:1] + shown["summary"][2:], [
+                f"Lowest SWR {low['swr']:.2f} at {low['mhz']:.1f} MHz.",
+                f"Maximum gain {pattern['max_dbi']:.2f} dBi at {pattern['takeoff_deg']:.1f} degrees above the horizon "
+                f"(the take-off angle), at {pattern['mhz']:g} MHz."])
+            checks.true(f"{name}: the summary's stretch {shown['summary'][1]!r}", shown["summary"][1].startswith(
+                f"SWR under 2:1 from {stretch['from_mhz']:.1f} to {stretch['to_mhz']:.1f} MHz") if stretch
+                else "nowhere under 2:1" in shown["summary"][1])
+            checks.equal(f"{name}: the sweep table's MHz and SWR, as the report prints them",
+                         [[row[0], row[3]] for row in shown["table"]], report_columns(text.stdout))
             if "--heights" in options:
                 heights = pathlib.Path(folder) / "heights.svg"
                 subprocess.run([args.cli, "simulate", *options, "--plot-heights", str(heights)], capture_output=True)
@@ -160,7 +196,7 @@ def scenario_differential(page, args, checks):
                 checks.equal(f"{name}: heights chart", fetched(page, href), heights.read_bytes().decode())
 
         # A measured antenna: the model's own reflection coefficient read back as the built one.
-        page.open()
+        fresh_settings(page)
         design(page, CASES[0][1])
         measured = pathlib.Path(folder) / "built.s1p"
         subprocess.run([args.cli, "simulate", "146", "--touchstone", str(measured)], capture_output=True, check=True)
@@ -173,8 +209,7 @@ def scenario_differential(page, args, checks):
         checks.equal("measured: report", shown["report"], text.stdout.replace(str(measured), "built.s1p"))
 
         # A refusal: the command line's words, each setting called by the page's name for it.
-        page.open()
-        design(page, CASES[0][1])
+        fresh_settings(page)
         set_settings(page, [("check-ground", "average", ""), ("check-height", "0.001", "")])
         shown = run_check(page)
         refused = cli(args, "simulate", "146", "--ground", "average", "--height", "0.001")
@@ -218,8 +253,15 @@ def scenario_use(page, args, checks):
     checks.equal("replaced: charts", shown["charts"],
                  ["SWR against frequency", "elevation and azimuth patterns at the design frequency"])
 
-    # A broken file is named by line and reason, and nothing else changes.
+    # A broken file is named by line and reason, and nothing else changes; chosen after a good file,
+    # it replaces it: nothing measured is drawn until a good file is chosen.
     with tempfile.TemporaryDirectory() as folder:
+        good = pathlib.Path(folder) / "good.s1p"
+        subprocess.run([args.cli, "simulate", "146", "--from", "140", "--to", "150", "--step", "5", "--touchstone",
+                        str(good)], capture_output=True, check=True)
+        page.element("check-measured").send_keys(str(good))
+        page.wait("the good file to be taken", "return document.getElementById('check-measured-status').textContent"
+                  ".includes('will be drawn')")
         broken = pathlib.Path(folder) / "broken.s1p"
         broken.write_text("# MHz S RI R 50\n146 0.1 0.2\n145 x y\n")
         page.element("check-measured").send_keys(str(broken))
@@ -227,12 +269,20 @@ def scenario_use(page, args, checks):
         said = page.js("return document.getElementById('check-measured-status').textContent")
         checks.true(f"broken file: {said!r}", said.startswith("broken.s1p: ") and "line 3" in said)
         checks.equal("broken file: the report stays", page.js(REPORT_SCRIPT)["report"], shown["report"])
+        checks.true(f"broken file after a good one: {said!r}", "Nothing measured is used" in said)
+        checks.true("broken file after a good one: nothing to forget",
+                    page.js("return document.getElementById('check-measured-clear').hidden"))
 
     # Keyboard: the settings and the buttons are reached with Tab and run with Enter.
     page.element("check-step").send_keys(Keys.TAB)
     checks.equal("keyboard: Tab from the step", page.js("return document.activeElement.id"), "check-ground")
     page.element("check-z0").send_keys(Keys.ENTER)
     page.wait("Enter to run the check", "return document.getElementById('check-status').textContent === 'Done.'", 60)
+    checks.true("the run after a broken file draws nothing measured",
+                "measured (" not in page.js(REPORT_SCRIPT)["report"])
+    cancels = [page.element(c).accessible_name for c in ("check-cancel", "trim-cancel", "cover-cancel")]
+    checks.true(f"each CANCEL named for what it cancels: {cancels}",
+                len(set(cancels)) == 3 and all(c.startswith("CANCEL ") for c in cancels))
     names = page.js("return ['check-z0','check-from','check-ground','check-height','check-run','check-cancel',"
                     "'check-progress'].map((id) => { const e = document.getElementById(id);"
                     " return (e.labels && e.labels.length ? e.labels[0].textContent : '') || e.getAttribute('aria-label')"
@@ -302,9 +352,21 @@ def scenario_sheet(page, args, checks):
     plain = cli(args, "sheet", "147", "--sides", "4", "--format", "svg", "--date", date)
     checks.equal("another design: no model figures", svg_tree(shown), svg_tree(plain.stdout))
 
+    # A design the check refuses as no design: no sheet either, in the check's words.
+    page.open("#f=-146&sides=3")
+    refused = run_check(page)
+    checks.true(f"a negative design: the check {refused['status']!r}",
+                refused["status"].startswith(("Not run: ", "The model failed: ")))
+    page.element("sheet-build").click()
+    page.wait("the sheet's answer", "return document.getElementById('sheet-message').textContent !== ''")
+    checks.equal("a negative design: the sheet's words", page.js("return document.getElementById('sheet-message')"
+                                                                 ".textContent"), f"No build sheet: {refused['report']}.")
+    checks.true("a negative design: no sheet shown", not page.js("return document.getElementById('sheet-view').open"))
+
 
 TRIM_SCRIPT = """
 return {report: document.getElementById('trim-report').textContent,
+        summary: [...document.querySelectorAll('#trim-summary li')].map((li) => li.textContent),
         status: document.getElementById('trim-status').textContent,
         sheet: !document.getElementById('trim-sheet').hidden};
 """
@@ -342,7 +404,7 @@ def scenario_trim(page, args, checks):
              [], ["--measured", str(built)]),
         ]
         for name, clicks, design_options, settings, typed, measured in cases:
-            page.open()
+            fresh_settings(page)
             design(page, clicks)
             set_settings(page, settings + [(element, text, "") for element, text in typed])
             if "--measured" in measured:
@@ -356,6 +418,13 @@ def scenario_trim(page, args, checks):
             checks.equal(f"{name}: command line status", expected.returncode, 0)
             checks.equal(f"{name}: trim report", shown["report"], expected.stdout.replace(str(built), "built.s1p"))
             checks.true(f"{name}: the trimmed sheet offered", shown["sheet"])
+            # The answer first: how far off and each cut, the command line's figures.
+            as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
+            checks.equal(f"{name}: the summary's first words", shown["summary"][0].split(" (ratio")[0],
+                         f"The antenna is electrically {as_json['off_percent']:.1f} % {as_json['electrically']}")
+            cuts = [re.search(r"(?:^Cut |longer by )([\d.]+) mm", said) for said in shown["summary"][1:]]
+            checks.equal(f"{name}: the summary's cuts", [cut.group(1) if cut else None for cut in cuts],
+                         [f"{abs(piece['change_mm']):.3f}" for piece in as_json["pieces"]])
 
         # The trimmed design's build sheet: the window's texts with the trimmed height and side.
         as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
@@ -377,6 +446,7 @@ def scenario_trim(page, args, checks):
                         all(t.split()[0] != window[field] for t in texts if t.split()))
 
         # Refusals: the command line's reason, each setting called by the page's name for it.
+        design(page, CASES[0][1])
         for name, typed, source, measured in (
                 ("a dip outside the sweep", [("trim-dip", "300")], None, ["--measured-min", "300"]),
                 ("edges given backwards", [("trim-2to1-low", "171"), ("trim-2to1-high", "134")], None,
@@ -384,8 +454,7 @@ def scenario_trim(page, args, checks):
                 ("a trim beyond 20 %", [("trim-2to1-low", "100"), ("trim-2to1-high", "128")], None,
                  ["--measured-2to1", "100:128"]),
                 ("no file chosen", [], "trim-source-file", None)):
-            page.open()
-            design(page, CASES[0][1])
+            fresh_settings(page)
             set_settings(page, [(element, text, "") for element, text in typed])
             if source:
                 page.element(source).click()
@@ -409,6 +478,7 @@ def scenario_trim(page, args, checks):
 
 COVER_SCRIPT = """
 return {report: document.getElementById('cover-report').textContent,
+        summary: [...document.querySelectorAll('#cover-summary li')].map((li) => li.textContent),
         status: document.getElementById('cover-status').textContent,
         use: !document.getElementById('cover-use').hidden,
         charts: document.querySelectorAll('#cover-chart img').length};
@@ -432,7 +502,7 @@ def scenario_cover(page, args, checks):
               "3", "6", [("check-ground", "average", "--ground"), ("check-height", "5", "--height")],
               ["--band", "144:148", "--band", "222:225", "--conductors", "6"])]
     for name, presets, typed, sides, conductors, settings, options in cases:
-        page.open()
+        fresh_settings(page)
         set_settings(page, settings + [("cover-sides", sides, ""), ("cover-conductors", conductors, "")])
         for preset in presets:
             page.element(preset).click()
@@ -448,11 +518,15 @@ def scenario_cover(page, args, checks):
         print(f"{name}: the page {shown['status']!r}; brimalox-cli cover {seconds:.1f} s")
 
         # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
-        best = json.loads(cli(args, "cover", *words, "--format", "json").stdout)["best"]["design"]
+        found = json.loads(cli(args, "cover", *words, "--format", "json").stdout)
+        best = found["best"]["design"]
+        checks.true(f"{name}: the summary {shown['summary']}", bool(shown["summary"]) and shown["summary"][0].startswith(
+            (f"Every band stays at or under SWR {found['best']['worst_swr']:.2f} with {best['frequency']} MHz"
+             if found["covered"] else f"No design keeps every band under")))
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
-        for key, field in harness.DESIGN_FIELDS.items():
+        for key, field in harness.design_fields(args.cli).items():
             checks.equal(f"{name}: after USE THIS DESIGN, {field} ({key})", window[field], best[key])
         selected = page.js("return [document.getElementById('Option1').checked, document.getElementById('Option2').checked]")
         checks.equal(f"{name}: the form selected", selected, [sides == "3", sides == "4"])
@@ -464,7 +538,7 @@ def scenario_cover(page, args, checks):
     page.element("cover-report").screenshot(str(pathlib.Path(args.artefacts) / "cover-report.png"))
 
     # Progress, then CANCEL: a search of many conductors, stopped while it goes.
-    page.open()
+    fresh_settings(page)
     set_settings(page, [("cover-bands", "144:148 222:225", ""), ("cover-conductors", "recommended,gauges", "")])
     page.element("cover-run").click()
     page.wait("progress", "return /^\\d+ model runs, best so far/.test("
@@ -483,7 +557,7 @@ def scenario_cover(page, args, checks):
             ("no band", "", "recommended", None, []),
             ("no conductor allowed", "144:148", "", ["--band", "144:148", "--conductors", ""],
              [("--conductors", "conductors")])):
-        page.open()
+        fresh_settings(page)
         set_settings(page, [("cover-bands", typed, ""), ("cover-conductors", conductors, "")])
         shown = run_cover(page)
         checks.true(f"{name}: refused, {shown['status']!r}", shown["status"].startswith("Not run: "))
@@ -500,8 +574,68 @@ def scenario_cover(page, args, checks):
     desktop_and_phone(page, args, checks, "cover", "cover-heading")
 
 
+# Screens from a small phone to a desktop, and a laptop at 200 % zoom; the touch screens must give
+# every target 44 px.
+SCREENS = [("320", {"width": 320, "height": 640, "deviceScaleFactor": 2, "mobile": True}),
+           ("390", {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}),
+           ("768", {"width": 768, "height": 1024, "deviceScaleFactor": 2, "mobile": True}),
+           ("1024", {"width": 1024, "height": 768, "deviceScaleFactor": 1, "mobile": False}),
+           ("1280", {"width": 1280, "height": 900, "deviceScaleFactor": 1, "mobile": False}),
+           ("1280-at-200", {"width": 640, "height": 450, "deviceScaleFactor": 2, "mobile": False})]
+
+SCREEN_SCRIPT = """
+const seen = (e) => e.offsetParent !== null || getComputedStyle(e).position === 'fixed';
+const right = (id) => document.getElementById(id).getBoundingClientRect().right;
+const targets = [...document.querySelectorAll('#sheet button, #sheet select, #check button, #check select, '
+  + '#check input:not([type=radio]):not([type=checkbox]), #check fieldset label, #check-downloads a, #check summary')]
+  .filter(seen).map((e) => { const r = e.getBoundingClientRect(); return [e.id || e.textContent.trim().slice(0, 30),
+                                                                          r.width, r.height]; });
+return {sideways: document.documentElement.scrollWidth - innerWidth, width: innerWidth,
+        boxes: ['check-report', 'trim-report', 'cover-report', 'check-sweep', 'check-charts'].map((id) => [id, right(id)]),
+        charts: [...document.querySelectorAll('.check-chart')].map((i) => [i.alt, i.getBoundingClientRect().width,
+                                                                          i.naturalWidth]),
+        form: Form1.getBoundingClientRect().width, targets};
+"""
+
+
+def scenario_widths(page, args, checks):
+    """With a report in each part, at every width from 320 px and at 200 % zoom: the page never
+    scrolls sideways (a report, the table and the charts scroll by themselves), the window keeps its
+    size where it fits, chart text keeps its 12 px on a phone, and a touch screen's targets are 44 px."""
+    design(page, CASES[0][1])
+    run_check(page)
+    set_settings(page, [("trim-2to1-low", "134.1", ""), ("trim-2to1-high", "171.9", "")])
+    run_trim(page)
+    set_settings(page, [("cover-bands", "145:147", "")])
+    run_cover(page)
+    form_width = harness.pixels(harness.WINDOW["client"])[0]
+    for name, metrics in SCREENS:
+        page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
+        page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": metrics["mobile"],
+                                                                          "maxTouchPoints": 5})
+        page.js("scrollTo(0, 0)")
+        page.screenshot(f"screen-{name}-top.png")
+        page.js("document.getElementById('check-report').scrollIntoView()")
+        page.screenshot(f"screen-{name}-check.png")
+        shown = page.js(SCREEN_SCRIPT)
+        checks.true(f"{name}: the page scrolls {shown['sideways']} px sideways", shown["sideways"] <= 0)
+        for box, edge in shown["boxes"]:
+            checks.true(f"{name}: {box} ends at {edge:.0f} px, beyond the screen", edge <= shown["width"])
+        if shown["width"] > 560:
+            checks.equal(f"{name}: the window's width", shown["form"], form_width)
+        else:
+            for alt, width, natural in shown["charts"]:
+                checks.true(f"{name}: chart {alt!r} drawn {width:.0f} px wide of {natural}: its 12 px text shrinks",
+                            width >= natural - 0.5)
+        if metrics["mobile"]:
+            for target, width, height in shown["targets"]:
+                checks.true(f"{name}: {target!r} is {width:.0f} x {height:.0f}, under 44 x 44",
+                            width >= 44 and height >= 44)
+    page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
+
+
 SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet": scenario_sheet,
-             "trim": scenario_trim, "cover": scenario_cover}
+             "trim": scenario_trim, "cover": scenario_cover, "widths": scenario_widths}
 
 
 if __name__ == "__main__":

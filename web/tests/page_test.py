@@ -151,6 +151,10 @@ def scenario_layout(page, args, checks):
         wanted = "decimal" if control in VALUE_FIELDS else ""
         checks.equal(f"{control}: number pad, spell check, capitals", [mode, spelling, capitals],
                      [wanted, False, "off"])
+    keys = page.js("return Object.fromEntries([...document.querySelectorAll('#Form1 [data-key]')]"
+                   ".map((e) => [e.dataset.key, e.id]))")
+    checks.equal("the value fields' keys on the page and in the command line's JSON", keys,
+                 harness.design_fields(args.cli))
     ids = [row[0] for row in LAYOUT]
     rects = page.js(rect_script(), ids)
     checks.equal("Form1 size", rects["Form1"][2:], pixels(harness.WINDOW["client"]))
@@ -393,6 +397,33 @@ return [w.open, w.getAttribute('role') || w.tagName.toLowerCase(), w.matches(':m
                  False)
 
 
+def scenario_in_view(page, args, checks):
+    """NOTES and WEBSITE, clicked or entered, open their window where the screen shows it and leave
+    the page scrolled where it was, at desktop size and on a phone."""
+    for size, metrics in (("1280 x 900", {"width": 1280, "height": 900, "deviceScaleFactor": 1, "mobile": False}),
+                          ("phone", PHONE)):
+        page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
+        page.open()
+        for button, dialog in (("Command6", "no"), ("Command5", "website")):
+            for how in ("click", "Enter"):
+                # The button in the middle of the screen, the page scrolled some way down to it.
+                page.js("arguments[0].scrollIntoView({block: 'center'}); scrollBy(0, 40)", page.element(button))
+                before = page.js("return scrollY")
+                if how == "click":
+                    page.element(button).click()
+                else:
+                    page.js("arguments[0].focus({preventScroll: true})", page.element(button))
+                    ActionChains(page.driver).send_keys(Keys.ENTER).perform()
+                after, rect, height = page.js("const r = document.getElementById(arguments[0]).getBoundingClientRect();"
+                                              "return [scrollY, [r.top, r.bottom], innerHeight]", dialog)
+                what = f"{size}, {how} on {button}"
+                checks.equal(f"{what}: the page scrolled", after, before)
+                checks.true(f"{what}: the window from {rect[0]:.0f} to {rect[1]:.0f} px, out of the screen's "
+                            f"0 to {height}", 0 <= rect[0] < height - 100)
+                page.screenshot(f"in-view-{size.split()[0]}-{dialog}-{how}.png")
+                page.js("document.getElementById(arguments[0]).close()", dialog)
+
+
 # Texts a person might type, hostile ones included.
 TEXTS = ["50", "146", "146.00", "28.4", "7.1", "222.5", "1296", "0.25", ".064", "12.7", "2.5", "8", "14", "0",
          "0000", "9009", "90009", "40", "41", "-0", "", "  ", " 146 ", "1,5", "inf", "-inf", "nan", "0x10", "1E39",
@@ -414,16 +445,15 @@ def random_script(rng, length):
 
 
 def scenario_differential(page, args, checks):
-    """Random scripts, a fixed seed: the page and replay agree after every action."""
+    """Random scripts, a fixed seed, one after the other on one page (what the handlers share carries
+    over from script to script, as in a long session): the page and replay agree after every action."""
     rng = random.Random(20261208)
-    count = 0
     scripts = 16
+    lines = []
+    for _ in range(scripts):
+        lines += random_script(rng, rng.randint(8, 16))
     seen = {}
-    for number in range(scripts):
-        lines = random_script(rng, rng.randint(8, 16))
-        if number:
-            page.open()
-        count += run_script(page, args, checks, f"random script {number + 1}", lines, seen)
+    count = run_script(page, args, checks, f"{scripts} random scripts", lines, seen)
     # The set is only worth its time if it clicked every button and met failures.
     checks.equal("buttons clicked by the random scripts", sorted(b for b in seen if b in BUTTONS), BUTTONS)
     checks.true(f"only {seen.get('failed', 0)} failed clicks in the random scripts", seen.get("failed", 0) >= 10)
@@ -577,8 +607,8 @@ return out;""")
 
 
 def scenario_unavailable(page, args, checks):
-    """Where the calculator cannot run, the page says why: WebAssembly off, JavaScript off."""
-    page.close()
+    """Where the calculator cannot run, the page says why: WebAssembly off, JavaScript off. Each in a
+    browser of its own, started so."""
     # V8 without its compilers has no WebAssembly, as a browser with WebAssembly turned off.
     no_wasm = Page(args, flags=["--js-flags=--jitless"], wait_ready=False)
     try:
@@ -664,6 +694,18 @@ def scenario_address(page, args, checks):
                      module_outcomes(args, lines)[-1]["message"] if failed else None)
         if state["failure"] is not None:
             page.dismiss_failure()
+
+    # A link whose form the window does not make says which and what to type instead; COMPUTE with a
+    # form selected takes the words away.
+    for fragment, said in {"#f=146&sides=5": "sides=5", "#f=146&sides=-3": "sides=-3", "#f=146": "names no form",
+                           "#f=146&sides=4": None}.items():
+        page.open(fragment)
+        note = page.js("const n = document.getElementById('address-note'); return n.hidden ? null : n.textContent")
+        checks.true(f"{fragment}: the page says {note!r}", note is None if said is None else
+                    note is not None and said in note and "sides=3" in note and "sides=4" in note)
+    page.act("select Option1")
+    page.act("click Command4")
+    checks.true("the note after COMPUTE with a form", page.js("return document.getElementById('address-note').hidden"))
 
     # A design done by hand is kept in the address, and a fresh page opened there shows it again.
     page.open()
@@ -804,7 +846,8 @@ def scenario_sheet(page, args, checks):
 
 
 SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": scenario_road,
-             "failure": scenario_failure, "windows": scenario_windows, "differential": scenario_differential,
+             "failure": scenario_failure, "windows": scenario_windows, "in-view": scenario_in_view,
+             "differential": scenario_differential,
              "screenshots": scenario_screenshots, "phone": scenario_phone, "unavailable": scenario_unavailable,
              "address": scenario_address, "accessibility": scenario_accessibility,
              "sheet": scenario_sheet}

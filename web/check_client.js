@@ -1,0 +1,64 @@
+// The client of the model's Web Worker (check_worker.js), which the check, the trim and the search
+// share: it starts the worker from the page's own texts on the first request, hands each request an
+// id, and routes the worker's progress and answer back to the request's job. stop() ends the worker
+// and whatever it was doing; every view is told (onStop), so that each frees its buttons.
+brimalox.worker = (function () {
+  'use strict';
+
+  function byId(id) { return document.getElementById(id); }
+
+  var worker = null;
+  var pending = {};  // request id: {progress, done, failed}
+  var nextId = 0;
+  var stopped = [];  // what the views do when the worker ends
+
+  function start() {
+    var source = [byId('core-module').textContent, byId('nec-engine').textContent,
+                  byId('check-worker').textContent].join('\n');
+    var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    var w = new Worker(url);
+    URL.revokeObjectURL(url);
+    w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
+                    module: byId('core-wasm').textContent.trim() });
+    w.onmessage = function (event) {
+      var m = event.data;
+      var job = pending[m.id];
+      if (!job) return;
+      if (m.type === 'progress') {
+        job.progress(m.done, m.total, m.best);
+        return;
+      }
+      delete pending[m.id];
+      if (m.type === 'done') job.done(m.result);
+      else job.failed(m.message);
+    };
+    w.onerror = function (event) {
+      event.preventDefault();
+      var jobs = pending;
+      stop();
+      Object.keys(jobs).forEach(function (id) { jobs[id].failed(event.message || 'the worker failed'); });
+    };
+    return w;
+  }
+
+  // Ends the worker and whatever it was doing; the next request starts a new one.
+  function stop() {
+    if (worker) worker.terminate();
+    worker = null;
+    pending = {};
+    stopped.forEach(function (then) { then(); });
+  }
+
+  return {
+    // message: {type: 'check', 'trim' or 'cover', request} or {type: 'touchstone', text}; job:
+    // {progress(done, total, best), done(result), failed(message)}.
+    ask: function (message, job) {
+      if (!worker) worker = start();
+      message.id = ++nextId;
+      pending[message.id] = job;
+      worker.postMessage(message);
+    },
+    stop: stop,
+    onStop: function (then) { stopped.push(then); }
+  };
+})();

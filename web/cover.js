@@ -1,0 +1,110 @@
+// The search for the design that covers given bands, in the model's worker, candidates one after
+// the other, with the check's feed line, ground and height; USE THIS DESIGN then takes the winner
+// down the window's road.
+(function () {
+  'use strict';
+
+  function byId(id) { return document.getElementById(id); }
+  var ask = brimalox.worker.ask;
+  var stop = brimalox.worker.stop;
+  var request = brimalox.check.request;
+
+  var coverForm = byId('cover-settings');
+  var coverCancel = byId('cover-cancel');
+  var coverProgress = byId('cover-progress');
+  var coverStatus = byId('cover-status');
+  var coverReport = byId('cover-report');
+  var coverSummary = byId('cover-summary');
+  var coverChart = byId('cover-chart');
+  var coverUse = byId('cover-use');
+  var found = null;  // the best design of the last search: {frequency, sides, unit, conductor}
+  var covering = false;
+
+  function setCovering(on) {
+    covering = on;
+    coverCancel.disabled = !on;
+    coverProgress.hidden = !on;
+  }
+  brimalox.worker.onStop(function () { setCovering(false); });
+
+  function coverBands() {
+    var bands = [];
+    ['cover-band-2m', 'cover-band-1m25', 'cover-band-70cm'].forEach(function (id) {
+      if (byId(id).checked) bands.push(byId(id).value);
+    });
+    return bands.concat(byId('cover-bands').value.split(/\s+/).filter(function (t) { return t !== ''; }));
+  }
+
+  var chartUrl = null;
+  function showChart(svg) {
+    if (chartUrl) URL.revokeObjectURL(chartUrl);
+    chartUrl = null;
+    coverChart.textContent = '';
+    if (!svg) return;
+    chartUrl = URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
+    var img = document.createElement('img');
+    img.src = chartUrl;
+    img.alt = 'SWR of the best design against frequency, the bands shaded';
+    img.className = 'check-chart';
+    coverChart.appendChild(img);
+  }
+
+  function runCover() {
+    if (covering) stop();
+    setCovering(true);
+    found = null;
+    coverUse.hidden = true;
+    coverReport.textContent = '';
+    coverSummary.textContent = '';
+    showChart('');
+    coverStatus.textContent = 'Searching...';
+    var asked = request();
+    asked.sides = Number(byId('cover-sides').value);
+    asked.cover = { bands: coverBands(), maxSwr: byId('cover-max-swr').value, conductors: byId('cover-conductors').value };
+    var started = performance.now();
+    ask({ type: 'cover', request: JSON.stringify(asked) }, {
+      progress: function (runs, total, best) {
+        coverStatus.textContent = runs + ' model runs, best so far ' + (best || 'none yet');
+      },
+      done: function (result) {
+        setCovering(false);
+        if (!result.ok) {
+          coverReport.textContent = result.message;
+          coverStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
+                                                              : 'The search failed: ' + result.message;
+          return;
+        }
+        brimalox.check.fillSummary(result.summary, coverSummary);
+        coverReport.textContent = result.report;
+        showChart(result.swrSvg);
+        found = result.best;
+        coverUse.hidden = !found;
+        coverStatus.textContent = 'Done: ' + result.runs + ' model runs in ' +
+          ((performance.now() - started) / 1000).toFixed(1) + ' s.';
+      },
+      failed: function (message) {
+        setCovering(false);
+        coverReport.textContent = 'The search could not run: ' + message;
+        coverStatus.textContent = coverReport.textContent;
+      }
+    });
+  }
+
+  coverForm.addEventListener('submit', function (event) {
+    event.preventDefault();
+    runCover();
+  });
+  coverCancel.addEventListener('click', function () {
+    stop();
+    coverStatus.textContent = 'Cancelled.';
+  });
+
+  // The winner down the window's own road (the core's, as a user's clicks take it); it stops where
+  // the window reports a failure.
+  coverUse.addEventListener('click', function () {
+    if (!found) return;
+    var design = { frequency: found.frequency, sides: found.sides, conductor: found.conductor,
+                   unit: found.unit === 'recommended' ? null : found.unit };
+    brimalox.page.showDesign(design).then(function (ok) { if (ok) byId('Form1').scrollIntoView(); });
+  });
+})();

@@ -1,0 +1,84 @@
+// The trim below the check: the design and the check's settings with what the built antenna
+// measured, through the model's worker. Its CANCEL, like the check's, ends the worker and whatever
+// it was doing.
+(function () {
+  'use strict';
+
+  function byId(id) { return document.getElementById(id); }
+  var ask = brimalox.worker.ask;
+  var stop = brimalox.worker.stop;
+  var request = brimalox.check.request;
+
+  var trimForm = byId('trim-settings');
+  var trimRun = byId('trim-run');
+  var trimCancel = byId('trim-cancel');
+  var trimStatus = byId('trim-status');
+  var trimReport = byId('trim-report');
+  var trimSummary = byId('trim-summary');
+  var trimSheet = byId('trim-sheet');
+  var trimmed = null;  // the trimmed design's texts and form, for its build sheet
+  var trimming = false;
+
+  function setTrimming(on) {
+    trimming = on;
+    trimCancel.disabled = !on;
+  }
+  brimalox.worker.onStop(function () { setTrimming(false); });
+
+  // Typing a measurement chooses it.
+  [['trim-2to1-low', 'edges'], ['trim-2to1-high', 'edges'], ['trim-dip', 'dip']].forEach(function (pair) {
+    byId(pair[0]).addEventListener('input', function () { byId('trim-source-' + pair[1]).checked = true; });
+  });
+
+  function trimSource() {
+    return byId('trim-source-dip').checked ? 'dip' : byId('trim-source-file').checked ? 'file' : 'edges';
+  }
+
+  function runTrim() {
+    if (trimming) stop();
+    setTrimming(true);
+    trimmed = null;
+    trimSheet.hidden = true;
+    trimReport.textContent = '';
+    trimSummary.textContent = '';
+    trimStatus.textContent = 'Running the model of the design and of the trimmed design...';
+    var asked = request();
+    asked.trim = { source: trimSource(), low: byId('trim-2to1-low').value, high: byId('trim-2to1-high').value,
+                   dip: byId('trim-dip').value };
+    ask({ type: 'trim', request: JSON.stringify(asked) }, {
+      progress: function () {},
+      done: function (result) {
+        setTrimming(false);
+        if (!result.ok) {
+          trimReport.textContent = result.message;
+          trimStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
+                                                             : 'The model failed: ' + result.message;
+          return;
+        }
+        brimalox.check.fillSummary(result.summary, trimSummary);
+        trimReport.textContent = result.report;
+        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
+        trimSheet.hidden = false;
+        trimStatus.textContent = 'Done.';
+      },
+      failed: function (message) {
+        setTrimming(false);
+        trimReport.textContent = 'The model could not run: ' + message;
+        trimStatus.textContent = trimReport.textContent;
+      }
+    });
+  }
+
+  trimForm.addEventListener('submit', function (event) {
+    event.preventDefault();
+    runTrim();
+  });
+  trimCancel.addEventListener('click', function () {
+    stop();
+    trimStatus.textContent = 'Cancelled.';
+  });
+  // The build sheet draws it: the window's texts with the trimmed height and side.
+  trimSheet.addEventListener('click', function () {
+    if (trimmed) brimalox.sheet.build(trimmed);
+  });
+})();
