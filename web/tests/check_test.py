@@ -626,8 +626,9 @@ def scenario_widths(page, args, checks):
                                                                           "maxTouchPoints": 5})
         page.js("scrollTo(0, 0)")
         page.screenshot(f"screen-{name}-top.png")
-        page.js("document.getElementById('check-report').scrollIntoView()")
-        page.screenshot(f"screen-{name}-check.png")
+        for part in ("check", "trim", "cover"):
+            page.js("document.getElementById(arguments[0]).scrollIntoView()", f"{part}-summary")
+            page.screenshot(f"screen-{name}-{part}.png")
         shown = page.js(SCREEN_SCRIPT)
         checks.true(f"{name}: the page scrolls {shown['sideways']} px sideways", shown["sideways"] <= 0)
         for box, edge in shown["boxes"]:
