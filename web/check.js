@@ -155,6 +155,7 @@
     fillTable(result.table);
     var failed = result.failures.length ? ' The model failed at some frequencies: ' + result.failures[0] : '';
     status.textContent = 'Done.' + failed;
+    brimalox.guide.done('check');
   }
 
   function failed(message) {

@@ -291,11 +291,32 @@ var brimalox = {};
     }
     announceResults(byId('Command4'));
     if (options[0].checked || options[1].checked) {
+      stepDone('design');
       shownDesign = designAddress(after);
       history.replaceState(null, '', shownDesign);
     }
     return true;
   }
+
+  // --- the guide ----------------------------------------------------------------------------------------
+
+  // A step of the road marked done; its links go to their part without taking the address, which
+  // holds the design.
+  function stepDone(step) {
+    document.querySelectorAll('#guide li').forEach(function (li) {
+      if (li.dataset.step === step) li.querySelector('.step-done').hidden = false;
+    });
+  }
+  document.querySelectorAll('#guide a').forEach(function (link) {
+    link.addEventListener('click', function (event) {
+      var target = byId(link.getAttribute('href').slice(1));
+      if (!target) return;
+      event.preventDefault();
+      target.scrollIntoView();
+      if (!target.hasAttribute('tabindex')) target.setAttribute('tabindex', '-1');
+      target.focus({ preventScroll: true });
+    });
+  });
 
   // --- copying the link and the results ------------------------------------------------------------
 
@@ -366,6 +387,7 @@ var brimalox = {};
     else if (out.window === 'website') showWebsite();
     else announceResults(button);
     if (out.ok && button.id === 'Command4' && (options[0].checked || options[1].checked)) {
+      stepDone('design');
       shownDesign = designAddress(textsByField(texts));
       history.replaceState(null, '', shownDesign);
     }
@@ -436,6 +458,7 @@ var brimalox = {};
     });
   }
   loading.catch(function () {});  // said above; the parts that wait for the core say it again
+  brimalox.guide = { done: stepDone };
   brimalox.page = {
     core: loading,
     // A design ({frequency, sides: 3 or 4, unit: 'awg', 'inch', 'mm' or null, conductor}) down the

@@ -411,6 +411,56 @@ std::string notices() {
            "<div id=\"notice\" class=\"notice\" role=\"alert\" hidden></div>\n";
 }
 
+// Below the window, before the parts that serve it: the road a builder takes, each step a link to
+// its part, marked done (page.js and the parts) once done in this page.
+std::string guide() {
+    constexpr std::string_view kSteps[][3] = {
+        {"design", "Form1", "Design in the window: type the frequency, ACCEPT, choose the form, COMPUTE."},
+        {"check", "check-heading", "Check the design in the NEC-2 model (a few seconds)."},
+        {"sheet", "sheet", "Print the build sheet: the cut list and the figures to build by."},
+        {"build", "", "Build the antenna and measure its SWR: where it crosses 2:1, or where it dips."},
+        {"trim", "trim-heading", "Trim: what the measurement says to cut, checked in the model before anyone cuts."},
+    };
+    std::string out =
+        "<nav id=\"guide\" class=\"guide\" aria-labelledby=\"guide-heading\">"
+        "<h2 id=\"guide-heading\">From a design to a built antenna</h2><ol>";
+    for (const auto& [step, target, words] : kSteps) {
+        const std::string said = escape(words);
+        out += fmt::format("<li data-step=\"{}\">{}<span class=\"step-done\" hidden> Done.</span></li>", step,
+                           target.empty() ? said : fmt::format("<a href=\"#{}\">{}</a>", target, said));
+    }
+    return out +
+           "</ol><p>For several bands at once, <a href=\"#cover-heading\">the band search</a> finds the design "
+           "that covers them all.</p></nav>\n";
+}
+
+// The report's words in plain language, below the parts that print them.
+std::string glossary() {
+    constexpr std::string_view kWords[][2] = {
+        {"SWR",
+         "Standing wave ratio on the feed line: 1:1 is a perfect match; under 2:1 is what most transmitters "
+         "accept."},
+        {"dBi", "Gain in decibels over an antenna that would send equally in every direction."},
+        {"take-off angle", "How far above the horizon the antenna sends most strongly."},
+        {"theta, phi",
+         "The model's angles: theta from straight up (the horizon is theta 90), phi around the "
+         "horizon."},
+        {"average power gain",
+         "The model's own check: the gain averaged over every direction. Near the value "
+         "expected (1 in free space) the model is sound."},
+        {"AWG 9009, 90009, 900009",
+         "How the window writes the gauges 00, 000 and 0000; AWG 99999 means no gauge "
+         "(thinner than 40 or thicker than 0000)."},
+        {"2:1 edges",
+         "The two frequencies where a meter on the built antenna reads SWR 2:1: what the trim "
+         "starts from."},
+    };
+    std::string out = "<details id=\"glossary\" class=\"glossary\"><summary>The reports' words</summary><dl>";
+    for (const auto& [word, meaning] : kWords)
+        out += "<dt>" + escape(word) + "</dt><dd>" + escape(meaning) + "</dd>";
+    return out + "</dl></details>\n";
+}
+
 // Beside the window: the design as a link and the results as text, and the words a screen reader
 // hears after each click.
 std::string tools() {
@@ -448,8 +498,8 @@ std::string page(const std::string& style, const std::string& module, const std:
         if (!options.empty()) out += optionGroup(std::exchange(options, {}));
         out += controlMarkup(*c);
     }
-    out += "</div>\n" + tools() + sheetSection() + checkSection(check.about) + windows() + "</main>\n" + sheetView() +
-           purposes();
+    out += "</div>\n" + tools() + guide() + sheetSection() + checkSection(check.about) + glossary() + windows() +
+           "</main>\n" + sheetView() + purposes();
     // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
     out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
     // The check's worker starts the same module, from this script's text.

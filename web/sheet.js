@@ -63,6 +63,7 @@
     byId('sheet-page').innerHTML = out.svg;  // the core's own SVG, its texts escaped
     showPaper();
     view.showModal();
+    brimalox.guide.done('sheet');
   }
 
   function build(design) {

@@ -60,6 +60,8 @@
         trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
         trimSheet.hidden = false;
         trimStatus.textContent = 'Done.';
+        brimalox.guide.done('build');
+        brimalox.guide.done('trim');
       },
       failed: function (message) {
         setTrimming(false);

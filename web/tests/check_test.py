@@ -587,7 +587,8 @@ SCREEN_SCRIPT = """
 const seen = (e) => e.offsetParent !== null || getComputedStyle(e).position === 'fixed';
 const right = (id) => document.getElementById(id).getBoundingClientRect().right;
 const targets = [...document.querySelectorAll('#sheet button, #sheet select, #check button, #check select, '
-  + '#check input:not([type=radio]):not([type=checkbox]), #check fieldset label, #check-downloads a, #check summary')]
+  + '#check input:not([type=radio]):not([type=checkbox]), #check fieldset label, #check-downloads a, #check summary, '
+  + '#guide a, #glossary summary')]
   .filter(seen).map((e) => { const r = e.getBoundingClientRect(); return [e.id || e.textContent.trim().slice(0, 30),
                                                                           r.width, r.height]; });
 return {sideways: document.documentElement.scrollWidth - innerWidth, width: innerWidth,
@@ -599,15 +600,25 @@ return {sideways: document.documentElement.scrollWidth - innerWidth, width: inne
 
 
 def scenario_widths(page, args, checks):
-    """With a report in each part, at every width from 320 px and at 200 % zoom: the page never
-    scrolls sideways (a report, the table and the charts scroll by themselves), the window keeps its
-    size where it fits, chart text keeps its 12 px on a phone, and a touch screen's targets are 44 px."""
+    """The guide after a check and a trim; with a report in each part, at every width from 320 px and
+    at 200 % zoom: the page never scrolls sideways (a report, the table and the charts scroll by
+    themselves), the window keeps its size where it fits, chart text keeps its 12 px on a phone, and
+    a touch screen's targets are 44 px."""
     design(page, CASES[0][1])
     run_check(page)
     set_settings(page, [("trim-2to1-low", "134.1", ""), ("trim-2to1-high", "171.9", "")])
     run_trim(page)
     set_settings(page, [("cover-bands", "145:147", "")])
     run_cover(page)
+    # The guide marks what this page has done, and its links leave the design's address alone.
+    done = page.js("return [...document.querySelectorAll('#guide li')].filter((li) =>"
+                   " !li.querySelector('.step-done').hidden).map((li) => li.dataset.step)")
+    checks.equal("the guide's steps done", done, ["design", "check", "build", "trim"])
+    address = page.js("return location.hash")
+    page.js("document.querySelector('#guide a[href=\"#trim-heading\"]').click()")
+    checks.equal("a guide link keeps the design's address", page.js("return location.hash"), address)
+    checks.true("a guide link shows its part", page.js(
+        "const r = document.getElementById('trim-heading').getBoundingClientRect(); return r.top >= 0 && r.top < innerHeight"))
     form_width = harness.pixels(harness.WINDOW["client"])[0]
     for name, metrics in SCREENS:
         page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", metrics)
@@ -615,8 +626,9 @@ def scenario_widths(page, args, checks):
                                                                           "maxTouchPoints": 5})
         page.js("scrollTo(0, 0)")
         page.screenshot(f"screen-{name}-top.png")
-        page.js("document.getElementById('check-report').scrollIntoView()")
-        page.screenshot(f"screen-{name}-check.png")
+        for part in ("check", "trim", "cover"):
+            page.js("document.getElementById(arguments[0]).scrollIntoView()", f"{part}-summary")
+            page.screenshot(f"screen-{name}-{part}.png")
         shown = page.js(SCREEN_SCRIPT)
         checks.true(f"{name}: the page scrolls {shown['sideways']} px sideways", shown["sideways"] <= 0)
         for box, edge in shown["boxes"]:

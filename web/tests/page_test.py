@@ -84,15 +84,19 @@ def module_outcomes(args, lines):
     return json.loads(out.stdout)
 
 
-def run_script(page, args, checks, name, lines, seen=None):
-    """Runs a replay script on the page; after every action the value fields and the clicks so far
-    must be replay's, and each failed click must show the module's message. Counts in `seen` what
-    the script did: actions, clicks of each button, failed clicks."""
+def run_script(page, args, checks, name, lines, seen=None, after_clicks_only=False):
+    """Runs a replay script on the page; after every action (or only after each click and at the
+    end) the value fields and the clicks so far must be replay's, and each failed click must show
+    the module's message. Counts in `seen` what the script did: actions, clicks of each button,
+    failed clicks."""
     outcomes = module_outcomes(args, lines)
     seen = seen if seen is not None else {}
     clicks = []
     for index, line in enumerate(lines):
         page.act(line)
+        compared = not after_clicks_only or line.startswith("click ") or index + 1 == len(lines)
+        if not compared:
+            continue  # a typed text the page mangled still shows at the next click, which reads it
         state = page.state()
         if line.startswith("click "):
             outcome = outcomes[len(clicks)]
@@ -446,14 +450,14 @@ def random_script(rng, length):
 
 def scenario_differential(page, args, checks):
     """Random scripts, a fixed seed, one after the other on one page (what the handlers share carries
-    over from script to script, as in a long session): the page and replay agree after every action."""
+    over from script to script, as in a long session): the page and replay agree after every click."""
     rng = random.Random(20261208)
     scripts = 16
     lines = []
     for _ in range(scripts):
         lines += random_script(rng, rng.randint(8, 16))
     seen = {}
-    count = run_script(page, args, checks, f"{scripts} random scripts", lines, seen)
+    count = run_script(page, args, checks, f"{scripts} random scripts", lines, seen, after_clicks_only=True)
     # The set is only worth its time if it clicked every button and met failures.
     checks.equal("buttons clicked by the random scripts", sorted(b for b in seen if b in BUTTONS), BUTTONS)
     checks.true(f"only {seen.get('failed', 0)} failed clicks in the random scripts", seen.get("failed", 0) >= 10)
