@@ -15,7 +15,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -525,32 +524,29 @@ std::string readFile(const std::string& path) {
 }  // namespace
 }  // namespace brimalox
 
+// The page's parts by their names in the page's source folder and its build folder.
 int main(int argc, char** argv) {
-    std::map<std::string, std::string> paths;
-    for (int i = 1; i + 1 < argc; i += 2)
-        paths[argv[i]] = argv[i + 1];
-    for (const char* key : {"--module", "--module-wasm", "--style", "--script", "--icon", "--check-about",
-                            "--check-style", "--check-client", "--check-script", "--trim-script", "--cover-script",
-                            "--check-worker", "--engine", "--engine-wasm", "--sheet", "--sheet-style", "--out"}) {
-        if (!paths.count(key)) {
-            std::cerr
-                << "usage: brimalox_page_gen --module JS --module-wasm BASE64 --style CSS --script JS --icon SVG --check-about TXT "
-                   "--check-style CSS --check-client JS --check-script JS --trim-script JS --cover-script JS --check-worker JS --engine JS --engine-wasm BASE64 "
-                   "--sheet JS --sheet-style CSS --out HTML\n";
-            return 2;
-        }
+    if (argc != 5) {
+        std::cerr << "usage: brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML\n";
+        return 2;
     }
+    const std::string source = std::string(argv[1]) + "/", build = std::string(argv[2]) + "/", out = argv[4];
     try {
         using brimalox::readFile;
-        const brimalox::Check check{
-            readFile(paths["--check-about"]),  readFile(paths["--check-style"]), readFile(paths["--check-client"]),
-            readFile(paths["--check-script"]), readFile(paths["--trim-script"]), readFile(paths["--cover-script"]),
-            readFile(paths["--check-worker"]), readFile(paths["--engine"]),      readFile(paths["--engine-wasm"])};
+        auto part = [&](const char* name) { return readFile(source + name); };
+        auto built = [&](const char* name) { return readFile(build + name); };
+        const brimalox::Check check{built("engine/ABOUT-nec2c.txt"),
+                                    part("check.css"),
+                                    part("check_client.js"),
+                                    part("check.js"),
+                                    part("trim.js"),
+                                    part("cover.js"),
+                                    part("check_worker.js"),
+                                    built("engine/nec2c_engine.js"),
+                                    built("engine/nec2c_engine.wasm.gz.b64")};
         const std::string html =
-            brimalox::page(readFile(paths["--style"]), readFile(paths["--module"]), readFile(paths["--module-wasm"]),
-                           readFile(paths["--script"]), readFile(paths["--icon"]), check,
-                           {readFile(paths["--sheet"]), readFile(paths["--sheet-style"])});
-        const std::string& out = paths["--out"];
+            brimalox::page(part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz.b64"),
+                           part("page.js"), readFile(argv[3]), check, {part("sheet.js"), part("sheet.css")});
         std::ofstream file(out + ".tmp", std::ios::binary);
         file << html;
         file.close();
