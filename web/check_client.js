@@ -49,7 +49,37 @@ brimalox.worker = (function () {
     stopped.forEach(function (then) { then(); });
   }
 
+  // What the trim and the search share: their form runs them, their CANCEL ends the worker, and an
+  // answer that is no result is said in their report and status ("The search failed: ...").
+  function view(prefix, what, run) {
+    var status = byId(prefix + '-status');
+    var report = byId(prefix + '-report');
+    function say(text) {
+      report.textContent = text;
+      status.textContent = text;
+    }
+    byId(prefix + '-settings').addEventListener('submit', function (event) {
+      event.preventDefault();
+      run();
+    });
+    byId(prefix + '-cancel').addEventListener('click', function () {
+      stop();
+      status.textContent = 'Cancelled.';
+    });
+    return {
+      // False, with the reason said, for an answer that is no result.
+      ok: function (result) {
+        if (result.ok) return true;
+        say(result.message);
+        status.textContent = (result.kind === 'refused' ? 'Not run: ' : 'The ' + what + ' failed: ') + result.message;
+        return false;
+      },
+      couldNotRun: function (message) { say('The ' + what + ' could not run: ' + message); }
+    };
+  }
+
   return {
+    view: view,
     // message: {type: 'check', 'trim' or 'cover', request} or {type: 'touchstone', text}; job:
     // {progress(done, total, best), done(result), failed(message)}.
     ask: function (message, job) {

@@ -9,7 +9,6 @@
   var stop = brimalox.worker.stop;
   var request = brimalox.check.request;
 
-  var coverForm = byId('cover-settings');
   var coverCancel = byId('cover-cancel');
   var coverProgress = byId('cover-progress');
   var coverStatus = byId('cover-status');
@@ -68,12 +67,7 @@
       },
       done: function (result) {
         setCovering(false);
-        if (!result.ok) {
-          coverReport.textContent = result.message;
-          coverStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
-                                                              : 'The search failed: ' + result.message;
-          return;
-        }
+        if (!shown.ok(result)) return;
         brimalox.check.fillSummary(result.summary, coverSummary);
         coverReport.textContent = result.report;
         showChart(result.swrSvg);
@@ -84,20 +78,12 @@
       },
       failed: function (message) {
         setCovering(false);
-        coverReport.textContent = 'The search could not run: ' + message;
-        coverStatus.textContent = coverReport.textContent;
+        shown.couldNotRun(message);
       }
     });
   }
 
-  coverForm.addEventListener('submit', function (event) {
-    event.preventDefault();
-    runCover();
-  });
-  coverCancel.addEventListener('click', function () {
-    stop();
-    coverStatus.textContent = 'Cancelled.';
-  });
+  var shown = brimalox.worker.view('cover', 'search', runCover);
 
   // The winner down the window's own road (the core's, as a user's clicks take it); it stops where
   // the window reports a failure.

@@ -9,8 +9,6 @@
   var stop = brimalox.worker.stop;
   var request = brimalox.check.request;
 
-  var trimForm = byId('trim-settings');
-  var trimRun = byId('trim-run');
   var trimCancel = byId('trim-cancel');
   var trimStatus = byId('trim-status');
   var trimReport = byId('trim-report');
@@ -49,12 +47,7 @@
       progress: function () {},
       done: function (result) {
         setTrimming(false);
-        if (!result.ok) {
-          trimReport.textContent = result.message;
-          trimStatus.textContent = result.kind === 'refused' ? 'Not run: ' + result.message
-                                                             : 'The model failed: ' + result.message;
-          return;
-        }
+        if (!shown.ok(result)) return;
         brimalox.check.fillSummary(result.summary, trimSummary);
         trimReport.textContent = result.report;
         trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
@@ -65,20 +58,12 @@
       },
       failed: function (message) {
         setTrimming(false);
-        trimReport.textContent = 'The model could not run: ' + message;
-        trimStatus.textContent = trimReport.textContent;
+        shown.couldNotRun(message);
       }
     });
   }
 
-  trimForm.addEventListener('submit', function (event) {
-    event.preventDefault();
-    runTrim();
-  });
-  trimCancel.addEventListener('click', function () {
-    stop();
-    trimStatus.textContent = 'Cancelled.';
-  });
+  var shown = brimalox.worker.view('trim', 'model', runTrim);
   // The build sheet draws it: the window's texts with the trimmed height and side.
   trimSheet.addEventListener('click', function () {
     if (trimmed) brimalox.sheet.build(trimmed);
