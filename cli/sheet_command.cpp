@@ -236,6 +236,11 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             err << "brimalox-cli sheet: " << *problem << '\n';
             throw CLI::RuntimeError(kExitDesignFailed);
         }
+        // A design the model check refuses (a negative frequency, say) has no lengths to cut either.
+        if (const auto refused = sheet::refusedDesign(design)) {
+            err << "brimalox-cli sheet: no build sheet: " << *refused << '\n';
+            throw CLI::RuntimeError(kExitDesignFailed);
+        }
         std::string text;
         try {
             text = render(std::get<sheet::BuildSheet>(made), formatFor(o), o.paper);

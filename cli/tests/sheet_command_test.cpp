@@ -118,6 +118,7 @@ TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
     } cases[] = {
         {{"sheet", "abc"}, 1, "design for frequency \"abc\" failed at ACCEPT"},
         {{"sheet", "1e9"}, 1, "there is nothing to cut"},
+        {{"sheet", "-146"}, 1, "no build sheet: the frequency field (Text2) holds \"-146\", not a positive number"},
         {{"sheet", "146", "--mm", "x"}, 1, "--mm \"x\" is not a number"},
         {{"sheet", "146", "--date", "2026-02-30"}, 2, "not a date of the form YYYY-MM-DD"},
         {{"sheet", "146", "--paper", "a3"}, 2, "a3"},
