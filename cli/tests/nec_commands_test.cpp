@@ -13,6 +13,7 @@
 
 #include "cli/nec_commands.h"
 #include "cli/tests/run_command.h"
+#include "cli/trim_command.h"
 #include "nec/native/runner.h"
 #include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
@@ -254,6 +255,37 @@ TEST(SimulateCommand, FailuresNameTheValue) {
     } catch (const CLI::ParseError& e) {
         EXPECT_NE(std::string(e.what()).find("--from 1e999 is too large"), std::string::npos) << e.what();
     }
+}
+
+TEST(SimulateCommand, EachBadFeedValueIsRefusedByItsOptionWithWhatToType) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"--feed-line=300,1.2", "--feed-line's velocity factor 1.2 is outside 0 to 1"},
+        {"--feed-line=300,0", "--feed-line's velocity factor 0 is outside 0 to 1"},
+        {"--feed-line=-300,0.82", "--feed-line's Z0 needs a positive number"},
+        {"--feed-line=300", "--feed-line needs Z0,VF[,MM]"},
+        {"--feed-line=300,0.82,-5", "--feed-line's length -5 is negative"},
+        {"--feed-loss=-1", "--feed-loss -1 is negative"},
+        {"--feed-section=75,0.66", "--feed-section needs Z0,VF,MM"},
+        {"--balun=0", "--balun needs a positive number"},
+        {"--coax=50,0.66", "--coax needs Z0,VF,METRES[,DB]"},
+        {"--coax=50,0.66,5,-2", "--coax's loss -2 is negative"},
+        {"--rig-z0=0", "--rig-z0 needs a positive number"},
+        {"--at=antenna", "--at needs gap, junction or rig"},
+    };
+    for (const auto& [arg, said] : cases)
+        for (const char* command : {"simulate", "trim"}) {
+            CLI::App app("test", "brimalox-cli");
+            std::ostringstream out, err;
+            cli::addNecCommands(app, out, err);
+            cli::addTrimCommand(app, out, err);
+            const char* argv[]{"brimalox-cli", command, "146", arg.c_str(), "--measured-min", "146"};
+            try {
+                app.parse(std::string(command) == "trim" ? 6 : 4, argv);
+                ADD_FAILURE() << command << " accepted " << arg;
+            } catch (const CLI::ParseError& e) {
+                EXPECT_NE(std::string(e.what()).find(said), std::string::npos) << command << ": " << e.what();
+            }
+        }
 }
 
 }  // namespace
