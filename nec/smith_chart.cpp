@@ -73,7 +73,7 @@ std::string swrCircle(double swr, const char* colour) {
     const double gamma = (swr - 1) / (swr + 1);
     std::string out = R"(<circle cx=")" + px(kCentreX) + R"(" cy=")" + px(kCentreY) + R"(" r=")" + px(kRadius * gamma) +
                       R"(" fill="none" stroke=")" + colour + R"(" stroke-width="1.5" stroke-dasharray="6 4"/>)" + "\n";
-    return out + text({kCentreX, kCentreY - kRadius * gamma - 4}, "SWR " + numberText(swr), "middle", colour, 13);
+    return out + text({kCentreX, kCentreY + kRadius * gamma + 15}, "SWR " + numberText(swr), "middle", colour, 13);
 }
 
 std::vector<Point> traceOf(const SmithTrace& trace, double reference) {
@@ -83,17 +83,20 @@ std::vector<Point> traceOf(const SmithTrace& trace, double reference) {
     return points;
 }
 
-// A dot and the frequency at the design frequency (between samples), both ends and every tenth point.
-std::string marks(const SmithTrace& trace, const SmithLabels& labels, const char* colour) {
+// A dot and the frequency at the design frequency (between samples) and, for the model, both ends and
+// every tenth point; a measured trace's labels go below left, clear of the model's.
+std::string marks(const SmithTrace& trace, const SmithLabels& labels, const char* colour, bool model) {
     std::string out;
     auto mark = [&](Complex z, double mhz, bool design) {
         const Point p = at(gammaOf(z / labels.referenceOhms));
         out += R"(<circle cx=")" + px(p.x) + R"(" cy=")" + px(p.y) + R"(" r=")" + (design ? "5" : "3") + R"(" fill=")" +
                colour + "\"/>\n";
-        out += text({p.x + 7, p.y - 6}, numberText(mhz, 5) + (design ? " MHz" : ""), "start", colour, design ? 14 : 12);
+        const std::string words = numberText(mhz, 5) + (design ? " MHz" : "");
+        out += model ? text({p.x + 7, p.y - 6}, words, "start", colour, design ? 14 : 12)
+                     : text({p.x - 7, p.y + 16}, words, "end", colour, design ? 14 : 12);
     };
     const std::size_t n = trace.mhz.size();
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n && model; ++i)
         if (i == 0 || i + 1 == n || i % kMarkEvery == 0) mark(trace.ohms[i], trace.mhz[i], false);
     for (std::size_t i = 1; i < n; ++i)
         if (trace.mhz[i - 1] <= labels.designMhz && labels.designMhz <= trace.mhz[i]) {
@@ -120,10 +123,10 @@ std::string smithChartSvg(const SmithTrace& model, const SmithTrace& measured, c
     svg += grid();
     svg += swrCircle(2, "#c00") + swrCircle(1.5, "#070");
     svg += polyline(traceOf(model, labels.referenceOhms), "#03c", 2.5);
-    svg += marks(model, labels, "#03c");
+    svg += marks(model, labels, "#03c", true);
     if (!measured.mhz.empty()) {
         svg += polyline(traceOf(measured, labels.referenceOhms), "#e07000", 2.5);
-        svg += marks(measured, labels, "#e07000");
+        svg += marks(measured, labels, "#e07000", false);
     }
     const double legend = kCentreY + kRadius + 50;
     svg += polyline({{40, legend - 5}, {70, legend - 5}}, "#03c", 2.5) +

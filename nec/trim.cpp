@@ -24,6 +24,9 @@ constexpr double kFlatWithin = 0.01;
 constexpr double kEdgesApart = 0.02;
 // A fitted file whose reflection coefficient stays this far from the model's (rms) has another shape.
 constexpr double kPoorFit = 0.05;
+// Through a described feed a file that fits worse than this may be taken through lines of another
+// length, whose phase a scale of the antenna partly absorbs: each length is tried.
+constexpr double kFeedSuspect = 0.01;
 
 // |reflection coefficient|: bounded, so a far-off SWR of 50 weighs no more than one of 5 in a fit.
 double gammaOf(double swr) { return std::isfinite(swr) ? (swr - 1) / (swr + 1) : 1.0; }
@@ -127,7 +130,7 @@ std::string likeliestCause(const Analysis& model, const MeasuredSwr& swr, const 
             }
             if (fit < bestRms) {
                 bestRms = fit;
-                best = "the likeliest cause is " + name + "'s length, " + numberText(described * scale, 4) + " " +
+                best = "the likeliest cause is the length of " + name + ", " + numberText(described * scale, 4) + " " +
                        unit + " as described: at " + numberText(line.metres * scale, 4) + " " + unit +
                        " the file's shape fits the model's (" + numberText(fit, 2) +
                        " rms); a line of another length turns the trace round the chart, which no trim of the "
@@ -136,7 +139,7 @@ std::string likeliestCause(const Analysis& model, const MeasuredSwr& swr, const 
         }
         line.metres = described;
     };
-    tryLength(feed.line, "the lines from the gaps", "mm", 1000);
+    tryLength(feed.line, "each line from a gap", "mm", 1000);
     if (feed.section) tryLength(*feed.section, "the section", "mm", 1000);
     if (feed.coax) tryLength(*feed.coax, "the coax", "m", 1);
     return best;
@@ -303,7 +306,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
                 "the file's curve differs from the model's in shape, not only in place: more than lengths "
                 "differ (the feed line, the match, the ground or the calibration); the scale is the best "
                 "fit, but check it against the 2:1 edges");
-        if (t.fitRms > kPoorFit && t.feed) {
+        if (t.fitRms > kFeedSuspect && t.feed) {
             const std::string cause = likeliestCause(model, swr, named, *t.feed, t.fitRms);
             if (!cause.empty()) t.notes.push_back(cause);
         }

@@ -13,6 +13,7 @@
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/simulate.h"
+#include "nec/smith_chart.h"
 #include "nec/tests/nec2c_installed.h"
 #include "nec/trim.h"
 
@@ -176,6 +177,14 @@ TEST(Feed, AFileTakenThroughAnyDescribedFeedTrimsA3PercentLongAntennaBy1Over103)
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     // The 146 MHz design built 3 % long: the design for 146 / 1.03 MHz.
     const Analysis longer = sweepOf(built("141.748"));
+    auto atTheRig = [&](const Feed& feed, const std::string& name) {  // what an analyser there reads
+        Touchstone file;
+        for (const SweepRow& row : longer.rows) {
+            file.mhz.push_back(row.mhz);
+            file.ohms.push_back(carry(feed, row.mhz, row.feeds.front().ohms).rig);
+        }
+        return Measured{name, file};
+    };
     struct Case {
         const char *line, *section, *balun, *coax;
     };
@@ -185,13 +194,7 @@ TEST(Feed, AFileTakenThroughAnyDescribedFeedTrimsA3PercentLongAntennaBy1Over103)
         trim.check = built("146");
         FeedSettings& feed = trim.check.settings.feed;
         feed = {c.line, "", c.section, c.balun, c.coax, "", ""};
-        const Feed described = *prepare(trim.check).feed;
-        Touchstone file;  // what an analyser at the rig reads through that feed
-        for (const SweepRow& row : longer.rows) {
-            file.mhz.push_back(row.mhz);
-            file.ohms.push_back(carry(described, row.mhz, row.feeds.front().ohms).rig);
-        }
-        trim.measured.file = Measured{"at-the-rig.s1p", file};
+        trim.measured.file = atTheRig(*prepare(trim.check).feed, "at-the-rig.s1p");
         Nec2cProgram engine;
         const Trim withFeed = nec::trim(trim, engine);
         EXPECT_NEAR(withFeed.ratio * 1.03, 1, 0.005) << c.coax;
@@ -200,6 +203,25 @@ TEST(Feed, AFileTakenThroughAnyDescribedFeedTrimsA3PercentLongAntennaBy1Over103)
         const Trim without = nec::trim(trim, engine);
         EXPECT_NE(without.notes.back().find("differs from the model's in shape"), std::string::npos) << c.coax;
     }
+    // Taken through lines a fifth longer than described: the lines' length is named.
+    TrimRequest trim;
+    trim.check = built("146");
+    trim.check.settings.feed.balun = "4";
+    Feed taken = *prepare(trim.check).feed;
+    taken.line.metres *= 1.2;
+    trim.measured.file = atTheRig(taken, "longer-lines.s1p");
+    Nec2cProgram engine;
+    EXPECT_NE(nec::trim(trim, engine).notes.back().find("the length of each line from a gap"), std::string::npos);
+}
+
+TEST(SmithChart, NormalisesToThePlanesReferenceAndWritesItsWordsAsText) {
+    // 100 ohms against a 100 ohm reference at the design frequency: the chart's centre.
+    const SmithTrace trace{{140, 146, 152}, {{50, -20}, {100, 0}, {200, 40}}};
+    const std::string svg = smithChartSvg(trace, {}, {"title", "at the junction", 100, 146});
+    EXPECT_NE(svg.find(R"(<circle cx="320.0" cy="330.0" r="5")"), std::string::npos);
+    for (const char* words : {">SWR 1.5</text>", ">SWR 2</text>", ">146 MHz</text>", "normalised to 100 ohms"})
+        EXPECT_NE(svg.find(words), std::string::npos) << words;
+    EXPECT_EQ(svg.find("measured"), std::string::npos);
 }
 
 }  // namespace
