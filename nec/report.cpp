@@ -114,7 +114,7 @@ std::string feedHead(const Analysis& a, const FeedReport& f) {
         if (*piece) matched += matchedLossDb(**piece, f.designMhz);
     out += "feed loss at " + numberText(f.designMhz) + " MHz: " + fixedText(matched, 2) + " dB matched";
     if (const auto row = designRow(a, f.designMhz))
-        out += ", " + fixedText(-a.planes[*row].lossDb, 2) + " dB with the mismatch";
+        out += ", " + fixedText(a.planes[*row].lossDb, 2) + " dB with the mismatch";
     out += "\nnot modelled: current on the outside of the coax, the balun's own loss and bandwidth\n";
     return out;
 }
@@ -275,7 +275,7 @@ std::string csv(const Analysis& a, const ReportContext& c) {
                 out += "," + fixedText(z.real(), 4) + "," + fixedText(z.imag(), 4) + "," +
                        csvSwr(std::isfinite(row.swr) ? swr(z, referenceOhms(c.feed->feed, p)) : row.swr);
             }
-        if (fed) out += "," + fixedText(-a.planes[i].lossDb, 4);
+        if (fed) out += "," + fixedText(a.planes[i].lossDb, 4);
         out += "\r\n";
     }
     return out;
@@ -325,7 +325,7 @@ std::string json(const Analysis& a, const ReportContext& c) {
         if (fed) {
             entry["junction"] = planeJson(a, i, Plane::Junction, c.feed->feed);
             entry["rig"] = planeJson(a, i, Plane::Rig, c.feed->feed);
-            entry["feed_loss_db"] = -a.planes[i].lossDb;
+            entry["feed_loss_db"] = a.planes[i].lossDb;
         }
         sweep.push_back(entry);
     }

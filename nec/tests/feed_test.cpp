@@ -224,5 +224,24 @@ TEST(SmithChart, NormalisesToThePlanesReferenceAndWritesItsWordsAsText) {
     EXPECT_EQ(svg.find("measured"), std::string::npos);
 }
 
+TEST(Feed, QuarterWaveLinesInvertAndAMatchedLossyLineLosesItsMatchedLoss) {
+    // 150 ohms through quarter-wave 300 ohm lines: 600 ohms each, 200 for three side by side, 50
+    // after a 4:1 balun, and 50 still after any length of matched 50 ohm coax.
+    Feed feed;
+    feed.line = {300, 0.82, 299.792458 / 146 / 4 * 0.82, 0};
+    feed.balun = 4;
+    feed.coax = Line{50, 0.66, 7.3, 0};
+    const FeedPlanes quarter = carry(feed, 146, {150, 0});
+    EXPECT_NEAR(std::abs(quarter.junction - Complex{200, 0}), 0, 1e-6);
+    EXPECT_NEAR(std::abs(quarter.rig - Complex{50, 0}), 0, 1e-6);
+    EXPECT_NEAR(quarter.lossDb, 0, 1e-9);
+    // A matched line of 10 dB per 100 m at 100 MHz, 20 m long, at 400 MHz: 2 x 2 = 4 dB.
+    Feed lossy;
+    lossy.lines = 1;
+    lossy.line = {300, 0.9, 20, 10};
+    EXPECT_NEAR(carry(lossy, 400, {300, 0}).lossDb, 4, 1e-6);
+    EXPECT_NEAR(matchedLossDb(lossy.line, 400), 4, 1e-9);
+}
+
 }  // namespace
 }  // namespace brimalox::nec
