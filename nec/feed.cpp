@@ -132,10 +132,16 @@ bool FeedSettings::given() const {
     return false;
 }
 
-std::optional<Feed> readFeed(const FeedSettings& s, const SettingNames& n, int gaps, double lineMm) {
+double matchLengthMm(const DesignTexts& d) {
+    const Parsed<double> parsed = parseDouble(d.matchMm);
+    return parsed.ok() && parsed.value > 0 ? parsed.value : 0;
+}
+
+std::optional<Feed> readFeed(const FeedSettings& s, const SettingNames& n, int gaps, double lineMm, double lineZ0) {
     if (!s.given()) return std::nullopt;
     Feed feed;
     feed.lines = gaps;
+    feed.line.z0 = lineZ0;
     feed.line.metres = lineMm / 1000;
     if (!s.line.empty()) {
         const Line typed = lineOf(

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/road.h"
 #include "nec/analysis.h"
 
 namespace brimalox::nec {
@@ -43,7 +44,7 @@ struct Feed {
 };
 
 // The feed as typed (empty: not given). Any of them given describes a feed: the line then defaults to
-// 300 ohm twin lead of velocity factor 0.82 at the window's series match length.
+// twin lead of velocity factor 0.82 at the window's series match length.
 struct FeedSettings {
     std::string line;     // "Z0,VF[,MM]"
     std::string loss;     // dB per 100 m at 100 MHz, the lines' and the section's
@@ -55,9 +56,12 @@ struct FeedSettings {
     bool given() const;
 };
 
-// The feed of a design with `gaps` gaps, or none when no feed setting is given. lineMm: the length of
-// a line whose length is not typed. Throws Refused naming the setting and what to type.
-std::optional<Feed> readFeed(const FeedSettings& typed, const SettingNames& names, int gaps, double lineMm);
+// The feed of a design with `gaps` gaps, or none when no feed setting is given. lineMm and lineZ0: the
+// length and impedance of a line not typed. Throws Refused naming the setting and what to type.
+std::optional<Feed> readFeed(const FeedSettings& typed, const SettingNames& names, int gaps, double lineMm,
+                             double lineZ0);
+// The window's series match length of a design, which a line of unstated length takes.
+double matchLengthMm(const DesignTexts& design);
 
 // The reference a plane's SWR is taken against: the line's Z0 at the gap, the balun's ratio times the
 // rig's at the junction (what a match there asks for), the rig's at the rig.

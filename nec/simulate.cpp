@@ -51,12 +51,6 @@ std::string groundWithoutHeight(const Ground& ground) {
     return text.substr(0, text.rfind(','));
 }
 
-// The window's series match length, which a line of unstated length takes.
-double matchLengthMm(const DesignTexts& d) {
-    const Parsed<double> parsed = parseDouble(d.matchMm);
-    return parsed.ok() && parsed.value > 0 ? parsed.value : 0;
-}
-
 }  // namespace
 
 Prepared prepare(const Request& request) {
@@ -73,9 +67,7 @@ Prepared prepare(const Request& request) {
         throw NecError(std::string("cannot model this design: ") + e.what());
     }
     p.setup.geometry = geometry;
-    FeedSettings feed = s.feed;
-    if (feed.given() && feed.line.empty()) feed.line = s.z0 + ",0.82";
-    p.feed = readFeed(feed, n, geometry.sides, matchLengthMm(p.design));
+    p.feed = readFeed(s.feed, n, geometry.sides, matchLengthMm(p.design), p.z0);
     if (p.feed) p.z0 = p.feed->line.z0;
     p.setup.sweep = readSweep(s, n, geometry.designMhz);
     p.setup.ground = readGround(s, n);

@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/cover_command.h"
 #include "cli/nec_commands.h"
 #include "cli/tests/run_command.h"
 #include "cli/trim_command.h"
@@ -273,14 +274,17 @@ TEST(SimulateCommand, EachBadFeedValueIsRefusedByItsOptionWithWhatToType) {
         {"--at=antenna", "--at needs gap, junction or rig"},
     };
     for (const auto& [arg, said] : cases)
-        for (const char* command : {"simulate", "trim"}) {
+        for (const std::string command : {"simulate", "trim", "cover"}) {
             CLI::App app("test", "brimalox-cli");
             std::ostringstream out, err;
             cli::addNecCommands(app, out, err);
             cli::addTrimCommand(app, out, err);
-            const char* argv[]{"brimalox-cli", command, "146", arg.c_str(), "--measured-min", "146"};
+            cli::addCoverCommand(app, out, err);
+            const bool cover = command == "cover";
+            const char* argv[]{"brimalox-cli", command.c_str(),  cover ? "--band=144:148" : "146",
+                               arg.c_str(),    "--measured-min", "146"};
             try {
-                app.parse(std::string(command) == "trim" ? 6 : 4, argv);
+                app.parse(command == "trim" ? 6 : 4, argv);
                 ADD_FAILURE() << command << " accepted " << arg;
             } catch (const CLI::ParseError& e) {
                 EXPECT_NE(std::string(e.what()).find(said), std::string::npos) << command << ": " << e.what();
