@@ -66,6 +66,13 @@ SettingNames optionNames() {
     names.patternAt = "--pattern-at";
     names.z0 = "--z0";
     names.heights = "--heights";
+    names.feedLine = "--feed-line";
+    names.feedLoss = "--feed-loss";
+    names.feedSection = "--feed-section";
+    names.balun = "--balun";
+    names.coax = "--coax";
+    names.rigZ0 = "--rig-z0";
+    names.at = "--at";
     return names;
 }
 
@@ -90,6 +97,36 @@ void addModelOptions(CLI::App& command, Request& request) {
         ->type_name("EPSR,SIGMA");
     command.add_option("--height", settings.height, "height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES");
+}
+
+void addFeedOptions(CLI::App& command, Settings& settings) {
+    FeedSettings& feed = settings.feed;
+    command
+        .add_option("--feed-line", feed.line,
+                    "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, "
+                    "velocity factor and length in mm (default --z0, 0.82 and the series match length)")
+        ->type_name("Z0,VF[,MM]");
+    command
+        .add_option("--feed-loss", feed.loss,
+                    "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square "
+                    "root of frequency (default 0)")
+        ->type_name("DB");
+    command.add_option("--feed-section", feed.section, "a section of line between the junction and the balun")
+        ->type_name("Z0,VF,MM");
+    command.add_option("--balun", feed.balun, "an ideal N:1 impedance transformer after the junction (default 1)")
+        ->type_name("N");
+    command
+        .add_option("--coax", feed.coax,
+                    "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per "
+                    "100 m at 100 MHz (default 0)")
+        ->type_name("Z0,VF,METRES[,DB]");
+    command.add_option("--rig-z0", feed.rigZ0, "the rig's or analyser's reference impedance in ohms (default 50)")
+        ->type_name("OHMS");
+    command
+        .add_option("--at", feed.at,
+                    "where the SWR, its stretches, the charts and the files are taken, and where a measurement was "
+                    "taken: gap, junction or rig (default rig when a feed is given)")
+        ->type_name("PLANE");
 }
 
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
@@ -138,7 +175,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             Request request;
             std::string timeLimit = "120";
             ReportFormat format = ReportFormat::Text;
-            std::string plot, plotPattern, plotHeights, measured, touchstone;
+            std::string plot, plotPattern, plotHeights, plotSmith, measured, touchstone;
         };
         auto options = std::make_shared<SimulateOptions>();
         CLI::App* simulate =
@@ -150,6 +187,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         Settings& settings = options->request.settings;
         simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
             ->type_name("OHMS");
+        addFeedOptions(*simulate, settings);
         const std::map<std::string, ReportFormat> formats{
             {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
         simulate
@@ -162,6 +200,10 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         simulate
             ->add_option("--plot-pattern", options->plotPattern,
                          "also draw the elevation and azimuth patterns at FREQ into an SVG file")
+            ->type_name("FILE.svg");
+        simulate
+            ->add_option("--plot-smith", options->plotSmith,
+                         "also draw the impedance where the SWR is taken (--at) on a Smith chart, with --measured's")
             ->type_name("FILE.svg");
         simulate
             ->add_option("--heights", settings.heights,
@@ -199,6 +241,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.plot.empty()) writeFile(o.plot, swrChart(result));
                 if (!o.touchstone.empty()) writeFile(o.touchstone, touchstoneFile(result));
                 if (!o.plotPattern.empty()) writeFile(o.plotPattern, patternChart(result));
+                if (!o.plotSmith.empty()) writeFile(o.plotSmith, smithChart(result));
                 if (!o.plotHeights.empty()) writeFile(o.plotHeights, heightsChart(result));
                 out << report(result, o.format) << std::flush;
                 if (!result.analysis.failures.empty())

@@ -18,6 +18,8 @@ namespace brimalox::cli {
 nec::SettingNames optionNames();
 // FREQ, the design options, the sweep and the ground (with the refusals' names into request).
 void addModelOptions(CLI::App& command, nec::Request& request);
+// The feed from the gaps to the rig, and the plane where the SWR is taken.
+void addFeedOptions(CLI::App& command, nec::Settings& settings);
 // Runs a command's body: a failure is told on err and ends the program with status 1; an option
 // value that makes no sense is a usage error.
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body);

@@ -56,6 +56,7 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     addModelOptions(*trim, options->request.check);
     Settings& settings = options->request.check.settings;
     trim->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")->type_name("OHMS");
+    addFeedOptions(*trim, settings);
     auto* file = trim->add_option("--measured", options->measured,
                                   "a one-port Touchstone file (.s1p) of the built antenna, from an analyser")
                      ->type_name("FILE.s1p");

@@ -19,18 +19,18 @@ constexpr int kMaxCutPoints = 2000;
 constexpr double kFieldOffsetDb =
     0.5;  // samples this near a cut's top set its fields' dB scale   // directions of a fine cut: a wider one takes coarser steps
 
-// Frequency where the SWR line between two samples crosses 2.
-double crossing(const SweepRow& a, const SweepRow& b) {
+// Frequency where the SWR line between two samples crosses limit.
+double crossing(const SweepRow& a, const SweepRow& b, double limit) {
     if (!std::isfinite(a.swr) || !std::isfinite(b.swr) || a.swr == b.swr) return std::isfinite(a.swr) ? a.mhz : b.mhz;
-    return a.mhz + (kLimit - a.swr) / (b.swr - a.swr) * (b.mhz - a.mhz);
+    return a.mhz + (limit - a.swr) / (b.swr - a.swr) * (b.mhz - a.mhz);
 }
 
-Below2 stretch(const std::vector<SweepRow>& rows, std::size_t first, std::size_t last) {
+Below2 stretch(const std::vector<SweepRow>& rows, std::size_t first, std::size_t last, double limit) {
     Below2 band;
     band.openBelow = first == 0;
     band.openAbove = last + 1 == rows.size();
-    band.fromMhz = band.openBelow ? rows[first].mhz : crossing(rows[first - 1], rows[first]);
-    band.toMhz = band.openAbove ? rows[last].mhz : crossing(rows[last], rows[last + 1]);
+    band.fromMhz = band.openBelow ? rows[first].mhz : crossing(rows[first - 1], rows[first], limit);
+    band.toMhz = band.openAbove ? rows[last].mhz : crossing(rows[last], rows[last + 1], limit);
     return band;
 }
 
@@ -95,18 +95,10 @@ void findRanges(Analysis& analysis, double designMhz) {
         analysis.nearLowest = near;
     }
 
-    for (std::size_t i = 0; i < rows.size();) {
-        if (!(rows[i].swr < kLimit)) {
-            ++i;
-            continue;
-        }
-        std::size_t last = i;
-        while (last + 1 < rows.size() && rows[last + 1].swr < kLimit)
-            ++last;
-        analysis.stretches.push_back(stretch(rows, i, last));
-        if (analysis.lowest >= i && analysis.lowest <= last) analysis.below2 = analysis.stretches.back();
-        i = last + 1;
-    }
+    analysis.stretches = stretchesBelow(rows, kLimit);
+    const double lowestMhz = rows[analysis.lowest].mhz;
+    for (const Below2& b : analysis.stretches)
+        if (b.fromMhz <= lowestMhz && lowestMhz <= b.toMhz) analysis.below2 = b;
     // The stretch holding the design frequency first, the others in frequency order.
     std::stable_partition(analysis.stretches.begin(), analysis.stretches.end(),
                           [designMhz](const Below2& b) { return b.fromMhz <= designMhz && designMhz <= b.toMhz; });
@@ -300,6 +292,34 @@ double swr(std::complex<double> load, double z0) {
     const double gamma = magnitude(reflection(load, z0));
     if (!(gamma < 1)) return std::numeric_limits<double>::infinity();  // NaN too: a load too large to square
     return (1 + gamma) / (1 - gamma);
+}
+
+std::vector<Below2> stretchesBelow(const std::vector<SweepRow>& rows, double limit) {
+    std::vector<Below2> stretches;
+    for (std::size_t i = 0; i < rows.size();) {
+        if (!(rows[i].swr < limit)) {
+            ++i;
+            continue;
+        }
+        std::size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1].swr < limit)
+            ++last;
+        stretches.push_back(stretch(rows, i, last, limit));
+        i = last + 1;
+    }
+    return stretches;
+}
+
+void remeasure(Analysis& analysis, double z0, double designMhz) {
+    const Analysis ranged = rangesOf(std::move(analysis.rows), z0, designMhz);
+    analysis.z0 = z0;
+    analysis.rows = ranged.rows;
+    analysis.lowest = ranged.lowest;
+    analysis.lowestSwr = ranged.lowestSwr;
+    analysis.lowestMhz = ranged.lowestMhz;
+    analysis.nearLowest = ranged.nearLowest;
+    analysis.below2 = ranged.below2;
+    analysis.stretches = ranged.stretches;
 }
 
 bool averageGainOff(const PatternFigures& f) {

@@ -25,10 +25,17 @@ std::complex<double> reflection(std::complex<double> load, double z0);
 // Infinite when the load's resistance is not positive (all power comes back).
 double swr(std::complex<double> load, double z0);
 
+// A sweep row carried through a feed: the impedance where the lines join and at the rig, and the
+// power the feed loses on the way (dB, the mismatch included).
+struct FeedPlanes {
+    std::complex<double> junction, rig;
+    double lossDb = 0;
+};
+
 struct SweepRow {
     double mhz = 0;
     std::vector<FeedImpedance> feeds;  // every gap, in source order
-    double swr = 0;                    // of the first gap
+    double swr = 0;                    // of the first gap, or at the feed's plane when there is one
 };
 
 // The stretch around the lowest SWR where SWR < 2, its ends interpolated between samples.
@@ -86,8 +93,9 @@ struct PatternFigures {
 
 struct Analysis {
     double z0 = 0;
-    std::vector<SweepRow> rows;  // the frequencies without a pattern: the sweep
-    std::size_t lowest = 0;      // index into rows: the lowest sample
+    std::vector<SweepRow> rows;      // the frequencies without a pattern: the sweep
+    std::vector<FeedPlanes> planes;  // with a feed, one for each row; empty without
+    std::size_t lowest = 0;          // index into rows: the lowest sample
     // The lowest SWR and its frequency between the samples (equal to the lowest sample's at an end of
     // the sweep): what every report prints.
     double lowestSwr = 0, lowestMhz = 0;
@@ -126,6 +134,12 @@ void refineLobes(Analysis& analysis, const std::vector<FrequencyRun>& cutRuns);
 
 // The lowest SWR and the stretches below 2:1 of rows in frequency order (a measured file's).
 Analysis rangesOf(std::vector<SweepRow> rows, double z0, double designMhz);
+
+// Every stretch of rows (in frequency order) where the SWR stays below limit, ends interpolated.
+std::vector<Below2> stretchesBelow(const std::vector<SweepRow>& rows, double limit);
+
+// The lowest SWR and the stretches again, after the rows' SWR were taken against z0 elsewhere.
+void remeasure(Analysis& analysis, double z0, double designMhz);
 
 // The average gain is off by more than 2 % from what a lossless model gives.
 bool averageGainOff(const PatternFigures& figures);

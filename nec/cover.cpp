@@ -111,6 +111,7 @@ std::string frequencyText(double mhz, double grid) {
 struct Prepared1 {
     Candidate candidate;
     std::optional<PreparedDeck> deck;
+    std::optional<Feed> feed;  // with the candidate's own series match length
     std::string refusal;
     bool beyondNec = false;  // CannotModel: the conductor is too thick for this design
 };
@@ -143,6 +144,7 @@ Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, do
             setup.moreSweeps.push_back(bandSweep(plan.bands[i]));
         setup.comments = deckComments(texts);
         p.deck = prepareDeck(setup, plan.names);
+        p.feed = readFeed(plan.model.feed, plan.names, plan.sides, matchLengthMm(texts), plan.z0);
     } catch (const CannotModel& e) {
         p.refusal = e.what();
         p.beyondNec = true;
@@ -197,8 +199,10 @@ public:
                 Candidate candidate = decks[i].candidate;
                 try {
                     if (!engine) engine = engines_();
-                    const Analysis analysis =
+                    Analysis analysis =
                         analyse(parseNecOutput(engine->run(decks[i].deck->deck, {})), plan_.z0, decks[i].deck->plan);
+                    // The worst SWR where the feed's plane is.
+                    if (decks[i].feed) applyFeed(analysis, *decks[i].feed, decks[i].deck->plan.designMhz);
                     judge(candidate, analysis, plan_.bands);
                 } catch (const Interrupted& e) {
                     const std::lock_guard lock(mutex_);
@@ -446,6 +450,7 @@ CoverPlan planCover(const CoverRequest& request) {
         throw Refused(n.maxSwr + " " + request.settings.maxSwr + " is below 1, the lowest SWR there is");
     plan.z0 = positiveSetting(plan.model.z0, n.z0);
     readGround(plan.model, n);
+    readFeed(plan.model.feed, n, plan.sides, 1, plan.z0);  // refused before the first run
     plan.conductors = readConductors(request.settings.conductors, n);
 
     const double low = plan.bands.front().fromMhz, high = plan.bands.back().toMhz;

@@ -30,8 +30,14 @@ std::string coverText(const CoverResult& r) {
     out += "Cover";
     for (const Band& band : p.bands)
         out += (&band == &p.bands.front() ? " " : ", ") + bandText(band);
-    out += ": " + sidesCaption(p.sides) + ", " + groundText(readGround(p.model, p.names)) + ", SWR against " +
-           numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n" + swrMeaning(p.z0) + "\n";
+    out += ": " + sidesCaption(p.sides) + ", " + groundText(readGround(p.model, p.names));
+    if (const auto feed = readFeed(p.model.feed, p.names, p.sides, 0, p.z0))
+        out += ", SWR " + planeText(*feed, feed->at) + ", at most " + numberText(p.maxSwr) +
+               ":1\nthrough the feed described (simulate's feed options), each design's lines of its own series match "
+               "length unless a length is typed\n";
+    else
+        out += ", SWR against " + numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n" +
+               swrMeaning(p.z0) + "\n";
     if (r.interrupted)
         out += "Stopped by a signal after " + std::to_string(r.runs) + " model runs: the best found so far.\n";
     if (r.ranked.empty()) return out + "No design was run.\n";

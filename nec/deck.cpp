@@ -221,6 +221,22 @@ std::string cutDeck(const std::string& deck, const std::vector<ElevationCut>& cu
     return out + "EN\n";
 }
 
+std::string oneGapDeck(const std::string& deck, double mhz) {
+    std::string out;
+    bool first = true;
+    for (std::size_t at = 0; at < deck.size();) {
+        std::size_t end = deck.find('\n', at);
+        if (end == std::string::npos) end = deck.size();
+        std::string line = deck.substr(at, end - at);
+        at = end + 1;
+        if (line.rfind("FR ", 0) == 0 || line == "EN") break;
+        if (line.rfind("EX 0 ", 0) == 0 && !first) line = line.substr(0, line.rfind(" 1 0")) + " 1E-20 0";
+        if (line.rfind("EX 0 ", 0) == 0) first = false;
+        out += line + "\n";
+    }
+    return out + "FR 0 1 0 0 " + exactText(mhz) + " 0\nXQ\nEN\n";
+}
+
 bool averageCheckApplies(const Model& model, const Ground& ground, const std::vector<double>& patternMhz) {
     const double top = highestPointM(model, ground);
     return std::all_of(patternMhz.begin(), patternMhz.end(),

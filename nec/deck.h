@@ -78,6 +78,13 @@ struct ElevationCut {
 // first FR card) and for each cut its frequency and one RP card, nothing averaged.
 std::string cutDeck(const std::string& deck, const std::vector<ElevationCut>& cuts);
 
+// The deck of a one-frequency run at mhz with the structure and ground of `deck` and its first gap
+// alone driven: the others' sources at 1E-20 V, so nec2c still prints their currents (a source of
+// 0 V it drives at 1 V).
+std::string oneGapDeck(const std::string& deck, double mhz);
+// The voltage oneGapDeck puts on every other gap.
+constexpr double kQuietGapVolts = 1e-20;
+
 // The model's highest point above the ground (0 in free space, where height means nothing).
 double highestPointM(const Model& model, const Ground& ground);
 // Whether every pattern frequency's grid is fine enough to check the average power gain.

@@ -99,24 +99,79 @@ std::string patternText(const PatternFigures& p, bool freeSpace, bool perfectGro
     return out;
 }
 
-std::string text(const Analysis& a, const ReportContext& c) {
-    const bool freeSpace = c.ground.kind == GroundKind::Free;
-    std::string out = title(c.design) + "\nnec2c, " + groundText(c.ground) +
-                      ", every gap driven in phase; SWR of gap 1 against " + numberText(a.z0, 7) + " ohms\n" +
-                      swrMeaning(a.z0) + "\n\n";
+// The index of the sweep row at the design frequency, or none.
+std::optional<std::size_t> designRow(const Analysis& a, double designMhz) {
+    for (std::size_t i = 0; i < a.rows.size(); ++i)
+        if (std::abs(a.rows[i].mhz - designMhz) <= 1e-9 * designMhz) return i;
+    return std::nullopt;
+}
+
+std::string feedHead(const Analysis& a, const FeedReport& f) {
+    const Feed& feed = f.feed;
+    std::string out = "feed: " + feedText(feed) + "\n";
+    double matched = matchedLossDb(feed.line, f.designMhz);
+    for (const auto* piece : {&feed.section, &feed.coax})
+        if (*piece) matched += matchedLossDb(**piece, f.designMhz);
+    out += "feed loss at " + numberText(f.designMhz) + " MHz: " + fixedText(matched, 2) + " dB matched";
+    if (const auto row = designRow(a, f.designMhz))
+        out += ", " + fixedText(a.planes[*row].lossDb, 2) + " dB with the mismatch";
+    out += "\nnot modelled: current on the outside of the coax, the balun's own loss and bandwidth\n";
+    return out;
+}
+
+std::string sweepTable(const Analysis& a, const ReportContext& c) {
     const std::size_t gaps = a.rows.front().feeds.size();
     constexpr std::size_t kZWidth = 22;
-    out += padLeft("MHz", 10);
+    const bool fed = c.feed && !a.planes.empty();
+    std::string out = padLeft("MHz", 10);
     for (std::size_t g = 0; g < gaps; ++g)
         out += padLeft("gap " + std::to_string(g + 1) + " (ohms)", kZWidth);
-    out += padLeft("SWR", 10) + "\n";
-    for (const SweepRow& row : a.rows) {
+    out += fed ? padLeft("line SWR", 10) + padLeft("junction (ohms)", kZWidth) + padLeft("SWR", 10) +
+                     padLeft("rig (ohms)", kZWidth) + padLeft("SWR", 10) + "\n"
+               : padLeft("SWR", 10) + "\n";
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+        const SweepRow& row = a.rows[i];
         out += padLeft(numberText(row.mhz), 10);
         for (const FeedImpedance& feed : row.feeds)
             out += padLeft(impedanceText(feed.ohms), kZWidth);
-        out += padLeft(swrFigure(row.swr), 10) + "\n";
+        if (!fed) {
+            out += padLeft(swrFigure(row.swr), 10) + "\n";
+            continue;
+        }
+        const Feed& feed = c.feed->feed;
+        const bool failed = !std::isfinite(row.swr);
+        auto swrAt = [&](Plane p) {
+            return swrFigure(failed ? row.swr : swr(ohmsAt(a, i, p), referenceOhms(feed, p)));
+        };
+        out += padLeft(swrAt(Plane::Gap), 10) + padLeft(impedanceText(a.planes[i].junction), kZWidth) +
+               padLeft(swrAt(Plane::Junction), 10) + padLeft(impedanceText(a.planes[i].rig), kZWidth) +
+               padLeft(swrAt(Plane::Rig), 10) + "\n";
     }
-    out += "\n";
+    return out;
+}
+
+std::string feedTail(const Analysis& a, const FeedReport& f) {
+    const std::vector<Below2> below = stretchesBelow(a.rows, 1.5);
+    std::string out = below.empty() ? "SWR below 1.5:1: nowhere in the sweep\n" : "";
+    for (std::size_t i = 0; i < below.size(); ++i)
+        out += std::string(i == 0 ? "SWR below 1.5:1: " : "SWR below 1.5:1 also: ") + stretchText(below[i], "1.5:1") +
+               "\n";
+    if (f.reversedSwr)
+        out += "one line reversed: at " + numberText(f.designMhz) + " MHz the SWR at the rig is " +
+               swrFigure(f.reversedSwr->second) + " with gap 1's line connected the wrong way round, " +
+               swrFigure(f.reversedSwr->first) +
+               " with every line alike: mark each line's conductors and join them the same way\n";
+    return out;
+}
+
+std::string text(const Analysis& a, const ReportContext& c) {
+    const bool freeSpace = c.ground.kind == GroundKind::Free;
+    std::string out = title(c.design) + "\nnec2c, " + groundText(c.ground) + ", every gap driven in phase; ";
+    if (c.feed)
+        out += "SWR " + planeText(c.feed->feed, c.feed->feed.at) + "\n" + feedHead(a, *c.feed) + "\n";
+    else
+        out += "SWR of gap 1 against " + numberText(a.z0, 7) + " ohms\n" + swrMeaning(a.z0) + "\n\n";
+    out += sweepTable(a, c) + "\n";
     for (const std::string& failure : a.failures)
         out += "model failed: " + failure + "\n";
     if (std::isfinite(a.lowestSwr))
@@ -132,6 +187,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
     if (a.stretches.empty()) out += "SWR below 2:1: nowhere in the sweep\n";
     for (std::size_t i = 0; i < a.stretches.size(); ++i)
         out += std::string(i == 0 ? "SWR below 2:1: " : "SWR below 2:1 also: ") + stretchText(a.stretches[i]) + "\n";
+    if (c.feed) out += feedTail(a, *c.feed);
     if (c.measured) {
         const MeasuredSummary& m = *c.measured;
         out += "measured (" + m.file + "): lowest SWR " + swrFigure(m.lowestSwr) + " at " + mhzFigure(m.lowestMhz) +
@@ -195,32 +251,83 @@ std::string heightsCsv(const ReportContext& c) {
     return out;
 }
 
-std::string csv(const Analysis& a) {
+std::string csvSwr(double swr) { return std::isfinite(swr) ? fixedText(swr, 2) : std::string("inf"); }
+
+std::string csv(const Analysis& a, const ReportContext& c) {
     // CRLF line ends, as `design --format csv` writes them (RFC 4180).
     std::string out = "mhz";
     const std::size_t gaps = a.rows.front().feeds.size();
+    const bool fed = c.feed && !a.planes.empty();
     for (std::size_t g = 1; g <= gaps; ++g)
         out += ",gap" + std::to_string(g) + "_r_ohms,gap" + std::to_string(g) + "_x_ohms";
-    out += ",swr\r\n";
-    for (const SweepRow& row : a.rows) {
+    out += ",swr";
+    if (fed) out += ",junction_r_ohms,junction_x_ohms,junction_swr,rig_r_ohms,rig_x_ohms,rig_swr,feed_loss_db";
+    out += "\r\n";
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+        const SweepRow& row = a.rows[i];
         out += numberText(row.mhz, 12);
         for (const FeedImpedance& feed : row.feeds)
             out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
-        out += "," + (std::isfinite(row.swr) ? fixedText(row.swr, 2) : std::string("inf")) + "\r\n";
+        out += "," + csvSwr(row.swr);
+        if (fed)
+            for (const Plane p : {Plane::Junction, Plane::Rig}) {
+                const std::complex<double> z = ohmsAt(a, i, p);
+                out += "," + fixedText(z.real(), 4) + "," + fixedText(z.imag(), 4) + "," +
+                       csvSwr(std::isfinite(row.swr) ? swr(z, referenceOhms(c.feed->feed, p)) : row.swr);
+            }
+        if (fed) out += "," + fixedText(a.planes[i].lossDb, 4);
+        out += "\r\n";
     }
     return out;
+}
+
+nlohmann::json lineJson(const Line& line, double lengthScale, const char* lengthKey) {
+    return {{"z0_ohms", line.z0},
+            {"velocity_factor", line.vf},
+            {lengthKey, line.metres * lengthScale},
+            {"loss_db_per_100m_at_100mhz", line.dbPer100m}};
+}
+
+nlohmann::json feedReportJson(const Analysis& a, const FeedReport& f) {
+    using nlohmann::json;
+    json j = feedJson(f.feed);
+    json below = json::array();
+    for (const Below2& b : stretchesBelow(a.rows, 1.5))
+        below.push_back(stretchJson(b));
+    j["below_1_5_to_1_stretches"] = below;
+    j["reversed_line"] = nullptr;
+    if (f.reversedSwr)
+        j["reversed_line"] = {{"mhz", f.designMhz},
+                              {"rig_swr", finiteOrNull(f.reversedSwr->first)},
+                              {"rig_swr_one_reversed", finiteOrNull(f.reversedSwr->second)}};
+    return j;
+}
+
+nlohmann::json planeJson(const Analysis& a, std::size_t i, Plane p, const Feed& feed) {
+    const std::complex<double> z = ohmsAt(a, i, p);
+    const double s = std::isfinite(a.rows[i].swr) ? swr(z, referenceOhms(feed, p)) : a.rows[i].swr;
+    return {{"r_ohms", z.real()}, {"x_ohms", z.imag()}, {"swr", finiteOrNull(s)}};
 }
 
 std::string json(const Analysis& a, const ReportContext& c) {
     using nlohmann::json;
     nlohmann::ordered_json doc = reportHead(c.design, a.z0, c.ground);
     json sweep = json::array();
-    for (const SweepRow& row : a.rows) {
+    const bool fed = c.feed && !a.planes.empty();
+    if (c.feed) doc["feed"] = feedReportJson(a, *c.feed);
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+        const SweepRow& row = a.rows[i];
         json gaps = json::array();
         for (const FeedImpedance& f : row.feeds)
             gaps.push_back(
                 {{"tag", f.tag}, {"segment", f.segment}, {"r_ohms", f.ohms.real()}, {"x_ohms", f.ohms.imag()}});
-        sweep.push_back({{"mhz", row.mhz}, {"gaps", gaps}, {"swr", finiteOrNull(row.swr)}});
+        json entry = {{"mhz", row.mhz}, {"gaps", gaps}, {"swr", finiteOrNull(row.swr)}};
+        if (fed) {
+            entry["junction"] = planeJson(a, i, Plane::Junction, c.feed->feed);
+            entry["rig"] = planeJson(a, i, Plane::Rig, c.feed->feed);
+            entry["feed_loss_db"] = a.planes[i].lossDb;
+        }
+        sweep.push_back(entry);
     }
     doc["sweep"] = sweep;
     doc["lowest_swr"] = {{"mhz", a.lowestMhz}, {"swr", finiteOrNull(a.lowestSwr)}, {"within_0_05", nullptr}};
@@ -319,6 +426,18 @@ nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Gr
     return doc;
 }
 
+nlohmann::json feedJson(const Feed& feed) {
+    using nlohmann::json;
+    json j = {{"lines", feed.lines}, {"line", lineJson(feed.line, 1000, "length_mm")}};
+    j["section"] = feed.section ? lineJson(*feed.section, 1000, "length_mm") : json();
+    j["balun"] = feed.balun;
+    j["coax"] = feed.coax ? lineJson(*feed.coax, 1, "length_m") : json();
+    j["rig_z0_ohms"] = feed.rigZ0;
+    j["at"] = planeName(feed.at);
+    j["reference_ohms"] = referenceOhms(feed, feed.at);
+    return j;
+}
+
 nlohmann::json stretchJson(const Below2& b) {
     return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
 }
@@ -366,12 +485,29 @@ std::string impedanceText(std::complex<double> ohms) {
     return fixedText(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixedText(std::fabs(x), 1);
 }
 
-std::string stretchText(const Below2& b) {
+std::string stretchText(const Below2& b, const std::string& limit) {
     std::string out =
         mhzFigure(b.fromMhz) + " to " + mhzFigure(b.toMhz) + " MHz (" + mhzFigure(b.toMhz - b.fromMhz) + " MHz wide";
-    if (b.openBelow) out += ", still below 2:1 at the start of the sweep";
-    if (b.openAbove) out += ", still below 2:1 at the end of the sweep";
+    if (b.openBelow) out += ", still below " + limit + " at the start of the sweep";
+    if (b.openAbove) out += ", still below " + limit + " at the end of the sweep";
     return out + ")";
+}
+
+std::string feedText(const Feed& f) {
+    auto line = [](const Line& l) {
+        return numberText(l.z0) + " ohms, velocity factor " + numberText(l.vf) +
+               (l.dbPer100m > 0 ? ", " + numberText(l.dbPer100m) + " dB per 100 m at 100 MHz" : std::string());
+    };
+    std::string out = std::to_string(f.lines) + " lines of " + line(f.line) + ", " +
+                      fixedText(f.line.metres * 1000, 1) + " mm each, joined side by side";
+    if (f.section) out += "; a section of " + line(*f.section) + ", " + fixedText(f.section->metres * 1000, 1) + " mm";
+    out += "; a " + numberText(f.balun) + ":1 balun";
+    if (f.coax) out += "; " + numberText(f.coax->metres) + " m of coax of " + line(*f.coax);
+    return out + "; the rig " + numberText(f.rigZ0) + " ohms";
+}
+
+std::string planeText(const Feed& f, Plane p) {
+    return std::string("at the ") + planeName(p) + " against " + numberText(referenceOhms(f, p), 7) + " ohms";
 }
 
 bool noField(double dbi) { return dbi <= kFloorDbi; }
@@ -386,7 +522,7 @@ std::string swrMeaning(double z0) {
 
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format) {
     switch (format) {
-    case ReportFormat::Csv: return context.heights.empty() ? csv(analysis) : heightsCsv(context);
+    case ReportFormat::Csv: return context.heights.empty() ? csv(analysis, context) : heightsCsv(context);
     case ReportFormat::Json: return json(analysis, context);
     case ReportFormat::Text: break;
     }

@@ -9,14 +9,25 @@
 #include "nec/analysis.h"
 #include "nec/deck.h"
 #include "nec/design_texts.h"
+#include "nec/feed.h"
 #include "nec/simulation.h"
 
 namespace brimalox::nec {
 
 enum class ReportFormat { Text, Csv, Json };
 
+// What the report says of the feed besides each row's planes.
+struct FeedReport {
+    Feed feed;
+    double designMhz = 0;
+    // The SWR at the rig at the design frequency with every line as it should be, and with gap 1's
+    // line reversed; empty where the extra run was not made.
+    std::optional<std::pair<double, double>> reversedSwr;
+};
+
 struct ReportContext {
     DesignTexts design;
+    std::optional<FeedReport> feed;
     Ground ground;  // free space by default
     std::optional<MeasuredSummary> measured;
     std::vector<HeightRow> heights;  // --heights: then CSV is this table
@@ -37,7 +48,12 @@ std::string groundShortText(const Ground& ground);
 std::string impedanceText(std::complex<double> ohms);
 
 // "130.5 to 160.0 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
-std::string stretchText(const Below2& stretch);
+std::string stretchText(const Below2& stretch, const std::string& limit = "2:1");
+
+// "3 lines of 300 ohms, velocity factor 0.82, 421.2 mm each, joined side by side; a 4:1 balun; ...".
+std::string feedText(const Feed& feed);
+// "at the rig against 50 ohms".
+std::string planeText(const Feed& feed, Plane plane);
 
 // Each kind of figure with the places the model stands behind, in every report for people and in
 // CSV (JSON keeps every digit): a 2:1 edge or the lowest SWR's frequency to 0.1 MHz, as its

@@ -7,6 +7,7 @@
 #include "nec/analysis.h"
 #include "nec/deck.h"
 #include "nec/design_texts.h"
+#include "nec/feed.h"
 
 namespace brimalox::nec {
 
@@ -16,5 +17,8 @@ nlohmann::ordered_json designJson(const DesignTexts& design);
 nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& ground);
 
 nlohmann::json stretchJson(const Below2& stretch);
+
+// The feed as described, with the plane its SWR is taken at.
+nlohmann::json feedJson(const Feed& feed);
 
 }  // namespace brimalox::nec

@@ -10,15 +10,6 @@ namespace {
 
 constexpr int kMaxHeights = 200;
 
-// The one rule for a number typed into a setting: read as a field is read, and finite.
-double numberSetting(const std::string& text, const std::string& name) {
-    const Parsed<double> parsed = parseDouble(text);
-    if (parsed.error == ParseError::Overflow || (parsed.ok() && !std::isfinite(parsed.value)))
-        throw Refused(name + " " + text + " is too large to compute");
-    if (!parsed.ok()) throw Refused(name + " needs a number, not \"" + text + "\"");
-    return parsed.value;
-}
-
 std::string classNames() {
     std::string names;
     for (const GroundClass& c : groundClasses())
@@ -69,6 +60,14 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
 }
 
 }  // namespace
+
+double numberSetting(const std::string& text, const std::string& name) {
+    const Parsed<double> parsed = parseDouble(text);
+    if (parsed.error == ParseError::Overflow || (parsed.ok() && !std::isfinite(parsed.value)))
+        throw Refused(name + " " + text + " is too large to compute");
+    if (!parsed.ok()) throw Refused(name + " needs a number, not \"" + text + "\"");
+    return parsed.value;
+}
 
 double positiveSetting(const std::string& text, const std::string& name) {
     const double value = numberSetting(text, name);

@@ -11,6 +11,7 @@
 #include "app/road.h"
 #include "nec/deck.h"
 #include "nec/design_texts.h"
+#include "nec/feed.h"
 #include "nec/touchstone.h"
 
 namespace brimalox::nec {
@@ -25,6 +26,8 @@ public:
 struct SettingNames : SweepNames {
     std::string ground = "ground", groundConstants = "ground constants", height = "height";
     std::string patternAt = "pattern at", z0 = "feed line impedance", heights = "heights";
+    std::string feedLine = "feed line", feedLoss = "feed loss", feedSection = "feed section", balun = "balun";
+    std::string coax = "coax", rigZ0 = "rig reference", at = "plane";
 };
 
 // The settings as typed; empty means the default (the sweep 0.8 to 1.4 times the design frequency
@@ -37,6 +40,7 @@ struct Settings {
     std::vector<std::string> patternAt;
     std::string z0 = "300";
     std::string heights;  // "FROM:TO:STEP" in metres
+    FeedSettings feed;    // none given: the SWR at gap 1 against z0, as without a feed
 };
 
 struct Measured {
@@ -67,7 +71,9 @@ std::string groundClassesText();
 
 // Each reader throws Refused saying what is wrong with the text and what is allowed.
 
-// A number typed into a setting, read by the same rule as a field: a number, finite, above 0.
+// A number typed into a setting, read by the same rule as a field: a number, finite.
+double numberSetting(const std::string& text, const std::string& name);
+// ... and above 0.
 double positiveSetting(const std::string& text, const std::string& name);
 // The ground and its height.
 Ground readGround(const Settings& settings, const SettingNames& names);

@@ -6,6 +6,7 @@
 #include "app/buttons.h"
 #include "nec/error.h"
 #include "nec/pattern_plot.h"
+#include "nec/smith_chart.h"
 #include "nec/svg_plot.h"
 #include "numtext/fields.h"
 #include "numtext/numtext.h"
@@ -66,6 +67,8 @@ Prepared prepare(const Request& request) {
         throw NecError(std::string("cannot model this design: ") + e.what());
     }
     p.setup.geometry = geometry;
+    p.feed = readFeed(s.feed, n, geometry.sides, matchLengthMm(p.design), p.z0);
+    if (p.feed) p.z0 = p.feed->line.z0;
     p.setup.sweep = readSweep(s, n, geometry.designMhz);
     p.setup.ground = readGround(s, n);
     if (!p.heights.empty() && p.setup.ground.kind == GroundKind::Free)
@@ -98,12 +101,24 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
     r.deck = p.deck.deck;
     r.warnings = p.deck.warnings;
     r.z0 = p.z0;
+    r.feed = p.feed;
     const int deckRuns = static_cast<int>(p.deck.plan.sweepMhz.size() + p.deck.plan.patternMhz.size());
     const int total = deckRuns + static_cast<int>(p.heights.size());
     auto tell = [&](int done) {
         if (progress) progress(done, total);
     };
     r.analysis = runSimulation(p.deck, p.z0, engine, tell);
+    if (p.feed) {
+        const double mhz = p.setup.geometry.designMhz;
+        applyFeed(r.analysis, *p.feed, mhz);
+        r.z0 = r.analysis.z0;
+        const std::vector<std::complex<double>> y = oneGapCurrents(p.deck, mhz, engine);
+        auto rigSwr = [&](int reversed) {
+            const auto junction = junctionWithReversed(p.feed->line, mhz, y, reversed);
+            return swr(rigFromJunction(*p.feed, mhz, junction), p.feed->rigZ0);
+        };
+        r.reversedSwr = {rigSwr(-1), rigSwr(0)};
+    }
     // The one model warning is the extended kernel's: it says what the kernel did to this deck.
     if (const auto effect = kernelEffect(p.deck, engine); effect && !r.warnings.empty())
         r.warnings.front() += "; " + kernelEffectText(*effect, p.setup.geometry.designMhz);
@@ -112,8 +127,9 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
     if (!p.heights.empty())
         r.heights = heightTable(p.setup, p.heights, engine, p.names, [&](int done) { tell(deckRuns + done); });
     if (p.measured) {
-        r.measuredSwr = measuredSwr(p.measured->data, p.z0);
+        r.measuredSwr = measuredSwr(p.measured->data, r.z0);
         r.measured = summarise(r.measuredSwr, p.measured->name, p.setup.geometry.designMhz);
+        r.measuredFile = p.measured;
     }
     return r;
 }
@@ -124,13 +140,30 @@ std::string report(const Result& r, ReportFormat format) {
     context.ground = r.setup.ground;
     context.measured = r.measured;
     context.heights = r.heights;
+    if (r.feed) context.feed = FeedReport{*r.feed, r.setup.geometry.designMhz, r.reversedSwr};
     return formatReport(r.analysis, context, format);
 }
 
 std::string swrChart(const Result& r, const std::vector<std::pair<double, double>>& bands) {
-    const PlotLabels labels{title(r.design) + " (nec2c, " + groundShortText(r.setup.ground) + ")",
+    const std::string at = r.feed ? ", SWR " + planeText(*r.feed, r.feed->at) : std::string();
+    const PlotLabels labels{title(r.design) + " (nec2c, " + groundShortText(r.setup.ground) + at + ")",
                             r.setup.geometry.designMhz, bands};
     return swrPlotSvg(r.analysis, labels, r.measuredSwr.points);
+}
+
+std::string smithChart(const Result& r) {
+    const Plane plane = r.feed ? r.feed->at : Plane::Gap;
+    SmithTrace model, measured;
+    for (std::size_t i = 0; i < r.analysis.rows.size(); ++i)
+        if (std::isfinite(r.analysis.rows[i].swr)) {
+            model.mhz.push_back(r.analysis.rows[i].mhz);
+            model.ohms.push_back(ohmsAt(r.analysis, i, plane));
+        }
+    if (r.measuredFile) measured = {r.measuredFile->data.mhz, r.measuredFile->data.ohms};
+    const std::string where = r.feed ? "at the " + std::string(planeName(plane)) + " through the feed" : "at gap 1";
+    SmithLabels labels{title(r.design), "nec2c, " + groundShortText(r.setup.ground) + ", impedance " + where, r.z0,
+                       r.setup.geometry.designMhz};
+    return smithChartSvg(model, measured, labels);
 }
 
 std::string patternChart(const Result& r) {
@@ -147,6 +180,8 @@ std::string heightsChart(const Result& r) {
         "nec2c, " + groundWithoutHeight(r.setup.ground) + ": maximum gain and take-off angle against height");
 }
 
-std::string touchstoneFile(const Result& r) { return writeTouchstone(r.analysis, r.z0, title(r.design)); }
+std::string touchstoneFile(const Result& r) {
+    return writeTouchstone(r.analysis, r.z0, title(r.design), r.feed ? r.feed->at : Plane::Gap);
+}
 
 }  // namespace brimalox::nec

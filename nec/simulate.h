@@ -23,7 +23,8 @@ struct Prepared {
     DesignTexts design;
     SimulationSetup setup;
     PreparedDeck deck;
-    double z0 = 300;
+    double z0 = 300;              // at the gap
+    std::optional<Feed> feed;     // from the gaps to the rig, when described
     std::vector<double> heights;  // the height sweep, empty when not asked for
     std::optional<Measured> measured;
     SettingNames names;  // for a refusal at one of the heights
@@ -39,11 +40,16 @@ struct Result {
     std::string deck;
     std::vector<std::string> warnings;  // where the model strays from NEC-2's guidelines
     int kernelRuns = 0;                 // the small runs that measured the extended kernel's effect
-    double z0 = 300;
-    Analysis analysis;
+    double z0 = 300;                    // the reference of the SWR: at the feed's plane when there is a feed
+    std::optional<Feed> feed;
+    Analysis analysis;  // the SWR and its stretches at the feed's plane, every row carried through it
     std::vector<HeightRow> heights;
     std::optional<MeasuredSummary> measured;
     MeasuredSwr measuredSwr;
+    std::optional<Measured> measuredFile;  // taken where the SWR is
+    // With a feed, the SWR at the rig at the design frequency with every line alike and with gap 1's
+    // line reversed.
+    std::optional<std::pair<double, double>> reversedSwr;
 };
 
 // Told how many of the check's frequencies are done: the deck's, then one for each height.
@@ -63,7 +69,9 @@ std::string swrChart(const Result& result, const std::vector<std::pair<double, d
 // Throws NecError when the model gave no pattern.
 std::string patternChart(const Result& result);
 std::string heightsChart(const Result& result);
-// The model's reflection coefficient of gap 1 against the feed line.
+// The model's impedance where the SWR is taken, and the measured file's, on a Smith chart.
+std::string smithChart(const Result& result);
+// The model's reflection coefficient of gap 1 against the feed line, or at the feed's plane.
 std::string touchstoneFile(const Result& result);
 
 }  // namespace brimalox::nec

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "nec/error.h"
 #include "nec/output_parser.h"
 #include "nec/report.h"
 #include "numtext/numtext.h"
@@ -133,6 +134,17 @@ std::optional<KernelEffect> kernelEffect(const PreparedDeck& prepared, Engine& e
         z[i] = runs.front().feeds.front().ohms;
     }
     return KernelEffect{z[0], z[1]};
+}
+
+std::vector<std::complex<double>> oneGapCurrents(const PreparedDeck& prepared, double mhz, Engine& engine) {
+    const std::vector<FrequencyRun> runs = parseNecOutput(engine.run(oneGapDeck(prepared.deck, mhz), {}));
+    if (runs.size() != 1 || runs.front().feeds.empty()) throw NecError("nec2c gave no currents with one gap driven");
+    std::vector<std::complex<double>> currents;
+    for (const FeedImpedance& feed : runs.front().feeds) {
+        const double volts = currents.empty() ? 1 : kQuietGapVolts;
+        currents.push_back(quotient(volts, feed.ohms));
+    }
+    return currents;
 }
 
 std::string kernelEffectText(const KernelEffect& e, double designMhz) {

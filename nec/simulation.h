@@ -47,6 +47,10 @@ std::optional<KernelEffect> kernelEffect(const PreparedDeck& prepared, Engine& e
 // "at 146 MHz it moves the impedance of this model by 0.22 ohms, 0.12 % (...)".
 std::string kernelEffectText(const KernelEffect& effect, double designMhz);
 
+// The currents at every gap (source order) at mhz with the first gap alone driven by 1 V, the others
+// shorted: one short run. Throws NecError.
+std::vector<std::complex<double>> oneGapCurrents(const PreparedDeck& prepared, double mhz, Engine& engine);
+
 // Throws Refused (a height too low for the ground model, worded with names) or
 // std::invalid_argument naming the value when the design cannot be modelled there.
 PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names = {});

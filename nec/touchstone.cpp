@@ -179,11 +179,16 @@ MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, 
     return summary;
 }
 
-std::string writeTouchstone(const Analysis& analysis, double z0, const std::string& title) {
-    std::string text = "! " + title + "\n! simulated by nec2c; reflection coefficient at gap 1 with every gap driven\n";
+std::string writeTouchstone(const Analysis& analysis, double z0, const std::string& title, Plane plane) {
+    const std::string where = analysis.planes.empty() || plane == Plane::Gap
+                                  ? std::string("gap 1")
+                                  : std::string("the ") + planeName(plane) + " through the feed";
+    std::string text =
+        "! " + title + "\n! simulated by nec2c; reflection coefficient at " + where + " with every gap driven\n";
     text += "# MHz S RI R " + exactText(z0) + "\n";
-    for (const SweepRow& row : analysis.rows) {
-        const std::complex<double> z = row.feeds.front().ohms;
+    for (std::size_t i = 0; i < analysis.rows.size(); ++i) {
+        const SweepRow& row = analysis.rows[i];
+        const std::complex<double> z = ohmsAt(analysis, i, plane);
         const std::complex<double> gamma = reflection(z, z0);
         text += exactText(row.mhz) + " " + exactText(gamma.real()) + " " + exactText(gamma.imag()) + "\n";
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/feed.h"
 
 namespace brimalox::nec {
 
@@ -30,7 +31,8 @@ MeasuredSwr measuredSwr(const Touchstone& file, double z0);
 // Its lowest SWR and stretches below 2:1, the one holding the design frequency first.
 MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, double designMhz);
 
-// "# MHz S RI R z0": the reflection coefficient of gap 1 against z0 at each sweep frequency.
-std::string writeTouchstone(const Analysis& analysis, double z0, const std::string& title);
+// "# MHz S RI R z0": the reflection coefficient of gap 1 (or at a feed's plane) against z0 at each
+// sweep frequency.
+std::string writeTouchstone(const Analysis& analysis, double z0, const std::string& title, Plane plane = Plane::Gap);
 
 }  // namespace brimalox::nec

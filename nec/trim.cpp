@@ -24,6 +24,9 @@ constexpr double kFlatWithin = 0.01;
 constexpr double kEdgesApart = 0.02;
 // A fitted file whose reflection coefficient stays this far from the model's (rms) has another shape.
 constexpr double kPoorFit = 0.05;
+// Through a described feed a file that fits worse than this may be taken through lines of another
+// length, whose phase a scale of the antenna partly absorbs: each length is tried.
+constexpr double kFeedSuspect = 0.01;
 
 // |reflection coefficient|: bounded, so a far-off SWR of 50 weighs no more than one of 5 in a fit.
 double gammaOf(double swr) { return std::isfinite(swr) ? (swr - 1) / (swr + 1) : 1.0; }
@@ -44,6 +47,17 @@ std::vector<std::pair<double, double>> pointsOf(const Analysis& a) {
     for (const SweepRow& row : a.rows)
         points.push_back({row.mhz, row.swr});
     return points;
+}
+
+// Gap 1's impedance between the model's samples, linear in frequency.
+std::complex<double> gapOhmsAt(const Analysis& a, double mhz) {
+    const auto& rows = a.rows;
+    auto above = std::lower_bound(rows.begin(), rows.end(), mhz, [](const SweepRow& r, double f) { return r.mhz < f; });
+    if (above == rows.begin()) return above->feeds.front().ohms;
+    if (above == rows.end()) return rows.back().feeds.front().ohms;
+    const auto below = above - 1;
+    const double t = (mhz - below->mhz) / (above->mhz - below->mhz);
+    return below->feeds.front().ohms + t * (above->feeds.front().ohms - below->feeds.front().ohms);
 }
 
 // The model's 2:1 stretch around its lowest SWR, closed at both ends.
@@ -69,7 +83,8 @@ SwrFigures figuresOf(const Analysis& a) {
     return f;
 }
 
-Analysis runModel(const SimulationSetup& setup, double z0, Engine& engine, const SettingNames& names) {
+Analysis runModel(const SimulationSetup& setup, double z0, const std::optional<Feed>& feed, Engine& engine,
+                  const SettingNames& names) {
     PreparedDeck deck;
     try {
         deck = prepareDeck(setup, names);
@@ -81,6 +96,7 @@ Analysis runModel(const SimulationSetup& setup, double z0, Engine& engine, const
     Analysis a = runSimulation(deck, z0, engine);
     if (!a.failures.empty()) throw NecError("the model failed: " + a.failures.front());
     if (a.rows.empty()) throw NecError("the model gave no SWR in the sweep");
+    if (feed) applyFeed(a, *feed, setup.geometry.designMhz);
     return a;
 }
 
@@ -93,6 +109,40 @@ void checkMeasurement(const TrimMeasurement& m, const TrimNames& n) {
     if (m.file && m.file->data.mhz.size() < 3)
         throw Refused(n.measuredFile + " " + m.file->name + " holds " + std::to_string(m.file->data.mhz.size()) +
                       " frequencies: a curve to fit needs many across the dip");
+}
+
+// The feed part whose length, if it is off, best explains a file whose shape differs from the
+// model's: a line's length turns the trace round the chart, which no scale of the antenna undoes.
+// Each length is tried from 0.7 to 1.3 times as described; empty when none fits twice as well.
+std::string likeliestCause(const Analysis& model, const MeasuredSwr& swr, const TrimNames& n, Feed feed, double rms) {
+    std::string best;
+    double bestRms = rms / 2;
+    auto tryLength = [&](Line& line, const std::string& name, const std::string& unit, double scale) {
+        const double described = line.metres;
+        for (double factor = 0.7; factor < 1.3001; factor += 0.05) {
+            if (std::abs(factor - 1) < 1e-9) continue;
+            line.metres = described * factor;
+            double fit = 0;
+            try {
+                ratioFromFile(model, swr, n, &fit, &feed);
+            } catch (const Refused&) {
+                continue;
+            }
+            if (fit < bestRms) {
+                bestRms = fit;
+                best = "the likeliest cause is the length of " + name + ", " + numberText(described * scale, 4) + " " +
+                       unit + " as described: at " + numberText(line.metres * scale, 4) + " " + unit +
+                       " the file's shape fits the model's (" + numberText(fit, 2) +
+                       " rms); a line of another length turns the trace round the chart, which no trim of the "
+                       "antenna undoes";
+            }
+        }
+        line.metres = described;
+    };
+    tryLength(feed.line, "each line from a gap", "mm", 1000);
+    if (feed.section) tryLength(*feed.section, "the section", "mm", 1000);
+    if (feed.coax) tryLength(*feed.coax, "the coax", "m", 1);
+    return best;
 }
 
 }  // namespace
@@ -114,7 +164,8 @@ std::pair<double, double> flatStretch(const Analysis& a, double within) {
             hi + 1 < a.rows.size() ? crossing(hi, hi + 1) : a.rows[hi].mhz};
 }
 
-double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& n, double* rms) {
+double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& n, double* rms,
+                     const Feed* feed) {
     const Below2& stretch = modelStretch(model, n);
     const auto& m = measured.points;
     if (m.size() < 3) throw Refused(n.measuredFile + " holds too few frequencies for a curve to fit");
@@ -142,15 +193,27 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     // The model's reflection coefficient over its 2:1 stretch, and the file's at those frequencies
     // times each scale: the scale whose curve lies closest is the measured-over-model ratio.
     std::vector<double> mhz(kFitPoints), modelGamma(kFitPoints);
+    std::vector<std::complex<double>> gapOhms(kFitPoints);
     const auto modelPoints = pointsOf(model);
     for (int j = 0; j < kFitPoints; ++j) {
         mhz[j] = stretch.fromMhz + (stretch.toMhz - stretch.fromMhz) * j / (kFitPoints - 1);
         modelGamma[j] = gammaAt(modelPoints, mhz[j]);
+        if (feed) gapOhms[j] = gapOhmsAt(model, mhz[j]);
     }
+    // The model's |reflection coefficient| at the plane of the file, for an antenna scaled by 1 / k.
+    auto modelAt = [&](int j, double k) {
+        if (!feed) return modelGamma[j];
+        const double reference = referenceOhms(*feed, feed->at);
+        const FeedPlanes planes = carry(*feed, k * mhz[j], gapOhms[j]);
+        const std::complex<double> z = feed->at == Plane::Gap        ? gapOhms[j]
+                                       : feed->at == Plane::Junction ? planes.junction
+                                                                     : planes.rig;
+        return gammaOf(swr(z, reference));
+    };
     auto cost = [&](double k) {
         double sum = 0;
         for (int j = 0; j < kFitPoints; ++j) {
-            const double d = gammaAt(m, k * mhz[j]) - modelGamma[j];
+            const double d = gammaAt(m, k * mhz[j]) - modelAt(j, k);
             sum += d * d;
         }
         return sum / kFitPoints;
@@ -215,11 +278,12 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     Trim t;
     t.design = prepared.design;
     t.ground = setup.ground;
-    t.z0 = prepared.z0;
+    t.feed = prepared.feed;
     t.heightMm = setup.geometry.heightMm;
     t.sideMm = setup.geometry.sideMm;
     t.gapMm = setup.geometry.gapMm;
-    t.modelRun = runModel(setup, t.z0, engine, n);
+    t.modelRun = runModel(setup, prepared.z0, t.feed, engine, n);
+    t.z0 = t.modelRun.z0;
     const Analysis& model = t.modelRun;
     t.model = figuresOf(model);
 
@@ -232,7 +296,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.measured = SwrFigures{summary.lowestSwr, summary.lowestMhz, summary.stretches};
         TrimNames named = n;  // refusals name the file too
         named.measuredFile += " " + m.file->name;
-        t.ratio = ratioFromFile(model, swr, named, &t.fitRms);
+        t.ratio = ratioFromFile(model, swr, named, &t.fitRms, t.feed ? &*t.feed : nullptr);
         t.notes.push_back(
             "the scale that best lays the file's reflection coefficient on the model's over the model's "
             "2:1 stretch; they differ by " +
@@ -242,6 +306,10 @@ Trim trim(const TrimRequest& request, Engine& engine) {
                 "the file's curve differs from the model's in shape, not only in place: more than lengths "
                 "differ (the feed line, the match, the ground or the calibration); the scale is the best "
                 "fit, but check it against the 2:1 edges");
+        if (t.fitRms > kFeedSuspect && t.feed) {
+            const std::string cause = likeliestCause(model, swr, named, *t.feed, t.fitRms);
+            if (!cause.empty()) t.notes.push_back(cause);
+        }
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
@@ -285,7 +353,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     SimulationSetup trimmed = setup;
     trimmed.geometry.heightMm = t.newHeightMm;
     trimmed.geometry.sideMm = t.newSideMm;
-    t.trimmedRun = runModel(trimmed, t.z0, engine, n);
+    t.trimmedRun = runModel(trimmed, prepared.z0, t.feed, engine, n);
     t.trimmed = figuresOf(t.trimmedRun);
     return t;
 }

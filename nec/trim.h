@@ -56,7 +56,8 @@ enum class TrimSource { File, Edges, Dip };
 struct Trim {
     DesignTexts design;
     Ground ground;
-    double z0 = 300;
+    double z0 = 300;           // the reference of the SWR: at the feed's plane when there is a feed
+    std::optional<Feed> feed;  // where the measurement was taken through, when described
     TrimSource source = TrimSource::File;
     std::string measuredName;                            // the file's name
     double lowEdgeMhz = 0, highEdgeMhz = 0, dipMhz = 0;  // as given
@@ -73,8 +74,10 @@ struct Trim {
 
 // The scale that lays a measured curve on the model's. Each throws Refused with the names' words.
 // rows: the model's sweep. From a file: the scale that best fits the reflection coefficient over
-// the model's 2:1 stretch.
-double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& names, double* rms = nullptr);
+// the model's 2:1 stretch. With a feed the file was taken at feed->at: the scaled antenna's gap is
+// carried through the feed, which no trim scales, at each measured frequency.
+double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& names, double* rms = nullptr,
+                     const Feed* feed = nullptr);
 double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& names);
 double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names);
 // Where the model's SWR stays within `within` of its lowest, between samples.

@@ -77,8 +77,9 @@ std::string measuredText(const Trim& t) {
 }
 
 std::string text(const Trim& t) {
-    std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground) +
-                      ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n" + swrMeaning(t.z0) + "\n\n";
+    std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground);
+    out += t.feed ? ", SWR " + planeText(*t.feed, t.feed->at) + "\nfeed: " + feedText(*t.feed) + "\n\n"
+                  : ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n" + swrMeaning(t.z0) + "\n\n";
     out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
     for (const std::string& note : t.notes)
         out += "  " + note + "\n";
@@ -158,6 +159,7 @@ std::string json(const Trim& t) {
         measured["dip_mhz"] = t.dipMhz;
         break;
     }
+    if (t.feed) doc["feed"] = feedJson(*t.feed);
     doc["measured"] = measured;
     doc["ratio"] = t.ratio;
     doc["electrically"] = fixedText(offPercent(t.ratio), 1) == "0.0" ? "as designed"

@@ -257,5 +257,39 @@ TEST(SimulateCommand, FailuresNameTheValue) {
     }
 }
 
+TEST(SimulateCommand, EachBadFeedValueIsRefusedByItsOptionWithWhatToType) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"--feed-line=300,1.2", "--feed-line's velocity factor 1.2 is outside 0 to 1"},
+        {"--feed-line=300,0", "--feed-line's velocity factor 0 is outside 0 to 1"},
+        {"--feed-line=-300,0.82", "--feed-line's Z0 needs a positive number"},
+        {"--feed-line=300", "--feed-line needs Z0,VF[,MM]"},
+        {"--feed-line=300,0.82,-5", "--feed-line's length -5 is negative"},
+        {"--feed-loss=-1", "--feed-loss -1 is negative"},
+        {"--feed-section=75,0.66", "--feed-section needs Z0,VF,MM"},
+        {"--balun=0", "--balun needs a positive number"},
+        {"--coax=50,0.66", "--coax needs Z0,VF,METRES[,DB]"},
+        {"--coax=50,0.66,5,-2", "--coax's loss -2 is negative"},
+        {"--rig-z0=0", "--rig-z0 needs a positive number"},
+        {"--at=antenna", "--at needs gap, junction or rig"},
+    };
+    for (const auto& [arg, said] : cases)
+        for (const std::string command : {"simulate", "trim", "cover"}) {
+            CLI::App app("test", "brimalox-cli");
+            std::ostringstream out, err;
+            cli::addNecCommands(app, out, err);
+            cli::addTrimCommand(app, out, err);
+            cli::addCoverCommand(app, out, err);
+            const bool cover = command == "cover";
+            const char* argv[]{"brimalox-cli", command.c_str(),  cover ? "--band=144:148" : "146",
+                               arg.c_str(),    "--measured-min", "146"};
+            try {
+                app.parse(command == "trim" ? 6 : 4, argv);
+                ADD_FAILURE() << command << " accepted " << arg;
+            } catch (const CLI::ParseError& e) {
+                EXPECT_NE(std::string(e.what()).find(said), std::string::npos) << command << ": " << e.what();
+            }
+        }
+}
+
 }  // namespace
 }  // namespace brimalox::nec
