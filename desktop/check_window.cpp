@@ -32,37 +32,12 @@
 #include <utility>
 
 #include "desktop/check_run.h"
+#include "desktop/model_settings.h"
 
 namespace brimalox {
 namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-// The settings as this window labels them, for the words of a refusal.
-nec::SettingNames windowNames() {
-    nec::SettingNames n;
-    n.z0 = "FEED LINE Z0";
-    n.from = "SWEEP FROM";
-    n.to = "SWEEP TO";
-    n.step = "SWEEP STEP";
-    n.ground = "GROUND";
-    n.groundConstants = "GROUND CONSTANTS";
-    n.height = "HEIGHT";
-    n.patternAt = "PATTERN ALSO AT";
-    n.heights = "HEIGHT SWEEP";
-    return n;
-}
-
-constexpr const char* kOwnConstants = "constants";
-
-QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, const QString& hint,
-                      const QString& text = {}) {
-    auto* box = new QLineEdit(text, parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(label);
-    box->setPlaceholderText(hint);
-    return box;
-}
 
 QSvgWidget* chart(QWidget* parent, const char* name, const QString& label) {
     auto* widget = new QSvgWidget(parent);
@@ -96,8 +71,8 @@ QWidget* CheckWindow::buildSettings() {
     auto* box = new QWidget(this);
     auto* form = new QFormLayout(box);
     form->setContentsMargins(0, 0, 0, 0);
-    z0_ = settingBox(box, "z0", "FEED LINE Z0", "ohms", "300");
-    form->addRow(QStringLiteral("FEED LINE Z0 (OHMS)"), z0_);
+    model_ = new ModelSettings(box);
+    form->addRow(model_);
 
     auto* sweep = new QHBoxLayout;
     from_ = settingBox(box, "from", "SWEEP FROM", "0.8 x the design frequency");
@@ -109,30 +84,10 @@ QWidget* CheckWindow::buildSettings() {
     sweep->addWidget(new QLabel(QStringLiteral("STEP"), box));
     sweep->addWidget(step_);
     form->addRow(QStringLiteral("SWEEP FROM (MHZ)"), sweep);
-
-    ground_ = new QComboBox(box);
-    ground_->setObjectName(QStringLiteral("ground"));
-    ground_->setAccessibleName(QStringLiteral("GROUND"));
-    ground_->addItem(QStringLiteral("free space"), QString());
-    ground_->addItem(QStringLiteral("perfect"), QStringLiteral("perfect"));
-    for (const nec::GroundClass& c : nec::groundClasses())
-        ground_->addItem(QStringLiteral("%1: %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(c.description)),
-                         QString::fromLatin1(c.name));
-    ground_->addItem(QStringLiteral("of its own constants"), QString::fromLatin1(kOwnConstants));
-    form->addRow(QStringLiteral("GROUND"), ground_);
-    constants_ = settingBox(box, "groundConstants", "GROUND CONSTANTS", "EPSR,SIGMA (permittivity, S/m)");
-    form->addRow(QStringLiteral("GROUND CONSTANTS"), constants_);
-    height_ = settingBox(box, "height", "HEIGHT", "metres, of the antenna's lowest point");
-    form->addRow(QStringLiteral("HEIGHT (M)"), height_);
     patternAt_ = settingBox(box, "patternAt", "PATTERN ALSO AT", "MHz, several apart by spaces");
     form->addRow(QStringLiteral("PATTERN ALSO AT (MHZ)"), patternAt_);
     heights_ = settingBox(box, "heights", "HEIGHT SWEEP", "FROM:TO:STEP in metres (needs a ground)");
     form->addRow(QStringLiteral("HEIGHT SWEEP"), heights_);
-    const auto constantsWanted = [this] {
-        constants_->setEnabled(ground_->currentData().toString() == QLatin1String(kOwnConstants));
-    };
-    connect(ground_, &QComboBox::currentIndexChanged, this, constantsWanted);
-    constantsWanted();
 
     auto* measured = new QHBoxLayout;
     measuredName_ = new QLabel(QStringLiteral("none (open one, or drop it on this window)"), box);
@@ -232,6 +187,7 @@ void CheckWindow::sayEngineMissing() {
                        "the program works without it."));
 }
 
+QComboBox* CheckWindow::groundBox() const { return model_->groundBox(); }
 QLineEdit* CheckWindow::setting(const char* name) const { return findChild<QLineEdit*>(QString::fromLatin1(name)); }
 QString CheckWindow::reportText() const { return report_->toPlainText(); }
 QString CheckWindow::status() const { return status_->text(); }
@@ -239,20 +195,18 @@ void CheckWindow::setStatus(const QString& text) { status_->setText(text); }
 
 void CheckWindow::run() {
     if (run_) return;
+    if (EngineRun::anyRunning()) {
+        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        return;
+    }
     nec::Request request;
     request.shown = design_();
-    request.names = windowNames();
+    request.names = windowSettingNames();
     nec::Settings& s = request.settings;
-    s.z0 = z0_->text().toStdString();
+    model_->fill(s);
     s.from = from_->text().toStdString();
     s.to = to_->text().toStdString();
     s.step = step_->text().toStdString();
-    const QString ground = ground_->currentData().toString();
-    if (ground == QLatin1String(kOwnConstants))
-        s.groundConstants = constants_->text().toStdString();
-    else
-        s.ground = ground.toStdString();
-    s.height = height_->text().toStdString();
     s.heights = heights_->text().toStdString();
     for (const QString& mhz :
          patternAt_->text().split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts))
@@ -276,24 +230,27 @@ void CheckWindow::run() {
     cancel_button_->setEnabled(true);
     setStatus(QStringLiteral("Running nec2c..."));
     QPointer<CheckWindow> self(this);
-    run_ = std::make_unique<CheckRun>(
-        std::move(prepared), engine_,
-        [self](int done, int total) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, done, total] {
-                    if (!self || !self->run_) return;
-                    self->progress_->setRange(0, total);
-                    self->progress_->setValue(done);
-                },
-                Qt::QueuedConnection);
+    const nec::CheckProgress progress = [self](int done, int total) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, done, total] {
+                if (!self || !self->run_) return;
+                self->progress_->setRange(0, total);
+                self->progress_->setValue(done);
+            },
+            Qt::QueuedConnection);
+    };
+    auto result = std::make_shared<std::optional<nec::Result>>();
+    run_ = std::make_unique<EngineRun>(
+        [result, prepared = std::move(prepared), options = engine_, progress] {
+            nec::Nec2cProgram engine(options);
+            *result = nec::run(prepared, engine, progress);
         },
-        [self](CheckOutcome outcome) {
-            auto shared = std::make_shared<CheckOutcome>(std::move(outcome));
+        [self, result](RunEnd end) {
             QMetaObject::invokeMethod(
                 self,
-                [self, shared] {
-                    if (self) self->finished(std::move(*shared));
+                [self, result, end = std::move(end)] {
+                    if (self) self->finished(end, std::move(*result));
                 },
                 Qt::QueuedConnection);
         });
@@ -303,7 +260,7 @@ void CheckWindow::cancel() {
     if (run_) run_->cancel();
 }
 
-void CheckWindow::finished(CheckOutcome outcome) {
+void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
     if (!run_) return;
     run_->finish();
     run_.reset();
@@ -318,11 +275,11 @@ void CheckWindow::finished(CheckOutcome outcome) {
         setStatus(QStringLiteral("Cancelled: nec2c was stopped; what was shown before stays."));
         return;
     }
-    if (!outcome.result) {
+    if (!result) {
         setStatus(QStringLiteral("The check failed: %1").arg(qs(outcome.failure)));
         return;
     }
-    result_ = std::move(outcome.result);
+    result_ = std::move(result);
     showResult(*result_);
 }
 

@@ -25,8 +25,9 @@ class QTabWidget;
 
 namespace brimalox {
 
-class CheckRun;
-struct CheckOutcome;
+class EngineRun;
+class ModelSettings;
+struct RunEnd;
 
 class CheckWindow : public QWidget {
 public:
@@ -46,7 +47,7 @@ public:
     QString reportText() const;
     QString status() const;
     QLineEdit* setting(const char* name) const;
-    QComboBox* groundBox() const { return ground_; }
+    QComboBox* groundBox() const;
 
     // The engine's program; nec2c on PATH unless a test says otherwise.
     void setEngine(nec::RunOptions options) { engine_ = std::move(options); }
@@ -59,7 +60,7 @@ protected:
 private:
     QWidget* buildSettings();
     QWidget* buildResults();
-    void finished(CheckOutcome outcome);
+    void finished(RunEnd end, std::optional<nec::Result> result);
     void showResult(const nec::Result& result);
     void clearResults();
     void setStatus(const QString& text);
@@ -68,13 +69,12 @@ private:
 
     std::function<DesignTexts()> design_;
     nec::RunOptions engine_;
-    std::unique_ptr<CheckRun> run_;
+    std::unique_ptr<EngineRun> run_;
     std::optional<nec::Result> result_;
     std::optional<nec::Measured> measured_;
 
-    QLineEdit *z0_ = nullptr, *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *constants_ = nullptr,
-              *height_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
-    QComboBox* ground_ = nullptr;
+    ModelSettings* model_ = nullptr;
+    QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
     QLabel* measuredName_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton *run_button_ = nullptr, *cancel_button_ = nullptr, *save_button_ = nullptr;
