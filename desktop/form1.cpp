@@ -175,6 +175,8 @@ bool Form1::pressButton(Button button) {
     return true;
 }
 
+void Form1::choose(Option option) { options_[static_cast<std::size_t>(option)]->click(); }
+
 DesignTexts Form1::shownDesign() const {
     DesignTexts design;
     design.sides = selected(Option::Option1) ? 3 : selected(Option::Option2) ? 4 : 0;

@@ -39,6 +39,8 @@ public:
 
     // Clicks a button as the user does, message and all; true when the click went through.
     bool pressButton(Button button);
+    // Selects an option button as a click on it does.
+    void choose(Option option);
     // Whether a COMPUTE has gone through since the window opened: the window then shows a design.
     bool designComputed() const { return computed_; }
     // The design as the value fields show it now, of the form selected (sides 0 when neither is).

@@ -18,6 +18,7 @@
 
 #include "app/website_text.h"
 #include "desktop/check_window.h"
+#include "desktop/cover_window.h"
 #include "desktop/fixed_frame.h"
 #include "desktop/form1.h"
 #include "desktop/sheet_print.h"
@@ -60,11 +61,9 @@ void MainWindow::buildMenus() {
     QMenu* model = menuBar()->addMenu(QStringLiteral("&MODEL"));
     model->addAction(QStringLiteral("&CHECK THE DESIGN..."), QKeySequence(Qt::Key_F5), this, [this] { openCheck(); });
     QAction* trim = model->addAction(QStringLiteral("&TRIM..."));
-    QAction* cover = model->addAction(QStringLiteral("C&OVER BANDS..."));
-    for (QAction* later : {trim, cover}) {
-        later->setEnabled(false);
-        later->setStatusTip(QStringLiteral("Not in this version of the window: brimalox-cli trim and cover do it."));
-    }
+    trim->setEnabled(false);
+    trim->setStatusTip(QStringLiteral("Not in this version of the window: brimalox-cli trim does it."));
+    model->addAction(QStringLiteral("C&OVER BANDS..."), this, [this] { openCover(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
     help->addAction(QStringLiteral("&NOTES"), QKeySequence::HelpContents, this, [this] { form_->showNotes(); });
@@ -105,6 +104,24 @@ void MainWindow::openCheck() {
     if (!haveDesign(QStringLiteral("CHECK THE DESIGN"))) return;
     if (!check_) check_ = std::make_unique<CheckWindow>([form = form_] { return form->shownDesign(); });
     check_->present();
+}
+
+void MainWindow::openCover() {
+    if (!cover_) cover_ = std::make_unique<CoverWindow>([this](const DesignRequest& d) { useDesign(d); });
+    cover_->present();
+}
+
+void MainWindow::useDesign(const DesignRequest& d) {
+    form_->setText(Field::Text2, d.frequencyText);
+    if (!form_->pressButton(Button::Command7)) return;
+    if (d.conductor.unit != ConductorUnit::None) {
+        form_->setText(conductorField(d.conductor.unit), d.conductor.text);
+        if (!form_->pressButton(conductorButton(d.conductor.unit))) return;
+    }
+    form_->choose(d.sides == 4 ? Option::Option2 : Option::Option1);
+    form_->pressButton(Button::Command4);
+    activateWindow();
+    raise();
 }
 
 namespace {
@@ -200,6 +217,7 @@ void MainWindow::printBuildSheet() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Quitting ends a check that runs: its nec2c and temporary folder are gone before the program.
     if (check_) check_->close();
+    if (cover_) cover_->close();
     event->accept();
     QApplication::quit();
 }

@@ -6,12 +6,15 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "app/road.h"
+
 class QAction;
 class QMessageBox;
 
 namespace brimalox {
 
 class CheckWindow;
+class CoverWindow;
 class Form1;
 
 class MainWindow : public QMainWindow {
@@ -25,7 +28,14 @@ public:
     // The check window once CHECK THE DESIGN has made it, else nullptr.
     CheckWindow* checkWindow() const { return check_.get(); }
 
+    // The cover window once COVER BANDS has made it, else nullptr.
+    CoverWindow* coverWindow() const { return cover_.get(); }
+
     void openCheck();
+    void openCover();
+    // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
+    // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
+    void useDesign(const DesignRequest& design);
     void openBuildSheet();
     void printBuildSheet();
 
@@ -38,7 +48,8 @@ private:
     bool haveDesign(const QString& command);
 
     Form1* form_ = nullptr;
-    std::unique_ptr<CheckWindow> check_;  // a window of its own, owned here so quitting ends its run
+    std::unique_ptr<CheckWindow> check_;  // windows of their own, owned here so quitting ends their runs
+    std::unique_ptr<CoverWindow> cover_;
     QMessageBox* about_ = nullptr;
 };
 

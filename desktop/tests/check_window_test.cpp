@@ -14,32 +14,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <filesystem>
-#include <fstream>
-
 #include "desktop/check_window.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec2c_probe.h"
 
 namespace brimalox::testing {
 namespace {
 
-bool haveNec2c() { return !QStandardPaths::findExecutable(QStringLiteral("nec2c")).isEmpty(); }
-
 // The window's design: 146.00 MHz with the recommended conductor, THREE SIDED, COMPUTE.
 DesignTexts computed() { return nec::designTexts(runDesign({"146.00", 3, {}}), 3); }
-
-// nec2c processes that are children of this test.
-int nec2cChildren() {
-    int found = 0;
-    const std::string parent = std::to_string(QCoreApplication::applicationPid());
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string pid, name, state, ppid;
-        if (stat >> pid >> name >> state >> ppid && name == "(nec2c)" && ppid == parent) ++found;
-    }
-    return found;
-}
 
 class CheckTest : public ::testing::Test {
 protected:
