@@ -113,8 +113,10 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(s
     chart_ = new QSvgWidget(split);
     chart_->setObjectName(QStringLiteral("swrChart"));
     chart_->setAccessibleName(QStringLiteral("SWR CHART"));
+    chart_->setMinimumHeight(240);
+    split->setSizes({280, 360});
     layout->addWidget(split, 1);
-    resize(820, 760);
+    resize(820, 900);
 
     connect(search_, &QPushButton::clicked, this, [this] { search(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });

@@ -23,6 +23,7 @@
 #include "desktop/form1.h"
 #include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
+#include "desktop/trim_window.h"
 #include "sheet/model_figures.h"
 
 namespace brimalox {
@@ -60,9 +61,7 @@ void MainWindow::buildMenus() {
 
     QMenu* model = menuBar()->addMenu(QStringLiteral("&MODEL"));
     model->addAction(QStringLiteral("&CHECK THE DESIGN..."), QKeySequence(Qt::Key_F5), this, [this] { openCheck(); });
-    QAction* trim = model->addAction(QStringLiteral("&TRIM..."));
-    trim->setEnabled(false);
-    trim->setStatusTip(QStringLiteral("Not in this version of the window: brimalox-cli trim does it."));
+    model->addAction(QStringLiteral("&TRIM..."), this, [this] { openTrim(); });
     model->addAction(QStringLiteral("C&OVER BANDS..."), this, [this] { openCover(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
@@ -104,6 +103,12 @@ void MainWindow::openCheck() {
     if (!haveDesign(QStringLiteral("CHECK THE DESIGN"))) return;
     if (!check_) check_ = std::make_unique<CheckWindow>([form = form_] { return form->shownDesign(); });
     check_->present();
+}
+
+void MainWindow::openTrim() {
+    if (!haveDesign(QStringLiteral("TRIM"))) return;
+    if (!trim_) trim_ = std::make_unique<TrimWindow>([form = form_] { return form->shownDesign(); });
+    trim_->present();
 }
 
 void MainWindow::openCover() {
@@ -218,6 +223,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Quitting ends a check that runs: its nec2c and temporary folder are gone before the program.
     if (check_) check_->close();
     if (cover_) cover_->close();
+    if (trim_) trim_->close();
     event->accept();
     QApplication::quit();
 }

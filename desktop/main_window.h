@@ -15,6 +15,7 @@ namespace brimalox {
 
 class CheckWindow;
 class CoverWindow;
+class TrimWindow;
 class Form1;
 
 class MainWindow : public QMainWindow {
@@ -31,7 +32,11 @@ public:
     // The cover window once COVER BANDS has made it, else nullptr.
     CoverWindow* coverWindow() const { return cover_.get(); }
 
+    // The trim window once TRIM has made it, else nullptr.
+    TrimWindow* trimWindow() const { return trim_.get(); }
+
     void openCheck();
+    void openTrim();
     void openCover();
     // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
     // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
@@ -50,6 +55,7 @@ private:
     Form1* form_ = nullptr;
     std::unique_ptr<CheckWindow> check_;  // windows of their own, owned here so quitting ends their runs
     std::unique_ptr<CoverWindow> cover_;
+    std::unique_ptr<TrimWindow> trim_;
     QMessageBox* about_ = nullptr;
 };
 

@@ -81,7 +81,7 @@ TEST_F(MenuTest, MenusHoldTheirCommandsWithKeys) {
 }
 
 TEST_F(MenuTest, DesignCommandsSaySoAndDoNothingBeforeCompute) {
-    for (const char* command : {"CHECK THE DESIGN...", "BUILD SHEET...", "PRINT BUILD SHEET..."}) {
+    for (const char* command : {"CHECK THE DESIGN...", "TRIM...", "BUILD SHEET...", "PRINT BUILD SHEET..."}) {
         window.action(QString::fromLatin1(command))->trigger();
         QMessageBox* box = needsDesign();
         ASSERT_NE(box, nullptr) << command;
@@ -90,6 +90,7 @@ TEST_F(MenuTest, DesignCommandsSaySoAndDoNothingBeforeCompute) {
         box->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(window.checkWindow(), nullptr);
+        EXPECT_EQ(window.trimWindow(), nullptr);
         EXPECT_EQ(window.findChild<QDialog*>(QStringLiteral("buildSheet")), nullptr);
         EXPECT_EQ(window.findChild<QDialog*>(QStringLiteral("printBuildSheet")), nullptr);
     }
