@@ -1,6 +1,8 @@
 // The program's window: the menu bar over the unchanged client area, its keys, and the commands that
 // wait for a computed design.
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,6 +13,7 @@
 #include "desktop/check_window.h"
 #include "desktop/main_window.h"
 #include "desktop/sheet_print.h"
+#include "nec2c_probe.h"
 #include "sheet/sheet_svg.h"
 #include "window_fixture.h"
 
@@ -133,6 +136,25 @@ TEST_F(MenuTest, BuildSheetPreviewsTheCommandLinesPageAndSavesAPdf) {
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595.000000 842.000000]")) << "not one A4 page";
+}
+
+TEST_F(MenuTest, QuitDuringACheckLeavesNoNec2cAndNoFolder) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    compute();
+    window.openCheck();
+    CheckWindow* check = window.checkWindow();
+    check->groundBox()->setCurrentIndex(check->groundBox()->findData(QStringLiteral("average")));
+    check->setting("height")->setText("10");
+    check->run();
+    ASSERT_TRUE(QTest::qWaitFor([] { return nec2cChildren() > 0; }, 10000)) << "nec2c never started";
+    window.action(QStringLiteral("QUIT"))->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(check->running());
+    EXPECT_EQ(nec2cChildren(), 0);
+    EXPECT_TRUE(QDir(temp.path()).isEmpty());
+    qunsetenv("TMPDIR");
 }
 
 TEST(SheetOfTheWindow, SaysWhyThereIsNone) {
