@@ -52,6 +52,22 @@ void showSvg(QSvgWidget* widget, const std::string& svg) {
     widget->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
 }
 
+// Whatever simulate writes to a file, as it writes it.
+const SavedFile kSavedFiles[] = {
+    {"DECK", "nec", [](const nec::Result& r) { return r.deck; }},
+    {"MODEL", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
+    {"SWR CHART", "svg",
+     [](const nec::Result& r) { return r.analysis.rows.empty() ? std::string() : nec::swrChart(r); }},
+    {"PATTERN CHART", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
+    {"HEIGHTS CHART", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
+    {"TABLE", "csv",
+     [](const nec::Result& r) {
+         return r.analysis.rows.empty() && r.heights.empty() ? std::string() : nec::report(r, nec::ReportFormat::Csv);
+     }},
+    {"REPORT", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
+    {"REPORT", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
+};
+
 }  // namespace
 
 CheckWindow::CheckWindow(std::function<DesignTexts()> design) : design_(std::move(design)) {
@@ -119,11 +135,10 @@ QWidget* CheckWindow::buildSettings() {
     save_button_->setObjectName(QStringLiteral("save"));
     save_button_->setEnabled(false);
     auto* saves = new QMenu(save_button_);
-    for (const char* what : {"DECK (.nec)...", "MODEL (.s1p)...", "SWR CHART (.svg)...", "PATTERN CHART (.svg)...",
-                             "HEIGHTS CHART (.svg)...", "TABLE (.csv)...", "REPORT (.json)...", "REPORT (.txt)..."}) {
-        const QString text = QString::fromLatin1(what);
-        saves->addAction(text, this, [this, text] { save(text); });
-    }
+    for (const SavedFile& file : kSavedFiles)
+        saves->addAction(
+            QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
+            [this, &file] { save(file); });
     save_button_->setMenu(saves);
     progress_ = new QProgressBar(box);
     progress_->setObjectName(QStringLiteral("progress"));
@@ -292,7 +307,10 @@ void CheckWindow::showResult(const nec::Result& r) {
         said << QStringLiteral("The model failed: %1").arg(qs(r.analysis.failures.front()));
     setStatus(said.isEmpty() ? QStringLiteral("Done.") : said.join('\n'));
 
-    showSvg(swr_, nec::swrChart(r));
+    // A model that gave no result at any frequency has no sweep to draw or tabulate.
+    const bool swept = !r.analysis.rows.empty();
+    if (swept) showSvg(swr_, nec::swrChart(r));
+    tabs_->setTabEnabled(tabs_->indexOf(swr_), swept);
     if (!r.analysis.patterns.empty()) showSvg(pattern_, nec::patternChart(r));
     tabs_->setTabEnabled(tabs_->indexOf(pattern_), !r.analysis.patterns.empty());
     const std::string heights = nec::heightsChart(r);
@@ -300,8 +318,9 @@ void CheckWindow::showResult(const nec::Result& r) {
     tabs_->setTabEnabled(tabs_->indexOf(heightsChart_), !heights.empty());
 
     // The sweep's table as simulate --format csv writes it without a height sweep.
-    const QStringList lines = qs(nec::formatReport(r.analysis, r.design, nec::ReportFormat::Csv))
-                                  .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList lines = swept ? qs(nec::formatReport(r.analysis, r.design, nec::ReportFormat::Csv))
+                                          .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+                                    : QStringList();
     table_->clear();
     table_->setRowCount(lines.isEmpty() ? 0 : static_cast<int>(lines.size()) - 1);
     table_->setColumnCount(lines.isEmpty() ? 0 : static_cast<int>(lines.front().split(',').size()));
@@ -341,33 +360,24 @@ bool CheckWindow::openMeasured(const QString& path) {
     return true;
 }
 
-void CheckWindow::save(const QString& what) {
+void CheckWindow::save(const SavedFile& saved) {
     if (!result_) return;
-    const nec::Result& r = *result_;
     std::string text;
-    QString suffix;
     try {
-        if (what.startsWith(QLatin1String("DECK"))) text = r.deck, suffix = "nec";
-        if (what.startsWith(QLatin1String("MODEL"))) text = nec::touchstoneFile(r), suffix = "s1p";
-        if (what.startsWith(QLatin1String("SWR"))) text = nec::swrChart(r), suffix = "svg";
-        if (what.startsWith(QLatin1String("PATTERN"))) text = nec::patternChart(r), suffix = "svg";
-        if (what.startsWith(QLatin1String("HEIGHTS"))) text = nec::heightsChart(r), suffix = "svg";
-        if (what.startsWith(QLatin1String("TABLE"))) text = nec::report(r, nec::ReportFormat::Csv), suffix = "csv";
-        if (what.startsWith(QLatin1String("REPORT (.json")))
-            text = nec::report(r, nec::ReportFormat::Json), suffix = "json";
-        if (what.startsWith(QLatin1String("REPORT (.txt")))
-            text = nec::report(r, nec::ReportFormat::Text), suffix = "txt";
-    } catch (const std::exception& e) {
+        text = saved.text(*result_);
+    } catch (const std::exception& e) {  // a model that gave no pattern has no pattern chart
         setStatus(QStringLiteral("Nothing saved: %1").arg(qs(e.what())));
         return;
     }
+    const QString what = QString::fromLatin1(saved.label);
+    const QString suffix = QString::fromLatin1(saved.suffix);
     if (text.empty()) {
         setStatus(QStringLiteral("Nothing saved: this check has no %1 (a height sweep draws the heights chart).")
-                      .arg(what.section(' ', 0, 1).toLower()));
+                      .arg(what.toLower()));
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("SAVE ") + what.chopped(3),
-                                                      QStringLiteral("brimalox.") + suffix);
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("SAVE THE ") + what, QStringLiteral("brimalox.") + suffix);
     if (path.isEmpty()) return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||

@@ -26,6 +26,11 @@ class QTabWidget;
 namespace brimalox {
 
 class EngineRun;
+struct SavedFile {
+    const char* label;  // "SWR CHART"
+    const char* suffix;
+    std::string (*text)(const nec::Result&);  // empty when this check has none
+};
 class ModelSettings;
 struct RunEnd;
 
@@ -64,7 +69,7 @@ private:
     void showResult(const nec::Result& result);
     void clearResults();
     void setStatus(const QString& text);
-    void save(const QString& what);
+    void save(const SavedFile& saved);
     void sayEngineMissing();
 
     std::function<DesignTexts()> design_;
