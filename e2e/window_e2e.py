@@ -19,6 +19,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
@@ -42,7 +43,7 @@ DEFAULT_THREE_SIDED = {"Text23": "421.2329", "Text22": "16.5839716393178", "Text
 
 def tools_for(scenario):
     tools = ["Xvfb", "dbus-run-session"]
-    if scenario in ("xinput", "tab_order", "polish", "check"):
+    if scenario in ("xinput", "tab_order", "polish", "check", "cancel"):
         tools.append("xdotool")
     if scenario == "polish":
         tools.append("xprop")
@@ -320,18 +321,106 @@ def scenario_check(app, window, checks, args):
     window.wait_texts("ACCEPT with the check window open", {"Text8": "4.748"})
 
 
+def nec2c_children(pid):
+    """The nec2c processes the program has running."""
+    found = 0
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    fields = stat.read().split()
+            except OSError:
+                continue
+            if fields[1] == "(nec2c)" and fields[3] == str(pid):
+                found += 1
+    return found
+
+
+def find_role(accessible, role, depth=8):
+    for child in accessible:
+        if child is None:
+            continue
+        if child.getRoleName() == role:
+            return child
+        found = find_role(child, role, depth - 1) if depth > 0 else None
+        if found is not None:
+            return found
+    return None
+
+
+def engine_folders():
+    return [name for name in os.listdir(os.environ["TMPDIR"]) if name.startswith("brimalox-nec-")]
+
+
+def scenario_cancel(app, window, checks, args):
+    """A check over average ground (slow) cancelled: nec2c gone at once, no folder left; run again
+    and quit with Ctrl+Q in the middle: the program ends with no nec2c and no folder behind it."""
+    if not shutil.which("nec2c"):
+        print("skipped: nec2c is not installed")
+        raise SystemExit(SKIP)
+    display = os.environ["DISPLAY"]
+    pid = app.process.pid
+    window.select("Option1")
+    window.press("Command4")
+    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "F5")
+    check = wait_for("the CHECK THE DESIGN window", lambda: app.top_level("CHECK THE DESIGN"))
+    ground = wait_for("the ground box", lambda: find_role(check, "combo box"))
+    check_id = wait_for("the check window on the X display", lambda: xdotool_search(display, "CHECK THE DESIGN"))
+    xdotool(display, "windowfocus", "--sync", check_id)
+    x, y, width, height = Window.extents(ground)
+    xdotool(display, "mousemove", str(x + width // 2), str(y + height // 2), "click", "1")  # the list opens
+    time.sleep(0.3)
+    xdotool(display, "key", "a", "Return")  # average, the first ground that starts so
+    wait_for("the average ground chosen", lambda: ground.name.startswith("average"), timeout=5)
+    height = wait_for("the height box", lambda: find_descendant(check, "text", "HEIGHT", depth=8))
+    height.queryEditableText().setTextContents("10")
+
+    def press(name):
+        button = wait_for(f"the {name} button", lambda: find_descendant(check, "push button", name, depth=8))
+        action = button.queryAction()
+        action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+
+    press("RUN")
+    wait_for("nec2c to run", lambda: nec2c_children(pid) > 0)
+    started = time.monotonic()
+    press("CANCEL")
+    wait_for("nec2c to end after CANCEL", lambda: nec2c_children(pid) == 0, timeout=2)
+    checks.true(f"nec2c ended {time.monotonic() - started:.2f} s after CANCEL", time.monotonic() - started < 1)
+    status = wait_for("the window to say it was cancelled",
+                      lambda: [t for t in accessible_texts(check, 8) if t.startswith("Cancelled")], timeout=5)
+    print("check window says:", status[0])
+    checks.equal("folders left after CANCEL", engine_folders(), [])
+    screenshot_of(args, "cancel.png", check)
+
+    press("RUN")
+    wait_for("nec2c to run again", lambda: nec2c_children(pid) > 0)
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "ctrl+q")
+    app.process.wait(10)
+    checks.equal("the program's exit status after QUIT", app.process.returncode, 0)
+    checks.equal("nec2c left after QUIT", nec2c_children(pid), 0)
+    checks.equal("folders left after QUIT", engine_folders(), [])
+
+
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
              "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
-             "website": scenario_website, "polish": scenario_polish, "check": scenario_check}
+             "website": scenario_website, "polish": scenario_polish, "check": scenario_check,
+             "cancel": scenario_cancel}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------
 
 def run(args):
+    if "BRIMALOX_E2E_TMPDIR" in os.environ:
+        os.environ["TMPDIR"] = os.environ["BRIMALOX_E2E_TMPDIR"]
+
     def scenario(application, window):
         checks = Checks()
         SCENARIOS[args.scenario](application, window, checks, args)
-        if application.process.poll() is not None:
+        if application.process.poll() is not None and args.scenario != "cancel":  # that one quits
             checks.true(f"the calculator exited with status {application.process.returncode}", False)
         return checks.report()
 
@@ -352,6 +441,11 @@ def main():
     if reason:
         print("skipped:", reason)
         return SKIP
+    if args.scenario == "cancel" and "BRIMALOX_E2E_TMPDIR" not in os.environ:
+        # The engine's folders go to a directory of the scenario's own, so it sees whether one is left.
+        with tempfile.TemporaryDirectory(prefix="brimalox-e2e-tmp-") as folders:
+            os.environ["BRIMALOX_E2E_TMPDIR"] = folders
+            return in_private_bus(__file__, lambda: run(args))
     return in_private_bus(__file__, lambda: run(args))
 
 if __name__ == "__main__":
