@@ -144,7 +144,7 @@ QWidget* CheckWindow::buildSettings() {
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("frequencies done"));
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
-    progress_->setValue(0);
+    progress_->reset();
     buttons->addWidget(run_button_);
     buttons->addWidget(cancel_button_);
     buttons->addWidget(progress_, 1);
@@ -239,8 +239,7 @@ void CheckWindow::run() {
         setStatus(QStringLiteral("The design cannot be modelled: %1").arg(qs(e.what())));
         return;
     }
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
+    progress_->reset();  // no count until the run tells how many frequencies it asks for
     run_button_->setEnabled(false);
     cancel_button_->setEnabled(true);
     setStatus(QStringLiteral("Running nec2c..."));
@@ -286,7 +285,7 @@ void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
         nec::endBySignal(outcome.signal);
     }
     if (outcome.cancelled) {
-        progress_->setValue(0);
+        progress_->reset();
         setStatus(QStringLiteral("Cancelled: nec2c was stopped; what was shown before stays."));
         return;
     }
@@ -393,7 +392,7 @@ void CheckWindow::closeEvent(QCloseEvent* event) {
         run_.reset();  // nec2c ended and its folder removed before the window goes
         run_button_->setEnabled(true);
         cancel_button_->setEnabled(false);
-        progress_->setValue(0);
+        progress_->reset();
         setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
     }
     event->accept();
