@@ -32,8 +32,11 @@ need_program(BRIMALOX_SYSTEM_PYTHON python3 python3 PATHS /usr/bin NO_DEFAULT_PA
 find_package(benchmark QUIET)  # without it the micro-benchmarks, run by hand, are left out
 
 if(BRIMALOX_BUILD_GUI)
-  find_package(Qt6 QUIET COMPONENTS Widgets)
+  find_package(Qt6 QUIET COMPONENTS Widgets PrintSupport)
   need(Qt6_FOUND qt6-base-dev)
+  # The model's charts and the build sheet are drawn from the very SVG the command line writes.
+  find_package(Qt6 QUIET COMPONENTS Svg SvgWidgets)
+  need(Qt6SvgWidgets_FOUND qt6-svg-dev)
   # xcb for the one thing Qt does not say to an X11 window manager: that a fixed window cannot be resized.
   find_library(XCB_LIBRARY xcb)
   need(XCB_LIBRARY libxcb1-dev)

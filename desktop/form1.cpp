@@ -31,7 +31,9 @@ std::size_t slot(Field field) { return static_cast<std::size_t>(field) - 1; }
 // Qt takes a plain top-level QWidget for a client area, which AT-SPI calls a "filler"; a screen
 // reader should meet both windows as windows named by their captions, as it meets a QMainWindow.
 QAccessibleInterface* accessibleWindow(const QString&, QObject* object) {
-    if (auto* form = dynamic_cast<Form1*>(object)) return new QAccessibleWidget(form, QAccessible::Window);
+    // Under the menu bar the client area is a part of the window, as Qt has it by default.
+    if (auto* form = dynamic_cast<Form1*>(object); form && form->isWindow())
+        return new QAccessibleWidget(form, QAccessible::Window);
     if (auto* notes = dynamic_cast<NotesWindow*>(object)) return new QAccessibleWidget(notes, QAccessible::Window);
     return nullptr;
 }
@@ -70,7 +72,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
     QWidget* first = findChild<QWidget*>(qstr(desc.initialFocus));
     first->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
-    keepFixedFrame(this);
+    if (isWindow()) keepFixedFrame(this);
 }
 
 Form1::~Form1() = default;
@@ -163,8 +165,24 @@ void Form1::showWebsite() {
     website_->activateWindow();
 }
 
-void Form1::click(Button button) {
-    if (const ClickOutcome outcome = press(button, *this, mod1_); !outcome.ok()) showFailure(outcome);
+bool Form1::pressButton(Button button) {
+    const ClickOutcome outcome = press(button, *this, mod1_);
+    if (!outcome.ok()) {
+        showFailure(outcome);
+        return false;
+    }
+    if (button == Button::Command4) computed_ = true;
+    return true;
+}
+
+void Form1::choose(Option option) { options_[static_cast<std::size_t>(option)]->click(); }
+
+DesignTexts Form1::shownDesign() const {
+    DesignTexts design;
+    design.sides = selected(Option::Option1) ? 3 : selected(Option::Option2) ? 4 : 0;
+    for (const ValueField& value : kValueFields)
+        design.*value.text = text(value.field);
+    return design;
 }
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.

@@ -1,6 +1,8 @@
 #pragma once
-// The main window: the fields, buttons, option buttons and diagram at their places. It implements
-// the form the handlers work on and forwards each click to its button's handler; it computes nothing.
+// The main window's client area: the fields, buttons, option buttons and diagram at their places. It
+// implements the form the handlers work on and forwards each click to its button's handler; it
+// computes nothing. Made without a parent it is a window of its own; the program puts it under a
+// menu bar (MainWindow).
 
 #include <QWidget>
 #include <array>
@@ -8,6 +10,7 @@
 
 #include "app/buttons.h"
 #include "app/layout.h"
+#include "app/road.h"
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 
@@ -34,6 +37,15 @@ public:
     // The website window once WEBSITE has created it, else nullptr.
     QMessageBox* websiteWindow() const { return website_; }
 
+    // Clicks a button as the user does, message and all; true when the click went through.
+    bool pressButton(Button button);
+    // Selects an option button as a click on it does.
+    void choose(Option option);
+    // Whether a COMPUTE has gone through since the window opened: the window then shows a design.
+    bool designComputed() const { return computed_; }
+    // The design as the value fields show it now, of the form selected (sides 0 when neither is).
+    DesignTexts shownDesign() const;
+
 private:
     QWidget* build(const Control& control);
     QWidget* buildTextBox(const Control& control);
@@ -41,7 +53,7 @@ private:
     QWidget* buildOption(const Control& control);
     QWidget* buildPicture(const Control& control);
     QWidget* buildLine(const Control& control);
-    void click(Button button);
+    void click(Button button) { pressButton(button); }
     void showFailure(const ClickOutcome& outcome);
 
     Mod1 mod1_;
@@ -49,6 +61,7 @@ private:
     std::array<QRadioButton*, 2> options_{};
     std::unique_ptr<NotesWindow> notes_;  // a window of its own: no parent, so it outlives our close
     QMessageBox* website_ = nullptr;
+    bool computed_ = false;
 };
 
 }  // namespace brimalox

@@ -1,11 +1,11 @@
 // Start-up: the main window with its default texts, and nothing else runs until a click.
 #include <QApplication>
 
-#include "desktop/form1.h"
+#include "desktop/main_window.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);  // the command line means nothing to the calculator
-    brimalox::Form1 window;
+    brimalox::MainWindow window;
     window.show();
     return QApplication::exec();
 }

@@ -16,7 +16,11 @@ xdotool installed).
 
 import argparse
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
+import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import harness  # the window as expected, the checks (tests/ is on PYTHONPATH)
@@ -39,7 +43,7 @@ DEFAULT_THREE_SIDED = {"Text23": "421.2329", "Text22": "16.5839716393178", "Text
 
 def tools_for(scenario):
     tools = ["Xvfb", "dbus-run-session"]
-    if scenario in ("xinput", "tab_order", "polish"):
+    if scenario in ("xinput", "tab_order", "polish", "check", "cancel"):
         tools.append("xdotool")
     if scenario == "polish":
         tools.append("xprop")
@@ -48,9 +52,16 @@ def tools_for(scenario):
 
 def scenario_layout(app, window, checks, args):
     """Every control at its place, with its default text; neither option selected."""
-    x, y, width, height = Window.extents(window.frame)
+    x, y, width, height = Window.extents(window.client)
     checks.equal("main window role", window.frame.getRoleName(), "frame")
     checks.equal("client area size in pixels", (width, height), tuple(harness.pixels(harness.WINDOW["client"])))
+    # The menu bar stands above the client area, outside it: the window is that much taller.
+    menu_bar = [child for child in window.frame if child is not None and child.getRoleName() == "menu bar"]
+    checks.equal("menu bars above the client area", len(menu_bar), 1)
+    if menu_bar:
+        bar = Window.extents(menu_bar[0])
+        checks.equal("the client area starts below the menu bar", y, bar[1] + bar[3])
+        checks.equal("the window's outer height", Window.extents(window.frame)[3], height + bar[3])
     for control, role, name, default, twips in LAYOUT:
         expected = tuple(harness.pixels(twips))
         actual = window.place(window.controls[control])
@@ -149,7 +160,7 @@ def scenario_xinput(app, window, checks, args):
     window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
 
     def click(control):
-        left, top, width, height = window.place(window.controls[control])
+        left, top, width, height = window.in_frame(window.controls[control])
         xdotool(display, "mousemove", "--window", window_id, str(left + width // 2), str(top + height // 2),
                 "click", "1")
 
@@ -168,7 +179,7 @@ def scenario_tab_order(app, window, checks, args):
     """The Tab key visits the controls in the window's order."""
     display = os.environ["DISPLAY"]
     window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
-    left, top, width, height = window.place(window.controls["Text1"])
+    left, top, width, height = window.in_frame(window.controls["Text1"])
     xdotool(display, "mousemove", "--window", window_id, str(left + 4), str(top + height // 2), "click", "1")
     focused = app.pyatspi.STATE_FOCUSED
     wait_for("Text1 to take the focus", lambda: window.states("Text1").contains(focused))
@@ -257,10 +268,12 @@ def scenario_polish(app, window, checks, args):
         checks.true(f"{caption} does not offer minimising and closing (Motif functions {functions:#x})",
                     functions & MWM_FUNC_MINIMIZE and functions & MWM_FUNC_CLOSE)
 
-    # A size forced from outside is taken back.
+    # A size forced from outside is taken back: the client area's and the menu bar's.
+    own_size = Window.extents(window.frame)[2:]
     xdotool(display, "windowsize", window_id, "800", "600")
-    wait_for("the window to take its own size back",
-             lambda: Window.extents(window.frame)[2:] == tuple(harness.pixels(harness.WINDOW["client"])))
+    wait_for("the window to take its own size back", lambda: Window.extents(window.frame)[2:] == own_size)
+    checks.equal("the client area's size after a size was forced", Window.extents(window.client)[2:],
+                 tuple(harness.pixels(harness.WINDOW["client"])))
 
     attributes = window.controls["Text21"].queryText().getAttributes(0)[0]
     checks.true(f"Text21 is not told as right-aligned: {attributes!r}", "justification:right" in attributes)
@@ -275,18 +288,139 @@ def scenario_polish(app, window, checks, args):
     checks.equal("the megabyte after the click", len(window.text("Text2")), len(big))
 
 
+def scenario_check(app, window, checks, args):
+    """CHECK THE DESIGN opened from the menu by keyboard after COMPUTE, run, and its report word for
+    word what brimalox-cli simulate prints for the same design."""
+    if not shutil.which("nec2c"):
+        print("skipped: nec2c is not installed")
+        raise SystemExit(SKIP)
+    if not args.cli:
+        raise Failure("the check scenario needs --cli to compare the report with")
+    display = os.environ["DISPLAY"]
+    window.select("Option1")
+    window.press("Command4")
+    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "alt+m")
+    time.sleep(0.3)  # the menu opens
+    xdotool(display, "key", "c")
+    check = wait_for("the CHECK THE DESIGN window", lambda: app.top_level("CHECK THE DESIGN"))
+    run = wait_for("the RUN button", lambda: find_descendant(check, "push button", "RUN", depth=8))
+    action = run.queryAction()
+    action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+    report = wait_for("the report box", lambda: find_descendant(check, "text", "REPORT", depth=8))
+    shown = wait_for("the report", lambda: report.queryText().getText(0, -1), timeout=120)
+    expected = subprocess.run([args.cli, "simulate", "146.00", "--sides", "3"], capture_output=True,
+                              text=True).stdout
+    checks.equal("the check's report against brimalox-cli simulate's", shown.rstrip("\n"), expected.rstrip("\n"))
+    screenshot_of(args, "check.png", check)
+    # The main window answers while the check window is open.
+    window.set_text("Text2", "50")
+    window.press("Command7")
+    window.wait_texts("ACCEPT with the check window open", {"Text8": "4.748"})
+
+
+def nec2c_children(pid):
+    """The nec2c processes the program has running."""
+    found = 0
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    fields = stat.read().split()
+            except OSError:
+                continue
+            if fields[1] == "(nec2c)" and fields[3] == str(pid):
+                found += 1
+    return found
+
+
+def find_role(accessible, role, depth=8):
+    for child in accessible:
+        if child is None:
+            continue
+        if child.getRoleName() == role:
+            return child
+        found = find_role(child, role, depth - 1) if depth > 0 else None
+        if found is not None:
+            return found
+    return None
+
+
+def engine_folders():
+    return [name for name in os.listdir(os.environ["TMPDIR"]) if name.startswith("brimalox-nec-")]
+
+
+def scenario_cancel(app, window, checks, args):
+    """A check over average ground (slow) cancelled: nec2c gone at once, no folder left; run again
+    and quit with Ctrl+Q in the middle: the program ends with no nec2c and no folder behind it."""
+    if not shutil.which("nec2c"):
+        print("skipped: nec2c is not installed")
+        raise SystemExit(SKIP)
+    display = os.environ["DISPLAY"]
+    pid = app.process.pid
+    window.select("Option1")
+    window.press("Command4")
+    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "F5")
+    check = wait_for("the CHECK THE DESIGN window", lambda: app.top_level("CHECK THE DESIGN"))
+    ground = wait_for("the ground box", lambda: find_role(check, "combo box"))
+    check_id = wait_for("the check window on the X display", lambda: xdotool_search(display, "CHECK THE DESIGN"))
+    xdotool(display, "windowfocus", "--sync", check_id)
+    x, y, width, height = Window.extents(ground)
+    xdotool(display, "mousemove", str(x + width // 2), str(y + height // 2), "click", "1")  # the list opens
+    time.sleep(0.3)
+    xdotool(display, "key", "a", "Return")  # average, the first ground that starts so
+    wait_for("the average ground chosen", lambda: ground.name.startswith("average"), timeout=5)
+    height = wait_for("the height box", lambda: find_descendant(check, "text", "HEIGHT", depth=8))
+    height.queryEditableText().setTextContents("10")
+
+    def press(name):
+        button = wait_for(f"the {name} button", lambda: find_descendant(check, "push button", name, depth=8))
+        action = button.queryAction()
+        action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+
+    press("RUN")
+    wait_for("nec2c to run", lambda: nec2c_children(pid) > 0)
+    started = time.monotonic()
+    press("CANCEL")
+    wait_for("nec2c to end after CANCEL", lambda: nec2c_children(pid) == 0, timeout=2)
+    checks.true(f"nec2c ended {time.monotonic() - started:.2f} s after CANCEL", time.monotonic() - started < 1)
+    status = wait_for("the window to say it was cancelled",
+                      lambda: [t for t in accessible_texts(check, 8) if t.startswith("Cancelled")], timeout=5)
+    print("check window says:", status[0])
+    checks.equal("folders left after CANCEL", engine_folders(), [])
+    screenshot_of(args, "cancel.png", check)
+
+    press("RUN")
+    wait_for("nec2c to run again", lambda: nec2c_children(pid) > 0)
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "ctrl+q")
+    app.process.wait(10)
+    checks.equal("the program's exit status after QUIT", app.process.returncode, 0)
+    checks.equal("nec2c left after QUIT", nec2c_children(pid), 0)
+    checks.equal("folders left after QUIT", engine_folders(), [])
+
+
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
              "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
-             "website": scenario_website, "polish": scenario_polish}
+             "website": scenario_website, "polish": scenario_polish, "check": scenario_check,
+             "cancel": scenario_cancel}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------
 
 def run(args):
+    if "BRIMALOX_E2E_TMPDIR" in os.environ:
+        os.environ["TMPDIR"] = os.environ["BRIMALOX_E2E_TMPDIR"]
+
     def scenario(application, window):
         checks = Checks()
         SCENARIOS[args.scenario](application, window, checks, args)
-        if application.process.poll() is not None:
+        if application.process.poll() is not None and args.scenario != "cancel":  # that one quits
             checks.true(f"the calculator exited with status {application.process.returncode}", False)
         return checks.report()
 
@@ -307,6 +441,11 @@ def main():
     if reason:
         print("skipped:", reason)
         return SKIP
+    if args.scenario == "cancel" and "BRIMALOX_E2E_TMPDIR" not in os.environ:
+        # The engine's folders go to a directory of the scenario's own, so it sees whether one is left.
+        with tempfile.TemporaryDirectory(prefix="brimalox-e2e-tmp-") as folders:
+            os.environ["BRIMALOX_E2E_TMPDIR"] = folders
+            return in_private_bus(__file__, lambda: run(args))
     return in_private_bus(__file__, lambda: run(args))
 
 if __name__ == "__main__":

@@ -151,8 +151,9 @@ class Window:
         self.application = application
         self.pyatspi = application.pyatspi
         self.frame = application.frame
-        self.children = [child for child in self.frame if child is not None]
-        self.origin = self.extents(self.frame)[:2]
+        self.client = self.client_area(self.frame)
+        self.children = [child for child in self.client if child is not None]
+        self.origin = self.extents(self.client)[:2]
         self.controls = {}
         for control, role, name, _, twips in LAYOUT:
             candidates = [c for c in self.children if c.getRoleName() == role and c.name == name]
@@ -165,14 +166,29 @@ class Window:
             self.controls[control] = candidates[0]
 
     @staticmethod
+    def client_area(frame):
+        """Where the controls stand: the window's part below its menu bar, the one with the most
+        children (the frame itself for a window without a menu bar)."""
+        parts = [child for child in frame if child is not None and child.getRoleName() != "menu bar"]
+        best = max(parts, key=lambda part: part.childCount, default=None)
+        return best if best is not None and best.childCount > len(parts) else frame
+
+    @staticmethod
     def extents(accessible):
         import pyatspi
         box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return box.x, box.y, box.width, box.height
 
     def place(self, accessible):
+        """Where a control stands in the client area, as the window's layout gives it."""
         x, y, width, height = self.extents(accessible)
         return x - self.origin[0], y - self.origin[1], width, height
+
+    def in_frame(self, accessible):
+        """Where a control stands in the top-level X window, for X input sent to that window."""
+        x, y, width, height = self.extents(accessible)
+        left, top = self.extents(self.frame)[:2]
+        return x - left, y - top, width, height
 
     def text(self, control):
         # On a loaded machine the bus has answered, for a moment, without the box's text interface

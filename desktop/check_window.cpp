@@ -1,0 +1,413 @@
+#include "desktop/check_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QtSvgWidgets/QSvgWidget>
+#include <memory>
+#include <utility>
+
+#include "desktop/check_run.h"
+#include "desktop/model_settings.h"
+
+namespace brimalox {
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+QSvgWidget* chart(QWidget* parent, const char* name, const QString& label) {
+    auto* widget = new QSvgWidget(parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(label);
+    return widget;
+}
+
+// An SVG drawn at its own proportions inside the tab, however the window is sized.
+void showSvg(QSvgWidget* widget, const std::string& svg) {
+    widget->load(QByteArray::fromStdString(svg));
+    widget->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+}
+
+// Whatever simulate writes to a file, as it writes it.
+const SavedFile kSavedFiles[] = {
+    {"DECK", "nec", [](const nec::Result& r) { return r.deck; }},
+    {"MODEL", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
+    {"SWR CHART", "svg",
+     [](const nec::Result& r) { return r.analysis.rows.empty() ? std::string() : nec::swrChart(r); }},
+    {"PATTERN CHART", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
+    {"HEIGHTS CHART", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
+    {"TABLE", "csv",
+     [](const nec::Result& r) {
+         return r.analysis.rows.empty() && r.heights.empty() ? std::string() : nec::report(r, nec::ReportFormat::Csv);
+     }},
+    {"REPORT", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
+    {"REPORT", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
+};
+
+}  // namespace
+
+CheckWindow::CheckWindow(std::function<DesignTexts()> design) : design_(std::move(design)) {
+    setObjectName(QStringLiteral("check"));
+    setWindowTitle(QStringLiteral("CHECK THE DESIGN"));
+    setAttribute(Qt::WA_QuitOnClose, false);  // the main window's closing ends the program
+    setAcceptDrops(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildSettings());
+    layout->addWidget(buildResults(), 1);
+    resize(820, 760);
+}
+
+CheckWindow::~CheckWindow() = default;
+
+QWidget* CheckWindow::buildSettings() {
+    auto* box = new QWidget(this);
+    auto* form = new QFormLayout(box);
+    form->setContentsMargins(0, 0, 0, 0);
+    model_ = new ModelSettings(box);
+    form->addRow(model_);
+
+    auto* sweep = new QHBoxLayout;
+    from_ = settingBox(box, "from", "SWEEP FROM", "0.8 x the design frequency");
+    to_ = settingBox(box, "to", "SWEEP TO", "1.4 x the design frequency");
+    step_ = settingBox(box, "step", "SWEEP STEP", "0.01 x the design frequency");
+    sweep->addWidget(from_);
+    sweep->addWidget(new QLabel(QStringLiteral("TO"), box));
+    sweep->addWidget(to_);
+    sweep->addWidget(new QLabel(QStringLiteral("STEP"), box));
+    sweep->addWidget(step_);
+    form->addRow(QStringLiteral("SWEEP FROM (MHZ)"), sweep);
+    patternAt_ = settingBox(box, "patternAt", "PATTERN ALSO AT", "MHz, several apart by spaces");
+    form->addRow(QStringLiteral("PATTERN ALSO AT (MHZ)"), patternAt_);
+    heights_ = settingBox(box, "heights", "HEIGHT SWEEP", "FROM:TO:STEP in metres (needs a ground)");
+    form->addRow(QStringLiteral("HEIGHT SWEEP"), heights_);
+
+    auto* measured = new QHBoxLayout;
+    measuredName_ = new QLabel(QStringLiteral("none (open one, or drop it on this window)"), box);
+    measuredName_->setObjectName(QStringLiteral("measuredName"));
+    auto* open = new QPushButton(QStringLiteral("&OPEN..."), box);
+    open->setObjectName(QStringLiteral("openMeasured"));
+    auto* clear = new QPushButton(QStringLiteral("C&LEAR"), box);
+    measured->addWidget(measuredName_, 1);
+    measured->addWidget(open);
+    measured->addWidget(clear);
+    form->addRow(QStringLiteral("MEASURED (.S1P)"), measured);
+    connect(open, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
+                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
+        if (!path.isEmpty()) openMeasured(path);
+    });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        measured_.reset();
+        measuredName_->setText(QStringLiteral("none"));
+    });
+
+    auto* buttons = new QHBoxLayout;
+    run_button_ = new QPushButton(QStringLiteral("&RUN"), box);
+    run_button_->setObjectName(QStringLiteral("run"));
+    cancel_button_ = new QPushButton(QStringLiteral("&CANCEL"), box);
+    cancel_button_->setObjectName(QStringLiteral("cancel"));
+    cancel_button_->setEnabled(false);
+    save_button_ = new QPushButton(QStringLiteral("&SAVE"), box);
+    save_button_->setObjectName(QStringLiteral("save"));
+    save_button_->setEnabled(false);
+    auto* saves = new QMenu(save_button_);
+    for (const SavedFile& file : kSavedFiles)
+        saves->addAction(
+            QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
+            [this, &file] { save(file); });
+    save_button_->setMenu(saves);
+    progress_ = new QProgressBar(box);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setAccessibleName(QStringLiteral("frequencies done"));
+    progress_->setFormat(QStringLiteral("%v of %m frequencies"));
+    progress_->reset();
+    buttons->addWidget(run_button_);
+    buttons->addWidget(cancel_button_);
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(save_button_);
+    form->addRow(buttons);
+    connect(run_button_, &QPushButton::clicked, this, [this] { run(); });
+    connect(cancel_button_, &QPushButton::clicked, this, [this] { cancel(); });
+
+    status_ = new QLabel(box);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(status_);
+    return box;
+}
+
+QWidget* CheckWindow::buildResults() {
+    tabs_ = new QTabWidget(this);
+    report_ = new QPlainTextEdit(tabs_);
+    report_->setObjectName(QStringLiteral("report"));
+    report_->setAccessibleName(QStringLiteral("REPORT"));
+    report_->setReadOnly(true);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    tabs_->addTab(report_, QStringLiteral("REPORT"));
+    swr_ = chart(tabs_, "swrChart", "SWR CHART");
+    tabs_->addTab(swr_, QStringLiteral("SWR"));
+    pattern_ = chart(tabs_, "patternChart", "PATTERN CHART");
+    tabs_->addTab(pattern_, QStringLiteral("PATTERN"));
+    heightsChart_ = chart(tabs_, "heightsChart", "HEIGHTS CHART");
+    tabs_->addTab(heightsChart_, QStringLiteral("HEIGHTS"));
+    table_ = new QTableWidget(tabs_);
+    table_->setObjectName(QStringLiteral("sweepTable"));
+    table_->setAccessibleName(QStringLiteral("SWEEP"));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->setVisible(false);
+    tabs_->addTab(table_, QStringLiteral("SWEEP"));
+    return tabs_;
+}
+
+void CheckWindow::present() {
+    if (!run_ && QStandardPaths::findExecutable(qs(engine_.program)).isEmpty() &&
+        engine_.program.find('/') == std::string::npos)
+        sayEngineMissing();
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CheckWindow::sayEngineMissing() {
+    setStatus(
+        QStringLiteral("The check runs the NEC-2 engine nec2c, which is not installed. Install it with "
+                       "\"sudo apt install nec2c\" (Debian package nec2c), then click RUN. The rest of "
+                       "the program works without it."));
+}
+
+QComboBox* CheckWindow::groundBox() const { return model_->groundBox(); }
+QLineEdit* CheckWindow::setting(const char* name) const { return findChild<QLineEdit*>(QString::fromLatin1(name)); }
+QString CheckWindow::reportText() const { return report_->toPlainText(); }
+QString CheckWindow::status() const { return status_->text(); }
+void CheckWindow::setStatus(const QString& text) { status_->setText(text); }
+
+void CheckWindow::run() {
+    if (run_) return;
+    if (EngineRun::anyRunning()) {
+        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        return;
+    }
+    nec::Request request;
+    request.shown = design_();
+    request.names = windowSettingNames();
+    nec::Settings& s = request.settings;
+    model_->fill(s);
+    s.from = from_->text().toStdString();
+    s.to = to_->text().toStdString();
+    s.step = step_->text().toStdString();
+    s.heights = heights_->text().toStdString();
+    for (const QString& mhz :
+         patternAt_->text().split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts))
+        s.patternAt.push_back(mhz.toStdString());
+    request.measured = measured_;
+
+    // The settings are read before nec2c starts, so a refusal costs no run and changes nothing shown.
+    nec::Prepared prepared;
+    try {
+        prepared = nec::prepare(request);
+    } catch (const std::invalid_argument& e) {
+        setStatus(QStringLiteral("The check cannot run with these settings: %1").arg(qs(e.what())));
+        return;
+    } catch (const std::exception& e) {
+        setStatus(QStringLiteral("The design cannot be modelled: %1").arg(qs(e.what())));
+        return;
+    }
+    progress_->reset();  // no count until the run tells how many frequencies it asks for
+    run_button_->setEnabled(false);
+    cancel_button_->setEnabled(true);
+    setStatus(QStringLiteral("Running nec2c..."));
+    QPointer<CheckWindow> self(this);
+    const nec::CheckProgress progress = [self](int done, int total) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, done, total] {
+                if (!self || !self->run_) return;
+                self->progress_->setRange(0, total);
+                self->progress_->setValue(done);
+            },
+            Qt::QueuedConnection);
+    };
+    auto result = std::make_shared<std::optional<nec::Result>>();
+    run_ = std::make_unique<EngineRun>(
+        [result, prepared = std::move(prepared), options = engine_, progress] {
+            nec::Nec2cProgram engine(options);
+            *result = nec::run(prepared, engine, progress);
+        },
+        [self, result](RunEnd end) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, result, end = std::move(end)] {
+                    if (self) self->finished(end, std::move(*result));
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void CheckWindow::cancel() {
+    if (run_) run_->cancel();
+}
+
+void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
+    if (!run_) return;
+    run_->finish();
+    run_.reset();
+    run_button_->setEnabled(true);
+    cancel_button_->setEnabled(false);
+    if (outcome.signal != 0) {
+        // Asked from outside to stop while nec2c ran: the run is cleaned up, now end as asked.
+        nec::endBySignal(outcome.signal);
+    }
+    if (outcome.cancelled) {
+        progress_->reset();
+        setStatus(QStringLiteral("Cancelled: nec2c was stopped; what was shown before stays."));
+        return;
+    }
+    if (!result) {
+        setStatus(QStringLiteral("The check failed: %1").arg(qs(outcome.failure)));
+        return;
+    }
+    result_ = std::move(result);
+    showResult(*result_);
+}
+
+void CheckWindow::showResult(const nec::Result& r) {
+    report_->setPlainText(qs(nec::report(r, nec::ReportFormat::Text)));
+    QStringList said;
+    for (const std::string& warning : r.warnings)
+        said << QStringLiteral("Warning: %1").arg(qs(warning));
+    if (!r.analysis.failures.empty())
+        said << QStringLiteral("The model failed: %1").arg(qs(r.analysis.failures.front()));
+    setStatus(said.isEmpty() ? QStringLiteral("Done.") : said.join('\n'));
+
+    // A model that gave no result at any frequency has no sweep to draw or tabulate.
+    const bool swept = !r.analysis.rows.empty();
+    if (swept) showSvg(swr_, nec::swrChart(r));
+    tabs_->setTabEnabled(tabs_->indexOf(swr_), swept);
+    if (!r.analysis.patterns.empty()) showSvg(pattern_, nec::patternChart(r));
+    tabs_->setTabEnabled(tabs_->indexOf(pattern_), !r.analysis.patterns.empty());
+    const std::string heights = nec::heightsChart(r);
+    if (!heights.empty()) showSvg(heightsChart_, heights);
+    tabs_->setTabEnabled(tabs_->indexOf(heightsChart_), !heights.empty());
+
+    // The sweep's table as simulate --format csv writes it without a height sweep.
+    const QStringList lines = swept ? qs(nec::formatReport(r.analysis, r.design, nec::ReportFormat::Csv))
+                                          .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+                                    : QStringList();
+    table_->clear();
+    table_->setRowCount(lines.isEmpty() ? 0 : static_cast<int>(lines.size()) - 1);
+    table_->setColumnCount(lines.isEmpty() ? 0 : static_cast<int>(lines.front().split(',').size()));
+    if (!lines.isEmpty()) table_->setHorizontalHeaderLabels(lines.front().split(','));
+    for (int row = 1; row < lines.size(); ++row) {
+        const QStringList cells = lines[row].split(',');
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(row - 1, column, item);
+        }
+    }
+    table_->resizeColumnsToContents();
+    save_button_->setEnabled(true);
+}
+
+bool CheckWindow::openMeasured(const QString& path) {
+    QFile file(path);
+    const QString name = QFileInfo(path).fileName();
+    const auto refuse = [&](const QString& why) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                    QStringLiteral("The measured file %1 was not opened: %2").arg(name, why),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("measuredFailure"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return false;
+    };
+    if (!file.open(QIODevice::ReadOnly)) return refuse(file.errorString());
+    try {
+        nec::Touchstone data = nec::readTouchstone(file.readAll().toStdString());
+        measured_ = nec::Measured{name.toStdString(), std::move(data)};
+    } catch (const std::exception& e) {
+        return refuse(qs(e.what()));
+    }
+    measuredName_->setText(name);
+    return true;
+}
+
+void CheckWindow::save(const SavedFile& saved) {
+    if (!result_) return;
+    std::string text;
+    try {
+        text = saved.text(*result_);
+    } catch (const std::exception& e) {  // a model that gave no pattern has no pattern chart
+        setStatus(QStringLiteral("Nothing saved: %1").arg(qs(e.what())));
+        return;
+    }
+    const QString what = QString::fromLatin1(saved.label);
+    const QString suffix = QString::fromLatin1(saved.suffix);
+    if (text.empty()) {
+        setStatus(QStringLiteral("Nothing saved: this check has no %1 (a height sweep draws the heights chart).")
+                      .arg(what.toLower()));
+        return;
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("SAVE THE ") + what, QStringLiteral("brimalox.") + suffix);
+    if (path.isEmpty()) return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+        !file.commit()) {
+        setStatus(QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    setStatus(QStringLiteral("Saved %1.").arg(path));
+}
+
+void CheckWindow::closeEvent(QCloseEvent* event) {
+    if (run_) {
+        run_.reset();  // nec2c ended and its folder removed before the window goes
+        run_button_->setEnabled(true);
+        cancel_button_->setEnabled(false);
+        progress_->reset();
+        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
+    }
+    event->accept();
+}
+
+void CheckWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CheckWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile()) {
+        openMeasured(urls.front().toLocalFile());
+        event->acceptProposedAction();
+    }
+}
+
+}  // namespace brimalox

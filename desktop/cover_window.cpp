@@ -1,0 +1,247 @@
+#include "desktop/cover_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QSvgRenderer>
+#include <QVBoxLayout>
+#include <QtSvgWidgets/QSvgWidget>
+#include <algorithm>
+#include <thread>
+#include <utility>
+
+#include "desktop/check_run.h"
+#include "desktop/model_settings.h"
+#include "nec/native/runner.h"
+#include "nec/native/side_by_side.h"
+#include "numtext/figures.h"
+
+namespace brimalox {
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+nec::CoverNames coverNames() {
+    nec::CoverNames names;
+    static_cast<nec::SettingNames&>(names) = windowSettingNames();
+    names.band = "BANDS";
+    names.maxSwr = "AT MOST SWR";
+    names.conductors = "CONDUCTORS";
+    return names;
+}
+
+}  // namespace
+
+CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(std::move(use)) {
+    setObjectName(QStringLiteral("cover"));
+    setWindowTitle(QStringLiteral("COVER BANDS"));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+
+    auto* bands = new QHBoxLayout;
+    for (const auto& [text, band] :
+         {std::pair{"2 M", "144:148"}, std::pair{"1.25 M", "222:225"}, std::pair{"70 CM", "420:450"}}) {
+        auto* box = new QCheckBox(QString::fromLatin1(text), this);
+        box->setObjectName(QString::fromLatin1(band));
+        box->setToolTip(QString::fromLatin1(band) + QStringLiteral(" MHz"));
+        bandBoxes_.push_back(box);
+        bands->addWidget(box);
+    }
+    bands_ = settingBox(this, "bands", "BANDS", "and FROM:TO in MHz, apart by blanks");
+    bands->addWidget(bands_, 1);
+    form->addRow(QStringLiteral("BANDS"), bands);
+    sides_ = new QComboBox(this);
+    sides_->setObjectName(QStringLiteral("sides"));
+    sides_->setAccessibleName(QStringLiteral("FORM"));
+    sides_->addItem(QStringLiteral("THREE SIDED"), 3);
+    sides_->addItem(QStringLiteral("FOUR SIDED"), 4);
+    form->addRow(QStringLiteral("FORM"), sides_);
+    maxSwr_ = settingBox(this, "maxSwr", "AT MOST SWR", "", QStringLiteral("2"));
+    form->addRow(QStringLiteral("AT MOST SWR"), maxSwr_);
+    conductors_ =
+        settingBox(this, "conductors", "CONDUCTORS", "recommended, gauges, tube diameters in mm; apart by commas",
+                   QStringLiteral("recommended"));
+    form->addRow(QStringLiteral("CONDUCTORS"), conductors_);
+    model_ = new ModelSettings(this);
+    form->addRow(model_);
+
+    auto* buttons = new QHBoxLayout;
+    search_ = new QPushButton(QStringLiteral("&SEARCH"), this);
+    search_->setObjectName(QStringLiteral("search"));
+    cancel_ = new QPushButton(QStringLiteral("&CANCEL"), this);
+    cancel_->setObjectName(QStringLiteral("cancel"));
+    cancel_->setEnabled(false);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setAccessibleName(QStringLiteral("model runs"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    use_button_ = new QPushButton(QStringLiteral("&USE THIS DESIGN"), this);
+    use_button_->setObjectName(QStringLiteral("use"));
+    use_button_->setEnabled(false);
+    buttons->addWidget(search_);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(use_button_);
+    layout->addLayout(buttons);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    layout->addWidget(status_);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    report_ = new QPlainTextEdit(split);
+    report_->setObjectName(QStringLiteral("report"));
+    report_->setAccessibleName(QStringLiteral("REPORT"));
+    report_->setReadOnly(true);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    chart_ = new QSvgWidget(split);
+    chart_->setObjectName(QStringLiteral("swrChart"));
+    chart_->setAccessibleName(QStringLiteral("SWR CHART"));
+    chart_->setMinimumHeight(240);
+    split->setSizes({280, 360});
+    layout->addWidget(split, 1);
+    resize(820, 900);
+
+    connect(search_, &QPushButton::clicked, this, [this] { search(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(use_button_, &QPushButton::clicked, this, [this] { useWinner(); });
+}
+
+CoverWindow::~CoverWindow() = default;
+
+void CoverWindow::present() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+QString CoverWindow::reportText() const { return report_->toPlainText(); }
+QString CoverWindow::status() const { return status_->text(); }
+void CoverWindow::setStatus(const QString& text) { status_->setText(text); }
+
+void CoverWindow::search() {
+    if (run_) return;
+    if (EngineRun::anyRunning()) {
+        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        return;
+    }
+    nec::CoverRequest request;
+    request.sides = sides_->currentData().toInt();
+    request.names = coverNames();
+    nec::CoverSettings& s = request.settings;
+    for (const QCheckBox* box : bandBoxes_)
+        if (box->isChecked()) s.bands.push_back(box->objectName().toStdString());
+    for (const QString& band : bands_->text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        s.bands.push_back(band.toStdString());
+    s.maxSwr = maxSwr_->text().toStdString();
+    s.conductors = conductors_->text().toStdString();
+    model_->fill(s.model);
+    nec::CoverPlan plan;
+    try {  // every setting is read before the first run
+        plan = nec::planCover(request);
+    } catch (const std::exception& e) {
+        setStatus(QStringLiteral("The search cannot run with these settings: %1").arg(qs(e.what())));
+        return;
+    }
+
+    progress_->setRange(0, 0);  // busy: the number of runs is not known beforehand
+    search_->setEnabled(false);
+    cancel_->setEnabled(true);
+    setStatus(QStringLiteral("Searching..."));
+    QPointer<CoverWindow> self(this);
+    const nec::CoverProgress progress = [self](int runs, const nec::Candidate* best) {
+        const QString now =
+            best ? QStringLiteral("%1 MHz, %2, worst SWR %3")
+                       .arg(qs(best->design.frequencyText), qs(best->conductor), qs(swrFigure(best->worst)))
+                 : QStringLiteral("none yet");
+        QMetaObject::invokeMethod(
+            self,
+            [self, runs, now] {
+                if (self && self->run_)
+                    self->setStatus(QStringLiteral("%1 model runs; the best so far: %2").arg(runs).arg(now));
+            },
+            Qt::QueuedConnection);
+    };
+    auto result = std::make_shared<std::optional<nec::CoverResult>>();
+    const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    run_ = std::make_unique<EngineRun>(
+        [result, plan = std::move(plan), progress, jobs] {
+            const nec::EngineMaker engines = [] { return std::make_unique<nec::Nec2cProgram>(); };
+            *result = nec::cover(plan, engines, jobs, progress);
+        },
+        [self, result](RunEnd end) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, result, end = std::move(end)] {
+                    if (self) self->finished(end, std::move(*result));
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void CoverWindow::cancel() {
+    if (run_) run_->cancel();
+}
+
+void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> result) {
+    if (!run_) return;
+    run_->finish();
+    run_.reset();
+    search_->setEnabled(true);
+    cancel_->setEnabled(false);
+    progress_->setRange(0, 1);
+    progress_->setValue(result ? 1 : 0);
+    if (end.signal != 0) nec::endBySignal(end.signal);  // asked from outside to stop: end as asked
+    if (!result) {
+        setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped before any design was found.")
+                                : QStringLiteral("The search failed: %1").arg(qs(end.failure)));
+        return;
+    }
+    result_ = std::move(result);
+    const nec::CoverResult& r = *result_;
+    report_->setPlainText(qs(nec::coverText(r)));
+    if (r.winner) {
+        std::vector<std::pair<double, double>> bands;
+        for (const nec::Band& band : r.plan.bands)
+            bands.push_back({band.fromMhz, band.toMhz});
+        chart_->load(QByteArray::fromStdString(nec::swrChart(*r.winner, bands)));
+        chart_->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+    }
+    use_button_->setEnabled(!r.ranked.empty());
+    setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped; the best found so far is below.")
+                            : QStringLiteral("Done: %1 model runs.").arg(r.runs));
+}
+
+void CoverWindow::useWinner() {
+    if (result_ && !result_->ranked.empty()) use_(result_->ranked.front().design);
+}
+
+void CoverWindow::closeEvent(QCloseEvent* event) {
+    if (run_) {
+        run_.reset();  // nec2c ended and its folders removed before the window goes
+        search_->setEnabled(true);
+        cancel_->setEnabled(false);
+        progress_->setRange(0, 1);
+        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
+    }
+    event->accept();
+}
+
+}  // namespace brimalox

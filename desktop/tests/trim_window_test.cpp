@@ -1,0 +1,52 @@
+// TRIM: the report word for word as the command line's for the same design and measurement, and a
+// measurement that cannot be taken refused before any run.
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "desktop/trim_window.h"
+#include "nec/native/runner.h"
+#include "nec2c_probe.h"
+
+namespace brimalox::testing {
+namespace {
+
+DesignTexts computed() { return nec::designTexts(runDesign({"146.00", 3, {}}), 3); }
+
+TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
+    TrimWindow trim([] { return computed(); });
+    trim.present();
+    struct Refusal {
+        const char* option;  // the measurement chosen
+        const char* box;
+        const char* text;
+        const char* says;
+    };
+    for (const Refusal& r : {Refusal{"byEdges", "low", "fast", "SWR 2:1 AT's LOW needs a number"},
+                             Refusal{"byDip", "dip", "0", "SWR DIPS AT needs a positive number"},
+                             Refusal{"byFile", "dip", "", "MEASURED FILE: open an analyser's file first"}}) {
+        trim.findChild<QRadioButton*>(QString::fromLatin1(r.option))->setChecked(true);
+        trim.findChild<QLineEdit*>(QString::fromLatin1(r.box))->setText(QString::fromLatin1(r.text));
+        trim.trim();
+        EXPECT_FALSE(trim.running()) << r.says;
+        EXPECT_TRUE(trim.status().contains(QString::fromLatin1(r.says))) << trim.status().toStdString();
+    }
+
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    trim.findChild<QRadioButton*>(QStringLiteral("byEdges"))->setChecked(true);
+    trim.findChild<QLineEdit*>(QStringLiteral("low"))->setText("140");
+    trim.findChild<QLineEdit*>(QStringLiteral("high"))->setText("175");
+    trim.trim();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !trim.running(); }, 60000));
+
+    nec::TrimRequest request;  // brimalox-cli trim 146.00 --measured-2to1 140:175
+    request.check.design = {"146.00", 3, {}};
+    request.measured.lowEdgeMhz = 140;
+    request.measured.highEdgeMhz = 175;
+    nec::Nec2cProgram engine;
+    EXPECT_EQ(trim.reportText().toStdString(), nec::trimReport(nec::trim(request, engine), nec::ReportFormat::Text));
+}
+
+}  // namespace
+}  // namespace brimalox::testing
