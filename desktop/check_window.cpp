@@ -78,7 +78,7 @@ CheckWindow::CheckWindow(std::function<DesignTexts()> design) : design_(std::mov
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildSettings());
     layout->addWidget(buildResults(), 1);
-    resize(820, 760);
+    fitOnScreen(this, QSize(820, 760));
 }
 
 CheckWindow::~CheckWindow() = default;

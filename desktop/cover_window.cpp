@@ -116,7 +116,7 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(s
     chart_->setMinimumHeight(240);
     split->setSizes({280, 360});
     layout->addWidget(split, 1);
-    resize(820, 900);
+    fitOnScreen(this, QSize(820, 900));
 
     connect(search_, &QPushButton::clicked, this, [this] { search(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QScreen>
 
 namespace brimalox {
 namespace {
@@ -32,6 +33,11 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
     box->setAccessibleName(label);
     box->setPlaceholderText(hint);
     return box;
+}
+
+void fitOnScreen(QWidget* window, QSize size) {
+    if (const QScreen* screen = window->screen()) size = size.boundedTo(screen->availableSize() * 0.9);
+    window->resize(size);
 }
 
 ModelSettings::ModelSettings(QWidget* parent) : QWidget(parent) {

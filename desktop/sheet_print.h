@@ -30,7 +30,9 @@ sheet::Paper paperOf(const QPrinter& printer);
 void setPaper(QPrinter& printer, sheet::Paper paper);
 // Draws the SVG page over the whole paper.
 void paintSheet(QPrinter& printer, const std::string& svg);
-// Writes the page as a one-page PDF; false when the file cannot be written.
+// Writes the page as a one-page PDF; false when the file cannot be written. Qt SVG draws the sheet's
+// text as outlines, so the PDF prints as the preview shows but holds no text to select or search,
+// unlike brimalox-cli sheet --format pdf's (librsvg and cairo).
 bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper);
 
 }  // namespace brimalox

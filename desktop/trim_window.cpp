@@ -107,7 +107,7 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design) : design_(std::move(
     report_->setLineWrapMode(QPlainTextEdit::NoWrap);
     report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(report_, 1);
-    resize(760, 640);
+    fitOnScreen(this, QSize(760, 640));
 
     connect(trim_button_, &QPushButton::clicked, this, [this] { trim(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });
