@@ -3,9 +3,13 @@
 // nec2c at once: the engine stops its child and removes its folder when this process is asked to
 // stop (nec::StopSignals), so cancel() asks exactly that, and only while the run holds the guard.
 
+#include <QMetaObject>
+#include <QPointer>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -45,5 +49,22 @@ private:
     std::thread thread_;
     static std::atomic<int> running_;
 };
+
+// job() on a run's thread; its result (none when it threw or was stopped) goes to the window's
+// finish(end, result) on the window's thread, unless the window is gone by then.
+template <class Result, class Window, class Finish, class Job>
+std::unique_ptr<EngineRun> startRun(Window* window, Finish finish, Job job) {
+    QPointer<Window> self(window);
+    auto result = std::make_shared<std::optional<Result>>();
+    auto done = [self, finish, result](RunEnd end) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, finish, result, end = std::move(end)] {
+                if (Window* w = self.data()) (w->*finish)(end, std::move(*result));
+            },
+            Qt::QueuedConnection);
+    };
+    return std::make_unique<EngineRun>([result, job = std::move(job)]() mutable { *result = job(); }, done);
+}
 
 }  // namespace brimalox

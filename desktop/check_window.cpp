@@ -254,20 +254,11 @@ void CheckWindow::run() {
             },
             Qt::QueuedConnection);
     };
-    auto result = std::make_shared<std::optional<nec::Result>>();
-    run_ = std::make_unique<EngineRun>(
-        [result, prepared = std::move(prepared), options = engine_, progress] {
-            nec::Nec2cProgram engine(options);
-            *result = nec::run(prepared, engine, progress);
-        },
-        [self, result](RunEnd end) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, result, end = std::move(end)] {
-                    if (self) self->finished(end, std::move(*result));
-                },
-                Qt::QueuedConnection);
-        });
+    run_ = startRun<nec::Result>(this, &CheckWindow::finished,
+                                 [prepared = std::move(prepared), options = engine_, progress] {
+                                     nec::Nec2cProgram engine(options);
+                                     return nec::run(prepared, engine, progress);
+                                 });
 }
 
 void CheckWindow::cancel() {

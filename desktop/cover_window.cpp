@@ -179,21 +179,11 @@ void CoverWindow::search() {
             },
             Qt::QueuedConnection);
     };
-    auto result = std::make_shared<std::optional<nec::CoverResult>>();
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    run_ = std::make_unique<EngineRun>(
-        [result, plan = std::move(plan), progress, jobs] {
-            const nec::EngineMaker engines = [] { return std::make_unique<nec::Nec2cProgram>(); };
-            *result = nec::cover(plan, engines, jobs, progress);
-        },
-        [self, result](RunEnd end) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, result, end = std::move(end)] {
-                    if (self) self->finished(end, std::move(*result));
-                },
-                Qt::QueuedConnection);
-        });
+    run_ = startRun<nec::CoverResult>(this, &CoverWindow::finished, [plan = std::move(plan), progress, jobs] {
+        const nec::EngineMaker engines = [] { return std::make_unique<nec::Nec2cProgram>(); };
+        return nec::cover(plan, engines, jobs, progress);
+    });
 }
 
 void CoverWindow::cancel() {

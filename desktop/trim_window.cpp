@@ -176,21 +176,10 @@ void TrimWindow::trim() {
     trim_button_->setEnabled(false);
     cancel_->setEnabled(true);
     setStatus(QStringLiteral("Running the model of the design and of the trimmed design..."));
-    QPointer<TrimWindow> self(this);
-    auto result = std::make_shared<std::optional<nec::Trim>>();
-    run_ = std::make_unique<EngineRun>(
-        [result, request = std::move(request)] {
-            nec::Nec2cProgram engine;
-            *result = nec::trim(request, engine);
-        },
-        [self, result](RunEnd end) {
-            QMetaObject::invokeMethod(
-                self,
-                [self, result, end = std::move(end)] {
-                    if (self) self->finished(end, std::move(*result));
-                },
-                Qt::QueuedConnection);
-        });
+    run_ = startRun<nec::Trim>(this, &TrimWindow::finished, [request = std::move(request)] {
+        nec::Nec2cProgram engine;
+        return nec::trim(request, engine);
+    });
 }
 
 void TrimWindow::cancel() {

@@ -1,16 +1,17 @@
 #pragma once
-// What the model windows' tests ask of the machine: whether nec2c is installed, and how many nec2c
-// processes this test has running.
+// What the model windows' tests ask of the machine: whether nec2c is installed (as the model's own
+// tests ask it), and how many nec2c processes this test has running.
 
 #include <QCoreApplication>
-#include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "nec/tests/nec2c_installed.h"
+
 namespace brimalox::testing {
 
-inline bool haveNec2c() { return !QStandardPaths::findExecutable(QStringLiteral("nec2c")).isEmpty(); }
+inline bool haveNec2c() { return nec::testing::nec2cInstalled(); }
 
 inline int nec2cChildren() {
     int found = 0;
