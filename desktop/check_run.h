@@ -50,6 +50,10 @@ private:
     static std::atomic<int> running_;
 };
 
+// What a window says when asked to run while another model run is going.
+inline constexpr const char* kAnotherRunGoing =
+    "Another model run is going in this program: wait for it or cancel it first.";
+
 // job() on a run's thread; its result (none when it threw or was stopped) goes to the window's
 // finish(end, result) on the window's thread, unless the window is gone by then.
 template <class Result, class Window, class Finish, class Job>

@@ -189,10 +189,7 @@ void CheckWindow::present() {
     if (!run_ && QStandardPaths::findExecutable(qs(engine_.program)).isEmpty() &&
         engine_.program.find('/') == std::string::npos)
         sayEngineMissing();
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void CheckWindow::sayEngineMissing() {
@@ -211,7 +208,7 @@ void CheckWindow::setStatus(const QString& text) { status_->setText(text); }
 void CheckWindow::run() {
     if (run_) return;
     if (EngineRun::anyRunning()) {
-        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        setStatus(QString::fromLatin1(kAnotherRunGoing));
         return;
     }
     nec::Request request;

@@ -125,12 +125,7 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(s
 
 CoverWindow::~CoverWindow() = default;
 
-void CoverWindow::present() {
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
-}
+void CoverWindow::present() { bringToFront(this); }
 
 QString CoverWindow::reportText() const { return report_->toPlainText(); }
 QString CoverWindow::status() const { return status_->text(); }
@@ -139,7 +134,7 @@ void CoverWindow::setStatus(const QString& text) { status_->setText(text); }
 void CoverWindow::search() {
     if (run_) return;
     if (EngineRun::anyRunning()) {
-        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        setStatus(QString::fromLatin1(kAnotherRunGoing));
         return;
     }
     nec::CoverRequest request;

@@ -35,6 +35,13 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
     return box;
 }
 
+void bringToFront(QWidget* window) {
+    if (window->isMinimized()) window->showNormal();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void fitOnScreen(QWidget* window, QSize size) {
     if (const QScreen* screen = window->screen()) size = size.boundedTo(screen->availableSize() * 0.9);
     window->resize(size);

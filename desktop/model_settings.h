@@ -21,6 +21,8 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
 // Gives a model window the size it is laid out for, or the screen's available area where that is
 // smaller.
 void fitOnScreen(QWidget* window, QSize size);
+// Shows the window in front, restored if it was minimised.
+void bringToFront(QWidget* window);
 
 class ModelSettings : public QWidget {
 public:

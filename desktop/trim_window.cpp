@@ -115,12 +115,7 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design) : design_(std::move(
 
 TrimWindow::~TrimWindow() = default;
 
-void TrimWindow::present() {
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
-}
+void TrimWindow::present() { bringToFront(this); }
 
 QString TrimWindow::reportText() const { return report_->toPlainText(); }
 QString TrimWindow::status() const { return status_->text(); }
@@ -148,7 +143,7 @@ bool TrimWindow::openMeasured(const QString& path) {
 void TrimWindow::trim() {
     if (run_) return;
     if (EngineRun::anyRunning()) {
-        setStatus(QStringLiteral("Another model run is going in this program: wait for it or cancel it first."));
+        setStatus(QString::fromLatin1(kAnotherRunGoing));
         return;
     }
     nec::TrimRequest request;
