@@ -114,7 +114,7 @@ std::string jsonReport(const CoverResult& r) {
     }
     j["limits"] = r.limits;
     j["failures"] = r.failures;
-    j["interrupted"] = r.interrupted != 0;
+    j["interrupted"] = r.stopped;
     j["runs"] = r.runs;
     return j.dump(2) + "\n";
 }

@@ -174,7 +174,7 @@ public:
         : plan_(plan), engines_(engines), jobs_(std::max(1, jobs)), sideBySide_(sideBySide), progress_(progress) {}
 
     double mhzAt(long index) const { return static_cast<double>(index) * plan_.gridMhz; }
-    bool stopped() const { return interrupted_ != 0; }
+    bool stopped() const { return stopped_; }
 
     // The worst SWR of each (conductor, grid index), running the ones not yet known side by side.
     void evaluate(const std::vector<std::pair<std::size_t, long>>& points) {
@@ -207,6 +207,7 @@ public:
                 } catch (const Interrupted& e) {
                     const std::lock_guard lock(mutex_);
                     interrupted_ = e.signal();
+                    stopped_ = true;
                     return;
                 } catch (const NecError& e) {
                     const std::lock_guard lock(mutex_);
@@ -255,6 +256,7 @@ private:
     std::vector<std::string> failures_;
     int runs_ = 0;
     std::atomic<int> interrupted_{0};
+    std::atomic<bool> stopped_{false};  // by a signal or a cancel
 };
 
 // The lowest evaluated point of a conductor inside [low, high], and its evaluated neighbours.
@@ -514,6 +516,7 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
     CoverResult result;
     result.plan = plan;
     result.interrupted = search.interrupted();
+    result.stopped = search.stopped();
     result.failures = search.failures();
     result.ranked = rank(search);
     result.limits = limits(plan, scanned, search, result.ranked);
@@ -536,6 +539,7 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
                 search.countRun();
         } catch (const Interrupted& e) {
             result.interrupted = e.signal();
+            result.stopped = true;
         }
     }
     result.runs = search.runs();

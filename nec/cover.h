@@ -80,6 +80,7 @@ struct CoverResult {
     std::vector<Candidate> ranked;      // the winner first, then the next best few
     int runs = 0;                       // model runs, the winner's own included
     int interrupted = 0;                // the signal that stopped the search early, or 0
+    bool stopped = false;               // ended early, by a signal or cancelled by its caller
     std::vector<std::string> limits;    // where NEC-2's limit cut the search, in words
     std::vector<std::string> failures;  // candidates the engine failed on
     std::optional<Result> winner;       // simulate's run of the winner, with a pattern at each band's middle

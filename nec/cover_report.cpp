@@ -38,8 +38,9 @@ std::string coverText(const CoverResult& r) {
     else
         out += ", SWR against " + numberText(p.z0) + " ohms, at most " + numberText(p.maxSwr) + ":1\n" +
                swrMeaning(p.z0) + "\n";
-    if (r.interrupted)
-        out += "Stopped by a signal after " + std::to_string(r.runs) + " model runs: the best found so far.\n";
+    if (r.stopped)
+        out += (r.interrupted ? "Stopped by a signal after " : "Cancelled after ") + std::to_string(r.runs) +
+               " model runs: the best found so far.\n";
     if (r.ranked.empty()) return out + "No design was run.\n";
     const Candidate& best = r.ranked.front();
     out += (r.covered() ? std::string("The best design")

@@ -19,7 +19,7 @@ public:
 };
 
 // A run ended by a signal to this process (the child-process engine's, defined with it); the caller
-// should end as that signal would have.
+// should end as that signal would have. Signal 0: the caller cancelled the run itself.
 class Interrupted : public NecError {
 public:
     explicit Interrupted(int signal);

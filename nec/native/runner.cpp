@@ -65,8 +65,11 @@ std::mutex guardMutex;
 int guards = 0;
 std::array<struct sigaction, 3> previous{};
 
-void throwIfStopped() {
+bool cancelled(const RunOptions& options) { return options.cancel && options.cancel->load(); }
+
+void throwIfStopped(const RunOptions& options) {
     if (stopSignal != 0) throw Interrupted(stopSignal);
+    if (cancelled(options)) throw Interrupted(0);
 }
 
 void stopChild(pid_t pid) {
@@ -107,7 +110,9 @@ StopSignals::~StopSignals() {
 int StopSignals::caught() { return stopSignal; }
 
 Interrupted::Interrupted(int signal)
-    : NecError("interrupted by " + signalName(signal) + "; nec2c was stopped and its files removed"), signal_(signal) {}
+    : NecError((signal == 0 ? std::string("cancelled") : "interrupted by " + signalName(signal)) +
+               "; nec2c was stopped and its files removed"),
+      signal_(signal) {}
 
 void endBySignal(int signal) {
     std::signal(signal, SIG_DFL);
@@ -146,7 +151,7 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         out << deck;
         if (!out.flush()) throw NecError("cannot write the deck to " + (dir.path() / input).string());
     }
-    throwIfStopped();
+    throwIfStopped(options);
 
     FileActions actions;
     posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -176,9 +181,9 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (done < 0 && errno != EINTR) throw NecError("lost track of " + options.program);
-        if (stopSignal != 0) {
+        if (stopSignal != 0 || cancelled(options)) {
             stopChild(pid);
-            throwIfStopped();
+            throwIfStopped(options);
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             stopChild(pid);
@@ -187,7 +192,7 @@ std::string runNec2c(const std::string& deck, const RunOptions& options) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    throwIfStopped();
+    throwIfStopped(options);
 
     // nec2c tells why it rejects a deck at the end of its output file, and exits with a failure.
     const auto said = [&] {

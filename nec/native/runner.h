@@ -1,8 +1,10 @@
 #pragma once
 // Runs nec2c on a deck as a child process: no shell, a private temporary directory, a time limit.
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -27,12 +29,15 @@ private:
 struct RunOptions {
     std::string program = "nec2c";  // looked up on PATH unless it contains a '/'
     std::chrono::milliseconds timeLimit{60000};
+    // Set by the caller to stop a run from another thread: the run ends as a signal would end it,
+    // but throws Interrupted with signal 0 and leaves the process's signals alone.
+    std::shared_ptr<const std::atomic<bool>> cancel;
 };
 
 // Writes the deck to a temporary directory, runs `program -i deck -o output` inside it (short
 // names: nec2c refuses long ones) and returns the output text. Throws NecError when the program is
 // missing, fails (with its reason), is stopped at the time limit, or leaves no output; and
-// Interrupted when SIGINT, SIGTERM or SIGHUP arrives while it runs. In every case the program has
+// Interrupted when SIGINT, SIGTERM or SIGHUP arrives or the run is cancelled while it runs. In every case the program has
 // ended and the directory is gone when this returns or throws.
 std::string runNec2c(const std::string& deck, const RunOptions& options = {});
 

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include "nec/analysis.h"
 #include "nec/deck.h"
@@ -55,20 +57,44 @@ TEST(Runner, TellsWhyARunFailed) {
         {"no output file", silent.path(), {"wrote no output"}},
     };
     for (const Case& c : cases) {
-        const std::string message = failureOf({c.program, std::chrono::seconds(10)});
+        const std::string message = failureOf({c.program, std::chrono::seconds(10), {}});
         for (const std::string& part : c.expected)
             EXPECT_NE(message.find(part), std::string::npos) << c.name << ": " << message;
     }
-    EXPECT_EQ(runNec2c("CE\nEN\n", {writer.path(), std::chrono::seconds(10)}), "FREQUENCY : 1 MHz\n");
+    EXPECT_EQ(runNec2c("CE\nEN\n", {writer.path(), std::chrono::seconds(10), {}}), "FREQUENCY : 1 MHz\n");
 }
 
 TEST(Runner, StopsAProgramAtTheTimeLimit) {
     const Script slow("exec sleep 30");
     const auto start = std::chrono::steady_clock::now();
-    const std::string message = failureOf({slow.path(), std::chrono::milliseconds(200)});
+    const std::string message = failureOf({slow.path(), std::chrono::milliseconds(200), {}});
     EXPECT_NE(message.find("did not finish within 200 ms"), std::string::npos) << message;
     // Stopped, not waited for.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+TEST(Runner, ACancelFromAnotherThreadStopsTheProgramAndLeavesNoFolder) {
+    const Script slow("exec sleep 30");
+    const TempDir parent;
+    setenv("TMPDIR", parent.path().c_str(), 1);
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    std::thread canceller([cancel] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cancel->store(true);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    int signal = -1;
+    try {
+        runNec2c("CE\nEN\n", {slow.path(), std::chrono::seconds(60), cancel});
+    } catch (const Interrupted& e) {
+        signal = e.signal();
+        EXPECT_NE(std::string(e.what()).find("cancelled"), std::string::npos) << e.what();
+    }
+    canceller.join();
+    unsetenv("TMPDIR");
+    EXPECT_EQ(signal, 0) << "not stopped as cancelled";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(std::filesystem::is_empty(parent.path()));
 }
 
 TEST(Runner, TemporaryDirectoryIsRemovedWithItsFiles) {
