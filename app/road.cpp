@@ -93,4 +93,12 @@ DesignResult runDesign(const DesignRequest& request, Form& form, Mod1& shared,
     return road(request, sides, form, shared, select);
 }
 
+DesignTexts shownDesign(const Form& form) {
+    DesignTexts design;
+    design.sides = form.selected(Option::Option1) ? 3 : form.selected(Option::Option2) ? 4 : 0;
+    for (const ValueField& value : kValueFields)
+        design.*value.text = form.text(value.field);
+    return design;
+}
+
 }  // namespace brimalox

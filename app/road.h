@@ -80,6 +80,9 @@ DesignResult runDesign(const DesignRequest& request);
 DesignResult runDesign(const DesignRequest& request, Form& form, Mod1& shared,
                        const std::function<void(std::optional<Option>)>& select);
 
+// What a window shows: its value fields' texts and its form (sides 0 when neither option is selected).
+DesignTexts shownDesign(const Form& form);
+
 // The field a conductor is typed into and the CHANGE button below it.
 Field conductorField(ConductorUnit unit);
 Button conductorButton(ConductorUnit unit);

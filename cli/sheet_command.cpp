@@ -16,12 +16,12 @@
 #include "cli/design_options.h"
 #include "cli/nec_commands.h"
 #include "cli/output.h"
-#include "cli/sheet_pdf.h"
 #include "nec/deck.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"
+#include "sheet/sheet_pdf.h"
 #include "sheet/sheet_svg.h"
 #include "sheet/sheet_text.h"
 
@@ -136,10 +136,7 @@ std::string sheetJson(const sheet::BuildSheet& s) {
 
 std::string render(const sheet::BuildSheet& s, const std::string& format, sheet::Paper paper) {
     if (format == "svg") return sheet::sheetSvg(s, paper);
-    if (format == "pdf") {
-        const sheet::PaperSize size = sheet::paperSize(paper);
-        return svgToPdf(sheet::sheetSvg(s, paper), size.widthPt, size.heightPt);
-    }
+    if (format == "pdf") return sheet::svgToPdf(sheet::sheetSvg(s, paper), paper);
     if (format == "json") return sheetJson(s);
     if (format == "csv") {
         std::ostringstream csv;

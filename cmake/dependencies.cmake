@@ -63,6 +63,7 @@ if(BRIMALOX_BUILD_TESTS)
   # The sheet's SVG is checked with the tools a person would use.
   need_program(BRIMALOX_XMLLINT xmllint libxml2-utils)
   need_program(BRIMALOX_RSVG_CONVERT rsvg-convert librsvg2-bin)
+  need_program(BRIMALOX_PDFTOTEXT pdftotext poppler-utils)  # a PDF's text, as a reader finds it
   if(BRIMALOX_BUILD_WEB)
     need(BRIMALOX_NEC2C nec2c)
     need_program(BRIMALOX_CHROMIUM chromium chromium PATHS /usr/lib/chromium /usr/bin NO_DEFAULT_PATH)

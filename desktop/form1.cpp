@@ -177,13 +177,7 @@ bool Form1::pressButton(Button button) {
 
 void Form1::choose(Option option) { options_[static_cast<std::size_t>(option)]->click(); }
 
-DesignTexts Form1::shownDesign() const {
-    DesignTexts design;
-    design.sides = selected(Option::Option1) ? 3 : selected(Option::Option2) ? 4 : 0;
-    for (const ValueField& value : kValueFields)
-        design.*value.text = text(value.field);
-    return design;
-}
+DesignTexts Form1::shownDesign() const { return brimalox::shownDesign(*this); }
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
 void Form1::showFailure(const ClickOutcome& outcome) {

@@ -4,16 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFile>
-#include <QFileDialog>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QToolBar>
 #include <memory>
 
 #include "app/website_text.h"
@@ -153,50 +148,8 @@ void MainWindow::openBuildSheet() {
         QMessageBox::warning(this, windowTitle(), qstr(first.problem));
         return;
     }
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    setPaper(*printer, sheet::Paper::A4);
-    auto* preview = new QPrintPreviewDialog(printer.get(), this);
-    preview->setObjectName(QStringLiteral("buildSheet"));
-    preview->setWindowTitle(QStringLiteral("BUILD SHEET"));
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    const auto page = [shown, date, model](sheet::Paper paper) { return sheetOf(shown, paper, date, model).svg; };
-    connect(preview, &QPrintPreviewDialog::paintRequested, preview,
-            [page, printer](QPrinter* target) { paintSheet(*target, page(paperOf(*target))); });
-
-    // The paper and the two files, first in the dialog's tool bar, where they stay in sight.
-    if (auto* tools = preview->findChild<QToolBar*>()) {
-        QAction* first = tools->actions().value(0);
-        const auto add = [tools, first, preview](const QString& text, auto&& onTriggered) {
-            auto* action = new QAction(text, preview);
-            QObject::connect(action, &QAction::triggered, preview, onTriggered);
-            tools->insertAction(first, action);
-        };
-        auto* view = preview->findChild<QPrintPreviewWidget*>();
-        for (const auto& [text, paper] : {std::pair{"A4", sheet::Paper::A4}, std::pair{"LETTER", sheet::Paper::Letter}})
-            add(QString::fromLatin1(text), [printer, paper, view] {
-                setPaper(*printer, paper);
-                if (view) view->updatePreview();
-            });
-        add(QStringLiteral("SAVE AS PDF..."), [this, preview, printer, page] {
-            const QString path =
-                QFileDialog::getSaveFileName(preview, QStringLiteral("SAVE THE BUILD SHEET AS PDF"),
-                                             QStringLiteral("build-sheet.pdf"), QStringLiteral("PDF (*.pdf)"));
-            if (!path.isEmpty() && !writeSheetPdf(path, page(paperOf(*printer)), paperOf(*printer)))
-                QMessageBox::warning(preview, windowTitle(), QStringLiteral("Cannot write %1.").arg(path));
-        });
-        add(QStringLiteral("SAVE AS SVG..."), [this, preview, printer, page] {
-            const QString path =
-                QFileDialog::getSaveFileName(preview, QStringLiteral("SAVE THE BUILD SHEET AS SVG"),
-                                             QStringLiteral("build-sheet.svg"), QStringLiteral("SVG (*.svg)"));
-            if (path.isEmpty()) return;
-            QFile file(path);
-            const std::string svg = page(paperOf(*printer));
-            if (!file.open(QIODevice::WriteOnly) || file.write(svg.data(), static_cast<qint64>(svg.size())) < 0)
-                QMessageBox::warning(preview, windowTitle(), QStringLiteral("Cannot write %1.").arg(path));
-        });
-        tools->insertSeparator(first);
-    }
-    preview->open();
+    previewSheet(this, QStringLiteral("BUILD SHEET"),
+                 [shown, date, model](sheet::Paper paper) { return sheetOf(shown, paper, date, model).svg; });
 }
 
 void MainWindow::printBuildSheet() {

@@ -1,29 +1,39 @@
 #include "desktop/sheet_print.h"
 
-#include <QFile>
+#include <QAction>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPageSize>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QSvgRenderer>
+#include <QToolBar>
+#include <memory>
 
-#include "numtext/form.h"
+#include "sheet/model_figures.h"
+#include "sheet/sheet_pdf.h"
 
 namespace brimalox {
+namespace {
+
+bool writeFile(const QString& path, const std::string& bytes, QString* why) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), static_cast<qint64>(bytes.size())) >= 0 &&
+        file.commit())
+        return true;
+    if (why) *why = file.errorString();
+    return false;
+}
+
+}  // namespace
 
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
-                  const std::optional<sheet::ModelFigures>& model) {
-    if (shown.sides != 3 && shown.sides != 4)
-        return SheetPage{{}, "Select THREE SIDED or FOUR SIDED and click COMPUTE first: the sheet is of one form."};
-    DesignResult design = runDesign({shown.frequency, shown.sides, {}});
-    if (design.failure && design.failure->button == Button::Command7)
-        return SheetPage{
-            {}, "The frequency field holds no frequency that ACCEPT takes, so there is no recommended minimum."};
-    design.failure.reset();
-    for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
-        if (value.field != Field::Text2) design.*value.text = shown.*value.text;
-    auto made = sheet::makeBuildSheet(design, shown.sides, date, model);
-    if (const auto* problem = std::get_if<std::string>(&made))
-        return SheetPage{{}, "No build sheet: " + *problem + "."};
+                  const std::optional<sheet::ModelFigures>& model, const std::string& remark) {
+    auto made = sheet::shownSheet(shown, date, model, remark);
+    if (auto* problem = std::get_if<std::string>(&made)) return SheetPage{{}, std::move(*problem)};
     return SheetPage{sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper), {}};
 }
 
@@ -44,14 +54,59 @@ void paintSheet(QPrinter& printer, const std::string& svg) {
     renderer.render(&painter, printer.paperRect(QPrinter::DevicePixel));
 }
 
-bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setCreator(QStringLiteral("BRIMALOX calculator"));
-    setPaper(printer, paper);
-    paintSheet(printer, svg);
-    return QFile::exists(path);
+bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper, QString* why) {
+    std::string pdf;
+    try {
+        pdf = sheet::svgToPdf(svg, paper);
+    } catch (const std::exception& e) {
+        if (why) *why = QString::fromStdString(e.what());
+        return false;
+    }
+    return writeFile(path, pdf, why);
+}
+
+void previewSheet(QWidget* parent, const QString& title, const SheetPages& page) {
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    setPaper(*printer, sheet::Paper::A4);
+    auto* preview = new QPrintPreviewDialog(printer.get(), parent);
+    preview->setObjectName(QStringLiteral("buildSheet"));
+    preview->setWindowTitle(title);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
+                     [page, printer](QPrinter* target) { paintSheet(*target, page(paperOf(*target))); });
+
+    // The paper and the two files, first in the dialog's tool bar, where they stay in sight.
+    if (auto* tools = preview->findChild<QToolBar*>()) {
+        QAction* first = tools->actions().value(0);
+        const auto add = [tools, first, preview](const QString& text, auto&& onTriggered) {
+            auto* action = new QAction(text, preview);
+            QObject::connect(action, &QAction::triggered, preview, onTriggered);
+            tools->insertAction(first, action);
+        };
+        auto* view = preview->findChild<QPrintPreviewWidget*>();
+        for (const auto& [text, paper] : {std::pair{"A4", sheet::Paper::A4}, std::pair{"LETTER", sheet::Paper::Letter}})
+            add(QString::fromLatin1(text), [printer, paper, view] {
+                setPaper(*printer, paper);
+                if (view) view->updatePreview();
+            });
+        const auto save = [preview, printer, page, title](const char* suffix, auto write) {
+            const QString kind = QString::fromLatin1(suffix).toUpper();
+            return [=] {
+                const QString path = QFileDialog::getSaveFileName(
+                    preview, QStringLiteral("SAVE THE %1 AS %2").arg(title, kind),
+                    QStringLiteral("build-sheet.") + QString::fromLatin1(suffix),
+                    kind + QStringLiteral(" (*.") + QString::fromLatin1(suffix) + QStringLiteral(")"));
+                QString why;
+                if (!path.isEmpty() && !write(path, page(paperOf(*printer)), paperOf(*printer), &why))
+                    QMessageBox::warning(preview, title, QStringLiteral("Not saved: %1: %2").arg(path, why));
+            };
+        };
+        add(QStringLiteral("SAVE AS PDF..."), save("pdf", writeSheetPdf));
+        add(QStringLiteral("SAVE AS SVG..."), save("svg", [](const QString& path, const std::string& svg, sheet::Paper,
+                                                             QString* why) { return writeFile(path, svg, why); }));
+        tools->insertSeparator(first);
+    }
+    preview->open();
 }
 
 }  // namespace brimalox

@@ -1,7 +1,9 @@
 #pragma once
 // The build sheet of the design the main window shows, drawn from the very SVG page the command
-// line's sheet writes, onto a printer at its own resolution (a PDF file is a printer too).
+// line's sheet writes, onto a printer at its own resolution, in a print preview, or saved as the
+// command line saves it.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,14 +17,12 @@ class QWidget;
 
 namespace brimalox {
 
-// The sheet of what the window shows: the recommended minimum is what ACCEPT proposes for the
-// frequency field, everything else the fields' texts as they stand.
 struct SheetPage {
     std::string svg;      // empty when there is no sheet
     std::string problem;  // then why, in words
 };
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
-                  const std::optional<sheet::ModelFigures>& model);
+                  const std::optional<sheet::ModelFigures>& model, const std::string& remark = {});
 
 // A4 unless the printer is set to Letter.
 sheet::Paper paperOf(const QPrinter& printer);
@@ -30,9 +30,13 @@ sheet::Paper paperOf(const QPrinter& printer);
 void setPaper(QPrinter& printer, sheet::Paper paper);
 // Draws the SVG page over the whole paper.
 void paintSheet(QPrinter& printer, const std::string& svg);
-// Writes the page as a one-page PDF; false when the file cannot be written. Qt SVG draws the sheet's
-// text as outlines, so the PDF prints as the preview shows but holds no text to select or search,
-// unlike brimalox-cli sheet --format pdf's (librsvg and cairo).
-bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper);
+// Writes the page as brimalox-cli sheet --format pdf writes it (its text stays text). False, with
+// the reason, when the PDF cannot be made or the file cannot be written.
+bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper, QString* why = nullptr);
+
+// The page of a paper, empty when there is none.
+using SheetPages = std::function<std::string(sheet::Paper)>;
+// A print preview of the pages, not modal, with the paper and SAVE AS PDF and SVG in its tool bar.
+void previewSheet(QWidget* parent, const QString& title, const SheetPages& page);
 
 }  // namespace brimalox

@@ -7,7 +7,7 @@ set -eu
 packages="cmake ninja-build g++
   qt6-base-dev qt6-svg-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
-  libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev librsvg2-dev librsvg2-bin libxml2-utils zopfli
+  libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev librsvg2-dev librsvg2-bin libxml2-utils poppler-utils zopfli
   nec2c
   emscripten nodejs node-acorn
   clang libclang-rt-14-dev clang-format

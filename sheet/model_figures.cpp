@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "nec/nec.h"
+#include "numtext/figures.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::sheet {
 
@@ -19,6 +21,40 @@ std::optional<std::string> refusedDesign(const DesignTexts& design) {
         return e.what();
     }
     return std::nullopt;
+}
+
+std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::string date,
+                                                 std::optional<ModelFigures> model, std::string remark) {
+    if (shown.sides != 3 && shown.sides != 4)
+        return "Select THREE SIDED or FOUR SIDED and click COMPUTE first: the sheet is of one form.";
+    DesignResult design = runDesign({shown.frequency, shown.sides, {}});
+    if (design.failure && design.failure->button == Button::Command7)
+        return "The frequency field holds no frequency that ACCEPT takes, so there is no recommended minimum.";
+    design.failure.reset();
+    for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
+        if (value.field != Field::Text2) design.*value.text = shown.*value.text;
+    // What the model check refuses as no design has no sheet either, in the check's words.
+    if (const auto refused = refusedDesign(design)) return "No build sheet: " + *refused + ".";
+    auto made = makeBuildSheet(design, shown.sides, std::move(date), std::move(model));
+    if (auto* problem = std::get_if<std::string>(&made)) return "No build sheet: " + *problem + ".";
+    std::get<BuildSheet>(made).remark = std::move(remark);
+    return made;
+}
+
+DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& t) {
+    constexpr double kMmPerInch = 25.4;
+    DesignTexts trimmed = shown;
+    trimmed.heightMm = doubleToText(roundPlaces(t.newHeightMm, 3));
+    trimmed.heightInch = doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3));
+    trimmed.sideMm = singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3));
+    trimmed.sideInch = doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3));
+    return trimmed;
+}
+
+std::string trimRemark(const nec::Trim& t) {
+    return "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
+           ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE "
+           "SERIES MATCH STAY AS DESIGNED";
 }
 
 ModelFigures modelFigures(const nec::Result& result) {

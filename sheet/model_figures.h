@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "nec/nec.h"
 #include "sheet/build_sheet.h"
@@ -20,5 +21,17 @@ ModelFigures modelFigures(const nec::Result& result);
 // as beyond what NEC-2 models faithfully, which can still be built. A sheet of such a design would
 // be a cut list of negative lengths.
 std::optional<std::string> refusedDesign(const DesignTexts& design);
+
+// The sheet of what a window shows: the recommended minimum is what ACCEPT proposes for the
+// frequency field, everything else the fields' texts as they stand. Or why there is none, in the
+// words a window says it with.
+std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::string date,
+                                                 std::optional<ModelFigures> model, std::string remark = {});
+
+// The design a trim gives: the window's texts with the trimmed height and side, rounded and written
+// by the window's own rule, so its build sheet reads like the window's; and what that sheet says of
+// the trim.
+DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& trim);
+std::string trimRemark(const nec::Trim& trim);
 
 }  // namespace brimalox::sheet

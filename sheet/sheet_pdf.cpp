@@ -1,4 +1,4 @@
-#include "cli/sheet_pdf.h"
+#include "sheet/sheet_pdf.h"
 
 #include <dlfcn.h>
 
@@ -8,12 +8,13 @@
 #include <cairo-pdf.h>
 #include <librsvg/rsvg.h>
 
-namespace brimalox::cli {
+namespace brimalox::sheet {
 
 namespace {
 
 // librsvg (with cairo and GLib, which it brings) is loaded when a PDF is asked for, not when the
-// program starts: linked, its fifty-odd libraries made every `design` start four times slower. The
+// program starts: linked, its fifty-odd libraries made every `brimalox-cli design` start four times
+// slower. The
 // headers still give every function its type.
 constexpr const char* kLibrary = "librsvg-2.so.2";
 
@@ -76,7 +77,8 @@ std::runtime_error failure(const Rsvg& r, const char* what, GError* error) {
 
 }  // namespace
 
-std::string svgToPdf(const std::string& svg, double widthPt, double heightPt) {
+std::string svgToPdf(const std::string& svg, Paper paper) {
+    const auto [widthMm, heightMm, widthPt, heightPt] = paperSize(paper);
     const Rsvg& r = rsvg();
     GError* error = nullptr;
     const std::unique_ptr<RsvgHandle, decltype(r.objectUnref)> handle(
@@ -96,4 +98,4 @@ std::string svgToPdf(const std::string& svg, double widthPt, double heightPt) {
     return pdf;
 }
 
-}  // namespace brimalox::cli
+}  // namespace brimalox::sheet

@@ -3,10 +3,13 @@
 
 #include <string>
 
-namespace brimalox::cli {
+#include "sheet/sheet_svg.h"
 
-// The page is widthPt x heightPt PostScript points and the SVG fills it. Throws std::runtime_error
-// with librsvg's or cairo's reason when the SVG cannot be read or the PDF cannot be made.
-std::string svgToPdf(const std::string& svg, double widthPt, double heightPt);
+namespace brimalox::sheet {
 
-}  // namespace brimalox::cli
+// The page is the paper's size and the SVG fills it; its text stays text, to select and search.
+// Throws std::runtime_error with librsvg's or cairo's reason when the SVG cannot be read or the PDF
+// cannot be made.
+std::string svgToPdf(const std::string& svg, Paper paper);
+
+}  // namespace brimalox::sheet

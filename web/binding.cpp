@@ -203,35 +203,13 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
 // what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
 EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
     Session& s = session();
-    const PageForm& f = s.form;
-    const bool three = f.selected(Option::Option1), four = f.selected(Option::Option2);
-    if (three == four) {
-        s.sheet = "Select THREE SIDED or FOUR SIDED and click COMPUTE first: the sheet is of one form.";
+    auto made = sheet::shownSheet(
+        shownDesign(s.form), length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model, s.remark);
+    if (auto* problem = std::get_if<std::string>(&made)) {
+        s.sheet = std::move(*problem);
         return 0;
     }
-    const int sides = four ? 4 : 3;
-    DesignResult design = runDesign({f.storedText(Field::Text2), sides, {}});
-    if (design.failure && design.failure->button == Button::Command7) {
-        s.sheet = "The frequency field holds no frequency that ACCEPT takes, so there is no recommended minimum.";
-        return 0;
-    }
-    design.failure.reset();
-    for (const ValueField& value : kValueFields)  // what the window shows, the frequency as ACCEPT read it
-        if (value.field != Field::Text2) design.*value.text = f.storedText(value.field);
-    // What the model check refuses as no design has no sheet either, in the check's words.
-    if (const auto refused = sheet::refusedDesign(design)) {
-        s.sheet = "No build sheet: " + *refused + ".";
-        return 0;
-    }
-    auto made = sheet::makeBuildSheet(design, sides,
-                                      length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model);
-    if (const auto* problem = std::get_if<std::string>(&made)) {
-        s.sheet = "No build sheet: " + *problem + ".";
-        return 0;
-    }
-    sheet::BuildSheet& built = std::get<sheet::BuildSheet>(made);
-    built.remark = s.remark;
-    s.sheet = sheet::sheetSvg(built, paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
+    s.sheet = sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
     return 1;
 }
 EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet_text() { return session().sheet.c_str(); }

@@ -166,15 +166,13 @@ json resultJson(const Result& r) {
     return out;
 }
 
-// The window's texts of the trimmed height and side, rounded and written by the window's own rule,
-// so the trimmed design's build sheet reads like the window's.
+// The window's texts of the trimmed height and side, for the trimmed design's build sheet.
 json trimmedTexts(const Trim& t) {
-    constexpr double kMmPerInch = 25.4;
-    return {
-        {"Text13", doubleToText(roundPlaces(t.newHeightMm, 3))},
-        {"Text11", doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3))},
-        {"Text17", singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3))},
-        {"Text16", doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3))}};
+    const DesignTexts trimmed = sheet::trimmedDesign(t.design, t);
+    return {{"Text13", trimmed.heightMm},
+            {"Text11", trimmed.heightInch},
+            {"Text17", trimmed.sideMm},
+            {"Text16", trimmed.sideInch}};
 }
 
 // The check's request with the measurement to trim by: {"source": "edges" | "dip" | "file", "low",
@@ -365,10 +363,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
                 {"json", trimReport(t, ReportFormat::Json)},
                 {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
                 {"trimmed", trimmedTexts(t)},
-                {"remark",
-                 "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
-                     ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES "
-                     "THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED"}};
+                {"remark", sheet::trimRemark(t)}};
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -19,6 +20,15 @@
 
 namespace brimalox::testing {
 namespace {
+
+// What a program writes to standard output; a failure to run or a failed exit fails the test.
+QByteArray run(const char* program, const QStringList& arguments) {
+    QProcess process;
+    process.start(QString::fromLocal8Bit(program), arguments);
+    const bool ended = process.waitForFinished(30000);
+    EXPECT_TRUE(ended && process.exitCode() == 0) << program << ": " << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
 
 class MenuTest : public ::testing::Test {
 protected:
@@ -127,15 +137,18 @@ TEST_F(MenuTest, BuildSheetPreviewsTheCommandLinesPageAndSavesAPdf) {
         EXPECT_EQ(page.svg, sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper));
     }
 
+    // Saved as PDF, it reads as the command line's PDF does: the same text, selectable.
     QTemporaryDir dir;
-    const QString pdf = dir.filePath("sheet.pdf");
-    ASSERT_TRUE(writeSheetPdf(pdf, sheetOf(window.form()->shownDesign(), sheet::Paper::A4, "2026-12-09", {}).svg,
-                              sheet::Paper::A4));
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    EXPECT_TRUE(bytes.startsWith("%PDF"));
-    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595.000000 842.000000]")) << "not one A4 page";
+    const QString pdf = dir.filePath("window.pdf"), cli = dir.filePath("cli.pdf");
+    for (const sheet::Paper paper : {sheet::Paper::A4, sheet::Paper::Letter}) {
+        ASSERT_TRUE(writeSheetPdf(pdf, sheetOf(window.form()->shownDesign(), paper, "2026-12-09", {}).svg, paper));
+        ASSERT_EQ(run(BRIMALOX_CLI_PATH, {"sheet", "146.00", "--format", "pdf", "--date", "2026-12-09", "--paper",
+                                          paper == sheet::Paper::A4 ? "a4" : "letter", "-o", cli}),
+                  QByteArray());
+        const QByteArray text = run(BRIMALOX_PDFTOTEXT, {"-layout", pdf, "-"});
+        EXPECT_TRUE(text.contains("SERIES MATCH")) << text.toStdString();
+        EXPECT_EQ(text, run(BRIMALOX_PDFTOTEXT, {"-layout", cli, "-"}));
+    }
 }
 
 TEST_F(MenuTest, QuitDuringACheckLeavesNoNec2cAndNoFolder) {
