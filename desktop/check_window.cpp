@@ -1,20 +1,15 @@
 #include "desktop/check_window.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -22,7 +17,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -31,7 +25,6 @@
 #include <memory>
 #include <utility>
 
-#include "desktop/check_run.h"
 #include "desktop/model_settings.h"
 
 namespace brimalox {
@@ -70,15 +63,13 @@ const SavedFile kSavedFiles[] = {
 
 }  // namespace
 
-CheckWindow::CheckWindow(std::function<DesignTexts()> design) : design_(std::move(design)) {
-    setObjectName(QStringLiteral("check"));
-    setWindowTitle(QStringLiteral("CHECK THE DESIGN"));
-    setAttribute(Qt::WA_QuitOnClose, false);  // the main window's closing ends the program
+CheckWindow::CheckWindow(std::function<DesignTexts()> design)
+    : ModelWindow("check", QStringLiteral("CHECK THE DESIGN")), design_(std::move(design)) {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildSettings());
     layout->addWidget(buildResults(), 1);
-    fitOnScreen(this, QSize(820, 760));
+    fitOnScreen(QSize(820, 760));
 }
 
 CheckWindow::~CheckWindow() = default;
@@ -125,12 +116,7 @@ QWidget* CheckWindow::buildSettings() {
         measuredName_->setText(QStringLiteral("none"));
     });
 
-    auto* buttons = new QHBoxLayout;
-    run_button_ = new QPushButton(QStringLiteral("&RUN"), box);
-    run_button_->setObjectName(QStringLiteral("run"));
-    cancel_button_ = new QPushButton(QStringLiteral("&CANCEL"), box);
-    cancel_button_->setObjectName(QStringLiteral("cancel"));
-    cancel_button_->setEnabled(false);
+    auto* buttons = runRow(box, QStringLiteral("&RUN"), "run");
     save_button_ = new QPushButton(QStringLiteral("&SAVE"), box);
     save_button_->setObjectName(QStringLiteral("save"));
     save_button_->setEnabled(false);
@@ -140,36 +126,19 @@ QWidget* CheckWindow::buildSettings() {
             QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
             [this, &file] { save(file); });
     save_button_->setMenu(saves);
-    progress_ = new QProgressBar(box);
-    progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("frequencies done"));
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
-    progress_->reset();
-    buttons->addWidget(run_button_);
-    buttons->addWidget(cancel_button_);
-    buttons->addWidget(progress_, 1);
+    progress_->setTextVisible(true);
     buttons->addWidget(save_button_);
     form->addRow(buttons);
     connect(run_button_, &QPushButton::clicked, this, [this] { run(); });
-    connect(cancel_button_, &QPushButton::clicked, this, [this] { cancel(); });
-
-    status_ = new QLabel(box);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setWordWrap(true);
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    form->addRow(status_);
+    form->addRow(statusLine(box));
     return box;
 }
 
 QWidget* CheckWindow::buildResults() {
     tabs_ = new QTabWidget(this);
-    report_ = new QPlainTextEdit(tabs_);
-    report_->setObjectName(QStringLiteral("report"));
-    report_->setAccessibleName(QStringLiteral("REPORT"));
-    report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    tabs_->addTab(report_, QStringLiteral("REPORT"));
+    tabs_->addTab(reportBox(tabs_), QStringLiteral("REPORT"));
     swr_ = chart(tabs_, "swrChart", "SWR CHART");
     tabs_->addTab(swr_, QStringLiteral("SWR"));
     pattern_ = chart(tabs_, "patternChart", "PATTERN CHART");
@@ -185,32 +154,11 @@ QWidget* CheckWindow::buildResults() {
     return tabs_;
 }
 
-void CheckWindow::present() {
-    if (!run_ && QStandardPaths::findExecutable(qs(engine_.program)).isEmpty() &&
-        engine_.program.find('/') == std::string::npos)
-        sayEngineMissing();
-    bringToFront(this);
-}
-
-void CheckWindow::sayEngineMissing() {
-    setStatus(
-        QStringLiteral("The check runs the NEC-2 engine nec2c, which is not installed. Install it with "
-                       "\"sudo apt install nec2c\" (Debian package nec2c), then click RUN. The rest of "
-                       "the program works without it."));
-}
-
 QComboBox* CheckWindow::groundBox() const { return model_->groundBox(); }
 QLineEdit* CheckWindow::setting(const char* name) const { return findChild<QLineEdit*>(QString::fromLatin1(name)); }
-QString CheckWindow::reportText() const { return report_->toPlainText(); }
-QString CheckWindow::status() const { return status_->text(); }
-void CheckWindow::setStatus(const QString& text) { status_->setText(text); }
 
 void CheckWindow::run() {
-    if (run_) return;
-    if (EngineRun::anyRunning()) {
-        setStatus(QString::fromLatin1(kAnotherRunGoing));
-        return;
-    }
+    if (!mayStart()) return;
     nec::Request request;
     request.shown = design_();
     request.names = windowSettingNames();
@@ -237,9 +185,6 @@ void CheckWindow::run() {
         return;
     }
     progress_->reset();  // no count until the run tells how many frequencies it asks for
-    run_button_->setEnabled(false);
-    cancel_button_->setEnabled(true);
-    setStatus(QStringLiteral("Running nec2c..."));
     QPointer<CheckWindow> self(this);
     const nec::CheckProgress progress = [self](int done, int total) {
         QMetaObject::invokeMethod(
@@ -251,30 +196,18 @@ void CheckWindow::run() {
             },
             Qt::QueuedConnection);
     };
-    run_ = startRun<nec::Result>(this, &CheckWindow::finished,
-                                 [prepared = std::move(prepared), options = engine_, progress] {
-                                     nec::Nec2cProgram engine(options);
-                                     return nec::run(prepared, engine, progress);
-                                 });
-}
-
-void CheckWindow::cancel() {
-    if (run_) run_->cancel();
+    start<nec::Result>(this, &CheckWindow::finished, QStringLiteral("Running nec2c..."),
+                       [prepared = std::move(prepared), progress](const nec::RunOptions& engine) {
+                           nec::Nec2cProgram program(engine);
+                           return nec::run(prepared, program, progress);
+                       });
 }
 
 void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
-    if (!run_) return;
-    run_->finish();
-    run_.reset();
-    run_button_->setEnabled(true);
-    cancel_button_->setEnabled(false);
-    if (outcome.signal != 0) {
-        // Asked from outside to stop while nec2c ran: the run is cleaned up, now end as asked.
-        nec::endBySignal(outcome.signal);
-    }
+    if (!endRun(outcome)) return;
     if (outcome.cancelled) {
         progress_->reset();
-        setStatus(QStringLiteral("Cancelled: nec2c was stopped; what was shown before stays."));
+        setStatus(QString::fromLatin1(kCancelledKeeping));
         return;
     }
     if (!result) {
@@ -325,25 +258,10 @@ void CheckWindow::showResult(const nec::Result& r) {
 }
 
 bool CheckWindow::openMeasured(const QString& path) {
-    QFile file(path);
-    const QString name = QFileInfo(path).fileName();
-    const auto refuse = [&](const QString& why) {
-        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                    QStringLiteral("The measured file %1 was not opened: %2").arg(name, why),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("measuredFailure"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-        return false;
-    };
-    if (!file.open(QIODevice::ReadOnly)) return refuse(file.errorString());
-    try {
-        nec::Touchstone data = nec::readTouchstone(file.readAll().toStdString());
-        measured_ = nec::Measured{name.toStdString(), std::move(data)};
-    } catch (const std::exception& e) {
-        return refuse(qs(e.what()));
-    }
-    measuredName_->setText(name);
+    auto read = readMeasured(path);
+    if (!read) return false;
+    measuredName_->setText(QString::fromStdString(read->name));
+    measured_ = std::move(read);
     return true;
 }
 
@@ -373,17 +291,6 @@ void CheckWindow::save(const SavedFile& saved) {
         return;
     }
     setStatus(QStringLiteral("Saved %1.").arg(path));
-}
-
-void CheckWindow::closeEvent(QCloseEvent* event) {
-    if (run_) {
-        run_.reset();  // nec2c ended and its folder removed before the window goes
-        run_button_->setEnabled(true);
-        cancel_button_->setEnabled(false);
-        progress_->reset();
-        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
-    }
-    event->accept();
 }
 
 void CheckWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,9 +1,7 @@
 #include "desktop/cover_window.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,8 +19,8 @@
 #include <thread>
 #include <utility>
 
-#include "desktop/check_run.h"
 #include "desktop/model_settings.h"
+#include "desktop/model_window.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
 #include "numtext/figures.h"
@@ -43,10 +41,8 @@ nec::CoverNames coverNames() {
 
 }  // namespace
 
-CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(std::move(use)) {
-    setObjectName(QStringLiteral("cover"));
-    setWindowTitle(QStringLiteral("COVER BANDS"));
-    setAttribute(Qt::WA_QuitOnClose, false);
+CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
+    : ModelWindow("cover", QStringLiteral("COVER BANDS")), use_(std::move(use)) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
@@ -78,65 +74,33 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use) : use_(s
     model_ = new ModelSettings(this);
     form->addRow(model_);
 
-    auto* buttons = new QHBoxLayout;
-    search_ = new QPushButton(QStringLiteral("&SEARCH"), this);
-    search_->setObjectName(QStringLiteral("search"));
-    cancel_ = new QPushButton(QStringLiteral("&CANCEL"), this);
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    cancel_->setEnabled(false);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(QStringLiteral("progress"));
+    auto* buttons = runRow(this, QStringLiteral("&SEARCH"), "search");
     progress_->setAccessibleName(QStringLiteral("model runs"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setTextVisible(false);
     use_button_ = new QPushButton(QStringLiteral("&USE THIS DESIGN"), this);
     use_button_->setObjectName(QStringLiteral("use"));
     use_button_->setEnabled(false);
-    buttons->addWidget(search_);
-    buttons->addWidget(cancel_);
-    buttons->addWidget(progress_, 1);
     buttons->addWidget(use_button_);
     layout->addLayout(buttons);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setWordWrap(true);
-    layout->addWidget(status_);
+    layout->addWidget(statusLine(this));
 
     auto* split = new QSplitter(Qt::Vertical, this);
-    report_ = new QPlainTextEdit(split);
-    report_->setObjectName(QStringLiteral("report"));
-    report_->setAccessibleName(QStringLiteral("REPORT"));
-    report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    reportBox(split);
     chart_ = new QSvgWidget(split);
     chart_->setObjectName(QStringLiteral("swrChart"));
     chart_->setAccessibleName(QStringLiteral("SWR CHART"));
     chart_->setMinimumHeight(240);
     split->setSizes({280, 360});
     layout->addWidget(split, 1);
-    fitOnScreen(this, QSize(820, 900));
+    fitOnScreen(QSize(820, 900));
 
-    connect(search_, &QPushButton::clicked, this, [this] { search(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(run_button_, &QPushButton::clicked, this, [this] { search(); });
     connect(use_button_, &QPushButton::clicked, this, [this] { useWinner(); });
 }
 
 CoverWindow::~CoverWindow() = default;
 
-void CoverWindow::present() { bringToFront(this); }
-
-QString CoverWindow::reportText() const { return report_->toPlainText(); }
-QString CoverWindow::status() const { return status_->text(); }
-void CoverWindow::setStatus(const QString& text) { status_->setText(text); }
-
 void CoverWindow::search() {
-    if (run_) return;
-    if (EngineRun::anyRunning()) {
-        setStatus(QString::fromLatin1(kAnotherRunGoing));
-        return;
-    }
+    if (!mayStart()) return;
     nec::CoverRequest request;
     request.sides = sides_->currentData().toInt();
     request.names = coverNames();
@@ -157,9 +121,6 @@ void CoverWindow::search() {
     }
 
     progress_->setRange(0, 0);  // busy: the number of runs is not known beforehand
-    search_->setEnabled(false);
-    cancel_->setEnabled(true);
-    setStatus(QStringLiteral("Searching..."));
     QPointer<CoverWindow> self(this);
     const nec::CoverProgress progress = [self](int runs, const nec::Candidate* best) {
         const QString now =
@@ -175,25 +136,19 @@ void CoverWindow::search() {
             Qt::QueuedConnection);
     };
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    run_ = startRun<nec::CoverResult>(this, &CoverWindow::finished, [plan = std::move(plan), progress, jobs] {
-        const nec::EngineMaker engines = [] { return std::make_unique<nec::Nec2cProgram>(); };
-        return nec::cover(plan, engines, jobs, progress);
-    });
-}
-
-void CoverWindow::cancel() {
-    if (run_) run_->cancel();
+    start<nec::CoverResult>(this, &CoverWindow::finished, QStringLiteral("Searching..."),
+                            [plan = std::move(plan), progress, jobs](const nec::RunOptions& engine) {
+                                const nec::EngineMaker engines = [engine] {
+                                    return std::make_unique<nec::Nec2cProgram>(engine);
+                                };
+                                return nec::cover(plan, engines, jobs, progress);
+                            });
 }
 
 void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> result) {
-    if (!run_) return;
-    run_->finish();
-    run_.reset();
-    search_->setEnabled(true);
-    cancel_->setEnabled(false);
+    if (!endRun(end)) return;
     progress_->setRange(0, 1);
     progress_->setValue(result ? 1 : 0);
-    if (end.signal != 0) nec::endBySignal(end.signal);  // asked from outside to stop: end as asked
     if (!result) {
         setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped before any design was found.")
                                 : QStringLiteral("The search failed: %1").arg(qs(end.failure)));
@@ -216,17 +171,6 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
 
 void CoverWindow::useWinner() {
     if (result_ && !result_->ranked.empty()) use_(result_->ranked.front().design);
-}
-
-void CoverWindow::closeEvent(QCloseEvent* event) {
-    if (run_) {
-        run_.reset();  // nec2c ended and its folders removed before the window goes
-        search_->setEnabled(true);
-        cancel_->setEnabled(false);
-        progress_->setRange(0, 1);
-        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
-    }
-    event->accept();
 }
 
 }  // namespace brimalox

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QScreen>
 
 namespace brimalox {
 namespace {
@@ -33,18 +32,6 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
     box->setAccessibleName(label);
     box->setPlaceholderText(hint);
     return box;
-}
-
-void bringToFront(QWidget* window) {
-    if (window->isMinimized()) window->showNormal();
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-void fitOnScreen(QWidget* window, QSize size) {
-    if (const QScreen* screen = window->screen()) size = size.boundedTo(screen->availableSize() * 0.9);
-    window->resize(size);
 }
 
 ModelSettings::ModelSettings(QWidget* parent) : QWidget(parent) {

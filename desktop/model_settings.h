@@ -18,12 +18,6 @@ nec::SettingNames windowSettingNames();
 QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, const QString& hint,
                       const QString& text = {});
 
-// Gives a model window the size it is laid out for, or the screen's available area where that is
-// smaller.
-void fitOnScreen(QWidget* window, QSize size);
-// Shows the window in front, restored if it was minimised.
-void bringToFront(QWidget* window);
-
 class ModelSettings : public QWidget {
 public:
     explicit ModelSettings(QWidget* parent);

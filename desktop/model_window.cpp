@@ -1,19 +1,30 @@
-#include "desktop/check_run.h"
+#include "desktop/model_window.h"
 
-#include <csignal>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
 #include <exception>
-#include <optional>
 #include <utility>
 
 #include "nec/error.h"
-#include "nec/native/runner.h"
 
 namespace brimalox {
 
 std::atomic<int> EngineRun::running_{0};
 
-EngineRun::EngineRun(std::function<void()> job, std::function<void(RunEnd)> done)
-    : job_(std::move(job)), done_(std::move(done)) {
+EngineRun::EngineRun(nec::RunOptions engine, std::function<void(const nec::RunOptions&)> job,
+                     std::function<void(RunEnd)> done)
+    : engine_(std::move(engine)), job_(std::move(job)), done_(std::move(done)) {
+    engine_.cancel = cancel_;
     ++running_;
     thread_ = std::thread([this] { work(); });
 }
@@ -29,30 +40,14 @@ void EngineRun::finish() {
     if (thread_.joinable()) thread_.join();
 }
 
-// The signal handler the guard put in notes the request in this thread, at once; the engine, polling
-// its child every few milliseconds, kills it and removes its folder. Under the lock the guard cannot
-// be taken away in between, so the signal never meets the program's default action.
-void EngineRun::cancel() {
-    const std::lock_guard lock(mutex_);
-    if (cancelled_) return;
-    cancelled_ = true;
-    if (guarded_) std::raise(SIGINT);
-}
-
 void EngineRun::work() {
     RunEnd end;
-    std::optional<nec::StopSignals> guard;
-    {
-        const std::lock_guard lock(mutex_);
-        if (!cancelled_) {
-            guard.emplace();
-            guarded_ = true;
-        }
-    }
     int interrupted = 0;
-    if (guard) {
+    {
+        // A signal from outside stops the run, between two of its engine runs too, and is passed on.
+        const nec::StopSignals guard;
         try {
-            job_();
+            job_(engine_);
         } catch (const nec::Interrupted& e) {
             end.failure = e.what();
             interrupted = e.signal();
@@ -62,15 +57,136 @@ void EngineRun::work() {
         // A job that ends early on a stop without throwing (the band search) was stopped all the same.
         if (interrupted == 0) interrupted = nec::StopSignals::caught();
     }
-    {
-        const std::lock_guard lock(mutex_);
-        guarded_ = false;
-        guard.reset();
-        end.cancelled = cancelled_;
-        if (!cancelled_) end.signal = interrupted;
-    }
+    end.cancelled = cancel_->load();
+    if (!end.cancelled) end.signal = interrupted;
     --running_;
     done_(std::move(end));
+}
+
+ModelWindow::ModelWindow(const char* name, const QString& title) {
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(title);
+    setAttribute(Qt::WA_QuitOnClose, false);  // the main window's closing ends the program
+}
+
+ModelWindow::~ModelWindow() = default;
+
+void ModelWindow::present() {
+    const bool missing = engine_.program.find('/') == std::string::npos &&
+                         QStandardPaths::findExecutable(QString::fromStdString(engine_.program)).isEmpty();
+    if (!run_ && missing)
+        setStatus(QStringLiteral("The model runs the NEC-2 engine nec2c, which is not installed. Install it with "
+                                 "\"sudo apt install nec2c\" (Debian package nec2c), then click %1. The rest of "
+                                 "the program works without it.")
+                      .arg(run_button_->text().remove('&')));
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void ModelWindow::cancel() {
+    if (run_) run_->cancel();
+}
+
+QString ModelWindow::reportText() const { return report_->toPlainText(); }
+QString ModelWindow::status() const { return status_->text(); }
+void ModelWindow::setStatus(const QString& text) { status_->setText(text); }
+
+QHBoxLayout* ModelWindow::runRow(QWidget* parent, const QString& runText, const char* runName) {
+    auto* row = new QHBoxLayout;
+    run_button_ = new QPushButton(runText, parent);
+    run_button_->setObjectName(QString::fromLatin1(runName));
+    cancel_button_ = new QPushButton(QStringLiteral("&CANCEL"), parent);
+    cancel_button_->setObjectName(QStringLiteral("cancel"));
+    cancel_button_->setEnabled(false);
+    progress_ = new QProgressBar(parent);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 1);
+    progress_->reset();
+    progress_->setTextVisible(false);
+    row->addWidget(run_button_);
+    row->addWidget(cancel_button_);
+    row->addWidget(progress_, 1);
+    connect(cancel_button_, &QPushButton::clicked, this, [this] { cancel(); });
+    return row;
+}
+
+QLabel* ModelWindow::statusLine(QWidget* parent) {
+    status_ = new QLabel(parent);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return status_;
+}
+
+QPlainTextEdit* ModelWindow::reportBox(QWidget* parent) {
+    report_ = new QPlainTextEdit(parent);
+    report_->setObjectName(QStringLiteral("report"));
+    report_->setAccessibleName(QStringLiteral("REPORT"));
+    report_->setReadOnly(true);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    return report_;
+}
+
+void ModelWindow::fitOnScreen(QSize size) {
+    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableSize() * 0.9);
+    resize(size);
+}
+
+bool ModelWindow::mayStart() {
+    if (run_) return false;
+    if (!EngineRun::anyRunning()) return true;
+    setStatus(QString::fromLatin1(kAnotherRunGoing));
+    return false;
+}
+
+void ModelWindow::beginRun(const QString& saying) {
+    run_button_->setEnabled(false);
+    cancel_button_->setEnabled(true);
+    setStatus(saying);
+}
+
+bool ModelWindow::endRun(const RunEnd& end) {
+    if (!run_) return false;
+    run_->finish();
+    run_.reset();
+    run_button_->setEnabled(true);
+    cancel_button_->setEnabled(false);
+    // Asked from outside to stop while nec2c ran: the run is cleaned up, now end as asked.
+    if (end.signal != 0) nec::endBySignal(end.signal);
+    return true;
+}
+
+std::optional<nec::Measured> ModelWindow::readMeasured(const QString& path) {
+    QFile file(path);
+    const QString name = QFileInfo(path).fileName();
+    try {
+        if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
+        return nec::Measured{name.toStdString(), nec::readTouchstone(file.readAll().toStdString())};
+    } catch (const std::exception& e) {
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, windowTitle(),
+            QStringLiteral("The measured file %1 was not opened: %2").arg(name, QString::fromStdString(e.what())),
+            QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("measuredFailure"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return std::nullopt;
+    }
+}
+
+void ModelWindow::closeEvent(QCloseEvent* event) {
+    if (run_) {
+        run_.reset();  // nec2c ended and its folder removed before the window goes
+        run_button_->setEnabled(true);
+        cancel_button_->setEnabled(false);
+        progress_->setRange(0, 1);
+        progress_->reset();
+        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
+    }
+    event->accept();
 }
 
 }  // namespace brimalox

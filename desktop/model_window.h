@@ -1,17 +1,26 @@
 #pragma once
-// Model runs on a thread of their own, so the windows answer while nec2c runs. Cancelling ends
-// nec2c at once: the engine stops its child and removes its folder when this process is asked to
-// stop (nec::StopSignals), so cancel() asks exactly that, and only while the run holds the guard.
+// What the model windows (the check, the trim, the band search) share: a run of the engine on a
+// thread of its own, so the windows answer while nec2c runs, with CANCEL ending nec2c at once; the
+// run button, CANCEL, progress bar, status line and report; and an analyser's file read.
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+
+#include "nec/native/runner.h"
+#include "nec/nec.h"
+
+class QHBoxLayout;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 
 namespace brimalox {
 
@@ -23,41 +32,36 @@ struct RunEnd {
 
 class EngineRun {
 public:
-    // job() runs on the run's thread with the guard held (it keeps its own results); done() is
-    // called on that thread once, last.
-    EngineRun(std::function<void()> job, std::function<void(RunEnd)> done);
+    // job(engine) runs on the run's thread, `engine` being the options given with this run's cancel
+    // (it keeps its own results); done() is called on that thread once, last.
+    EngineRun(nec::RunOptions engine, std::function<void(const nec::RunOptions&)> job,
+              std::function<void(RunEnd)> done);
     // Cancels a run still going and waits for its end: nec2c and its folder are gone on return.
     ~EngineRun();
     EngineRun(const EngineRun&) = delete;
     EngineRun& operator=(const EngineRun&) = delete;
 
-    void cancel();
+    void cancel() { cancel_->store(true); }
     // Waits for the thread (after done() was called, the wait is a moment).
     void finish();
-    // One run at a time in the program: a stop request reaches every run that holds the guard, so
-    // cancelling one of two would stop both.
+    // One model run at a time in the program: the band search alone keeps every core busy.
     static bool anyRunning();
 
 private:
     void work();
 
-    std::function<void()> job_;
+    std::shared_ptr<std::atomic<bool>> cancel_ = std::make_shared<std::atomic<bool>>(false);
+    nec::RunOptions engine_;
+    std::function<void(const nec::RunOptions&)> job_;
     std::function<void(RunEnd)> done_;
-    std::mutex mutex_;
-    bool guarded_ = false;  // the run holds nec::StopSignals: a stop request reaches the engine
-    bool cancelled_ = false;
     std::thread thread_;
     static std::atomic<int> running_;
 };
 
-// What a window says when asked to run while another model run is going.
-inline constexpr const char* kAnotherRunGoing =
-    "Another model run is going in this program: wait for it or cancel it first.";
-
-// job() on a run's thread; its result (none when it threw or was stopped) goes to the window's
+// job(engine) on a run's thread; its result (none when it threw or was stopped) goes to the window's
 // finish(end, result) on the window's thread, unless the window is gone by then.
 template <class Result, class Window, class Finish, class Job>
-std::unique_ptr<EngineRun> startRun(Window* window, Finish finish, Job job) {
+std::unique_ptr<EngineRun> startRun(Window* window, Finish finish, nec::RunOptions engine, Job job) {
     QPointer<Window> self(window);
     auto result = std::make_shared<std::optional<Result>>();
     auto done = [self, finish, result](RunEnd end) {
@@ -68,7 +72,66 @@ std::unique_ptr<EngineRun> startRun(Window* window, Finish finish, Job job) {
             },
             Qt::QueuedConnection);
     };
-    return std::make_unique<EngineRun>([result, job = std::move(job)]() mutable { *result = job(); }, done);
+    return std::make_unique<EngineRun>(
+        std::move(engine), [result, job = std::move(job)](const nec::RunOptions& run) mutable { *result = job(run); },
+        done);
 }
+
+class ModelWindow : public QWidget {
+public:
+    ~ModelWindow() override;
+
+    // Shows the window in front; says so when nec2c is not installed.
+    void present();
+    void cancel();
+    bool running() const { return run_ != nullptr; }
+    QString reportText() const;
+    QString status() const;
+    // The engine's program; nec2c on PATH unless a test says otherwise.
+    void setEngine(nec::RunOptions options) { engine_ = std::move(options); }
+
+protected:
+    ModelWindow(const char* name, const QString& title);
+
+    // The run button (its text with the & of its key), CANCEL and the progress bar, in a row.
+    QHBoxLayout* runRow(QWidget* parent, const QString& runText, const char* runName);
+    QLabel* statusLine(QWidget* parent);
+    // The report as the command line prints it, in a fixed-pitch box.
+    QPlainTextEdit* reportBox(QWidget* parent);
+    void setStatus(const QString& text);
+    // The size the window is laid out for, or the screen's available area where that is smaller.
+    void fitOnScreen(QSize size);
+
+    // False, and said, while this window or another runs the engine.
+    bool mayStart();
+    // Starts job(engine) with the run button off and CANCEL on; finish(end, result) gets its end.
+    template <class Result, class Window, class Finish, class Job>
+    void start(Window* self, Finish finish, const QString& saying, Job job) {
+        beginRun(saying);
+        run_ = startRun<Result>(self, finish, engine_, std::move(job));
+    }
+    void beginRun(const QString& saying);
+    // The buttons as before the run; ends the process when a signal from outside asked it to. False
+    // when the window no longer waits for a run (it was closed meanwhile).
+    bool endRun(const RunEnd& end);
+
+    // An analyser's Touchstone file; a broken one is named by line and reason in a message.
+    std::optional<nec::Measured> readMeasured(const QString& path);
+
+    void closeEvent(QCloseEvent* event) override;
+
+    nec::RunOptions engine_;
+    std::unique_ptr<EngineRun> run_;
+    QPushButton *run_button_ = nullptr, *cancel_button_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
+};
+
+// What a window says when asked to run while another model run is going.
+inline constexpr const char* kAnotherRunGoing =
+    "Another model run is going in this program: wait for it or cancel it first.";
+// What a window says when its run was cancelled and it keeps what it showed.
+inline constexpr const char* kCancelledKeeping = "Cancelled: nec2c was stopped; what was shown before stays.";
 
 }  // namespace brimalox

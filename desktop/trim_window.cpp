@@ -1,26 +1,22 @@
 #include "desktop/trim_window.h"
 
-#include <QCloseEvent>
-#include <QFile>
+#include <QDate>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <utility>
 
-#include "desktop/check_run.h"
 #include "desktop/model_settings.h"
+#include "desktop/sheet_print.h"
 #include "nec/native/runner.h"
+#include "sheet/model_figures.h"
 
 namespace brimalox {
 namespace {
@@ -38,10 +34,8 @@ nec::TrimNames trimNames() {
 
 }  // namespace
 
-TrimWindow::TrimWindow(std::function<DesignTexts()> design) : design_(std::move(design)) {
-    setObjectName(QStringLiteral("trim"));
-    setWindowTitle(QStringLiteral("TRIM"));
-    setAttribute(Qt::WA_QuitOnClose, false);
+TrimWindow::TrimWindow(std::function<DesignTexts()> design)
+    : ModelWindow("trim", QStringLiteral("TRIM")), design_(std::move(design)) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
@@ -82,70 +76,32 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design) : design_(std::move(
         if (!path.isEmpty() && openMeasured(path)) byFile_->setChecked(true);
     });
 
-    auto* buttons = new QHBoxLayout;
-    trim_button_ = new QPushButton(QStringLiteral("&TRIM"), this);
-    trim_button_->setObjectName(QStringLiteral("run"));
-    cancel_ = new QPushButton(QStringLiteral("&CANCEL"), this);
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    cancel_->setEnabled(false);
-    progress_ = new QProgressBar(this);
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setTextVisible(false);
-    buttons->addWidget(trim_button_);
-    buttons->addWidget(cancel_);
-    buttons->addWidget(progress_, 1);
+    auto* buttons = runRow(this, QStringLiteral("&TRIM"), "run");
+    sheet_button_ = new QPushButton(QStringLiteral("PRINT THE TRIMMED &SHEET..."), this);
+    sheet_button_->setObjectName(QStringLiteral("trimmedSheet"));
+    sheet_button_->setEnabled(false);
+    buttons->addWidget(sheet_button_);
     layout->addLayout(buttons);
-    status_ = new QLabel(this);
-    status_->setObjectName(QStringLiteral("status"));
-    status_->setWordWrap(true);
-    layout->addWidget(status_);
-    report_ = new QPlainTextEdit(this);
-    report_->setObjectName(QStringLiteral("report"));
-    report_->setAccessibleName(QStringLiteral("REPORT"));
-    report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    layout->addWidget(report_, 1);
-    fitOnScreen(this, QSize(760, 640));
+    layout->addWidget(statusLine(this));
+    layout->addWidget(reportBox(this), 1);
+    fitOnScreen(QSize(760, 640));
 
-    connect(trim_button_, &QPushButton::clicked, this, [this] { trim(); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(run_button_, &QPushButton::clicked, this, [this] { trim(); });
+    connect(sheet_button_, &QPushButton::clicked, this, [this] { openTrimmedSheet(); });
 }
 
 TrimWindow::~TrimWindow() = default;
 
-void TrimWindow::present() { bringToFront(this); }
-
-QString TrimWindow::reportText() const { return report_->toPlainText(); }
-QString TrimWindow::status() const { return status_->text(); }
-void TrimWindow::setStatus(const QString& text) { status_->setText(text); }
-
 bool TrimWindow::openMeasured(const QString& path) {
-    QFile file(path);
-    const QString name = QFileInfo(path).fileName();
-    try {
-        if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
-        measured_ = nec::Measured{name.toStdString(), nec::readTouchstone(file.readAll().toStdString())};
-    } catch (const std::exception& e) {
-        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                    QStringLiteral("The measured file %1 was not opened: %2").arg(name, qs(e.what())),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("measuredFailure"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
-        return false;
-    }
-    fileName_->setText(name);
+    auto read = readMeasured(path);
+    if (!read) return false;
+    fileName_->setText(QString::fromStdString(read->name));
+    measured_ = std::move(read);
     return true;
 }
 
 void TrimWindow::trim() {
-    if (run_) return;
-    if (EngineRun::anyRunning()) {
-        setStatus(QString::fromLatin1(kAnotherRunGoing));
-        return;
-    }
+    if (!mayStart()) return;
     nec::TrimRequest request;
     request.names = trimNames();
     request.check.shown = design_();
@@ -168,49 +124,45 @@ void TrimWindow::trim() {
         return;
     }
     progress_->setRange(0, 0);
-    trim_button_->setEnabled(false);
-    cancel_->setEnabled(true);
-    setStatus(QStringLiteral("Running the model of the design and of the trimmed design..."));
-    run_ = startRun<nec::Trim>(this, &TrimWindow::finished, [request = std::move(request)] {
-        nec::Nec2cProgram engine;
-        return nec::trim(request, engine);
-    });
-}
-
-void TrimWindow::cancel() {
-    if (run_) run_->cancel();
+    start<nec::Trim>(this, &TrimWindow::finished,
+                     QStringLiteral("Running the model of the design and of the trimmed design..."),
+                     [request = std::move(request)](const nec::RunOptions& engine) {
+                         nec::Nec2cProgram program(engine);
+                         return nec::trim(request, program);
+                     });
 }
 
 void TrimWindow::finished(const RunEnd& end, std::optional<nec::Trim> result) {
-    if (!run_) return;
-    run_->finish();
-    run_.reset();
-    trim_button_->setEnabled(true);
-    cancel_->setEnabled(false);
+    if (!endRun(end)) return;
     progress_->setRange(0, 1);
     progress_->setValue(result ? 1 : 0);
-    if (end.signal != 0) nec::endBySignal(end.signal);  // asked from outside to stop: end as asked
     if (end.cancelled) {
-        setStatus(QStringLiteral("Cancelled: nec2c was stopped; what was shown before stays."));
+        setStatus(QString::fromLatin1(kCancelledKeeping));
         return;
     }
     if (!result) {
         setStatus(QStringLiteral("The trim failed: %1").arg(qs(end.failure)));
         return;
     }
-    report_->setPlainText(qs(nec::trimReport(*result, nec::ReportFormat::Text)));
+    result_ = std::move(result);
+    report_->setPlainText(qs(nec::trimReport(*result_, nec::ReportFormat::Text)));
+    sheet_button_->setEnabled(true);
     setStatus(QStringLiteral("Done."));
 }
 
-void TrimWindow::closeEvent(QCloseEvent* event) {
-    if (run_) {
-        run_.reset();  // nec2c ended and its folder removed before the window goes
-        trim_button_->setEnabled(true);
-        cancel_->setEnabled(false);
-        progress_->setRange(0, 1);
-        setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
+void TrimWindow::openTrimmedSheet() {
+    if (!result_) return;
+    const DesignTexts trimmed = sheet::trimmedDesign(result_->design, *result_);
+    const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    const std::string remark = sheet::trimRemark(*result_);
+    const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, std::nullopt, remark);
+    if (first.svg.empty()) {
+        setStatus(QStringLiteral("No trimmed sheet: %1").arg(qs(first.problem)));
+        return;
     }
-    event->accept();
+    previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"), [trimmed, date, remark](sheet::Paper paper) {
+        return sheetOf(trimmed, paper, date, std::nullopt, remark).svg;
+    });
 }
 
 }  // namespace brimalox

@@ -2,12 +2,15 @@
 // measurement that cannot be taken refused before any run.
 #include <gtest/gtest.h>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
 #include <QRadioButton>
 #include <QTest>
 
+#include "desktop/sheet_print.h"
 #include "desktop/trim_window.h"
 #include "nec/native/runner.h"
 #include "nec2c_probe.h"
+#include "sheet/model_figures.h"
 
 namespace brimalox::testing {
 namespace {
@@ -46,6 +49,19 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
     request.measured.highEdgeMhz = 175;
     nec::Nec2cProgram engine;
     EXPECT_EQ(trim.reportText().toStdString(), nec::trimReport(nec::trim(request, engine), nec::ReportFormat::Text));
+
+    // The trimmed design's build sheet: the trimmed height and side, and what the trim changed.
+    trim.openTrimmedSheet();
+    auto* preview = trim.findChild<QPrintPreviewDialog*>(QStringLiteral("buildSheet"));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    const DesignTexts trimmed = sheet::trimmedDesign(computed(), *trim.result());
+    EXPECT_NE(trimmed.heightMm, computed().heightMm);
+    const std::string svg =
+        sheetOf(trimmed, sheet::Paper::A4, "2026-12-09", std::nullopt, sheet::trimRemark(*trim.result())).svg;
+    for (const std::string& part : {trimmed.heightMm, trimmed.sideMm, std::string("TRIMMED BY THE RATIO")})
+        EXPECT_NE(svg.find(part), std::string::npos) << part;
+    preview->close();
 }
 
 }  // namespace
