@@ -2,7 +2,9 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace brimalox {
 namespace {
@@ -22,6 +24,13 @@ nec::SettingNames windowSettingNames() {
     n.height = "HEIGHT";
     n.patternAt = "PATTERN ALSO AT";
     n.heights = "HEIGHT SWEEP";
+    n.feedLine = "FEED LINES";
+    n.feedLoss = "FEED LOSS";
+    n.feedSection = "FEED SECTION";
+    n.balun = "BALUN";
+    n.coax = "COAX";
+    n.rigZ0 = "RIG Z0";
+    n.at = "SWR AT";
     return n;
 }
 
@@ -58,6 +67,44 @@ ModelSettings::ModelSettings(QWidget* parent) : QWidget(parent) {
     };
     connect(ground_, &QComboBox::currentIndexChanged, this, constantsWanted);
     constantsWanted();
+    form->addRow(buildFeed());
+}
+
+// The lines from the gaps to their junction, a section, a balun and coax to the rig: what the SWR is
+// measured through. Off, the SWR is the gap's against FEED LINE Z0.
+QGroupBox* ModelSettings::buildFeed() {
+    feed_ = new QGroupBox(QStringLiteral("FEED SYSTEM"), this);
+    feed_->setObjectName(QStringLiteral("feed"));
+    feed_->setCheckable(true);
+    feed_->setChecked(false);
+    feed_->setFlat(true);               // no empty frame while it is off
+    auto* fields = new QWidget(feed_);  // shown only while ticked: the windows stay short without a feed
+    (new QVBoxLayout(feed_))->addWidget(fields);
+    auto* form = new QFormLayout(fields);
+    form->setContentsMargins(0, 0, 0, 0);
+    line_ = settingBox(fields, "feedLine", "FEED LINES",
+                       "Z0,VF[,MM] of each gap's line (FEED LINE Z0, 0.82 and the series match length)");
+    form->addRow(QStringLiteral("FEED LINES"), line_);
+    loss_ = settingBox(fields, "feedLoss", "FEED LOSS", "dB per 100 m at 100 MHz (0)");
+    form->addRow(QStringLiteral("FEED LOSS"), loss_);
+    section_ = settingBox(fields, "feedSection", "FEED SECTION", "Z0,VF,MM from the junction to the balun (none)");
+    form->addRow(QStringLiteral("FEED SECTION"), section_);
+    balun_ = settingBox(fields, "balun", "BALUN", "N of an ideal N:1 balun (1)");
+    form->addRow(QStringLiteral("BALUN"), balun_);
+    coax_ = settingBox(fields, "coax", "COAX", "Z0,VF,METRES[,DB] from the balun to the rig (none)");
+    form->addRow(QStringLiteral("COAX"), coax_);
+    rigZ0_ = settingBox(fields, "rigZ0", "RIG Z0", "ohms of the rig or analyser (50)");
+    form->addRow(QStringLiteral("RIG Z0"), rigZ0_);
+    at_ = new QComboBox(fields);
+    at_->setObjectName(QStringLiteral("at"));
+    at_->setAccessibleName(QStringLiteral("SWR AT"));
+    at_->addItem(QStringLiteral("the rig"), QStringLiteral("rig"));
+    at_->addItem(QStringLiteral("the junction"), QStringLiteral("junction"));
+    at_->addItem(QStringLiteral("the gaps"), QStringLiteral("gap"));
+    form->addRow(QStringLiteral("SWR AT"), at_);
+    fields->setVisible(false);
+    connect(feed_, &QGroupBox::toggled, fields, &QWidget::setVisible);
+    return feed_;
 }
 
 void ModelSettings::fill(nec::Settings& s) const {
@@ -68,6 +115,15 @@ void ModelSettings::fill(nec::Settings& s) const {
     else
         s.ground = ground.toStdString();
     s.height = height_->text().toStdString();
+    if (!feed_->isChecked()) return;
+    nec::FeedSettings& f = s.feed;
+    f.line = line_->text().toStdString();
+    f.loss = loss_->text().toStdString();
+    f.section = section_->text().toStdString();
+    f.balun = balun_->text().toStdString();
+    f.coax = coax_->text().toStdString();
+    f.rigZ0 = rigZ0_->text().toStdString();
+    f.at = at_->currentData().toString().toStdString();
 }
 
 }  // namespace brimalox

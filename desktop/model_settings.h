@@ -1,12 +1,13 @@
 #pragma once
-// The model's feed line and ground, as the check and the band search both take them, with the words
-// a refusal names them by.
+// The model's feed line, ground and feed system, as the check, the trim and the band search take
+// them, with the words a refusal names them by.
 
 #include <QWidget>
 
 #include "nec/request.h"
 
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 
 namespace brimalox {
@@ -21,13 +22,21 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
 class ModelSettings : public QWidget {
 public:
     explicit ModelSettings(QWidget* parent);
-    // Feed line, ground (or its constants) and height, as typed.
+    // Feed line, ground (or its constants) and height, as typed; and the feed system when FEED SYSTEM
+    // is ticked (ticked with nothing typed: the default feed, the SWR at the rig).
     void fill(nec::Settings& settings) const;
     QComboBox* groundBox() const { return ground_; }
+    QGroupBox* feedBox() const { return feed_; }
 
 private:
+    QGroupBox* buildFeed();
+
     QLineEdit *z0_ = nullptr, *constants_ = nullptr, *height_ = nullptr;
     QComboBox* ground_ = nullptr;
+    QGroupBox* feed_ = nullptr;
+    QLineEdit *line_ = nullptr, *loss_ = nullptr, *section_ = nullptr, *balun_ = nullptr, *coax_ = nullptr,
+              *rigZ0_ = nullptr;
+    QComboBox* at_ = nullptr;
 };
 
 }  // namespace brimalox

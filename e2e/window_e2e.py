@@ -15,6 +15,7 @@ xdotool installed).
 """
 
 import argparse
+import json
 import os
 import shutil
 import subprocess
@@ -43,7 +44,7 @@ DEFAULT_THREE_SIDED = {"Text23": "421.2329", "Text22": "16.5839716393178", "Text
 
 def tools_for(scenario):
     tools = ["Xvfb", "dbus-run-session"]
-    if scenario in ("xinput", "tab_order", "polish", "check", "cancel"):
+    if scenario in ("xinput", "tab_order", "polish", "check", "cancel", "trim_cover"):
         tools.append("xdotool")
     if scenario == "polish":
         tools.append("xprop")
@@ -321,6 +322,74 @@ def scenario_check(app, window, checks, args):
     window.wait_texts("ACCEPT with the check window open", {"Text8": "4.748"})
 
 
+def do_action(accessible):
+    """Its Press (a button) or Toggle (a check box), as a screen reader's user would."""
+    action = accessible.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    action.doAction(next((names.index(n) for n in ("Press", "Toggle") if n in names), 0))
+
+
+def open_by_keys(app, display, window_id, letter, title):
+    """A MODEL menu item by Alt+M and its letter, after COMPUTE."""
+    xdotool(display, "windowfocus", "--sync", window_id)
+    xdotool(display, "key", "--clearmodifiers", "alt+m")
+    time.sleep(0.3)  # the menu opens
+    xdotool(display, "key", letter)
+    return wait_for(f"the {title} window", lambda: app.top_level(title))
+
+
+def report_of(dialog):
+    box = wait_for("the report box", lambda: find_descendant(dialog, "text", "REPORT", depth=8))
+    return wait_for("the report", lambda: box.queryText().getText(0, -1), timeout=120)
+
+
+def scenario_trim_cover(app, window, checks, args):
+    """TRIM and COVER BANDS opened from the menu by keyboard: their reports word for word the command
+    line's, and USE THIS DESIGN types the search's winner into the window as brimalox-cli cover's
+    best.design says it."""
+    if not shutil.which("nec2c"):
+        print("skipped: nec2c is not installed")
+        raise SystemExit(SKIP)
+    if not args.cli:
+        raise Failure("the trim_cover scenario needs --cli to compare the reports with")
+    display = os.environ["DISPLAY"]
+    window.select("Option1")
+    window.press("Command4")
+    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
+    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+
+    trim = open_by_keys(app, display, window_id, "t", "TRIM")
+    for name, mhz in (("SWR 2:1 AT", "140"), ("AND AT", "175")):
+        box = wait_for(f"the {name} box", lambda: find_descendant(trim, "text", name, depth=8))
+        box.queryEditableText().setTextContents(mhz)
+    do_action(wait_for("the TRIM button", lambda: find_descendant(trim, "push button", "TRIM", depth=8)))
+    expected = subprocess.run([args.cli, "trim", "146.00", "--sides", "3", "--measured-2to1", "140:175"],
+                              capture_output=True, text=True).stdout
+    checks.equal("the trim's report against brimalox-cli trim's", report_of(trim).rstrip("\n"),
+                 expected.rstrip("\n"))
+    feed = find_descendant(trim, "check box", "FEED SYSTEM", depth=8)
+    if feed is not None:  # its settings shown for the picture
+        do_action(feed)
+        time.sleep(0.3)
+    screenshot_of(args, "trim.png", trim)
+
+    cover = open_by_keys(app, display, window_id, "o", "COVER BANDS")
+    do_action(wait_for("the 2 M box", lambda: find_descendant(cover, "check box", "2 M", depth=8)))
+    do_action(wait_for("the SEARCH button", lambda: find_descendant(cover, "push button", "SEARCH", depth=8)))
+    run = subprocess.run([args.cli, "cover", "--band", "144:148"], capture_output=True, text=True)
+    checks.equal("the search's report against brimalox-cli cover's", report_of(cover).rstrip("\n"),
+                 run.stdout.rstrip("\n"))
+    screenshot_of(args, "cover.png", cover)
+    best = json.loads(subprocess.run([args.cli, "cover", "--band", "144:148", "--format", "json"],
+                                     capture_output=True, text=True).stdout)["best"]["design"]
+    use = wait_for("USE THIS DESIGN to be offered",
+                   lambda: (lambda b: b if b and b.getState().contains(app.pyatspi.STATE_ENABLED) else None)(
+                       find_descendant(cover, "push button", "USE THIS DESIGN", depth=8)))
+    do_action(use)
+    fields = harness.design_fields(args.cli)
+    window.wait_texts("USE THIS DESIGN", {fields[key]: value for key, value in best.items() if key in fields})
+
+
 def nec2c_children(pid):
     """The nec2c processes the program has running."""
     found = 0
@@ -408,7 +477,7 @@ def scenario_cancel(app, window, checks, args):
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
              "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
              "website": scenario_website, "polish": scenario_polish, "check": scenario_check,
-             "cancel": scenario_cancel}
+             "cancel": scenario_cancel, "trim_cover": scenario_trim_cover}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -63,6 +64,27 @@ TEST_F(CheckTest, ReportIsTheCommandLinesWordForWord) {
     EXPECT_EQ(progress->value(), progress->maximum());
     EXPECT_TRUE(check->findChild<QPushButton*>(QStringLiteral("save"))->isEnabled());
     EXPECT_TRUE(leftInTemp().isEmpty()) << leftInTemp().join(' ').toStdString();
+}
+
+TEST_F(CheckTest, AFeedSystemGivesTheCommandLinesReportAtTheRig) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    check->findChild<QGroupBox*>(QStringLiteral("feed"))->setChecked(true);
+    check->findChild<QLineEdit*>(QStringLiteral("balun"))->setText("4");
+    check->run();
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_TRUE(check->result().has_value()) << check->status().toStdString();
+
+    nec::Request request;  // brimalox-cli simulate 146.00 --balun 4 --at rig
+    request.design = {"146.00", 3, {}};
+    request.settings.feed.balun = "4";
+    request.settings.feed.at = "rig";
+    nec::Nec2cProgram engine;
+    EXPECT_EQ(check->reportText().toStdString(), nec::report(nec::simulate(request, engine), nec::ReportFormat::Text));
+
+    check->findChild<QLineEdit*>(QStringLiteral("balun"))->setText("0");
+    check->run();
+    EXPECT_FALSE(check->running());
+    EXPECT_TRUE(check->status().contains(QStringLiteral("BALUN"))) << check->status().toStdString();
 }
 
 TEST_F(CheckTest, RefusedSettingsAreNamedAndRunNothing) {
