@@ -96,21 +96,10 @@ QWidget* CheckWindow::buildSettings() {
     heights_ = settingBox(box, "heights", "HEIGHT SWEEP", "FROM:TO:STEP in metres (needs a ground)");
     form->addRow(QStringLiteral("HEIGHT SWEEP"), heights_);
 
-    auto* measured = new QHBoxLayout;
-    measuredName_ = new QLabel(QStringLiteral("none (open one, or drop it on this window)"), box);
-    measuredName_->setObjectName(QStringLiteral("measuredName"));
-    auto* open = new QPushButton(QStringLiteral("&OPEN..."), box);
-    open->setObjectName(QStringLiteral("openMeasured"));
+    auto* measured = measuredRow(box, QStringLiteral("none (open one, or drop it on this window)"));
     auto* clear = new QPushButton(QStringLiteral("C&LEAR"), box);
-    measured->addWidget(measuredName_, 1);
-    measured->addWidget(open);
     measured->addWidget(clear);
     form->addRow(QStringLiteral("MEASURED (.S1P)"), measured);
-    connect(open, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
-                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
-        if (!path.isEmpty()) openMeasured(path);
-    });
     connect(clear, &QPushButton::clicked, this, [this] {
         measured_.reset();
         measuredName_->setText(QStringLiteral("none"));
@@ -255,14 +244,6 @@ void CheckWindow::showResult(const nec::Result& r) {
     }
     table_->resizeColumnsToContents();
     save_button_->setEnabled(true);
-}
-
-bool CheckWindow::openMeasured(const QString& path) {
-    auto read = readMeasured(path);
-    if (!read) return false;
-    measuredName_->setText(QString::fromStdString(read->name));
-    measured_ = std::move(read);
-    return true;
 }
 
 void CheckWindow::save(const SavedFile& saved) {

@@ -39,8 +39,6 @@ public:
     ~CheckWindow() override;
 
     void run();
-    // Reads a measured Touchstone file; a broken one is named by line and reason and changes nothing.
-    bool openMeasured(const QString& path);
 
     // The last finished check, if any.
     const std::optional<nec::Result>& result() const { return result_; }
@@ -60,11 +58,9 @@ private:
 
     std::function<DesignTexts()> design_;
     std::optional<nec::Result> result_;
-    std::optional<nec::Measured> measured_;
 
     ModelSettings* model_ = nullptr;
     QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
-    QLabel* measuredName_ = nullptr;
     QPushButton* save_button_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QSvgWidget *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -159,12 +160,12 @@ bool ModelWindow::endRun(const RunEnd& end) {
     return true;
 }
 
-std::optional<nec::Measured> ModelWindow::readMeasured(const QString& path) {
+bool ModelWindow::openMeasured(const QString& path) {
     QFile file(path);
     const QString name = QFileInfo(path).fileName();
     try {
         if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
-        return nec::Measured{name.toStdString(), nec::readTouchstone(file.readAll().toStdString())};
+        measured_ = nec::Measured{name.toStdString(), nec::readTouchstone(file.readAll().toStdString())};
     } catch (const std::exception& e) {
         auto* box = new QMessageBox(
             QMessageBox::Warning, windowTitle(),
@@ -173,8 +174,26 @@ std::optional<nec::Measured> ModelWindow::readMeasured(const QString& path) {
         box->setObjectName(QStringLiteral("measuredFailure"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
-        return std::nullopt;
+        return false;
     }
+    measuredName_->setText(name);
+    return true;
+}
+
+QHBoxLayout* ModelWindow::measuredRow(QWidget* parent, const QString& none, std::function<void()> opened) {
+    auto* row = new QHBoxLayout;
+    measuredName_ = new QLabel(none, parent);
+    measuredName_->setObjectName(QStringLiteral("measuredName"));
+    auto* open = new QPushButton(QStringLiteral("&OPEN..."), parent);
+    open->setObjectName(QStringLiteral("openMeasured"));
+    row->addWidget(measuredName_, 1);
+    row->addWidget(open);
+    connect(open, &QPushButton::clicked, this, [this, opened = std::move(opened)] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
+                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
+        if (!path.isEmpty() && openMeasured(path) && opened) opened();
+    });
+    return row;
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {

@@ -89,6 +89,9 @@ public:
     QString status() const;
     // The engine's program; nec2c on PATH unless a test says otherwise.
     void setEngine(nec::RunOptions options) { engine_ = std::move(options); }
+    // Reads an analyser's Touchstone file; a broken one is named by line and reason in a message and
+    // changes nothing.
+    bool openMeasured(const QString& path);
 
 protected:
     ModelWindow(const char* name, const QString& title);
@@ -115,13 +118,16 @@ protected:
     // when the window no longer waits for a run (it was closed meanwhile).
     bool endRun(const RunEnd& end);
 
-    // An analyser's Touchstone file; a broken one is named by line and reason in a message.
-    std::optional<nec::Measured> readMeasured(const QString& path);
+    // The measured file's name (`none` until one is open) and OPEN..., which calls opened() once a
+    // file is read.
+    QHBoxLayout* measuredRow(QWidget* parent, const QString& none, std::function<void()> opened = {});
 
     void closeEvent(QCloseEvent* event) override;
 
     nec::RunOptions engine_;
     std::unique_ptr<EngineRun> run_;
+    std::optional<nec::Measured> measured_;
+    QLabel* measuredName_ = nullptr;
     QPushButton *run_button_ = nullptr, *cancel_button_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;

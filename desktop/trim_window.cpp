@@ -1,7 +1,6 @@
 #include "desktop/trim_window.h"
 
 #include <QDate>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,20 +60,10 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
     form->addRow(QStringLiteral("SWR 2:1 AT (MHZ)"), edges);
     dip_ = settingBox(this, "dip", "SWR DIPS AT", "MHz (the edges or a file are better: the dip is flat)");
     form->addRow(QStringLiteral("SWR DIPS AT (MHZ)"), dip_);
-    auto* file = new QHBoxLayout;
-    fileName_ = new QLabel(QStringLiteral("none"), this);
-    fileName_->setObjectName(QStringLiteral("measuredName"));
-    auto* open = new QPushButton(QStringLiteral("&OPEN..."), this);
-    file->addWidget(fileName_, 1);
-    file->addWidget(open);
-    form->addRow(QStringLiteral("MEASURED (.S1P)"), file);
+    form->addRow(QStringLiteral("MEASURED (.S1P)"),
+                 measuredRow(this, QStringLiteral("none"), [this] { byFile_->setChecked(true); }));
     model_ = new ModelSettings(this);
     form->addRow(model_);
-    connect(open, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
-                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
-        if (!path.isEmpty() && openMeasured(path)) byFile_->setChecked(true);
-    });
 
     auto* buttons = runRow(this, QStringLiteral("&TRIM"), "run");
     sheet_button_ = new QPushButton(QStringLiteral("PRINT THE TRIMMED &SHEET..."), this);
@@ -91,14 +80,6 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
 }
 
 TrimWindow::~TrimWindow() = default;
-
-bool TrimWindow::openMeasured(const QString& path) {
-    auto read = readMeasured(path);
-    if (!read) return false;
-    fileName_->setText(QString::fromStdString(read->name));
-    measured_ = std::move(read);
-    return true;
-}
 
 void TrimWindow::trim() {
     if (!mayStart()) return;

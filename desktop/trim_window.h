@@ -24,8 +24,6 @@ public:
     ~TrimWindow() override;
 
     void trim();
-    // Reads the analyser's file to trim by; a broken one is named by line and reason, nothing changes.
-    bool openMeasured(const QString& path);
     // The build sheet of the last trim's design, in a print preview.
     void openTrimmedSheet();
     const std::optional<nec::Trim>& result() const { return result_; }
@@ -34,12 +32,10 @@ private:
     void finished(const RunEnd& end, std::optional<nec::Trim> result);
 
     std::function<DesignTexts()> design_;
-    std::optional<nec::Measured> measured_;
     std::optional<nec::Trim> result_;
 
     QRadioButton *byEdges_ = nullptr, *byDip_ = nullptr, *byFile_ = nullptr;
     QLineEdit *low_ = nullptr, *high_ = nullptr, *dip_ = nullptr;
-    QLabel* fileName_ = nullptr;
     ModelSettings* model_ = nullptr;
     QPushButton* sheet_button_ = nullptr;
 };

@@ -289,19 +289,24 @@ def scenario_polish(app, window, checks, args):
     checks.equal("the megabyte after the click", len(window.text("Text2")), len(big))
 
 
-def scenario_check(app, window, checks, args):
-    """CHECK THE DESIGN opened from the menu by keyboard after COMPUTE, run, and its report word for
-    word what brimalox-cli simulate prints for the same design."""
+def computed_for_the_model(window, args, needs_cli=True):
+    """The start-up design computed, THREE SIDED, for a scenario that runs nec2c; the window's X id."""
     if not shutil.which("nec2c"):
         print("skipped: nec2c is not installed")
         raise SystemExit(SKIP)
-    if not args.cli:
-        raise Failure("the check scenario needs --cli to compare the report with")
-    display = os.environ["DISPLAY"]
+    if needs_cli and not args.cli:
+        raise Failure("this scenario needs --cli to compare the reports with")
     window.select("Option1")
     window.press("Command4")
     window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
-    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
+    return wait_for("the window on the X display", lambda: xdotool_search(os.environ["DISPLAY"], CAPTION))
+
+
+def scenario_check(app, window, checks, args):
+    """CHECK THE DESIGN opened from the menu by keyboard after COMPUTE, run, and its report word for
+    word what brimalox-cli simulate prints for the same design."""
+    window_id = computed_for_the_model(window, args)
+    display = os.environ["DISPLAY"]
     xdotool(display, "windowfocus", "--sync", window_id)
     xdotool(display, "key", "--clearmodifiers", "alt+m")
     time.sleep(0.3)  # the menu opens
@@ -347,16 +352,8 @@ def scenario_trim_cover(app, window, checks, args):
     """TRIM and COVER BANDS opened from the menu by keyboard: their reports word for word the command
     line's, and USE THIS DESIGN types the search's winner into the window as brimalox-cli cover's
     best.design says it."""
-    if not shutil.which("nec2c"):
-        print("skipped: nec2c is not installed")
-        raise SystemExit(SKIP)
-    if not args.cli:
-        raise Failure("the trim_cover scenario needs --cli to compare the reports with")
+    window_id = computed_for_the_model(window, args)
     display = os.environ["DISPLAY"]
-    window.select("Option1")
-    window.press("Command4")
-    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
-    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
 
     trim = open_by_keys(app, display, window_id, "t", "TRIM")
     for name, mhz in (("SWR 2:1 AT", "140"), ("AND AT", "175")):
@@ -424,15 +421,9 @@ def engine_folders():
 def scenario_cancel(app, window, checks, args):
     """A check over average ground (slow) cancelled: nec2c gone at once, no folder left; run again
     and quit with Ctrl+Q in the middle: the program ends with no nec2c and no folder behind it."""
-    if not shutil.which("nec2c"):
-        print("skipped: nec2c is not installed")
-        raise SystemExit(SKIP)
+    window_id = computed_for_the_model(window, args, needs_cli=False)
     display = os.environ["DISPLAY"]
     pid = app.process.pid
-    window.select("Option1")
-    window.press("Command4")
-    window.wait_texts("COMPUTE on the start-up texts, THREE SIDED", DEFAULT_THREE_SIDED)
-    window_id = wait_for("the window on the X display", lambda: xdotool_search(display, CAPTION))
     xdotool(display, "windowfocus", "--sync", window_id)
     xdotool(display, "key", "--clearmodifiers", "F5")
     check = wait_for("the CHECK THE DESIGN window", lambda: app.top_level("CHECK THE DESIGN"))
