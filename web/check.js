@@ -51,7 +51,16 @@
       groundConstants: g === 'custom' ? byId('check-epsr').value + ',' + byId('check-sigma').value : '',
       height: byId('check-height').value,
       patternAt: byId('check-pattern-at').value.split(/\s+/).filter(function (t) { return t !== ''; }),
-      heights: byId('check-heights').value
+      heights: byId('check-heights').value,
+      feed: {
+        line: byId('check-feed-line').value,
+        loss: byId('check-feed-loss').value,
+        section: byId('check-feed-section').value,
+        balun: byId('check-balun').value,
+        coax: byId('check-coax').value,
+        rigZ0: byId('check-rig-z0').value,
+        at: byId('check-at').value
+      }
     };
     var sides = byId('Option1').checked ? 3 : byId('Option2').checked ? 4 : 0;
     return { fields: fieldTexts(), sides: sides, settings: settings, measured: measured };
@@ -145,11 +154,13 @@
     addChart(result.swrSvg, 'SWR against frequency');
     addChart(result.patternSvg, 'elevation and azimuth patterns at the design frequency');
     addChart(result.heightsSvg, 'maximum gain and take-off angle against height');
+    addChart(result.smithSvg, 'impedance on a Smith chart where the SWR is taken');
     addDownload(result.deck, name + '.nec', 'text/plain', 'deck (.nec)');
     addDownload(result.touchstone, name + '.s1p', 'text/plain', 'reflection coefficient (.s1p)');
     addDownload(result.swrSvg, name + '-swr.svg', 'image/svg+xml', 'SWR chart (.svg)');
     addDownload(result.patternSvg, name + '-pattern.svg', 'image/svg+xml', 'pattern chart (.svg)');
     addDownload(result.heightsSvg, name + '-heights.svg', 'image/svg+xml', 'heights chart (.svg)');
+    addDownload(result.smithSvg, name + '-smith.svg', 'image/svg+xml', 'Smith chart (.svg)');
     addDownload(result.csv, name + '.csv', 'text/csv', 'sweep (.csv)');
     addDownload(result.json, name + '.json', 'application/json', 'report (.json)');
     fillTable(result.table);

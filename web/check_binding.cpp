@@ -84,6 +84,22 @@ std::string text(const json& object, const char* key) {
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
+// The feed system as the check's form sends it: {"line", "loss", "section", "balun", "coax", "rigZ0",
+// "at"}, each empty when not typed.
+FeedSettings feedOf(const json& settings) {
+    FeedSettings feed;
+    const auto f = settings.find("feed");
+    if (f == settings.end() || !f->is_object()) return feed;
+    feed.line = text(*f, "line");
+    feed.loss = text(*f, "loss");
+    feed.section = text(*f, "section");
+    feed.balun = text(*f, "balun");
+    feed.coax = text(*f, "coax");
+    feed.rigZ0 = text(*f, "rigZ0");
+    feed.at = text(*f, "at");
+    return feed;
+}
+
 Request requestOf(const json& in) {
     Request request;
     const json& fields = in.at("fields");
@@ -102,6 +118,7 @@ Request requestOf(const json& in) {
     settings.groundConstants = text(s, "groundConstants");
     settings.height = text(s, "height");
     settings.heights = text(s, "heights");
+    settings.feed = feedOf(s);
     if (const auto at = s.find("patternAt"); at != s.end() && at->is_array())
         for (const json& mhz : *at)
             if (mhz.is_string()) settings.patternAt.push_back(mhz.get<std::string>());
@@ -136,6 +153,7 @@ json resultJson(const Result& r) {
                 {"warnings", r.warnings},
                 {"swrSvg", swrChart(r)},
                 {"heightsSvg", heightsChart(r)},
+                {"smithSvg", r.analysis.rows.empty() ? std::string() : smithChart(r)},
                 {"touchstone", touchstoneFile(r)},
                 {"failures", r.analysis.failures}};
     // The sweep as the page's table shows it, with the report's digits: MHz, gap 1's resistance and
@@ -214,6 +232,7 @@ CoverRequest coverRequestOf(const json& in) {
     settings.model.ground = text(s, "ground");
     settings.model.groundConstants = text(s, "groundConstants");
     settings.model.height = text(s, "height");
+    settings.model.feed = feedOf(s);
     return request;
 }
 

@@ -280,6 +280,14 @@ height, side and gap in millimetres) through nec2c, the NEC-2 engine, inside thi
 anywhere. The SWR is that of gap 1 against the feed line, with every gap driven equally and in phase.</p>
 <form id="check-settings" novalidate>
 <div class="check-row"><label for="check-z0">feed line impedance (ohms)</label><input id="check-z0" value="300" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<fieldset class="check-row" id="check-feed"><legend>feed system from the gaps to the rig (all empty: the SWR at gap 1 against the impedance above)</legend>
+<label for="check-feed-line">feed line Z0,VF[,MM] (each gap's, side by side to one junction)</label><input id="check-feed-line" placeholder="300,0.82,series match" spellcheck="false" autocapitalize="off">
+<label for="check-feed-loss">feed loss (dB per 100 m at 100 MHz)</label><input id="check-feed-loss" placeholder="0" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-feed-section">feed section Z0,VF,MM</label><input id="check-feed-section" placeholder="none" spellcheck="false" autocapitalize="off">
+<label for="check-balun">balun N (of N:1)</label><input id="check-balun" placeholder="1" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-coax">coax Z0,VF,METRES[,DB]</label><input id="check-coax" placeholder="none" spellcheck="false" autocapitalize="off">
+<label for="check-rig-z0">rig reference (ohms)</label><input id="check-rig-z0" placeholder="50" inputmode="decimal" spellcheck="false" autocapitalize="off">
+<label for="check-at">plane of the SWR and of a measurement</label><select id="check-at"><option value="" selected>the rig, once a feed is given</option><option value="rig">the rig</option><option value="junction">the junction</option><option value="gap">the gap</option></select></fieldset>
 <fieldset class="check-row"><legend>sweep in MHz (empty: 0.8 to 1.4 times the design frequency in 1 % steps)</legend>
 <label for="check-from">from</label><input id="check-from" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="check-to">to</label><input id="check-to" inputmode="decimal" spellcheck="false" autocapitalize="off">

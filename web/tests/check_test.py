@@ -37,6 +37,10 @@ CASES = [
      ["50", "--sides", "3"],
      [("check-ground", "perfect", "--ground"), ("check-height", "3", "--height"), ("check-from", "45", "--from"),
       ("check-to", "55", "--to"), ("check-step", "5", "--step"), ("check-heights", "3:5:1", "--heights")]),
+    ("through a feed: lossy lines, a section, a 4:1 balun and coax, the SWR at the rig",
+     ["set Text2 146", "click Command7", "select Option1", "click Command4"], ["146", "--sides", "3"],
+     [("check-feed-loss", "4", "--feed-loss"), ("check-feed-section", "300,0.82,500", "--feed-section"),
+      ("check-balun", "4", "--balun"), ("check-coax", "50,0.66,5,7", "--coax"), ("check-at", "rig", "--at")]),
 ]
 
 REPORT_SCRIPT = """
@@ -68,15 +72,22 @@ def cli(args, *words):
     return Run(subprocess.run([args.cli, *words], capture_output=True))
 
 
+NOT_DECK_OPTIONS = {"--heights", "--feed-line", "--feed-loss", "--feed-section", "--balun", "--coax", "--rig-z0",
+                    "--at"}
+
+
 def simulate(args, options, directory):
     """brimalox-cli simulate's report, JSON and files for the options."""
-    files = {"swr": directory / "swr.svg", "pattern": directory / "pattern.svg", "s1p": directory / "model.s1p"}
+    files = {"swr": directory / "swr.svg", "pattern": directory / "pattern.svg", "s1p": directory / "model.s1p",
+             "smith": directory / "smith.svg"}
     text = cli(args, "simulate", *options, "--plot", str(files["swr"]), "--plot-pattern", str(files["pattern"]),
-               "--touchstone", str(files["s1p"]))
+               "--touchstone", str(files["s1p"]), "--plot-smith", str(files["smith"]))
     as_json = cli(args, "simulate", *options, "--format", "json")
-    # The deck is the check's first: without the height sweep, which `nec` does not take.
-    at = options.index("--heights") if "--heights" in options else len(options)
-    deck = cli(args, "nec", *options[:at], *options[at + 2:])
+    # The deck is the check's first: without the height sweep and the feed, which `nec` does not take
+    # (a feed changes no deck).
+    deck_options = [word for i, word in enumerate(options)
+                    if word not in NOT_DECK_OPTIONS and (i == 0 or options[i - 1] not in NOT_DECK_OPTIONS)]
+    deck = cli(args, "nec", *deck_options)
     return text, as_json, deck, {k: v.read_bytes().decode() for k, v in files.items() if v.exists()}
 
 
@@ -166,12 +177,14 @@ def scenario_differential(page, args, checks):
             checks.equal(f"{name}: report", shown["report"], text.stdout)
             links = dict(shown["links"])
             by_end = {end: href for download, href in links.items() for end in
-                      (".json", "-swr.svg", "-pattern.svg", ".s1p", ".nec", ".csv") if download.endswith(end)}
+                      (".json", "-swr.svg", "-pattern.svg", "-smith.svg", ".s1p", ".nec", ".csv")
+                      if download.endswith(end)}
             page_json = json.loads(fetched(page, by_end[".json"]))
             difference = first_difference(page_json, json.loads(as_json.stdout))
             checks.true(f"{name}: JSON differs at {difference}", difference is None)
             checks.equal(f"{name}: SWR chart", fetched(page, by_end["-swr.svg"]), files.get("swr"))
             checks.equal(f"{name}: pattern chart", fetched(page, by_end["-pattern.svg"]), files.get("pattern"))
+            checks.equal(f"{name}: Smith chart", fetched(page, by_end["-smith.svg"]), files.get("smith"))
             checks.equal(f"{name}: Touchstone file", fetched(page, by_end[".s1p"]), files.get("s1p"))
             checks.equal(f"{name}: deck", fetched(page, by_end[".nec"]), deck.stdout)
             csv = cli(args, "simulate", *options, "--format", "csv")
@@ -208,15 +221,21 @@ def scenario_differential(page, args, checks):
         # The command line names the file as typed; the page by its name.
         checks.equal("measured: report", shown["report"], text.stdout.replace(str(measured), "built.s1p"))
 
-        # A refusal: the command line's words, each setting called by the page's name for it.
-        fresh_settings(page)
-        set_settings(page, [("check-ground", "average", ""), ("check-height", "0.001", "")])
-        shown = run_check(page)
-        refused = cli(args, "simulate", "146", "--ground", "average", "--height", "0.001")
-        checks.true(f"refusal: command line exit {refused.returncode}", refused.returncode != 0)
-        reason = shown["report"].split(": ", 1)[-1]
-        checks.true(f"refusal: {shown['report']!r} against {refused.stderr!r}",
-                    shown["report"].startswith("height 0.001: ") and reason in refused.stderr)
+        # Refusals: the command line's words, each setting called by the page's name for it.
+        for name, option, settings in (
+                ("height", "--height", [("check-ground", "average", "--ground"), ("check-height", "0.001", "--height")]),
+                ("balun", "--balun", [("check-balun", "0", "--balun")]),
+                ("coax", "--coax", [("check-coax", "50,2,5", "--coax")]),
+                ("feed line", "--feed-line", [("check-feed-line", "300", "--feed-line")]),
+                ("rig reference", "--rig-z0", [("check-feed-loss", "1", "--feed-loss"), ("check-rig-z0", "-50", "--rig-z0")])):
+            fresh_settings(page)
+            set_settings(page, settings)
+            shown = run_check(page)
+            refused = cli(args, "simulate", "146", *[w for _, text, opt in settings for w in (opt, text)])
+            checks.true(f"refusal of {name}: command line exit {refused.returncode}", refused.returncode != 0)
+            said = shown["report"]
+            checks.true(f"refusal of {name}: {said!r} against {refused.stderr!r}",
+                        said.startswith(name) and said.replace(name, option, 1) in refused.stderr)
 
 
 def scenario_use(page, args, checks):
@@ -251,7 +270,8 @@ def scenario_use(page, args, checks):
     checks.equal("replaced: the second run's sweep", shown["rows"], 3)
     checks.equal("replaced: status", shown["status"], "Done.")
     checks.equal("replaced: charts", shown["charts"],
-                 ["SWR against frequency", "elevation and azimuth patterns at the design frequency"])
+                 ["SWR against frequency", "elevation and azimuth patterns at the design frequency",
+                  "impedance on a Smith chart where the SWR is taken"])
 
     # A broken file is named by line and reason, and nothing else changes; chosen after a good file,
     # it replaces it: nothing measured is drawn until a good file is chosen.
