@@ -300,7 +300,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
 <button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
-<div class="check-row"><button type="submit" id="check-run">RUN THE MODEL</button><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="check-run" aria-describedby="check-estimate">RUN THE MODEL</button><span id="check-estimate" class="estimate"></span><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
 <progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
 </form>
 <ul id="check-summary" class="summary" aria-label="the model's answer"></ul>
@@ -321,7 +321,7 @@ cuts.</p>
 <div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="trim-run">TRIM</button><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="trim-run" aria-describedby="trim-estimate">TRIM</button><span id="trim-estimate" class="estimate"></span><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
 <span id="trim-status" role="status" aria-live="polite"></span></div>
 </form>
 <ul id="trim-summary" class="summary" aria-label="the trim's answer"></ul>

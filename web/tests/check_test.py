@@ -249,6 +249,14 @@ def scenario_use(page, args, checks):
     checks.true(f"before COMPUTE: {shown['report']!r}", "Text13" in shown["report"] and "COMPUTE" in shown["report"])
     checks.equal("before COMPUTE: no downloads", shown["links"], [])
 
+    # The run buttons say about how long they take, from the sweep and the ground.
+    estimates = "return ['check-estimate', 'trim-estimate'].map((id) => document.getElementById(id).textContent)"
+    checks.equal("estimates of the default check and trim", page.js(estimates), ["about 1 s", "about 2 s"])
+    set_settings(page, [("check-ground", "average", ""), ("check-height", "5", "")])
+    checks.equal("estimates over average ground", page.js(estimates),
+                 ["about 5 s over this ground", "about 11 s over this ground"])
+    fresh_settings(page)
+
     design(page, CASES[0][1])
     # A long run (a dense sweep), cancelled while it goes.
     set_settings(page, [("check-from", "100", ""), ("check-to", "200", ""), ("check-step", "0.1", "")])
