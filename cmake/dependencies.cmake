@@ -50,6 +50,7 @@ if(BRIMALOX_BUILD_WEB)
   find_path(BRIMALOX_NODE_MODULES acorn/package.json PATHS /usr/share/nodejs /usr/lib/nodejs NO_DEFAULT_PATH)
   need(BRIMALOX_NODE_MODULES node-acorn)
   find_program(BRIMALOX_NEC2C nec2c)  # what the page's engine is compared with
+  need_program(BRIMALOX_RSVG_CONVERT rsvg-convert librsvg2-bin)  # the served edition's icons
 endif()
 
 if(BRIMALOX_BUILD_TESTS)
