@@ -8,8 +8,8 @@
 // service worker sw.js that keeps it for offline use, its cache named by the version and the page.
 //
 // brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML [SITE_DIR]
-//   SOURCE_DIR: web/ (the page's scripts and styles); BUILD_DIR: where the module and the engine were
-//   built.
+//   SOURCE_DIR: web/ (the page's styles and the service worker); BUILD_DIR: where the module and the
+//   engine were built, and the page's scripts minified (minified/).
 
 #include <fmt/format.h>
 
@@ -624,16 +624,16 @@ int main(int argc, char** argv) {
         auto built = [&](const char* name) { return readFile(build + name); };
         const brimalox::Check check{built("engine/ABOUT-nec2c.txt"),
                                     part("check.css"),
-                                    part("check_client.js"),
-                                    part("check.js"),
-                                    part("trim.js"),
-                                    part("cover.js"),
-                                    part("check_worker.js"),
+                                    built("minified/check_client.js"),
+                                    built("minified/check.js"),
+                                    built("minified/trim.js"),
+                                    built("minified/cover.js"),
+                                    built("minified/check_worker.js"),
                                     built("engine/nec2c_engine.js"),
                                     built("engine/nec2c_engine.wasm.gz.b64")};
-        const std::string html = brimalox::page(part("page.css"), built("brimalox_core.js"),
-                                                built("brimalox_core.wasm.gz.b64"), part("page.js"), readFile(argv[3]),
-                                                check, {part("sheet.js"), part("sheet.css")}, part("install.js"));
+        const std::string html = brimalox::page(
+            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz.b64"), built("minified/page.js"),
+            readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
         writeFile(out, html);
         if (argc == 6) {
             const std::string site = std::string(argv[5]) + "/";
