@@ -86,18 +86,23 @@ try:
           f"(medians of {max(21, 7 * runs)} alternating navigations)")
     for other, time_ in zip(others, also):
         print(f"  {other}: {time_:.1f} ms, this page {ours / time_:.2f}x that")
+    # The pages' first checks alternate, run by run, so that the machine's load falls on each alike.
     pages = [pathlib.Path(p).resolve().as_uri() for p in [args.page, *others]]
+    at_ready = {url: [] for url in pages}
+    warmed = []
+    for _ in range(runs):
+        for url in pages:
+            at_ready[url] += first_checks(page, url, 1, False)
+        warmed += first_checks(page, pages[0], 1, True)
+    cli_s = statistics.median(process_seconds([str(build / "cli/brimalox-cli"), "simulate", "146"], runs))
     for url in pages:
-        at_ready = first_checks(page, url, runs, False)
-        warmed = first_checks(page, url, runs, True) if url == pages[0] else []
-        cli = process_seconds([str(build / "cli/brimalox-cli"), "simulate", "146"], runs)
-        cli_s = statistics.median(cli)
-        said = f"first check, clicked at ready, {url.rsplit('/', 1)[-1] if url != pages[0] else 'this page'}: " \
-               f"{statistics.median(at_ready):.2f} s ({', '.join(f'{t:.2f}' for t in at_ready)})"
-        print(f"{said}; brimalox-cli simulate 146 {cli_s:.2f} s: {statistics.median(at_ready) / cli_s:.2f}x")
-        if warmed:
-            print(f"first check, clicked after the warm-up: {statistics.median(warmed):.2f} s "
-                  f"({', '.join(f'{t:.2f}' for t in warmed)}): {statistics.median(warmed) / cli_s:.2f}x")
+        name = "this page" if url == pages[0] else url.rsplit("/", 1)[-1]
+        times = at_ready[url]
+        print(f"first check, clicked at ready, {name}: {statistics.median(times):.2f} s "
+              f"({', '.join(f'{t:.2f}' for t in times)}): {statistics.median(times) / cli_s:.2f}x")
+    print(f"first check, clicked after the warm-up: {statistics.median(warmed):.2f} s "
+          f"({', '.join(f'{t:.2f}' for t in warmed)}): {statistics.median(warmed) / cli_s:.2f}x; "
+          f"brimalox-cli simulate 146 {cli_s:.2f} s")
     page.open()
     for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
         page.act(line)
