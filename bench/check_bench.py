@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The page's model check against brimalox-cli simulate, measured in one run on one machine: the
 time from the click on RUN THE MODEL to the report, and from process start to exit, for the 146 MHz
-design in free space and over average ground at 5 m; the page's size and what takes the room; and
-the calculator's ready time (navigation to the buttons enabled) against the same page without the
-check and its engine.
+design in free space and over average ground at 5 m; the first check of a freshly loaded page,
+clicked the moment the calculator is ready and clicked once the worker's warm-up has ended; the
+page's size and what takes the room; and the calculator's ready time (navigation to the buttons
+enabled) against the same page without the check and its engine (and against other pages given).
 
 Usage: PYTHONPATH=tests bench/check_bench.py build [runs [PAGE...]]   (Selenium and headless Chromium, as the page tests)
   PAGE: other pages whose ready time to give beside (say, an older build's page)
@@ -13,6 +14,7 @@ import pathlib
 import re
 import statistics
 import sys
+import time
 
 from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
 from web_page_bench import navigate, process_seconds, timed_runs
@@ -38,7 +40,7 @@ for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz.b64", "web/engin
 def without_check(html):
     """The page without the model check: its engine, module and worker texts and its script gone."""
     text = re.sub(r'<script type="text/plain" id="(check|nec)-[^"]*">.*?</script>\n?', "", html, flags=re.S)
-    return re.sub(r"<script>(?:(?!</script>).)*byId\('check-worker'\).*?</script>\n?", "", text, flags=re.S)
+    return re.sub(r"<script>(?:(?!</script>).)*byId\(['\"]check-worker['\"]\).*?</script>\n?", "", text, flags=re.S)
 
 
 def ready_times(page, others, runs):
@@ -51,6 +53,24 @@ def ready_times(page, others, runs):
         for url, into in zip(urls, times):
             into.append(navigate(page.driver, url, True)[2])
     return [statistics.median(t) for t in times]
+
+
+def first_checks(page, url, runs, after_warm_up):
+    """Seconds from the click on RUN THE MODEL to the report, the page's first check, each on the page
+    loaded afresh with the 146 MHz design in its address: clicked as soon as the buttons are enabled, or
+    once the page marks its worker warm (brimalox-check-warm)."""
+    times = []
+    for _ in range(runs):
+        page.driver.get("about:blank")
+        page.driver.get(url + "#f=146&sides=3")
+        page.wait("the buttons", "return !document.getElementById('Command4').disabled", 60)
+        if after_warm_up:
+            page.wait("the warm-up", "return performance.getEntriesByName('brimalox-check-warm').length > 0", 60)
+        started = time.monotonic()
+        page.element("check-run").click()
+        page.wait("the report", "return document.getElementById('check-status').textContent === 'Done.'", 300)
+        times.append(time.monotonic() - started)
+    return times
 
 
 CASES = [("free space", [], []), ("average ground, 5 m", [("check-ground", "average"), ("check-height", "5")],
@@ -66,6 +86,23 @@ try:
           f"(medians of {max(21, 7 * runs)} alternating navigations)")
     for other, time_ in zip(others, also):
         print(f"  {other}: {time_:.1f} ms, this page {ours / time_:.2f}x that")
+    # The pages' first checks alternate, run by run, so that the machine's load falls on each alike.
+    pages = [pathlib.Path(p).resolve().as_uri() for p in [args.page, *others]]
+    at_ready = {url: [] for url in pages}
+    warmed = []
+    for _ in range(runs):
+        for url in pages:
+            at_ready[url] += first_checks(page, url, 1, False)
+        warmed += first_checks(page, pages[0], 1, True)
+    cli_s = statistics.median(process_seconds([str(build / "cli/brimalox-cli"), "simulate", "146"], runs))
+    for url in pages:
+        name = "this page" if url == pages[0] else url.rsplit("/", 1)[-1]
+        times = at_ready[url]
+        print(f"first check, clicked at ready, {name}: {statistics.median(times):.2f} s "
+              f"({', '.join(f'{t:.2f}' for t in times)}): {statistics.median(times) / cli_s:.2f}x")
+    print(f"first check, clicked after the warm-up: {statistics.median(warmed):.2f} s "
+          f"({', '.join(f'{t:.2f}' for t in warmed)}): {statistics.median(warmed) / cli_s:.2f}x; "
+          f"brimalox-cli simulate 146 {cli_s:.2f} s")
     page.open()
     for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
         page.act(line)

@@ -49,7 +49,12 @@ if(BRIMALOX_BUILD_WEB)
   # emcc runs its JavaScript optimiser under Node and needs acorn, which Debian keeps in its own folder.
   find_path(BRIMALOX_NODE_MODULES acorn/package.json PATHS /usr/share/nodejs /usr/lib/nodejs NO_DEFAULT_PATH)
   need(BRIMALOX_NODE_MODULES node-acorn)
+  # emscripten's JavaScript optimiser, which the page's own scripts go through too.
+  find_file(BRIMALOX_JS_OPTIMIZER acorn-optimizer.js PATHS /usr/share/emscripten/tools /usr/lib/emscripten/tools
+            NO_DEFAULT_PATH)
+  need(BRIMALOX_JS_OPTIMIZER emscripten)
   find_program(BRIMALOX_NEC2C nec2c)  # what the page's engine is compared with
+  need_program(BRIMALOX_RSVG_CONVERT rsvg-convert librsvg2-bin)  # the served edition's icons
 endif()
 
 if(BRIMALOX_BUILD_TESTS)

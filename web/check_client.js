@@ -1,7 +1,8 @@
 // The client of the model's Web Worker (check_worker.js), which the check, the trim and the search
-// share: it starts the worker from the page's own texts on the first request, hands each request an
-// id, and routes the worker's progress and answer back to the request's job. stop() ends the worker
-// and whatever it was doing; every view is told (onStop), so that each frees its buttons.
+// share: it starts the worker from the page's own texts once the calculator is ready (or at the
+// first request, if that comes first), keeps it for the next, hands each request an id, and routes
+// the worker's progress and answer back to the request's job. stop() ends the worker and whatever it
+// was doing; every view is told (onStop), so that each frees its buttons.
 brimalox.worker = (function () {
   'use strict';
 
@@ -22,6 +23,7 @@ brimalox.worker = (function () {
                     module: byId('core-wasm').textContent.trim() });
     w.onmessage = function (event) {
       var m = event.data;
+      if (m.type === 'warmed') performance.mark('brimalox-check-warm');
       var job = pending[m.id];
       if (!job) return;
       if (m.type === 'progress') {
@@ -35,19 +37,36 @@ brimalox.worker = (function () {
     w.onerror = function (event) {
       event.preventDefault();
       var jobs = pending;
-      stop();
+      stop(false);  // no warm-up of a worker that may fail the same way
       Object.keys(jobs).forEach(function (id) { jobs[id].failed(event.message || 'the worker failed'); });
     };
     return w;
   }
 
-  // Ends the worker and whatever it was doing; the next request starts a new one.
-  function stop() {
+  // Ends the worker and whatever it was doing; the next is started and warmed when the browser has
+  // a moment (unless warmNext is false), or by the next request.
+  function stop(warmNext) {
     if (worker) worker.terminate();
     worker = null;
     pending = {};
     stopped.forEach(function (then) { then(); });
+    if (warmNext !== false) warmWhenIdle();
   }
+
+  // Once the calculator is ready and the browser has a moment, the worker is started and warmed
+  // (check_worker.js), so that the first check runs as fast as the next without delaying the window
+  // or its first clicks; a check asked before the warm-up ends waits behind it in the worker. After
+  // a stop the next worker is warmed the same way.
+  function warm() {
+    if (worker) return;
+    worker = start();
+    worker.postMessage({ type: 'warm' });
+  }
+  function warmWhenIdle() {
+    if (typeof requestIdleCallback === 'function') requestIdleCallback(warm, { timeout: 1000 });
+    else setTimeout(warm, 200);
+  }
+  brimalox.page.core.then(warmWhenIdle, function () {});
 
   // What the trim and the search share: their form runs them, their CANCEL ends the worker, and an
   // answer that is no result is said in their report and status ("The search failed: ...").

@@ -3,14 +3,20 @@
 // diagram as SVG from its primitives, the notes and website texts, then the WebAssembly module and
 // the page's own script and style inlined, so the file needs nothing else.
 //
-// brimalox_page_gen --module brimalox_core.js --module-wasm brimalox_core.wasm.gz.b64 --style page.css --script page.js --icon brimalox.svg
-//   --check-about ABOUT --check-style check.css --check-client check_client.js --check-script check.js
-//   --trim-script trim.js --cover-script cover.js --check-worker check_worker.js
-//   --engine nec2c.js --engine-wasm nec2c.wasm.gz.b64 --sheet sheet.js --out brimalox.html
+// With a site folder it also writes the served edition there: the same page as index.html, with a
+// link to its web app manifest (manifest.webmanifest, written here from the window's table) and the
+// service worker sw.js that keeps it for offline use, its cache named by the version and the page.
+//
+// brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML [SITE_DIR]
+//   SOURCE_DIR: web/ (the page's styles and the service worker); BUILD_DIR: where the module and the
+//   engine were built, and the page's scripts minified (minified/).
 
 #include <fmt/format.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -415,7 +421,10 @@ std::string optionGroup(const std::string& buttons) {
 std::string notices() {
     return "<noscript><p class=\"notice\">The calculator needs JavaScript, which is turned off in this browser. "
            "Turn JavaScript on for this page, or open it in another browser, to use the calculator.</p></noscript>\n"
-           "<div id=\"notice\" class=\"notice\" role=\"alert\" hidden></div>\n";
+           "<div id=\"notice\" class=\"notice\" role=\"alert\" hidden></div>\n"
+           // The served edition's word that a newer version has been published (install.js).
+           "<div id=\"update\" class=\"update\" role=\"status\" hidden>A new version is ready: "
+           "<button type=\"button\" id=\"update-reload\">reload</button></div>\n";
 }
 
 // Below the window, before the parts that serve it: the road a builder takes, each step a link to
@@ -480,7 +489,8 @@ std::string tools() {
 }
 
 std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
-                 const std::string& script, const std::string& icon, const Check& check, const Sheet& sheet) {
+                 const std::string& script, const std::string& icon, const Check& check, const Sheet& sheet,
+                 const std::string& install) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -520,7 +530,74 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += inlineScript(check.trim, "the trim's script");
     out += inlineScript(check.cover, "the search's script");
     out += inlineScript(sheet.script, "the build sheet script");
+    out += inlineScript(install, "the served edition's script");
     return out + "</body>\n</html>\n";
+}
+
+// --- the served edition --------------------------------------------------------------------------
+
+// The icon's sizes as the manifest and the build (web/CMakeLists.txt) name its PNG files.
+constexpr std::string_view kIcons[][3] = {{"icon-192.png", "192x192", "any"},
+                                          {"icon-512.png", "512x512", "any"},
+                                          {"icon-maskable-512.png", "512x512", "maskable"}};
+
+// The same page, which names its manifest (install.js registers the service worker only then) and
+// the colour of the window's bar, with the icon a phone puts on its home screen.
+std::string siteIndex(const std::string& html) {
+    constexpr std::string_view kAfter = "<meta charset=\"utf-8\">\n";
+    const std::size_t at = html.find(kAfter);
+    if (at == std::string::npos) throw std::runtime_error("the page has no charset line to put the manifest after");
+    const std::string head = fmt::format(
+        "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n<meta name=\"theme-color\" content=\"{}\">\n"
+        "<link rel=\"apple-touch-icon\" href=\"{}\">\n",
+        colour(mainWindow().background), kIcons[0][0]);
+    std::string out = html;
+    out.insert(at + kAfter.size(), head);
+    return out;
+}
+
+std::string manifest() {
+    const std::string window = colour(mainWindow().background);
+    nlohmann::ordered_json icons = nlohmann::ordered_json::array();
+    for (const auto& [file, sizes, purpose] : kIcons)
+        icons.push_back({{"src", file}, {"sizes", sizes}, {"type", "image/png"}, {"purpose", purpose}});
+    const nlohmann::ordered_json m = {{"name", kProgramName},
+                                      {"short_name", "BRIMALOX"},
+                                      {"description", "Designs the BRIMALOX antenna and checks it in a NEC-2 model."},
+                                      {"id", "./"},
+                                      {"start_url", "./"},
+                                      {"scope", "./"},
+                                      {"display", "standalone"},
+                                      {"theme_color", window},
+                                      {"background_color", window},
+                                      {"icons", icons}};
+    return m.dump(2) + "\n";
+}
+
+// FNV-1a over the page: a rebuilt page under the same version is still a new cache, so that the
+// browser takes it.
+std::string fingerprint(std::string_view text) {
+    std::uint64_t hash = 0xcbf29ce484222325;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 0x100000001b3;
+    return fmt::format("{:016x}", hash);
+}
+
+// The service worker with its cache's name and what it keeps: the page and what installs it.
+std::string serviceWorker(const std::string& script, const std::string& index) {
+    std::string files = "'./', 'manifest.webmanifest'";
+    for (const auto& icon : kIcons)
+        files += fmt::format(", '{}'", icon[0]);
+    std::string out = script;
+    for (const auto& [mark, text] :
+         {std::pair<std::string_view, std::string>{"@CACHE@",
+                                                   fmt::format("brimalox-{}-{}", BRIMALOX_VERSION, fingerprint(index))},
+          {"@FILES@", files}}) {
+        const std::size_t at = out.find(mark);
+        if (at == std::string::npos) throw std::runtime_error(fmt::format("sw.js has no {}", mark));
+        out.replace(at, mark.size(), text);
+    }
+    return out;
 }
 
 std::string readFile(const std::string& path) {
@@ -529,37 +606,50 @@ std::string readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Writes a file whole or not at all: the build never sees half a page.
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path + ".tmp", std::ios::binary);
+    file << text;
+    file.close();
+    if (!file || std::rename((path + ".tmp").c_str(), path.c_str()) != 0)
+        throw std::runtime_error("cannot write " + path);
+}
+
 }  // namespace
 }  // namespace brimalox
 
 // The page's parts by their names in the page's source folder and its build folder.
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML\n";
+    if (argc != 5 && argc != 6) {
+        std::cerr << "usage: brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML [SITE_DIR]\n";
         return 2;
     }
     const std::string source = std::string(argv[1]) + "/", build = std::string(argv[2]) + "/", out = argv[4];
     try {
         using brimalox::readFile;
+        using brimalox::writeFile;
         auto part = [&](const char* name) { return readFile(source + name); };
         auto built = [&](const char* name) { return readFile(build + name); };
         const brimalox::Check check{built("engine/ABOUT-nec2c.txt"),
                                     part("check.css"),
-                                    part("check_client.js"),
-                                    part("check.js"),
-                                    part("trim.js"),
-                                    part("cover.js"),
-                                    part("check_worker.js"),
+                                    built("minified/check_client.js"),
+                                    built("minified/check.js"),
+                                    built("minified/trim.js"),
+                                    built("minified/cover.js"),
+                                    built("minified/check_worker.js"),
                                     built("engine/nec2c_engine.js"),
                                     built("engine/nec2c_engine.wasm.gz.b64")};
-        const std::string html =
-            brimalox::page(part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz.b64"),
-                           part("page.js"), readFile(argv[3]), check, {part("sheet.js"), part("sheet.css")});
-        std::ofstream file(out + ".tmp", std::ios::binary);
-        file << html;
-        file.close();
-        if (!file || std::rename((out + ".tmp").c_str(), out.c_str()) != 0)
-            throw std::runtime_error("cannot write " + out);
+        const std::string html = brimalox::page(
+            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz.b64"), built("minified/page.js"),
+            readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
+        writeFile(out, html);
+        if (argc == 6) {
+            const std::string site = std::string(argv[5]) + "/";
+            const std::string index = brimalox::siteIndex(html);
+            writeFile(site + "index.html", index);
+            writeFile(site + "manifest.webmanifest", brimalox::manifest());
+            writeFile(site + "sw.js", brimalox::serviceWorker(part("service_worker.js"), index));
+        }
     } catch (const std::exception& e) {
         std::cerr << "brimalox_page_gen: " << e.what() << '\n';
         return 1;
