@@ -205,6 +205,11 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "with --model: feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS")
         ->needs(model);
+    addInsulationOption(*command, options->settings.insulation)
+        ->description(
+            "with --model: insulated wire, as for simulate; the cut list gives the insulated lengths "
+            "beside the bare wire's")
+        ->needs(model);
     command
         ->add_option("--time-limit", options->timeLimit,
                      "with --model: stop nec2c after this many seconds (default 120)")

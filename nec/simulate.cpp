@@ -71,6 +71,7 @@ Prepared prepare(const Request& request) {
     if (p.feed) p.z0 = p.feed->line.z0;
     p.setup.sweep = readSweep(s, n, geometry.designMhz);
     p.setup.ground = readGround(s, n);
+    p.setup.coat = readCoat(s.insulation, n.insulation, geometry.conductorMm, geometry.gapMm);
     if (!p.heights.empty() && p.setup.ground.kind == GroundKind::Free)
         throw Refused(n.heights + " needs a ground (" + n.ground + " perfect, a ground class or " + n.groundConstants +
                       "): free space has no height");
