@@ -127,6 +127,11 @@ std::string sheetJson(const sheet::BuildSheet& s) {
         model["z0_ohms"] = m.z0Ohms;
         model["ground"] = m.ground;
         model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
+        if (m.lengthRatio > 0) {
+            model["insulation"] = m.coat;
+            model["length_ratio"] = m.lengthRatio;
+            model["check_ratio"] = m.checkRatio;
+        }
         json["model"] = std::move(model);
     } else {
         json["model"] = nullptr;

@@ -37,6 +37,14 @@ std::optional<Coat> readCoat(const std::string& text, const std::string& name, d
 // The series inductance per metre the coat adds to a wire of that diameter, in H/m.
 double coatHenriesPerMetre(const Coat& coat, double conductorMm);
 
+// What a coat does to a design (nec/trim.h finds it):
+struct Shortening {
+    double ratio = 1;       // insulated length over bare length, below 1
+    double fitRms = 0;      // how closely the insulated curve's shape follows the bare one's
+    double checkRatio = 1;  // the scaled insulated model against the bare one: 1 where the ratio holds
+    double newHeightMm = 0, newSideMm = 0;
+};
+
 // "0.5 mm of PVC (relative permittivity 3.5)" or "0.5 mm of relative permittivity 2.8".
 std::string coatText(const Coat& coat);
 

@@ -1,0 +1,104 @@
+// Insulated wire: the coat as read, as written into the deck, and what it does to the model.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "nec/coat.h"
+#include "nec/native/runner.h"
+#include "nec/simulate.h"
+#include "nec/tests/deck_reader.h"
+#include "nec/tests/nec2c_installed.h"
+#include "nec/trim.h"
+
+namespace brimalox::nec {
+namespace {
+
+using testing::nec2cInstalled;
+
+Request request146(int sides, const std::string& insulation) {
+    Request r;
+    r.design.frequencyText = "146";
+    r.design.sides = sides;
+    r.settings.insulation = insulation;
+    return r;
+}
+
+TEST(Coat, NamedAndTypedCoatsAndACoatAsWideAsTheGapRefused) {
+    const std::vector<std::tuple<std::string, double, double, std::string>> cases{
+        {"0.5,PVC", 0.5, 3.5, "PVC"}, {"0.3,ptfe", 0.3, 2.1, "PTFE"}, {"0.25,2.8", 0.25, 2.8, ""}};
+    for (const auto& [text, mm, epsr, material] : cases) {
+        const Coat coat = *readCoat(text, "--insulation", 1.626, 9.67);
+        EXPECT_EQ(coat.thicknessMm, mm) << text;
+        EXPECT_EQ(coat.permittivity, epsr) << text;
+        EXPECT_EQ(coat.material, material) << text;
+    }
+    EXPECT_FALSE(readCoat("", "--insulation", 1.626, 9.67));
+    try {
+        readCoat("4.1,PVC", "--insulation", 1.626, 9.67);
+        ADD_FAILURE() << "a coat 9.826 mm across fed a 9.67 mm gap";
+    } catch (const Refused& e) {
+        EXPECT_NE(std::string(e.what()).find("9.826 mm across, not less than the gap (9.67 mm)"), std::string::npos)
+            << e.what();
+    }
+}
+
+// The deck read back: every segment of every wire but the feed wires carries the coat's inductance
+// once, worked out here from the formula; the feed wires across the gaps carry none.
+TEST(CoatDeck, EverySegmentButTheFeedWiresCarriesTheCoat) {
+    for (const int sides : {3, 4}) {
+        const test::DeckCards bare = test::readDeck(prepare(request146(sides, "")).deck.deck);
+        EXPECT_TRUE(bare.loads.empty());
+        const test::DeckCards deck = test::readDeck(prepare(request146(sides, "0.5,PVC")).deck.deck);
+        const double a = 1.626 / 2, b = a + 0.5;
+        const double henries = 4e-7 * M_PI / (2 * M_PI) * (1 - 1 / 3.5) * std::log(b / a);
+        std::multiset<int> loaded;
+        for (const auto& load : deck.loads) {
+            EXPECT_EQ(load[0], 2);  // distributed, per metre
+            EXPECT_EQ(load[1], 0);  // absolute segment numbers
+            EXPECT_NEAR(load[4], henries, henries * 1e-9);
+            for (int s = static_cast<int>(load[2]); s <= static_cast<int>(load[3]); ++s)
+                loaded.insert(s);
+        }
+        std::set<int> feedTags;
+        for (const auto& source : deck.sources)
+            feedTags.insert(source[0]);
+        int segment = 0;
+        for (const test::DeckWire& w : deck.wires)
+            for (int i = 0; i < w.segments; ++i)
+                EXPECT_EQ(loaded.count(++segment), feedTags.count(w.tag) ? 0u : 1u)
+                    << sides << " sides, wire " << w.tag << " segment " << segment;
+    }
+}
+
+// A permittivity of 1 is bare wire; a vanishing coat nearly so; and the shortening grows with the
+// permittivity and with the thickness, each checked by the insulated model at the scaled lengths.
+TEST(CoatModel, LimitsAreTheBareFiguresAndTheShorteningGrowsWithPermittivityAndThickness) {
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    Nec2cProgram engine;
+    const Result bare = simulate(request146(3, ""), engine);
+    // nec2c prints five digits: a vanishing coat may turn the last one.
+    for (const auto& [coat, within] : {std::pair{"0.5,1", 0.0}, std::pair{"0.000001,PVC", 0.02}}) {
+        Prepared prepared = prepare(request146(3, coat));
+        const Analysis a = runSimulation(prepared.deck, 300, engine);
+        ASSERT_EQ(a.rows.size(), bare.analysis.rows.size());
+        for (std::size_t i = 0; i < a.rows.size(); ++i)
+            EXPECT_LE(std::abs(a.rows[i].feeds[0].ohms - bare.analysis.rows[i].feeds[0].ohms), within) << coat;
+    }
+    // Thicker, then of higher permittivity, each shortens more.
+    double last = 1;
+    for (const char* coat : {"0.25,2.3", "0.5,2.3", "0.5,3.5", "1,3.5", "1,5"}) {
+        Prepared prepared = prepare(request146(3, coat));
+        const Shortening s = shortening(prepared.setup, prepared.z0, engine);
+        EXPECT_LT(s.ratio, last) << coat;
+        EXPECT_NEAR(s.checkRatio, 1, 0.005) << coat;
+        last = s.ratio;
+    }
+}
+
+}  // namespace
+}  // namespace brimalox::nec
