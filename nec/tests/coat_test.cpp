@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -13,6 +14,7 @@
 #include "nec/simulate.h"
 #include "nec/tests/deck_reader.h"
 #include "nec/tests/nec2c_installed.h"
+#include "nec/touchstone.h"
 #include "nec/trim.h"
 
 namespace brimalox::nec {
@@ -97,6 +99,32 @@ TEST(CoatModel, LimitsAreTheBareFiguresAndTheShorteningGrowsWithPermittivityAndT
         EXPECT_LT(s.ratio, last) << coat;
         EXPECT_NEAR(s.checkRatio, 1, 0.005) << coat;
         last = s.ratio;
+    }
+}
+
+// The 146 MHz design built in insulated wire and measured: a trim told of the coat fits it to the
+// insulated model (ratio 1), a trim not told of it asks for the shortening simulate reports.
+TEST(CoatTrim, TheInsulatedAntennaTrimsToOneWithTheCoatAndToTheShorteningWithout) {
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    Nec2cProgram engine;
+    for (const int sides : {3, 4}) {
+        Request measuring = request146(sides, "0.5,PVC");  // an analyser's own grid, not the model's
+        measuring.settings.from = "118.3";
+        measuring.settings.to = "203.1";
+        measuring.settings.step = "0.7";
+        const Result built = simulate(measuring, engine);
+        ASSERT_TRUE(built.shortening);
+        TrimRequest request;
+        request.check = request146(sides, "0.5,PVC");
+        request.measured.file = Measured{"built.s1p", readTouchstone(touchstoneFile(built))};
+        const double told = trim(request, engine).ratio;
+        request.check.settings.insulation.clear();
+        const double untold = trim(request, engine).ratio;
+        EXPECT_NEAR(told, 1, 0.005) << sides << " sides";
+        EXPECT_NEAR(untold / built.shortening->ratio, 1, 0.005) << sides << " sides";
+        std::cout << sides << " sides: shortening " << built.shortening->ratio << " (checked "
+                  << built.shortening->checkRatio << "), trimmed with the coat " << told << ", without " << untold
+                  << "\n";
     }
 }
 
