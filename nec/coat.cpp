@@ -31,14 +31,27 @@ std::string materialNames() {
     return names;
 }
 
+// A plastic by name or a relative permittivity of 1 or more.
+void readPermittivity(const std::string& text, const std::string& name, Coat& coat) {
+    const CoatMaterial* material = materialNamed(text);
+    if (!material && !text.empty() && std::isalpha(static_cast<unsigned char>(text[0])) && !parseDouble(text).ok())
+        throw Refused(name + " \"" + text + "\" is not a plastic this knows: " + materialNames() +
+                      ", or its relative permittivity as a number");
+    coat.material = material ? material->name : "";
+    coat.permittivity = material ? material->permittivity : numberSetting(text, name + "'s permittivity");
+    if (!(coat.permittivity >= 1))
+        throw Refused(name + "'s permittivity " + text +
+                      " is below 1, that of empty space: a plastic's is above 1, such as 2.3 for polyethylene");
+}
+
 }  // namespace
 
 const std::vector<CoatMaterial>& coatMaterials() {
     // Polyethylene: solid-polyethylene coax's velocity factor, 0.66, is 1 / sqrt(2.3). PTFE: 2.1 in the
     // table of plastics in Harper's Passive Electronic Component Handbook (2nd ed., McGraw-Hill, 1997),
     // as L. B. Cebik quotes it for insulated antenna wire; PTFE coax's 0.695 gives 2.07. PVC: its
-    // permittivity follows its plasticiser and filler, from about 3 to over 4; 3.5 is a middle value,
-    // and a wire whose figure is known is better typed as a number.
+    // permittivity follows its plasticiser and filler and no one figure holds for every compound; 3.5
+    // is taken as a middle value, and a wire whose figure is known is better typed as a number.
     static const std::vector<CoatMaterial> materials{
         {"PVC", 3.5, "house and hook-up wire; PVC compounds differ, type MM,EPSR when the figure is known"},
         {"polyethylene", 2.3, "PE, as in solid-dielectric coax of velocity factor 0.66"},
@@ -67,16 +80,7 @@ std::optional<Coat> readCoat(const std::string& text, const std::string& name, d
     if (!(coat.thicknessMm > 0))
         throw Refused(name + "'s thickness " + thickness +
                       " mm is not above 0: give the coat's thickness from the wire's surface out, such as 0.5");
-    const CoatMaterial* material = materialNamed(second);
-    if (!material && !second.empty() && std::isalpha(static_cast<unsigned char>(second[0])) &&
-        !parseDouble(second).ok())
-        throw Refused(name + " \"" + second + "\" is not a plastic this knows: " + materialNames() +
-                      ", or its relative permittivity as a number");
-    coat.material = material ? material->name : "";
-    coat.permittivity = material ? material->permittivity : numberSetting(second, name + "'s permittivity");
-    if (!(coat.permittivity >= 1))
-        throw Refused(name + "'s permittivity " + second +
-                      " is below 1, that of empty space: a plastic's is above 1, such as 2.3 for polyethylene");
+    readPermittivity(second, name, coat);
     // The feed wire across each gap stays bare; a coat whose outer diameter reaches across the gap
     // would have the source sit inside the plastic, which this model of the feed cannot say.
     const double outerMm = conductorMm + 2 * coat.thicknessMm;
