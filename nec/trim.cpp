@@ -282,8 +282,8 @@ Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engin
     Shortening s;
     s.ratio = ratioOf(coated, &s.fitRms);
     s.fitRms = std::round(s.fitRms * 1e9) / 1e9;
-    s.newHeightMm = coated.geometry.heightMm * s.ratio;
-    s.newSideMm = coated.geometry.sideMm * s.ratio;
+    s.newHeightMm = std::round(coated.geometry.heightMm * s.ratio * 1e9) / 1e9;
+    s.newSideMm = std::round(coated.geometry.sideMm * s.ratio * 1e9) / 1e9;
     coated.geometry.heightMm = s.newHeightMm;
     coated.geometry.sideMm = s.newSideMm;
     s.checkRatio = ratioOf(coated, nullptr);
