@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "nec/coat.h"
+#include "nec/cover.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/simulate.h"
@@ -49,6 +50,17 @@ TEST(Coat, NamedAndTypedCoatsAndACoatAsWideAsTheGapRefused) {
         EXPECT_NE(std::string(e.what()).find("9.826 mm across, not less than the gap (9.67 mm)"), std::string::npos)
             << e.what();
     }
+}
+
+// The search models every candidate in the coat given, and its report says so.
+TEST(Coat, TheSearchCarriesTheCoatAndSaysSo) {
+    CoverRequest request;
+    request.settings.bands = {"144:148"};
+    request.settings.model.insulation = "0.5,PVC";
+    CoverResult result;
+    result.plan = planCover(request);
+    EXPECT_NE(coverText(result).find("insulated wire (0.5 mm of PVC (relative permittivity 3.5))"), std::string::npos);
+    EXPECT_EQ(winnerRequest(result.plan, {}).settings.insulation, "0.5,PVC");
 }
 
 // The deck read back: every segment of every wire but the feed wires carries the coat's inductance
