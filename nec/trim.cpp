@@ -306,6 +306,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.design = prepared.design;
     t.ground = setup.ground;
     t.feed = prepared.feed;
+    t.coat = setup.coat;
     t.heightMm = setup.geometry.heightMm;
     t.sideMm = setup.geometry.sideMm;
     t.gapMm = setup.geometry.gapMm;

@@ -59,6 +59,7 @@ struct Trim {
     Ground ground;
     double z0 = 300;           // the reference of the SWR: at the feed's plane when there is a feed
     std::optional<Feed> feed;  // where the measurement was taken through, when described
+    std::optional<Coat> coat;  // the wire's, when the model was told of one
     TrimSource source = TrimSource::File;
     std::string measuredName;                            // the file's name
     double lowEdgeMhz = 0, highEdgeMhz = 0, dipMhz = 0;  // as given

@@ -131,7 +131,9 @@ TEST(CoatTrim, TheInsulatedAntennaTrimsToOneWithTheCoatAndToTheShorteningWithout
         TrimRequest request;
         request.check = request146(sides, "0.5,PVC");
         request.measured.file = Measured{"built.s1p", readTouchstone(touchstoneFile(built))};
-        const double told = trim(request, engine).ratio;
+        const Trim toldTrim = trim(request, engine);
+        const double told = toldTrim.ratio;
+        EXPECT_NE(trimReport(toldTrim, ReportFormat::Text).find("insulated wire (0.5 mm of PVC"), std::string::npos);
         request.check.settings.insulation.clear();
         const double untold = trim(request, engine).ratio;
         EXPECT_NEAR(told, 1, 0.005) << sides << " sides";
