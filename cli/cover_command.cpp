@@ -154,6 +154,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     command->add_option("--z0", settings.model.z0, "feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS");
     addFeedOptions(*command, settings.model);
+    addInsulationOption(*command, settings.model.insulation);
     command
         ->add_option("--ground", settings.model.ground,
                      "free (default), perfect, or a real ground class as simulate takes it")

@@ -73,6 +73,7 @@ SettingNames optionNames() {
     names.coax = "--coax";
     names.rigZ0 = "--rig-z0";
     names.at = "--at";
+    names.insulation = "--insulation";
     return names;
 }
 
@@ -97,6 +98,16 @@ void addModelOptions(CLI::App& command, Request& request) {
         ->type_name("EPSR,SIGMA");
     command.add_option("--height", settings.height, "height in metres of the antenna's lowest point above the ground")
         ->type_name("METRES");
+    addInsulationOption(command, settings.insulation);
+}
+
+CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation) {
+    return command
+        .add_option("--insulation", insulation,
+                    "insulated wire: the coat's radial thickness in mm and its relative permittivity, or a plastic "
+                    "by name:\n" +
+                        coatMaterialsText())
+        ->type_name("MM,EPSR|MM,NAME");
 }
 
 void addFeedOptions(CLI::App& command, Settings& settings) {

@@ -10,7 +10,8 @@
 
 namespace CLI {
 class App;
-}
+class Option;
+}  // namespace CLI
 
 namespace brimalox::cli {
 
@@ -18,6 +19,8 @@ namespace brimalox::cli {
 nec::SettingNames optionNames();
 // FREQ, the design options, the sweep and the ground (with the refusals' names into request).
 void addModelOptions(CLI::App& command, nec::Request& request);
+// --insulation, the wire's coat.
+CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation);
 // The feed from the gaps to the rig, and the plane where the SWR is taken.
 void addFeedOptions(CLI::App& command, nec::Settings& settings);
 // Runs a command's body: a failure is told on err and ends the program with status 1; an option

@@ -127,6 +127,11 @@ std::string sheetJson(const sheet::BuildSheet& s) {
         model["z0_ohms"] = m.z0Ohms;
         model["ground"] = m.ground;
         model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
+        if (m.lengthRatio > 0) {
+            model["insulation"] = m.coat;
+            model["length_ratio"] = m.lengthRatio;
+            model["check_ratio"] = m.checkRatio;
+        }
         json["model"] = std::move(model);
     } else {
         json["model"] = nullptr;
@@ -201,6 +206,11 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         ->add_option("--z0", options->settings.z0,
                      "with --model: feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS")
+        ->needs(model);
+    addInsulationOption(*command, options->settings.insulation)
+        ->description(
+            "with --model: insulated wire, as for simulate; the cut list gives the insulated lengths "
+            "beside the bare wire's")
         ->needs(model);
     command
         ->add_option("--time-limit", options->timeLimit,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <set>
@@ -139,6 +140,8 @@ Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, do
         SimulationSetup setup;
         setup.geometry = geometryFromTexts(texts);
         setup.ground = readGround(plan.model, plan.names);
+        setup.coat =
+            readCoat(plan.model.insulation, plan.names.insulation, setup.geometry.conductorMm, setup.geometry.gapMm);
         setup.sweep = bandSweep(plan.bands.front());
         for (std::size_t i = 1; i < plan.bands.size(); ++i)
             setup.moreSweeps.push_back(bandSweep(plan.bands[i]));
@@ -453,6 +456,7 @@ CoverPlan planCover(const CoverRequest& request) {
     plan.z0 = positiveSetting(plan.model.z0, n.z0);
     readGround(plan.model, n);
     readFeed(plan.model.feed, n, plan.sides, 1, plan.z0);  // refused before the first run
+    readCoat(plan.model.insulation, n.insulation, 0, std::numeric_limits<double>::infinity());  // each gap: its own
     plan.conductors = readConductors(request.settings.conductors, n);
 
     const double low = plan.bands.front().fromMhz, high = plan.bands.back().toMhz;

@@ -1,6 +1,7 @@
 // The search's report for people; the command line and the page print it alike.
 
 #include <cmath>
+#include <limits>
 
 #include "nec/cover.h"
 #include "nec/report.h"
@@ -31,6 +32,8 @@ std::string coverText(const CoverResult& r) {
     for (const Band& band : p.bands)
         out += (&band == &p.bands.front() ? " " : ", ") + bandText(band);
     out += ": " + sidesCaption(p.sides) + ", " + groundText(readGround(p.model, p.names));
+    if (const auto coat = readCoat(p.model.insulation, p.names.insulation, 0, std::numeric_limits<double>::infinity()))
+        out += ", insulated wire (" + coatText(*coat) + ")";
     if (const auto feed = readFeed(p.model.feed, p.names, p.sides, 0, p.z0))
         out += ", SWR " + planeText(*feed, feed->at) + ", at most " + numberText(p.maxSwr) +
                ":1\nthrough the feed described (simulate's feed options), each design's lines of its own series match "

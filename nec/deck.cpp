@@ -116,6 +116,29 @@ WireCards fittingWireCards(const Model& model) {
     return {*wireCards(model, 4, 1, false), 4, false};
 }
 
+// The coat's LD cards: absolute segment ranges (tag 0) between the feed wires, which stay bare.
+// NEC-2 numbers the segments in the order of the GW cards; LD type 2 takes R, L and C per metre, and
+// a C of 0 means none.
+std::vector<std::string> coatCards(const Model& model, double henriesPerMetre) {
+    std::vector<std::string> cards;
+    const std::string load = " 0 " + exactText(henriesPerMetre) + " 0";
+    int first = 1, next = 1;
+    auto close = [&] {
+        if (next > first) cards.push_back("LD 2 0 " + std::to_string(first) + " " + std::to_string(next - 1) + load);
+    };
+    for (const Wire& w : model.wires) {
+        const bool feed =
+            std::any_of(model.sources.begin(), model.sources.end(), [&](const Source& s) { return s.tag == w.tag; });
+        if (feed) {
+            close();
+            first = next + w.segments;
+        }
+        next += w.segments;
+    }
+    close();
+    return cards;
+}
+
 std::string tagList(const Model& model) {
     std::string list;
     for (const Source& source : model.sources) {
@@ -264,6 +287,9 @@ std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vecto
     comment(where + (wires.millimetres ? ", millimetres (GS scales them to metres)" : ", metres") +
             "; each gap is bridged by a feed wire (tags " + tagList(model) +
             ") with a 1 V source on its middle segment, all in phase");
+    if (plan.coatHenriesPerMetre > 0 && !plan.coatText.empty())
+        comment("insulated wire, " + plan.coatText + ": " + exactText(plan.coatHenriesPerMetre) +
+                " H/m in series on every wire but the feed wires (LD 2)");
     card("CE");
     for (const std::string& line : wires.cards)
         card(line);
@@ -276,6 +302,9 @@ std::string writeDeck(const Model& model, const DeckPlan& plan, const std::vecto
     // GN 2: the Sommerfeld-Norton model of a real ground, valid close to it, with its constants.
     if (ground.kind == GroundKind::Real)
         card("GN 2 0 0 0 " + exactText(ground.permittivity) + " " + exactText(ground.conductivity));
+    if (plan.coatHenriesPerMetre > 0)
+        for (const std::string& line : coatCards(model, plan.coatHenriesPerMetre))
+            card(line);
     card("PT -1 0 0 0");  // no current tables: the output stays short
     for (const Source& s : model.sources)
         card("EX 0 " + std::to_string(s.tag) + " " + std::to_string(s.segment) + " 0 1 0");

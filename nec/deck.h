@@ -96,6 +96,9 @@ struct DeckPlan {
     double designMhz = 0;
     std::vector<double> patternMhz;  // the design frequency first; empty: none
     Ground ground;
+    // A coat's series inductance in H/m on every wire but the feed wires (LD type 2); 0: bare wire.
+    double coatHenriesPerMetre = 0;
+    std::string coatText;  // the coat in words, for the deck's comment
 };
 
 // comments: one or more CM cards each (the design in words, wrapped within 80 characters); the

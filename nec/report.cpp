@@ -164,6 +164,19 @@ std::string feedTail(const Analysis& a, const FeedReport& f) {
     return out;
 }
 
+// The coat, and the scale of the height and the side that puts the insulated antenna where the bare
+// design is, with the check run's word on it.
+std::string coatLines(const CoatReport& c) {
+    const Shortening& s = c.shortening;
+    return "insulated wire: " + coatText(c.coat) + ", " + numberText(c.henriesPerMetre * 1e9, 4) +
+           " nH/m in series on every wire but the feed wires\n" +
+           "insulated lengths: scale the height and the side by " + fixedText(s.ratio, 4) + " (" +
+           fixedText((1 - s.ratio) * 100, 2) + " % shorter): height " + fixedText(s.newHeightMm, 1) + " mm, side " +
+           fixedText(s.newSideMm, 1) + " mm (bare " + fixedText(c.heightMm, 1) + " and " + fixedText(c.sideMm, 1) +
+           "); the insulated model at these lengths " + "lies on the bare design's SWR curve to a scale of " +
+           fixedText(s.checkRatio, 4) + "\n";
+}
+
 std::string text(const Analysis& a, const ReportContext& c) {
     const bool freeSpace = c.ground.kind == GroundKind::Free;
     std::string out = title(c.design) + "\nnec2c, " + groundText(c.ground) + ", every gap driven in phase; ";
@@ -188,6 +201,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
     for (std::size_t i = 0; i < a.stretches.size(); ++i)
         out += std::string(i == 0 ? "SWR below 2:1: " : "SWR below 2:1 also: ") + stretchText(a.stretches[i]) + "\n";
     if (c.feed) out += feedTail(a, *c.feed);
+    if (c.coat) out += coatLines(*c.coat);
     if (c.measured) {
         const MeasuredSummary& m = *c.measured;
         out += "measured (" + m.file + "): lowest SWR " + swrFigure(m.lowestSwr) + " at " + mhzFigure(m.lowestMhz) +
@@ -315,6 +329,18 @@ std::string json(const Analysis& a, const ReportContext& c) {
     json sweep = json::array();
     const bool fed = c.feed && !a.planes.empty();
     if (c.feed) doc["feed"] = feedReportJson(a, *c.feed);
+    if (c.coat) {
+        const Shortening& s = c.coat->shortening;
+        doc["insulation"] = {{"thickness_mm", c.coat->coat.thicknessMm},
+                             {"relative_permittivity", c.coat->coat.permittivity},
+                             {"material", c.coat->coat.material.empty() ? json() : json(c.coat->coat.material)},
+                             {"henries_per_metre", c.coat->henriesPerMetre},
+                             {"length_ratio", s.ratio},
+                             {"fit_rms", s.fitRms},
+                             {"height_mm", s.newHeightMm},
+                             {"side_mm", s.newSideMm},
+                             {"check_ratio", s.checkRatio}};
+    }
     for (std::size_t i = 0; i < a.rows.size(); ++i) {
         const SweepRow& row = a.rows[i];
         json gaps = json::array();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/coat.h"
 #include "nec/deck.h"
 #include "nec/design_texts.h"
 #include "nec/feed.h"
@@ -25,12 +26,21 @@ struct FeedReport {
     std::optional<std::pair<double, double>> reversedSwr;
 };
 
+// The wire's coat and what it does to the design.
+struct CoatReport {
+    Coat coat;
+    double henriesPerMetre = 0;
+    Shortening shortening;
+    double heightMm = 0, sideMm = 0;  // the bare design's
+};
+
 struct ReportContext {
     DesignTexts design;
     std::optional<FeedReport> feed;
     Ground ground;  // free space by default
     std::optional<MeasuredSummary> measured;
     std::vector<HeightRow> heights;  // --heights: then CSV is this table
+    std::optional<CoatReport> coat;
 };
 
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format);

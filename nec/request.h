@@ -28,6 +28,7 @@ struct SettingNames : SweepNames {
     std::string patternAt = "pattern at", z0 = "feed line impedance", heights = "heights";
     std::string feedLine = "feed line", feedLoss = "feed loss", feedSection = "feed section", balun = "balun";
     std::string coax = "coax", rigZ0 = "rig reference", at = "plane";
+    std::string insulation = "insulation";
 };
 
 // The settings as typed; empty means the default (the sweep 0.8 to 1.4 times the design frequency
@@ -39,8 +40,9 @@ struct Settings {
     std::string height;           // metres, of the antenna's lowest point
     std::vector<std::string> patternAt;
     std::string z0 = "300";
-    std::string heights;  // "FROM:TO:STEP" in metres
-    FeedSettings feed;    // none given: the SWR at gap 1 against z0, as without a feed
+    std::string heights;     // "FROM:TO:STEP" in metres
+    FeedSettings feed;       // none given: the SWR at gap 1 against z0, as without a feed
+    std::string insulation;  // "MM,EPSR" or "MM,NAME": the wire's coat; empty: bare wire
 };
 
 struct Measured {

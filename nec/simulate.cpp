@@ -8,6 +8,7 @@
 #include "nec/pattern_plot.h"
 #include "nec/smith_chart.h"
 #include "nec/svg_plot.h"
+#include "nec/trim.h"
 #include "numtext/fields.h"
 #include "numtext/numtext.h"
 
@@ -71,6 +72,7 @@ Prepared prepare(const Request& request) {
     if (p.feed) p.z0 = p.feed->line.z0;
     p.setup.sweep = readSweep(s, n, geometry.designMhz);
     p.setup.ground = readGround(s, n);
+    p.setup.coat = readCoat(s.insulation, n.insulation, geometry.conductorMm, geometry.gapMm);
     if (!p.heights.empty() && p.setup.ground.kind == GroundKind::Free)
         throw Refused(n.heights + " needs a ground (" + n.ground + " perfect, a ground class or " + n.groundConstants +
                       "): free space has no height");
@@ -123,6 +125,7 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
     if (const auto effect = kernelEffect(p.deck, engine); effect && !r.warnings.empty())
         r.warnings.front() += "; " + kernelEffectText(*effect, p.setup.geometry.designMhz);
     r.kernelRuns = static_cast<int>(p.deck.kernelDecks.size());
+    if (p.setup.coat) r.shortening = shortening(p.setup, p.z0, engine, p.names);
     tell(deckRuns);
     if (!p.heights.empty())
         r.heights = heightTable(p.setup, p.heights, engine, p.names, [&](int done) { tell(deckRuns + done); });
@@ -141,6 +144,9 @@ std::string report(const Result& r, ReportFormat format) {
     context.measured = r.measured;
     context.heights = r.heights;
     if (r.feed) context.feed = FeedReport{*r.feed, r.setup.geometry.designMhz, r.reversedSwr};
+    if (r.setup.coat && r.shortening)
+        context.coat = CoatReport{*r.setup.coat, coatHenriesPerMetre(*r.setup.coat, r.setup.geometry.conductorMm),
+                                  *r.shortening, r.setup.geometry.heightMm, r.setup.geometry.sideMm};
     return formatReport(r.analysis, context, format);
 }
 

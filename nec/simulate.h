@@ -50,6 +50,7 @@ struct Result {
     // With a feed, the SWR at the rig at the design frequency with every line alike and with gap 1's
     // line reversed.
     std::optional<std::pair<double, double>> reversedSwr;
+    std::optional<Shortening> shortening;  // with a coat: the scale that puts it where the bare design is
 };
 
 // Told how many of the check's frequencies are done: the deck's, then one for each height.

@@ -93,6 +93,10 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
     plan.designMhz = g.designMhz;
     plan.patternMhz = setup.patternMhz;
     plan.ground = setup.ground;
+    if (setup.coat) {
+        plan.coatHenriesPerMetre = coatHenriesPerMetre(*setup.coat, g.conductorMm);
+        plan.coatText = coatText(*setup.coat);
+    }
     PreparedDeck prepared;
     prepared.deck = writeDeck(model, plan, setup.comments);
     prepared.warnings = modelWarnings(model);
@@ -102,6 +106,7 @@ PreparedDeck prepareDeck(const SimulationSetup& setup, const SettingNames& names
         DeckPlan check;
         check.sweep = Sweep{g.designMhz, 0, 1};
         check.designMhz = g.designMhz;
+        check.coatHenriesPerMetre = plan.coatHenriesPerMetre;
         ModelOptions freeSpace = options;
         freeSpace.liftM = -1;
         Model free = buildModel(g, freeSpace);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/coat.h"
 #include "nec/deck.h"
 #include "nec/engine.h"
 #include "nec/geometry.h"
@@ -27,7 +28,8 @@ struct SimulationSetup {
     std::vector<double> patternMhz;  // the design frequency first
     Ground ground;
     std::vector<std::string> comments;
-    double refine = 1;  // 2: every segment about half as long (convergence checks)
+    double refine = 1;         // 2: every segment about half as long (convergence checks)
+    std::optional<Coat> coat;  // every wire but the feed wires insulated
 };
 
 struct PreparedDeck {

@@ -263,6 +263,33 @@ double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
     return dipMhz / model.lowestMhz;
 }
 
+Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engine, const SettingNames& names) {
+    SimulationSetup coated = insulated;
+    coated.sweep = defaultSweep(coated.geometry.designMhz);
+    coated.moreSweeps.clear();
+    coated.patternMhz.clear();
+    SimulationSetup bare = coated;
+    bare.coat.reset();
+    const Analysis bareRun = runModel(bare, z0, std::nullopt, engine, names);
+    TrimNames n;
+    static_cast<SettingNames&>(n) = names;
+    n.measuredFile = "the insulated model's SWR";
+    auto ratioOf = [&](const SimulationSetup& setup, double* rms) {
+        const Analysis run = runModel(setup, z0, std::nullopt, engine, names);
+        // To a billionth: the page's arithmetic and the command line's print the same digits.
+        return std::round(ratioFromFile(bareRun, MeasuredSwr{pointsOf(run)}, n, rms) * 1e9) / 1e9;
+    };
+    Shortening s;
+    s.ratio = ratioOf(coated, &s.fitRms);
+    s.fitRms = std::round(s.fitRms * 1e9) / 1e9;
+    s.newHeightMm = std::round(coated.geometry.heightMm * s.ratio * 1e9) / 1e9;
+    s.newSideMm = std::round(coated.geometry.sideMm * s.ratio * 1e9) / 1e9;
+    coated.geometry.heightMm = s.newHeightMm;
+    coated.geometry.sideMm = s.newSideMm;
+    s.checkRatio = ratioOf(coated, nullptr);
+    return s;
+}
+
 Trim trim(const TrimRequest& request, Engine& engine) {
     const TrimNames& n = request.names;
     checkMeasurement(request.measured, n);
@@ -279,6 +306,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.design = prepared.design;
     t.ground = setup.ground;
     t.feed = prepared.feed;
+    t.coat = setup.coat;
     t.heightMm = setup.geometry.heightMm;
     t.sideMm = setup.geometry.sideMm;
     t.gapMm = setup.geometry.gapMm;

@@ -17,6 +17,7 @@
 #include "nec/engine.h"
 #include "nec/report.h"
 #include "nec/request.h"
+#include "nec/simulation.h"
 
 namespace brimalox::nec {
 
@@ -58,6 +59,7 @@ struct Trim {
     Ground ground;
     double z0 = 300;           // the reference of the SWR: at the feed's plane when there is a feed
     std::optional<Feed> feed;  // where the measurement was taken through, when described
+    std::optional<Coat> coat;  // the wire's, when the model was told of one
     TrimSource source = TrimSource::File;
     std::string measuredName;                            // the file's name
     double lowEdgeMhz = 0, highEdgeMhz = 0, dipMhz = 0;  // as given
@@ -82,6 +84,14 @@ double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, cons
 double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names);
 // Where the model's SWR stays within `within` of its lowest, between samples.
 std::pair<double, double> flatStretch(const Analysis& model, double within);
+
+// What a coat does to a design: the scale of the height and the side (insulated over bare) that lays
+// the insulated antenna's SWR curve where the bare design's lies, found as a trim finds its ratio
+// from a file, the insulated model's curve taken for the measurement, and checked by one more run of
+// the insulated model at the scaled lengths (the gap and the match stay, as a trim leaves them).
+// Both models over the design's default sweep, SWR at gap 1 against z0, with setup's ground.
+// Throws NecError as the model does, and Refused when the curves cannot be laid on each other.
+Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engine, const SettingNames& names = {});
 
 // Runs the design's model, finds the scale, runs the trimmed design's model. Throws NecError as the
 // model does and Refused for a measurement or setting that cannot be taken.

@@ -78,6 +78,7 @@ std::string measuredText(const Trim& t) {
 
 std::string text(const Trim& t) {
     std::string out = title(t.design) + "\n" + measuredText(t) + "\nnec2c, " + groundText(t.ground);
+    if (t.coat) out += ", insulated wire (" + coatText(*t.coat) + ")";
     out += t.feed ? ", SWR " + planeText(*t.feed, t.feed->at) + "\nfeed: " + feedText(*t.feed) + "\n\n"
                   : ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n" + swrMeaning(t.z0) + "\n\n";
     out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
@@ -160,6 +161,8 @@ std::string json(const Trim& t) {
         break;
     }
     if (t.feed) doc["feed"] = feedJson(*t.feed);
+    if (t.coat)
+        doc["insulation"] = {{"thickness_mm", t.coat->thicknessMm}, {"relative_permittivity", t.coat->permittivity}};
     doc["measured"] = measured;
     doc["ratio"] = t.ratio;
     doc["electrically"] = fixedText(offPercent(t.ratio), 1) == "0.0" ? "as designed"

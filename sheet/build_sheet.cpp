@@ -57,6 +57,22 @@ std::string metresText(double metres) {
     return text;
 }
 
+namespace {
+
+// The insulated wire's lengths beside the bare ones: the height and the side scaled by the model's
+// ratio, the gap as it is (as a trim leaves it).
+void insulate(CutList& cuts, const DesignResult& d, double ratio) {
+    const double height = parseDouble(d.heightMm).value * ratio, side = parseDouble(d.sideMm).value * ratio;
+    const double half = (height - parseDouble(d.gapMm).value) / 2;
+    const int n = cuts.sides;
+    auto text = [](double mm) { return "in the insulated wire " + fixedText(mm, 1) + " mm"; };
+    cuts.pieces[0].insulated = text(side);
+    cuts.pieces[1].insulated = text(half);
+    cuts.totalInsulated = text(2 * n * side + 2 * n * half);
+}
+
+}  // namespace
+
 std::vector<ModelLine> modelLines(const BuildSheet& sheet) {
     std::vector<ModelLine> lines;
     if (!sheet.model) return lines;
@@ -75,6 +91,12 @@ std::vector<ModelLine> modelLines(const BuildSheet& sheet) {
     lines.push_back({"", "AT THE RIG IT READS OTHERWISE"});
     lines.push_back({"GROUND", m.ground});
     if (m.heightMetres) lines.push_back({"HEIGHT ABOVE GROUND", metresText(*m.heightMetres) + " M"});
+    if (m.lengthRatio > 0) {
+        lines.push_back({"INSULATED WIRE", m.coat});
+        lines.push_back({"INSULATED LENGTHS", "HEIGHT AND SIDE X " + fixedText(m.lengthRatio, 4) + ", " +
+                                                  fixedText((1 - m.lengthRatio) * 100, 2) + " % SHORTER"});
+        lines.push_back({"", "(CHECKED: THE MODEL AT THEM " + fixedText(m.checkRatio, 4) + ")"});
+    }
     return lines;
 }
 
@@ -93,6 +115,7 @@ std::variant<BuildSheet, std::string> makeBuildSheet(const DesignResult& design,
     const Parsed<double> used = parseDouble(design.mm), recommended = parseDouble(design.recommendedMm);
     sheet.belowMinimum = used.ok() && recommended.ok() && used.value < recommended.value;
     sheet.model = std::move(model);
+    if (sheet.model && sheet.model->lengthRatio > 0) insulate(sheet.cuts, design, sheet.model->lengthRatio);
     return sheet;
 }
 

@@ -27,6 +27,10 @@ struct ModelFigures {
     double z0Ohms = 300;                 // the line the SWR is against
     std::string ground;                  // in words, e.g. "free space" or "average ground (13, 0.005 S/m)"
     std::optional<double> heightMetres;  // of the antenna's lowest point; none in free space
+    // Insulated wire: the coat in words and the scale of the height and the side that puts it where
+    // the bare design is (0: bare wire), with the check run's scale.
+    std::string coat;
+    double lengthRatio = 0, checkRatio = 0;
 };
 
 struct BuildSheet {

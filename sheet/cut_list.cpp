@@ -156,19 +156,23 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
     }
 
     list.pieces = {
-        {"SIDES", 2 * n, list.side, fmt::format(FMT_COMPILE("{} at the top and {} at the bottom"), n, n)},
-        {"VERTICAL HALVES", 2 * n, list.halfVertical, "above and below each gap"},
-        {"FEED GAPS", n, list.gap, "one in the middle of each vertical"},
-        {"300 OHM SERIES MATCH", n, list.match, "300 ohm ladder line, one for each gap"},
+        {"SIDES", 2 * n, list.side, fmt::format(FMT_COMPILE("{} at the top and {} at the bottom"), n, n), ""},
+        {"VERTICAL HALVES", 2 * n, list.halfVertical, "above and below each gap", ""},
+        {"FEED GAPS", n, list.gap, "one in the middle of each vertical", ""},
+        {"300 OHM SERIES MATCH", n, list.match, "300 ohm ladder line, one for each gap", ""},
     };
     return list;
 }
 
 std::vector<CutRow> cutRows(const CutList& cuts) {
     std::vector<CutRow> rows;
+    auto noted = [](std::string note, const std::string& insulated) {
+        return insulated.empty() ? note : note + "; " + insulated;
+    };
     for (const CutPiece& piece : cuts.pieces)
-        rows.push_back({piece.name, std::to_string(piece.count), &piece.length, piece.note});
-    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total, "the sides and the vertical halves end to end"});
+        rows.push_back({piece.name, std::to_string(piece.count), &piece.length, noted(piece.note, piece.insulated)});
+    rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
+                    noted("the sides and the vertical halves end to end", cuts.totalInsulated)});
     return rows;
 }
 

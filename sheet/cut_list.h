@@ -24,7 +24,8 @@ struct CutPiece {
     std::string name;
     int count = 0;
     Length length;
-    std::string note;  // what the piece is, when the name alone does not say
+    std::string note;       // what the piece is, when the name alone does not say
+    std::string insulated;  // the length in insulated wire, when a coat was modelled
 };
 
 struct CutList {
@@ -33,6 +34,7 @@ struct CutList {
     Length halfVertical, total;       // worked out from them
     // Sides (top and bottom), vertical halves, feed gaps, series match: in cutting order.
     std::vector<CutPiece> pieces;
+    std::string totalInsulated;  // the total in insulated wire, when a coat was modelled
 };
 
 // A row of the cut list as every format prints it: the pieces, then the total, whose count is empty.

@@ -85,6 +85,11 @@ ModelFigures modelFigures(const nec::Result& result) {
         break;
     }
     if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
+    if (result.setup.coat && result.shortening) {
+        m.coat = nec::coatText(*result.setup.coat);
+        m.lengthRatio = result.shortening->ratio;
+        m.checkRatio = result.shortening->checkRatio;
+    }
     return m;
 }
 

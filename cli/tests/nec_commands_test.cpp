@@ -257,7 +257,7 @@ TEST(SimulateCommand, FailuresNameTheValue) {
     }
 }
 
-TEST(SimulateCommand, EachBadFeedValueIsRefusedByItsOptionWithWhatToType) {
+TEST(SimulateCommand, EachBadFeedOrCoatValueIsRefusedByItsOptionWithWhatToType) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"--feed-line=300,1.2", "--feed-line's velocity factor 1.2 is outside 0 to 1"},
         {"--feed-line=300,0", "--feed-line's velocity factor 0 is outside 0 to 1"},
@@ -271,6 +271,10 @@ TEST(SimulateCommand, EachBadFeedValueIsRefusedByItsOptionWithWhatToType) {
         {"--coax=50,0.66,5,-2", "--coax's loss -2 is negative"},
         {"--rig-z0=0", "--rig-z0 needs a positive number"},
         {"--at=antenna", "--at needs gap, junction or rig"},
+        {"--insulation=0,PVC", "--insulation's thickness 0 mm is not above 0"},
+        {"--insulation=0.5,0.9", "--insulation's permittivity 0.9 is below 1, that of empty space"},
+        {"--insulation=0.5,rubber", "--insulation \"rubber\" is not a plastic this knows: PVC, polyethylene, PTFE"},
+        {"--insulation=0.5", "--insulation needs MM,EPSR"},
     };
     for (const auto& [arg, said] : cases)
         for (const std::string command : {"simulate", "trim", "cover"}) {

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -168,6 +169,28 @@ TEST(SheetCommand, ModelFiguresAreSimulatesForTheSameDesignAndGround) {
     const Outcome refused = runProgram({"sheet", "146", "--ground", "average", "--height", "5"});
     EXPECT_EQ(refused.status, kExitUsage);
     EXPECT_NE(refused.err.find("--ground requires --model"), std::string::npos) << refused.err;
+}
+
+// Insulated wire: the bare digits stay as the window shows them, the insulated lengths stand beside
+// them, scaled by simulate's ratio for the same coat.
+TEST(SheetCommand, InsulatedLengthsStandBesideTheBareDigits) {
+    const Outcome bare = runProgram({"sheet", "146", "--format", "json"});
+    const Outcome coated = runProgram({"sheet", "146", "--model", "--insulation", "0.5,PVC", "--format", "json"});
+    const Outcome simulate = runProgram({"simulate", "146", "--insulation", "0.5,PVC", "--format", "json"});
+    ASSERT_EQ(coated.status, 0) << coated.err;
+    ASSERT_EQ(simulate.status, 0) << simulate.err;
+    const auto bareCuts = nlohmann::json::parse(bare.out).at("cut_list");
+    const auto sheet = nlohmann::json::parse(coated.out);
+    const double ratio = nlohmann::json::parse(simulate.out).at("insulation").at("length_ratio");
+    EXPECT_EQ(sheet.at("model").at("length_ratio"), ratio);
+    ASSERT_EQ(sheet.at("cut_list").size(), bareCuts.size());
+    for (std::size_t i = 0; i < bareCuts.size(); ++i)
+        EXPECT_EQ(sheet.at("cut_list")[i].at("mm"), bareCuts[i].at("mm"));
+    const std::string sideNote = sheet.at("cut_list")[0].at("note");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "in the insulated wire %.1f mm", 266.718 * ratio);
+    EXPECT_NE(sideNote.find(expected), std::string::npos) << sideNote;
+    EXPECT_EQ(std::string(bareCuts[0].at("note")).find("insulated"), std::string::npos);
 }
 
 TEST(SheetCommand, TheDateIsTodayUnlessGiven) {

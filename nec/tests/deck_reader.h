@@ -23,6 +23,7 @@ struct DeckCards {
     std::vector<std::array<int, 2>> sources;    // tag, segment
     std::vector<std::array<double, 3>> sweeps;  // FR: count, start, step
     int patterns = 0;                           // RP cards
+    std::vector<std::array<double, 5>> loads;   // LD: type, tag, from, to, inductance
     std::vector<std::string> order;             // card names in order
 };
 
@@ -59,6 +60,11 @@ inline DeckCards readDeck(const std::string& deck) {
             double start = 0, step = 0;
             in >> type >> count >> i3 >> i4 >> start >> step;
             cards.sweeps.push_back({static_cast<double>(count), start, step});
+        } else if (name == "LD") {
+            std::array<double, 5> load{};
+            double resistance = 0;
+            in >> load[0] >> load[1] >> load[2] >> load[3] >> resistance >> load[4];
+            cards.loads.push_back(load);
         } else if (name == "RP") {
             ++cards.patterns;
         }
