@@ -52,6 +52,7 @@
       height: byId('check-height').value,
       patternAt: byId('check-pattern-at').value.split(/\s+/).filter(function (t) { return t !== ''; }),
       heights: byId('check-heights').value,
+      insulation: byId('check-insulation').value,
       feed: {
         line: byId('check-feed-line').value,
         loss: byId('check-feed-loss').value,

@@ -119,6 +119,7 @@ Request requestOf(const json& in) {
     settings.height = text(s, "height");
     settings.heights = text(s, "heights");
     settings.feed = feedOf(s);
+    settings.insulation = text(s, "insulation");
     if (const auto at = s.find("patternAt"); at != s.end() && at->is_array())
         for (const json& mhz : *at)
             if (mhz.is_string()) settings.patternAt.push_back(mhz.get<std::string>());
@@ -233,6 +234,7 @@ CoverRequest coverRequestOf(const json& in) {
     settings.model.groundConstants = text(s, "groundConstants");
     settings.model.height = text(s, "height");
     settings.model.feed = feedOf(s);
+    settings.model.insulation = text(s, "insulation");
     return request;
 }
 

@@ -301,6 +301,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><label for="check-ground">ground</label><select id="check-ground">{0}</select></div>
 <div class="check-row" id="check-custom" hidden><label for="check-epsr">relative permittivity</label><input id="check-epsr" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="check-sigma">conductivity (S/m)</label><input id="check-sigma" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="check-insulation">insulation MM,EPSR or MM,PVC (or polyethylene, PTFE): the coat's thickness and plastic; empty: bare wire</label><input id="check-insulation" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="check-height">height of the lowest point above the ground (metres)</label><input id="check-height" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="check-pattern-at">pattern also at (MHz, separated by blanks)</label><input id="check-pattern-at" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>

@@ -41,6 +41,8 @@ CASES = [
      ["set Text2 146", "click Command7", "select Option1", "click Command4"], ["146", "--sides", "3"],
      [("check-feed-loss", "4", "--feed-loss"), ("check-feed-section", "300,0.82,500", "--feed-section"),
       ("check-balun", "4", "--balun"), ("check-coax", "50,0.66,5,7", "--coax"), ("check-at", "rig", "--at")]),
+    ("insulated wire: 0.5 mm of PVC, four sided", ["set Text2 146", "click Command7", "select Option2", "click Command4"],
+     ["146", "--sides", "4"], [("check-insulation", "0.5,PVC", "--insulation")]),
 ]
 
 REPORT_SCRIPT = """
@@ -227,6 +229,7 @@ def scenario_differential(page, args, checks):
                 ("balun", "--balun", [("check-balun", "0", "--balun")]),
                 ("coax", "--coax", [("check-coax", "50,2,5", "--coax")]),
                 ("feed line", "--feed-line", [("check-feed-line", "300", "--feed-line")]),
+                ("insulation", "--insulation", [("check-insulation", "0.5,glass", "--insulation")]),
                 ("rig reference", "--rig-z0", [("check-feed-loss", "1", "--feed-loss"), ("check-rig-z0", "-50", "--rig-z0")])):
             fresh_settings(page)
             set_settings(page, settings)
