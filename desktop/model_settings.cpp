@@ -31,6 +31,7 @@ nec::SettingNames windowSettingNames() {
     n.coax = "COAX";
     n.rigZ0 = "RIG Z0";
     n.at = "SWR AT";
+    n.insulation = "INSULATION";
     return n;
 }
 
@@ -62,6 +63,9 @@ ModelSettings::ModelSettings(QWidget* parent) : QWidget(parent) {
     form->addRow(QStringLiteral("GROUND CONSTANTS"), constants_);
     height_ = settingBox(this, "height", "HEIGHT", "metres, of the antenna's lowest point");
     form->addRow(QStringLiteral("HEIGHT (M)"), height_);
+    insulation_ = settingBox(this, "insulation", "INSULATION",
+                             "MM,EPSR or MM,PVC (polyethylene, PTFE): the wire's coat; empty: bare wire");
+    form->addRow(QStringLiteral("INSULATION"), insulation_);
     const auto constantsWanted = [this] {
         constants_->setEnabled(ground_->currentData().toString() == QLatin1String(kOwnConstants));
     };
@@ -115,6 +119,7 @@ void ModelSettings::fill(nec::Settings& s) const {
     else
         s.ground = ground.toStdString();
     s.height = height_->text().toStdString();
+    s.insulation = insulation_->text().toStdString();
     if (!feed_->isChecked()) return;
     nec::FeedSettings& f = s.feed;
     f.line = line_->text().toStdString();

@@ -22,7 +22,7 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
 class ModelSettings : public QWidget {
 public:
     explicit ModelSettings(QWidget* parent);
-    // Feed line, ground (or its constants) and height, as typed; and the feed system when FEED SYSTEM
+    // Feed line, ground (or its constants), height and the wire's coat, as typed; and the feed system when FEED SYSTEM
     // is ticked (ticked with nothing typed: the default feed, the SWR at the rig).
     void fill(nec::Settings& settings) const;
     QComboBox* groundBox() const { return ground_; }
@@ -31,7 +31,7 @@ public:
 private:
     QGroupBox* buildFeed();
 
-    QLineEdit *z0_ = nullptr, *constants_ = nullptr, *height_ = nullptr;
+    QLineEdit *z0_ = nullptr, *constants_ = nullptr, *height_ = nullptr, *insulation_ = nullptr;
     QComboBox* ground_ = nullptr;
     QGroupBox* feed_ = nullptr;
     QLineEdit *line_ = nullptr, *loss_ = nullptr, *section_ = nullptr, *balun_ = nullptr, *coax_ = nullptr,

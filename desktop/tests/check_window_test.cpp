@@ -99,6 +99,7 @@ TEST_F(CheckTest, RefusedSettingsAreNamedAndRunNothing) {
         {"", "z0", "-50", "FEED LINE Z0 needs a positive number"},
         {"", "heights", "2:10:1", "HEIGHT SWEEP needs a ground"},
         {"constants", "groundConstants", "13", "GROUND CONSTANTS needs EPSR,SIGMA"},
+        {"", "insulation", "0,PVC", "INSULATION"},
     };
     for (const Case& c : cases) {
         auto* ground = check->groundBox();
