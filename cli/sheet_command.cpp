@@ -207,11 +207,11 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "with --model: feed line impedance in ohms for the SWR (default 300)")
         ->type_name("OHMS")
         ->needs(model);
+    // The insulated lengths come from the model: a coat asks for it.
     addInsulationOption(*command, options->settings.insulation)
         ->description(
-            "with --model: insulated wire, as for simulate; the cut list gives the insulated lengths "
-            "beside the bare wire's")
-        ->needs(model);
+            "insulated wire, as for simulate (runs the model check, as --model); the cut list gives the insulated "
+            "lengths beside the bare wire's");
     command
         ->add_option("--time-limit", options->timeLimit,
                      "with --model: stop nec2c after this many seconds (default 120)")
@@ -225,7 +225,7 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             throw CLI::RuntimeError(kExitDesignFailed);
         }
         std::optional<sheet::ModelFigures> figures;
-        if (o.model) {
+        if (o.model || !o.settings.insulation.empty()) {
             try {
                 figures = modelCheck(o, err);
             } catch (const nec::Interrupted& e) {
