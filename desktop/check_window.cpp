@@ -26,11 +26,10 @@
 #include <utility>
 
 #include "desktop/model_settings.h"
+#include "desktop/text_boxes.h"
 
 namespace brimalox {
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 QSvgWidget* chart(QWidget* parent, const char* name, const QString& label) {
     auto* widget = new QSvgWidget(parent);
@@ -167,10 +166,10 @@ void CheckWindow::run() {
     try {
         prepared = nec::prepare(request);
     } catch (const std::invalid_argument& e) {
-        setStatus(QStringLiteral("The check cannot run with these settings: %1").arg(qs(e.what())));
+        setStatus(QStringLiteral("The check cannot run with these settings: %1").arg(qstr(e.what())));
         return;
     } catch (const std::exception& e) {
-        setStatus(QStringLiteral("The design cannot be modelled: %1").arg(qs(e.what())));
+        setStatus(QStringLiteral("The design cannot be modelled: %1").arg(qstr(e.what())));
         return;
     }
     progress_->reset();  // no count until the run tells how many frequencies it asks for
@@ -200,7 +199,7 @@ void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
         return;
     }
     if (!result) {
-        setStatus(QStringLiteral("The check failed: %1").arg(qs(outcome.failure)));
+        setStatus(QStringLiteral("The check failed: %1").arg(qstr(outcome.failure)));
         return;
     }
     result_ = std::move(result);
@@ -208,12 +207,12 @@ void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
 }
 
 void CheckWindow::showResult(const nec::Result& r) {
-    report_->setPlainText(qs(nec::report(r, nec::ReportFormat::Text)));
+    report_->setPlainText(qstr(nec::report(r, nec::ReportFormat::Text)));
     QStringList said;
     for (const std::string& warning : r.warnings)
-        said << QStringLiteral("Warning: %1").arg(qs(warning));
+        said << QStringLiteral("Warning: %1").arg(qstr(warning));
     if (!r.analysis.failures.empty())
-        said << QStringLiteral("The model failed: %1").arg(qs(r.analysis.failures.front()));
+        said << QStringLiteral("The model failed: %1").arg(qstr(r.analysis.failures.front()));
     setStatus(said.isEmpty() ? QStringLiteral("Done.") : said.join('\n'));
 
     // A model that gave no result at any frequency has no sweep to draw or tabulate.
@@ -227,7 +226,7 @@ void CheckWindow::showResult(const nec::Result& r) {
     tabs_->setTabEnabled(tabs_->indexOf(heightsChart_), !heights.empty());
 
     // The sweep's table as simulate --format csv writes it without a height sweep.
-    const QStringList lines = swept ? qs(nec::formatReport(r.analysis, r.design, nec::ReportFormat::Csv))
+    const QStringList lines = swept ? qstr(nec::formatReport(r.analysis, r.design, nec::ReportFormat::Csv))
                                           .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
                                     : QStringList();
     table_->clear();
@@ -252,7 +251,7 @@ void CheckWindow::save(const SavedFile& saved) {
     try {
         text = saved.text(*result_);
     } catch (const std::exception& e) {  // a model that gave no pattern has no pattern chart
-        setStatus(QStringLiteral("Nothing saved: %1").arg(qs(e.what())));
+        setStatus(QStringLiteral("Nothing saved: %1").arg(qstr(e.what())));
         return;
     }
     const QString what = QString::fromLatin1(saved.label);

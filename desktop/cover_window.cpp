@@ -21,14 +21,13 @@
 
 #include "desktop/model_settings.h"
 #include "desktop/model_window.h"
+#include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
 #include "numtext/figures.h"
 
 namespace brimalox {
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 nec::CoverNames coverNames() {
     nec::CoverNames names;
@@ -116,7 +115,7 @@ void CoverWindow::search() {
     try {  // every setting is read before the first run
         plan = nec::planCover(request);
     } catch (const std::exception& e) {
-        setStatus(QStringLiteral("The search cannot run with these settings: %1").arg(qs(e.what())));
+        setStatus(QStringLiteral("The search cannot run with these settings: %1").arg(qstr(e.what())));
         return;
     }
 
@@ -125,7 +124,7 @@ void CoverWindow::search() {
     const nec::CoverProgress progress = [self](int runs, const nec::Candidate* best) {
         const QString now =
             best ? QStringLiteral("%1 MHz, %2, worst SWR %3")
-                       .arg(qs(best->design.frequencyText), qs(best->conductor), qs(swrFigure(best->worst)))
+                       .arg(qstr(best->design.frequencyText), qstr(best->conductor), qstr(swrFigure(best->worst)))
                  : QStringLiteral("none yet");
         QMetaObject::invokeMethod(
             self,
@@ -151,12 +150,12 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
     progress_->setValue(result ? 1 : 0);
     if (!result) {
         setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped before any design was found.")
-                                : QStringLiteral("The search failed: %1").arg(qs(end.failure)));
+                                : QStringLiteral("The search failed: %1").arg(qstr(end.failure)));
         return;
     }
     result_ = std::move(result);
     const nec::CoverResult& r = *result_;
-    report_->setPlainText(qs(nec::coverText(r)));
+    report_->setPlainText(qstr(nec::coverText(r)));
     if (r.winner) {
         std::vector<std::pair<double, double>> bands;
         for (const nec::Band& band : r.plan.bands)

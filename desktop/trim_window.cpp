@@ -14,13 +14,12 @@
 
 #include "desktop/model_settings.h"
 #include "desktop/sheet_print.h"
+#include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
 #include "sheet/model_figures.h"
 
 namespace brimalox {
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 nec::TrimNames trimNames() {
     nec::TrimNames names;
@@ -101,7 +100,7 @@ void TrimWindow::trim() {
         }
         nec::prepare(request.check);  // the design and the settings, refused before any run
     } catch (const std::exception& e) {
-        setStatus(QStringLiteral("The trim cannot run: %1").arg(qs(e.what())));
+        setStatus(QStringLiteral("The trim cannot run: %1").arg(qstr(e.what())));
         return;
     }
     progress_->setRange(0, 0);
@@ -122,11 +121,11 @@ void TrimWindow::finished(const RunEnd& end, std::optional<nec::Trim> result) {
         return;
     }
     if (!result) {
-        setStatus(QStringLiteral("The trim failed: %1").arg(qs(end.failure)));
+        setStatus(QStringLiteral("The trim failed: %1").arg(qstr(end.failure)));
         return;
     }
     result_ = std::move(result);
-    report_->setPlainText(qs(nec::trimReport(*result_, nec::ReportFormat::Text)));
+    report_->setPlainText(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
     sheet_button_->setEnabled(true);
     setStatus(QStringLiteral("Done."));
 }
@@ -138,7 +137,7 @@ void TrimWindow::openTrimmedSheet() {
     const std::string remark = sheet::trimRemark(*result_);
     const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, std::nullopt, remark);
     if (first.svg.empty()) {
-        setStatus(QStringLiteral("No trimmed sheet: %1").arg(qs(first.problem)));
+        setStatus(QStringLiteral("No trimmed sheet: %1").arg(qstr(first.problem)));
         return;
     }
     previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"), [trimmed, date, remark](sheet::Paper paper) {
