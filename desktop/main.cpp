@@ -5,6 +5,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);  // the command line means nothing to the calculator
+    brimalox::deferMenuBarArrow();
     brimalox::MainWindow window;
     window.show();
     return QApplication::exec();

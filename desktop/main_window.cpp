@@ -3,37 +3,67 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
+#include <QIconEngine>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <memory>
+#include <QProxyStyle>
 
 #include "app/website_text.h"
-#include "desktop/check_window.h"
-#include "desktop/cover_window.h"
 #include "desktop/fixed_frame.h"
 #include "desktop/form1.h"
-#include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
-#include "desktop/trim_window.h"
-#include "sheet/model_figures.h"
 
 namespace brimalox {
 namespace {
 
-bool sameDesign(const DesignTexts& a, const DesignTexts& b) {
-    if (a.sides != b.sides) return false;
-    for (const ValueField& value : kValueFields)
-        if (a.*value.text != b.*value.text) return false;
-    return true;
-}
+// A style icon fetched from the style the first time it is drawn or measured.
+class StyleIconOnDemand : public QIconEngine {
+public:
+    StyleIconOnDemand(const QStyle* style, QStyle::StandardPixmap which) : style_(style), which_(which) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }  // asking must not load it
+    QIconEngine* clone() const override { return new StyleIconOnDemand(style_, which_); }
+
+private:
+    const QIcon& icon() {
+        if (!loaded_) icon_ = style_->standardIcon(which_);
+        loaded_ = true;
+        return icon_;
+    }
+    const QStyle* style_;
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+    bool loaded_ = false;
+};
+
+class MenuBarArrowOnDemand : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override {
+        if (which != SP_ToolBarHorizontalExtensionButton) return QProxyStyle::standardIcon(which, option, widget);
+        return QIcon(new StyleIconOnDemand(baseStyle(), which));
+    }
+};
 
 }  // namespace
 
-MainWindow::MainWindow() {
+void deferMenuBarArrow() { QApplication::setStyle(new MenuBarArrowOnDemand); }
+
+MainWindow::MainWindow(ModelWindowsMaker models) : makeModels_(std::move(models)) {
     form_ = new Form1(this);
     setCentralWidget(form_);
     setObjectName(QStringLiteral("MainWindow"));
@@ -94,21 +124,36 @@ bool MainWindow::haveDesign(const QString& command) {
     return false;
 }
 
+ModelWindows* MainWindow::models() {
+    if (models_) return models_.get();
+    try {
+        models_ = makeModels_(
+            {this, [form = form_] { return form->shownDesign(); }, [this](const DesignRequest& d) { useDesign(d); }});
+    } catch (const std::exception& e) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                    QStringLiteral("The check, trim, band search and build sheet could not be "
+                                                   "loaded (%1). Reinstall the brimalox package.")
+                                        .arg(QString::fromLocal8Bit(e.what())),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("modelsMissing"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+    return models_.get();
+}
+
 void MainWindow::openCheck() {
     if (!haveDesign(QStringLiteral("CHECK THE DESIGN"))) return;
-    if (!check_) check_ = std::make_unique<CheckWindow>([form = form_] { return form->shownDesign(); });
-    check_->present();
+    if (ModelWindows* windows = models()) windows->openCheck();
 }
 
 void MainWindow::openTrim() {
     if (!haveDesign(QStringLiteral("TRIM"))) return;
-    if (!trim_) trim_ = std::make_unique<TrimWindow>([form = form_] { return form->shownDesign(); });
-    trim_->present();
+    if (ModelWindows* windows = models()) windows->openTrim();
 }
 
 void MainWindow::openCover() {
-    if (!cover_) cover_ = std::make_unique<CoverWindow>([this](const DesignRequest& d) { useDesign(d); });
-    cover_->present();
+    if (ModelWindows* windows = models()) windows->openCover();
 }
 
 void MainWindow::useDesign(const DesignRequest& d) {
@@ -124,59 +169,19 @@ void MainWindow::useDesign(const DesignRequest& d) {
     raise();
 }
 
-namespace {
-
-// The figures of the last check, while the window still shows the design they are of.
-std::optional<sheet::ModelFigures> checkedFigures(const CheckWindow* check, const DesignTexts& shown) {
-    if (!check || !check->result() || !sameDesign(check->result()->design, shown)) return std::nullopt;
-    try {
-        return sheet::modelFigures(*check->result());
-    } catch (const std::exception&) {  // a model that gave no sweep or pattern has no figures to print
-        return std::nullopt;
-    }
-}
-
-}  // namespace
-
 void MainWindow::openBuildSheet() {
     if (!haveDesign(QStringLiteral("BUILD SHEET"))) return;
-    const DesignTexts shown = form_->shownDesign();
-    const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-    const std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
-    const SheetPage first = sheetOf(shown, sheet::Paper::A4, date, model);
-    if (first.svg.empty()) {
-        QMessageBox::warning(this, windowTitle(), qstr(first.problem));
-        return;
-    }
-    previewSheet(this, QStringLiteral("BUILD SHEET"),
-                 [shown, date, model](sheet::Paper paper) { return sheetOf(shown, paper, date, model).svg; });
+    if (ModelWindows* windows = models()) windows->openBuildSheet();
 }
 
 void MainWindow::printBuildSheet() {
     if (!haveDesign(QStringLiteral("PRINT BUILD SHEET"))) return;
-    const DesignTexts shown = form_->shownDesign();
-    const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
-    const std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
-    if (const SheetPage page = sheetOf(shown, sheet::Paper::A4, date, model); page.svg.empty()) {
-        QMessageBox::warning(this, windowTitle(), qstr(page.problem));
-        return;
-    }
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    setPaper(*printer, sheet::Paper::A4);
-    auto* dialog = new QPrintDialog(printer.get(), this);
-    dialog->setObjectName(QStringLiteral("printBuildSheet"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, dialog, [printer, shown, date, model] {
-        paintSheet(*printer, sheetOf(shown, paperOf(*printer), date, model).svg);
-    });
-    dialog->open();
+    if (ModelWindows* windows = models()) windows->printBuildSheet();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Quitting ends a check that runs: its nec2c and temporary folder are gone before the program.
-    if (check_) check_->close();
-    if (cover_) cover_->close();
-    if (trim_) trim_->close();
+    if (models_) models_->closeAll();
     event->accept();
     QApplication::quit();
 }

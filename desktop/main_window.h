@@ -1,39 +1,41 @@
 #pragma once
 // The program's window: the menu bar, and under it Form1's client area exactly as it stands alone.
-// The windows the menus open (the check, the build sheet) are made when first asked for, so the
-// start-up makes nothing more than the calculator did.
+// The windows the menus open (the check, the build sheet) are loaded and made when first asked for,
+// so the start-up makes and loads little more than the calculator alone did.
 
 #include <QMainWindow>
 #include <memory>
 
 #include "app/road.h"
+#include "desktop/model_windows.h"
 
 class QAction;
 class QMessageBox;
 
 namespace brimalox {
 
-class CheckWindow;
-class CoverWindow;
-class TrimWindow;
 class Form1;
+
+// Before the main window is made: Qt's menu bar asks the style for the arrow it shows when its menus
+// do not fit, and Fusion reads that arrow from image files, which loads every image-format plug-in.
+// The calculator's three menus always fit, so the arrow is looked up when something first draws it.
+void deferMenuBarArrow();
 
 class MainWindow : public QMainWindow {
 public:
-    MainWindow();
+    // The windows of the FILE and MODEL menus come from `models` when one is first asked for.
+    explicit MainWindow(ModelWindowsMaker models = loadModelWindows);
     ~MainWindow() override;
 
     Form1* form() const { return form_; }
     // The menu's commands, for the tests, by what they say: "CHECK THE DESIGN..." and so on.
     QAction* action(const QString& text) const;
     // The check window once CHECK THE DESIGN has made it, else nullptr.
-    CheckWindow* checkWindow() const { return check_.get(); }
-
+    CheckWindow* checkWindow() const { return models_ ? models_->check() : nullptr; }
     // The cover window once COVER BANDS has made it, else nullptr.
-    CoverWindow* coverWindow() const { return cover_.get(); }
-
+    CoverWindow* coverWindow() const { return models_ ? models_->cover() : nullptr; }
     // The trim window once TRIM has made it, else nullptr.
-    TrimWindow* trimWindow() const { return trim_.get(); }
+    TrimWindow* trimWindow() const { return models_ ? models_->trim() : nullptr; }
 
     void openCheck();
     void openTrim();
@@ -51,11 +53,12 @@ private:
     void buildMenus();
     // False, with a message saying what to do first, while no COMPUTE has filled the window.
     bool haveDesign(const QString& command);
+    // The menus' windows, made on the first call; nullptr, having told the user why, if they cannot be.
+    ModelWindows* models();
 
     Form1* form_ = nullptr;
-    std::unique_ptr<CheckWindow> check_;  // windows of their own, owned here so quitting ends their runs
-    std::unique_ptr<CoverWindow> cover_;
-    std::unique_ptr<TrimWindow> trim_;
+    ModelWindowsMaker makeModels_;
+    std::unique_ptr<ModelWindows> models_;
     QMessageBox* about_ = nullptr;
 };
 

@@ -36,6 +36,11 @@ for file in ./usr/bin/brimalox \
             ./usr/share/doc/brimalox/changelog.Debian.gz; do
   echo "$contents" | grep -qx "$file" || fail "package lacks $file"
 done
+# The menus' windows, which the program loads when first asked for.
+mkdir "$out/root" && dpkg-deb -x "$deb" "$out/root"
+from_bin=$(strings -el "$out/root/usr/bin/brimalox" | grep '^/\.\./.*/brimalox-models\.so$' | head -n 1)
+[ -n "$from_bin" ] && [ -f "$out/root/usr/bin$from_bin" ] ||
+  fail "the program looks for its module at usr/bin$from_bin, which the package lacks"
 for extra in "$@"; do
   [ -n "$extra" ] || continue
   echo "$contents" | grep -qx "./usr/bin/$extra" || fail "package lacks ./usr/bin/$extra"

@@ -30,7 +30,7 @@ protected:
         return QTest::qWaitFor([this] { return !cover->running(); }, ms);
     }
 
-    MainWindow window;
+    MainWindow window{makeModelWindows};
     CoverWindow* cover = nullptr;
 };
 

@@ -49,7 +49,7 @@ protected:
     }
     QMessageBox* needsDesign() const { return window.findChild<QMessageBox*>(QStringLiteral("needsDesign")); }
 
-    MainWindow window;
+    MainWindow window{makeModelWindows};
 };
 
 TEST_F(MenuTest, ClientAreaStandsWholeBelowTheMenuBar) {
@@ -107,6 +107,21 @@ TEST_F(MenuTest, DesignCommandsSaySoAndDoNothingBeforeCompute) {
         EXPECT_EQ(window.findChild<QDialog*>(QStringLiteral("buildSheet")), nullptr);
         EXPECT_EQ(window.findChild<QDialog*>(QStringLiteral("printBuildSheet")), nullptr);
     }
+}
+
+TEST(MenuWindows, AModuleThatCannotBeLoadedIsNamedAndNothingOpens) {
+    MainWindow window([](const ModelHost&) -> std::unique_ptr<ModelWindows> {
+        throw std::runtime_error("brimalox-models.so: cannot open shared object file");
+    });
+    ASSERT_TRUE(window.form()->pressButton(Button::Command7));
+    window.form()->findChild<QRadioButton*>(QStringLiteral("Option1"))->setChecked(true);
+    ASSERT_TRUE(window.form()->pressButton(Button::Command4));
+    window.action(QStringLiteral("CHECK THE DESIGN..."))->trigger();
+    auto* box = window.findChild<QMessageBox*>(QStringLiteral("modelsMissing"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("brimalox-models.so: cannot open")) << box->text().toStdString();
+    EXPECT_EQ(window.checkWindow(), nullptr);
+    EXPECT_TRUE(window.form()->designComputed());  // the calculator keeps what it shows
 }
 
 TEST_F(MenuTest, AltAndTheLetterOpenTheCheckAfterCompute) {
