@@ -4,7 +4,7 @@
 // in a fresh WebAssembly instance.
 // In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
-// Out: {id, type: 'progress', done, total} (a search: done runs and best so far), {id, type: 'done', result}, {id, type: 'error', message},
+// Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far), {id, type: 'done', result}, {id, type: 'error', message},
 // {type: 'warmed'}.
 'use strict';
 
@@ -28,7 +28,9 @@ function load() {
       wasmBinary: new Uint8Array(loaded[1]),
       necRun: function (deck, progress) { return engine.run(deck, progress).output; },
       onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); },
-      onCoverProgress: function (runs, best) { postMessage({ id: current, type: 'progress', done: runs, best: best }); }
+      onCoverProgress: function (runs, planned, best) {
+        postMessage({ id: current, type: 'progress', done: runs, total: planned, best: best });
+      }
     });
   });
 }

@@ -348,7 +348,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
 <label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="cover-run" aria-describedby="cover-estimate">SEARCH</button><span id="cover-estimate" class="estimate"></span><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
 <progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
 </form>
 <ul id="cover-summary" class="summary" aria-label="the search's answer"></ul>
