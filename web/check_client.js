@@ -19,8 +19,8 @@ brimalox.worker = (function () {
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var w = new Worker(url);
     URL.revokeObjectURL(url);
-    w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
-                    module: byId('core-wasm').textContent.trim() });
+    w.postMessage({ type: 'load', engine: brimaloxBase85(byId('nec-engine-wasm').textContent),
+                    module: brimaloxBase85(byId('core-wasm').textContent) });
     w.onmessage = function (event) {
       var m = event.data;
       if (m.type === 'warmed') performance.mark('brimalox-check-warm');

@@ -2,7 +2,7 @@
 // (createBrimaloxCore: the core with nec/ in C++, the calculator's module), the NEC-2 engine's script
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
-// In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), {type: 'warm'},
+// In: {type: 'load', engine, module} (both gzip-compressed WebAssembly, as bytes), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
 // Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far), {id, type: 'done', result}, {id, type: 'error', message},
 // {type: 'warmed'}.
@@ -13,10 +13,7 @@ var ready = null;  // the check module with the engine, made for the first reque
 var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
 
-function unpacked(base64) {
-  var text = atob(base64);
-  var bytes = new Uint8Array(text.length);
-  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+function unpacked(bytes) {
   var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
   return new Response(stream).arrayBuffer();
 }
