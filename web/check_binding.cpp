@@ -370,6 +370,17 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
     });
 }
 
+// The deck a check of the request (as for brimalox_check) runs first, its sweep and patterns, for the
+// worker to share its frequencies among engines beside it; "" when the request would be refused.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_check_deck(const char* requestJson) {
+    try {
+        lastResult() = prepare(requestOf(json::parse(requestJson))).deck.deck;
+    } catch (const std::exception&) {
+        lastResult().clear();
+    }
+    return lastResult().c_str();
+}
+
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
 // {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "remark" (for
 // the trimmed design's build sheet)} or

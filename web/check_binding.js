@@ -30,6 +30,11 @@ Module['touchstoneProblem'] = function (text) {
   return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
 };
 
+// The deck a check of the request runs first (its sweep and patterns), "" for a request it refuses.
+Module['checkDeck'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check_deck(pointer)); });
+};
+
 // The trim of a built antenna: the check's request with its measurement as JSON in, the result as
 // JSON text out (see check_binding.cpp).
 Module['trim'] = function (requestJson) {
