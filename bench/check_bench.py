@@ -32,7 +32,7 @@ def size(path):
 
 
 print("page:", size(args.page))
-for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz.b64", "web/engine/nec2c_engine.js", "web/engine/nec2c_engine.wasm.gz.b64"]:
+for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz", "web/engine/nec2c_engine.js", "web/engine/nec2c_engine.wasm.gz"]:
     print(f"  {part}: {size(build / part)}")
 
 

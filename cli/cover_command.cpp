@@ -73,6 +73,7 @@ std::string jsonReport(const CoverResult& r) {
     j["z0"] = p.z0;
     j["ground"] = groundShortText(readGround(p.model, p.names));
     j["covered"] = r.covered();
+    j["thicker"] = r.thicker;  // where none fits: the conductors to add, as --conductors takes them
     if (!r.ranked.empty()) {
         const Candidate& best = r.ranked.front();
         ordered_json b;
@@ -197,14 +198,14 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             const EngineMaker engines = [run] { return std::make_unique<Nec2cProgram>(run); };
             int lastTold = 0;
             std::string lastBest;
-            const CoverProgress progress = [&](int runs, const Candidate* best) {
+            const CoverProgress progress = [&](int runs, int planned, const Candidate* best) {
                 const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
                                                    ", worst SWR " + swrFigure(best->worst)
                                              : std::string("none yet");
-                if (now == lastBest && runs - lastTold < 10) return;
+                if (now == lastBest && runs - lastTold < 10 && runs < planned) return;
                 lastBest = now;
                 lastTold = runs;
-                err << "brimalox-cli cover: " << runs << " runs, best so far " << now << std::endl;
+                err << "brimalox-cli cover: " << runs << " of " << planned << " runs, best so far " << now << std::endl;
             };
             CoverResult result;
             {

@@ -119,18 +119,22 @@ void CoverWindow::search() {
         return;
     }
 
-    progress_->setRange(0, 0);  // busy: the number of runs is not known beforehand
+    progress_->setRange(0, nec::plannedRuns(plan));  // the search never takes more
+    progress_->setValue(0);
     QPointer<CoverWindow> self(this);
-    const nec::CoverProgress progress = [self](int runs, const nec::Candidate* best) {
+    const nec::CoverProgress progress = [self](int runs, int planned, const nec::Candidate* best) {
         const QString now =
             best ? QStringLiteral("%1 MHz, %2, worst SWR %3")
                        .arg(qstr(best->design.frequencyText), qstr(best->conductor), qstr(swrFigure(best->worst)))
                  : QStringLiteral("none yet");
         QMetaObject::invokeMethod(
             self,
-            [self, runs, now] {
-                if (self && self->run_)
-                    self->setStatus(QStringLiteral("%1 model runs; the best so far: %2").arg(runs).arg(now));
+            [self, runs, planned, now] {
+                if (!self || !self->run_) return;
+                self->progress_->setRange(0, planned);
+                self->progress_->setValue(runs);
+                self->setStatus(
+                    QStringLiteral("%1 of %2 model runs; the best so far: %3").arg(runs).arg(planned).arg(now));
             },
             Qt::QueuedConnection);
     };

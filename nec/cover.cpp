@@ -114,6 +114,7 @@ struct Prepared1 {
     std::optional<PreparedDeck> deck;
     std::optional<Feed> feed;  // with the candidate's own series match length
     std::string refusal;
+    double conductorMm = 0;  // once the design is made
     bool beyondNec = false;  // CannotModel: the conductor is too thick for this design
 };
 
@@ -139,6 +140,7 @@ Prepared1 prepareCandidate(const CoverPlan& plan, const Conductor& conductor, do
         const DesignTexts texts = designTexts(result, plan.sides);
         SimulationSetup setup;
         setup.geometry = geometryFromTexts(texts);
+        p.conductorMm = setup.geometry.conductorMm;
         setup.ground = readGround(plan.model, plan.names);
         setup.coat =
             readCoat(plan.model.insulation, plan.names.insulation, setup.geometry.conductorMm, setup.geometry.gapMm);
@@ -178,6 +180,17 @@ public:
 
     double mhzAt(long index) const { return static_cast<double>(index) * plan_.gridMhz; }
     bool stopped() const { return stopped_; }
+    // The runs still to come at most: the total told with the progress is the runs done and these.
+    void expect(int more) {
+        const std::lock_guard lock(mutex_);
+        planned_ = std::min(planned_, runs_ + more);
+    }
+    int planned() const { return planned_; }
+    // Told once more when the search ends: the total is then the runs it took.
+    void finished() {
+        planned_ = runs_;
+        if (progress_) progress_(runs_, planned_, best_ ? &*best_ : nullptr);
+    }
 
     // The worst SWR of each (conductor, grid index), running the ones not yet known side by side.
     void evaluate(const std::vector<std::pair<std::size_t, long>>& points) {
@@ -221,7 +234,7 @@ public:
                 ++runs_;
                 known_[todo[i]] = candidate;
                 if (std::isfinite(candidate.worst) && (!best_ || better(candidate, *best_))) best_ = candidate;
-                if (progress_) progress_(runs_, best_ ? &*best_ : nullptr);
+                if (progress_) progress_(runs_, planned_, best_ ? &*best_ : nullptr);
             }
         };
         sideBySide_(std::min<int>(jobs_, static_cast<int>(decks.size())), work);
@@ -258,6 +271,7 @@ private:
     std::optional<Candidate> best_;
     std::vector<std::string> failures_;
     int runs_ = 0;
+    int planned_ = std::numeric_limits<int>::max();
     std::atomic<int> interrupted_{0};
     std::atomic<bool> stopped_{false};  // by a signal or a cancel
 };
@@ -271,6 +285,7 @@ struct Bracket {
 // low and high, which the coarse scan widens.
 struct Scan {
     long floor = 0, highest = 0, spacing = 1;
+    long step = 1;  // between the coarse scan's first points
     std::vector<long> low, high;
 
     long clamp(long i) const { return std::clamp(i, floor, highest); }
@@ -324,9 +339,9 @@ void widen(Scan& s, Search& search) {
     }
 }
 
-// The coarse scan: evenly around the guess (or over the limits given), widened on the side where the
-// best lies at the edge, until it turns up or the search's limits are reached.
-Scan scan(const CoverPlan& plan, Search& search) {
+// Where the coarse scan starts: evenly around the guess (or over the limits given), each conductor
+// alike.
+Scan startScan(const CoverPlan& plan) {
     const double grid = plan.gridMhz;
     const std::size_t conductors = plan.conductors.size();
     const bool bounded = plan.searchFromMhz > 0;
@@ -338,15 +353,55 @@ Scan scan(const CoverPlan& plan, Search& search) {
                         : static_cast<long>(std::ceil(guess * kWidestSearch));
     s.floor = bounded ? lowest : std::max(1L, static_cast<long>(guess / kWidestSearch));
     s.spacing = std::max(1L, static_cast<long>(std::lround(guess * kCoarseSpacing)));
+    s.step = bounded ? std::max(1L, (s.highest - lowest) / (2 * kCoarseEachSide)) : s.spacing;
     const long centre = bounded ? (lowest + s.highest) / 2 : guess;
     s.low.resize(conductors);
     s.high.resize(conductors);
-    Points batch;
     for (std::size_t c = 0; c < conductors; ++c) {
         s.low[c] = bounded ? lowest : s.clamp(centre - kCoarseEachSide * s.spacing);
         s.high[c] = bounded ? s.highest : s.clamp(centre + kCoarseEachSide * s.spacing);
-        const long step = bounded ? std::max(1L, (s.highest - lowest) / (2 * kCoarseEachSide)) : s.spacing;
-        for (long i = s.low[c]; i < s.high[c]; i += step)
+    }
+    return s;
+}
+
+long stepsOver(long distance, long step) { return distance <= 0 ? 0 : (distance + step - 1) / step; }
+
+// The rounds of halving that bring a bracket whose longer side is `side` grid steps down to one:
+// each round leaves both sides of the new bracket at most half the longer one, rounded up.
+int halvings(long side) {
+    int rounds = 0;
+    for (; side > 1; side = (side + 1) / 2)
+        ++rounds;
+    return rounds;
+}
+
+// The most runs the coarse scan can take: each conductor's first points, then one a spacing further
+// out on either side each round of widening, no further than the search's limits.
+long scanRuns(const Scan& s) {
+    long runs = 0;
+    for (std::size_t c = 0; c < s.low.size(); ++c)
+        runs += stepsOver(s.high[c] - s.low[c], s.step) + 1 + stepsOver(s.low[c] - s.floor, s.spacing) +
+                stepsOver(s.highest - s.high[c], s.spacing);
+    return runs;
+}
+
+// The winner's own run and, where its deck uses the extended kernel, the two that measure it.
+constexpr long kWinnerRuns = 3;
+
+// The most runs the refinement can take before the scan: each refined conductor's points lie at
+// most a spacing (or the first step) apart, and each round runs at most two points of each.
+long refineRuns(const Scan& s) {
+    return static_cast<long>(std::min(s.low.size(), kRefined)) * 2 * halvings(std::max(s.step, s.spacing));
+}
+
+// The coarse scan, widened on the side where the best lies at the edge, until it turns up or the
+// search's limits are reached.
+Scan scan(const CoverPlan& plan, Search& search) {
+    Scan s = startScan(plan);
+    search.expect(static_cast<int>(scanRuns(s) + refineRuns(s) + kWinnerRuns));
+    Points batch;
+    for (std::size_t c = 0; c < s.low.size(); ++c) {
+        for (long i = s.low[c]; i < s.high[c]; i += s.step)
             batch.push_back({c, i});
         batch.push_back({c, s.high[c]});
     }
@@ -365,6 +420,12 @@ void refine(const Scan& s, Search& search) {
         return search.worst(a, s.best(search, a)) < search.worst(b, s.best(search, b));
     });
     if (order.size() > kRefined) order.resize(kRefined);
+    long most = 0;
+    for (std::size_t c : order) {
+        const Bracket b = s.bracket(search, c);
+        most += 2 * halvings(std::max(b.best - b.low, b.high - b.best));
+    }
+    search.expect(static_cast<int>(most + kWinnerRuns));
     for (bool more = true; more && !search.stopped();) {
         Points batch;
         for (std::size_t c : order) {
@@ -426,7 +487,51 @@ std::vector<std::string> limits(const CoverPlan& plan, const Scan& s, Search& se
     return notes;
 }
 
+// Tube diameters in mm a search that found no fit may suggest, as a shop sells them.
+constexpr double kTubesMm[] = {6, 8, 10, 12, 16, 20, 25};
+
+// Conductors thicker than any the search tried, that the model can answer for at the closest
+// design's frequency: "gauges" where no gauge was tried and one is thicker, then tube diameters.
+std::vector<std::string> thickerConductors(const CoverPlan& plan, const Candidate& closest) {
+    const double mhz = parseDouble(closest.design.frequencyText).value;
+    double thickest = 0;
+    bool gauges = false;
+    for (const Conductor& c : plan.conductors) {
+        gauges = gauges || c.choice.unit == ConductorUnit::Awg;
+        const Prepared1 p = prepareCandidate(plan, c, mhz);
+        const double typedMm = c.choice.unit == ConductorUnit::Millimetre ? parseDouble(c.choice.text).value
+                               : c.choice.unit == ConductorUnit::Awg      ? c.gaugeInches * 25.4
+                                                                          : 0;
+        thickest = std::max({thickest, p.conductorMm, typedMm});
+    }
+    std::vector<std::string> thicker;
+    if (!gauges)
+        for (const GaugeRow& row : kGaugeTable)
+            if (row.inches * 25.4 > thickest &&
+                prepareCandidate(plan, {{ConductorUnit::Awg, std::to_string(row.code)}, "", row.inches}, mhz).deck) {
+                thicker.push_back("gauges");
+                break;
+            }
+    for (double mm : kTubesMm)
+        if (mm > thickest && prepareCandidate(plan, {{ConductorUnit::Millimetre, numberText(mm)}, "", 0}, mhz).deck)
+            thicker.push_back(numberText(mm));
+    return thicker;
+}
+
 }  // namespace
+
+std::string thickerAdvice(const CoverResult& result) {
+    if (result.covered() || result.ranked.empty() || result.stopped) return {};
+    if (result.thicker.empty())
+        return "No thicker conductor is within NEC-2's limits at " + result.ranked.front().design.frequencyText +
+               " MHz: search for fewer bands or allow a higher SWR.";
+    std::string items;
+    for (const std::string& item : result.thicker)
+        items += (items.empty() ? "" : ", ") + item;
+    const bool tubes = result.thicker.back() != "gauges";
+    return "Thicker conductors widen the band: add " + items + " to the conductors" +
+           (tubes ? " (the numbers are tube diameters in mm)" : "") + " and search again, or search for fewer bands.";
+}
 
 Sweep bandSweep(const Band& band) {
     const double middle = (band.fromMhz + band.toMhz) / 2;
@@ -516,6 +621,7 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
     Search search(plan, engines, jobs, sideBySide, progress);
     const Scan scanned = scan(plan, search);
     refine(scanned, search);
+    search.expect(static_cast<int>(kWinnerRuns));
 
     CoverResult result;
     result.plan = plan;
@@ -523,11 +629,14 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
     result.stopped = search.stopped();
     result.failures = search.failures();
     result.ranked = rank(search);
+    if (!result.ranked.empty() && !result.covered() && !search.stopped())
+        result.thicker = thickerConductors(plan, result.ranked.front());
     result.limits = limits(plan, scanned, search, result.ranked);
 
     if (result.ranked.empty()) {
         if (search.stopped()) {
             result.runs = search.runs();
+            search.finished();
             return result;
         }
         if (!result.failures.empty()) throw NecError("the model failed on every design: " + result.failures.front());
@@ -547,7 +656,13 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
         }
     }
     result.runs = search.runs();
+    search.finished();
     return result;
+}
+
+int plannedRuns(const CoverPlan& plan) {
+    const Scan s = startScan(plan);
+    return static_cast<int>(scanRuns(s) + refineRuns(s) + kWinnerRuns);
 }
 
 }  // namespace brimalox::nec

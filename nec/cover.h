@@ -83,14 +83,18 @@ struct CoverResult {
     bool stopped = false;               // ended early, by a signal or cancelled by its caller
     std::vector<std::string> limits;    // where NEC-2's limit cut the search, in words
     std::vector<std::string> failures;  // candidates the engine failed on
-    std::optional<Result> winner;       // simulate's run of the winner, with a pattern at each band's middle
+    // Where no design fits: conductors thicker than any tried that the model can run at the closest
+    // design's frequency, as the conductors setting takes them ("gauges", "10", "16").
+    std::vector<std::string> thicker;
+    std::optional<Result> winner;  // simulate's run of the winner, with a pattern at each band's middle
     bool covered() const { return !ranked.empty() && ranked.front().worst <= plan.maxSwr; }
 };
 
 // A fresh engine for each worker; runs on as many workers at once as jobs.
 using EngineMaker = std::function<std::unique_ptr<Engine>()>;
-// Told after each run: the runs done and the best so far (null before any).
-using CoverProgress = std::function<void(int runs, const Candidate* best)>;
+// Told after each run: the runs done, the runs planned (a total the search never exceeds, lowered
+// as its phases end; the runs it took once it has ended) and the best so far (null before any).
+using CoverProgress = std::function<void(int runs, int planned, const Candidate* best)>;
 
 // Runs work() on `workers` at once and returns when each has returned; each work() takes candidates
 // until none is left. Where there are no threads (the page), work() runs once, on the caller, and
@@ -102,6 +106,14 @@ void oneAtATime(int workers, const std::function<void()>& work);
 // from the engine ends the search with what it has found (interrupted holds the signal).
 CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, const SideBySide& sideBySide,
                   const CoverProgress& progress = {});
+
+// The most model runs cover() takes for the plan, its winner's own included: the total its progress
+// starts from.
+int plannedRuns(const CoverPlan& plan);
+
+// Where no design fits, what to try: the thicker conductors to add, or that none is within the
+// model's limits; "" otherwise. The report and the page's summary say it alike.
+std::string thickerAdvice(const CoverResult& result);
 
 // The report for people: the winner, what to type, its figures and dimensions, the next best, the
 // runs.

@@ -54,6 +54,7 @@ std::string coverText(const CoverResult& r) {
     for (std::size_t b = 0; b < p.bands.size(); ++b)
         out += (b ? ", " : "") + bandText(p.bands[b]) + ": " + swrFigure(best.bandWorst[b]);
     out += ")\n";
+    if (const std::string advice = thickerAdvice(r); !advice.empty()) out += "  " + advice + "\n";
     if (r.winner) {
         const Analysis& a = r.winner->analysis;
         if (!a.rows.empty())

@@ -6,6 +6,7 @@
 #include <emscripten/emscripten.h>
 
 #include <cctype>
+#include <cmath>
 #include <complex>
 #include <cstdlib>
 #include <string>
@@ -44,9 +45,9 @@ EM_JS(char*, brimalox_engine_failure, (), {
     return pointer;
 });
 
-// The search's progress: runs done and the best so far in words ("" before any).
-EM_JS(void, brimalox_cover_progress, (int runs, const char* best), {
-    if (Module['onCoverProgress']) Module['onCoverProgress'](runs, UTF8ToString(best));
+// The search's progress: runs done, the runs planned and the best so far in words ("" before any).
+EM_JS(void, brimalox_cover_progress, (int runs, int planned, const char* best), {
+    if (Module['onCoverProgress']) Module['onCoverProgress'](runs, planned, UTF8ToString(best));
 });
 
 // The check's progress, for the page's progress bar.
@@ -289,9 +290,7 @@ json coverSummary(const CoverResult& r) {
     } else {
         said.push_back("No design keeps every band under " + numberText(r.plan.maxSwr) + ":1. The closest, " + design +
                        ", reaches SWR " + swrFigure(best.worst) + ".");
-        said.push_back(
-            "Thicker conductors widen the band: add gauges (every thicker gauge) or tube diameters in mm, "
-            "such as 6, 10, 16, to the conductors and search again, or search for fewer bands.");
+        said.push_back(thickerAdvice(r));
     }
     return said;
 }
@@ -371,6 +370,17 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
     });
 }
 
+// The deck a check of the request (as for brimalox_check) runs first, its sweep and patterns, for the
+// worker to share its frequencies among engines beside it; "" when the request would be refused.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_check_deck(const char* requestJson) {
+    try {
+        lastResult() = prepare(requestOf(json::parse(requestJson))).deck.deck;
+    } catch (const std::exception&) {
+        lastResult().clear();
+    }
+    return lastResult().c_str();
+}
+
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
 // {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "remark" (for
 // the trimmed design's build sheet)} or
@@ -397,14 +407,38 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
         try {
             const CoverPlan plan = planCover(coverRequestOf(json::parse(requestJson)));
             const EngineMaker engines = [] { return std::make_unique<WebEngine>(); };
-            const CoverProgress progress = [](int runs, const Candidate* best) {
+            const CoverProgress progress = [](int runs, int planned, const Candidate* best) {
                 const std::string now = best ? best->design.frequencyText + " MHz, " + best->conductor +
                                                    ", worst SWR " + swrFigure(best->worst)
                                              : std::string();
-                brimalox_cover_progress(runs, now.c_str());
+                brimalox_cover_progress(runs, planned, now.c_str());
             };
             return coverJson(cover(plan, engines, 1, oneAtATime, progress));
         } catch (const std::invalid_argument& e) {  // a band or a conductor that is no number
+            return failureJson("refused", e.what());
+        }
+    });
+}
+
+// What a search of the request (see coverRequestOf) would take at most, for the estimate beside its
+// button: {"ok": true, "runs", "frequencies"} (the model runs planned and the frequencies they run
+// at, the winner's full sweep and patterns included) or {"ok": false, "kind", "message"}.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_cover_plan(const char* requestJson) {
+    return answer("search", [&]() -> json {
+        try {
+            const CoverPlan plan = planCover(coverRequestOf(json::parse(requestJson)));
+            const int runs = plannedRuns(plan);
+            int points = 0;
+            for (const Band& band : plan.bands)
+                points += bandSweep(band).count;
+            const double guess = std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz);
+            const Settings& winner = winnerRequest(plan, {numberText(guess), plan.sides, {}}).settings;
+            const int winnerPoints = static_cast<int>(
+                std::floor((std::stod(winner.to) - std::stod(winner.from)) / std::stod(winner.step) + 1e-9) + 1 +
+                static_cast<double>(winner.patternAt.size()) + 1);
+            // The winner's run counts as one of the planned runs, with the two short kernel runs.
+            return json{{"ok", true}, {"runs", runs}, {"frequencies", (runs - 3) * points + winnerPoints + 2}};
+        } catch (const std::invalid_argument& e) {
             return failureJson("refused", e.what());
         }
     });

@@ -30,13 +30,24 @@ Module['touchstoneProblem'] = function (text) {
   return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
 };
 
+// The deck a check of the request runs first (its sweep and patterns), "" for a request it refuses.
+Module['checkDeck'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check_deck(pointer)); });
+};
+
 // The trim of a built antenna: the check's request with its measurement as JSON in, the result as
 // JSON text out (see check_binding.cpp).
 Module['trim'] = function (requestJson) {
   return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_trim(pointer)); });
 };
 
-// The search of the design that covers given bands (Module.onCoverProgress(runs, best) told after
+// What the search would take at most: the request as JSON in, {"ok", "runs", "frequencies"} as JSON
+// text out (see check_binding.cpp).
+Module['coverPlan'] = function (requestJson) {
+  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_cover_plan(pointer)); });
+};
+
+// The search of the design that covers given bands (Module.onCoverProgress(runs, planned, best) told after
 // each run): the request as JSON in, the result as JSON text out (see check_binding.cpp).
 Module['cover'] = function (requestJson) {
   return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_cover(pointer)); });

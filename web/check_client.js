@@ -19,8 +19,12 @@ brimalox.worker = (function () {
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var w = new Worker(url);
     URL.revokeObjectURL(url);
-    w.postMessage({ type: 'load', engine: byId('nec-engine-wasm').textContent.trim(),
-                    module: byId('core-wasm').textContent.trim() });
+    // Helpers beside the worker share a check's sweep: one for each core the machine has left, at
+    // most 3 (check_worker.js).
+    var cores = navigator.hardwareConcurrency || 1;
+    w.postMessage({ type: 'load', engine: brimaloxBase85(byId('nec-engine-wasm').textContent),
+                    module: brimaloxBase85(byId('core-wasm').textContent), engineScript: byId('nec-engine').textContent,
+                    helpers: Math.min(cores, 4) - 1 });
     w.onmessage = function (event) {
       var m = event.data;
       if (m.type === 'warmed') performance.mark('brimalox-check-warm');

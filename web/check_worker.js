@@ -2,9 +2,14 @@
 // (createBrimaloxCore: the core with nec/ in C++, the calculator's module), the NEC-2 engine's script
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
-// In: {type: 'load', engine, module} (both base64 of gzip-compressed WebAssembly), {type: 'warm'},
+// A check's sweep is shared among engines in helper workers beside this one (as many as the
+// machine's cores allow, at most four in all), each running a contiguous part of the sweep's
+// frequencies: nec2c computes each frequency on its own, so the parts' outputs joined are the one
+// run's (see splitDeck); this worker runs the last part with the patterns.
+// In: {type: 'load', engine, module, engineScript, helpers} (engine and module gzip-compressed
+// WebAssembly, as bytes; engineScript the engine's script, for the helpers), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
-// Out: {id, type: 'progress', done, total} (a search: done runs and best so far), {id, type: 'done', result}, {id, type: 'error', message},
+// Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far), {id, type: 'done', result}, {id, type: 'error', message},
 // {type: 'warmed'}.
 'use strict';
 
@@ -12,11 +17,134 @@ var sources = null;
 var ready = null;  // the check module with the engine, made for the first request
 var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
+var helpers = [];  // {worker, jobs: {id: {resolve, reject, progress}}}
+var joined = {};   // deck text: its output, joined from the parts, for the module's next run of it
+var FREQUENCY_MARK = '--------- FREQUENCY --------';
 
-function unpacked(base64) {
-  var text = atob(base64);
-  var bytes = new Uint8Array(text.length);
-  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+// A helper: the engine alone, running the decks it is sent. In: {type: 'load', engine} then
+// {id, deck}; out: {id, progress} as frequencies are done, then {id, output} or {id, error}.
+function helperMain() {
+  var engine = null;
+  onmessage = function (event) {
+    var m = event.data;
+    if (m.type === 'load') {
+      engine = loadNecEngine(m.engine);
+      return;
+    }
+    engine.then(function (e) {
+      var output = e.run(m.deck, function (done) { postMessage({ id: m.id, progress: done }); }).output;
+      postMessage({ id: m.id, output: output });
+    }).catch(function (error) {
+      postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
+    });
+  };
+}
+
+function startHelpers() {
+  var count = Math.max(0, sources.helpers | 0);
+  if (!count || typeof Worker !== 'function' || !sources.engineScript) return;
+  var url = URL.createObjectURL(new Blob([sources.engineScript + '\n(' + helperMain + ')();'],
+                                         { type: 'text/javascript' }));
+  for (var i = 0; i < count; ++i) {
+    try {
+      var helper = { worker: new Worker(url), jobs: {}, next: 0 };
+    } catch (error) {
+      break;  // no workers inside workers here: the one engine runs it all
+    }
+    helper.worker.onmessage = (function (helper) {
+      return function (event) {
+        var m = event.data, job = helper.jobs[m.id];
+        if (!job) return;
+        if (m.progress !== undefined) return job.progress(m.progress);
+        delete helper.jobs[m.id];
+        if (m.error !== undefined) job.reject(new Error(m.error));
+        else job.resolve(m.output);
+      };
+    })(helper);
+    helper.worker.postMessage({ type: 'load', engine: sources.engine });
+    helpers.push(helper);
+  }
+  URL.revokeObjectURL(url);
+}
+
+function onHelper(helper, deck, progress) {
+  return new Promise(function (resolve, reject) {
+    var id = ++helper.next;
+    helper.jobs[id] = { resolve: resolve, reject: reject, progress: progress };
+    helper.worker.postMessage({ id: id, deck: deck });
+  });
+}
+
+// The deck's sweep (its first FR card, followed by XQ) in `parts` decks of contiguous frequencies,
+// the last with the rest of the deck (the patterns), or null when it has none worth sharing. Each
+// part starts at the frequency nec2c reaches there, added up step by step as nec2c adds it, and
+// written in full so that nec2c reads back the same number.
+function splitDeck(deck, parts) {
+  var lines = deck.split('\n');
+  var at = -1;
+  for (var i = 0; i + 1 < lines.length; ++i)
+    if (/^FR /.test(lines[i]) && /^XQ/.test(lines[i + 1])) { at = i; break; }
+  if (at < 0) return null;
+  var f = lines[at].trim().split(/\s+/);
+  var count = Number(f[2]), from = parseFloat(f[5]), step = parseFloat(f[6]);
+  if (f[1] !== '0' || !(count >= 2 * parts) || !isFinite(from) || !isFinite(step)) return null;
+  var decks = [], first = 0, mhz = from;
+  for (var k = 0; k < parts; ++k) {
+    var n = Math.floor(count / parts) + (k < count % parts ? 1 : 0);
+    var card = 'FR 0 ' + n + ' 0 0 ' + mhz.toPrecision(17) + ' ' + f[6];
+    decks.push(lines.slice(0, at).concat([card, 'XQ'], k === parts - 1 ? lines.slice(at + 2) : ['EN']).join('\n'));
+    for (var j = 0; j < n; ++j) mhz += step;
+    first += n;
+  }
+  return decks;
+}
+
+// The parts' outputs as one run's: the first part's head and frequency blocks, each next part's
+// blocks (from the blank lines before its first), and the last part's patterns and end.
+function joinOutputs(outputs) {
+  return outputs.map(function (output, k) {
+    var mark = output.indexOf(FREQUENCY_MARK);
+    var from = 0, to = output.length;
+    if (k > 0) {
+      from = output.lastIndexOf('\n', mark) + 1;
+      while (from > 1 && output[from - 2] === '\n') --from;
+    }
+    if (k < outputs.length - 1) to = output.lastIndexOf('\n', output.indexOf('DATA CARD No:', mark)) + 1;
+    return output.slice(from, to);
+  }).join('');
+}
+
+// Runs the check's deck in parts, here and on the helpers side by side, and keeps the joined output
+// for the module's run of that deck. Any fault leaves nothing kept: the module then runs the deck
+// itself, and meets and reports the fault as it would have.
+function shareDeck(module, engine, request, id) {
+  joined = {};
+  if (!helpers.length) return Promise.resolve();
+  var deck = module.checkDeck(request);
+  var decks = deck && splitDeck(deck, helpers.length + 1);
+  if (!decks) return Promise.resolve();
+  var done = decks.map(function () { return 0; });
+  var total = 0;  // the deck's frequencies: the sweep's and the patterns'
+  deck.replace(/^FR \d+ (\d+)/gm, function (card, n) { total += Number(n); return card; });
+  function told(k) {
+    return function (n) {
+      done[k] = n;
+      postMessage({ id: id, type: 'progress', done: done.reduce(function (a, b) { return a + b; }), total: total });
+    };
+  }
+  var running = decks.slice(0, -1).map(function (part, k) { return onHelper(helpers[k], part, told(k)); });
+  var last;
+  try {
+    last = engine.run(decks[decks.length - 1], told(decks.length - 1)).output;
+  } catch (error) {
+    return Promise.resolve();
+  }
+  return Promise.all(running).then(function (outputs) {
+    joined[deck] = joinOutputs(outputs.concat([last]));
+  }, function () {});
+}
+
+function unpacked(bytes) {
   var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
   return new Response(stream).arrayBuffer();
 }
@@ -25,10 +153,19 @@ function load() {
   return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
     var engine = loaded[0];
     return createBrimaloxCore({
+      engine: engine,
       wasmBinary: new Uint8Array(loaded[1]),
-      necRun: function (deck, progress) { return engine.run(deck, progress).output; },
+      necRun: function (deck, progress) {
+        var output = joined[deck];
+        delete joined[deck];
+        if (output === undefined) return engine.run(deck, progress).output;
+        if (progress) progress(output.split(FREQUENCY_MARK).length - 1);
+        return output;
+      },
       onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); },
-      onCoverProgress: function (runs, best) { postMessage({ id: current, type: 'progress', done: runs, best: best }); }
+      onCoverProgress: function (runs, planned, best) {
+        postMessage({ id: current, type: 'progress', done: runs, total: planned, best: best });
+      }
     });
   });
 }
@@ -44,7 +181,11 @@ function warmUp(module) {
   module.valueFields().forEach(function (f) { fields[f.field] = design.texts[Number(f.field.slice(4)) - 1]; });
   var settings = { z0: '300', from: '144', to: '148', step: '2', ground: '', groundConstants: '', height: '',
                    patternAt: [], heights: '' };
-  module.check(JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null }));
+  var request = JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
+  module.check(request);
+  // Each helper runs the deck once, so that its engine is compiled and hot too.
+  var deck = module.checkDeck(request);
+  return Promise.all(helpers.map(function (helper) { return onHelper(helper, deck, function () {}); }));
 }
 
 onmessage = function (event) {
@@ -53,7 +194,10 @@ onmessage = function (event) {
     sources = m;
     return;
   }
-  ready = ready || load();
+  if (!ready) {
+    ready = load();
+    startHelpers();
+  }
   if (m.type === 'warm') {
     ready.then(function (module) {
       // A task later, so that a request already waiting runs first: it warms the module itself.
@@ -61,7 +205,9 @@ onmessage = function (event) {
         if (!asked) {
           current = 0;  // its progress is nobody's
           try {
-            warmUp(module);
+            warmUp(module).then(function () { postMessage({ type: 'warmed' }); },
+                                function () { postMessage({ type: 'warmed' }); });
+            return;
           } catch (error) {
             // A check asked later meets the same fault and says it.
           }
@@ -73,6 +219,9 @@ onmessage = function (event) {
   }
   if (m.type !== 'touchstone') asked = true;
   ready.then(function (module) {
+    return m.type === 'check' ? shareDeck(module, module.engine, m.request, m.id).then(function () { return module; })
+      : module;
+  }).then(function (module) {
     current = m.id;
     var result = m.type === 'check' ? JSON.parse(module.check(m.request))
       : m.type === 'trim' ? JSON.parse(module.trim(m.request))

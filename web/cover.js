@@ -48,6 +48,30 @@
     coverChart.appendChild(img);
   }
 
+  function coverRequest() {
+    var asked = request();
+    asked.sides = Number(byId('cover-sides').value);
+    asked.cover = { bands: coverBands(), maxSwr: byId('cover-max-swr').value, conductors: byId('cover-conductors').value };
+    return asked;
+  }
+
+  // Beside SEARCH, how long the search takes at most, from the runs the core plans for these
+  // settings and the frequencies each runs; nothing while the settings would be refused.
+  var coverEstimate = byId('cover-estimate');
+  function showEstimate() {
+    brimalox.page.core.then(function (core) {
+      var plan = JSON.parse(core.coverPlan(JSON.stringify(coverRequest())));
+      coverEstimate.textContent = plan.ok
+        ? brimalox.check.estimate(plan.frequencies) + ', at most ' + plan.runs + ' model runs' : '';
+    }, function () {});
+  }
+  ['cover-settings', 'check-settings'].forEach(function (id) {
+    byId(id).addEventListener('input', showEstimate);
+    byId(id).addEventListener('change', showEstimate);
+    byId(id).addEventListener('reset', function () { setTimeout(showEstimate, 0); });
+  });
+  showEstimate();
+
   function runCover() {
     if (covering) stop();
     setCovering(true);
@@ -57,13 +81,14 @@
     coverSummary.textContent = '';
     showChart('');
     coverStatus.textContent = 'Searching...';
-    var asked = request();
-    asked.sides = Number(byId('cover-sides').value);
-    asked.cover = { bands: coverBands(), maxSwr: byId('cover-max-swr').value, conductors: byId('cover-conductors').value };
+    var asked = coverRequest();
+    coverProgress.removeAttribute('value');  // moving, with no total yet
     var started = performance.now();
     ask({ type: 'cover', request: JSON.stringify(asked) }, {
-      progress: function (runs, total, best) {
-        coverStatus.textContent = runs + ' model runs, best so far ' + (best || 'none yet');
+      progress: function (runs, planned, best) {
+        coverProgress.max = planned;
+        coverProgress.value = runs;
+        coverStatus.textContent = runs + ' of ' + planned + ' model runs, best so far ' + (best || 'none yet');
       },
       done: function (result) {
         setCovering(false);

@@ -114,6 +114,36 @@ std::string controlStyle(const Control& c) {
     return style + "}\n";
 }
 
+// A style sheet without its comments and layout: each comment goes, each run of white space becomes
+// one blank, and none is kept beside { } ; , or after a colon. A blank before a colon stays (it makes
+// "#check :focus" a descendant); the sheets hold no string or url() where a blank could matter.
+std::string compactCss(std::string_view css) {
+    std::string out;
+    for (std::size_t i = 0; i < css.size(); ++i) {
+        if (css.compare(i, 2, "/*") == 0) {
+            const std::size_t end = css.find("*/", i + 2);
+            if (end == std::string_view::npos) throw std::runtime_error("a style sheet's comment is not closed");
+            i = end + 1;
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        const char c = css[i];
+        const bool blank = c == ' ' || c == '\n' || c == '\t' || c == '\r';
+        if (blank) {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+            continue;
+        }
+        if (std::string_view("{};,").find(c) != std::string_view::npos && !out.empty() && out.back() == ' ')
+            out.pop_back();
+        if (!out.empty() && out.back() == ' ' && out.size() >= 2 &&
+            std::string_view("{};,:").find(out[out.size() - 2]) != std::string_view::npos)
+            out.pop_back();
+        out += c;
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
 std::string styleSheet(std::string_view pageStyle) {
     const WindowSpec& window = mainWindow();
     const WindowSpec& notes = notesWindow();
@@ -348,7 +378,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <div class="check-row"><label for="cover-sides">form</label><select id="cover-sides"><option value="3" selected>THREE SIDED</option><option value="4">FOUR SIDED</option></select>
 <label for="cover-max-swr">at most SWR</label><input id="cover-max-swr" value="2" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="cover-conductors">conductors: recommended (the minimum ACCEPT proposes), gauges (every thicker gauge), tube diameters in mm, separated by commas</label><input id="cover-conductors" value="recommended" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><button type="submit" id="cover-run">SEARCH</button><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
+<div class="check-row"><button type="submit" id="cover-run" aria-describedby="cover-estimate">SEARCH</button><span id="cover-estimate" class="estimate"></span><button type="button" id="cover-cancel" aria-label="CANCEL the search" disabled>CANCEL</button>
 <progress id="cover-progress" aria-label="the search's model runs" hidden></progress><span id="cover-status" role="status" aria-live="polite"></span></div>
 </form>
 <ul id="cover-summary" class="summary" aria-label="the search's answer"></ul>
@@ -387,7 +417,7 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, client, script, trim, cover, worker, engine, engineWasm;
+    std::string about, style, client, script, trim, cover, worker, engine, engineWasm, unpack;
 };
 
 // The build sheet's script and style.
@@ -398,6 +428,24 @@ struct Sheet {
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
     const std::string script = inlineScript(text, from);
     return "<script type=\"text/plain\" id=\"" + id + "\">" + script.substr(8);
+}
+
+// Bytes as Ascii85 text (four bytes to five characters, the last group cut to its bytes and one),
+// with 'v' for '<', as base85.js reads it: a fifth less than base64, and nothing an HTML parser
+// could take for the end of a script.
+std::string base85(std::string_view bytes) {
+    std::string out;
+    for (std::size_t at = 0; at < bytes.size(); at += 4) {
+        const std::size_t n = std::min<std::size_t>(4, bytes.size() - at);
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = value << 8 | (i < n ? static_cast<unsigned char>(bytes[at + i]) : 0u);
+        char group[5];
+        for (int i = 4; i >= 0; --i, value /= 85)
+            group[i] = static_cast<char>(value % 85 == 27 ? 'v' : '!' + value % 85);
+        out.append(group, n + 1);
+    }
+    return out;
 }
 
 // The desktop icon as a data address, so that the page fetches nothing for it.
@@ -499,7 +547,7 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += fmt::format("<title>{} - {}</title>\n", escape(window.caption), escape(kProgramName));
     out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
                        escape(dataAddress("image/svg+xml", icon)));
-    out += "<style>\n" + styleSheet(style) + check.style + sheet.style + "</style>\n";
+    out += "<style>\n" + compactCss(styleSheet(style) + check.style + sheet.style) + "</style>\n";
     // The paper's size, one sheet a paper: the sheet's script turns on the one chosen.
     out += "<style id=\"sheet-page-a4\">@page{size:A4 portrait;margin:0}</style>\n";
     out += "<style id=\"sheet-page-letter\">@page{size:letter portrait;margin:0}</style>\n";
@@ -519,13 +567,14 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += "</div>\n" + tools() + guide() + sheetSection() + checkSection(check.about) + glossary() + windows() +
            "</main>\n" + sheetView() + purposes();
     // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
-    out += textScript("core-wasm", moduleWasm, "the module's WebAssembly");
+    out += textScript("core-wasm", base85(moduleWasm), "the module's WebAssembly");
+    out += inlineScript(check.unpack, "the modules' unpacking");
     // The check's worker starts the same module, from this script's text.
     out += "<script id=\"core-module\">" + inlineScript(module, "the WebAssembly module").substr(8);
     out += inlineScript(script, "the page script");
     out += textScript("check-worker", check.worker, "the check's worker");
     out += textScript("nec-engine", check.engine, "the NEC-2 engine");
-    out += textScript("nec-engine-wasm", check.engineWasm, "the NEC-2 engine's WebAssembly");
+    out += textScript("nec-engine-wasm", base85(check.engineWasm), "the NEC-2 engine's WebAssembly");
     out += inlineScript(check.client, "the worker's client");
     out += inlineScript(check.script, "the check's script");
     out += inlineScript(check.trim, "the trim's script");
@@ -639,9 +688,10 @@ int main(int argc, char** argv) {
                                     built("minified/cover.js"),
                                     built("minified/check_worker.js"),
                                     built("engine/nec2c_engine.js"),
-                                    built("engine/nec2c_engine.wasm.gz.b64")};
+                                    built("engine/nec2c_engine.wasm.gz"),
+                                    built("minified/base85.js")};
         const std::string html = brimalox::page(
-            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz.b64"), built("minified/page.js"),
+            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz"), built("minified/page.js"),
             readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
         writeFile(out, html);
         if (argc == 6) {

@@ -194,6 +194,17 @@ TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
     EXPECT_FALSE(result.covered());
     ASSERT_FALSE(result.ranked.empty());
     EXPECT_GT(result.ranked.front().worst, 2);
+    // Gauges and tubes thicker than the recommended minimum, each of which the model can run there.
+    ASSERT_GE(result.thicker.size(), 2u);
+    EXPECT_EQ(result.thicker.front(), "gauges");
+    for (std::size_t i = 1; i < result.thicker.size(); ++i) {
+        CoverRequest thicker = request;
+        thicker.settings.conductors = result.thicker[i];
+        thicker.searchFromMhz = thicker.searchToMhz = std::stod(result.ranked.front().design.frequencyText);
+        Engines one;
+        EXPECT_FALSE(cover(planCover(thicker), one.maker(), 1).ranked.empty()) << result.thicker[i];
+    }
+    EXPECT_NE(coverText(result).find(thickerAdvice(result)), std::string::npos);
     ASSERT_EQ(result.ranked.front().bandWorst.size(), 2u);
     // The SWR to 2 places and said what it is; the take-off angle to 0.1 degree.
     const std::string text = coverText(result);
@@ -234,14 +245,57 @@ TEST(Cover, OneAtATimeSearchesAsThreadsDo) {
     std::vector<int> told;
     const CoverResult onThreads = cover(plan, threaded.maker(), 2);
     const CoverResult alone =
-        cover(plan, sequential.maker(), 2, counted, [&](int runs, const Candidate*) { told.push_back(runs); });
+        cover(plan, sequential.maker(), 2, counted, [&](int runs, int, const Candidate*) { told.push_back(runs); });
     EXPECT_EQ(largestCall, 2);  // asked for two side by side, ran them in turn
     EXPECT_EQ(alone.runs, onThreads.runs);
     EXPECT_EQ(sequential.runs.load(), threaded.runs.load());
     EXPECT_EQ(coverText(alone), coverText(onThreads));
     ASSERT_FALSE(told.empty());
-    for (std::size_t i = 0; i < told.size(); ++i)
+    // Each run told once, then the end (the winner's runs counted) once more.
+    ASSERT_GE(told.size(), 2u);
+    for (std::size_t i = 0; i + 1 < told.size(); ++i)
         EXPECT_EQ(told[i], static_cast<int>(i) + 1);
+    EXPECT_EQ(told.back(), alone.runs);
+}
+
+// The total told with the progress is one the search never exceeds: planned before the first run,
+// never rising, the runs taken once it ends; over searches wide and narrow, bounded and not, of one
+// conductor and of many.
+TEST(Cover, TheRunsPlannedBoundTheRunsTaken) {
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    struct Case {
+        std::vector<std::string> bands;
+        std::string conductors;
+        double gridMhz, fromMhz, toMhz;
+    };
+    const std::vector<Case> cases{
+        {{"145:147"}, "recommended", 0, 0, 0},
+        {{"144:148", "222:225"}, "recommended,6,10", 0, 0, 0},
+        {{"100:101", "300:301"}, "recommended", 2, 150, 200},
+    };
+    for (const Case& c : cases) {
+        CoverRequest request = bands(c.bands, c.conductors);
+        request.gridMhz = c.gridMhz;
+        request.searchFromMhz = c.fromMhz;
+        request.searchToMhz = c.toMhz;
+        const CoverPlan plan = planCover(request);
+        std::vector<std::pair<int, int>> told;
+        Engines engines;
+        const CoverResult result = cover(plan, engines.maker(), 2, [&](int runs, int planned, const Candidate*) {
+            told.push_back({runs, planned});
+        });
+        const std::string named = c.bands.front() + " " + c.conductors;
+        ASSERT_FALSE(told.empty()) << named;
+        EXPECT_LE(told.front().second, plannedRuns(plan)) << named;
+        for (std::size_t i = 0; i < told.size(); ++i) {
+            EXPECT_LE(told[i].first, told[i].second) << named << " report " << i;
+            if (i) {
+                EXPECT_LE(told[i].second, told[i - 1].second) << named << " report " << i;
+            }
+        }
+        EXPECT_EQ(told.back(), std::make_pair(result.runs, result.runs)) << named;
+        EXPECT_EQ(result.runs, engines.runs.load()) << named;
+    }
 }
 
 TEST(Cover, CtrlCStopsWithTheBestFound) {

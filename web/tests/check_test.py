@@ -519,7 +519,7 @@ def run_cover(page, timeout=240):
     page.element("cover-run").click()
     page.wait("the search to end", "return document.getElementById('cover-cancel').disabled && "
               "!document.getElementById('cover-status').textContent.startsWith('Searching') && "
-              "!/^\\d+ model runs/.test(document.getElementById('cover-status').textContent)", timeout)
+              "!/^\\d+ of \\d+ model runs/.test(document.getElementById('cover-status').textContent)", timeout)
     return page.js(COVER_SCRIPT)
 
 
@@ -538,6 +538,9 @@ def scenario_cover(page, args, checks):
         for preset in presets:
             page.element(preset).click()
         set_settings(page, [("cover-bands", typed, "")] if typed else [])
+        estimate = page.js("return document.getElementById('cover-estimate').textContent")
+        planned = re.fullmatch(r"about \d+ s(?: over this ground)?, at most (\d+) model runs", estimate)
+        checks.true(f"{name}: the estimate beside SEARCH {estimate!r}", planned is not None)
         shown = run_cover(page)
         words = options + [word for _, text, option in settings for word in (option, text)]
         started = time.monotonic()
@@ -546,6 +549,9 @@ def scenario_cover(page, args, checks):
         checks.equal(f"{name}: command line status", expected.returncode, 0)
         checks.equal(f"{name}: report", shown["report"], expected.stdout)
         checks.equal(f"{name}: the winner's chart", shown["charts"], 1)
+        taken = re.match(r"Done: (\d+) model runs", shown["status"])
+        checks.true(f"{name}: {shown['status']!r} within the runs planned", bool(planned and taken) and
+                    int(taken.group(1)) <= int(planned.group(1)))
         print(f"{name}: the page {shown['status']!r}; brimalox-cli cover {seconds:.1f} s")
 
         # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
@@ -554,6 +560,9 @@ def scenario_cover(page, args, checks):
         checks.true(f"{name}: the summary {shown['summary']}", bool(shown["summary"]) and shown["summary"][0].startswith(
             (f"Every band stays at or under SWR {found['best']['worst_swr']:.2f} with {best['frequency']} MHz"
              if found["covered"] else f"No design keeps every band under")))
+        if not found["covered"]:  # the conductors to add, said as the report says them
+            checks.true(f"{name}: {shown['summary'][1]!r} in the report", len(shown["summary"]) > 1 and
+                        shown["summary"][1] in expected.stdout and all(t in shown["summary"][1] for t in found["thicker"]))
         checks.true(f"{name}: USE THIS DESIGN offered", shown["use"])
         page.element("cover-use").click()
         window = page.state()["fields"]
@@ -572,8 +581,13 @@ def scenario_cover(page, args, checks):
     fresh_settings(page)
     set_settings(page, [("cover-bands", "144:148 222:225", ""), ("cover-conductors", "recommended,gauges", "")])
     page.element("cover-run").click()
-    page.wait("progress", "return /^\\d+ model runs, best so far/.test("
+    page.wait("progress", "return /^\\d+ of \\d+ model runs, best so far/.test("
               "document.getElementById('cover-status').textContent)", 60)
+    bar = page.js("var p = document.getElementById('cover-progress'); "
+                  "return [p.value, p.max, document.getElementById('cover-status').textContent];")
+    told = re.match(r"(\d+) of (\d+) model runs", bar[2])
+    checks.true(f"progress: the bar {bar[:2]} against {bar[2]!r}", told is not None and bar[0] >= 1 and
+                bar[1] >= bar[0] and int(told.group(2)) == bar[1])
     page.element("cover-cancel").click()
     state = page.js(COVER_SCRIPT)
     checks.equal("cancel: status", state["status"], "Cancelled.")
