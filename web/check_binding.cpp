@@ -176,11 +176,18 @@ json resultJson(const Result& r) {
         for (const auto& stretch : m.belowTwo)
             stretches.push_back({stretch.fromMhz, stretch.toMhz});
         out["sheetModel"] = {
-            {"designMhz", m.designMhz},   {"swrAtDesign", m.swrAtDesign},
-            {"lowestSwr", m.lowestSwr},   {"lowestSwrMhz", m.lowestSwrMhz},
-            {"belowTwo", stretches},      {"maxGainDbi", m.maxGainDbi},
-            {"takeoffDeg", m.takeoffDeg}, {"z0Ohms", m.z0Ohms},
-            {"ground", m.ground},         {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()}};
+            {"designMhz", m.designMhz},
+            {"swrAtDesign", m.swrAtDesign},
+            {"lowestSwr", m.lowestSwr},
+            {"lowestSwrMhz", m.lowestSwrMhz},
+            {"belowTwo", stretches},
+            {"maxGainDbi", m.maxGainDbi},
+            {"takeoffDeg", m.takeoffDeg},
+            {"z0Ohms", m.z0Ohms},
+            {"ground", m.ground},
+            {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()},
+            {"plane", m.plane},
+            {"reversedSwr", m.reversedSwr ? json::array({m.reversedSwr->first, m.reversedSwr->second}) : json()}};
     }
     return out;
 }
@@ -372,8 +379,9 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
 }
 
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
-// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "remark" (for
-// the trimmed design's build sheet)} or
+// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "built" (the
+// design's height, side and gap in mm, what the trimmed sheet cuts from), "remark" (for the trimmed
+// design's build sheet)} or
 // {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
     return answer("trim", [&]() -> json {
@@ -384,6 +392,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
                 {"json", trimReport(t, ReportFormat::Json)},
                 {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
                 {"trimmed", trimmedTexts(t)},
+                {"built", {{"heightMm", t.design.heightMm}, {"sideMm", t.design.sideMm}, {"gapMm", t.design.gapMm}}},
                 {"remark", sheet::trimRemark(t)}};
     });
 }
