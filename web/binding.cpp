@@ -213,8 +213,10 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
 
 // What the next build sheet carries besides the design, tab-separated (UTF-8, `length` bytes): the
 // joint allowance as typed, the plane the model check's SWR is at ("" at a gap), the SWR there with
-// every line alike and with one reversed ("" without), and for a trimmed design the built design's
-// height, side and gap in mm ("" for none).
+// every line alike and with one reversed ("" without), for a trimmed design the built design's
+// height, side and gap in mm ("" for none), and the check's feed: lines, line Z0, VF and metres,
+// section Z0, VF and metres, balun, coax Z0, VF and metres, rig (all "" without a feed, a piece's
+// three "" without it).
 EMSCRIPTEN_KEEPALIVE void brimalox_sheet_extra(const char* text, int length) {
     session().extra.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
 }
@@ -225,7 +227,7 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_extra(const char* text, int length) {
 EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
     Session& s = session();
     std::vector<std::string> extra = tabParts(s.extra);
-    extra.resize(7);
+    extra.resize(19);
     sheet::SheetAdditions additions;
     try {
         additions.jointAllowanceMm = sheet::readJointAllowance(extra[0].empty() ? "0" : extra[0], "JOINT ALLOWANCE");
@@ -243,6 +245,21 @@ EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length)
         built.sideMm = extra[5];
         built.gapMm = extra[6];
         additions.builtDesign = built;
+    }
+    if (model && !extra[7].empty()) {  // the check's feed, its pieces listed
+        const auto number = [&](std::size_t i) { return parseDouble(extra[i]).value; };
+        const auto line = [&](std::size_t i) {
+            return extra[i].empty() ? std::nullopt
+                                    : std::optional(sheet::FeedLine{number(i), number(i + 1), number(i + 2)});
+        };
+        sheet::FeedFigures f;
+        f.lines = static_cast<int>(number(7));
+        f.line = {number(8), number(9), number(10)};
+        f.section = line(11);
+        f.balun = number(14);
+        f.coax = line(15);
+        f.rigZ0 = number(18);
+        additions.feed = f;
     }
     auto made =
         sheet::shownSheet(shownDesign(s.form), length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "",

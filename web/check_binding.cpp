@@ -187,7 +187,16 @@ json resultJson(const Result& r) {
             {"ground", m.ground},
             {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()},
             {"plane", m.plane},
-            {"reversedSwr", m.reversedSwr ? json::array({m.reversedSwr->first, m.reversedSwr->second}) : json()}};
+            {"reversedSwr", m.reversedSwr ? json::array({m.reversedSwr->first, m.reversedSwr->second}) : json()},
+            {"feed", json()}};
+        if (r.feed) {  // its pieces, listed on the sheet: lines, Z0, VF, metres; balun; rig
+            const sheet::FeedFigures f = sheet::feedFigures(*r.feed);
+            const auto line = [](const std::optional<sheet::FeedLine>& l) {
+                return l ? json::array({l->z0, l->vf, l->metres}) : json();
+            };
+            out["sheetModel"]["feed"] = json::array(
+                {f.lines, f.line.z0, f.line.vf, f.line.metres, line(f.section), f.balun, line(f.coax), f.rigZ0});
+        }
     }
     return out;
 }

@@ -359,7 +359,10 @@ def scenario_sheet(page, args, checks):
              ("four sided, 6 mm tube, average ground at 5 m, a 200 ohm line", CASES[1][1],
               ["146", "--sides", "4", "--mm", "6"],
               [("check-ground", "average", "--ground"), ("check-height", "5", "--height"),
-               ("check-z0", "200", "--z0")])]
+               ("check-z0", "200", "--z0")]),
+             ("three sided, a section, a 4:1 balun and 5 m of coax", CASES[0][1], ["146", "--sides", "3"],
+              [("check-feed-section", "75,0.66,340", "--feed-section"), ("check-balun", "4", "--balun"),
+               ("check-coax", "50,0.66,5,7", "--coax")])]
     for name, clicks, design_options, settings in cases:
         page.open()
         design(page, clicks)
