@@ -136,6 +136,13 @@ std::optional<sheet::ModelFigures> checkedFigures(const CheckWindow* check, cons
     }
 }
 
+// The feed of that check, its pieces listed on the sheet as the command line's sheet with that feed.
+sheet::SheetAdditions checkedFeed(const CheckWindow* check, const std::optional<sheet::ModelFigures>& figures) {
+    sheet::SheetAdditions additions;
+    if (figures && check->result()->feed) additions.feed = sheet::feedFigures(*check->result()->feed);
+    return additions;
+}
+
 }  // namespace
 
 void MainWindow::openBuildSheet() {
@@ -143,13 +150,15 @@ void MainWindow::openBuildSheet() {
     const DesignTexts shown = form_->shownDesign();
     const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     const std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
-    const SheetPage first = sheetOf(shown, sheet::Paper::A4, date, model);
+    const sheet::SheetAdditions feed = checkedFeed(check_.get(), model);
+    const SheetPage first = sheetOf(shown, sheet::Paper::A4, date, model, {}, feed);
     if (first.svg.empty()) {
         QMessageBox::warning(this, windowTitle(), qstr(first.problem));
         return;
     }
-    previewSheet(this, QStringLiteral("BUILD SHEET"),
-                 [shown, date, model](sheet::Paper paper) { return sheetOf(shown, paper, date, model).svg; });
+    previewSheet(this, QStringLiteral("BUILD SHEET"), [shown, date, model, feed](sheet::Paper paper) {
+        return sheetOf(shown, paper, date, model, {}, feed).svg;
+    });
 }
 
 void MainWindow::printBuildSheet() {
@@ -157,7 +166,8 @@ void MainWindow::printBuildSheet() {
     const DesignTexts shown = form_->shownDesign();
     const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     const std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
-    if (const SheetPage page = sheetOf(shown, sheet::Paper::A4, date, model); page.svg.empty()) {
+    const sheet::SheetAdditions feed = checkedFeed(check_.get(), model);
+    if (const SheetPage page = sheetOf(shown, sheet::Paper::A4, date, model, {}, feed); page.svg.empty()) {
         QMessageBox::warning(this, windowTitle(), qstr(page.problem));
         return;
     }
@@ -166,8 +176,8 @@ void MainWindow::printBuildSheet() {
     auto* dialog = new QPrintDialog(printer.get(), this);
     dialog->setObjectName(QStringLiteral("printBuildSheet"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, dialog, [printer, shown, date, model] {
-        paintSheet(*printer, sheetOf(shown, paperOf(*printer), date, model).svg);
+    connect(dialog, &QDialog::accepted, dialog, [printer, shown, date, model, feed] {
+        paintSheet(*printer, sheetOf(shown, paperOf(*printer), date, model, {}, feed).svg);
     });
     dialog->open();
 }
