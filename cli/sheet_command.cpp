@@ -37,8 +37,9 @@ struct SheetOptions {
     std::string date;  // empty: today
     // --model: the check simulate makes, over its default sweep, with these settings.
     bool model = false;
-    nec::Settings settings;  // the default sweep; ground, height and feed line as typed
+    nec::Settings settings;  // the default sweep; ground, height and feed as typed
     std::string timeLimit = "120";
+    std::string jointAllowance = "0";
 };
 
 // The model check of the design: its SWR at the design frequency (on the default sweep's grid),
@@ -82,17 +83,26 @@ std::string formatFor(const SheetOptions& o) {
     return "text";
 }
 
-const std::vector<Column>& cutColumns() {
-    static const std::vector<Column> columns{{"piece", "", ""}, {"count", "", ""}, {"mm", "", ""},
-                                             {"inch", "", ""},  {"tape", "", ""},  {"derivation", "", ""},
-                                             {"note", "", ""}};
-    return columns;
+// With a joint allowance the lengths to cut follow the design's.
+const std::vector<Column>& cutColumns(bool allowance) {
+    static const std::vector<Column> columns{
+        {"piece", "", ""},      {"count", "", ""}, {"mm", "", ""},     {"inch", "", ""},     {"tape", "", ""},
+        {"derivation", "", ""}, {"note", "", ""},  {"cut_mm", "", ""}, {"cut_inch", "", ""}, {"cut_tape", "", ""}};
+    static const std::vector<Column> design(columns.begin(), columns.begin() + 7);
+    return allowance ? columns : design;
 }
 
-std::vector<std::vector<std::string>> cutCells(const sheet::CutList& cuts) {
+// The cut list's rows, then the feed's pieces.
+std::vector<std::vector<std::string>> cutCells(const sheet::BuildSheet& s) {
     std::vector<std::vector<std::string>> rows;
-    for (const sheet::CutRow& r : sheet::cutRows(cuts))
+    std::vector<sheet::CutRow> all = sheet::cutRows(s.cuts);
+    for (const sheet::CutRow& r : sheet::feedRows(s))
+        all.push_back(r);
+    for (const sheet::CutRow& r : all) {
         rows.push_back({r.name, r.count, r.length->mm, r.length->inch, r.length->tape, r.length->derivation, r.note});
+        if (s.jointAllowanceMm > 0)
+            rows.back().insert(rows.back().end(), {r.toCut().mm, r.toCut().inch, r.toCut().tape});
+    }
     return rows;
 }
 
@@ -104,14 +114,21 @@ std::string sheetJson(const sheet::BuildSheet& s) {
         json[std::string(designColumns()[i].key)] = cells[i];
     json["form"] = s.formCaption;
     json["warning"] = s.warning;
-    nlohmann::ordered_json cuts = nlohmann::ordered_json::array();
-    for (const auto& row : cutCells(s.cuts)) {
+    nlohmann::ordered_json cuts = nlohmann::ordered_json::array(), feed = nlohmann::ordered_json::array();
+    const std::vector<Column>& columns = cutColumns(s.jointAllowanceMm > 0);
+    const auto rows = cutCells(s);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
         nlohmann::ordered_json piece = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < row.size(); ++i)
-            piece[std::string(cutColumns()[i].key)] = row[i];
-        cuts.push_back(std::move(piece));
+        for (std::size_t i = 0; i < rows[r].size(); ++i)
+            piece[std::string(columns[i].key)] = rows[r][i];
+        (r < rows.size() - s.feedPieces.size() ? cuts : feed).push_back(std::move(piece));
     }
     json["cut_list"] = std::move(cuts);
+    if (s.jointAllowanceMm > 0) {
+        json["joint_allowance_mm"] = s.jointAllowanceMm;
+        json["joint_allowance_note"] = sheet::jointAllowanceNote(s.jointAllowanceMm);
+    }
+    if (s.feed) json["feed"] = {{"pieces", std::move(feed)}, {"polarity", std::string(sheet::kPolarityText)}};
     if (s.model) {
         const sheet::ModelFigures& m = *s.model;
         nlohmann::ordered_json model = nlohmann::ordered_json::object();
@@ -127,6 +144,11 @@ std::string sheetJson(const sheet::BuildSheet& s) {
         model["z0_ohms"] = m.z0Ohms;
         model["ground"] = m.ground;
         model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
+        if (!m.plane.empty()) model["plane"] = m.plane;
+        if (m.reversedSwr) {
+            model["swr_one_line_reversed"] = m.reversedSwr->second;
+            model["swr_lines_alike"] = m.reversedSwr->first;
+        }
         if (m.lengthRatio > 0) {
             model["insulation"] = m.coat;
             model["length_ratio"] = m.lengthRatio;
@@ -146,8 +168,8 @@ std::string render(const sheet::BuildSheet& s, const std::string& format, sheet:
     if (format == "csv") {
         std::ostringstream csv;
         {
-            TableWriter table(Format::Csv, csv, cutColumns());
-            for (const auto& row : cutCells(s.cuts))
+            TableWriter table(Format::Csv, csv, cutColumns(s.jointAllowanceMm > 0));
+            for (const auto& row : cutCells(s))
                 table.row(row);
             table.finish();
         }
@@ -212,6 +234,13 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         ->description(
             "insulated wire, as for simulate (runs the model check, as --model); the cut list gives the insulated "
             "lengths beside the bare wire's");
+    // The same feed as simulate's: listed on the sheet, and the check (--model) run through it.
+    addFeedOptions(*command, options->settings);
+    command
+        ->add_option("--joint-allowance", options->jointAllowance,
+                     "mm added to each piece's cut length for bends and joints, the wire taken up where pieces meet "
+                     "or are wrapped (default 0); the design's lengths stay beside it")
+        ->type_name("MM");
     command
         ->add_option("--time-limit", options->timeLimit,
                      "with --model: stop nec2c after this many seconds (default 120)")
@@ -223,6 +252,17 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         if (design.failure) {
             err << designFailureLine(o.request, design);
             throw CLI::RuntimeError(kExitDesignFailed);
+        }
+        // Refused before the model runs.
+        sheet::SheetAdditions additions;
+        try {
+            additions.jointAllowanceMm = sheet::readJointAllowance(o.jointAllowance, "--joint-allowance");
+            const nec::DesignTexts texts = nec::designTexts(design, o.request.sides);
+            const auto feed = nec::readFeed(o.settings.feed, optionNames(), texts.sides, nec::matchLengthMm(texts),
+                                            nec::positiveSetting(o.settings.z0, "--z0"));
+            if (feed) additions.feed = sheet::feedFigures(*feed);
+        } catch (const std::invalid_argument& e) {
+            throw CLI::ValidationError("sheet", e.what());
         }
         std::optional<sheet::ModelFigures> figures;
         if (o.model || !o.settings.insulation.empty()) {
@@ -238,7 +278,8 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                 throw CLI::RuntimeError(kExitDesignFailed);
             }
         }
-        auto made = sheet::makeBuildSheet(design, o.request.sides, o.date.empty() ? today() : o.date, figures);
+        auto made =
+            sheet::makeBuildSheet(design, o.request.sides, o.date.empty() ? today() : o.date, figures, additions);
         if (const auto* problem = std::get_if<std::string>(&made)) {
             err << "brimalox-cli sheet: " << *problem << '\n';
             throw CLI::RuntimeError(kExitDesignFailed);

@@ -33,6 +33,13 @@ std::optional<sheet::ModelFigures> checkedFigures(const CheckWindow* check, cons
     }
 }
 
+// The feed of that check, its pieces listed on the sheet as the command line's sheet with that feed.
+sheet::SheetAdditions checkedFeed(const CheckWindow* check, const std::optional<sheet::ModelFigures>& figures) {
+    sheet::SheetAdditions additions;
+    if (figures && check->result()->feed) additions.feed = sheet::feedFigures(*check->result()->feed);
+    return additions;
+}
+
 class Windows : public ModelWindows {
 public:
     explicit Windows(ModelHost host) : host_(std::move(host)) {}
@@ -86,7 +93,8 @@ private:
         DesignTexts shown;
         std::string date;
         std::optional<sheet::ModelFigures> model;
-        SheetPage page(sheet::Paper paper) const { return sheetOf(shown, paper, date, model); }
+        sheet::SheetAdditions feed;
+        SheetPage page(sheet::Paper paper) const { return sheetOf(shown, paper, date, model, {}, feed); }
         // False, having said why, for a design the sheet refuses.
         bool printable(QWidget* parent) const {
             const SheetPage first = page(sheet::Paper::A4);

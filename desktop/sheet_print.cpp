@@ -31,8 +31,9 @@ bool writeFile(const QString& path, const std::string& bytes, QString* why) {
 }  // namespace
 
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
-                  const std::optional<sheet::ModelFigures>& model, const std::string& remark) {
-    auto made = sheet::shownSheet(shown, date, model, remark);
+                  const std::optional<sheet::ModelFigures>& model, const std::string& remark,
+                  const sheet::SheetAdditions& additions) {
+    auto made = sheet::shownSheet(shown, date, model, remark, additions);
     if (auto* problem = std::get_if<std::string>(&made)) return SheetPage{{}, std::move(*problem)};
     return SheetPage{sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper), {}};
 }

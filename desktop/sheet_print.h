@@ -22,7 +22,8 @@ struct SheetPage {
     std::string problem;  // then why, in words
 };
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
-                  const std::optional<sheet::ModelFigures>& model, const std::string& remark = {});
+                  const std::optional<sheet::ModelFigures>& model, const std::string& remark = {},
+                  const sheet::SheetAdditions& additions = {});
 
 // A4 unless the printer is set to Letter.
 sheet::Paper paperOf(const QPrinter& printer);

@@ -104,15 +104,24 @@ void TrimWindow::trim() {
         return;
     }
     progress_->setRange(0, 0);
-    start<nec::Trim>(this, &TrimWindow::finished,
-                     QStringLiteral("Running the model of the design and of the trimmed design..."),
-                     [request = std::move(request)](const nec::RunOptions& engine) {
-                         nec::Nec2cProgram program(engine);
-                         return nec::trim(request, program);
-                     });
+    start<TrimRun>(this, &TrimWindow::finished,
+                   QStringLiteral("Running the model of the design and of the trimmed design..."),
+                   [request = std::move(request)](const nec::RunOptions& engine) {
+                       nec::Nec2cProgram program(engine);
+                       TrimRun run{nec::trim(request, program), std::nullopt};
+                       // The trimmed sheet's model check: the trimmed design with the trim's settings.
+                       nec::Request check = request.check;
+                       check.shown = sheet::trimmedDesign(run.trim.design, run.trim);
+                       check.measured.reset();
+                       try {
+                           run.check = sheet::modelFigures(nec::simulate(check, program));
+                       } catch (const nec::NecError&) {  // the sheet then says none was run
+                       }
+                       return run;
+                   });
 }
 
-void TrimWindow::finished(const RunEnd& end, std::optional<nec::Trim> result) {
+void TrimWindow::finished(const RunEnd& end, std::optional<TrimRun> result) {
     if (!endRun(end)) return;
     progress_->setRange(0, 1);
     progress_->setValue(result ? 1 : 0);
@@ -124,7 +133,8 @@ void TrimWindow::finished(const RunEnd& end, std::optional<nec::Trim> result) {
         setStatus(QStringLiteral("The trim failed: %1").arg(qstr(end.failure)));
         return;
     }
-    result_ = std::move(result);
+    result_ = std::move(result->trim);
+    trimmedCheck_ = std::move(result->check);
     report_->setPlainText(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
     sheet_button_->setEnabled(true);
     setStatus(QStringLiteral("Done."));
@@ -135,14 +145,18 @@ void TrimWindow::openTrimmedSheet() {
     const DesignTexts trimmed = sheet::trimmedDesign(result_->design, *result_);
     const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     const std::string remark = sheet::trimRemark(*result_);
-    const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, std::nullopt, remark);
+    sheet::SheetAdditions additions;
+    additions.builtDesign = result_->design;  // each piece says what to cut from it as built
+    const std::optional<sheet::ModelFigures> check = trimmedCheck_;
+    const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, check, remark, additions);
     if (first.svg.empty()) {
         setStatus(QStringLiteral("No trimmed sheet: %1").arg(qstr(first.problem)));
         return;
     }
-    previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"), [trimmed, date, remark](sheet::Paper paper) {
-        return sheetOf(trimmed, paper, date, std::nullopt, remark).svg;
-    });
+    previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"),
+                 [trimmed, date, remark, check, additions](sheet::Paper paper) {
+                     return sheetOf(trimmed, paper, date, check, remark, additions).svg;
+                 });
 }
 
 }  // namespace brimalox

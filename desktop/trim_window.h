@@ -9,6 +9,7 @@
 #include "app/road.h"
 #include "desktop/model_window.h"
 #include "nec/nec.h"
+#include "sheet/build_sheet.h"
 
 class QLabel;
 class QLineEdit;
@@ -27,12 +28,21 @@ public:
     // The build sheet of the last trim's design, in a print preview.
     void openTrimmedSheet();
     const std::optional<nec::Trim>& result() const { return result_; }
+    // The model check of the trimmed design, for its sheet (none when it failed).
+    const std::optional<sheet::ModelFigures>& trimmedCheck() const { return trimmedCheck_; }
+
+    // A trim and the model check of the design it gives.
+    struct TrimRun {
+        nec::Trim trim;
+        std::optional<sheet::ModelFigures> check;
+    };
 
 private:
-    void finished(const RunEnd& end, std::optional<nec::Trim> result);
+    void finished(const RunEnd& end, std::optional<TrimRun> result);
 
     std::function<DesignTexts()> design_;
     std::optional<nec::Trim> result_;
+    std::optional<sheet::ModelFigures> trimmedCheck_;
 
     QRadioButton *byEdges_ = nullptr, *byDip_ = nullptr, *byFile_ = nullptr;
     QLineEdit *low_ = nullptr, *high_ = nullptr, *dip_ = nullptr;

@@ -156,23 +156,43 @@ std::variant<CutList, std::string> makeCutList(const DesignResult& d, int sides)
     }
 
     list.pieces = {
-        {"SIDES", 2 * n, list.side, fmt::format(FMT_COMPILE("{} at the top and {} at the bottom"), n, n), ""},
-        {"VERTICAL HALVES", 2 * n, list.halfVertical, "above and below each gap", ""},
-        {"FEED GAPS", n, list.gap, "one in the middle of each vertical", ""},
-        {"300 OHM SERIES MATCH", n, list.match, "300 ohm ladder line, one for each gap", ""},
+        {"SIDES", 2 * n, list.side, fmt::format(FMT_COMPILE("{} at the top and {} at the bottom"), n, n), "", "", {}},
+        {"VERTICAL HALVES", 2 * n, list.halfVertical, "above and below each gap", "", "", {}},
+        {"FEED GAPS", n, list.gap, "one in the middle of each vertical", "", "", {}},
+        {"300 OHM SERIES MATCH", n, list.match, "300 ohm ladder line, one for each gap", "", "", {}},
     };
     return list;
 }
 
+void addJointAllowance(CutList& cuts, double mm) {
+    if (!(mm > 0)) return;
+    const std::string allowance = fmt::format(FMT_COMPILE("{}"), mm);
+    const auto added = [&](const Length& l, int joints) {
+        const Parsed<double> designMm = parseDouble(l.mm), designInch = parseDouble(l.inch);
+        const double inch = designInch.value + joints * mm / 25.4;
+        return Length{exactText(designMm.value + joints * mm, std::max(decimalPlaces(l.mm), decimalPlaces(allowance))),
+                      roundedDecimal(fmt::format(FMT_COMPILE("{:.9f}"), inch), 3), tapeText(inch),
+                      "design " + l.mm + " mm (" + l.inch + " in) + " +
+                          (joints == 1 ? "" : std::to_string(joints) + " x ") + allowance};
+    };
+    int pieces = 0;
+    for (CutPiece& piece : cuts.pieces) {
+        if (&piece == &cuts.pieces[2]) continue;  // the feed gaps: a space, not a piece
+        piece.cut = added(piece.length, 1);
+        if (&piece != &cuts.pieces[3]) pieces += piece.count;  // wire; the series match is line
+    }
+    cuts.totalCut = added(cuts.total, pieces);
+}
+
 std::vector<CutRow> cutRows(const CutList& cuts) {
     std::vector<CutRow> rows;
-    auto noted = [](std::string note, const std::string& insulated) {
-        return insulated.empty() ? note : note + "; " + insulated;
-    };
+    auto noted = [](std::string note, const std::string& more) { return more.empty() ? note : note + "; " + more; };
+    auto cutOf = [](const Length& l) { return l.mm.empty() ? nullptr : &l; };
     for (const CutPiece& piece : cuts.pieces)
-        rows.push_back({piece.name, std::to_string(piece.count), &piece.length, noted(piece.note, piece.insulated)});
+        rows.push_back({piece.name, std::to_string(piece.count), &piece.length,
+                        noted(noted(piece.note, piece.insulated), piece.trim), cutOf(piece.cut)});
     rows.push_back({"TOTAL CONDUCTOR", "", &cuts.total,
-                    noted("the sides and the vertical halves end to end", cuts.totalInsulated)});
+                    noted("the sides and the vertical halves end to end", cuts.totalInsulated), cutOf(cuts.totalCut)});
     return rows;
 }
 

@@ -24,7 +24,8 @@ std::optional<std::string> refusedDesign(const DesignTexts& design) {
 }
 
 std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::string date,
-                                                 std::optional<ModelFigures> model, std::string remark) {
+                                                 std::optional<ModelFigures> model, std::string remark,
+                                                 const SheetAdditions& additions) {
     if (shown.sides != 3 && shown.sides != 4)
         return "Select THREE SIDED or FOUR SIDED and click COMPUTE first: the sheet is of one form.";
     DesignResult design = runDesign({shown.frequency, shown.sides, {}});
@@ -35,7 +36,7 @@ std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::
         if (value.field != Field::Text2) design.*value.text = shown.*value.text;
     // What the model check refuses as no design has no sheet either, in the check's words.
     if (const auto refused = refusedDesign(design)) return "No build sheet: " + *refused + ".";
-    auto made = makeBuildSheet(design, shown.sides, std::move(date), std::move(model));
+    auto made = makeBuildSheet(design, shown.sides, std::move(date), std::move(model), additions);
     if (auto* problem = std::get_if<std::string>(&made)) return "No build sheet: " + *problem + ".";
     std::get<BuildSheet>(made).remark = std::move(remark);
     return made;
@@ -55,6 +56,18 @@ std::string trimRemark(const nec::Trim& t) {
     return "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
            ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE "
            "SERIES MATCH STAY AS DESIGNED";
+}
+
+FeedFigures feedFigures(const nec::Feed& feed) {
+    const auto line = [](const nec::Line& l) { return FeedLine{l.z0, l.vf, l.metres}; };
+    FeedFigures f;
+    f.lines = feed.lines;
+    f.line = line(feed.line);
+    if (feed.section) f.section = line(*feed.section);
+    f.balun = feed.balun;
+    if (feed.coax) f.coax = line(*feed.coax);
+    f.rigZ0 = feed.rigZ0;
+    return f;
 }
 
 ModelFigures modelFigures(const nec::Result& result) {
@@ -85,6 +98,10 @@ ModelFigures modelFigures(const nec::Result& result) {
         break;
     }
     if (g.kind != nec::GroundKind::Free) m.heightMetres = g.heightM;
+    if (result.feed) {
+        m.plane = result.feed->at == nec::Plane::Gap ? "" : nec::planeName(result.feed->at);
+        m.reversedSwr = result.reversedSwr;
+    }
     if (result.setup.coat && result.shortening) {
         m.coat = nec::coatText(*result.setup.coat);
         m.lengthRatio = result.shortening->ratio;

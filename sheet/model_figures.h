@@ -15,6 +15,8 @@ namespace brimalox::sheet {
 // below 2:1, and the maximum gain and take-off angle of the pattern at the design frequency. Throws
 // NecError when the model gave no sweep or no pattern.
 ModelFigures modelFigures(const nec::Result& result);
+// The feed a check was asked for, for the sheet's list of pieces.
+FeedFigures feedFigures(const nec::Feed& feed);
 
 // Why the model check refuses the design as no design at all (a frequency that is not positive
 // gives negative lengths), in the check's words; nothing when the check takes it or refuses it only
@@ -26,7 +28,8 @@ std::optional<std::string> refusedDesign(const DesignTexts& design);
 // frequency field, everything else the fields' texts as they stand. Or why there is none, in the
 // words a window says it with.
 std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::string date,
-                                                 std::optional<ModelFigures> model, std::string remark = {});
+                                                 std::optional<ModelFigures> model, std::string remark = {},
+                                                 const SheetAdditions& additions = {});
 
 // The design a trim gives: the window's texts with the trimmed height and side, rounded and written
 // by the window's own rule, so its build sheet reads like the window's; and what that sheet says of

@@ -106,10 +106,17 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
     const double side = magnitude(cuts.side.mm, height / 2.7);
     const double gap = std::min(magnitude(cuts.gap.mm, 0), height / 4);
 
+    // The legend below the drawing, its last line at the bottom.
+    std::vector<std::string> legend{fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH {:g} OHM {}"), n,
+                                                sheet.feed ? sheet.feed->line.z0 : 300.0,
+                                                sheet.feed ? "LINE" : "LADDER LINE")};
+    if (sheet.feed) legend.push_back("A, B: THE TWO CONDUCTORS OF EACH GAP'S LINE, ALIKE AT EVERY GAP (SEE FEED)");
+
     // Labels take room at the left (height), right (gap) and below (side).
-    constexpr double kLabelRoom = 27, kSideRoom = 15, kFeedRoom = 6;
+    constexpr double kLabelRoom = 27, kSideRoom = 15;
+    const double feedRoom = 6 + 3.6 * static_cast<double>(legend.size() - 1);
     const double boxLeft = left + kLabelRoom, boxRight = right - kLabelRoom;
-    const double boxTop = top + 2, boxBottom = bottom - kSideRoom - kFeedRoom;
+    const double boxTop = top + 2, boxBottom = bottom - kSideRoom - feedRoom;
 
     // Corners in plan, turned so that no two verticals meet in the view; y runs away from the viewer.
     const double radius = side / (2 * std::sin(std::numbers::pi / n));
@@ -164,6 +171,12 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
         const bool labelRight = k != rightmost && k != leftmost ? plan[k].y > 0 : k == leftmost;
         page.text(low.x + (labelRight ? 1.2 : -1.2), middle + 1, 2.6, fmt::format(FMT_COMPILE("F{}"), k + 1),
                   labelRight ? Anchor::Start : Anchor::End, "bold");
+        if (sheet.feed) {  // which conductor of the gap's line goes where, the same at every gap
+            const Anchor anchor = labelRight ? Anchor::End : Anchor::Start;
+            const double x = low.x + (labelRight ? -1 : 1);
+            page.text(x, gapTop.y - 0.3, 2.2, "A", anchor, "bold");
+            page.text(x, gapBottom.y + 1.9, 2.2, "B", anchor, "bold");
+        }
     }
 
     // HEIGHT: beside the leftmost vertical, with extension lines from its ends.
@@ -213,9 +226,9 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
         page.text((a2.x + b2.x) / 2, y, 3.2, "SIDE  " + cuts.side.mm + " MM   " + cuts.side.inch + " IN",
                   Anchor::Middle, "bold");
     }
-    const std::string legend =
-        fmt::format(FMT_COMPILE("F1 TO F{}: THE FEED GAPS, EACH FED WITH 300 OHM LADDER LINE"), n);
-    page.text((left + right) / 2, bottom - 3.5, 2.6, legend, Anchor::Middle);
+    for (std::size_t i = 0; i < legend.size(); ++i)
+        page.text((left + right) / 2, bottom - 3.5 - 3.6 * static_cast<double>(legend.size() - 1 - i), 2.6, legend[i],
+                  Anchor::Middle);
     if (gapEnlarged)
         page.text((left + right) / 2, bottom, 2.6, "THE GAPS ARE DRAWN LARGER THAN TO SCALE", Anchor::Middle);
 }
@@ -227,9 +240,27 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
         page.text(left, y, 3, "NONE RUN FOR THIS SHEET", Anchor::Start, "italic");
         y += 5;
     }
-    // Label above value: the column is narrow beside the drawing.
+    // Label above value: the column is narrow beside the drawing. With a feed, whose list takes the
+    // room below, each value follows its label on the line.
     const auto valueWidth = static_cast<std::size_t>((width - 3) / (kCharWidth * 3.2));
     for (const ModelLine& line : modelLines(sheet)) {
+        if (sheet.feed) {
+            constexpr double kSize = 2.7;
+            double x = left + 3;
+            if (!line.label.empty()) {
+                page.text(left, y, kSize, line.label);
+                x = std::max(x, left + textWidth(line.label, kSize) + 2);
+            }
+            const std::vector<std::string> parts =
+                wrapped(line.value, static_cast<std::size_t>((left + width - x) / (kCharWidth * kSize)));
+            for (std::size_t i = 0; i < parts.size(); ++i) {
+                page.text(x, y, kSize, parts[i], Anchor::Start, "bold");
+                y += 3.5;
+            }
+            if (parts.empty()) y += 3.5;
+            y += 0.4;
+            continue;
+        }
         if (!line.label.empty()) {
             page.text(left, y, 2.8, line.label);
             y += 4;
@@ -241,21 +272,22 @@ void drawModel(Page& page, const BuildSheet& sheet, double left, double top, dou
         y += 1;
     }
     y += 2;
+    if (sheet.feed) return;  // the remark goes below the feed's list
     for (const std::string& part : wrapped(sheet.remark, static_cast<std::size_t>(width / (kCharWidth * 2.8)))) {
         page.text(left, y, 2.8, part, Anchor::Start, "italic");
         y += 3.8;
     }
 }
 
-void drawCutList(Page& page, const CutList& cuts, double left, double top, double right) {
+void drawCutList(Page& page, const BuildSheet& sheet, double left, double top, double right) {
     constexpr double kSize = 3.2, kSpace = 6;
-    const std::vector<CutRow> rows = cutRows(cuts);
+    const std::vector<CutRow> rows = cutRows(sheet.cuts);
     // Numbers right-aligned in columns as wide as their longest text: a series match in inches
     // has up to 15 digits.
     double mmWidth = textWidth("MM", kSize), inchWidth = textWidth("INCH", kSize);
     for (const CutRow& row : rows) {
-        mmWidth = std::max(mmWidth, textWidth(row.length->mm, kSize));
-        inchWidth = std::max(inchWidth, textWidth(row.length->inch, kSize));
+        mmWidth = std::max(mmWidth, textWidth(row.toCut().mm, kSize));
+        inchWidth = std::max(inchWidth, textWidth(row.toCut().inch, kSize));
     }
     const double countX = left + 66, mmX = countX + kSpace + mmWidth, inchX = mmX + kSpace + inchWidth,
                  tapeX = inchX + kSpace;
@@ -272,12 +304,87 @@ void drawCutList(Page& page, const CutList& cuts, double left, double top, doubl
     for (const CutRow& row : rows) {
         page.text(left, y, kSize, row.name, Anchor::Start, "bold");
         page.text(countX, y, kSize, row.count, Anchor::End, "bold");
-        page.text(mmX, y, kSize, row.length->mm, Anchor::End, "bold");
-        page.text(inchX, y, kSize, row.length->inch, Anchor::End, "bold");
-        page.text(tapeX, y, kSize, row.length->tape, Anchor::Start, "bold");
-        page.text(left + 2, y + 3.6, 2.6, row.how(), Anchor::Start, "italic");
+        page.text(mmX, y, kSize, row.toCut().mm, Anchor::End, "bold");
+        page.text(inchX, y, kSize, row.toCut().inch, Anchor::End, "bold");
+        page.text(tapeX, y, kSize, row.toCut().tape, Anchor::Start, "bold");
+        // One line, smaller when an allowance or a trim makes it long.
+        const std::string how = row.how();
+        page.text(left + 2, y + 3.6, std::min(2.6, std::floor((right - left - 2) / textWidth(how, 1) * 100) / 100), how,
+                  Anchor::Start, "italic");
         page.line({left, y + 5.2}, {right, y + 5.2}, 0.1);
         y += 8.5;
+    }
+    if (sheet.jointAllowanceMm > 0)
+        page.text(left, y, 2.4, jointAllowanceNote(sheet.jointAllowanceMm), Anchor::Start, "italic");
+}
+
+// The feed's pieces across the page, one line each with what the piece is, then the lines'
+// polarity.
+constexpr double kFeedSize = 2.9, kFeedNoteSize = 2.4, kFeedRow = 4.4, kFeedNote = 3;
+struct FeedColumns {
+    double count, mm, tape, note;
+    std::size_t noteWidth;
+};
+FeedColumns feedColumns(const BuildSheet& sheet, double left, double right) {
+    constexpr double kSpace = 4;
+    double nameWidth = 0, mmWidth = textWidth("MM", kFeedSize), tapeWidth = textWidth("TAPE MEASURE", 2.6);
+    for (const CutRow& row : feedRows(sheet)) {
+        nameWidth = std::max(nameWidth, textWidth(row.name, kFeedSize));
+        mmWidth = std::max(mmWidth, textWidth(row.length->mm, kFeedSize));
+        tapeWidth = std::max(tapeWidth, textWidth(row.length->tape, kFeedSize));
+    }
+    FeedColumns c{};
+    c.count = left + nameWidth + kSpace + textWidth("COUNT", 2.6);
+    c.mm = c.count + kSpace + mmWidth;
+    c.tape = c.mm + kSpace;
+    c.note = c.tape + tapeWidth + kSpace;
+    c.noteWidth = static_cast<std::size_t>((right - c.note) / (kCharWidth * kFeedNoteSize));
+    return c;
+}
+std::vector<std::string> polarityLines(double left, double right) {
+    return wrapped("POLARITY: MARK ONE CONDUCTOR OF EACH LINE A, THE OTHER B; " + std::string(kPolarityText),
+                   static_cast<std::size_t>((right - left) / (kCharWidth * kFeedNoteSize)));
+}
+std::vector<std::string> remarkLines(const BuildSheet& sheet, double left, double right) {
+    return wrapped(sheet.remark, static_cast<std::size_t>((right - left) / (kCharWidth * kFeedNoteSize)));
+}
+double feedHeight(const BuildSheet& sheet, double left, double right) {
+    const FeedColumns c = feedColumns(sheet, left, right);
+    double height = 11 + kFeedNote * static_cast<double>(polarityLines(left, right).size() +
+                                                         remarkLines(sheet, left, right).size());
+    for (const CutRow& row : feedRows(sheet))
+        height += kFeedRow + kFeedNote * static_cast<double>(wrapped(row.how(), c.noteWidth).size() - 1);
+    return height;
+}
+void drawFeed(Page& page, const BuildSheet& sheet, double left, double top, double right) {
+    const FeedColumns c = feedColumns(sheet, left, right);
+    page.text(left, top, 3.6, "FEED", Anchor::Start, "bold");
+    double y = top + 5.5;
+    page.text(left, y, 2.6, "PIECE");
+    page.text(c.count, y, 2.6, "COUNT", Anchor::End);
+    page.text(c.mm, y, 2.6, "MM", Anchor::End);
+    page.text(c.tape, y, 2.6, "TAPE MEASURE");
+    page.line({left, y + 1.3}, {right, y + 1.3}, 0.3);
+    y += 5.5;
+    for (const CutRow& row : feedRows(sheet)) {
+        page.text(left, y, kFeedSize, row.name, Anchor::Start, "bold");
+        page.text(c.count, y, kFeedSize, row.count, Anchor::End, "bold");
+        page.text(c.mm, y, kFeedSize, row.length->mm, Anchor::End, "bold");
+        page.text(c.tape, y, kFeedSize, row.length->tape, Anchor::Start, "bold");
+        const std::vector<std::string> notes = wrapped(row.how(), c.noteWidth);
+        for (std::size_t i = 0; i < notes.size(); ++i)
+            page.text(c.note, y + kFeedNote * static_cast<double>(i), kFeedNoteSize, notes[i], Anchor::Start, "italic");
+        y += kFeedRow + kFeedNote * static_cast<double>(notes.size() - 1);
+    }
+    y += 0.6;
+    for (const std::string& line : polarityLines(left, right)) {
+        page.text(left, y, kFeedNoteSize, line, Anchor::Start, "bold");
+        y += kFeedNote;
+    }
+    // The model column beside the drawing has no room left for a remark below it.
+    for (const std::string& line : remarkLines(sheet, left, right)) {
+        page.text(left, y, kFeedNoteSize, line, Anchor::Start, "italic");
+        y += kFeedNote;
     }
 }
 
@@ -371,12 +478,17 @@ std::string sheetSvg(const BuildSheet& sheet, Paper paper) {
 
     // From the bottom up: what the builder measures, the cut list; the drawing takes what is left.
     const double measuredTop = bottom - 26;
-    const double cutTop = measuredTop - 10 - 6 - 6 - 8.5 * 5;
+    const double cutTop = measuredTop - (sheet.feed ? 6 : 10) - 6 - 6 - 8.5 * 5 - (sheet.jointAllowanceMm > 0 ? 4 : 0);
     const double middleTop = warningBottom + 8;
     const double drawingRight = left + 118;
-    drawForm(page, sheet, left, middleTop, drawingRight, cutTop - 8);
+    double drawingBottom = cutTop - 8;
+    if (!sheet.feedPieces.empty()) {
+        drawingBottom -= feedHeight(sheet, left, right) + 3;
+        drawFeed(page, sheet, left, drawingBottom + 7, right);
+    }
+    drawForm(page, sheet, left, middleTop, drawingRight, drawingBottom);
     drawModel(page, sheet, drawingRight + 4, middleTop + 2, right - drawingRight - 4);
-    drawCutList(page, sheet.cuts, left, cutTop, right);
+    drawCutList(page, sheet, left, cutTop, right);
     drawMeasured(page, left, measuredTop, right);
 
     const std::string width = fmt::format(FMT_COMPILE("{}"), size.widthMm);

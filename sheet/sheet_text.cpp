@@ -55,20 +55,38 @@ std::string sheetText(const BuildSheet& sheet) {
                            inchWidth);
 
     out += "\nCUT LIST\n";
-    const std::vector<CutRow> rows = cutRows(cuts);
+    const std::vector<CutRow> rows = cutRows(cuts), feed = feedRows(sheet);
     std::size_t nameWidth = 5, mm = 2, inch = 4;
-    for (const CutRow& row : rows) {
-        nameWidth = std::max(nameWidth, row.name.size());
-        mm = std::max(mm, row.length->mm.size());
-        inch = std::max(inch, row.length->inch.size());
-    }
-    out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm,
-                       "INCH", inch);
-    for (const CutRow& row : rows) {
-        out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}\n"), row.name, nameWidth, row.count,
-                           row.length->mm, mm, row.length->inch, inch, row.length->tape);
-        for (const std::string& line : wrapped(row.how(), kWidth - 2))
-            out += "  " + line + '\n';
+    for (const std::vector<CutRow>* table : {&rows, &feed})
+        for (const CutRow& row : *table) {
+            nameWidth = std::max(nameWidth, row.name.size());
+            mm = std::max(mm, row.toCut().mm.size());
+            inch = std::max(inch, row.toCut().inch.size());
+        }
+    const auto table = [&](const std::vector<CutRow>& list) {
+        out += fmt::format(FMT_COMPILE("{:<{}}  COUNT  {:>{}}  {:>{}}  TAPE MEASURE\n"), "PIECE", nameWidth, "MM", mm,
+                           "INCH", inch);
+        for (const CutRow& row : list) {
+            const Length& length = row.toCut();
+            out += fmt::format(FMT_COMPILE("{:<{}}  {:>5}  {:>{}}  {:>{}}  {}"), row.name, nameWidth, row.count,
+                               length.mm, mm, length.inch, inch, length.tape);
+            while (out.back() == ' ')  // a balun has no length
+                out.pop_back();
+            out += '\n';
+            for (const std::string& line : wrapped(row.how(), kWidth - 2))
+                out += "  " + line + '\n';
+        }
+    };
+    table(rows);
+    if (sheet.jointAllowanceMm > 0)
+        for (const std::string& line : wrapped(jointAllowanceNote(sheet.jointAllowanceMm), kWidth))
+            out += line + '\n';
+    if (!feed.empty()) {
+        out += "\nFEED\n";
+        table(feed);
+        for (const std::string& line :
+             wrapped("POLARITY: MARK ONE CONDUCTOR OF EACH LINE A, THE OTHER B; " + std::string(kPolarityText), kWidth))
+            out += line + '\n';
     }
 
     out += "\nMODEL CHECK\n";

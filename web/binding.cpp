@@ -9,9 +9,11 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "app/buttons.h"
 #include "app/layout.h"
@@ -19,6 +21,7 @@
 #include "numtext/fields.h"
 #include "numtext/form.h"
 #include "numtext/mod1.h"
+#include "numtext/numtext.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
@@ -63,7 +66,17 @@ struct Session {
     std::string sheet;                         // the last build sheet's SVG, or what kept it from being made
     std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
     std::string remark;                        // and what it says below them
+    std::string extra;                         // the next sheet's extras, see brimalox_sheet_extra()
 };
+
+std::vector<std::string> tabParts(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    for (std::size_t tab; (tab = text.find('\t', at)) != std::string::npos; at = tab + 1)
+        parts.push_back(text.substr(at, tab - at));
+    parts.push_back(text.substr(at));
+    return parts;
+}
 
 Session& session() {
     static Session s;
@@ -198,13 +211,59 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
     session().remark.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
 }
 
+// What the next build sheet carries besides the design, tab-separated (UTF-8, `length` bytes): the
+// joint allowance as typed, the plane the model check's SWR is at ("" at a gap), the SWR there with
+// every line alike and with one reversed ("" without), for a trimmed design the built design's
+// height, side and gap in mm ("" for none), and the check's feed: lines, line Z0, VF and metres,
+// section Z0, VF and metres, balun, coax Z0, VF and metres, rig (all "" without a feed, a piece's
+// three "" without it).
+EMSCRIPTEN_KEEPALIVE void brimalox_sheet_extra(const char* text, int length) {
+    session().extra.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
 // The build sheet of what the window shows now: 1 with its SVG in brimalox_sheet_text(), 0 with the
 // reason there is none. paper 0 is A4, 1 Letter; the date is YYYY-MM-DD. The recommended minimum is
 // what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
 EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
     Session& s = session();
-    auto made = sheet::shownSheet(
-        shownDesign(s.form), length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "", s.model, s.remark);
+    std::vector<std::string> extra = tabParts(s.extra);
+    extra.resize(19);
+    sheet::SheetAdditions additions;
+    try {
+        additions.jointAllowanceMm = sheet::readJointAllowance(extra[0].empty() ? "0" : extra[0], "JOINT ALLOWANCE");
+    } catch (const std::invalid_argument& e) {
+        s.sheet = std::string("No build sheet: ") + e.what() + ".";
+        return 0;
+    }
+    std::optional<sheet::ModelFigures> model = s.model;
+    if (model && !extra[1].empty()) model->plane = extra[1];
+    if (model && !extra[2].empty() && !extra[3].empty())
+        model->reversedSwr = {{parseDouble(extra[2]).value, parseDouble(extra[3]).value}};
+    if (!extra[4].empty()) {
+        DesignTexts built;
+        built.heightMm = extra[4];
+        built.sideMm = extra[5];
+        built.gapMm = extra[6];
+        additions.builtDesign = built;
+    }
+    if (model && !extra[7].empty()) {  // the check's feed, its pieces listed
+        const auto number = [&](std::size_t i) { return parseDouble(extra[i]).value; };
+        const auto line = [&](std::size_t i) {
+            return extra[i].empty() ? std::nullopt
+                                    : std::optional(sheet::FeedLine{number(i), number(i + 1), number(i + 2)});
+        };
+        sheet::FeedFigures f;
+        f.lines = static_cast<int>(number(7));
+        f.line = {number(8), number(9), number(10)};
+        f.section = line(11);
+        f.balun = number(14);
+        f.coax = line(15);
+        f.rigZ0 = number(18);
+        additions.feed = f;
+    }
+    auto made =
+        sheet::shownSheet(shownDesign(s.form), length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "",
+                          model, s.remark, additions);
     if (auto* problem = std::get_if<std::string>(&made)) {
         s.sheet = std::move(*problem);
         return 0;

@@ -130,12 +130,28 @@ function brimaloxSheetModel(m) {
 // options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's figures
 // when model holds them (as the check's worker gives them: {designMhz, swrAtDesign, lowestSwr,
 // lowestSwrMhz, belowTwo: [[from, to]...], maxGainDbi, takeoffDeg, z0Ohms, ground, heightMetres}).
-// remark: a text said below the model check (a trim's). Returns {ok, svg} or {ok: false, message}
+// remark: a text said below the model check (a trim's). extra: {allowance (the joint allowance as
+// typed), built: {heightMm, sideMm, gapMm} of a trimmed design's built antenna or null}; the model
+// may also hold plane, reversedSwr [alike, one reversed] and feed (as the check's worker gives it). Returns {ok, svg} or {ok: false, message}
 // saying why there is none. Clicks nothing: the module's
 // texts become these, as for press.
-Module['sheet'] = function (texts, options, paper, date, model, remark) {
+Module['sheet'] = function (texts, options, paper, date, model, remark, extra) {
   brimaloxHandOver(texts, options);
   brimaloxSheetModel(model || null);
+  extra = extra || {};
+  var built = extra.built || {};
+  var reversed = model && model.reversedSwr ? model.reversedSwr : ['', ''];
+  // The check's feed: lines, line Z0, VF, metres; section Z0, VF, metres; balun; coax Z0, VF, metres; rig.
+  var feed = model && model.feed ? model.feed : null;
+  var pieces = feed ? [feed[0], feed[1], feed[2], feed[3]].concat(feed[4] || ['', '', ''], [feed[5]],
+                                                                   feed[6] || ['', '', ''], [feed[7]]) : [];
+  var parts = brimaloxEncoder.encode([extra.allowance || '', model && model.plane || '', reversed[0], reversed[1],
+                                      built.heightMm || '', built.sideMm || '', built.gapMm || '']
+                                     .concat(pieces).join('\t'));
+  var partsAt = _malloc(parts.length + 1);
+  HEAPU8.set(parts, partsAt);
+  _brimalox_sheet_extra(partsAt, parts.length);
+  _free(partsAt);
   var said = brimaloxEncoder.encode(remark || '');
   var saidAt = _malloc(said.length + 1);
   HEAPU8.set(said, saidAt);

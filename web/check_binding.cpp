@@ -177,11 +177,27 @@ json resultJson(const Result& r) {
         for (const auto& stretch : m.belowTwo)
             stretches.push_back({stretch.fromMhz, stretch.toMhz});
         out["sheetModel"] = {
-            {"designMhz", m.designMhz},   {"swrAtDesign", m.swrAtDesign},
-            {"lowestSwr", m.lowestSwr},   {"lowestSwrMhz", m.lowestSwrMhz},
-            {"belowTwo", stretches},      {"maxGainDbi", m.maxGainDbi},
-            {"takeoffDeg", m.takeoffDeg}, {"z0Ohms", m.z0Ohms},
-            {"ground", m.ground},         {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()}};
+            {"designMhz", m.designMhz},
+            {"swrAtDesign", m.swrAtDesign},
+            {"lowestSwr", m.lowestSwr},
+            {"lowestSwrMhz", m.lowestSwrMhz},
+            {"belowTwo", stretches},
+            {"maxGainDbi", m.maxGainDbi},
+            {"takeoffDeg", m.takeoffDeg},
+            {"z0Ohms", m.z0Ohms},
+            {"ground", m.ground},
+            {"heightMetres", m.heightMetres ? json(*m.heightMetres) : json()},
+            {"plane", m.plane},
+            {"reversedSwr", m.reversedSwr ? json::array({m.reversedSwr->first, m.reversedSwr->second}) : json()},
+            {"feed", json()}};
+        if (r.feed) {  // its pieces, listed on the sheet: lines, Z0, VF, metres; balun; rig
+            const sheet::FeedFigures f = sheet::feedFigures(*r.feed);
+            const auto line = [](const std::optional<sheet::FeedLine>& l) {
+                return l ? json::array({l->z0, l->vf, l->metres}) : json();
+            };
+            out["sheetModel"]["feed"] = json::array(
+                {f.lines, f.line.z0, f.line.vf, f.line.metres, line(f.section), f.balun, line(f.coax), f.rigZ0});
+        }
     }
     return out;
 }
@@ -382,8 +398,9 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check_deck(const char* requestJson) {
 }
 
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
-// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "remark" (for
-// the trimmed design's build sheet)} or
+// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "built" (the
+// design's height, side and gap in mm, what the trimmed sheet cuts from), "remark" (for the trimmed
+// design's build sheet)} or
 // {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
     return answer("trim", [&]() -> json {
@@ -394,6 +411,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
                 {"json", trimReport(t, ReportFormat::Json)},
                 {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
                 {"trimmed", trimmedTexts(t)},
+                {"built", {{"heightMm", t.design.heightMm}, {"sideMm", t.design.sideMm}, {"gapMm", t.design.gapMm}}},
                 {"remark", sheet::trimRemark(t)}};
     });
 }

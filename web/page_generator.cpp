@@ -397,7 +397,11 @@ above. Each candidate is one model run over the bands' points.</p>
 std::string sheetSection() {
     return R"(<section id="sheet" aria-label="Build sheet"><button type="button" id="sheet-build">BUILD SHEET</button> )"
            R"(<label for="sheet-paper">PAPER</label> <select id="sheet-paper"><option value="a4">A4</option>)"
-           R"(<option value="letter">LETTER</option></select><p id="sheet-message" role="status"></p></section>)"
+           R"(<option value="letter">LETTER</option></select> )"
+           R"(<label for="sheet-joint">JOINT ALLOWANCE MM</label> <input id="sheet-joint" value="0" size="5" )"
+           R"(inputmode="decimal" aria-describedby="sheet-joint-note">)"
+           R"(<p id="sheet-joint-note">Added to each piece's cut length for bends and joints: the wire taken up where )"
+           R"(pieces meet or are wrapped.</p><p id="sheet-message" role="status"></p></section>)"
            "\n";
 }
 std::string sheetView() {

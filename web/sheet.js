@@ -45,7 +45,8 @@
   }
 
   // design: the texts and form to draw instead of the window's ({fields: {TextN: text}, sides,
-  // remark}).
+  // remark, model (its own check's figures or null), built (the built design's height, side and gap
+  // in mm)}).
   function open(core, design) {
     var shown = texts();
     var options = [byId('Option1').checked, byId('Option2').checked];
@@ -53,8 +54,9 @@
       Object.keys(design.fields).forEach(function (id) { shown[Number(id.slice(4)) - 1] = design.fields[id]; });
       options = [design.sides === 3, design.sides === 4];
     }
-    var out = core.sheet(shown, options, paper.value, today(), design ? null : modelFigures(),
-                         design ? design.remark : '');
+    var out = core.sheet(shown, options, paper.value, today(), design ? design.model : modelFigures(),
+                         design ? design.remark : '',
+                         { allowance: byId('sheet-joint').value, built: design ? design.built : null });
     if (!out.ok) {
       message.textContent = out.message;
       return;
@@ -76,7 +78,9 @@
     // The figures of a finished check: {fields: {TextN: text}, sides, model}.
     checked: function (figures) { checked = figures; },
     // The trim's PRINT THE TRIMMED SHEET: the sheet of the trimmed design.
-    build: build
+    build: build,
+    // Says why a sheet could not be drawn.
+    say: function (text) { message.textContent = text; }
   };
   byId('sheet-print').addEventListener('click', function () { window.print(); });
   byId('sheet-close').addEventListener('click', function () { view.close(); });

@@ -50,7 +50,8 @@
         if (!shown.ok(result)) return;
         brimalox.check.fillSummary(result.summary, trimSummary);
         trimReport.textContent = result.report;
-        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark };
+        trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark,
+                    built: result.built, settings: asked.settings };
         trimSheet.hidden = false;
         trimStatus.textContent = 'Done.';
         brimalox.guide.done('build');
@@ -64,8 +65,31 @@
   }
 
   var shown = brimalox.worker.view('trim', 'model', runTrim);
-  // The build sheet draws it: the window's texts with the trimmed height and side.
+  // The build sheet draws it: the window's texts with the trimmed height and side, with the model
+  // check of that trimmed design, run first with the trim's settings (nothing measured: that was of
+  // the antenna as built).
   trimSheet.addEventListener('click', function () {
-    if (trimmed) brimalox.sheet.build(trimmed);
+    if (!trimmed) return;
+    var design = trimmed;
+    if (trimming) stop();
+    setTrimming(true);
+    trimStatus.textContent = 'Running the model check of the trimmed design for its sheet...';
+    ask({ type: 'check', request: JSON.stringify({ fields: design.fields, sides: design.sides,
+                                                   settings: design.settings, measured: null }) }, {
+      progress: function () {},
+      done: function (result) {
+        setTrimming(false);
+        if (!result.ok) {
+          trimStatus.textContent = 'No model check of the trimmed design: ' + result.message;
+          return;
+        }
+        trimStatus.textContent = 'Done.';
+        brimalox.sheet.build(Object.assign({}, design, { model: result.sheetModel }));
+      },
+      failed: function (message) {
+        setTrimming(false);
+        trimStatus.textContent = 'The model check of the trimmed design could not run: ' + message;
+      }
+    });
   });
 })();

@@ -125,6 +125,10 @@ TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
         {{"sheet", "146", "--paper", "a3"}, 2, "a3"},
         {{"sheet", "146", "--format", "png"}, 2, "png"},
         {{"sheet", "146", "--sides", "5"}, 2, "is not 3 or 4"},
+        {{"sheet", "146", "--joint-allowance", "-1"}, 2, "--joint-allowance -1 is negative"},
+        {{"sheet", "146", "--joint-allowance", "abc"}, 2, "--joint-allowance needs a length in mm"},
+        {{"sheet", "146", "--balun", "0"}, 2, "--balun needs a positive number"},
+        {{"sheet", "146", "--feed-line", "300,1.2"}, 2, "--feed-line's velocity factor 1.2 is outside 0 to 1"},
         {{"sheet"}, 2, "FREQ"},
     };
     for (const auto& c : cases) {
@@ -192,6 +196,63 @@ TEST(SheetCommand, InsulatedLengthsStandBesideTheBareDigits) {
     std::snprintf(expected, sizeof expected, "in the insulated wire %.1f mm", 266.718 * ratio);
     EXPECT_NE(sideNote.find(expected), std::string::npos) << sideNote;
     EXPECT_EQ(std::string(bareCuts[0].at("note")).find("insulated"), std::string::npos);
+}
+
+// The feed's pieces on the sheet, and its check run through that feed: simulate's figures at the rig.
+TEST(SheetCommand, AFeedIsListedAndTheCheckRunsThroughIt) {
+    const std::vector<std::string> feed{"146", "--balun", "4", "--coax", "50,0.66,5,7", "--format", "json"};
+    std::vector<std::string> sheetArgs{"sheet", "--model"}, simulateArgs{"simulate"};
+    sheetArgs.insert(sheetArgs.end(), feed.begin(), feed.end());
+    simulateArgs.insert(simulateArgs.end(), feed.begin(), feed.end());
+    const Outcome sheet = runProgram(sheetArgs), simulate = runProgram(simulateArgs);
+    ASSERT_EQ(sheet.status, 0) << sheet.err;
+    ASSERT_EQ(simulate.status, 0) << simulate.err;
+    const auto json = nlohmann::json::parse(sheet.out);
+    const auto report = nlohmann::json::parse(simulate.out);
+    const auto& model = json.at("model");
+    EXPECT_EQ(model.at("plane"), "rig");
+    EXPECT_EQ(model.at("z0_ohms"), 50.0);
+    EXPECT_EQ(model.at("lowest_swr"), report.at("lowest_swr").at("swr"));
+    EXPECT_EQ(model.at("swr_one_line_reversed"), report.at("feed").at("reversed_line").at("rig_swr_one_reversed"));
+    const auto& pieces = json.at("feed").at("pieces");
+    ASSERT_EQ(pieces.size(), 3u);  // the lines, the balun, the coax
+    EXPECT_EQ(pieces[0].at("count"), "3");
+    EXPECT_EQ(pieces[0].at("mm"), json.at("match_mm"));  // the series match length, twin lead of VF 0.82
+    EXPECT_EQ(pieces[1].at("piece"), "BALUN");
+    EXPECT_EQ(pieces[2].at("mm"), "5000");
+    EXPECT_NE(std::string(json.at("feed").at("polarity")).find("EVERY A TOGETHER"), std::string::npos);
+
+    // Without --model the pieces are listed all the same, and the line's length follows its VF's note.
+    const Outcome text = runProgram({"sheet", "146", "--feed-line", "300,0.66"});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("339.0411 mm"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("POLARITY:"), std::string::npos);
+    EXPECT_NE(text.out.find("none run for this sheet"), std::string::npos);
+}
+
+// The allowance is added to each piece but the gaps, the design's lengths kept beside it.
+TEST(SheetCommand, AJointAllowanceLengthensEachPieceToCut) {
+    const Outcome json = runProgram({"sheet", "146", "--joint-allowance", "2.5", "--format", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto sheet = nlohmann::json::parse(json.out);
+    const struct {
+        std::size_t row;
+        const char *mm, *cut;
+    } rows[] = {{0, "266.718", "269.218"},
+                {1, "354.282", "356.782"},
+                {2, "9.67", "9.67"},
+                {3, "421.2329", "423.7329"},
+                {4, "3726", "3756"}};
+    for (const auto& r : rows) {
+        const auto& piece = sheet.at("cut_list")[r.row];
+        EXPECT_EQ(piece.at("mm"), r.mm);
+        EXPECT_EQ(piece.at("cut_mm"), r.cut) << r.row;
+    }
+    EXPECT_EQ(sheet.at("joint_allowance_mm"), 2.5);
+    const Outcome csv = runProgram({"sheet", "146", "--joint-allowance", "2.5", "--format", "csv"});
+    EXPECT_TRUE(csv.out.starts_with("piece,count,mm,inch,tape,derivation,note,cut_mm,cut_inch,cut_tape\r\n"));
+    const Outcome none = runProgram({"sheet", "146", "--joint-allowance", "0", "--format", "json"});
+    EXPECT_EQ(none.out, runProgram({"sheet", "146", "--format", "json"}).out);
 }
 
 TEST(SheetCommand, TheDateIsTodayUnlessGiven) {

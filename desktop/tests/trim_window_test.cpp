@@ -57,10 +57,22 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
     EXPECT_TRUE(preview->isVisible());
     const DesignTexts trimmed = sheet::trimmedDesign(computed(), *trim.result());
     EXPECT_NE(trimmed.heightMm, computed().heightMm);
+    // It carries the model check of the trimmed design, as simulate gives it, and what to cut.
+    nec::Request check;
+    check.shown = trimmed;
+    const sheet::ModelFigures expected = sheet::modelFigures(nec::simulate(check, engine));
+    ASSERT_TRUE(trim.trimmedCheck());
+    EXPECT_EQ(trim.trimmedCheck()->lowestSwr, expected.lowestSwr);
+    EXPECT_EQ(trim.trimmedCheck()->swrAtDesign, expected.swrAtDesign);
+    sheet::SheetAdditions built;
+    built.builtDesign = computed();
     const std::string svg =
-        sheetOf(trimmed, sheet::Paper::A4, "2026-12-09", std::nullopt, sheet::trimRemark(*trim.result())).svg;
-    for (const std::string& part : {trimmed.heightMm, trimmed.sideMm, std::string("TRIMMED BY THE RATIO")})
+        sheetOf(trimmed, sheet::Paper::A4, "2026-12-09", trim.trimmedCheck(), sheet::trimRemark(*trim.result()), built)
+            .svg;
+    for (const std::string& part : {trimmed.heightMm, trimmed.sideMm, std::string("TRIMMED BY THE RATIO"),
+                                    "as built " + computed().sideMm + ": ", std::string("LOWEST SWR")})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
+    EXPECT_EQ(svg.find("NONE RUN"), std::string::npos);
     preview->close();
 }
 

@@ -97,12 +97,23 @@ constexpr const char* kTrimRemark =
     "TRIMMED BY THE RATIO 0.9726: HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA "
     "MEASURED; THE GAP AND THE SERIES MATCH STAY AS DESIGNED";
 
+// Every piece a feed can have, the line's velocity factor not the series match's.
+FeedFigures fullFeed() {
+    FeedFigures f;
+    f.line = {300, 0.9, 0.4212329};
+    f.section = FeedLine{75, 0.66, 0.34};
+    f.balun = 4;
+    f.coax = FeedLine{50, 0.66, 25.5};
+    return f;
+}
+
 struct SheetCase {
     const char* name;
     DesignRequest request;
     Paper paper;
     bool model;
     const char* remark = "";
+    SheetAdditions additions = {};
 };
 
 void PrintTo(const SheetCase& c, std::ostream* out) { *out << c.name; }
@@ -112,8 +123,14 @@ protected:
     void SetUp() override {
         const SheetCase& c = GetParam();
         design_ = runDesign(c.request);
-        auto made =
-            makeBuildSheet(design_, c.request.sides, "2026-02-28", c.model ? std::optional(someModel()) : std::nullopt);
+        std::optional<ModelFigures> model;
+        if (c.model) model = someModel();
+        if (model && c.additions.feed) {
+            model->plane = "rig";
+            model->z0Ohms = 50;
+            model->reversedSwr = {{1.634, 9.87}};
+        }
+        auto made = makeBuildSheet(design_, c.request.sides, "2026-02-28", model, c.additions);
         ASSERT_TRUE(std::holds_alternative<BuildSheet>(made)) << std::get<std::string>(made);
         sheet_ = std::get<BuildSheet>(made);
         sheet_.remark = c.remark;
@@ -137,7 +154,20 @@ INSTANTIATE_TEST_SUITE_P(
                     SheetCase{"letter_160m_tube", {"1.8", 4, {ConductorUnit::Awg, "900009"}}, Paper::Letter, true},
                     SheetCase{"a4_1300", {"1296.1", 3, {ConductorUnit::Inch, ".75"}}, Paper::A4, false},
                     SheetCase{"a4_four_model_remark", {"146", 4, {}}, Paper::A4, true, kTrimRemark},
-                    SheetCase{"letter_three_remark", {"146", 3, {}}, Paper::Letter, false, kTrimRemark}),
+                    SheetCase{"letter_three_remark", {"146", 3, {}}, Paper::Letter, false, kTrimRemark},
+                    SheetCase{"letter_four_feed_remark",
+                              {"146", 4, {}},
+                              Paper::Letter,
+                              true,
+                              kTrimRemark,
+                              {fullFeed(), 12.5, runDesign({"150", 4, {}})}},
+                    SheetCase{"a4_three_feed", {"146", 3, {}}, Paper::A4, true, "", {fullFeed(), 0, std::nullopt}},
+                    SheetCase{"letter_160m_feed_allowance",
+                              {"1.8", 4, {ConductorUnit::Awg, "900009"}},
+                              Paper::Letter,
+                              false,
+                              "",
+                              {fullFeed(), 3, std::nullopt}}),
     [](const testing::TestParamInfo<SheetCase>& info) { return std::string(info.param.name); });
 
 TEST_P(SheetPage, IsOnePageOfTheChosenPaperWithNothingOverlapping) {
@@ -202,7 +232,12 @@ TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
     for (const Length* l : {&cuts.height, &cuts.side, &cuts.gap, &cuts.match, &cuts.halfVertical, &cuts.total})
         sources.insert(sources.end(), {l->mm, l->inch, l->tape, l->derivation});
     for (const CutPiece& p : cuts.pieces)
-        sources.insert(sources.end(), {std::to_string(p.count), p.note});
+        sources.insert(sources.end(),
+                       {std::to_string(p.count), p.note, p.trim, p.cut.mm, p.cut.inch, p.cut.tape, p.cut.derivation});
+    for (const CutPiece& p : sheet_.feedPieces)
+        sources.insert(sources.end(), {std::to_string(p.count), p.note, p.length.mm, p.length.inch, p.length.tape});
+    sources.insert(sources.end(), {cuts.totalCut.mm, cuts.totalCut.inch, cuts.totalCut.tape, cuts.totalCut.derivation,
+                                   jointAllowanceNote(sheet_.jointAllowanceMm)});
     for (const ModelLine& line : modelLines(sheet_))
         sources.insert(sources.end(), {line.label, line.value});
     for (int feed = 1; feed <= cuts.sides; ++feed)
@@ -219,29 +254,15 @@ TEST_P(SheetPage, EveryNumberComesFromTheDesignOrTheCutList) {
             EXPECT_TRUE(allowed.contains(n)) << n << " in \"" << e.text << "\" comes from nowhere";
     }
     // And what a builder needs is there, as the window shows it.
-    for (const std::string* text : {&d.frequency,
-                                    &d.recommendedAwg,
-                                    &d.recommendedInch,
-                                    &d.recommendedMm,
-                                    &d.awg,
-                                    &d.inch,
-                                    &d.mm,
-                                    &d.heightMm,
-                                    &d.heightInch,
-                                    &d.sideMm,
-                                    &d.sideInch,
-                                    &d.gapMm,
-                                    &d.gapInch,
-                                    &d.matchMm,
-                                    &d.matchInch,
-                                    &cuts.halfVertical.mm,
-                                    &cuts.halfVertical.inch,
-                                    &cuts.total.mm,
-                                    &cuts.total.inch,
-                                    &cuts.total.tape})
+    for (const std::string* text :
+         {&d.frequency, &d.recommendedAwg, &d.recommendedInch, &d.recommendedMm, &d.awg, &d.inch, &d.mm, &d.heightMm,
+          &d.heightInch, &d.sideMm, &d.sideInch, &d.gapMm, &d.gapInch, &d.matchMm, &d.matchInch, &cuts.halfVertical.mm,
+          &cuts.halfVertical.inch, &cuts.total.mm, &cuts.total.inch})
         EXPECT_NE(shown.find(*text), std::string::npos) << *text;
-    for (const CutPiece& p : cuts.pieces)
-        EXPECT_NE(shown.find(p.length.tape), std::string::npos) << p.length.tape;
+    for (const CutPiece& p : cuts.pieces)  // the length to cut, a joint allowance added
+        EXPECT_NE(shown.find(p.cut.mm.empty() ? p.length.tape : p.cut.tape), std::string::npos) << p.length.tape;
+    for (const CutPiece& p : sheet_.feedPieces)
+        EXPECT_NE(shown.find(p.note.substr(0, 20)), std::string::npos) << p.note;
     for (const std::string& line : wrapped(sheet_.warning, 1000))
         EXPECT_NE(shown.find(line.substr(0, 40)), std::string::npos);
     EXPECT_NE(shown.find(sheet_.formCaption), std::string::npos);
@@ -258,8 +279,10 @@ TEST_P(SheetPage, TextShowsTheSameSheet) {
     EXPECT_NE(text.find(cuts.height.mm), std::string::npos);
     EXPECT_NE(text.find(cuts.height.inch), std::string::npos);
     for (const Length* l : {&cuts.side, &cuts.gap, &cuts.match, &cuts.halfVertical, &cuts.total})
-        for (const std::string* part : {&l->mm, &l->inch, &l->tape})
+        for (const std::string* part : {&l->mm, &l->inch})
             EXPECT_NE(text.find(*part), std::string::npos) << *part;
+    for (const CutRow& row : cutRows(cuts))
+        EXPECT_NE(text.find(row.toCut().tape), std::string::npos) << row.toCut().tape;
     for (const ModelLine& line : modelLines(sheet_))
         EXPECT_NE(text.find(line.value), std::string::npos) << line.value;
     EXPECT_NE(text.find("DATE " + sheet_.date), std::string::npos);

@@ -359,7 +359,10 @@ def scenario_sheet(page, args, checks):
              ("four sided, 6 mm tube, average ground at 5 m, a 200 ohm line", CASES[1][1],
               ["146", "--sides", "4", "--mm", "6"],
               [("check-ground", "average", "--ground"), ("check-height", "5", "--height"),
-               ("check-z0", "200", "--z0")])]
+               ("check-z0", "200", "--z0")]),
+             ("three sided, a section, a 4:1 balun and 5 m of coax", CASES[0][1], ["146", "--sides", "3"],
+              [("check-feed-section", "75,0.66,340", "--feed-section"), ("check-balun", "4", "--balun"),
+               ("check-coax", "50,0.66,5,7", "--coax")])]
     for name, clicks, design_options, settings in cases:
         page.open()
         design(page, clicks)
@@ -469,6 +472,17 @@ def scenario_trim(page, args, checks):
         checks.true(f"trimmed sheet: says the ratio {as_json['ratio']:.4f}",
                     f"TRIMMED BY THE RATIO {as_json['ratio']:.4f}" in joined)
         window = page.state()["fields"]
+        # It carries the model check of the trimmed design, as the trim's own run of it found, and
+        # what to cut from each piece as built.
+        checks.true("trimmed sheet: a model check", "NONE RUN FOR THIS SHEET" not in joined)
+        lowest = as_json["trimmed_model"]["lowest_swr"]
+        checks.true(f"trimmed sheet: the trimmed model's lowest SWR {lowest:.2f}",
+                    any(t.startswith(f"{lowest:.2f} AT ") for t in texts))
+        for piece in as_json["pieces"][:1]:  # the sides
+            said = re.search(r"as built ([\d.]+): cut ([\d.]+) mm off", joined)
+            checks.true(f"trimmed sheet: cut {-piece['change_mm']:.4f} mm from each {piece['piece']}",
+                        said and abs(float(said.group(1)) - as_json["side_mm"]) < 0.0006
+                        and abs(float(said.group(2)) + piece["change_mm"]) < 0.0011)
         for field, key in (("Text13", "new_height_mm"), ("Text17", "new_side_mm")):
             value = next((float(t.split()[0]) for t in texts if t.split()[0].replace(".", "", 1).isdigit()
                           and abs(float(t.split()[0]) - as_json[key]) < 0.0006), None)

@@ -848,6 +848,26 @@ def scenario_sheet(page, args, checks):
         page.element("sheet-close").click()
         checks.true(f"{paper}: CLOSE closes the sheet", not page.js("return document.getElementById('sheet-view').open"))
 
+        # A joint allowance: the command line's sheet with --joint-allowance, and its refusal.
+        for typed, refused in (("2.5", False), ("-1", True), ("a", True)):
+            page.js("document.getElementById('sheet-joint').value = arguments[0]", typed)
+            page.js("document.getElementById('sheet-message').textContent = ''")
+            page.element("sheet-build").click()
+            said = subprocess.run(command + ["--joint-allowance", typed], capture_output=True, text=True)
+            if refused:
+                page.wait("the refusal", "return document.getElementById('sheet-message').textContent !== ''")
+                message = page.js("return document.getElementById('sheet-message').textContent")
+                reason = said.stderr.split("--joint-allowance", 1)[1].split("\n")[0].strip()
+                checks.true(f"allowance {typed}: refused as the command line refuses it ({message})",
+                            said.returncode == 2 and "JOINT ALLOWANCE " + reason in message
+                            and not page.js("return document.getElementById('sheet-view').open"))
+            else:
+                page.wait("the sheet to open", "return document.getElementById('sheet-view').open")
+                shown = page.js("return document.querySelector('#sheet-page svg').outerHTML")
+                checks.equal(f"allowance {typed}: the command line's sheet", tree(shown), tree(said.stdout))
+                page.element("sheet-close").click()
+        page.js("document.getElementById('sheet-joint').value = '0'")
+
 
 SCENARIOS = {"layout": scenario_layout, "keyboard": scenario_keyboard, "road": scenario_road,
              "failure": scenario_failure, "windows": scenario_windows, "in-view": scenario_in_view,
