@@ -105,7 +105,9 @@ private:
     };
     Sheet current() const {
         const DesignTexts shown = host_.shown();
-        return {shown, QDate::currentDate().toString(Qt::ISODate).toStdString(), checkedFigures(check_.get(), shown)};
+        std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
+        sheet::SheetAdditions feed = checkedFeed(check_.get(), model);
+        return {shown, QDate::currentDate().toString(Qt::ISODate).toStdString(), std::move(model), std::move(feed)};
     }
 
     ModelHost host_;
