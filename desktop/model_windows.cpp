@@ -11,34 +11,9 @@
 #include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
 #include "desktop/trim_window.h"
-#include "sheet/model_figures.h"
 
 namespace brimalox {
 namespace {
-
-bool sameDesign(const DesignTexts& a, const DesignTexts& b) {
-    if (a.sides != b.sides) return false;
-    for (const ValueField& value : kValueFields)
-        if (a.*value.text != b.*value.text) return false;
-    return true;
-}
-
-// The figures of the last check, while the window still shows the design they are of.
-std::optional<sheet::ModelFigures> checkedFigures(const CheckWindow* check, const DesignTexts& shown) {
-    if (!check || !check->result() || !sameDesign(check->result()->design, shown)) return std::nullopt;
-    try {
-        return sheet::modelFigures(*check->result());
-    } catch (const std::exception&) {  // a model that gave no sweep or pattern has no figures to print
-        return std::nullopt;
-    }
-}
-
-// The feed of that check, its pieces listed on the sheet as the command line's sheet with that feed.
-sheet::SheetAdditions checkedFeed(const CheckWindow* check, const std::optional<sheet::ModelFigures>& figures) {
-    sheet::SheetAdditions additions;
-    if (figures && check->result()->feed) additions.feed = sheet::feedFigures(*check->result()->feed);
-    return additions;
-}
 
 class Windows : public ModelWindows {
 public:
@@ -58,15 +33,15 @@ public:
     }
 
     void openBuildSheet() override {
-        const Sheet sheet = current();
-        if (!sheet.printable(host_.window)) return;
+        const CheckedSheet sheet = current();
+        if (!printable(sheet)) return;
         previewSheet(host_.window, QStringLiteral("BUILD SHEET"),
                      [sheet](sheet::Paper paper) { return sheet.page(paper).svg; });
     }
 
     void printBuildSheet() override {
-        const Sheet sheet = current();
-        if (!sheet.printable(host_.window)) return;
+        const CheckedSheet sheet = current();
+        if (!printable(sheet)) return;
         auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
         setPaper(*printer, sheet::Paper::A4);
         auto* dialog = new QPrintDialog(printer.get(), host_.window);
@@ -88,26 +63,15 @@ public:
     TrimWindow* trim() const override { return trim_.get(); }
 
 private:
-    // The sheet of the design shown now, with the last check's figures while they are of it.
-    struct Sheet {
-        DesignTexts shown;
-        std::string date;
-        std::optional<sheet::ModelFigures> model;
-        sheet::SheetAdditions feed;
-        SheetPage page(sheet::Paper paper) const { return sheetOf(shown, paper, date, model, {}, feed); }
-        // False, having said why, for a design the sheet refuses.
-        bool printable(QWidget* parent) const {
-            const SheetPage first = page(sheet::Paper::A4);
-            if (!first.svg.empty()) return true;
-            QMessageBox::warning(parent, parent->windowTitle(), qstr(first.problem));
-            return false;
-        }
-    };
-    Sheet current() const {
-        const DesignTexts shown = host_.shown();
-        std::optional<sheet::ModelFigures> model = checkedFigures(check_.get(), shown);
-        sheet::SheetAdditions feed = checkedFeed(check_.get(), model);
-        return {shown, QDate::currentDate().toString(Qt::ISODate).toStdString(), std::move(model), std::move(feed)};
+    CheckedSheet current() const {
+        return checkedSheet(check_.get(), host_.shown(), QDate::currentDate().toString(Qt::ISODate).toStdString());
+    }
+    // False, having said why, for a design the sheet refuses.
+    bool printable(const CheckedSheet& sheet) const {
+        const SheetPage first = sheet.page(sheet::Paper::A4);
+        if (!first.svg.empty()) return true;
+        QMessageBox::warning(host_.window, host_.window->windowTitle(), qstr(first.problem));
+        return false;
     }
 
     ModelHost host_;

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <memory>
 
+#include "desktop/check_window.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_pdf.h"
 
@@ -28,6 +29,30 @@ bool writeFile(const QString& path, const std::string& bytes, QString* why) {
     return false;
 }
 
+bool sameDesign(const DesignTexts& a, const DesignTexts& b) {
+    if (a.sides != b.sides) return false;
+    for (const ValueField& value : kValueFields)
+        if (a.*value.text != b.*value.text) return false;
+    return true;
+}
+
+// The figures of the last check, while the window still shows the design they are of.
+std::optional<sheet::ModelFigures> checkedFigures(const CheckWindow* check, const DesignTexts& shown) {
+    if (!check || !check->result() || !sameDesign(check->result()->design, shown)) return std::nullopt;
+    try {
+        return sheet::modelFigures(*check->result());
+    } catch (const std::exception&) {  // a model that gave no sweep or pattern has no figures to print
+        return std::nullopt;
+    }
+}
+
+// The feed of that check, its pieces listed on the sheet as the command line's sheet with that feed.
+sheet::SheetAdditions checkedFeed(const CheckWindow* check, const std::optional<sheet::ModelFigures>& figures) {
+    sheet::SheetAdditions additions;
+    if (figures && check->result()->feed) additions.feed = sheet::feedFigures(*check->result()->feed);
+    return additions;
+}
+
 }  // namespace
 
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
@@ -36,6 +61,12 @@ SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::strin
     auto made = sheet::shownSheet(shown, date, model, remark, additions);
     if (auto* problem = std::get_if<std::string>(&made)) return SheetPage{{}, std::move(*problem)};
     return SheetPage{sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper), {}};
+}
+
+CheckedSheet checkedSheet(const CheckWindow* check, const DesignTexts& shown, const std::string& date) {
+    std::optional<sheet::ModelFigures> model = checkedFigures(check, shown);
+    sheet::SheetAdditions feed = checkedFeed(check, model);
+    return {shown, date, std::move(model), std::move(feed)};
 }
 
 sheet::Paper paperOf(const QPrinter& printer) {

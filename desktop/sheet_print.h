@@ -17,6 +17,8 @@ class QWidget;
 
 namespace brimalox {
 
+class CheckWindow;
+
 struct SheetPage {
     std::string svg;      // empty when there is no sheet
     std::string problem;  // then why, in words
@@ -24,6 +26,17 @@ struct SheetPage {
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
                   const std::optional<sheet::ModelFigures>& model, const std::string& remark = {},
                   const sheet::SheetAdditions& additions = {});
+
+// The sheet of the design shown on a date, with the figures and the feed of the last check while
+// that check is of the design shown: taken once, so every paper of one preview shows the same.
+struct CheckedSheet {
+    DesignTexts shown;
+    std::string date;
+    std::optional<sheet::ModelFigures> model;
+    sheet::SheetAdditions feed;
+    SheetPage page(sheet::Paper paper) const { return sheetOf(shown, paper, date, model, {}, feed); }
+};
+CheckedSheet checkedSheet(const CheckWindow* check, const DesignTexts& shown, const std::string& date);
 
 // A4 unless the printer is set to Letter.
 sheet::Paper paperOf(const QPrinter& printer);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include "desktop/check_window.h"
+#include "desktop/sheet_print.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "nec2c_probe.h"
@@ -80,6 +82,14 @@ TEST_F(CheckTest, AFeedSystemGivesTheCommandLinesReportAtTheRig) {
     request.settings.feed.at = "rig";
     nec::Nec2cProgram engine;
     EXPECT_EQ(check->reportText().toStdString(), nec::report(nec::simulate(request, engine), nec::ReportFormat::Text));
+
+    // The build sheet made after it lists that feed, as the command line's sheet of the same check.
+    QProcess cli;
+    cli.start(QStringLiteral(BRIMALOX_CLI_PATH),
+              {"sheet", "146.00", "--model", "--balun", "4", "--date", "2026-12-09", "--format", "svg"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(checkedSheet(check.get(), computed(), "2026-12-09").page(sheet::Paper::A4).svg,
+              cli.readAllStandardOutput().toStdString());
 
     check->findChild<QLineEdit*>(QStringLiteral("balun"))->setText("0");
     check->run();
