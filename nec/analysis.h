@@ -113,6 +113,7 @@ struct MeasuredSummary {
     std::string file;
     double lowestSwr = 0, lowestMhz = 0;
     std::vector<Below2> stretches;  // below 2:1
+    std::string referenceNote;      // empty, or that the file's reference was converted
 };
 
 // The run of a deck: the frequencies are the deck's own, not nec2c's printed five digits. Throws

@@ -206,6 +206,7 @@ std::string text(const Analysis& a, const ReportContext& c) {
         const MeasuredSummary& m = *c.measured;
         out += "measured (" + m.file + "): lowest SWR " + swrFigure(m.lowestSwr) + " at " + mhzFigure(m.lowestMhz) +
                " MHz\n";
+        if (!m.referenceNote.empty()) out += "measured (" + m.file + "): " + m.referenceNote + "\n";
         if (m.stretches.empty()) out += "measured SWR below 2:1: nowhere in the file\n";
         for (std::size_t i = 0; i < m.stretches.size(); ++i)
             out += std::string(i == 0 ? "measured SWR below 2:1: " : "measured SWR below 2:1 also: ") +

@@ -132,6 +132,7 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
     if (p.measured) {
         r.measuredSwr = measuredSwr(p.measured->data, r.z0);
         r.measured = summarise(r.measuredSwr, p.measured->name, p.setup.geometry.designMhz);
+        r.measured->referenceNote = referenceNote(p.measured->data, r.z0);
         r.measuredFile = p.measured;
     }
     return r;

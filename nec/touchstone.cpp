@@ -9,6 +9,7 @@
 
 #include "nec/deck.h"
 #include "nec/error.h"
+#include "numtext/figures.h"
 
 namespace brimalox::nec {
 namespace {
@@ -177,6 +178,12 @@ MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, 
     summary.lowestMhz = ranges.lowestMhz;
     summary.stretches = ranges.stretches;
     return summary;
+}
+
+std::string referenceNote(const Touchstone& file, double z0) {
+    if (file.referenceOhms == z0) return {};
+    return "the file was taken against " + numberText(file.referenceOhms, 7) + " ohms; its SWR here is against " +
+           numberText(z0, 7) + " ohms, converted from its impedances";
 }
 
 std::string writeTouchstone(const Analysis& analysis, double z0, const std::string& title, Plane plane) {

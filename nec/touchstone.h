@@ -30,6 +30,9 @@ struct MeasuredSwr {
 MeasuredSwr measuredSwr(const Touchstone& file, double z0);
 // Its lowest SWR and stretches below 2:1, the one holding the design frequency first.
 MeasuredSummary summarise(const MeasuredSwr& measured, const std::string& file, double designMhz);
+// Empty when the file was taken against z0; else says that its impedances were converted to z0, since
+// an analyser's 50 ohm file read against a 300 ohm line shows a different SWR than it did.
+std::string referenceNote(const Touchstone& file, double z0);
 
 // "# MHz S RI R z0": the reflection coefficient of gap 1 (or at a feed's plane) against z0 at each
 // sweep frequency.

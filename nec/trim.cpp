@@ -322,6 +322,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         const MeasuredSwr swr = measuredSwr(m.file->data, t.z0);
         const MeasuredSummary summary = summarise(swr, m.file->name, setup.geometry.designMhz);
         t.measured = SwrFigures{summary.lowestSwr, summary.lowestMhz, summary.stretches};
+        if (std::string note = referenceNote(m.file->data, t.z0); !note.empty()) t.notes.push_back(std::move(note));
         TrimNames named = n;  // refusals name the file too
         named.measuredFile += " " + m.file->name;
         t.ratio = ratioFromFile(model, swr, named, &t.fitRms, t.feed ? &*t.feed : nullptr);

@@ -129,5 +129,12 @@ TEST(TouchstoneMeasured, SwrAndItsStretchesAgainstTheFeedLine) {
     EXPECT_LT(summary.stretches[1].fromMhz, 143);
 }
 
+TEST(TouchstoneMeasured, AConvertedReferenceIsSaid) {
+    Touchstone file;  // an analyser's 50 ohm file
+    EXPECT_EQ(referenceNote(file, 50), "");
+    EXPECT_EQ(referenceNote(file, 300),
+              "the file was taken against 50 ohms; its SWR here is against 300 ohms, converted from its impedances");
+}
+
 }  // namespace
 }  // namespace brimalox::nec
