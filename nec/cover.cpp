@@ -14,6 +14,7 @@
 #include "nec/output_parser.h"
 #include "nec/simulation.h"
 #include "numtext/numtext.h"
+#include "numtext/split_text.h"
 #include "wiresize/gauge_table.h"
 
 namespace brimalox::nec {
@@ -34,14 +35,10 @@ std::string trimmed(const std::string& text) {
 }
 
 std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const auto at = text.find(separator, start);
-        parts.push_back(trimmed(text.substr(start, at == std::string::npos ? std::string::npos : at - start)));
-        if (at == std::string::npos) return parts;
-        start = at + 1;
-    }
+    std::vector<std::string> parts = splitText(text, separator);
+    for (std::string& part : parts)
+        part = trimmed(part);
+    return parts;
 }
 
 std::string awgName(std::int32_t code) {

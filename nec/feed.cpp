@@ -4,6 +4,7 @@
 
 #include "nec/request.h"
 #include "numtext/numtext.h"
+#include "numtext/split_text.h"
 
 namespace brimalox::nec {
 namespace {
@@ -13,15 +14,6 @@ using Complex = std::complex<double>;
 constexpr double kLightMetresMhz = 299.792458;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 log10(e)
-
-std::vector<std::string> commaParts(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t at = 0;
-    for (std::size_t comma; (comma = text.find(',', at)) != std::string::npos; at = comma + 1)
-        parts.push_back(text.substr(at, comma - at));
-    parts.push_back(text.substr(at));
-    return parts;
-}
 
 double velocityFactor(const std::string& text, const std::string& name) {
     const double vf = numberSetting(text, name);
@@ -42,7 +34,7 @@ double notNegative(const std::string& text, const std::string& name, const std::
 // length into metres.
 Line lineOf(const std::string& text, const std::string& name, const std::string& form, std::size_t fixed,
             std::size_t most, double lengthScale, const std::string& lengthUnit) {
-    const std::vector<std::string> parts = commaParts(text);
+    const std::vector<std::string> parts = splitText(text, ',');
     if (parts.size() < fixed || parts.size() > most) throw Refused(name + " needs " + form + ", not \"" + text + "\"");
     Line line;
     line.z0 = positiveSetting(parts[0], name + "'s Z0");
@@ -146,7 +138,7 @@ std::optional<Feed> readFeed(const FeedSettings& s, const SettingNames& n, int g
     if (!s.line.empty()) {
         const Line typed = lineOf(
             s.line, n.feedLine, "Z0,VF[,MM] (ohms, velocity factor, millimetres), such as 300,0.82", 2, 3, 0.001, "mm");
-        feed.line = {typed.z0, typed.vf, commaParts(s.line).size() > 2 ? typed.metres : feed.line.metres, 0};
+        feed.line = {typed.z0, typed.vf, splitText(s.line, ',').size() > 2 ? typed.metres : feed.line.metres, 0};
     }
     if (!s.loss.empty()) feed.line.dbPer100m = notNegative(s.loss, n.feedLoss, "dB per 100 m");
     if (!s.section.empty()) {

@@ -22,6 +22,7 @@
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 #include "numtext/numtext.h"
+#include "numtext/split_text.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
@@ -68,15 +69,6 @@ struct Session {
     std::string remark;                        // and what it says below them
     std::string extra;                         // the next sheet's extras, see brimalox_sheet_extra()
 };
-
-std::vector<std::string> tabParts(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t at = 0;
-    for (std::size_t tab; (tab = text.find('\t', at)) != std::string::npos; at = tab + 1)
-        parts.push_back(text.substr(at, tab - at));
-    parts.push_back(text.substr(at));
-    return parts;
-}
 
 Session& session() {
     static Session s;
@@ -226,7 +218,7 @@ EMSCRIPTEN_KEEPALIVE void brimalox_sheet_extra(const char* text, int length) {
 // what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
 EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
     Session& s = session();
-    std::vector<std::string> extra = tabParts(s.extra);
+    std::vector<std::string> extra = splitText(s.extra, '\t');
     extra.resize(19);
     sheet::SheetAdditions additions;
     try {
