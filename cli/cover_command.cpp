@@ -18,6 +18,7 @@
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
 #include "nec/nec.h"
+#include "nec/report/report.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::cli {

@@ -15,6 +15,7 @@
 #include "cli/design_options.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/report.h"
 
 namespace brimalox::cli {
 namespace {

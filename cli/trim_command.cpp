@@ -13,6 +13,7 @@
 #include "cli/nec_commands.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/report.h"
 
 namespace brimalox::cli {
 namespace {

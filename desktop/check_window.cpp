@@ -27,6 +27,7 @@
 
 #include "desktop/model_settings.h"
 #include "desktop/text_boxes.h"
+#include "nec/report/report.h"
 
 namespace brimalox {
 namespace {

@@ -24,6 +24,7 @@
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
+#include "nec/report/report.h"
 #include "numtext/figures.h"
 
 namespace brimalox {

@@ -16,6 +16,7 @@
 #include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
+#include "nec/report/report.h"
 #include "sheet/model_figures.h"
 
 namespace brimalox {

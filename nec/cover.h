@@ -115,10 +115,6 @@ int plannedRuns(const CoverPlan& plan);
 // model's limits; "" otherwise. The report and the page's summary say it alike.
 std::string thickerAdvice(const CoverResult& result);
 
-// The report for people: the winner, what to type, its figures and dimensions, the next best, the
-// runs.
-std::string coverText(const CoverResult& result);
-
 // The request simulate gets for a candidate: the search's model settings, a sweep from 0.8 times
 // its design frequency (or the lowest band) to 1.4 times (or a step past the highest band), and a
 // pattern at each band's middle.

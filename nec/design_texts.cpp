@@ -23,6 +23,10 @@ DesignTexts designTexts(const DesignResult& r, int sides) {
 
 std::string sidesCaption(int sides) { return sides == 4 ? "FOUR SIDED" : "THREE SIDED"; }
 
+std::string title(const DesignTexts& d) {
+    return "BRIMALOX " + sidesCaption(d.sides) + " for " + d.frequency + " MHz, conductor " + d.mm + " mm";
+}
+
 std::vector<std::string> deckComments(const DesignTexts& d) {
     return {
         "BRIMALOX antenna, " + sidesCaption(d.sides) + ", design frequency " + d.frequency + " MHz",

@@ -18,6 +18,9 @@ DesignTexts designTexts(const DesignResult& result, int sides);
 // "THREE SIDED" or "FOUR SIDED", the option button's caption.
 std::string sidesCaption(int sides);
 
+// "BRIMALOX THREE SIDED for 146.00 MHz, conductor 1.626 mm": heads every report, chart and file.
+std::string title(const DesignTexts& design);
+
 // The design in words, one CM card each.
 std::vector<std::string> deckComments(const DesignTexts& design);
 

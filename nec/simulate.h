@@ -1,7 +1,7 @@
 #pragma once
 // The model check of one design, for every front-end: a request in (the design as the window makes
 // it, the settings as typed), a result out (the design's texts, the deck, the analysis, the height
-// table, the measured antenna), and the report, charts and files drawn from that result.
+// table, the measured antenna). Its report and charts are nec/report/'s.
 
 #include <optional>
 #include <string>
@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/coat.h"
 #include "nec/design_texts.h"
 #include "nec/engine.h"
-#include "nec/report.h"
+#include "nec/feed.h"
 #include "nec/request.h"
 #include "nec/simulation.h"
 #include "nec/touchstone.h"
@@ -62,16 +63,6 @@ Result run(const Prepared& prepared, Engine& engine, const CheckProgress& progre
 // prepare() and run().
 Result simulate(const Request& request, Engine& engine, const CheckProgress& progress = {});
 
-std::string report(const Result& result, ReportFormat format);
-// The SVG charts: SWR against frequency (the measured SWR over it), the patterns at the design
-// frequency, and gain and take-off angle against height (empty without a height sweep). bands: MHz
-// from and to, shaded.
-std::string swrChart(const Result& result, const std::vector<std::pair<double, double>>& bands = {});
-// Throws NecError when the model gave no pattern.
-std::string patternChart(const Result& result);
-std::string heightsChart(const Result& result);
-// The model's impedance where the SWR is taken, and the measured file's, on a Smith chart.
-std::string smithChart(const Result& result);
 // The model's reflection coefficient of gap 1 against the feed line, or at the feed's plane.
 std::string touchstoneFile(const Result& result);
 

@@ -7,7 +7,6 @@
 
 #include "nec/error.h"
 #include "nec/output_parser.h"
-#include "nec/report.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
@@ -150,6 +149,11 @@ std::vector<std::complex<double>> oneGapCurrents(const PreparedDeck& prepared, d
         currents.push_back(quotient(volts, feed.ohms));
     }
     return currents;
+}
+
+std::string impedanceText(std::complex<double> ohms) {
+    const double x = ohms.imag();
+    return fixedText(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixedText(std::fabs(x), 1);
 }
 
 std::string kernelEffectText(const KernelEffect& e, double designMhz) {

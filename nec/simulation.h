@@ -48,6 +48,8 @@ struct KernelEffect {
 std::optional<KernelEffect> kernelEffect(const PreparedDeck& prepared, Engine& engine);
 // "at 146 MHz it moves the impedance of this model by 0.22 ohms, 0.12 % (...)".
 std::string kernelEffectText(const KernelEffect& effect, double designMhz);
+// "123.4 +j56.7" / "12.3 -j4.5" ohms.
+std::string impedanceText(std::complex<double> ohms);
 
 // The currents at every gap (source order) at mhz with the first gap alone driven by 1 V, the others
 // shorted: one short run. Throws NecError.

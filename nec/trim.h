@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "nec/analysis.h"
+#include "nec/coat.h"
+#include "nec/design_texts.h"
 #include "nec/engine.h"
-#include "nec/report.h"
+#include "nec/feed.h"
 #include "nec/request.h"
 #include "nec/simulation.h"
 
@@ -96,7 +98,5 @@ Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engin
 // Runs the design's model, finds the scale, runs the trimmed design's model. Throws NecError as the
 // model does and Refused for a measurement or setting that cannot be taken.
 Trim trim(const TrimRequest& request, Engine& engine);
-
-std::string trimReport(const Trim& trim, ReportFormat format);
 
 }  // namespace brimalox::nec

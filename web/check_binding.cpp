@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "nec/nec.h"
-#include "nec/report.h"
+#include "nec/report/report.h"
 #include "numtext/fields.h"
 #include "numtext/figures.h"
 #include "numtext/numtext.h"

@@ -20,6 +20,7 @@
 #include "desktop/sheet_print.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/report.h"
 #include "nec2c_probe.h"
 
 namespace brimalox::testing {

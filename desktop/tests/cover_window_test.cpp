@@ -13,6 +13,7 @@
 #include "desktop/main_window.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
+#include "nec/report/report.h"
 #include "nec2c_probe.h"
 
 namespace brimalox::testing {

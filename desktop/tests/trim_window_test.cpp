@@ -9,6 +9,7 @@
 #include "desktop/sheet_print.h"
 #include "desktop/trim_window.h"
 #include "nec/native/runner.h"
+#include "nec/report/report.h"
 #include "nec2c_probe.h"
 #include "sheet/model_figures.h"
 

@@ -14,6 +14,7 @@
 #include "nec/cover.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
+#include "nec/report/report.h"
 #include "nec/simulate.h"
 #include "nec/tests/deck_reader.h"
 #include "nec/tests/nec2c_installed.h"

@@ -13,7 +13,7 @@
 #include "nec/geometry.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
-#include "nec/report.h"
+#include "nec/report/report.h"
 #include "nec/simulation.h"
 #include "nec/tests/nec2c_installed.h"
 

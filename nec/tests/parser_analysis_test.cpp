@@ -317,7 +317,7 @@ TEST(Analysis, NegativeInputPowerIsAFailedModel) {
 }  // namespace
 }  // namespace brimalox::nec
 
-#include "nec/report.h"
+#include "nec/report/report.h"
 
 namespace brimalox::nec {
 namespace {

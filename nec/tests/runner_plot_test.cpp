@@ -13,7 +13,7 @@
 #include "nec/analysis.h"
 #include "nec/deck.h"
 #include "nec/native/runner.h"
-#include "nec/svg_plot.h"
+#include "nec/report/svg_plot.h"
 
 namespace brimalox::nec {
 namespace {
@@ -201,7 +201,7 @@ TEST(Sweep, DefaultAndChosen) {
 }  // namespace
 }  // namespace brimalox::nec
 
-#include "nec/pattern_plot.h"
+#include "nec/report/pattern_plot.h"
 
 namespace brimalox::nec {
 namespace {

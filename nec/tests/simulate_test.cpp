@@ -7,6 +7,7 @@
 
 #include "nec/error.h"
 #include "nec/native/runner.h"
+#include "nec/report/report.h"
 #include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 

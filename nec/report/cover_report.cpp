@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "nec/cover.h"
-#include "nec/report.h"
+#include "nec/report/report.h"
 
 namespace brimalox::nec {
 namespace {

@@ -1,4 +1,4 @@
-#include "nec/pattern_plot.h"
+#include "nec/report/pattern_plot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "nec/deck.h"
-#include "nec/report.h"
+#include "nec/report/report.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox::nec {

@@ -4,7 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "nec/report_json.h"
+#include "nec/report/report.h"
+#include "nec/report/report_json.h"
 #include "nec/trim.h"
 #include "numtext/csv_text.h"
 

@@ -1,4 +1,4 @@
-#include "nec/smith_chart.h"
+#include "nec/report/smith_chart.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "nec/report.h"
+#include "nec/report/report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "nec/report_json.h"
+#include "nec/report/report_json.h"
 #include "numtext/csv_text.h"
 
 namespace brimalox::nec {
@@ -483,10 +483,6 @@ nlohmann::ordered_json designJson(const DesignTexts& d) {
     return j;
 }
 
-std::string title(const DesignTexts& d) {
-    return "BRIMALOX " + sidesCaption(d.sides) + " for " + d.frequency + " MHz, conductor " + d.mm + " mm";
-}
-
 std::string groundText(const Ground& g) {
     switch (g.kind) {
     case GroundKind::Free: return "free space";
@@ -505,11 +501,6 @@ std::string groundShortText(const Ground& g) {
     }
     return g.name + " ground (" + numberText(g.permittivity) + ", " + numberText(g.conductivity) + " S/m), " +
            numberText(g.heightM) + " m";
-}
-
-std::string impedanceText(std::complex<double> ohms) {
-    const double x = ohms.imag();
-    return fixedText(ohms.real(), 1) + (std::signbit(x) ? " -j" : " +j") + fixedText(std::fabs(x), 1);
 }
 
 std::string stretchText(const Below2& b, const std::string& limit) {

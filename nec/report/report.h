@@ -1,17 +1,12 @@
 #pragma once
-// The simulation's results for people (text), spreadsheets (CSV: the sweep table only) and
-// programs (JSON).
+// The model's results for people (text), spreadsheets (CSV: the sweep table only) and programs
+// (JSON), and its SVG charts: above the model, which knows nothing of them.
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "nec/analysis.h"
-#include "nec/coat.h"
-#include "nec/deck.h"
-#include "nec/design_texts.h"
-#include "nec/feed.h"
-#include "nec/simulation.h"
+#include "nec/nec.h"
 
 namespace brimalox::nec {
 
@@ -46,16 +41,11 @@ struct ReportContext {
 std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format);
 std::string formatReport(const Analysis& analysis, const DesignTexts& design, ReportFormat format);
 
-// "BRIMALOX THREE SIDED for 146.00 MHz, conductor 1.626 mm": heads the report and the chart.
-std::string title(const DesignTexts& design);
 // "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m".
 std::string groundText(const Ground& ground);
 
 // "free space", "perfect ground, 5 m", "average ground (13, 0.005 S/m), 5 m": for charts.
 std::string groundShortText(const Ground& ground);
-
-// "123.4 +j56.7" / "12.3 -j4.5" ohms.
-std::string impedanceText(std::complex<double> ohms);
 
 // "130.5 to 160.0 MHz (29.5 MHz wide, still below 2:1 at the end of the sweep)".
 std::string stretchText(const Below2& stretch, const std::string& limit = "2:1");
@@ -76,5 +66,22 @@ bool noField(double dbi);
 
 // What the reports' SWR is, in one sentence, against a line of z0 ohms.
 std::string swrMeaning(double z0);
+
+// A check's report, and its SVG charts: SWR against frequency (the measured SWR over it), the
+// patterns at the design frequency, gain and take-off angle against height (empty without a height
+// sweep), and the impedance where the SWR is taken (the measured file's too) on a Smith chart.
+// bands: MHz from and to, shaded.
+std::string report(const Result& result, ReportFormat format);
+std::string swrChart(const Result& result, const std::vector<std::pair<double, double>>& bands = {});
+// Throws NecError when the model gave no pattern.
+std::string patternChart(const Result& result);
+std::string heightsChart(const Result& result);
+std::string smithChart(const Result& result);
+
+std::string trimReport(const Trim& trim, ReportFormat format);
+
+// The band search's report for people: the winner, what to type, its figures and dimensions, the
+// next best, the runs.
+std::string coverText(const CoverResult& result);
 
 }  // namespace brimalox::nec

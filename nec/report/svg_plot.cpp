@@ -1,12 +1,12 @@
-#include "nec/svg_plot.h"
+#include "nec/report/svg_plot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "nec/deck.h"
-#include "nec/pattern_plot.h"
-#include "nec/report.h"
+#include "nec/report/pattern_plot.h"
+#include "nec/report/report.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox::nec {
