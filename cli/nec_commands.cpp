@@ -1,6 +1,8 @@
 #include "cli/nec_commands.h"
 #include "cli/model_commands.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -140,6 +142,25 @@ void addFeedOptions(CLI::App& command, Settings& settings) {
         ->type_name("PLANE");
 }
 
+CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help) {
+    return command.add_option("--time-limit", seconds, help)->type_name("SECONDS");
+}
+
+RunOptions timeLimited(const std::string& seconds) {
+    RunOptions run;
+    const double limit = std::min(positiveSetting(seconds, "--time-limit"), 86400.0);
+    run.timeLimit = std::chrono::milliseconds(static_cast<long long>(limit * 1000));
+    return run;
+}
+
+void addReportFormatOption(CLI::App& command, ReportFormat& format, const std::string& help) {
+    const std::map<std::string, ReportFormat> formats{
+        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
+    command.add_option("--format", format, help)
+        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
+        ->type_name("FORMAT");
+}
+
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
     try {
         body();
@@ -199,13 +220,9 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
             ->type_name("OHMS");
         addFeedOptions(*simulate, settings);
-        const std::map<std::string, ReportFormat> formats{
-            {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-        simulate
-            ->add_option("--format", options->format,
-                         "text (default), csv (the sweep table only, or the heights table with --heights) or json")
-            ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-            ->type_name("FORMAT");
+        addReportFormatOption(
+            *simulate, options->format,
+            "text (default), csv (the sweep table only, or the heights table with --heights) or json");
         simulate->add_option("--plot", options->plot, "also draw SWR against frequency into an SVG file")
             ->type_name("FILE.svg");
         simulate
@@ -232,19 +249,16 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             ->add_option("--touchstone", options->touchstone,
                          "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
             ->type_name("FILE.s1p");
-        simulate->add_option("--time-limit", options->timeLimit, "stop nec2c after this many seconds (default 120)")
-            ->type_name("SECONDS");
+        addTimeLimitOption(*simulate, options->timeLimit, "stop nec2c after this many seconds (default 120)");
         simulate->callback([options, &out, &err] {
             guarded(err, "simulate", [&] {
                 SimulateOptions& o = *options;
-                const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+                const RunOptions run = timeLimited(o.timeLimit);
                 if (!o.plotHeights.empty() && o.request.settings.heights.empty())
                     throw std::invalid_argument("--plot-heights draws the --heights table: give --heights too");
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);
-                RunOptions run;
-                run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
                 Nec2cProgram engine(run);
                 const Result result = nec::run(prepared, engine);
                 for (const std::string& warning : result.warnings)
