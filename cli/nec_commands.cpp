@@ -113,33 +113,31 @@ CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation) {
 }
 
 void addFeedOptions(CLI::App& command, Settings& settings) {
-    FeedSettings& feed = settings.feed;
-    command
-        .add_option("--feed-line", feed.line,
-                    "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, "
-                    "velocity factor and length in mm (default --z0, 0.82 and the series match length)")
-        ->type_name("Z0,VF[,MM]");
-    command
-        .add_option("--feed-loss", feed.loss,
-                    "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square "
-                    "root of frequency (default 0)")
-        ->type_name("DB");
-    command.add_option("--feed-section", feed.section, "a section of line between the junction and the balun")
-        ->type_name("Z0,VF,MM");
-    command.add_option("--balun", feed.balun, "an ideal N:1 impedance transformer after the junction (default 1)")
-        ->type_name("N");
-    command
-        .add_option("--coax", feed.coax,
-                    "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per "
-                    "100 m at 100 MHz (default 0)")
-        ->type_name("Z0,VF,METRES[,DB]");
-    command.add_option("--rig-z0", feed.rigZ0, "the rig's or analyser's reference impedance in ohms (default 50)")
-        ->type_name("OHMS");
-    command
-        .add_option("--at", feed.at,
-                    "where the SWR, its stretches, the charts and the files are taken, and where a measurement was "
-                    "taken: gap, junction or rig (default rig when a feed is given)")
-        ->type_name("PLANE");
+    struct FeedOption {
+        const char* name;
+        std::string FeedSettings::*setting;
+        const char* type;
+        const char* help;
+    };
+    static constexpr FeedOption kFeedOptions[]{
+        {"--feed-line", &FeedSettings::line, "Z0,VF[,MM]",
+         "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, velocity "
+         "factor and length in mm (default --z0, 0.82 and the series match length)"},
+        {"--feed-loss", &FeedSettings::loss, "DB",
+         "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square root of "
+         "frequency (default 0)"},
+        {"--feed-section", &FeedSettings::section, "Z0,VF,MM", "a section of line between the junction and the balun"},
+        {"--balun", &FeedSettings::balun, "N", "an ideal N:1 impedance transformer after the junction (default 1)"},
+        {"--coax", &FeedSettings::coax, "Z0,VF,METRES[,DB]",
+         "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per 100 m at "
+         "100 MHz (default 0)"},
+        {"--rig-z0", &FeedSettings::rigZ0, "OHMS", "the rig's or analyser's reference impedance in ohms (default 50)"},
+        {"--at", &FeedSettings::at, "PLANE",
+         "where the SWR, its stretches, the charts and the files are taken, and where a measurement was taken: gap, "
+         "junction or rig (default rig when a feed is given)"},
+    };
+    for (const FeedOption& option : kFeedOptions)
+        command.add_option(option.name, settings.feed.*option.setting, option.help)->type_name(option.type);
 }
 
 CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help) {
