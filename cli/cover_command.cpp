@@ -1,9 +1,7 @@
 #include "cli/model_commands.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -177,8 +175,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "the default), gauges (every gauge of the table at least that thick), tube diameters in mm")
         ->type_name("LIST");
     command->add_option("--jobs", options->jobs, "nec2c runs at once (default: one per core)")->type_name("N");
-    command->add_option("--time-limit", options->timeLimit, "stop each nec2c run after this many seconds (default 120)")
-        ->type_name("SECONDS");
+    addTimeLimitOption(*command, options->timeLimit, "stop each nec2c run after this many seconds (default 120)");
     command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
         ->check(CLI::IsMember({"text", "csv", "json"}))
         ->type_name("FORMAT");
@@ -191,11 +188,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         o.request.names = coverOptionNames();
         try {
             const int jobs = readJobs(o.jobs);
-            const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+            const RunOptions run = timeLimited(o.timeLimit);
             // Every setting is checked before the first run.
             const CoverPlan plan = planCover(o.request);
-            RunOptions run;
-            run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
             const EngineMaker engines = [run] { return std::make_unique<Nec2cProgram>(run); };
             int lastTold = 0;
             std::string lastBest;

@@ -1,6 +1,8 @@
 #include "cli/nec_commands.h"
 #include "cli/model_commands.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -112,33 +114,50 @@ CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation) {
 }
 
 void addFeedOptions(CLI::App& command, Settings& settings) {
-    FeedSettings& feed = settings.feed;
-    command
-        .add_option("--feed-line", feed.line,
-                    "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, "
-                    "velocity factor and length in mm (default --z0, 0.82 and the series match length)")
-        ->type_name("Z0,VF[,MM]");
-    command
-        .add_option("--feed-loss", feed.loss,
-                    "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square "
-                    "root of frequency (default 0)")
-        ->type_name("DB");
-    command.add_option("--feed-section", feed.section, "a section of line between the junction and the balun")
-        ->type_name("Z0,VF,MM");
-    command.add_option("--balun", feed.balun, "an ideal N:1 impedance transformer after the junction (default 1)")
-        ->type_name("N");
-    command
-        .add_option("--coax", feed.coax,
-                    "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per "
-                    "100 m at 100 MHz (default 0)")
-        ->type_name("Z0,VF,METRES[,DB]");
-    command.add_option("--rig-z0", feed.rigZ0, "the rig's or analyser's reference impedance in ohms (default 50)")
-        ->type_name("OHMS");
-    command
-        .add_option("--at", feed.at,
-                    "where the SWR, its stretches, the charts and the files are taken, and where a measurement was "
-                    "taken: gap, junction or rig (default rig when a feed is given)")
-        ->type_name("PLANE");
+    struct FeedOption {
+        const char* name;
+        std::string FeedSettings::*setting;
+        const char* type;
+        const char* help;
+    };
+    static constexpr FeedOption kFeedOptions[]{
+        {"--feed-line", &FeedSettings::line, "Z0,VF[,MM]",
+         "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, velocity "
+         "factor and length in mm (default --z0, 0.82 and the series match length)"},
+        {"--feed-loss", &FeedSettings::loss, "DB",
+         "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square root of "
+         "frequency (default 0)"},
+        {"--feed-section", &FeedSettings::section, "Z0,VF,MM", "a section of line between the junction and the balun"},
+        {"--balun", &FeedSettings::balun, "N", "an ideal N:1 impedance transformer after the junction (default 1)"},
+        {"--coax", &FeedSettings::coax, "Z0,VF,METRES[,DB]",
+         "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per 100 m at "
+         "100 MHz (default 0)"},
+        {"--rig-z0", &FeedSettings::rigZ0, "OHMS", "the rig's or analyser's reference impedance in ohms (default 50)"},
+        {"--at", &FeedSettings::at, "PLANE",
+         "where the SWR, its stretches, the charts and the files are taken, and where a measurement was taken: gap, "
+         "junction or rig (default rig when a feed is given)"},
+    };
+    for (const FeedOption& option : kFeedOptions)
+        command.add_option(option.name, settings.feed.*option.setting, option.help)->type_name(option.type);
+}
+
+CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help) {
+    return command.add_option("--time-limit", seconds, help)->type_name("SECONDS");
+}
+
+RunOptions timeLimited(const std::string& seconds) {
+    RunOptions run;
+    const double limit = std::min(positiveSetting(seconds, "--time-limit"), 86400.0);
+    run.timeLimit = std::chrono::milliseconds(static_cast<long long>(limit * 1000));
+    return run;
+}
+
+void addReportFormatOption(CLI::App& command, ReportFormat& format, const std::string& help) {
+    const std::map<std::string, ReportFormat> formats{
+        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
+    command.add_option("--format", format, help)
+        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
+        ->type_name("FORMAT");
 }
 
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
@@ -200,13 +219,9 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
             ->type_name("OHMS");
         addFeedOptions(*simulate, settings);
-        const std::map<std::string, ReportFormat> formats{
-            {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-        simulate
-            ->add_option("--format", options->format,
-                         "text (default), csv (the sweep table only, or the heights table with --heights) or json")
-            ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-            ->type_name("FORMAT");
+        addReportFormatOption(
+            *simulate, options->format,
+            "text (default), csv (the sweep table only, or the heights table with --heights) or json");
         simulate->add_option("--plot", options->plot, "also draw SWR against frequency into an SVG file")
             ->type_name("FILE.svg");
         simulate
@@ -233,19 +248,16 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             ->add_option("--touchstone", options->touchstone,
                          "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
             ->type_name("FILE.s1p");
-        simulate->add_option("--time-limit", options->timeLimit, "stop nec2c after this many seconds (default 120)")
-            ->type_name("SECONDS");
+        addTimeLimitOption(*simulate, options->timeLimit, "stop nec2c after this many seconds (default 120)");
         simulate->callback([options, &out, &err] {
             guarded(err, "simulate", [&] {
                 SimulateOptions& o = *options;
-                const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+                const RunOptions run = timeLimited(o.timeLimit);
                 if (!o.plotHeights.empty() && o.request.settings.heights.empty())
                     throw std::invalid_argument("--plot-heights draws the --heights table: give --heights too");
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);
-                RunOptions run;
-                run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
                 Nec2cProgram engine(run);
                 const Result result = nec::run(prepared, engine);
                 for (const std::string& warning : result.warnings)

@@ -45,7 +45,7 @@ struct SheetOptions {
 // The model check of the design: its SWR at the design frequency (on the default sweep's grid),
 // lowest SWR, stretches below 2:1, and maximum gain and take-off angle at the design frequency.
 sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
-    const double seconds = nec::positiveSetting(o.timeLimit, "--time-limit");
+    const nec::RunOptions run = timeLimited(o.timeLimit);
     nec::Request request;
     request.design = o.request;
     request.settings = o.settings;
@@ -53,8 +53,6 @@ sheet::ModelFigures modelCheck(const SheetOptions& o, std::ostream& err) {
     const nec::Prepared prepared = nec::prepare(request);
     for (const std::string& warning : prepared.deck.warnings)
         err << "brimalox-cli sheet: warning: " << warning << '\n';
-    nec::RunOptions run;
-    run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
     nec::Nec2cProgram engine(run);
     return sheet::modelFigures(nec::run(prepared, engine));
 }
@@ -241,10 +239,7 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "mm added to each piece's cut length for bends and joints, the wire taken up where pieces meet "
                      "or are wrapped (default 0); the design's lengths stay beside it")
         ->type_name("MM");
-    command
-        ->add_option("--time-limit", options->timeLimit,
-                     "with --model: stop nec2c after this many seconds (default 120)")
-        ->type_name("SECONDS")
+    addTimeLimitOption(*command, options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")
         ->needs(model);
     command->callback([options, &out, &err] {
         const SheetOptions& o = *options;

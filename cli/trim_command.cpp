@@ -1,12 +1,10 @@
 #include "cli/model_commands.h"
 
-#include <algorithm>
-#include <chrono>
-#include <map>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include <CLI/CLI.hpp>
 
@@ -70,24 +68,17 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             ->type_name("MHZ");
     file->excludes(edges)->excludes(dip);
     edges->excludes(dip);
-    const std::map<std::string, ReportFormat> formats{
-        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-    trim->add_option("--format", options->format, "text (default), csv (the cut list) or json")
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-        ->type_name("FORMAT");
-    trim->add_option("--time-limit", options->timeLimit, "stop each nec2c run after this many seconds (default 120)")
-        ->type_name("SECONDS");
+    addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
+    addTimeLimitOption(*trim, options->timeLimit, "stop each nec2c run after this many seconds (default 120)");
     trim->callback([options, &out, &err] {
         guarded(err, "trim", [&] {
             TrimOptions& o = *options;
             o.request.names = trimNames();
-            const double seconds = positiveSetting(o.timeLimit, "--time-limit");
+            const RunOptions run = timeLimited(o.timeLimit);
             TrimMeasurement& m = o.request.measured;
             if (!o.measured.empty()) m.file = Measured{o.measured, readTouchstoneFile(o.measured)};
             if (!o.edges.empty()) std::tie(m.lowEdgeMhz, m.highEdgeMhz) = readEdges(o.edges, "--measured-2to1");
             if (!o.dip.empty()) m.dipMhz = positiveSetting(o.dip, "--measured-min");
-            RunOptions run;
-            run.timeLimit = std::chrono::milliseconds(static_cast<long long>(std::min(seconds, 86400.0) * 1000));
             Nec2cProgram engine(run);
             out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
         });

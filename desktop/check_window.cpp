@@ -81,16 +81,11 @@ QWidget* CheckWindow::buildSettings() {
     model_ = new ModelSettings(box);
     form->addRow(model_);
 
-    auto* sweep = new QHBoxLayout;
     from_ = settingBox(box, "from", "SWEEP FROM", "0.8 x the design frequency");
     to_ = settingBox(box, "to", "SWEEP TO", "1.4 x the design frequency");
     step_ = settingBox(box, "step", "SWEEP STEP", "0.01 x the design frequency");
-    sweep->addWidget(from_);
-    sweep->addWidget(new QLabel(QStringLiteral("TO"), box));
-    sweep->addWidget(to_);
-    sweep->addWidget(new QLabel(QStringLiteral("STEP"), box));
-    sweep->addWidget(step_);
-    form->addRow(QStringLiteral("SWEEP FROM (MHZ)"), sweep);
+    form->addRow(QStringLiteral("SWEEP FROM (MHZ)"),
+                 settingsInRow(box, from_, {{QStringLiteral("TO"), to_}, {QStringLiteral("STEP"), step_}}));
     patternAt_ = settingBox(box, "patternAt", "PATTERN ALSO AT", "MHz, several apart by spaces");
     form->addRow(QStringLiteral("PATTERN ALSO AT (MHZ)"), patternAt_);
     heights_ = settingBox(box, "heights", "HEIGHT SWEEP", "FROM:TO:STEP in metres (needs a ground)");

@@ -153,17 +153,7 @@ void Form1::showNotes() {
     notes_->present();
 }
 
-void Form1::showWebsite() {
-    if (!website_) {
-        website_ = new QMessageBox(QMessageBox::Information, qstr(websiteCaption()), qstr(websiteText()),
-                                   QMessageBox::Ok, this);
-        website_->setObjectName(QStringLiteral("website"));
-        website_->setWindowModality(Qt::NonModal);
-    }
-    website_->show();
-    website_->raise();
-    website_->activateWindow();
-}
+void Form1::showWebsite() { showKeptBox(website_, this, qstr(websiteCaption()), qstr(websiteText()), "website"); }
 
 bool Form1::pressButton(Button button) {
     const ClickOutcome outcome = press(button, *this, mod1_);
@@ -181,15 +171,13 @@ DesignTexts Form1::shownDesign() const { return brimalox::shownDesign(*this); }
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
 void Form1::showFailure(const ClickOutcome& outcome) {
-    auto* box = new QMessageBox(QMessageBox::Warning, caption(), qstr(outcome.message()), QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("failure"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<QWidget> before(QApplication::focusWidget());
+    QMessageBox* box = openMessage(this, QMessageBox::Warning, caption(), qstr(outcome.message()), "failure");
     // Keys go back where they went before the click once the message is dismissed.
-    connect(box, &QDialog::finished, this, [this, before = QPointer<QWidget>(QApplication::focusWidget())] {
+    connect(box, &QDialog::finished, this, [this, before] {
         activateWindow();
         if (before && before->window() == this) before->setFocus(Qt::OtherFocusReason);
     });
-    box->open();
 }
 
 }  // namespace brimalox

@@ -91,17 +91,8 @@ void MainWindow::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
     help->addAction(QStringLiteral("&NOTES"), QKeySequence::HelpContents, this, [this] { form_->showNotes(); });
-    help->addAction(QStringLiteral("&ABOUT"), this, [this] {
-        if (!about_) {
-            about_ = new QMessageBox(QMessageBox::Information, QStringLiteral("ABOUT"), qstr(websiteText()),
-                                     QMessageBox::Ok, this);
-            about_->setObjectName(QStringLiteral("about"));
-            about_->setWindowModality(Qt::NonModal);
-        }
-        about_->show();
-        about_->raise();
-        about_->activateWindow();
-    });
+    help->addAction(QStringLiteral("&ABOUT"), this,
+                    [this] { showKeptBox(about_, this, QStringLiteral("ABOUT"), qstr(websiteText()), "about"); });
 }
 
 QAction* MainWindow::action(const QString& text) const {
@@ -111,17 +102,14 @@ QAction* MainWindow::action(const QString& text) const {
     return nullptr;
 }
 
-bool MainWindow::haveDesign(const QString& command) {
-    if (form_->designComputed()) return true;
-    auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
-                                QStringLiteral("%1 needs a computed design. Type the frequency, click ACCEPT, select "
-                                               "THREE SIDED or FOUR SIDED and click COMPUTE first.")
-                                    .arg(command),
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("needsDesign"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-    return false;
+ModelWindows* MainWindow::modelsWithDesign(const QString& command) {
+    if (form_->designComputed()) return models();
+    openMessage(this, QMessageBox::Information, windowTitle(),
+                QStringLiteral("%1 needs a computed design. Type the frequency, click ACCEPT, select THREE SIDED or "
+                               "FOUR SIDED and click COMPUTE first.")
+                    .arg(command),
+                "needsDesign");
+    return nullptr;
 }
 
 ModelWindows* MainWindow::models() {
@@ -130,26 +118,21 @@ ModelWindows* MainWindow::models() {
         models_ = makeModels_(
             {this, [form = form_] { return form->shownDesign(); }, [this](const DesignRequest& d) { useDesign(d); }});
     } catch (const std::exception& e) {
-        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                    QStringLiteral("The check, trim, band search and build sheet could not be "
-                                                   "loaded (%1). Reinstall the brimalox package.")
-                                        .arg(QString::fromLocal8Bit(e.what())),
-                                    QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("modelsMissing"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        openMessage(this, QMessageBox::Warning, windowTitle(),
+                    QStringLiteral("The check, trim, band search and build sheet could not be loaded (%1). Reinstall "
+                                   "the brimalox package.")
+                        .arg(QString::fromLocal8Bit(e.what())),
+                    "modelsMissing");
     }
     return models_.get();
 }
 
 void MainWindow::openCheck() {
-    if (!haveDesign(QStringLiteral("CHECK THE DESIGN"))) return;
-    if (ModelWindows* windows = models()) windows->openCheck();
+    if (ModelWindows* windows = modelsWithDesign(QStringLiteral("CHECK THE DESIGN"))) windows->openCheck();
 }
 
 void MainWindow::openTrim() {
-    if (!haveDesign(QStringLiteral("TRIM"))) return;
-    if (ModelWindows* windows = models()) windows->openTrim();
+    if (ModelWindows* windows = modelsWithDesign(QStringLiteral("TRIM"))) windows->openTrim();
 }
 
 void MainWindow::openCover() {
@@ -170,13 +153,11 @@ void MainWindow::useDesign(const DesignRequest& d) {
 }
 
 void MainWindow::openBuildSheet() {
-    if (!haveDesign(QStringLiteral("BUILD SHEET"))) return;
-    if (ModelWindows* windows = models()) windows->openBuildSheet();
+    if (ModelWindows* windows = modelsWithDesign(QStringLiteral("BUILD SHEET"))) windows->openBuildSheet();
 }
 
 void MainWindow::printBuildSheet() {
-    if (!haveDesign(QStringLiteral("PRINT BUILD SHEET"))) return;
-    if (ModelWindows* windows = models()) windows->printBuildSheet();
+    if (ModelWindows* windows = modelsWithDesign(QStringLiteral("PRINT BUILD SHEET"))) windows->printBuildSheet();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

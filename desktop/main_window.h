@@ -51,10 +51,11 @@ protected:
 
 private:
     void buildMenus();
-    // False, with a message saying what to do first, while no COMPUTE has filled the window.
-    bool haveDesign(const QString& command);
     // The menus' windows, made on the first call; nullptr, having told the user why, if they cannot be.
     ModelWindows* models();
+    // The same for a command that works on the window's design: nullptr, with a message saying what to
+    // do first, while no COMPUTE has filled the window.
+    ModelWindows* modelsWithDesign(const QString& command);
 
     Form1* form_ = nullptr;
     ModelWindowsMaker makeModels_;

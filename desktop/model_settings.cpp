@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -42,6 +44,16 @@ QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, c
     box->setAccessibleName(label);
     box->setPlaceholderText(hint);
     return box;
+}
+
+QHBoxLayout* settingsInRow(QWidget* parent, QLineEdit* first, const std::vector<std::pair<QString, QLineEdit*>>& more) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(first);
+    for (const auto& [caption, box] : more) {
+        row->addWidget(new QLabel(caption, parent));
+        row->addWidget(box);
+    }
+    return row;
 }
 
 ModelSettings::ModelSettings(QWidget* parent) : QWidget(parent) {

@@ -3,11 +3,14 @@
 // them, with the words a refusal names them by.
 
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 #include "nec/request.h"
 
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 
 namespace brimalox {
@@ -18,6 +21,10 @@ nec::SettingNames windowSettingNames();
 // A setting's box: named for the tests, the screen reader and the refusals alike.
 QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, const QString& hint,
                       const QString& text = {});
+
+// Setting boxes side by side in one row of a form: the first, then each of the others after its
+// caption ("TO", "STEP").
+QHBoxLayout* settingsInRow(QWidget* parent, QLineEdit* first, const std::vector<std::pair<QString, QLineEdit*>>& more);
 
 class ModelSettings : public QWidget {
 public:

@@ -16,6 +16,7 @@
 #include <exception>
 #include <utility>
 
+#include "desktop/text_boxes.h"
 #include "nec/error.h"
 
 namespace brimalox {
@@ -167,13 +168,10 @@ bool ModelWindow::openMeasured(const QString& path) {
         if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
         measured_ = nec::Measured{name.toStdString(), nec::readTouchstone(file.readAll().toStdString())};
     } catch (const std::exception& e) {
-        auto* box = new QMessageBox(
-            QMessageBox::Warning, windowTitle(),
+        openMessage(
+            this, QMessageBox::Warning, windowTitle(),
             QStringLiteral("The measured file %1 was not opened: %2").arg(name, QString::fromStdString(e.what())),
-            QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("measuredFailure"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+            "measuredFailure");
         return false;
     }
     measuredName_->setText(name);

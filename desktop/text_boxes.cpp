@@ -117,4 +117,24 @@ void setBoxText(QWidget* box, const QString& text) {
     }
 }
 
+QMessageBox* openMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                         const char* name) {
+    auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return box;
+}
+
+void showKeptBox(QMessageBox*& box, QWidget* parent, const QString& title, const QString& text, const char* name) {
+    if (!box) {
+        box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setWindowModality(Qt::NonModal);
+    }
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
 }  // namespace brimalox

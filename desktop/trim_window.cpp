@@ -51,13 +51,10 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
     how->addWidget(byDip_);
     how->addWidget(byFile_);
     form->addRow(QStringLiteral("MEASURED"), how);
-    auto* edges = new QHBoxLayout;
     low_ = settingBox(this, "low", "SWR 2:1 AT", "MHz");
     high_ = settingBox(this, "high", "AND AT", "MHz");
-    edges->addWidget(low_);
-    edges->addWidget(new QLabel(QStringLiteral("AND AT (MHZ)"), this));
-    edges->addWidget(high_);
-    form->addRow(QStringLiteral("SWR 2:1 AT (MHZ)"), edges);
+    form->addRow(QStringLiteral("SWR 2:1 AT (MHZ)"),
+                 settingsInRow(this, low_, {{QStringLiteral("AND AT (MHZ)"), high_}}));
     dip_ = settingBox(this, "dip", "SWR DIPS AT", "MHz (the edges or a file are better: the dip is flat)");
     form->addRow(QStringLiteral("SWR DIPS AT (MHZ)"), dip_);
     form->addRow(QStringLiteral("MEASURED (.S1P)"),

@@ -62,10 +62,12 @@ Module['press'] = function (button, texts, options) {
   };
 };
 
+// The text as UTF-8 in the module's memory, NUL-terminated, for the length of call(pointer, length).
 function brimaloxWithBytes(text, call) {
   var bytes = brimaloxEncoder.encode(String(text));
   var pointer = _malloc(bytes.length + 1);
   HEAPU8.set(bytes, pointer);
+  HEAPU8[pointer + bytes.length] = 0;
   try {
     return call(pointer, bytes.length);
   } finally {

@@ -1,54 +1,28 @@
-// Appended to the model check's module (emcc --post-js), which runs in the check's worker.
+// Appended to the module after binding.js (emcc --post-js): the model check's calls, which the
+// check's worker makes, and the trim's and the search's. Each takes a text (JSON, mostly) and
+// returns one (see check_binding.cpp).
 
-var brimaloxEncoder = new TextEncoder();
-var brimaloxDecoder = new TextDecoder();
-
-function brimaloxCString(pointer) {
-  return brimaloxDecoder.decode(HEAPU8.subarray(pointer, HEAPU8.indexOf(0, pointer)));
+// A call of the module's from a C string to a C string: the text copied in for the call, the answer
+// copied out.
+function brimaloxTextCall(call) {
+  return function (text) {
+    return brimaloxWithBytes(text, function (pointer) { return brimaloxCString(call(pointer)); });
+  };
 }
 
-function brimaloxWithText(text, call) {
-  var bytes = brimaloxEncoder.encode(String(text));
-  var pointer = _malloc(bytes.length + 1);
-  HEAPU8.set(bytes, pointer);
-  HEAPU8[pointer + bytes.length] = 0;
-  try {
-    return call(pointer);
-  } finally {
-    _free(pointer);
-  }
-}
-
-// The model check (Module.necRun runs the engine for each deck): the request as
-// JSON in, the result as JSON text out (see check_binding.cpp).
-Module['check'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check(pointer)); });
-};
-
+// The model check (Module.necRun runs the engine for each deck): the request as JSON in, the result
+// as JSON text out.
+Module['check'] = brimaloxTextCall(_brimalox_check);
 // What is wrong with a Touchstone file's text ("line 4: ..."), or '' when it reads.
-Module['touchstoneProblem'] = function (text) {
-  return brimaloxWithText(text, function (pointer) { return brimaloxCString(_brimalox_touchstone_problem(pointer)); });
-};
-
+Module['touchstoneProblem'] = brimaloxTextCall(_brimalox_touchstone_problem);
 // The deck a check of the request runs first (its sweep and patterns), "" for a request it refuses.
-Module['checkDeck'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_check_deck(pointer)); });
-};
-
+Module['checkDeck'] = brimaloxTextCall(_brimalox_check_deck);
 // The trim of a built antenna: the check's request with its measurement as JSON in, the result as
-// JSON text out (see check_binding.cpp).
-Module['trim'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_trim(pointer)); });
-};
-
+// JSON text out.
+Module['trim'] = brimaloxTextCall(_brimalox_trim);
 // What the search would take at most: the request as JSON in, {"ok", "runs", "frequencies"} as JSON
-// text out (see check_binding.cpp).
-Module['coverPlan'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_cover_plan(pointer)); });
-};
-
-// The search of the design that covers given bands (Module.onCoverProgress(runs, planned, best) told after
-// each run): the request as JSON in, the result as JSON text out (see check_binding.cpp).
-Module['cover'] = function (requestJson) {
-  return brimaloxWithText(requestJson, function (pointer) { return brimaloxCString(_brimalox_cover(pointer)); });
-};
+// text out.
+Module['coverPlan'] = brimaloxTextCall(_brimalox_cover_plan);
+// The search of the design that covers given bands (Module.onCoverProgress(runs, planned, best) told
+// after each run): the request as JSON in, the result as JSON text out.
+Module['cover'] = brimaloxTextCall(_brimalox_cover);

@@ -1,12 +1,17 @@
 #pragma once
 // What the model windows' tests ask of the machine: whether nec2c is installed (as the model's own
-// tests ask it), and how many nec2c processes this test has running.
+// tests ask it), how many nec2c processes this test has running, and CANCEL while one runs.
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "desktop/model_window.h"
 #include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::testing {
@@ -22,6 +27,18 @@ inline int nec2cChildren() {
         if (stat >> pid >> name >> state >> ppid && name == "(nec2c)" && ppid == parent) ++found;
     }
     return found;
+}
+
+// Clicks the window's CANCEL once its run has started nec2c: the run ends within endMs, and less
+// than a second after the click, with no nec2c left.
+inline void cancelOnceNec2cRuns(const ModelWindow& window, int endMs) {
+    ASSERT_TRUE(QTest::qWaitFor([] { return nec2cChildren() > 0; }, 10000)) << "nec2c never started";
+    QElapsedTimer clock;
+    clock.start();
+    window.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&window] { return !window.running(); }, endMs));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(nec2cChildren(), 0);
 }
 
 }  // namespace brimalox::testing

@@ -13,30 +13,28 @@ mergeInto(LibraryManager.library, {
   __syscall_ioctl: function (fd, op, varargs) {
     return -59;  // ENOTTY: no terminal, so the C library buffers standard output by blocks
   },
-  fd_read: function (fd, iov, iovcnt, pnum) {
+  // readv and writev: each buffer of the iovec array in turn goes to transfer(view), which returns
+  // the bytes it moved or a negative errno; a short one ends the walk, as at the end of a file.
+  $necFilesEach: function (iov, iovcnt, pnum, transfer) {
     var total = 0;
     for (var i = 0; i < iovcnt; i++) {
       var ptr = HEAP32[(iov + 8 * i) >> 2];
       var len = HEAP32[(iov + 8 * i + 4) >> 2];
-      var got = Module['necFiles'].read(fd, HEAPU8.subarray(ptr, ptr + len));
-      if (got < 0) return -got;
-      total += got;
-      if (got < len) break;
+      var moved = transfer(HEAPU8.subarray(ptr, ptr + len));
+      if (moved < 0) return -moved;
+      total += moved;
+      if (moved < len) break;
     }
     HEAP32[pnum >> 2] = total;
     return 0;
   },
+  fd_read__deps: ['$necFilesEach'],
+  fd_read: function (fd, iov, iovcnt, pnum) {
+    return necFilesEach(iov, iovcnt, pnum, function (bytes) { return Module['necFiles'].read(fd, bytes); });
+  },
+  fd_write__deps: ['$necFilesEach'],
   fd_write: function (fd, iov, iovcnt, pnum) {
-    var total = 0;
-    for (var i = 0; i < iovcnt; i++) {
-      var ptr = HEAP32[(iov + 8 * i) >> 2];
-      var len = HEAP32[(iov + 8 * i + 4) >> 2];
-      var put = Module['necFiles'].write(fd, HEAPU8.subarray(ptr, ptr + len));
-      if (put < 0) return -put;
-      total += len;
-    }
-    HEAP32[pnum >> 2] = total;
-    return 0;
+    return necFilesEach(iov, iovcnt, pnum, function (bytes) { return Module['necFiles'].write(fd, bytes); });
   },
   // The 64-bit offset comes as two 32-bit halves (no BigInt at the boundary).
   fd_seek: function (fd, offset_low, offset_high, whence, newOffset) {
