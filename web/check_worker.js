@@ -19,6 +19,7 @@ var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
 var helpers = [];  // {worker, jobs: {id: {resolve, reject, progress}}}
 var joined = {};   // deck text: its output, joined from the parts, for the module's next run of it
+var engineReady = null;  // this worker's engine, compiled once for it and its helpers
 var FREQUENCY_MARK = '--------- FREQUENCY --------';
 
 // A helper: the engine alone, running the decks it is sent. In: {type: 'load', engine} then
@@ -61,10 +62,20 @@ function startHelpers() {
         else job.resolve(m.output);
       };
     })(helper);
-    helper.worker.postMessage({ type: 'load', engine: sources.engine });
     helpers.push(helper);
   }
   URL.revokeObjectURL(url);
+  // The helpers take the engine as this worker compiled it: one compile rather than one each, and
+  // the code the browser optimises while any of them runs serves them all.
+  engineReady.then(function (engine) {
+    helpers.forEach(function (helper) {
+      try {
+        helper.worker.postMessage({ type: 'load', engine: engine.module });
+      } catch (error) {
+        helper.worker.postMessage({ type: 'load', engine: sources.engine });  // a browser that cannot pass it on
+      }
+    });
+  }, function () {});
 }
 
 function onHelper(helper, deck, progress) {
@@ -150,7 +161,7 @@ function unpacked(bytes) {
 }
 
 function load() {
-  return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
+  return Promise.all([engineReady, unpacked(sources.module)]).then(function (loaded) {
     var engine = loaded[0];
     return createBrimaloxCore({
       engine: engine,
@@ -195,6 +206,7 @@ onmessage = function (event) {
     return;
   }
   if (!ready) {
+    engineReady = loadNecEngine(sources.engine);
     ready = load();
     startHelpers();
   }
