@@ -12,6 +12,7 @@ brimalox.worker = (function () {
   var pending = {};  // request id: {progress, done, failed}
   var nextId = 0;
   var stopped = [];  // what the views do when the worker ends
+  var sharedParts = 0;  // among how many engines the last answer's sweep was shared
 
   function start() {
     var source = [byId('core-module').textContent, byId('nec-engine').textContent,
@@ -35,6 +36,7 @@ brimalox.worker = (function () {
         return;
       }
       delete pending[m.id];
+      if (m.type === 'done') sharedParts = m.parts;
       if (m.type === 'done') job.done(m.result);
       else job.failed(m.message);
     };
@@ -112,6 +114,8 @@ brimalox.worker = (function () {
       worker.postMessage(message);
     },
     stop: stop,
+    // Among how many engines the last answer's sweep was shared (1: run by the worker alone).
+    sharedParts: function () { return sharedParts; },
     onStop: function (then) { stopped.push(then); }
   };
 })();

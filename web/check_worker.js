@@ -9,7 +9,9 @@
 // In: {type: 'load', engine, module, engineScript, helpers} (engine and module gzip-compressed
 // WebAssembly, as bytes; engineScript the engine's script, for the helpers), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
-// Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far), {id, type: 'done', result}, {id, type: 'error', message},
+// Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far),
+// {id, type: 'done', result, parts} (parts: among how many engines the sweep was shared, 1 for none),
+// {id, type: 'error', message},
 // {type: 'warmed'}.
 'use strict';
 
@@ -18,7 +20,9 @@ var ready = null;  // the check module with the engine, made for the first reque
 var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
 var helpers = [];  // {worker, jobs: {id: {resolve, reject, progress}}}
-var joined = {};   // deck text: its output, joined from the parts, for the module's next run of it
+var joined = {};   // deck text: {output, parts}, joined from the parts, for the module's next run of it
+var sharedParts = 1;  // among how many engines the request's run shared its sweep (told with its answer)
+var engineReady = null;  // this worker's engine, compiled once for it and its helpers
 var FREQUENCY_MARK = '--------- FREQUENCY --------';
 
 // A helper: the engine alone, running the decks it is sent. In: {type: 'load', engine} then
@@ -61,10 +65,20 @@ function startHelpers() {
         else job.resolve(m.output);
       };
     })(helper);
-    helper.worker.postMessage({ type: 'load', engine: sources.engine });
     helpers.push(helper);
   }
   URL.revokeObjectURL(url);
+  // The helpers take the engine as this worker compiled it: one compile rather than one each, and
+  // the code the browser optimises while any of them runs serves them all.
+  engineReady.then(function (engine) {
+    helpers.forEach(function (helper) {
+      try {
+        helper.worker.postMessage({ type: 'load', engine: engine.module });
+      } catch (error) {
+        helper.worker.postMessage({ type: 'load', engine: sources.engine });  // a browser that cannot pass it on
+      }
+    });
+  }, function () {});
 }
 
 function onHelper(helper, deck, progress) {
@@ -140,7 +154,7 @@ function shareDeck(module, engine, request, id) {
     return Promise.resolve();
   }
   return Promise.all(running).then(function (outputs) {
-    joined[deck] = joinOutputs(outputs.concat([last]));
+    joined[deck] = { output: joinOutputs(outputs.concat([last])), parts: decks.length };
   }, function () {});
 }
 
@@ -150,17 +164,18 @@ function unpacked(bytes) {
 }
 
 function load() {
-  return Promise.all([loadNecEngine(sources.engine), unpacked(sources.module)]).then(function (loaded) {
+  return Promise.all([engineReady, unpacked(sources.module)]).then(function (loaded) {
     var engine = loaded[0];
     return createBrimaloxCore({
       engine: engine,
       wasmBinary: new Uint8Array(loaded[1]),
       necRun: function (deck, progress) {
-        var output = joined[deck];
+        var shared = joined[deck];
         delete joined[deck];
-        if (output === undefined) return engine.run(deck, progress).output;
-        if (progress) progress(output.split(FREQUENCY_MARK).length - 1);
-        return output;
+        if (shared === undefined) return engine.run(deck, progress).output;
+        sharedParts = shared.parts;
+        if (progress) progress(shared.output.split(FREQUENCY_MARK).length - 1);
+        return shared.output;
       },
       onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); },
       onCoverProgress: function (runs, planned, best) {
@@ -195,6 +210,7 @@ onmessage = function (event) {
     return;
   }
   if (!ready) {
+    engineReady = loadNecEngine(sources.engine);
     ready = load();
     startHelpers();
   }
@@ -223,10 +239,11 @@ onmessage = function (event) {
       : module;
   }).then(function (module) {
     current = m.id;
+    sharedParts = 1;
     var result = m.type === 'check' ? JSON.parse(module.check(m.request))
       : m.type === 'trim' ? JSON.parse(module.trim(m.request))
       : m.type === 'cover' ? JSON.parse(module.cover(m.request)) : module.touchstoneProblem(m.text);
-    postMessage({ id: m.id, type: 'done', result: result });
+    postMessage({ id: m.id, type: 'done', result: result, parts: sharedParts });
   }).catch(function (error) {
     postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });
   });

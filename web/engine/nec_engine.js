@@ -6,6 +6,8 @@
 //   const engine = await loadNecEngine(wasm);
 //     wasm: the module's bytes (Uint8Array, ArrayBuffer or Node Buffer) or their base64 text, gzip
 //     compressed (unpacked with DecompressionStream('gzip')) or not. Compiles the module once.
+//     Or a WebAssembly.Module already compiled (engine.module, posted from another worker): its
+//     code, and what the browser has optimised of it while it ran, is then shared, not compiled again.
 //
 //   const { output, exitCode, messages, frequencies } = engine.run(deckText, onProgress);
 //     Synchronous: returns when nec2c has finished, so that code running inside another
@@ -63,6 +65,7 @@
   }
 
   async function loadNecEngine(wasm) {
+    if (typeof WebAssembly.Module === 'function' && wasm instanceof WebAssembly.Module) return new NecEngine(wasm);
     let bytes = bytesOf(wasm);
     if (bytes[0] === 0x1f && bytes[1] === 0x8b) bytes = await gunzip(bytes);
     return new NecEngine(await WebAssembly.compile(bytes));
