@@ -8,6 +8,7 @@
 
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/report.h"
 
 namespace CLI {
 class App;
