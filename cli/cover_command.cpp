@@ -25,8 +25,6 @@ namespace {
 using namespace nec;
 using nlohmann::ordered_json;
 
-constexpr int kExitFailed = 1;
-
 CoverNames coverOptionNames() {
     CoverNames names;
     static_cast<SettingNames&>(names) = optionNames();

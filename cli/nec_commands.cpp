@@ -24,8 +24,6 @@ namespace {
 
 using namespace nec;
 
-constexpr int kExitFailed = 1;
-
 }  // namespace
 
 void writeFile(const std::string& path, const std::string& text) {

@@ -17,6 +17,9 @@ class Option;
 
 namespace brimalox::cli {
 
+// The exit status of a model command that failed (a usage error is kExitUsage).
+inline constexpr int kExitFailed = 1;
+
 // The options by which the command line names the check's settings in a refusal.
 nec::SettingNames optionNames();
 // FREQ, the design options, the sweep and the ground (with the refusals' names into request).
