@@ -26,7 +26,7 @@ namespace {
 
 using testing::nec2cInstalled;
 
-Request request146(int sides, const std::string& insulation) {
+Request insulated146(int sides, const std::string& insulation) {
     Request r;
     r.design.frequencyText = "146";
     r.design.sides = sides;
@@ -68,9 +68,9 @@ TEST(Coat, TheSearchCarriesTheCoatAndSaysSo) {
 // once, worked out here from the formula; the feed wires across the gaps carry none.
 TEST(CoatDeck, EverySegmentButTheFeedWiresCarriesTheCoat) {
     for (const int sides : {3, 4}) {
-        const test::DeckCards bare = test::readDeck(prepare(request146(sides, "")).deck.deck);
+        const test::DeckCards bare = test::readDeck(prepare(insulated146(sides, "")).deck.deck);
         EXPECT_TRUE(bare.loads.empty());
-        const test::DeckCards deck = test::readDeck(prepare(request146(sides, "0.5,PVC")).deck.deck);
+        const test::DeckCards deck = test::readDeck(prepare(insulated146(sides, "0.5,PVC")).deck.deck);
         const double a = 1.626 / 2, b = a + 0.5;
         const double henries = 4e-7 * M_PI / (2 * M_PI) * (1 - 1 / 3.5) * std::log(b / a);
         std::multiset<int> loaded;
@@ -97,10 +97,10 @@ TEST(CoatDeck, EverySegmentButTheFeedWiresCarriesTheCoat) {
 TEST(CoatModel, LimitsAreTheBareFiguresAndTheShorteningGrowsWithPermittivityAndThickness) {
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     Nec2cProgram engine;
-    const Result bare = simulate(request146(3, ""), engine);
+    const Result bare = simulate(insulated146(3, ""), engine);
     // nec2c prints five digits: a vanishing coat may turn the last one.
     for (const auto& [coat, within] : {std::pair{"0.5,1", 0.0}, std::pair{"0.000001,PVC", 0.02}}) {
-        Prepared prepared = prepare(request146(3, coat));
+        Prepared prepared = prepare(insulated146(3, coat));
         const Analysis a = runSimulation(prepared.deck, 300, engine);
         ASSERT_EQ(a.rows.size(), bare.analysis.rows.size());
         for (std::size_t i = 0; i < a.rows.size(); ++i)
@@ -109,7 +109,7 @@ TEST(CoatModel, LimitsAreTheBareFiguresAndTheShorteningGrowsWithPermittivityAndT
     // Thicker, then of higher permittivity, each shortens more.
     double last = 1;
     for (const char* coat : {"0.25,2.3", "0.5,2.3", "0.5,3.5", "1,3.5", "1,5"}) {
-        Prepared prepared = prepare(request146(3, coat));
+        Prepared prepared = prepare(insulated146(3, coat));
         const Shortening s = shortening(prepared.setup, prepared.z0, engine);
         EXPECT_LT(s.ratio, last) << coat;
         EXPECT_NEAR(s.checkRatio, 1, 0.005) << coat;
@@ -123,14 +123,14 @@ TEST(CoatTrim, TheInsulatedAntennaTrimsToOneWithTheCoatAndToTheShorteningWithout
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     Nec2cProgram engine;
     for (const int sides : {3, 4}) {
-        Request measuring = request146(sides, "0.5,PVC");  // an analyser's own grid, not the model's
+        Request measuring = insulated146(sides, "0.5,PVC");  // an analyser's own grid, not the model's
         measuring.settings.from = "118.3";
         measuring.settings.to = "203.1";
         measuring.settings.step = "0.7";
         const Result built = simulate(measuring, engine);
         ASSERT_TRUE(built.shortening);
         TrimRequest request;
-        request.check = request146(sides, "0.5,PVC");
+        request.check = insulated146(sides, "0.5,PVC");
         request.measured.file = Measured{"built.s1p", readTouchstone(touchstoneFile(built))};
         const Trim toldTrim = trim(request, engine);
         const double told = toldTrim.ratio;

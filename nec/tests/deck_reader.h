@@ -1,13 +1,23 @@
 #pragma once
-// Reads a deck's cards back for the tests, independently of the code that wrote them.
+// Reads a deck's cards back for the tests, independently of the code that wrote them, and a stored
+// file's text.
 
 #include <array>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace brimalox::nec::test {
+
+inline std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 struct DeckWire {
     int tag = 0, segments = 0;

@@ -23,15 +23,9 @@ namespace {
 using test::DeckCards;
 using test::DeckWire;
 using test::readDeck;
+using test::readText;
 
 constexpr double kLight = 299.792458;  // m * MHz
-
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 double number(const std::string& text) {
     const auto parsed = parseDouble(text);

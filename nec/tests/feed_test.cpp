@@ -25,7 +25,7 @@ using testing::nec2cInstalled;
 
 constexpr int kSourceTag = 999;
 
-Request request146(int sides, const std::string& ground) {
+Request fed146(int sides, const std::string& ground) {
     Request r;
     r.design.frequencyText = "146";
     r.design.sides = sides;
@@ -128,7 +128,7 @@ TEST(Feed, TheJunctionAgreesWithNecsTransmissionLinesForThreeAndFourSidesInFreeS
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     for (int sides : {3, 4})
         for (const std::string ground : {"", "average"}) {
-            const Prepared p = prepare(request146(sides, ground));
+            const Prepared p = prepare(fed146(sides, ground));
             SimulationSetup setup = p.setup;
             setup.patternMhz.clear();
             const PreparedDeck deck = prepareDeck(setup);

@@ -10,18 +10,14 @@
 #include "nec/analysis.h"
 #include "nec/error.h"
 #include "nec/output_parser.h"
+#include "nec/tests/deck_reader.h"
 
 #include <nlohmann/json.hpp>
 
 namespace brimalox::nec {
 namespace {
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::readText;
 
 // A stored nec2c run of the 146 MHz three-sided deck: 140 and 150 MHz, then the pattern at 146 MHz
 // on a 3 x 4 grid (nec/tests/data/nec2c-sample.nec).
