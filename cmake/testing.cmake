@@ -1,5 +1,4 @@
-# How tests are declared, for every folder: brimalox_test() for a program or script, brimalox_gtest()
-# for a folder's GoogleTest program. With the tests off both declare nothing.
+# brimalox_test(): a program or script test; brimalox_gtest(): a GoogleTest program. Nothing without tests.
 if(NOT BRIMALOX_BUILD_TESTS)
   function(brimalox_test)
   endfunction()
@@ -9,9 +8,7 @@ if(NOT BRIMALOX_BUILD_TESTS)
 endif()
 enable_testing()
 include(GoogleTest)
-
-# Its label (the part of NAME before the first dot), its time limit, exit status 77 for "the tool it
-# needs is not installed here" (reported as skipped), and tests/ on PYTHONPATH for the harness package.
+# Labelled by NAME up to its first dot; exit status 77 (a tool it needs is missing) is a skip.
 function(brimalox_test name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "TIMEOUT" "COMMAND;LABELS")
   string(REGEX REPLACE "\\..*" "" label ${name})
@@ -19,30 +16,25 @@ function(brimalox_test name)
   set_tests_properties(${name} PROPERTIES LABELS "${label};${arg_LABELS}" SKIP_RETURN_CODE 77 TIMEOUT ${arg_TIMEOUT}
     ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests;PYTHONDONTWRITEBYTECODE=1")
 endfunction()
-
-# Its cases are listed when the tests run (so building needs no display) and named by their
-# parameters' names, never by raw values. Built for building speed (half the time): the code under
-# test keeps the build type's flags.
+# Cases are listed when the tests run (building needs no display), named by their parameters' names.
+# Test code is built at -O0 with GoogleTest precompiled (half the build time); the code under test keeps its flags.
 function(brimalox_gtest name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;PROPERTIES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;PROPERTIES;DEPENDS")
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
   target_compile_definitions(${name} PRIVATE ${arg_DEFINITIONS})
   target_include_directories(${name} PRIVATE ${arg_INCLUDES})
   target_compile_options(${name} PRIVATE -O0)
   target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
-  if(arg_PROPERTIES)
-    set(arg_PROPERTIES PROPERTIES ${arg_PROPERTIES})
+  if(arg_DEPENDS)
+    add_dependencies(${name} ${arg_DEPENDS})  # programs the tests run
   endif()
   gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       TEST_PREFIX "${arg_PREFIX}" ${arg_PROPERTIES})
+                       TEST_PREFIX "${arg_PREFIX}" PROPERTIES ${arg_PROPERTIES})
 endfunction()
-
-# The code's layout is .clang-format's: a change that does not follow it fails this test
-# (`clang-format -i FILE` lays a file out).
+# The layout is .clang-format's (`clang-format -i FILE`); no include runs upward or sideways.
 set(formatted app bench cli desktop dimensions fuzz nec numtext sheet tests web wiresize)
 list(TRANSFORM formatted REPLACE ".+" "\\0/*.cpp;\\0/*.h")
 file(GLOB_RECURSE formatted CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${formatted})
 add_test(NAME format COMMAND ${BRIMALOX_CLANG_FORMAT} --dry-run --Werror ${formatted} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-# No include runs upward or sideways between the folders.
 add_test(NAME layering COMMAND ${BRIMALOX_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/layering.py ${PROJECT_SOURCE_DIR})
