@@ -3,12 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include "numtext/fields.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::cli {
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view skipBlanks(std::string_view s) {
     std::size_t i = 0;

@@ -19,7 +19,6 @@ namespace {
 constexpr double kSweepLow = 0.8;
 constexpr double kSweepHigh = 1.4;
 constexpr double kSweepStep = 0.01;
-constexpr double kLightMetresMhz = 299.792458;
 // Theta steps of the averaging grid, coarse to fine: each divides 90 degrees.
 constexpr std::array<double, 9> kThetaSteps{5, 2.5, 2, 1, 0.5, 0.25, 0.2, 0.1, 0.05};
 constexpr double kLobeDegreesTimesWavelengths = 12;

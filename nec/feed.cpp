@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "nec/geometry.h"
 #include "nec/request.h"
 #include "numtext/numtext.h"
 #include "numtext/split_text.h"
@@ -11,7 +12,6 @@ namespace {
 
 using Complex = std::complex<double>;
 
-constexpr double kLightMetresMhz = 299.792458;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDbPerNeper = 8.68588963806503655302;  // 20 log10(e)
 

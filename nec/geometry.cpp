@@ -12,7 +12,6 @@
 namespace brimalox::nec {
 namespace {
 
-constexpr double kLightMetresMhz = 299.792458;    // wavelength in metres is this / MHz
 constexpr double kRadiiPerSegment = 8.0;          // thin-wire kernel: segments at least this many radii
 constexpr double kExtendedRadiiPerSegment = 2.0;  // extended kernel (EK): at least this many
 // Segments of at most this fraction of the antenna's height (a design's height is a third of its

@@ -13,6 +13,8 @@
 
 namespace brimalox::nec {
 
+inline constexpr double kLightMetresMhz = 299.792458;  // a wavelength in metres is this / MHz
+
 // The computed design as plain numbers (millimetres, MHz).
 struct NecGeometry {
     int sides = 3;           // 3 or 4

@@ -12,7 +12,6 @@
 namespace brimalox::nec {
 namespace {
 
-constexpr double kLightMetresMhz = 299.792458;
 constexpr double kNoField = -999.0;  // nec2c prints -999.99 for a direction with no field at all
 
 // A lossless model radiates all the power its sources take, and nec2c's average power gain over

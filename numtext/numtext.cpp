@@ -7,9 +7,11 @@
 #include <type_traits>
 
 namespace brimalox {
-namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+namespace {
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Only [+-] digits [. digits] [(E|e) [+-] digits] with at least one mantissa digit is a number.

@@ -26,7 +26,8 @@ struct Parsed {
 };
 
 Parsed<float> parseSingle(std::string_view text);
-// The text without the blanks (spaces, tabs) around it.
+// A blank is a space or a tab; the text without the blanks around it.
+bool isBlank(char c);
 std::string_view trimBlanks(std::string_view text);
 Parsed<double> parseDouble(std::string_view text);
 

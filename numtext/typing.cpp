@@ -7,8 +7,6 @@
 namespace brimalox {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 // A number by the text-to-number rule; one too large still is a number the user meant.
 bool readsAsNumber(std::string_view text) { return parseDouble(text).error != ParseError::TypeMismatch; }
 

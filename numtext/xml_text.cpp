@@ -1,5 +1,7 @@
 #include "numtext/xml_text.h"
 
+#include "numtext/figures.h"
+
 namespace brimalox {
 
 std::string xmlEscaped(std::string_view text) {
@@ -16,5 +18,7 @@ std::string xmlEscaped(std::string_view text) {
     }
     return out;
 }
+
+std::string svgNumber(double value) { return fixedText(value, 1); }
 
 }  // namespace brimalox

@@ -15,27 +15,26 @@ namespace {
 constexpr double kRange = 30;  // dB shown below the outer ring
 constexpr double kRingStep = 10;
 
-std::string px(double value) { return fixedText(value, 1); }
-
 class Svg {
 public:
     Svg(double width, double height, const std::string& title, const std::string& subtitle) {
         add(R"(<?xml version="1.0" encoding="UTF-8"?>)");
-        add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(width) + R"(" height=")" + px(height) +
-            R"(" viewBox="0 0 )" + px(width) + " " + px(height) + R"(" font-family="sans-serif" font-size="12">)");
+        add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + svgNumber(width) + R"(" height=")" +
+            svgNumber(height) + R"(" viewBox="0 0 )" + svgNumber(width) + " " + svgNumber(height) +
+            R"(" font-family="sans-serif" font-size="12">)");
         add(R"(<rect width="100%" height="100%" fill="white"/>)");
-        text(width / 2, 24, title, "middle", "font-size=\"" + px(fittingFontSize(title, width - 20, 15)) + "\"");
+        text(width / 2, 24, title, "middle", "font-size=\"" + svgNumber(fittingFontSize(title, width - 20, 15)) + "\"");
         text(width / 2, 42, subtitle, "middle",
-             "font-size=\"" + px(fittingFontSize(subtitle, width - 20, 12)) + "\" fill=\"#333\"");
+             "font-size=\"" + svgNumber(fittingFontSize(subtitle, width - 20, 12)) + "\" fill=\"#333\"");
     }
     void add(const std::string& line) { svg_ += line + "\n"; }
     void text(double x, double y, const std::string& words, const char* anchor, const std::string& extra = "") {
-        add(R"(<text x=")" + px(x) + R"(" y=")" + px(y) + R"(" text-anchor=")" + anchor + "\"" +
+        add(R"(<text x=")" + svgNumber(x) + R"(" y=")" + svgNumber(y) + R"(" text-anchor=")" + anchor + "\"" +
             (extra.empty() ? "" : " " + extra) + ">" + xmlEscaped(words) + "</text>");
     }
     void line(double x1, double y1, double x2, double y2, const std::string& style) {
-        add(R"(<line x1=")" + px(x1) + R"(" y1=")" + px(y1) + R"(" x2=")" + px(x2) + R"(" y2=")" + px(y2) + "\" " +
-            style + "/>");
+        add(R"(<line x1=")" + svgNumber(x1) + R"(" y1=")" + svgNumber(y1) + R"(" x2=")" + svgNumber(x2) + R"(" y2=")" +
+            svgNumber(y2) + "\" " + style + "/>");
     }
     std::string finish() { return svg_ + "</svg>\n"; }
 
@@ -61,10 +60,11 @@ void polarChart(Svg& svg, double cx, double cy, double outer, double top, bool h
         const double r = radiusOf(ring, outer, top);
         if (half) {
             if (r > 0)
-                svg.add(R"(<path d="M )" + px(cx + r) + " " + px(cy) + " A " + px(r) + " " + px(r) + " 0 0 0 " +
-                        px(cx) + " " + px(cy - r) + R"(" fill="none" stroke="#bbb"/>)");
+                svg.add(R"(<path d="M )" + svgNumber(cx + r) + " " + svgNumber(cy) + " A " + svgNumber(r) + " " +
+                        svgNumber(r) + " 0 0 0 " + svgNumber(cx) + " " + svgNumber(cy - r) +
+                        R"(" fill="none" stroke="#bbb"/>)");
         } else {
-            svg.add(R"(<circle cx=")" + px(cx) + R"(" cy=")" + px(cy) + R"(" r=")" + px(r) +
+            svg.add(R"(<circle cx=")" + svgNumber(cx) + R"(" cy=")" + svgNumber(cy) + R"(" r=")" + svgNumber(r) +
                     R"(" fill="none" stroke="#bbb"/>)");
         }
         // Ring labels along the 0 direction, just below the axis.
@@ -82,7 +82,7 @@ void polarChart(Svg& svg, double cx, double cy, double outer, double top, bool h
     std::string points;
     for (const auto& [angle, dbi] : curve) {
         const double r = radiusOf(dbi, outer, top), t = angleOf(angle);
-        points += px(cx + r * std::cos(t)) + "," + px(cy - r * std::sin(t)) + " ";
+        points += svgNumber(cx + r * std::cos(t)) + "," + svgNumber(cy - r * std::sin(t)) + " ";
     }
     svg.add(std::string(half ? "<polyline" : "<polygon") + R"( fill="none" stroke="#03c" stroke-width="2" points=")" +
             points + R"("/>)");
@@ -164,16 +164,17 @@ std::string heightsPlotSvg(const std::vector<HeightRow>& rows, const std::string
             svg.line(kLeft, y(v), kWidth - kRight, y(v), "stroke=\"#ddd\"");
             svg.text(kLeft - 8, y(v) + 4, fixedText(v, 0), "end");
         }
-        svg.add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(panel->top) + R"(" width=")" +
-                px(kWidth - kLeft - kRight) + R"(" height=")" + px(panel->bottom - panel->top) +
+        svg.add(R"(<rect x=")" + svgNumber(kLeft) + R"(" y=")" + svgNumber(panel->top) + R"(" width=")" +
+                svgNumber(kWidth - kLeft - kRight) + R"(" height=")" + svgNumber(panel->bottom - panel->top) +
                 R"(" fill="none" stroke="black"/>)");
-        svg.add(R"(<text transform="translate(24 )" + px((panel->top + panel->bottom) / 2) +
+        svg.add(R"(<text transform="translate(24 )" + svgNumber((panel->top + panel->bottom) / 2) +
                 R"~() rotate(-90)" text-anchor="middle">)~" + std::string(panel->label) + "</text>");
         std::string points;
         for (const HeightRow* row : good) {
             const double v = panel == &gain ? row->figures->maxDbi : row->figures->takeoffDeg;
-            points += px(x(row->heightM)) + "," + px(y(v)) + " ";
-            svg.add(R"(<circle cx=")" + px(x(row->heightM)) + R"(" cy=")" + px(y(v)) + R"(" r="3" fill="#03c"/>)");
+            points += svgNumber(x(row->heightM)) + "," + svgNumber(y(v)) + " ";
+            svg.add(R"(<circle cx=")" + svgNumber(x(row->heightM)) + R"(" cy=")" + svgNumber(y(v)) +
+                    R"(" r="3" fill="#03c"/>)");
         }
         svg.add(R"(<polyline fill="none" stroke="#03c" stroke-width="2" points=")" + points + R"("/>)");
     }

@@ -15,8 +15,6 @@ using Complex = std::complex<double>;
 constexpr double kSize = 640, kCentreX = 320, kCentreY = 330, kRadius = 250;
 constexpr int kMarkEvery = 10;
 
-std::string px(double value) { return fixedText(value, 1); }
-
 struct Point {
     double x, y;
 };
@@ -30,28 +28,28 @@ Complex gammaOf(Complex normalised) {
 }
 
 std::string text(Point p, const std::string& words, const char* anchor, const char* colour, int size = 14) {
-    return R"(<text x=")" + px(p.x) + R"(" y=")" + px(p.y) + R"(" text-anchor=")" + anchor + R"(" font-size=")" +
-           std::to_string(size) + R"(" fill=")" + colour + "\">" + xmlEscaped(words) + "</text>\n";
+    return R"(<text x=")" + svgNumber(p.x) + R"(" y=")" + svgNumber(p.y) + R"(" text-anchor=")" + anchor +
+           R"(" font-size=")" + std::to_string(size) + R"(" fill=")" + colour + "\">" + xmlEscaped(words) + "</text>\n";
 }
 
 std::string polyline(const std::vector<Point>& points, const char* colour, double width, const char* dash = "") {
-    std::string out = R"(<polyline fill="none" stroke=")" + std::string(colour) + R"(" stroke-width=")" + px(width) +
-                      "\"" + (*dash ? std::string(R"( stroke-dasharray=")") + dash + "\"" : std::string()) +
-                      R"( points=")";
+    std::string out = R"(<polyline fill="none" stroke=")" + std::string(colour) + R"(" stroke-width=")" +
+                      svgNumber(width) + "\"" +
+                      (*dash ? std::string(R"( stroke-dasharray=")") + dash + "\"" : std::string()) + R"( points=")";
     for (const Point& p : points)
-        out += px(p.x) + "," + px(p.y) + " ";
+        out += svgNumber(p.x) + "," + svgNumber(p.y) + " ";
     return out + "\"/>\n";
 }
 
 // The grid: circles of constant resistance and arcs of constant reactance, labelled.
 std::string grid() {
-    std::string out = R"(<circle cx=")" + px(kCentreX) + R"(" cy=")" + px(kCentreY) + R"(" r=")" + px(kRadius) +
-                      R"(" fill="none" stroke="#888"/>)" + "\n";
-    out += R"(<line x1=")" + px(kCentreX - kRadius) + R"(" y1=")" + px(kCentreY) + R"(" x2=")" +
-           px(kCentreX + kRadius) + R"(" y2=")" + px(kCentreY) + R"(" stroke="#ccc"/>)" + "\n";
+    std::string out = R"(<circle cx=")" + svgNumber(kCentreX) + R"(" cy=")" + svgNumber(kCentreY) + R"(" r=")" +
+                      svgNumber(kRadius) + R"(" fill="none" stroke="#888"/>)" + "\n";
+    out += R"(<line x1=")" + svgNumber(kCentreX - kRadius) + R"(" y1=")" + svgNumber(kCentreY) + R"(" x2=")" +
+           svgNumber(kCentreX + kRadius) + R"(" y2=")" + svgNumber(kCentreY) + R"(" stroke="#ccc"/>)" + "\n";
     for (double r : {0.2, 0.5, 1.0, 2.0, 5.0}) {
-        out += R"(<circle cx=")" + px(kCentreX + kRadius * r / (1 + r)) + R"(" cy=")" + px(kCentreY) + R"(" r=")" +
-               px(kRadius / (1 + r)) + R"(" fill="none" stroke="#ccc"/>)" + "\n";
+        out += R"(<circle cx=")" + svgNumber(kCentreX + kRadius * r / (1 + r)) + R"(" cy=")" + svgNumber(kCentreY) +
+               R"(" r=")" + svgNumber(kRadius / (1 + r)) + R"(" fill="none" stroke="#ccc"/>)" + "\n";
         out += text({at(gammaOf({r, 0})).x + 2, kCentreY - 4}, numberText(r), "start", "#666", 11);
     }
     for (double x : {0.2, 0.5, 1.0, 2.0, 5.0})
@@ -71,8 +69,9 @@ std::string grid() {
 
 std::string swrCircle(double swr, const char* colour) {
     const double gamma = (swr - 1) / (swr + 1);
-    std::string out = R"(<circle cx=")" + px(kCentreX) + R"(" cy=")" + px(kCentreY) + R"(" r=")" + px(kRadius * gamma) +
-                      R"(" fill="none" stroke=")" + colour + R"(" stroke-width="1.5" stroke-dasharray="6 4"/>)" + "\n";
+    std::string out = R"(<circle cx=")" + svgNumber(kCentreX) + R"(" cy=")" + svgNumber(kCentreY) + R"(" r=")" +
+                      svgNumber(kRadius * gamma) + R"(" fill="none" stroke=")" + colour +
+                      R"(" stroke-width="1.5" stroke-dasharray="6 4"/>)" + "\n";
     return out + text({kCentreX, kCentreY + kRadius * gamma + 15}, "SWR " + numberText(swr), "middle", colour, 13);
 }
 
@@ -89,8 +88,8 @@ std::string marks(const SmithTrace& trace, const SmithLabels& labels, const char
     std::string out;
     auto mark = [&](Complex z, double mhz, bool design) {
         const Point p = at(gammaOf(z / labels.referenceOhms));
-        out += R"(<circle cx=")" + px(p.x) + R"(" cy=")" + px(p.y) + R"(" r=")" + (design ? "5" : "3") + R"(" fill=")" +
-               colour + "\"/>\n";
+        out += R"(<circle cx=")" + svgNumber(p.x) + R"(" cy=")" + svgNumber(p.y) + R"(" r=")" + (design ? "5" : "3") +
+               R"(" fill=")" + colour + "\"/>\n";
         const std::string words = numberText(mhz, 5) + (design ? " MHz" : "");
         out += model ? text({p.x + 7, p.y - 6}, words, "start", colour, design ? 14 : 12)
                      : text({p.x - 7, p.y + 16}, words, "end", colour, design ? 14 : 12);
@@ -113,8 +112,9 @@ std::string smithChartSvg(const SmithTrace& model, const SmithTrace& measured, c
     const double height = kSize + 60;
     std::string svg = R"(<?xml version="1.0" encoding="UTF-8"?>)"
                       "\n";
-    svg += R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(kSize) + R"(" height=")" + px(height) +
-           R"(" viewBox="0 0 )" + px(kSize) + " " + px(height) + R"(" font-family="sans-serif" font-size="14">)" + "\n";
+    svg += R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + svgNumber(kSize) + R"(" height=")" +
+           svgNumber(height) + R"(" viewBox="0 0 )" + svgNumber(kSize) + " " + svgNumber(height) +
+           R"(" font-family="sans-serif" font-size="14">)" + "\n";
     svg += R"(<rect width="100%" height="100%" fill="white"/>)"
            "\n";
     svg += text({kSize / 2, 24}, labels.title, "middle", "black", 15);

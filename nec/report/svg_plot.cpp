@@ -16,8 +16,6 @@ constexpr double kWidth = 800, kHeight = 480;
 constexpr double kLeft = 70, kRight = 30, kTop = 50, kBottom = 60;
 constexpr double kMaxSwrShown = 10;
 
-std::string px(double value) { return fixedText(value, 1); }
-
 // 1, 2 or 5 times a power of ten, giving about `target` intervals over the span.
 double niceStep(double span, int target) {
     const double raw = span / target;
@@ -45,7 +43,9 @@ private:
 std::vector<std::string> clippedPolylines(const std::vector<SweepRow>& rows, const Axes& axes, double top) {
     std::vector<std::string> lines;
     std::string current;
-    auto point = [&](double mhz, double swr) { current += px(axes.x(mhz)) + "," + px(axes.y(swr)) + " "; };
+    auto point = [&](double mhz, double swr) {
+        current += svgNumber(axes.x(mhz)) + "," + svgNumber(axes.y(swr)) + " ";
+    };
     auto finish = [&] {
         if (!current.empty()) lines.push_back(current);
         current.clear();
@@ -110,51 +110,53 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     std::string svg;
     auto add = [&svg](const std::string& text) { svg += text + "\n"; };
     add(R"(<?xml version="1.0" encoding="UTF-8"?>)");
-    add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + px(kWidth) + R"(" height=")" + px(kHeight) +
-        R"(" viewBox="0 0 )" + px(kWidth) + " " + px(kHeight) + R"(" font-family="sans-serif" font-size="12">)");
+    add(R"(<svg xmlns="http://www.w3.org/2000/svg" width=")" + svgNumber(kWidth) + R"(" height=")" +
+        svgNumber(kHeight) + R"(" viewBox="0 0 )" + svgNumber(kWidth) + " " + svgNumber(kHeight) +
+        R"(" font-family="sans-serif" font-size="12">)");
     add(R"(<rect width="100%" height="100%" fill="white"/>)");
     const double titleSize =
         std::min(16.0, (kWidth - 20) / (0.6 * static_cast<double>(std::max<std::size_t>(labels.title.size(), 1))));
-    add(R"(<text x=")" + px(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + px(titleSize) + R"(">)" +
-        xmlEscaped(labels.title) + "</text>");
+    add(R"(<text x=")" + svgNumber(kWidth / 2) + R"(" y="24" text-anchor="middle" font-size=")" + svgNumber(titleSize) +
+        R"(">)" + xmlEscaped(labels.title) + "</text>");
 
     for (const auto& [from, to] : labels.bands) {
         const double a = std::clamp(from, x0, x1), b = std::clamp(to, x0, x1);
         if (b > a)
-            add(R"(<rect x=")" + px(axes.x(a)) + R"(" y=")" + px(kTop) + R"(" width=")" + px(axes.x(b) - axes.x(a)) +
-                R"(" height=")" + px(bottom - kTop) + R"(" fill="#dfe8f7"/>)");
+            add(R"(<rect x=")" + svgNumber(axes.x(a)) + R"(" y=")" + svgNumber(kTop) + R"(" width=")" +
+                svgNumber(axes.x(b) - axes.x(a)) + R"(" height=")" + svgNumber(bottom - kTop) +
+                R"(" fill="#dfe8f7"/>)");
     }
     // Grid and tick labels.
     const double xStep = niceStep(x1 - x0, 8);
     const int xDecimals = decimalsFor(xStep);
     for (double f = std::ceil(x0 / xStep - 1e-9) * xStep; f <= x1 + xStep * 1e-9; f += xStep) {
-        const std::string x = px(axes.x(f));
-        add(R"(<line x1=")" + x + R"(" y1=")" + px(kTop) + R"(" x2=")" + x + R"(" y2=")" + px(bottom) +
+        const std::string x = svgNumber(axes.x(f));
+        add(R"(<line x1=")" + x + R"(" y1=")" + svgNumber(kTop) + R"(" x2=")" + x + R"(" y2=")" + svgNumber(bottom) +
             R"(" stroke="#ddd"/>)");
-        add(R"(<text x=")" + x + R"(" y=")" + px(bottom + 18) + R"(" text-anchor="middle">)" + fixedText(f, xDecimals) +
-            "</text>");
+        add(R"(<text x=")" + x + R"(" y=")" + svgNumber(bottom + 18) + R"(" text-anchor="middle">)" +
+            fixedText(f, xDecimals) + "</text>");
     }
     const double yStep = top <= 5 ? 0.5 : 1;
     for (double s = 1; s <= top + 1e-9; s += yStep) {
-        const std::string y = px(axes.y(s));
-        add(R"(<line x1=")" + px(kLeft) + R"(" y1=")" + y + R"(" x2=")" + px(right) + R"(" y2=")" + y +
+        const std::string y = svgNumber(axes.y(s));
+        add(R"(<line x1=")" + svgNumber(kLeft) + R"(" y1=")" + y + R"(" x2=")" + svgNumber(right) + R"(" y2=")" + y +
             R"(" stroke="#ddd"/>)");
-        add(R"(<text x=")" + px(kLeft - 8) + R"(" y=")" + px(axes.y(s) + 4) + R"(" text-anchor="end">)" +
+        add(R"(<text x=")" + svgNumber(kLeft - 8) + R"(" y=")" + svgNumber(axes.y(s) + 4) + R"(" text-anchor="end">)" +
             fixedText(s, yStep < 1 ? 1 : 0) + "</text>");
     }
-    add(R"(<rect x=")" + px(kLeft) + R"(" y=")" + px(kTop) + R"(" width=")" + px(right - kLeft) + R"(" height=")" +
-        px(bottom - kTop) + R"(" fill="none" stroke="black"/>)");
-    add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" + px(kHeight - 18) +
+    add(R"(<rect x=")" + svgNumber(kLeft) + R"(" y=")" + svgNumber(kTop) + R"(" width=")" + svgNumber(right - kLeft) +
+        R"(" height=")" + svgNumber(bottom - kTop) + R"(" fill="none" stroke="black"/>)");
+    add(R"(<text x=")" + svgNumber((kLeft + right) / 2) + R"(" y=")" + svgNumber(kHeight - 18) +
         R"(" text-anchor="middle">Frequency (MHz)</text>)");
-    add(R"(<text transform="translate(20 )" + px((kTop + bottom) / 2) +
+    add(R"(<text transform="translate(20 )" + svgNumber((kTop + bottom) / 2) +
         R"~() rotate(-90)" text-anchor="middle">SWR against )~" + numberText(analysis.z0, 7) + " ohms</text>");
 
     // The 2:1 line and the design frequency.
-    const std::string y2 = px(axes.y(2));
-    add(R"(<line x1=")" + px(kLeft) + R"(" y1=")" + y2 + R"(" x2=")" + px(right) + R"(" y2=")" + y2 +
+    const std::string y2 = svgNumber(axes.y(2));
+    add(R"(<line x1=")" + svgNumber(kLeft) + R"(" y1=")" + y2 + R"(" x2=")" + svgNumber(right) + R"(" y2=")" + y2 +
         R"(" stroke="#c00" stroke-dasharray="6 4"/>)");
     const Box twoToOne = boxAt(right - 4, axes.y(2) - 5, "2:1", 'e');
-    add(R"(<text x=")" + px(right - 4) + R"(" y=")" + px(axes.y(2) - 5) +
+    add(R"(<text x=")" + svgNumber(right - 4) + R"(" y=")" + svgNumber(axes.y(2) - 5) +
         R"(" text-anchor="end" fill="#c00">2:1</text>)");
     std::vector<Box> taken{twoToOne};
     // A label goes to the first of its places that stays inside the frame and clear of the others.
@@ -174,13 +176,13 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
             if (&candidate == &places.front()) chosen = {x, candidate.second};
         }
         taken.push_back(boxAt(chosen.first, chosen.second, text, 'm'));
-        add(R"(<text x=")" + px(chosen.first) + R"(" y=")" + px(chosen.second) + R"(" text-anchor="middle" fill=")" +
-            colour + "\">" + xmlEscaped(text) + "</text>");
+        add(R"(<text x=")" + svgNumber(chosen.first) + R"(" y=")" + svgNumber(chosen.second) +
+            R"(" text-anchor="middle" fill=")" + colour + "\">" + xmlEscaped(text) + "</text>");
     };
     if (labels.designMhz >= x0 && labels.designMhz <= x1) {
         const double xd = axes.x(labels.designMhz);
-        add(R"(<line x1=")" + px(xd) + R"(" y1=")" + px(kTop) + R"(" x2=")" + px(xd) + R"(" y2=")" + px(bottom) +
-            R"(" stroke="#070" stroke-dasharray="3 3"/>)");
+        add(R"(<line x1=")" + svgNumber(xd) + R"(" y1=")" + svgNumber(kTop) + R"(" x2=")" + svgNumber(xd) +
+            R"(" y2=")" + svgNumber(bottom) + R"(" stroke="#070" stroke-dasharray="3 3"/>)");
         const std::string text = "design " + numberText(labels.designMhz, 6) + " MHz";
         // Right of the line, or left of it where the frame ends first.
         const double w = textWidth(text);
@@ -194,12 +196,12 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     if (!measured.empty()) {
         for (const std::string& points : clippedPolylines(measured, axes, top))
             add(R"(<polyline fill="none" stroke="#e07000" stroke-width="2" points=")" + points + R"("/>)");
-        add(R"(<line x1=")" + px(kLeft + 10) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 30) +
-            R"(" y2=")" + px(kTop - 12) + R"(" stroke="#03c" stroke-width="2"/>)");
-        add(R"(<text x=")" + px(kLeft + 34) + R"(" y=")" + px(kTop - 8) + R"(">model (nec2c)</text>)");
-        add(R"(<line x1=")" + px(kLeft + 140) + R"(" y1=")" + px(kTop - 12) + R"(" x2=")" + px(kLeft + 160) +
-            R"(" y2=")" + px(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
-        add(R"(<text x=")" + px(kLeft + 164) + R"(" y=")" + px(kTop - 8) + R"(">measured</text>)");
+        add(R"(<line x1=")" + svgNumber(kLeft + 10) + R"(" y1=")" + svgNumber(kTop - 12) + R"(" x2=")" +
+            svgNumber(kLeft + 30) + R"(" y2=")" + svgNumber(kTop - 12) + R"(" stroke="#03c" stroke-width="2"/>)");
+        add(R"(<text x=")" + svgNumber(kLeft + 34) + R"(" y=")" + svgNumber(kTop - 8) + R"(">model (nec2c)</text>)");
+        add(R"(<line x1=")" + svgNumber(kLeft + 140) + R"(" y1=")" + svgNumber(kTop - 12) + R"(" x2=")" +
+            svgNumber(kLeft + 160) + R"(" y2=")" + svgNumber(kTop - 12) + R"(" stroke="#e07000" stroke-width="2"/>)");
+        add(R"(<text x=")" + svgNumber(kLeft + 164) + R"(" y=")" + svgNumber(kTop - 8) + R"(">measured</text>)");
     }
     // Say why there is no curve to see.
     bool visible = false;
@@ -213,12 +215,12 @@ std::string swrPlotSvg(const Analysis& analysis, const PlotLabels& labels,
     else if (!visible)
         notes.push_back("the SWR is above " + fixedText(top, 0) + " everywhere");
     for (std::size_t i = 0; i < notes.size(); ++i)
-        add(R"(<text x=")" + px((kLeft + right) / 2) + R"(" y=")" +
-            px((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
+        add(R"(<text x=")" + svgNumber((kLeft + right) / 2) + R"(" y=")" +
+            svgNumber((kTop + bottom) / 2 + 20.0 * static_cast<double>(i)) +
             R"(" text-anchor="middle" font-size="14" fill="#c00">)" + xmlEscaped(notes[i]) + "</text>");
     if (std::isfinite(analysis.lowestSwr) && analysis.lowestSwr <= top) {
         const double bx = axes.x(analysis.lowestMhz), by = axes.y(analysis.lowestSwr);
-        add(R"(<circle cx=")" + px(bx) + R"(" cy=")" + px(by) + R"(" r="4" fill="#03c"/>)");
+        add(R"(<circle cx=")" + svgNumber(bx) + R"(" cy=")" + svgNumber(by) + R"(" r="4" fill="#03c"/>)");
         place("lowest " + swrFigure(analysis.lowestSwr) + " at " + mhzFigure(analysis.lowestMhz) + " MHz",
               {{bx, by + 18}, {bx, by - 10}, {bx, by + 34}, {bx, by - 26}}, "#03c");
     }
