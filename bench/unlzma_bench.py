@@ -7,7 +7,7 @@ loaded afresh for each run, so that every figure is a first time, as on the way 
 - the same, the core's, from an older page whose modules are gzip'd (PAGE_BEFORE, optional): Ascii85,
   then the browser's DecompressionStream feeding a streaming compile, as that page did;
 - Ascii85 alone, on a page of its own, for the part of the above that it is.
-Medians of RUNS.
+Medians of RUNS, the pages opened alternately.
 
 Usage: PYTHONPATH=tests bench/unlzma_bench.py build [runs [PAGE_BEFORE]]   (Selenium and headless Chromium)
 """
@@ -57,16 +57,19 @@ def bare(html, folder, name):
     return path.as_uri()
 
 
-def medians(page, url, script):
-    results = []
+def medians(page, pages):
+    """Each (url, script) of `pages` run on its page loaded afresh, alternately, RUNS times: the medians
+    of what each script reports, so that the machine's load falls on each alike."""
+    results = [[] for _ in pages]
     for _ in range(runs):
-        page.driver.get("about:blank")
-        page.driver.get(url)
-        result = page.driver.execute_async_script(script)
-        if "error" in result:
-            sys.exit(f"{url}: {result['error']}")
-        results.append(result)
-    return {key: statistics.median(r[key] for r in results) for key in results[0]}
+        for (url, script), into in zip(pages, results):
+            page.driver.get("about:blank")
+            page.driver.get(url)
+            result = page.driver.execute_async_script(script)
+            if "error" in result:
+                sys.exit(f"{url}: {result['error']}")
+            into.append(result)
+    return [{key: statistics.median(r[key] for r in rs) for key in rs[0]} for rs in results]
 
 
 args = build_args(build)
@@ -75,13 +78,14 @@ try:
     page.driver.set_script_timeout(60)
     with tempfile.TemporaryDirectory() as folder:
         now = bare(pathlib.Path(args.page).read_text(encoding="utf-8"), folder, "lzma.html")
-        lzma = medians(page, now, LZMA)
-        ascii85 = medians(page, now, BASE85)
+        pages = [(now, LZMA), (now, BASE85)]
+        if before:
+            pages.append((bare(pathlib.Path(before).read_text(encoding="utf-8"), folder, "gzip.html"), GZIP))
+        lzma, ascii85, *gzip = medians(page, pages)
         print(f"LZMA (this build), medians of {runs} fresh pages: the core's text to its bytes {lzma['core']:.1f} ms "
               f"(of it Ascii85 {ascii85['core']:.1f} ms), compiling them {lzma['compile']:.1f} ms; the engine's "
               f"text to its bytes {lzma['engine']:.1f} ms (of it Ascii85 {ascii85['engine']:.1f} ms)")
-        if before:
-            gzip = medians(page, bare(pathlib.Path(before).read_text(encoding="utf-8"), folder, "gzip.html"), GZIP)
-            print(f"gzip ({before}): the core's text to a compiled module {gzip['core']:.1f} ms")
+        if gzip:
+            print(f"gzip ({before}): the core's text to a compiled module {gzip[0]['core']:.1f} ms")
 finally:
     page.close()
