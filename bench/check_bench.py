@@ -32,7 +32,8 @@ def size(path):
 
 
 print("page:", size(args.page))
-for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.gz", "web/engine/nec2c_engine.js", "web/engine/nec2c_engine.wasm.gz"]:
+for part in ["web/brimalox_core.js", "web/brimalox_core.wasm.lzma", "web/engine/nec2c_engine.js",
+             "web/engine/nec2c_engine.wasm.lzma", "web/unlzma/unlzma.wasm.gz"]:
     print(f"  {part}: {size(build / part)}")
 
 

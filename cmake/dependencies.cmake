@@ -1,6 +1,5 @@
 # Every library and tool the build uses, looked up once for all the folders. What is missing is named
 # by its Debian package in one message, so that one apt-get mends the lot.
-set(missing)
 macro(need found package)  # FOUND must be true, or PACKAGE is missing
   if(NOT ${found})
     list(APPEND missing ${package})
@@ -66,11 +65,8 @@ if(BRIMALOX_BUILD_TESTS)
     need(BRIMALOX_NEC2C nec2c)
     need_program(BRIMALOX_CHROMIUM chromium chromium PATHS /usr/lib/chromium /usr/bin NO_DEFAULT_PATH)
     need_program(BRIMALOX_CHROMEDRIVER chromedriver chromium-driver)
-    execute_process(COMMAND ${BRIMALOX_SYSTEM_PYTHON} -c "import selenium" RESULT_VARIABLE no_selenium
-                    OUTPUT_QUIET ERROR_QUIET)
-    if(no_selenium)
-      list(APPEND missing python3-selenium)
-    endif()
+    find_path(BRIMALOX_SELENIUM selenium/__init__.py PATHS /usr/lib/python3/dist-packages NO_DEFAULT_PATH)
+    need(BRIMALOX_SELENIUM python3-selenium)
     # The page's accessibility checker, from npm (scripts/setup-debian.sh puts it there).
     find_file(BRIMALOX_AXE axe.min.js PATHS /usr/local/share/brimalox-axe/node_modules/axe-core NO_DEFAULT_PATH)
     need(BRIMALOX_AXE "axe-core (from npm)")

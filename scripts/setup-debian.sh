@@ -25,18 +25,23 @@ if [ -n "$missing" ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
 fi
 
-# The page's NEC-2 engine is built from Debian's nec2c source (`apt-get source nec2c`, run by the
-# build), which needs a source entry. It names the archive and suite that the installed nec2c came
-# from, as APT reports them ("500 http://deb.debian.org/debian bookworm/main amd64 Packages"), so
-# the source matches the binary the tests compare with and no mirror is written down here.
-if ! apt-cache showsrc nec2c 2>/dev/null | grep -q '^Package: nec2c$'; then
+# The page's NEC-2 engine and its LZMA decoder are built from Debian's nec2c and lzma sources
+# (`apt-get source`, run by the build), which need a source entry. It names the archive and suite
+# that the installed nec2c came from, as APT reports them ("500 http://deb.debian.org/debian
+# bookworm/main amd64 Packages"), so the source matches the binary the tests compare with and no
+# mirror is written down here; lzma is in the same archive and suite.
+sources=yes
+for s in nec2c lzma; do
+  apt-cache showsrc "$s" 2>/dev/null | grep -q "^Package: $s\$" || sources=no
+done
+if [ "$sources" = no ]; then
   entry=$(apt-cache policy nec2c |
     awk '$2 ~ /:\/\// && $3 ~ /\// && $NF == "Packages" { split($3, s, "/"); print "deb-src " $2 " " s[1] " " s[2]; exit }')
   if [ -z "$entry" ]; then
     echo "setup-debian.sh: no archive offers nec2c, so no source entry can be derived for it" >&2
     exit 1
   fi
-  printf '# The NEC-2 engine of the web page is built from source (brimalox scripts/setup-debian.sh)\n%s\n' \
+  printf '# The NEC-2 engine and the LZMA decoder of the web page are built from source (brimalox scripts/setup-debian.sh)\n%s\n' \
     "$entry" | $sudo tee /etc/apt/sources.list.d/brimalox-deb-src.list >/dev/null
   $sudo apt-get update -qq
 fi

@@ -23,9 +23,25 @@ brimalox.worker = (function () {
     // Helpers beside the worker share a check's sweep: one for each core the machine has left, at
     // most 3 (check_worker.js).
     var cores = navigator.hardwareConcurrency || 1;
-    w.postMessage({ type: 'load', engine: brimaloxBase85(byId('nec-engine-wasm').textContent),
-                    module: brimaloxBase85(byId('core-wasm').textContent), engineScript: byId('nec-engine').textContent,
-                    helpers: Math.min(cores, 4) - 1 });
+    // The modules' WebAssembly goes first, unpacked here (the core's already is, for the calculator);
+    // what is posted meanwhile waits behind it, in order.
+    var loaded = Promise.all([brimaloxUnpacked('nec-engine-wasm'), brimaloxUnpacked('core-wasm')]).then(function (wasm) {
+      w.postMessage({ type: 'load', engine: wasm[0], module: wasm[1], engineScript: byId('nec-engine').textContent,
+                      helpers: Math.min(cores, 4) - 1 });
+    });
+    var started = {
+      post: function (message) { loaded.then(function () { w.postMessage(message); }, function () {}); },
+      terminate: function () { w.terminate(); }
+    };
+    // A fault fails what is asked of this worker and ends it, with no warm-up of a next that may fail
+    // the same way.
+    function failed(message) {
+      if (worker !== started) return;
+      var jobs = pending;
+      stop(false);
+      Object.keys(jobs).forEach(function (id) { jobs[id].failed(message); });
+    }
+    loaded.catch(function (error) { failed(String(error && error.message || error)); });
     w.onmessage = function (event) {
       var m = event.data;
       if (m.type === 'warmed') performance.mark('brimalox-check-warm');
@@ -42,11 +58,9 @@ brimalox.worker = (function () {
     };
     w.onerror = function (event) {
       event.preventDefault();
-      var jobs = pending;
-      stop(false);  // no warm-up of a worker that may fail the same way
-      Object.keys(jobs).forEach(function (id) { jobs[id].failed(event.message || 'the worker failed'); });
+      failed(event.message || 'the worker failed');
     };
-    return w;
+    return started;
   }
 
   // Ends the worker and whatever it was doing; the next is started and warmed when the browser has
@@ -66,7 +80,7 @@ brimalox.worker = (function () {
   function warm() {
     if (worker) return;
     worker = start();
-    worker.postMessage({ type: 'warm' });
+    worker.post({ type: 'warm' });
   }
   function warmWhenIdle() {
     if (typeof requestIdleCallback === 'function') requestIdleCallback(warm, { timeout: 1000 });
@@ -111,7 +125,7 @@ brimalox.worker = (function () {
       if (!worker) worker = start();
       message.id = ++nextId;
       pending[message.id] = job;
-      worker.postMessage(message);
+      worker.post(message);
     },
     stop: stop,
     // Among how many engines the last answer's sweep was shared (1: run by the worker alone).

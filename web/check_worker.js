@@ -6,8 +6,8 @@
 // machine's cores allow, at most four in all), each running a contiguous part of the sweep's
 // frequencies: nec2c computes each frequency on its own, so the parts' outputs joined are the one
 // run's (see splitDeck); this worker runs the last part with the patterns.
-// In: {type: 'load', engine, module, engineScript, helpers} (engine and module gzip-compressed
-// WebAssembly, as bytes; engineScript the engine's script, for the helpers), {type: 'warm'},
+// In: {type: 'load', engine, module, engineScript, helpers} (engine and module: their WebAssembly, as
+// bytes, unpacked by the page; engineScript the engine's script, for the helpers), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
 // Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far),
 // {id, type: 'done', result, parts} (parts: among how many engines the sweep was shared, 1 for none),
@@ -158,17 +158,11 @@ function shareDeck(module, engine, request, id) {
   }, function () {});
 }
 
-function unpacked(bytes) {
-  var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-  return new Response(stream).arrayBuffer();
-}
-
 function load() {
-  return Promise.all([engineReady, unpacked(sources.module)]).then(function (loaded) {
-    var engine = loaded[0];
+  return engineReady.then(function (engine) {
     return createBrimaloxCore({
       engine: engine,
-      wasmBinary: new Uint8Array(loaded[1]),
+      wasmBinary: sources.module,
       necRun: function (deck, progress) {
         var shared = joined[deck];
         delete joined[deck];

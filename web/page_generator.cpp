@@ -386,7 +386,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
 <div id="cover-chart"></div>
 <div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
-<details id="check-about"><summary>About the NEC-2 engine in this page</summary><pre>{1}</pre></details>
+<details id="check-about"><summary>About the NEC-2 engine and the LZMA decoder in this page</summary><pre>{1}</pre></details>
 </section>
 )",
                        grounds, escape(about));
@@ -421,8 +421,21 @@ std::string inlineScript(const std::string& script, const std::string& from) {
 // worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
 // start a worker from.
 struct Check {
-    std::string about, style, client, script, trim, cover, worker, engine, engineWasm, unpack;
+    std::string about, style, client, script, trim, cover, worker, engine, engineWasm, unpack, decoderWasm;
 };
+
+// The credit and terms of the LZMA decoder (build_unlzma.sh), after the engine's in the check's
+// About text, with the version of Debian's source it was built from.
+std::string decoderCredit(const std::string& version) {
+    return fmt::format(
+        "\nThe LZMA decoder\n\n"
+        "The page's two large WebAssembly modules, the calculator's and the engine's, travel LZMA-compressed and\n"
+        "are unpacked by the LZMA decoder (LzmaDec.c) of the LZMA SDK by Igor Pavlov: Debian's lzma, source\n"
+        "package version {}, compiled unchanged to WebAssembly with Emscripten.\n\n"
+        "Terms: the LZMA SDK is in the public domain.\n\n"
+        "Source: Debian's source package (apt-get source lzma); upstream https://www.7-zip.org/sdk.html\n",
+        version);
+}
 
 // The build sheet's script and style.
 struct Sheet {
@@ -570,7 +583,9 @@ std::string page(const std::string& style, const std::string& module, const std:
     }
     out += "</div>\n" + tools() + guide() + sheetSection() + checkSection(check.about) + glossary() + windows() +
            "</main>\n" + sheetView() + purposes();
-    // The module's WebAssembly, gzip-compressed, as text that the module unpacks (wasm_source.js).
+    // The LZMA decoder's WebAssembly, gzip-compressed (the browser unpacks it), then the module's,
+    // LZMA-compressed, as texts that unlzma.js unpacks when the module asks (wasm_source.js).
+    out += textScript("lzma-wasm", base85(check.decoderWasm), "the LZMA decoder's WebAssembly");
     out += textScript("core-wasm", base85(moduleWasm), "the module's WebAssembly");
     out += inlineScript(check.unpack, "the modules' unpacking");
     // The check's worker starts the same module, from this script's text.
@@ -684,18 +699,20 @@ int main(int argc, char** argv) {
         using brimalox::writeFile;
         auto part = [&](const char* name) { return readFile(source + name); };
         auto built = [&](const char* name) { return readFile(build + name); };
-        const brimalox::Check check{built("engine/ABOUT-nec2c.txt"),
-                                    part("check.css"),
-                                    built("minified/check_client.js"),
-                                    built("minified/check.js"),
-                                    built("minified/trim.js"),
-                                    built("minified/cover.js"),
-                                    built("minified/check_worker.js"),
-                                    built("engine/nec2c_engine.js"),
-                                    built("engine/nec2c_engine.wasm.gz"),
-                                    built("minified/base85.js")};
+        const brimalox::Check check{
+            built("engine/ABOUT-nec2c.txt") + brimalox::decoderCredit(built("unlzma/version.txt")),
+            part("check.css"),
+            built("minified/check_client.js"),
+            built("minified/check.js"),
+            built("minified/trim.js"),
+            built("minified/cover.js"),
+            built("minified/check_worker.js"),
+            built("engine/nec2c_engine.js"),
+            built("engine/nec2c_engine.wasm.lzma"),
+            built("minified/base85.js") + built("minified/unlzma.js"),
+            built("unlzma/unlzma.wasm.gz")};
         const std::string html = brimalox::page(
-            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.gz"), built("minified/page.js"),
+            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.lzma"), built("minified/page.js"),
             readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
         writeFile(out, html);
         if (argc == 6) {

@@ -1,11 +1,21 @@
 #!/usr/bin/env python3
 """Packs a WebAssembly module for inlining in the page: WASM -> WASM.gz and WASM.gz.b64 (its
-base64, one line). zopfli writes a gzip stream some 5 % smaller than gzip -9 that the browser's
+base64, one line), and WASM.lzma.
+
+zopfli writes a gzip stream some 5 % smaller than gzip -9 that the browser's
 DecompressionStream('gzip') reads all the same; reading a file to standard output it stores no name
-and a zero time, so the bytes depend only on the module (checked below)."""
+and a zero time, so the bytes depend only on the module (checked below).
+
+WASM.lzma is the .lzma format (LZMA as `xz --format=lzma -9e` writes it, by the same liblzma), a
+sixth smaller again, which the page unpacks with a decoder of its own (unlzma.c): the header's
+size, which liblzma leaves unknown when it streams, is written in so that the decoder knows the
+output's size before it starts. liblzma's encoder is deterministic: the same module, the same bytes.
+"""
 import base64
 import gzip
+import lzma
 import shutil
+import struct
 import subprocess
 import sys
 
@@ -24,3 +34,14 @@ with open(wasm + ".gz", "wb") as f:
     f.write(packed)
 with open(wasm + ".gz.b64", "wb") as f:
     f.write(base64.b64encode(packed))
+
+# Properties (lc 3, lp 0, pb 2: the decoder takes lc + lp up to 4), then the size, then the stream
+# with its end mark, which the decoder requires at the size.
+alone = lzma.compress(module, format=lzma.FORMAT_ALONE, preset=9 | lzma.PRESET_EXTREME)
+if alone[:5] != b"\x5d\x00\x00\x00\x04" or alone[5:13] != b"\xff" * 8:
+    sys.exit(f"pack_wasm.py: liblzma's .lzma header for {wasm} is not the one the page's decoder takes")
+alone = alone[:5] + struct.pack("<Q", len(module)) + alone[13:]
+if lzma.decompress(alone, format=lzma.FORMAT_ALONE) != module:
+    sys.exit(f"pack_wasm.py: the .lzma stream of {wasm} does not unpack to it")
+with open(wasm + ".lzma", "wb") as f:
+    f.write(alone)

@@ -641,6 +641,34 @@ def scenario_unavailable(page, args, checks):
         finally:
             broken.close()
 
+        # A module's LZMA text damaged (its middle zeroed): the core's, and the window says it cannot
+        # run; the engine's, and the window runs while the check says why it cannot.
+        def zeroed(element):
+            start = markup.index(f'id="{element}">') + len(f'id="{element}">')
+            middle = (start + markup.index("</script>", start)) // 2
+            return markup[:middle] + "!" * 100 + markup[middle + 100:]
+
+        for element in ("core-wasm", "nec-engine-wasm"):
+            damaged.write_text(zeroed(element), encoding="utf-8")
+            core = element == "core-wasm"
+            broken = Page(argparse.Namespace(**dict(vars(args), page=str(damaged))), wait_ready=not core)
+            try:
+                if core:
+                    broken.wait("the notice to show", "return !document.getElementById('notice').hidden")
+                    checks.true("damaged core text: the notice does not say so",
+                                "could not be loaded" in broken.js("return document.getElementById('notice').textContent"))
+                    continue
+                for line in ["set Text2 146", "click Command7", "select Option1", "click Command4"]:
+                    broken.act(line)
+                broken.element("check-run").click()
+                broken.wait("the check to end", "return document.getElementById('check-cancel').disabled && "
+                            "document.getElementById('check-status').textContent !== 'Running the model...'", 30)
+                said = broken.js("return document.getElementById('check-status').textContent")
+                checks.true(f"damaged engine text: the check says {said!r}",
+                            said.startswith("The model could not run: the WebAssembly could not be unpacked: "))
+            finally:
+                broken.close()
+
     no_js = Page(args, prefs={"profile.managed_default_content_settings.javascript": 2}, wait_ready=False)
     try:
         time.sleep(0.5)
