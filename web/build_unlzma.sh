@@ -4,7 +4,8 @@
 # LzmaDec.c compiled by emcc with unlzma.c into a WebAssembly module that imports nothing, packed
 # by pack_wasm.py for the browser to unpack (gzip). Outputs in DEST:
 #   unlzma.wasm, unlzma.wasm.gz   the module, and gzip-compressed as the page carries it
-#   version.txt                   Debian's version of the source (lzma_9.22-2.2.dsc gives 9.22-2.2)
+#   ABOUT-lzma.txt                the decoder's credit and terms (ABOUT-lzma.txt.in) with Debian's
+#                                 version of the source (lzma_9.22-2.2.dsc gives 9.22-2.2)
 # emcc runs its tools under Node: call with NODE_PATH set as for the engine.
 # Usage: build_unlzma.sh DEST EMCC PYTHON
 set -eu
@@ -29,5 +30,5 @@ sdk=$dest/download/$(ls -d lzma-*/ | head -n 1)C
 "$emcc" -Oz -mbulk-memory -Wall -Wextra -I"$sdk" "$sdk/LzmaDec.c" "$here/unlzma.c" -o "$dest/unlzma.wasm" \
   --no-entry -sTOTAL_STACK=8192 -sINITIAL_MEMORY=131072 -sALLOW_MEMORY_GROWTH=1 -sFILESYSTEM=0 \
   -sEXPORTED_FUNCTIONS=_unlzma_heap,_unlzma_start,_unlzma_run
-"$python" "$here/engine/pack_wasm.py" "$dest/unlzma.wasm"
-printf '%s' "$version" > "$dest/version.txt"
+"$python" "$here/engine/pack_wasm.py" "$dest/unlzma.wasm" gz
+sed "s/@LZMA_VERSION@/$version/" "$here/ABOUT-lzma.txt.in" > "$dest/ABOUT-lzma.txt"

@@ -424,19 +424,6 @@ struct Check {
     std::string about, style, client, script, trim, cover, worker, engine, engineWasm, unpack, decoderWasm;
 };
 
-// The credit and terms of the LZMA decoder (build_unlzma.sh), after the engine's in the check's
-// About text, with the version of Debian's source it was built from.
-std::string decoderCredit(const std::string& version) {
-    return fmt::format(
-        "\nThe LZMA decoder\n\n"
-        "The page's two large WebAssembly modules, the calculator's and the engine's, travel LZMA-compressed and\n"
-        "are unpacked by the LZMA decoder (LzmaDec.c) of the LZMA SDK by Igor Pavlov: Debian's lzma, source\n"
-        "package version {}, compiled unchanged to WebAssembly with Emscripten.\n\n"
-        "Terms: the LZMA SDK is in the public domain.\n\n"
-        "Source: Debian's source package (apt-get source lzma); upstream https://www.7-zip.org/sdk.html\n",
-        version);
-}
-
 // The build sheet's script and style.
 struct Sheet {
     std::string script, style;
@@ -699,18 +686,17 @@ int main(int argc, char** argv) {
         using brimalox::writeFile;
         auto part = [&](const char* name) { return readFile(source + name); };
         auto built = [&](const char* name) { return readFile(build + name); };
-        const brimalox::Check check{
-            built("engine/ABOUT-nec2c.txt") + brimalox::decoderCredit(built("unlzma/version.txt")),
-            part("check.css"),
-            built("minified/check_client.js"),
-            built("minified/check.js"),
-            built("minified/trim.js"),
-            built("minified/cover.js"),
-            built("minified/check_worker.js"),
-            built("engine/nec2c_engine.js"),
-            built("engine/nec2c_engine.wasm.lzma"),
-            built("minified/base85.js") + built("minified/unlzma.js"),
-            built("unlzma/unlzma.wasm.gz")};
+        const brimalox::Check check{built("engine/ABOUT-nec2c.txt") + built("unlzma/ABOUT-lzma.txt"),
+                                    part("check.css"),
+                                    built("minified/check_client.js"),
+                                    built("minified/check.js"),
+                                    built("minified/trim.js"),
+                                    built("minified/cover.js"),
+                                    built("minified/check_worker.js"),
+                                    built("engine/nec2c_engine.js"),
+                                    built("engine/nec2c_engine.wasm.lzma"),
+                                    built("minified/base85.js") + built("minified/unlzma.js"),
+                                    built("unlzma/unlzma.wasm.gz")};
         const std::string html = brimalox::page(
             part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.lzma"), built("minified/page.js"),
             readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));

@@ -1,7 +1,7 @@
 // The NEC-2 engine (Debian's nec2c compiled to WebAssembly) behind a small synchronous API, for a
 // Web Worker or Node. The build appends this file to emscripten's glue (its factory createNec2c)
-// as nec2c_engine.js; the WebAssembly comes separately, gzip-compressed, as nec2c_engine.wasm.gz
-// or as its base64 text nec2c_engine.wasm.gz.b64, so that the page can inline it.
+// as nec2c_engine.js; the WebAssembly comes separately: LZMA-compressed for the page, which unpacks
+// it (unlzma.js), and gzip-compressed as nec2c_engine.wasm.gz or its base64 text for Node.
 //
 //   const engine = await loadNecEngine(wasm);
 //     wasm: the module's bytes (Uint8Array, ArrayBuffer or Node Buffer) or their base64 text, gzip
