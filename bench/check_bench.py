@@ -14,10 +14,9 @@ import pathlib
 import re
 import statistics
 import sys
-import time
 
 from harness.page import Page, build_args  # run with tests/ on PYTHONPATH
-from web_page_bench import navigate, process_seconds, timed_runs
+from web_page_bench import click_to_status, navigate, process_seconds, timed_runs
 
 build = pathlib.Path(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -67,10 +66,7 @@ def first_checks(page, url, runs, after_warm_up):
         page.wait("the buttons", "return !document.getElementById('Command4').disabled", 60)
         if after_warm_up:
             page.wait("the warm-up", "return performance.getEntriesByName('brimalox-check-warm').length > 0", 60)
-        started = time.monotonic()
-        page.element("check-run").click()
-        page.wait("the report", "return document.getElementById('check-status').textContent === 'Done.'", 300)
-        times.append(time.monotonic() - started)
+        times.append(click_to_status(page, "check-run", "check-status", "text === 'Done.'", 300))
     return times
 
 
