@@ -3,12 +3,14 @@
 this test starts on a free port and stops: the manifest and the page's installability as the
 browser's DevTools protocol reports them; after the first visit, the network cut and the page loaded
 again with a working calculator, model check and build sheet; a newly published version taken after
-a reload, with the page's notice. Nothing is asked of any other host.
+a reload, with the page's notice; the app installed and opened in a window of its own. Nothing is
+asked of any other host.
 
 Usage: site_test.py --site build/web/site --cli brimalox-cli --chromium CHROMIUM --chromedriver DRIVER
 """
 
 import argparse
+import base64
 import functools
 import http.server
 import json
@@ -21,7 +23,8 @@ import sys
 import tempfile
 import threading
 
-from harness import Checks, Failure, cli_design
+from harness import VALUE_FIELDS, Checks, Failure, cli_design
+from harness.devtools_pipe import Browser
 from harness.page import Page
 from check_test import page_sheet, svg_tree
 
@@ -153,6 +156,38 @@ def new_version(page, site, checks):
     checks.true("no notice on the new version", page.js(UPDATE) is None)
 
 
+def installed(site, args, checks):
+    """Installed as an app and opened from its launcher: a window of its own, shown as the manifest
+    asks (standalone, no address bar), with the calculator's design from the address."""
+    browser = Browser(args.chromium, ["--window-size=1100,760"])
+    try:
+        first = browser.send("Target.createTarget", {"url": site.url + ADDRESS})["targetId"]
+        tab = browser.attach(first)
+        browser.wait(tab, "the service worker to take the page", CONTROLLED[len("return "):])
+        app = {"manifestId": site.url}
+        browser.send("PWA.install", {**app, "installUrlOrBundleUrl": site.url})
+        # A browser asks at install how to open the app; the manifest's answer is standalone.
+        browser.send("PWA.changeAppUserSettings", {**app, "displayMode": "standalone"})
+        browser.send("PWA.launch", {**app, "url": site.url + ADDRESS})
+        # What the launch names is the window's tab; the page in it is the other page of the site.
+        pages = browser.send("Target.getTargets")["targetInfos"]
+        window = browser.attach(next(t["targetId"] for t in pages if t["type"] == "page" and t["targetId"] != first
+                                     and t["url"].startswith(site.url)))
+        # The launch opens the start address and then goes to the one asked for, within the page.
+        browser.wait(window, "the calculator with the design from the address",
+                     f"location.hash === '{ADDRESS}' && Text23.value !== '00.00' && {READY[len('return '):]}")
+        checks.true("the installed app opens standalone",
+                    browser.evaluate(window, "matchMedia('(display-mode: standalone)').matches"))
+        fields = browser.evaluate(window, f"Object.fromEntries({VALUE_FIELDS}.map((id) => [id, "
+                                          "document.getElementById(id).value]))")
+        checks.equal("the installed app's design from the address", fields, cli_design(args.cli, *DESIGN))
+        shot = browser.send("Page.captureScreenshot", {}, window)["data"]
+        (pathlib.Path(args.artefacts) / "site-installed-app.png").write_bytes(base64.b64decode(shot))
+        browser.send("PWA.uninstall", app)
+    finally:
+        browser.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for option in ("site", "cli", "chromium", "chromedriver", "artefacts"):
@@ -170,6 +205,7 @@ def main():
         offline(page, site, checks, args.cli)
         new_version(page, site, checks)
         page.screenshot("site-new-version.png")
+        installed(site, args, checks)
         others = [entry["message"] for entry in page.driver.get_log("performance")
                   if '"Network.requestWillBeSent"' in entry["message"]]
         urls = [json.loads(m)["message"]["params"]["request"]["url"] for m in others]
