@@ -6,6 +6,11 @@
 (function () {
   'use strict';
 
+  // In an app window the browser writes the app's name before the page's title, so there the title
+  // is the window's caption alone, as the desktop program's is: "BRIMALOX antenna calculator - QZ9ZZQ BX".
+  if (window.matchMedia && matchMedia('(display-mode: standalone)').matches)
+    document.title = document.title.split(' - ')[0];
+
   if (!document.querySelector('link[rel="manifest"]') || !('serviceWorker' in navigator) ||
       !/^https?:$/.test(location.protocol))
     return;

@@ -23,7 +23,7 @@ import sys
 import tempfile
 import threading
 
-from harness import VALUE_FIELDS, Checks, Failure, cli_design
+from harness import CAPTION, VALUE_FIELDS, Checks, Failure, cli_design
 from harness.devtools_pipe import Browser
 from harness.page import Page
 from check_test import page_sheet, svg_tree
@@ -178,6 +178,8 @@ def installed(site, args, checks):
                      f"location.hash === '{ADDRESS}' && Text23.value !== '00.00' && {READY[len('return '):]}")
         checks.true("the installed app opens standalone",
                     browser.evaluate(window, "matchMedia('(display-mode: standalone)').matches"))
+        # The browser puts the app's name before it, so the title is the window's caption alone.
+        checks.equal("the app window's title", browser.evaluate(window, "document.title"), CAPTION)
         fields = browser.evaluate(window, f"Object.fromEntries({VALUE_FIELDS}.map((id) => [id, "
                                           "document.getElementById(id).value]))")
         checks.equal("the installed app's design from the address", fields, cli_design(args.cli, *DESIGN))
