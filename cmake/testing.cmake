@@ -17,7 +17,8 @@ function(brimalox_test name)
     ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests;PYTHONDONTWRITEBYTECODE=1")
 endfunction()
 # Cases are listed when the tests run (building needs no display), named by their parameters' names.
-# Test code is built at -O0, GoogleTest precompiled, the files in batches (unity build: less compiler time).
+# Test code is built at -O0, the files in batches (unity build: less compiler time; GoogleTest is parsed once
+# a batch, so precompiling it cost more than it saved).
 function(brimalox_gtest name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;PROPERTIES;DEPENDS")
   add_executable(${name} ${arg_SOURCES})
@@ -25,7 +26,6 @@ function(brimalox_gtest name)
   target_compile_definitions(${name} PRIVATE ${arg_DEFINITIONS})
   target_include_directories(${name} PRIVATE ${arg_INCLUDES})
   target_compile_options(${name} PRIVATE -O0)
-  target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
   set_target_properties(${name} PROPERTIES UNITY_BUILD ON)
   if(arg_DEPENDS)
     add_dependencies(${name} ${arg_DEPENDS})  # programs the tests run
