@@ -22,6 +22,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 from harness import CAPTION, VALUE_FIELDS, Checks, Failure, cli_design
 from harness.devtools_pipe import Browser
@@ -170,19 +171,31 @@ def installed(site, args, checks):
         browser.send("PWA.changeAppUserSettings", {**app, "displayMode": "standalone"})
         browser.send("PWA.launch", {**app, "url": site.url + ADDRESS})
         # What the launch names is the window's tab; the page in it is the other page of the site.
-        pages = browser.send("Target.getTargets")["targetInfos"]
-        window = browser.attach(next(t["targetId"] for t in pages if t["type"] == "page" and t["targetId"] != first
-                                     and t["url"].startswith(site.url)))
+        window = None
+        for _ in range(200):
+            pages = browser.send("Target.getTargets")["targetInfos"]
+            window = next((t["targetId"] for t in pages if t["type"] == "page" and t["targetId"] != first
+                           and t["url"].startswith(site.url)), None)
+            if window:
+                break
+            time.sleep(0.05)
+        if not window:
+            raise Failure("the installed app opened no window")
+        window = browser.attach(window)
         # The launch opens the start address and then goes to the one asked for, within the page.
-        browser.wait(window, "the calculator with the design from the address",
-                     f"location.hash === '{ADDRESS}' && Text23.value !== '00.00' && {READY[len('return '):]}")
+        expected = cli_design(args.cli, *DESIGN)
+        fields = f"Object.fromEntries({VALUE_FIELDS}.map((id) => [id, document.getElementById(id).value]))"
+        try:
+            browser.wait(window, "the design from the address", f"JSON.stringify({fields}) === "
+                         f"{json.dumps(json.dumps({k: expected.get(k) for k in VALUE_FIELDS}, separators=(',', ':')))} && "
+                         f"{READY[len('return '):]}")
+        except Failure:
+            pass  # the difference is told below
+        checks.equal("the installed app's design from the address", browser.evaluate(window, fields), expected)
         checks.true("the installed app opens standalone",
                     browser.evaluate(window, "matchMedia('(display-mode: standalone)').matches"))
         # The browser puts the app's name before it, so the title is the window's caption alone.
         checks.equal("the app window's title", browser.evaluate(window, "document.title"), CAPTION)
-        fields = browser.evaluate(window, f"Object.fromEntries({VALUE_FIELDS}.map((id) => [id, "
-                                          "document.getElementById(id).value]))")
-        checks.equal("the installed app's design from the address", fields, cli_design(args.cli, *DESIGN))
         shot = browser.send("Page.captureScreenshot", {}, window)["data"]
         (pathlib.Path(args.artefacts) / "site-installed-app.png").write_bytes(base64.b64decode(shot))
         browser.send("PWA.uninstall", app)
