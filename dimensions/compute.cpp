@@ -7,14 +7,13 @@
 
 #include "numtext/fieldio.h"
 #include "numtext/fpcheck.h"
+#include "numtext/mod1.h"
 #include "numtext/numtext.h"
 
 namespace brimalox {
 namespace {
 
-constexpr double kWavelengthMmMhz = 300000.0;
 constexpr double kMillimetresPerInch = 25.4;
-constexpr double kRecommendedDivisor = 1263.7;
 constexpr float kMaxExcess = 40.0f;
 
 // Thicker conductors need less correction. An excess equal to a threshold belongs to the band below.

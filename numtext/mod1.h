@@ -5,6 +5,10 @@
 
 namespace brimalox {
 
+// The rule both ACCEPT and COMPUTE size the conductor by: the free-space wavelength over a divisor.
+inline constexpr double kWavelengthMmMhz = 300000.0;   // free-space wavelength in mm = 300000 / MHz
+inline constexpr double kRecommendedDivisor = 1263.7;  // wavelength / recommended diameter
+
 struct Mod1 {
     float designFrequency = 0;      // MHz; COMPUTE replaces it by the corrected frequency
     float recommendedDiameter = 0;  // mm

@@ -2,14 +2,13 @@
 
 #include "numtext/fieldio.h"
 #include "numtext/fpcheck.h"
+#include "numtext/mod1.h"
 #include "numtext/numtext.h"
 #include "wiresize/gauge_table.h"
 
 namespace brimalox {
 namespace {
 
-constexpr double kWavelengthMmMhz = 300000.0;    // free-space wavelength in mm = 300000 / MHz
-constexpr double kRecommendedDivisor = 1263.7;   // wavelength / recommended diameter
 constexpr double kInchesPerMillimetre = 0.0394;  // the sizing factor, deliberately not 1/25.4
 
 // The gauge of the diameter the inch field shows now, read back at double precision.
