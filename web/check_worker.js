@@ -125,10 +125,9 @@ function splitDeck(deck, parts) {
   if (f[1] !== '0' || !(count >= 2 * parts) || !isFinite(from) || !isFinite(step)) return null;
   var weight = patternsWeight(lines, at);
   var last = Math.min(count - (parts - 1), Math.max(1, Math.round((count + weight) / parts - weight)));
-  var decks = [], mhz = from;
+  var rest = count - last, decks = [], mhz = from;  // rest: the other parts' frequencies, shared evenly
   for (var k = 0; k < parts; ++k) {
-    var rest = count - last, n = k === parts - 1 ? last
-      : Math.floor(rest / (parts - 1)) + (k < rest % (parts - 1) ? 1 : 0);
+    var n = k === parts - 1 ? last : Math.floor(rest / (parts - 1)) + (k < rest % (parts - 1) ? 1 : 0);
     var card = 'FR 0 ' + n + ' 0 0 ' + mhz.toPrecision(17) + ' ' + f[6];
     decks.push(lines.slice(0, at).concat([card, 'XQ'], k === parts - 1 ? lines.slice(at + 2) : ['EN']).join('\n'));
     for (var j = 0; j < n; ++j) mhz += step;
