@@ -24,6 +24,8 @@ TrimNames trimNames() {
     names.measuredFile = "--measured";
     names.measuredEdges = "--measured-2to1";
     names.measuredDip = "--measured-min";
+    names.builtSide = "--built-side";
+    names.builtHeight = "--built-height";
     return names;
 }
 
@@ -66,6 +68,12 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         trim->add_option("--measured-min", options->dip,
                          "the frequency in MHz where the SWR dips (the edges or a file are better: the dip is flat)")
             ->type_name("MHZ");
+    trim->add_option("--built-side", options->request.builtSide,
+                     "each side as the tape measures it, in mm (default: cut to the design)")
+        ->type_name("MM");
+    trim->add_option("--built-height", options->request.builtHeight,
+                     "the height as the tape measures it, in mm, gap included (default: cut to the design)")
+        ->type_name("MM");
     file->excludes(edges)->excludes(dip);
     edges->excludes(dip);
     addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");

@@ -11,6 +11,8 @@ namespace brimalox::nec {
 namespace {
 
 constexpr double kMu0Over2Pi = 2e-7;  // H/m
+// The plastics of wire coats lie from about 2 (PTFE) to 8 (filled PVC).
+constexpr double kMostPermittivity = 10;
 
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -19,8 +21,13 @@ std::string lowered(std::string text) {
 }
 
 const CoatMaterial* materialNamed(const std::string& name) {
+    // The names the help gives beside each plastic's own.
+    static const std::pair<const char*, const char*> kAlso[]{{"pe", "polyethylene"}, {"teflon", "ptfe"}};
+    std::string wanted = lowered(name);
+    for (const auto& [also, is] : kAlso)
+        if (wanted == also) wanted = is;
     for (const CoatMaterial& m : coatMaterials())
-        if (lowered(m.name) == lowered(name)) return &m;
+        if (lowered(m.name) == wanted) return &m;
     return nullptr;
 }
 
@@ -39,9 +46,10 @@ void readPermittivity(const std::string& text, const std::string& name, Coat& co
                       ", or its relative permittivity as a number");
     coat.material = material ? material->name : "";
     coat.permittivity = material ? material->permittivity : numberSetting(text, name + "'s permittivity");
-    if (!(coat.permittivity >= 1))
-        throw Refused(name + "'s permittivity " + text +
-                      " is below 1, that of empty space: a plastic's is above 1, such as 2.3 for polyethylene");
+    if (!(coat.permittivity >= 1 && coat.permittivity <= kMostPermittivity))
+        throw Refused(name + "'s permittivity " + text + " is outside 1 to " + numberText(kMostPermittivity) +
+                      ": a plastic's is above 1, that of empty space, and the plastics of wire are below 10, such as "
+                      "2.3 for polyethylene");
 }
 
 }  // namespace
@@ -89,6 +97,10 @@ std::optional<Coat> readCoat(const std::string& text, const std::string& name, d
                       " mm conductor is " + numberText(outerMm) + " mm across, not less than the gap (" +
                       numberText(gapMm) + " mm): the model cannot feed the gap of so thick a coat");
     return coat;
+}
+
+double coatRadiusRatio(const Coat& coat, double conductorMm) {
+    return (conductorMm / 2 + coat.thicknessMm) / (conductorMm / 2);
 }
 
 double coatHenriesPerMetre(const Coat& coat, double conductorMm) {

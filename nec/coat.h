@@ -34,6 +34,12 @@ std::string coatMaterialsText();
 // the design's, for the coat that the gap's feed cannot take. Throws Refused naming the setting.
 std::optional<Coat> readCoat(const std::string& text, const std::string& name, double conductorMm, double gapMm);
 
+// Where the coat's outer radius is more than this many times the wire's, the sleeve changes the
+// current's distribution and this model of it no longer holds (docs/nec.md).
+inline constexpr double kCoatModelHolds = 3;
+// The coat's outer radius over the wire's.
+double coatRadiusRatio(const Coat& coat, double conductorMm);
+
 // The series inductance per metre the coat adds to a wire of that diameter, in H/m.
 double coatHenriesPerMetre(const Coat& coat, double conductorMm);
 
@@ -43,6 +49,8 @@ struct Shortening {
     double fitRms = 0;      // how closely the insulated curve's shape follows the bare one's
     double checkRatio = 1;  // the scaled insulated model against the bare one: 1 where the ratio holds
     double newHeightMm = 0, newSideMm = 0;
+    int runs = 0;              // the insulated model's runs at scaled lengths until the check held
+    bool beyondModel = false;  // the coat is thicker than the model holds: a rough figure
 };
 
 // "0.5 mm of PVC (relative permittivity 3.5)" or "0.5 mm of relative permittivity 2.8".

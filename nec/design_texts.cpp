@@ -57,4 +57,9 @@ NecGeometry geometryFromTexts(const DesignTexts& d) {
     return g;
 }
 
+int placesOf(const std::string& text) {
+    const std::size_t dot = text.find('.');
+    return dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+}
+
 }  // namespace brimalox::nec

@@ -24,6 +24,9 @@ std::string title(const DesignTexts& design);
 // The design in words, one CM card each.
 std::vector<std::string> deckComments(const DesignTexts& design);
 
+// The decimal places of a shown length ("9.67" has 2): a length derived from it is printed alike.
+int placesOf(const std::string& text);
+
 // The shown texts read back as numbers. Throws std::invalid_argument naming a field whose text is
 // not a number.
 NecGeometry geometryFromTexts(const DesignTexts& design);

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
 
 #include "nec/error.h"
 #include "nec/simulate.h"
 #include "nec/simulation.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::nec {
 namespace {
@@ -24,9 +28,10 @@ constexpr double kFlatWithin = 0.01;
 constexpr double kEdgesApart = 0.02;
 // A fitted file whose reflection coefficient stays this far from the model's (rms) has another shape.
 constexpr double kPoorFit = 0.05;
-// Through a described feed a file that fits worse than this may be taken through lines of another
-// length, whose phase a scale of the antenna partly absorbs: each length is tried.
-constexpr double kFeedSuspect = 0.01;
+// Through a feed, less: a line's length turns the trace as a scale of the antenna does, and the
+// scale absorbs most of it (on the 146 MHz design lines 5 % off fit to 0.011 rms and move the scale
+// by 1.4 %); an analyser's 3 % of noise leaves about 0.007.
+constexpr double kPoorFitThroughFeed = 0.015;
 
 // |reflection coefficient|: bounded, so a far-off SWR of 50 weighs no more than one of 5 in a fit.
 double gammaOf(double swr) { return std::isfinite(swr) ? (swr - 1) / (swr + 1) : 1.0; }
@@ -83,6 +88,43 @@ SwrFigures figuresOf(const Analysis& a) {
     return f;
 }
 
+// The coat's lengths are taken as found when a check run at them is this close to the bare curve.
+constexpr double kCoatFixedPoint = 0.0005;
+constexpr int kMostCoatRuns = 4;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// The scale within the fit's range at which value(k) reaches target: the first crossing on a coarse
+// grid, then halved down to the last bit. value is NaN where the scaled curve has no such point;
+// NaN when no scale reaches it.
+double scaleWhere(const std::function<double(double)>& value, double target) {
+    constexpr int kCoarse = 100;
+    double lowK = kFitFrom, lowValue = value(lowK);
+    for (int i = 1; i <= kCoarse; ++i) {
+        const double k = kFitFrom + (kFitTo - kFitFrom) * i / kCoarse;
+        const double v = value(k);
+        if (std::isfinite(lowValue) && std::isfinite(v) && (lowValue - target) * (v - target) <= 0) {
+            double highK = k;
+            for (int j = 0; j < 60 && highK - lowK > 1e-12; ++j) {
+                const double mid = (lowK + highK) / 2, atMid = value(mid);
+                if (!std::isfinite(atMid)) break;
+                if ((lowValue - target) * (atMid - target) <= 0) {
+                    highK = mid;
+                } else {
+                    lowK = mid;
+                    lowValue = atMid;
+                }
+            }
+            return (lowK + highK) / 2;
+        }
+        lowK = k;
+        lowValue = v;
+    }
+    return kNaN;
+}
+
+bool closed(const Analysis& a) { return a.below2 && !a.below2->openBelow && !a.below2->openAbove; }
+
 Analysis runModel(const SimulationSetup& setup, double z0, const std::optional<Feed>& feed, Engine& engine,
                   const SettingNames& names) {
     PreparedDeck deck;
@@ -111,39 +153,116 @@ void checkMeasurement(const TrimMeasurement& m, const TrimNames& n) {
                       " frequencies: a curve to fit needs many across the dip");
 }
 
-// The feed part whose length, if it is off, best explains a file whose shape differs from the
-// model's: a line's length turns the trace round the chart, which no scale of the antenna undoes.
-// Each length is tried from 0.7 to 1.3 times as described; empty when none fits twice as well.
-std::string likeliestCause(const Analysis& model, const MeasuredSwr& swr, const TrimNames& n, Feed feed, double rms) {
-    std::string best;
-    double bestRms = rms / 2;
-    auto tryLength = [&](Line& line, const std::string& name, const std::string& unit, double scale) {
+// How far off an antenna of ratio k is, in words: "3.0 % long".
+std::string offWords(double k) { return fixedText(std::fabs(1 / k - 1) * 100, 1) + " % " + (k < 1 ? "long" : "short"); }
+
+MeasuredSwr swrOf(const Analysis& a) { return MeasuredSwr{pointsOf(a)}; }
+
+// The scale a file of the model's own antenna, taken through `actual` instead of the feed as
+// described, fits to: how a line's length and the antenna's scale turn the trace alike.
+std::optional<double> lookalikeScale(const Analysis& model, const Feed& described, const Feed& actual, double designMhz,
+                                     const TrimNames& n) {
+    try {
+        const Analysis seen = scaledAntenna(model, 1, &actual, designMhz);
+        return ratioFromFile(model, swrOf(seen), n, nullptr, &described);
+    } catch (const Refused&) {
+        return std::nullopt;
+    }
+}
+
+// A length of the feed fitted together with the antenna's scale: each length from 0.8 to 1.2 times
+// as described, the scale fitted at each. Said only where one length fits clearly best: well, and
+// at least twice as well as any length more than 6 % from it; a scale and a line's length turn the
+// trace alike, so most files have no such best.
+std::string jointFit(const Analysis& model, const MeasuredSwr& swr, const TrimNames& n, Feed feed) {
+    constexpr double kFrom = 0.8, kStep = 0.02, kApart = 0.06;
+    constexpr int kSteps = 20;
+    std::string said;
+    auto tryLength = [&](Line& line, const std::string& name, const std::string& unit, double toUnit) {
         const double described = line.metres;
-        for (double factor = 0.7; factor < 1.3001; factor += 0.05) {
-            if (std::abs(factor - 1) < 1e-9) continue;
-            line.metres = described * factor;
-            double fit = 0;
+        std::vector<double> rms(kSteps + 1, std::numeric_limits<double>::infinity()), ratio(kSteps + 1, 1);
+        for (int i = 0; i <= kSteps; ++i) {
+            line.metres = described * (kFrom + i * kStep);
             try {
-                ratioFromFile(model, swr, n, &fit, &feed);
-            } catch (const Refused&) {
-                continue;
-            }
-            if (fit < bestRms) {
-                bestRms = fit;
-                best = "the likeliest cause is the length of " + name + ", " + numberText(described * scale, 4) + " " +
-                       unit + " as described: at " + numberText(line.metres * scale, 4) + " " + unit +
-                       " the file's shape fits the model's (" + numberText(fit, 2) +
-                       " rms); a line of another length turns the trace round the chart, which no trim of the "
-                       "antenna undoes";
-            }
+                ratio[i] = ratioFromFile(model, swr, n, &rms[i], &feed);
+            } catch (const Refused&) {}
         }
         line.metres = described;
+        const int best = static_cast<int>(std::min_element(rms.begin(), rms.end()) - rms.begin());
+        if (best == 0 || best == kSteps || !(rms[best] < kPoorFitThroughFeed / 2) ||
+            !(std::fabs(ratio[best] - 1) <= kLargestTrim))
+            return;
+        for (int i = 0; i <= kSteps; ++i)
+            if (std::fabs(i - best) * kStep > kApart + 1e-9 && !(rms[i] > 2 * rms[best])) return;
+        if (!said.empty()) return;  // two parts each fitting clearly: neither is told
+        // Between the grid's lengths: the vertex of the parabola through the best and its neighbours.
+        const double c0 = rms[best - 1] * rms[best - 1], c1 = rms[best] * rms[best], c2 = rms[best + 1] * rms[best + 1];
+        double factor = kFrom + best * kStep, fitRms = rms[best], fitRatio = ratio[best];
+        if (c0 - 2 * c1 + c2 > 0) {
+            line.metres = described * (factor + 0.5 * kStep * (c0 - c2) / (c0 - 2 * c1 + c2));
+            try {
+                double refined = 1;
+                const double k = ratioFromFile(model, swr, n, &refined, &feed);
+                if (refined <= fitRms) {
+                    factor = line.metres / described;
+                    fitRms = refined;
+                    fitRatio = k;
+                }
+            } catch (const Refused&) {}
+            line.metres = described;
+        }
+        said = "the file fits clearly best with " + name + " " + numberText(described * factor * toUnit, 4) + " " +
+               unit + " long (described " + numberText(described * toUnit, 4) + " " + unit + ") and the antenna " +
+               offWords(fitRatio) + " (" + numberText(fitRms, 2) +
+               " rms): measure it, describe it as it is and trim again";
     };
     tryLength(feed.line, "each line from a gap", "mm", 1000);
     if (feed.section) tryLength(*feed.section, "the section", "mm", 1000);
     if (feed.coax) tryLength(*feed.coax, "the coax", "m", 1);
-    return best;
+    return said;
 }
+
+// Why no cut list is given, and what to check, the likeliest first.
+std::string withheld(const std::string& disagrees, const Analysis& model, const std::optional<Feed>& feed,
+                     double designMhz, const TrimNames& n, const std::string& fitted) {
+    std::string out = "no cut list: " + disagrees + ". Check, the likeliest first:";
+    int item = 0;
+    auto add = [&](const std::string& text) { out += " (" + std::to_string(++item) + ") " + text + ";"; };
+    if (!feed) {
+        add("the feed: the measurement is taken as made at the gap, against the line's " + numberText(model.z0, 7) +
+            " ohms; if it was taken through a balun, lines or coax, describe them (" + n.balun + ", " + n.feedLine +
+            "), since a feed turns the trace round the chart and no trim of the antenna undoes that");
+    } else {
+        std::string line = "the feed as described: measure each line";
+        Feed longer = *feed;
+        longer.line.metres *= 1.1;
+        if (const auto k = lookalikeScale(model, *feed, longer, designMhz, n))
+            line += "; on this design a line 10 % long turns the trace as the antenna " + offWords(*k) +
+                    " does, so one measurement cannot tell the two apart";
+        if (!fitted.empty()) line += "; " + fitted;
+        add(line);
+        add(std::string("the plane: the measurement is laid at the ") + planeName(feed->at) + " (" + n.at +
+            "); if it was taken elsewhere, say where");
+    }
+    add("the analyser's or meter's calibration at that plane (open, short, load)");
+    add("metal or walls near the antenna, and its mounting");
+    out.back() = '.';
+    return out;
+}
+
+// A length of a built piece: near the design's, or it is another antenna.
+double builtLength(const std::string& text, const std::string& name, double designMm) {
+    if (text.empty()) return designMm;
+    const double mm = positiveSetting(text, name);
+    if (!(std::fabs(mm / designMm - 1) <= kLargestTrim))
+        throw Refused(name + " " + text + " mm is more than " + numberText(kLargestTrim * 100) +
+                      " % from the design's " + numberText(designMm, 7) +
+                      " mm: give the piece's length in mm as the tape measures it");
+    return mm;
+}
+
+// A length as the report prints it in `places`, so that differences of printed lengths are exact.
+double printed(double mm, int places) { return parseDouble(fixedText(mm, places)).value; }
 
 }  // namespace
 
@@ -240,17 +359,47 @@ double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const T
     return k;
 }
 
-double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& n) {
+Analysis scaledAntenna(const Analysis& model, double k, const Feed* feed, double designMhz) {
+    std::vector<SweepRow> rows = model.rows;
+    for (SweepRow& row : rows)
+        row.mhz *= k;
+    Analysis a = rangesOf(std::move(rows), model.z0, designMhz);
+    if (feed) applyFeed(a, *feed, designMhz);
+    return a;
+}
+
+double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& n, const Feed* feed,
+                      double designMhz, double* lowScale, double* highScale) {
     if (!(lowMhz > 0) || !(highMhz > lowMhz))
         throw Refused(n.measuredEdges +
                       " needs the lower 2:1 crossing first and the higher second, both positive, not " +
                       numberText(lowMhz) + " and " + numberText(highMhz) + " MHz");
     const Below2& stretch = modelStretch(model, n);
+    double low = lowMhz / stretch.fromMhz, high = highMhz / stretch.toMhz;
+    if (feed) {
+        // The lines keep their length when the antenna is scaled, so the curve at the rig changes its
+        // shape too: each edge is found on the scaled antenna carried through the feed.
+        auto edge = [&](bool upper) {
+            return [&model, feed, designMhz, upper](double k) {
+                const Analysis a = scaledAntenna(model, k, feed, designMhz);
+                return closed(a) ? (upper ? a.below2->toMhz : a.below2->fromMhz) : kNaN;
+            };
+        };
+        low = scaleWhere(edge(false), lowMhz);
+        high = scaleWhere(edge(true), highMhz);
+        if (!std::isfinite(low) || !std::isfinite(high))
+            throw Refused(n.measuredEdges + " " + numberText(lowMhz, 5) + ":" + numberText(highMhz, 5) +
+                          " MHz: no antenna within " + numberText(std::round((1 - kFitFrom) * 100)) +
+                          " % of the design crosses 2:1 there through the feed as described: check the readings "
+                          "and the feed");
+    }
+    if (lowScale) *lowScale = low;
+    if (highScale) *highScale = high;
     // Each edge on its own gives the scale; their geometric mean weighs them alike.
-    return std::sqrt(lowMhz / stretch.fromMhz * (highMhz / stretch.toMhz));
+    return std::sqrt(low * high);
 }
 
-double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
+double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n, const Feed* feed, double designMhz) {
     const double from = model.rows.front().mhz, to = model.rows.back().mhz;
     if (!(dipMhz >= from && dipMhz <= to))
         throw Refused(n.measuredDip + " " + numberText(dipMhz) + " MHz is outside the swept range, " +
@@ -260,7 +409,18 @@ double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& n) {
         throw Refused(
             "the model's lowest SWR is at the end of the sweep, so its dip is not known: widen the sweep with " +
             n.from + " and " + n.to);
-    return dipMhz / model.lowestMhz;
+    if (!feed) return dipMhz / model.lowestMhz;
+    const double k = scaleWhere(
+        [&](double scale) {
+            const Analysis a = scaledAntenna(model, scale, feed, designMhz);
+            return a.lowest == 0 || a.lowest + 1 == a.rows.size() ? kNaN : a.lowestMhz;
+        },
+        dipMhz);
+    if (!std::isfinite(k))
+        throw Refused(n.measuredDip + " " + numberText(dipMhz, 5) + " MHz: no antenna within " +
+                      numberText(std::round((1 - kFitFrom) * 100)) +
+                      " % of the design dips there through the feed as described: check the reading and the feed");
+    return k;
 }
 
 Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engine, const SettingNames& names) {
@@ -282,11 +442,20 @@ Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engin
     Shortening s;
     s.ratio = ratioOf(coated, &s.fitRms);
     s.fitRms = std::round(s.fitRms * 1e9) / 1e9;
-    s.newHeightMm = std::round(coated.geometry.heightMm * s.ratio * 1e9) / 1e9;
-    s.newSideMm = std::round(coated.geometry.sideMm * s.ratio * 1e9) / 1e9;
-    coated.geometry.heightMm = s.newHeightMm;
-    coated.geometry.sideMm = s.newSideMm;
-    s.checkRatio = ratioOf(coated, nullptr);
+    s.beyondModel = coated.coat && coatRadiusRatio(*coated.coat, coated.geometry.conductorMm) > kCoatModelHolds;
+    // The coat does not scale with the antenna and the gap stays, so the scaled design lies a
+    // little off the bare curve again: the scale is corrected by what each check run still shows
+    // until the lengths are a fixed point.
+    const NecGeometry design = coated.geometry;
+    for (s.runs = 1;; ++s.runs) {
+        s.newHeightMm = std::round(design.heightMm * s.ratio * 1e9) / 1e9;
+        s.newSideMm = std::round(design.sideMm * s.ratio * 1e9) / 1e9;
+        coated.geometry.heightMm = s.newHeightMm;
+        coated.geometry.sideMm = s.newSideMm;
+        s.checkRatio = ratioOf(coated, nullptr);
+        if (std::fabs(s.checkRatio - 1) <= kCoatFixedPoint || s.runs == kMostCoatRuns) break;
+        s.ratio = std::round(s.ratio * s.checkRatio * 1e9) / 1e9;
+    }
     return s;
 }
 
@@ -301,6 +470,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     const Prepared prepared = prepare(check);
     SimulationSetup setup = prepared.setup;
     setup.patternMhz.clear();  // SWR is all a trim needs
+    const double designMhz = setup.geometry.designMhz;
 
     Trim t;
     t.design = prepared.design;
@@ -310,39 +480,66 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.heightMm = setup.geometry.heightMm;
     t.sideMm = setup.geometry.sideMm;
     t.gapMm = setup.geometry.gapMm;
-    t.modelRun = runModel(setup, prepared.z0, t.feed, engine, n);
+    const int heightPlaces = placesOf(t.design.heightMm), sidePlaces = placesOf(t.design.sideMm);
+    t.builtGiven = !request.builtSide.empty() || !request.builtHeight.empty();
+    t.builtSideMm = printed(builtLength(request.builtSide, n.builtSide, t.sideMm), sidePlaces);
+    t.builtHeightMm = printed(builtLength(request.builtHeight, n.builtHeight, t.heightMm), heightPlaces);
+    const TrimMeasurement& m = request.measured;
+    const Feed* feed = t.feed ? &*t.feed : nullptr;
+    if (m.file && !feed && m.file->data.referenceOhms != prepared.z0)
+        throw TrimWithheld("no cut list: " + m.file->name + " was taken against " +
+                           numberText(m.file->data.referenceOhms, 7) + " ohms, not the line's " +
+                           numberText(prepared.z0, 7) +
+                           ", so it was most likely taken through a balun and lines, and no feed is described: "
+                           "describe them (" +
+                           n.balun + ", " + n.feedLine + ", and " + n.at +
+                           " where it was taken), since a feed turns the trace round the chart and no trim of the "
+                           "antenna undoes that");
+
+    // The measurement is laid on the antenna as built, so what the cut got wrong is the model's and
+    // the scale left over is the environment's: mounting, nearby metal, the model's own bias.
+    SimulationSetup built = setup;
+    built.geometry.heightMm = t.builtHeightMm;
+    built.geometry.sideMm = t.builtSideMm;
+    t.modelRun = runModel(built, prepared.z0, t.feed, engine, n);
     t.z0 = t.modelRun.z0;
     const Analysis& model = t.modelRun;
     t.model = figuresOf(model);
+    if (!t.builtGiven)
+        t.notes.push_back("the pieces are taken to be cut to the design; if they are not, give what they measure (" +
+                          n.builtSide + ", " + n.builtHeight + ")");
 
-    const TrimMeasurement& m = request.measured;
+    std::unique_ptr<TrimWithheld> disagrees;  // said once the ratio is known to be a trim at all
     if (m.file) {
         t.source = TrimSource::File;
         t.measuredName = m.file->name;
         const MeasuredSwr swr = measuredSwr(m.file->data, t.z0);
-        const MeasuredSummary summary = summarise(swr, m.file->name, setup.geometry.designMhz);
+        const MeasuredSummary summary = summarise(swr, m.file->name, designMhz);
         t.measured = SwrFigures{summary.lowestSwr, summary.lowestMhz, summary.stretches};
         if (std::string note = referenceNote(m.file->data, t.z0); !note.empty()) t.notes.push_back(std::move(note));
         TrimNames named = n;  // refusals name the file too
         named.measuredFile += " " + m.file->name;
-        t.ratio = ratioFromFile(model, swr, named, &t.fitRms, t.feed ? &*t.feed : nullptr);
+        try {
+            t.ratio = ratioFromFile(model, swr, named, &t.fitRms, feed);
+        } catch (const Refused& e) {
+            if (feed) throw;
+            throw Refused(std::string(e.what()) + "; if it was taken through a balun or lines, describe them (" +
+                          n.balun + ", " + n.feedLine + ")");
+        }
         t.notes.push_back(
             "the scale that best lays the file's reflection coefficient on the model's over the model's "
             "2:1 stretch; they differ by " +
             numberText(t.fitRms, 2) + " rms there");
-        if (t.fitRms > kPoorFit)
-            t.notes.push_back(
-                "the file's curve differs from the model's in shape, not only in place: more than lengths "
-                "differ (the feed line, the match, the ground or the calibration); the scale is the best "
-                "fit, but check it against the 2:1 edges");
-        if (t.fitRms > kFeedSuspect && t.feed) {
-            const std::string cause = likeliestCause(model, swr, named, *t.feed, t.fitRms);
-            if (!cause.empty()) t.notes.push_back(cause);
-        }
+        const double poorFit = feed ? kPoorFitThroughFeed : kPoorFit;
+        if (t.fitRms > poorFit)
+            disagrees = std::make_unique<TrimWithheld>(
+                withheld("the file's curve differs from the model's in shape, not only in place (" +
+                             numberText(t.fitRms, 2) + " rms at the best scale, more than " + numberText(poorFit) + ")",
+                         model, t.feed, designMhz, named, feed ? jointFit(model, swr, named, *t.feed) : ""));
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
-        t.ratio = ratioFromDip(model, m.dipMhz, n);
+        t.ratio = ratioFromDip(model, m.dipMhz, n, feed, designMhz);
         const auto [flatFrom, flatTo] = flatStretch(model, kFlatWithin);
         t.notes.push_back(
             "from the dip alone, which on this antenna is flat: the model's SWR stays within 0.01 of its "
@@ -355,35 +552,42 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.source = TrimSource::Edges;
         t.lowEdgeMhz = m.lowEdgeMhz;
         t.highEdgeMhz = m.highEdgeMhz;
-        t.ratio = ratioFromEdges(model, m.lowEdgeMhz, m.highEdgeMhz, n);
-        const Below2& stretch = *model.below2;
-        const double lowRatio = m.lowEdgeMhz / stretch.fromMhz, highRatio = m.highEdgeMhz / stretch.toMhz;
+        double lowRatio = 1, highRatio = 1;
+        t.ratio = ratioFromEdges(model, m.lowEdgeMhz, m.highEdgeMhz, n, feed, designMhz, &lowRatio, &highRatio);
         t.notes.push_back("from both 2:1 edges: the lower gives " + fixedText(lowRatio, 4) + ", the higher " +
                           fixedText(highRatio, 4));
         if (std::fabs(highRatio / lowRatio - 1) > kEdgesApart)
-            t.notes.push_back(std::string("the measured 2:1 stretch is ") +
-                              (highRatio > lowRatio ? "wider" : "narrower") + " than the model's by " +
-                              fixedText(std::fabs(highRatio / lowRatio - 1) * 100, 1) +
-                              " %: more than lengths differ (the feed line, the match, the ground or the meter); the "
-                              "scale is the edges' mean");
+            disagrees = std::make_unique<TrimWithheld>(
+                withheld(std::string("the measured 2:1 stretch is ") + (highRatio > lowRatio ? "wider" : "narrower") +
+                             " than the model's by " + fixedText(std::fabs(highRatio / lowRatio - 1) * 100, 1) +
+                             " % (the lower edge gives " + fixedText(lowRatio, 4) + ", the higher " +
+                             fixedText(highRatio, 4) + ")",
+                         model, t.feed, designMhz, n, ""));
     }
     if (!(std::fabs(t.ratio - 1) <= kLargestTrim))
         throw Refused("the measurement puts the antenna " + fixedText(std::fabs(percent(1 / t.ratio)), 1) + " % " +
                       (t.ratio < 1 ? "long" : "short") + " (ratio " + fixedText(t.ratio, 3) + "), beyond " +
                       numberText(kLargestTrim * 100) +
                       " %: this is not a trim: check the design frequency and the conductor");
+    if (disagrees) throw *disagrees;
 
-    t.newHeightMm = t.heightMm * t.ratio;
-    t.newSideMm = t.sideMm * t.ratio;
+    // Each piece's target is the design's length times the scale; the cut is what is built less it.
+    t.newHeightMm = printed(t.heightMm * t.ratio, heightPlaces);
+    t.newSideMm = printed(t.sideMm * t.ratio, sidePlaces);
     const int sides = setup.geometry.sides;
-    t.pieces = {{"side", 2 * sides, t.sideMm, t.newSideMm},
-                {"vertical", 2 * sides, (t.heightMm - t.gapMm) / 2, (t.newHeightMm - t.gapMm) / 2}};
+    t.pieces = {{"side", 2 * sides, t.builtSideMm, t.newSideMm, sidePlaces},
+                {"vertical", 2 * sides, printed((t.builtHeightMm - t.gapMm) / 2, heightPlaces),
+                 printed((t.newHeightMm - t.gapMm) / 2, heightPlaces), heightPlaces}};
 
     SimulationSetup trimmed = setup;
     trimmed.geometry.heightMm = t.newHeightMm;
     trimmed.geometry.sideMm = t.newSideMm;
     t.trimmedRun = runModel(trimmed, prepared.z0, t.feed, engine, n);
     t.trimmed = figuresOf(t.trimmedRun);
+    // The built antenna after the trim shows the trimmed model with the scale the environment gave
+    // the measurement; the lines to the rig keep their length.
+    t.expectedRun = scaledAntenna(t.trimmedRun, t.ratio, feed, designMhz);
+    t.expected = figuresOf(t.expectedRun);
     return t;
 }
 

@@ -17,6 +17,7 @@
 #include "nec/coat.h"
 #include "nec/design_texts.h"
 #include "nec/engine.h"
+#include "nec/error.h"
 #include "nec/feed.h"
 #include "nec/request.h"
 #include "nec/simulation.h"
@@ -26,6 +27,14 @@ namespace brimalox::nec {
 // How a front-end calls the measurement in a refusal.
 struct TrimNames : SettingNames {
     std::string measuredFile = "measured file", measuredEdges = "measured 2:1 edges", measuredDip = "measured dip";
+    std::string builtSide = "built side", builtHeight = "built height";
+};
+
+// A trim the measurement cannot back: no cut list is given, and the message says what disagrees and
+// what to check. A NecError, so every front-end says it as a failed step, not as a bad setting.
+class TrimWithheld : public NecError {
+public:
+    using NecError::NecError;
 };
 
 // Exactly one of the three.
@@ -39,13 +48,17 @@ struct TrimRequest {
     Request check;  // the design, the sweep, the ground and its height, the feed line
     TrimNames names;
     TrimMeasurement measured;
+    // The pieces as the tape measures them, in mm; empty: cut to the design.
+    std::string builtSide, builtHeight;
 };
 
-// A piece of the cut list, before and after.
+// A piece of the cut list, as built and its target, both to the places the report prints, so the
+// cut (the difference) is exact in those places.
 struct TrimPiece {
     std::string name;
     int count = 0;
     double mm = 0, newMm = 0;
+    int places = 3;  // of mm and newMm
 };
 
 // One model run's SWR figures.
@@ -69,11 +82,16 @@ struct Trim {
     double fitRms = 0;                           // File: the reflection coefficients' rms difference at the best scale
     std::vector<std::string> notes;              // what the figures rest on, in words
     double heightMm = 0, sideMm = 0, gapMm = 0;  // the design's
-    double newHeightMm = 0, newSideMm = 0;
+    bool builtGiven = false;                     // the pieces' lengths were measured, not taken as designed
+    double builtHeightMm = 0, builtSideMm = 0;   // as built: the design's unless measured
+    double newHeightMm = 0, newSideMm = 0;       // the targets: the design's times the ratio, in the report's places
     std::vector<TrimPiece> pieces;
-    SwrFigures model, trimmed;           // the design's model, the trimmed design's model
+    SwrFigures model, trimmed;           // the antenna's model as built, the trimmed design's model
     std::optional<SwrFigures> measured;  // File: the file's own figures
-    Analysis modelRun, trimmedRun;
+    // What the built antenna should show after the trim at the plane of the measurement: the trimmed
+    // model's gap carried through the feed, with the environment's scale that the measurement showed.
+    SwrFigures expected;
+    Analysis modelRun, trimmedRun, expectedRun;
 };
 
 // The scale that lays a measured curve on the model's. Each throws Refused with the names' words.
@@ -82,8 +100,17 @@ struct Trim {
 // carried through the feed, which no trim scales, at each measured frequency.
 double ratioFromFile(const Analysis& model, const MeasuredSwr& measured, const TrimNames& names, double* rms = nullptr,
                      const Feed* feed = nullptr);
-double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& names);
-double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names);
+// From an SWR meter's readings: with a feed, the scale whose antenna, carried through the feed,
+// crosses 2:1 (or dips) where the meter did; each edge's own scale in *lowScale and *highScale.
+double ratioFromEdges(const Analysis& model, double lowMhz, double highMhz, const TrimNames& names,
+                      const Feed* feed = nullptr, double designMhz = 0, double* lowScale = nullptr,
+                      double* highScale = nullptr);
+double ratioFromDip(const Analysis& model, double dipMhz, const TrimNames& names, const Feed* feed = nullptr,
+                    double designMhz = 0);
+// The model's antenna with every length 1 / k times the model's: its gap impedances are the model's
+// at frequencies k times theirs; with a feed (which no trim scales) they are carried through it at
+// those frequencies and the SWR taken at feed->at.
+Analysis scaledAntenna(const Analysis& model, double k, const Feed* feed, double designMhz);
 // Where the model's SWR stays within `within` of its lowest, between samples.
 std::pair<double, double> flatStretch(const Analysis& model, double within);
 

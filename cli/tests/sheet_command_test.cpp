@@ -127,7 +127,7 @@ TEST(SheetCommand, FailuresAndUsageErrorsAreTold) {
         {{"sheet", "146", "--sides", "5"}, 2, "is not 3 or 4"},
         {{"sheet", "146", "--joint-allowance", "-1"}, 2, "--joint-allowance -1 is negative"},
         {{"sheet", "146", "--joint-allowance", "abc"}, 2, "--joint-allowance needs a length in mm"},
-        {{"sheet", "146", "--balun", "0"}, 2, "--balun needs a positive number"},
+        {{"sheet", "146", "--balun", "0"}, 2, "--balun 0 is outside 0.25 to 16"},
         {{"sheet", "146", "--feed-line", "300,1.2"}, 2, "--feed-line's velocity factor 1.2 is outside 0 to 1"},
         {{"sheet"}, 2, "FREQ"},
     };

@@ -168,13 +168,20 @@ std::string feedTail(const Analysis& a, const FeedReport& f) {
 // design is, with the check run's word on it.
 std::string coatLines(const CoatReport& c) {
     const Shortening& s = c.shortening;
-    return "insulated wire: " + coatText(c.coat) + ", " + numberText(c.henriesPerMetre * 1e9, 4) +
-           " nH/m in series on every wire but the feed wires\n" +
-           "insulated lengths: scale the height and the side by " + fixedText(s.ratio, 4) + " (" +
-           fixedText((1 - s.ratio) * 100, 2) + " % shorter): height " + fixedText(s.newHeightMm, 1) + " mm, side " +
-           fixedText(s.newSideMm, 1) + " mm (bare " + fixedText(c.heightMm, 1) + " and " + fixedText(c.sideMm, 1) +
-           "); the insulated model at these lengths " + "lies on the bare design's SWR curve to a scale of " +
-           fixedText(s.checkRatio, 4) + "\n";
+    // Beyond where the model holds, no more digits than it can stand behind.
+    const int ratioPlaces = s.beyondModel ? 2 : 4, percentPlaces = s.beyondModel ? 0 : 2;
+    std::string out = "insulated wire: " + coatText(c.coat) + ", " + numberText(c.henriesPerMetre * 1e9, 4) +
+                      " nH/m in series on every wire but the feed wires\n";
+    if (s.beyondModel)
+        out += "  the coat's outer radius is more than " + numberText(kCoatModelHolds) +
+               " times the wire's, thicker than this model of it holds: the shortening is a rough guide only\n";
+    out += "insulated lengths: scale the height and the side by " + fixedText(s.ratio, ratioPlaces) + " (" +
+           fixedText((1 - s.ratio) * 100, percentPlaces) + " % shorter): height " + fixedText(s.newHeightMm, 1) +
+           " mm, side " + fixedText(s.newSideMm, 1) + " mm (bare " + fixedText(c.heightMm, 1) + " and " +
+           fixedText(c.sideMm, 1) +
+           "); the insulated model at these lengths lies on the bare design's SWR curve to a " + "scale of " +
+           fixedText(s.checkRatio, 4) + " (" + std::to_string(s.runs) + " check run" + (s.runs == 1 ? "" : "s") + ")\n";
+    return out;
 }
 
 std::string text(const Analysis& a, const ReportContext& c) {
@@ -275,7 +282,8 @@ std::string csv(const Analysis& a, const ReportContext& c) {
     const bool fed = c.feed && !a.planes.empty();
     for (std::size_t g = 1; g <= gaps; ++g)
         out += ",gap" + std::to_string(g) + "_r_ohms,gap" + std::to_string(g) + "_x_ohms";
-    out += ",swr";
+    // With a feed each plane's SWR is named: the gap's against the line, then the junction's and the rig's.
+    out += fed ? ",gap_swr" : ",swr";
     if (fed) out += ",junction_r_ohms,junction_x_ohms,junction_swr,rig_r_ohms,rig_x_ohms,rig_swr,feed_loss_db";
     out += "\r\n";
     for (std::size_t i = 0; i < a.rows.size(); ++i) {
@@ -283,7 +291,8 @@ std::string csv(const Analysis& a, const ReportContext& c) {
         out += numberText(row.mhz, 12);
         for (const FeedImpedance& feed : row.feeds)
             out += "," + fixedText(feed.ohms.real(), 4) + "," + fixedText(feed.ohms.imag(), 4);
-        out += "," + csvSwr(row.swr);
+        out +=
+            "," + csvSwr(fed && std::isfinite(row.swr) ? swr(row.feeds.front().ohms, c.feed->feed.line.z0) : row.swr);
         if (fed)
             for (const Plane p : {Plane::Junction, Plane::Rig}) {
                 const std::complex<double> z = ohmsAt(a, i, p);
@@ -326,7 +335,8 @@ nlohmann::json planeJson(const Analysis& a, std::size_t i, Plane p, const Feed& 
 
 std::string json(const Analysis& a, const ReportContext& c) {
     using nlohmann::json;
-    nlohmann::ordered_json doc = reportHead(c.design, a.z0, c.ground);
+    nlohmann::ordered_json doc =
+        reportHead(c.design, a.z0, c.ground, c.feed && !a.planes.empty() ? planeName(c.feed->feed.at) : "gap");
     json sweep = json::array();
     const bool fed = c.feed && !a.planes.empty();
     if (c.feed) doc["feed"] = feedReportJson(a, *c.feed);
@@ -340,7 +350,9 @@ std::string json(const Analysis& a, const ReportContext& c) {
                              {"fit_rms", s.fitRms},
                              {"height_mm", s.newHeightMm},
                              {"side_mm", s.newSideMm},
-                             {"check_ratio", s.checkRatio}};
+                             {"check_ratio", s.checkRatio},
+                             {"check_runs", s.runs},
+                             {"beyond_model", s.beyondModel}};
     }
     for (std::size_t i = 0; i < a.rows.size(); ++i) {
         const SweepRow& row = a.rows[i];
@@ -438,11 +450,12 @@ std::string json(const Analysis& a, const ReportContext& c) {
 
 }  // namespace
 
-nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& g) {
+nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& g, const char* plane) {
     nlohmann::ordered_json doc;
     doc["generator"] = "brimalox-cli " BRIMALOX_VERSION;
     doc["design"] = designJson(design);
     doc["z0_ohms"] = z0;
+    doc["z0_plane"] = plane;
     nlohmann::json ground = {{"kind", g.name}};
     if (g.kind == GroundKind::Real) {
         ground["permittivity"] = g.permittivity;

@@ -14,7 +14,9 @@ namespace brimalox::nec {
 nlohmann::ordered_json designJson(const DesignTexts& design);
 
 // generator, design, z0_ohms, ground and height_m, in that order.
-nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& ground);
+// z0 is the reference of the SWR at `plane` ("gap", "junction" or "rig"), which the JSON names.
+nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Ground& ground,
+                                  const char* plane = "gap");
 
 nlohmann::json stretchJson(const Below2& stretch);
 

@@ -19,10 +19,6 @@ constexpr double kMmPerInch = 25.4;
 struct Places {
     int mm = 1, inch = 2;
 };
-int placesOf(const std::string& text) {
-    const std::size_t dot = text.find('.');
-    return dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
-}
 Places heightPlaces(const DesignTexts& d) { return {placesOf(d.heightMm), placesOf(d.heightInch)}; }
 Places sidePlaces(const DesignTexts& d) { return {placesOf(d.sideMm), placesOf(d.sideInch)}; }
 std::string mmText(double mm, Places p) { return fixedText(mm, p.mm) + " mm"; }
@@ -55,18 +51,6 @@ std::string figuresText(const std::string& what, const SwrFigures& f) {
     return out;
 }
 
-// The trimmed model's frequencies where the built antenna should have them: times the ratio, as
-// the measured curve lies on the model's.
-SwrFigures expected(const Trim& t) {
-    SwrFigures f = t.trimmed;
-    f.lowestMhz *= t.ratio;
-    for (Below2& b : f.stretches) {
-        b.fromMhz *= t.ratio;
-        b.toMhz *= t.ratio;
-    }
-    return f;
-}
-
 std::string measuredText(const Trim& t) {
     switch (t.source) {
     case TrimSource::File: return "measured: " + t.measuredName;
@@ -82,7 +66,12 @@ std::string text(const Trim& t) {
     if (t.coat) out += ", insulated wire (" + coatText(*t.coat) + ")";
     out += t.feed ? ", SWR " + planeText(*t.feed, t.feed->at) + "\nfeed: " + feedText(*t.feed) + "\n\n"
                   : ", SWR of gap 1 against " + numberText(t.z0, 7) + " ohms\n" + swrMeaning(t.z0) + "\n\n";
-    out += "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
+    if (t.builtGiven)
+        out += "as built: height " + mmText(t.builtHeightMm, heightPlaces(t.design)) + ", side " +
+               mmText(t.builtSideMm, sidePlaces(t.design)) + ", as measured; the model is of these lengths\n";
+    out += t.builtGiven ? "ratio: " + fixedText(t.ratio, 4) + " (each target over the design's length): beside its " +
+                              "model as built, " + meaning(t.ratio) + "\n"
+                        : "ratio: " + fixedText(t.ratio, 4) + " (new length over old): " + meaning(t.ratio) + "\n";
     for (const std::string& note : t.notes)
         out += "  " + note + "\n";
     const DesignTexts& d = t.design;
@@ -90,8 +79,9 @@ std::string text(const Trim& t) {
     out +=
         "height: " + d.heightMm + " mm (" + d.heightInch + " inch) becomes " + lengthText(t.newHeightMm, height) + "\n";
     out += "side: " + d.sideMm + " mm (" + d.sideInch + " inch) becomes " + lengthText(t.newSideMm, side) + "\n";
-    out += "gap: " + d.gapMm + " mm (" + d.gapInch + " inch), and the series match " + d.matchMm +
-           " mm, stay: they are feed details\n\n";
+    out += t.feed ? "gap: " + d.gapMm + " mm (" + d.gapInch + " inch), and the feed as described, stay\n\n"
+                  : "gap: " + d.gapMm + " mm (" + d.gapInch + " inch), and the series match " + d.matchMm +
+                        " mm, stay: they are feed details\n\n";
     const int sides = d.sides;
     // A vertical is half the height less the gap: it has the height's places.
     auto places = [&](const TrimPiece& p) { return p.name == "side" ? side : height; };
@@ -107,13 +97,16 @@ std::string text(const Trim& t) {
                    lengthText(p.newMm - p.mm, places(p)) + ", to " + mmText(p.newMm, places(p)) + "\n";
         out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
     }
-    out += "\n" + figuresText("model of the design", t.model);
+    out += "\n" + figuresText(t.builtGiven ? "model of the antenna as built" : "model of the design", t.model);
     if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
     out += figuresText("model of the trimmed design (height " + mmText(t.newHeightMm, height) + ", side " +
                            mmText(t.newSideMm, side) + ")",
                        t.trimmed);
-    out += figuresText("the built antenna after the trim should show (the trimmed model's frequencies times the ratio)",
-                       expected(t));
+    out +=
+        figuresText(std::string("the built antenna after the trim should show (the trimmed model, with the scale this "
+                                "measurement showed") +
+                        (t.feed ? ", through the feed" : "") + ")",
+                    t.expected);
     return out;
 }
 
@@ -122,8 +115,8 @@ std::string csv(const Trim& t) {
     std::string out = "piece,count,length_mm,new_length_mm,change_mm,length_inch,new_length_inch,change_inch,ratio\r\n";
     for (const TrimPiece& p : t.pieces) {
         appendCsvField(out, p.name);
-        out += "," + std::to_string(p.count) + "," + fixedText(p.mm, 2) + "," + fixedText(p.newMm, 2) + "," +
-               fixedText(p.newMm - p.mm, 2) + "," + fixedText(p.mm / kMmPerInch, 3) + "," +
+        out += "," + std::to_string(p.count) + "," + fixedText(p.mm, p.places) + "," + fixedText(p.newMm, p.places) +
+               "," + fixedText(p.newMm - p.mm, p.places) + "," + fixedText(p.mm / kMmPerInch, 3) + "," +
                fixedText(p.newMm / kMmPerInch, 3) + "," + fixedText((p.newMm - p.mm) / kMmPerInch, 3) + "," +
                fixedText(t.ratio, 6) + "\r\n";
     }
@@ -142,7 +135,7 @@ nlohmann::ordered_json figuresJson(const SwrFigures& f) {
 }
 
 std::string json(const Trim& t) {
-    nlohmann::ordered_json doc = reportHead(t.design, t.z0, t.ground);
+    nlohmann::ordered_json doc = reportHead(t.design, t.z0, t.ground, t.feed ? planeName(t.feed->at) : "gap");
     nlohmann::ordered_json measured;
     switch (t.source) {
     case TrimSource::File:
@@ -174,6 +167,9 @@ std::string json(const Trim& t) {
     doc["height_mm"] = t.heightMm;
     doc["side_mm"] = t.sideMm;
     doc["gap_mm"] = t.gapMm;
+    doc["lengths"] = t.builtGiven ? "as built" : "as designed";
+    doc["built_height_mm"] = t.builtHeightMm;
+    doc["built_side_mm"] = t.builtSideMm;
     doc["new_height_mm"] = t.newHeightMm;
     doc["new_side_mm"] = t.newSideMm;
     nlohmann::ordered_json pieces = nlohmann::ordered_json::array();
@@ -189,7 +185,7 @@ std::string json(const Trim& t) {
     doc["pieces"] = pieces;
     doc["model"] = figuresJson(t.model);
     doc["trimmed_model"] = figuresJson(t.trimmed);
-    doc["expected_after_trim"] = figuresJson(expected(t));
+    doc["expected_after_trim"] = figuresJson(t.expected);
     return doc.dump(2) + "\n";
 }
 

@@ -112,7 +112,7 @@ TEST(CoatModel, LimitsAreTheBareFiguresAndTheShorteningGrowsWithPermittivityAndT
         Prepared prepared = prepare(insulated146(3, coat));
         const Shortening s = shortening(prepared.setup, prepared.z0, engine);
         EXPECT_LT(s.ratio, last) << coat;
-        EXPECT_NEAR(s.checkRatio, 1, 0.005) << coat;
+        EXPECT_NEAR(s.checkRatio, 1, 0.0005) << coat;  // the lengths found are a fixed point
         last = s.ratio;
     }
 }
