@@ -144,7 +144,7 @@ void TrimWindow::openTrimmedSheet() {
     const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     const std::string remark = sheet::trimRemark(*result_);
     sheet::SheetAdditions additions;
-    additions.builtDesign = result_->design;  // each piece says what to cut from it as built
+    additions.builtDesign = sheet::builtDesign(*result_);  // each piece says what to cut from it as built
     const std::optional<sheet::ModelFigures> check = trimmedCheck_;
     const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, check, remark, additions);
     if (first.svg.empty()) {

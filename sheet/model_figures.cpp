@@ -52,6 +52,14 @@ DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& t) {
     return trimmed;
 }
 
+DesignTexts builtDesign(const nec::Trim& t) {
+    DesignTexts built = t.design;
+    if (!t.builtGiven) return built;
+    built.heightMm = fixedText(t.builtHeightMm, nec::placesOf(t.design.heightMm));
+    built.sideMm = fixedText(t.builtSideMm, nec::placesOf(t.design.sideMm));
+    return built;
+}
+
 std::string trimRemark(const nec::Trim& t) {
     return "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
            ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE "

@@ -36,5 +36,7 @@ std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::
 // the trim.
 DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& trim);
 std::string trimRemark(const nec::Trim& trim);
+// The design as the trim took it to be built: its texts, with the height and side as measured.
+DesignTexts builtDesign(const nec::Trim& trim);
 
 }  // namespace brimalox::sheet

@@ -211,6 +211,12 @@ json trimmedTexts(const Trim& t) {
             {"Text16", trimmed.sideInch}};
 }
 
+// The antenna as built: the design's height, side and gap, with the lengths the tape measured.
+json builtTexts(const Trim& t) {
+    const DesignTexts built = sheet::builtDesign(t);
+    return {{"heightMm", built.heightMm}, {"sideMm", built.sideMm}, {"gapMm", built.gapMm}};
+}
+
 // The check's request with the measurement to trim by: {"source": "edges" | "dip" | "file", "low",
 // "high", "dip"}, the file being the check's measured file.
 TrimRequest trimRequestOf(const json& in) {
@@ -229,6 +235,10 @@ TrimRequest trimRequestOf(const json& in) {
         m.lowEdgeMhz = positiveSetting(text(how, "low"), "measured 2:1 low edge");
         m.highEdgeMhz = positiveSetting(text(how, "high"), "measured 2:1 high edge");
     }
+    n.builtSide = "BUILT SIDE";
+    n.builtHeight = "BUILT HEIGHT";
+    request.builtSide = text(how, "builtSide");
+    request.builtHeight = text(how, "builtHeight");
     request.check.measured.reset();
     return request;
 }
@@ -271,7 +281,9 @@ json trimSummary(const std::string& report) {
             if (meaning == std::string::npos) continue;
             std::string words = line.substr(meaning + 3);
             words[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0])));
-            said.push_back(words + " (ratio " + line.substr(7, line.find(' ', 7) - 7) + ", new length over old).");
+            const std::size_t open = line.find(" (");
+            said.push_back(words + " (ratio " + line.substr(7, open - 7) + ", " +
+                           line.substr(open + 2, meaning - open - 2) + ").");
         } else if (line.starts_with("cut list")) {
             cuts = true;
         } else if (cuts && line.starts_with("  ")) {
@@ -357,6 +369,8 @@ const char* answer(const char* what, Body&& body) {
         out = body();
     } catch (const Refused& e) {
         out = failureJson("refused", e.what());
+    } catch (const TrimWithheld& e) {
+        out = failureJson("withheld", e.what());
     } catch (const NecError& e) {
         out = failureJson("failed", e.what());
     } catch (const std::exception& e) {
@@ -411,7 +425,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
                 {"json", trimReport(t, ReportFormat::Json)},
                 {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
                 {"trimmed", trimmedTexts(t)},
-                {"built", {{"heightMm", t.design.heightMm}, {"sideMm", t.design.sideMm}, {"gapMm", t.design.gapMm}}},
+                {"built", builtTexts(t)},
                 {"remark", sheet::trimRemark(t)}};
     });
 }

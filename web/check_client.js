@@ -110,7 +110,10 @@ brimalox.worker = (function () {
       ok: function (result) {
         if (result.ok) return true;
         say(result.message);
-        status.textContent = (result.kind === 'refused' ? 'Not run: ' : 'The ' + what + ' failed: ') + result.message;
+        // A trim the measurement cannot back says so in its own words ("no cut list: ...").
+        status.textContent = result.kind === 'withheld'
+          ? result.message.charAt(0).toUpperCase() + result.message.slice(1)
+          : (result.kind === 'refused' ? 'Not run: ' : 'The ' + what + ' failed: ') + result.message;
         return false;
       },
       couldNotRun: function (message) { say('The ' + what + ' could not run: ' + message); }

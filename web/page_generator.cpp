@@ -358,6 +358,8 @@ cuts.</p>
 <div class="check-row"><label for="trim-2to1-low">SWR 2:1 at (MHz)</label><input id="trim-2to1-low" inputmode="decimal" spellcheck="false" autocapitalize="off">
 <label for="trim-2to1-high">and at (MHz)</label><input id="trim-2to1-high" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row"><label for="trim-dip">the SWR dips at (MHz)</label><input id="trim-dip" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
+<div class="check-row"><label for="trim-built-side">BUILT SIDE (mm)</label><input id="trim-built-side" inputmode="decimal" spellcheck="false" autocapitalize="off" placeholder="as designed">
+<label for="trim-built-height">BUILT HEIGHT (mm)</label><input id="trim-built-height" inputmode="decimal" spellcheck="false" autocapitalize="off" placeholder="as designed"></div>
 <div class="check-row"><button type="submit" id="trim-run" aria-describedby="trim-estimate">TRIM</button><span id="trim-estimate" class="estimate"></span><button type="button" id="trim-cancel" aria-label="CANCEL the trim" disabled>CANCEL</button>
 <span id="trim-status" role="status" aria-live="polite"></span></div>
 </form>

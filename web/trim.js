@@ -42,7 +42,8 @@
     trimStatus.textContent = 'Running the model of the design and of the trimmed design...';
     var asked = request();
     asked.trim = { source: trimSource(), low: byId('trim-2to1-low').value, high: byId('trim-2to1-high').value,
-                   dip: byId('trim-dip').value };
+                   dip: byId('trim-dip').value, builtSide: byId('trim-built-side').value,
+                   builtHeight: byId('trim-built-height').value };
     ask({ type: 'trim', request: JSON.stringify(asked) }, {
       progress: function () {},
       done: function (result) {

@@ -40,14 +40,14 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
     if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
     trim.findChild<QRadioButton*>(QStringLiteral("byEdges"))->setChecked(true);
     trim.findChild<QLineEdit*>(QStringLiteral("low"))->setText("140");
-    trim.findChild<QLineEdit*>(QStringLiteral("high"))->setText("175");
+    trim.findChild<QLineEdit*>(QStringLiteral("high"))->setText("181.5");
     trim.trim();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !trim.running(); }, 60000));
 
-    nec::TrimRequest request;  // brimalox-cli trim 146.00 --measured-2to1 140:175
+    nec::TrimRequest request;  // brimalox-cli trim 146.00 --measured-2to1 140:181.5
     request.check.design = {"146.00", 3, {}};
     request.measured.lowEdgeMhz = 140;
-    request.measured.highEdgeMhz = 175;
+    request.measured.highEdgeMhz = 181.5;
     nec::Nec2cProgram engine;
     EXPECT_EQ(trim.reportText().toStdString(), nec::trimReport(nec::trim(request, engine), nec::ReportFormat::Text));
 
