@@ -105,8 +105,8 @@ void addModelOptions(CLI::App& command, Request& request) {
 CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation) {
     return command
         .add_option("--insulation", insulation,
-                    "insulated wire: the coat's radial thickness in mm and its relative permittivity, or a plastic "
-                    "by name:\n" +
+                    "insulated wire: the coat's radial thickness in mm and its relative permittivity (1 to 10), or a "
+                    "plastic by name (PE and Teflon also name polyethylene and PTFE):\n" +
                         coatMaterialsText())
         ->type_name("MM,EPSR|MM,NAME");
 }
@@ -120,17 +120,21 @@ void addFeedOptions(CLI::App& command, Settings& settings) {
     };
     static constexpr FeedOption kFeedOptions[]{
         {"--feed-line", &FeedSettings::line, "Z0,VF[,MM]",
-         "the line from each gap, all alike and joined side by side at one junction: impedance in ohms, velocity "
-         "factor and length in mm (default --z0, 0.82 and the series match length)"},
+         "the line from each gap, all alike and joined side by side at one junction: impedance in ohms (10 to 1000), "
+         "velocity factor (above 0, at most 1) and length in mm (0 to 100000) (default --z0, 0.82 and the series "
+         "match length)"},
         {"--feed-loss", &FeedSettings::loss, "DB",
-         "the line's (and the section's) matched loss in dB per 100 m at 100 MHz, growing with the square root of "
-         "frequency (default 0)"},
-        {"--feed-section", &FeedSettings::section, "Z0,VF,MM", "a section of line between the junction and the balun"},
-        {"--balun", &FeedSettings::balun, "N", "an ideal N:1 impedance transformer after the junction (default 1)"},
+         "the line's (and the section's) matched loss in dB per 100 m at 100 MHz (0 to 100), growing with the square "
+         "root of frequency (default 0)"},
+        {"--feed-section", &FeedSettings::section, "Z0,VF,MM",
+         "a section of line between the junction and the balun (the same ranges as --feed-line)"},
+        {"--balun", &FeedSettings::balun, "N",
+         "an ideal N:1 impedance transformer after the junction, N from 0.25 to 16 (default 1)"},
         {"--coax", &FeedSettings::coax, "Z0,VF,METRES[,DB]",
-         "coax from the balun to the rig: impedance, velocity factor, length in metres and loss in dB per 100 m at "
-         "100 MHz (default 0)"},
-        {"--rig-z0", &FeedSettings::rigZ0, "OHMS", "the rig's or analyser's reference impedance in ohms (default 50)"},
+         "coax from the balun to the rig: impedance (10 to 1000 ohms), velocity factor, length in metres (0 to 300) "
+         "and loss in dB per 100 m at 100 MHz (0 to 100) (default 0)"},
+        {"--rig-z0", &FeedSettings::rigZ0, "OHMS",
+         "the rig's or analyser's reference impedance in ohms, 10 to 600 (default 50)"},
         {"--at", &FeedSettings::at, "PLANE",
          "where the SWR, its stretches, the charts and the files are taken, and where a measurement was taken: gap, "
          "junction or rig (default rig when a feed is given)"},

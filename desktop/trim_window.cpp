@@ -28,6 +28,8 @@ nec::TrimNames trimNames() {
     names.measuredFile = "MEASURED FILE";
     names.measuredEdges = "SWR 2:1 AT";
     names.measuredDip = "SWR DIPS AT";
+    names.builtSide = "BUILT SIDE";
+    names.builtHeight = "BUILT HEIGHT";
     return names;
 }
 
@@ -57,6 +59,12 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
                  settingsInRow(this, low_, {{QStringLiteral("AND AT (MHZ)"), high_}}));
     dip_ = settingBox(this, "dip", "SWR DIPS AT", "MHz (the edges or a file are better: the dip is flat)");
     form->addRow(QStringLiteral("SWR DIPS AT (MHZ)"), dip_);
+    // The pieces as the tape measures them; empty: cut to the design.
+    builtSide_ = settingBox(this, "builtSide", "BUILT SIDE", "mm, each side as measured (empty: as designed)");
+    builtHeight_ = settingBox(this, "builtHeight", "BUILT HEIGHT",
+                              "mm, the height as measured, gap included (empty: as designed)");
+    form->addRow(QStringLiteral("BUILT SIDE (MM)"),
+                 settingsInRow(this, builtSide_, {{QStringLiteral("BUILT HEIGHT (MM)"), builtHeight_}}));
     form->addRow(QStringLiteral("MEASURED (.S1P)"),
                  measuredRow(this, QStringLiteral("none"), [this] { byFile_->setChecked(true); }));
     model_ = new ModelSettings(this);
@@ -96,7 +104,9 @@ void TrimWindow::trim() {
             m.lowEdgeMhz = nec::positiveSetting(low_->text().toStdString(), "SWR 2:1 AT's LOW");
             m.highEdgeMhz = nec::positiveSetting(high_->text().toStdString(), "SWR 2:1 AT's HIGH");
         }
-        nec::prepare(request.check);  // the design and the settings, refused before any run
+        request.builtSide = builtSide_->text().trimmed().toStdString();
+        request.builtHeight = builtHeight_->text().trimmed().toStdString();
+        nec::checkTrim(request);  // the design, the settings and the built lengths, refused before any run
     } catch (const std::exception& e) {
         setStatus(QStringLiteral("The trim cannot run: %1").arg(qstr(e.what())));
         return;

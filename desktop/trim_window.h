@@ -45,7 +45,7 @@ private:
     std::optional<sheet::ModelFigures> trimmedCheck_;
 
     QRadioButton *byEdges_ = nullptr, *byDip_ = nullptr, *byFile_ = nullptr;
-    QLineEdit *low_ = nullptr, *high_ = nullptr, *dip_ = nullptr;
+    QLineEdit *low_ = nullptr, *high_ = nullptr, *dip_ = nullptr, *builtSide_ = nullptr, *builtHeight_ = nullptr;
     ModelSettings* model_ = nullptr;
     QPushButton* sheet_button_ = nullptr;
 };

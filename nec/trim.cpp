@@ -459,15 +459,28 @@ Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engin
     return s;
 }
 
-Trim trim(const TrimRequest& request, Engine& engine) {
-    const TrimNames& n = request.names;
-    checkMeasurement(request.measured, n);
+namespace {
+
+Prepared preparedTrim(const TrimRequest& request) {
+    checkMeasurement(request.measured, request.names);
     Request check = request.check;
-    check.names = n;
+    check.names = request.names;
     check.settings.patternAt.clear();
     check.settings.heights.clear();
     check.measured.reset();
-    const Prepared prepared = prepare(check);
+    Prepared prepared = prepare(check);
+    builtLength(request.builtSide, request.names.builtSide, prepared.setup.geometry.sideMm);
+    builtLength(request.builtHeight, request.names.builtHeight, prepared.setup.geometry.heightMm);
+    return prepared;
+}
+
+}  // namespace
+
+void checkTrim(const TrimRequest& request) { preparedTrim(request); }
+
+Trim trim(const TrimRequest& request, Engine& engine) {
+    const TrimNames& n = request.names;
+    const Prepared prepared = preparedTrim(request);
     SimulationSetup setup = prepared.setup;
     setup.patternMhz.clear();  // SWR is all a trim needs
     const double designMhz = setup.geometry.designMhz;
@@ -506,8 +519,9 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     const Analysis& model = t.modelRun;
     t.model = figuresOf(model);
     if (!t.builtGiven)
-        t.notes.push_back("the pieces are taken to be cut to the design; if they are not, give what they measure (" +
-                          n.builtSide + ", " + n.builtHeight + ")");
+        t.notes.push_back(
+            "the pieces are taken to be cut to the design; if they are not, give what the side and the "
+            "height measure");
 
     std::unique_ptr<TrimWithheld> disagrees;  // said once the ratio is known to be a trim at all
     if (m.file) {

@@ -122,6 +122,10 @@ std::pair<double, double> flatStretch(const Analysis& model, double within);
 // Throws NecError as the model does, and Refused when the curves cannot be laid on each other.
 Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engine, const SettingNames& names = {});
 
+// The measurement, the settings and the built lengths, refused as trim() would refuse them, before
+// any run. Throws Refused.
+void checkTrim(const TrimRequest& request);
+
 // Runs the design's model, finds the scale, runs the trimmed design's model. Throws NecError as the
 // model does and Refused for a measurement or setting that cannot be taken.
 Trim trim(const TrimRequest& request, Engine& engine);

@@ -1,10 +1,12 @@
 // TRIM: the report word for word as the command line's for the same design and measurement, and a
 // measurement that cannot be taken refused before any run.
 #include <gtest/gtest.h>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QRadioButton>
 #include <QTest>
+#include <tuple>
 
 #include "desktop/sheet_print.h"
 #include "desktop/trim_window.h"
@@ -36,6 +38,21 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
         EXPECT_FALSE(trim.running()) << r.says;
         EXPECT_TRUE(trim.status().contains(QString::fromLatin1(r.says))) << trim.status().toStdString();
     }
+    // The built lengths and the feed's settings, by their names in this window.
+    trim.findChild<QRadioButton*>(QStringLiteral("byDip"))->setChecked(true);
+    trim.findChild<QLineEdit*>(QStringLiteral("dip"))->setText(QStringLiteral("146"));
+    trim.findChild<QGroupBox*>(QStringLiteral("feed"))->setChecked(true);
+    for (const auto& [box, text, says] :
+         {std::tuple{"builtSide", "9999", "BUILT SIDE 9999 mm is more than 20 % from the design's"},
+          std::tuple{"balun", "1e9", "BALUN 1e9 is outside 0.25 to 16"}}) {
+        auto* field = trim.findChild<QLineEdit*>(QString::fromLatin1(box));
+        field->setText(QString::fromLatin1(text));
+        trim.trim();
+        EXPECT_FALSE(trim.running()) << says;
+        EXPECT_TRUE(trim.status().contains(QString::fromLatin1(says))) << trim.status().toStdString();
+        field->clear();
+    }
+    trim.findChild<QGroupBox*>(QStringLiteral("feed"))->setChecked(false);
 
     if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
     trim.findChild<QRadioButton*>(QStringLiteral("byEdges"))->setChecked(true);

@@ -1,5 +1,6 @@
 #include "nec/report/smith_chart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -95,8 +96,14 @@ std::string marks(const SmithTrace& trace, const SmithLabels& labels, const char
                      : text({p.x - 7, p.y + 16}, words, "end", colour, design ? 14 : 12);
     };
     const std::size_t n = trace.mhz.size();
+    // A tick label near the design frequency's would be written over by it ("146" under "146 MHz").
+    const auto nearDesign = [&](std::size_t i) {
+        constexpr std::size_t kHalf = kMarkEvery / 2;
+        const std::size_t from = i >= kHalf ? i - kHalf : 0, to = std::min(n - 1, i + kHalf);
+        return trace.mhz[from] < labels.designMhz && labels.designMhz < trace.mhz[to];
+    };
     for (std::size_t i = 0; i < n && model; ++i)
-        if (i == 0 || i + 1 == n || i % kMarkEvery == 0) mark(trace.ohms[i], trace.mhz[i], false);
+        if ((i == 0 || i + 1 == n || i % kMarkEvery == 0) && !nearDesign(i)) mark(trace.ohms[i], trace.mhz[i], false);
     for (std::size_t i = 1; i < n; ++i)
         if (trace.mhz[i - 1] <= labels.designMhz && labels.designMhz <= trace.mhz[i]) {
             const double t = (labels.designMhz - trace.mhz[i - 1]) / (trace.mhz[i] - trace.mhz[i - 1]);

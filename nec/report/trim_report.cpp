@@ -1,5 +1,6 @@
 // The trim for people (text), spreadsheets (CSV: the cut list) and programs (JSON).
 
+#include <algorithm>
 #include <cmath>
 
 #include <nlohmann/json.hpp>
@@ -85,18 +86,19 @@ std::string text(const Trim& t) {
     const int sides = d.sides;
     // A vertical is half the height less the gap: it has the height's places.
     auto places = [&](const TrimPiece& p) { return p.name == "side" ? side : height; };
-    if (isLong(t.ratio)) {
-        out += "cut list:\n";
-        for (const TrimPiece& p : t.pieces)
-            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) + ", cut " +
-                   lengthText(p.mm - p.newMm, places(p)) + " from each, to " + mmText(p.newMm, places(p)) + "\n";
-    } else {
-        out += "cut list: the built antenna is short, so each piece must grow:\n";
-        for (const TrimPiece& p : t.pieces)
-            out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) + ", longer by " +
-                   lengthText(p.newMm - p.mm, places(p)) + ", to " + mmText(p.newMm, places(p)) + "\n";
-        out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
-    }
+    // As designed every piece moves with the ratio; as built each piece goes its own way.
+    auto grows = [&](const TrimPiece& p) { return t.builtGiven ? p.newMm > p.mm : !isLong(t.ratio); };
+    const auto growing = std::count_if(t.pieces.begin(), t.pieces.end(), grows);
+    out += growing == 0 ? "cut list:\n"
+           : growing == static_cast<long>(t.pieces.size())
+               ? "cut list: the built antenna is short, so each piece must grow:\n"
+               : "cut list: some pieces are short and must grow:\n";
+    for (const TrimPiece& p : t.pieces)
+        out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) +
+               (grows(p) ? ", longer by " + lengthText(p.newMm - p.mm, places(p)) + ", to "
+                         : ", cut " + lengthText(p.mm - p.newMm, places(p)) + " from each, to ") +
+               mmText(p.newMm, places(p)) + "\n";
+    if (growing > 0) out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
     out += "\n" + figuresText(t.builtGiven ? "model of the antenna as built" : "model of the design", t.model);
     if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
     out += figuresText("model of the trimmed design (height " + mmText(t.newHeightMm, height) + ", side " +

@@ -13,6 +13,7 @@
 
 #include "nec/error.h"
 #include "nec/native/runner.h"
+#include "nec/report/report.h"
 #include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 #include "nec/touchstone.h"
@@ -319,6 +320,16 @@ TEST(TrimThroughFeed, MeterReadingsAndFilesAtTheRigGiveTheAntennasOwnScale) {
         EXPECT_NEAR(t.pieces[0].mm / (g.sideMm * 1.02), 1, 1e-5);  // as built, not as designed
         EXPECT_GT(t.pieces[0].mm - t.pieces[0].newMm, 0) << "the sides are cut";
         EXPECT_LT(t.pieces[1].mm - t.pieces[1].newMm, 0) << "the verticals grow";
+        // Each piece as built, its cut (or growth) and its target agree in the printed digits.
+        const std::string report = trimReport(t, ReportFormat::Text);
+        for (const TrimPiece& p : t.pieces)
+            EXPECT_NE(report.find(fixedText(p.mm, 3) + " mm, " +
+                                  (p.newMm > p.mm ? "longer by " + fixedText(p.newMm - p.mm, 3)
+                                                  : "cut " + fixedText(p.mm - p.newMm, 3)) +
+                                  " mm"),
+                      std::string::npos)
+                << report;
+        EXPECT_NE(report.find("some pieces are short and must grow"), std::string::npos) << report;
     }
 }
 

@@ -419,13 +419,14 @@ def run_trim(page, timeout=120):
 # The command line's names for what the page's trim calls otherwise, for comparing refusals.
 TRIM_NAMES = [("--measured-min", "measured dip"), ("--measured-2to1's LOW", "measured 2:1 low edge"),
               ("--measured-2to1", "measured 2:1 edges"), ("--from", "from"), ("--to", "to"), ("--height", "height"),
-              ("--ground", "ground")]
+              ("--ground", "ground"), ("--built-side", "BUILT SIDE"), ("--balun", "balun"), ("--feed-line", "feed line"),
+              ("--at", "plane"), ("--z0", "feed line impedance")]
 
 
 def scenario_trim(page, args, checks):
     """The trim in the page against brimalox-cli trim for the same design and settings: from typed
-    2:1 edges, a typed dip and a file, each report identical; refusals in the command line's words
-    with the page's names; the trimmed design's build sheet."""
+    2:1 edges, a typed dip, a file and the pieces as built, each report identical; refusals in the
+    command line's words with the page's names; a withheld cut list; the trimmed design's build sheet."""
     page.driver.set_script_timeout(30)
     with tempfile.TemporaryDirectory() as folder:
         # The "built" antenna: the model of the design for a lower frequency, so it is electrically long.
@@ -437,8 +438,11 @@ def scenario_trim(page, args, checks):
             ("a dip, four sided 6 mm over average ground at 5 m", CASES[1][1], ["146", "--sides", "4", "--mm", "6"],
              [("check-ground", "average", "--ground"), ("check-height", "5", "--height")],
              [("trim-dip", "150.2")], ["--measured-min", "150.2"]),
-            ("a file, a 200 ohm line", CASES[0][1], ["146", "--sides", "3"], [("check-z0", "200", "--z0")],
-             [], ["--measured", str(built)]),
+            ("a file", CASES[0][1], ["146", "--sides", "3"], [], [], ["--measured", str(built)]),
+            ("edges, the pieces as built", CASES[0][1], ["146", "--sides", "3"], [],
+             [("trim-2to1-low", "134.1"), ("trim-2to1-high", "171.9"), ("trim-built-side", "270.5"),
+              ("trim-built-height", "715")],
+             ["--measured-2to1", "134.1:171.9", "--built-side", "270.5", "--built-height", "715"]),
         ]
         for name, clicks, design_options, settings, typed, measured in cases:
             fresh_settings(page)
@@ -457,8 +461,10 @@ def scenario_trim(page, args, checks):
             checks.true(f"{name}: the trimmed sheet offered", shown["sheet"])
             # The answer first: how far off and each cut, the command line's figures.
             as_json = json.loads(cli(args, "trim", *options, "--format", "json").stdout)
-            checks.equal(f"{name}: the summary's first words", shown["summary"][0].split(" (ratio")[0],
-                         f"The antenna is electrically {as_json['off_percent']:.1f} % {as_json['electrically']}")
+            first = shown["summary"][0].split(" (ratio")[0]
+            beside = "Beside its model as built, the" if as_json["lengths"] == "as built" else "The"
+            checks.equal(f"{name}: the summary's first words", first,
+                         f"{beside} antenna is electrically {as_json['off_percent']:.1f} % {as_json['electrically']}")
             cuts = [re.search(r"(?:^Cut |longer by )([\d.]+) mm", said) for said in shown["summary"][1:]]
             checks.equal(f"{name}: the summary's cuts", [cut.group(1) if cut else None for cut in cuts],
                          [f"{abs(piece['change_mm']):.3f}" for piece in as_json["pieces"]])
@@ -484,7 +490,7 @@ def scenario_trim(page, args, checks):
         for piece in as_json["pieces"][:1]:  # the sides
             said = re.search(r"as built ([\d.]+): cut ([\d.]+) mm off", joined)
             checks.true(f"trimmed sheet: cut {-piece['change_mm']:.4f} mm from each {piece['piece']}",
-                        said and abs(float(said.group(1)) - as_json["side_mm"]) < 0.0006
+                        said and abs(float(said.group(1)) - as_json["built_side_mm"]) < 0.0006
                         and abs(float(said.group(2)) + piece["change_mm"]) < 0.0011)
         for field, key in (("Text13", "new_height_mm"), ("Text17", "new_side_mm")):
             value = next((float(t.split()[0]) for t in texts if t.split()[0].replace(".", "", 1).isdigit()
@@ -501,6 +507,10 @@ def scenario_trim(page, args, checks):
                  ["--measured-2to1", "171:134"]),
                 ("a trim beyond 20 %", [("trim-2to1-low", "100"), ("trim-2to1-high", "128")], None,
                  ["--measured-2to1", "100:128"]),
+                ("a built side far from the design", [("trim-dip", "146"), ("trim-built-side", "9999")], None,
+                 ["--measured-min", "146", "--built-side", "9999"]),
+                ("a balun no feed has", [("trim-dip", "146"), ("check-balun", "1e9")], None,
+                 ["--measured-min", "146", "--balun", "1e9"]),
                 ("no file chosen", [], "trim-source-file", None)):
             fresh_settings(page)
             set_settings(page, [(element, text, "") for element, text in typed])
@@ -519,6 +529,23 @@ def scenario_trim(page, args, checks):
             for option, words in TRIM_NAMES:
                 reason = reason.replace(option, words)
             checks.equal(f"{name}: the page's words", shown["report"], reason)
+
+        # A file the model cannot back without a feed: no cut list, in the command line's words.
+        fresh_settings(page)
+        set_settings(page, [("check-z0", "200", "")])
+        page.element("check-measured").send_keys(str(built))
+        page.wait("the file to be taken", "return document.getElementById('check-measured-status')"
+                  ".textContent.includes('will be drawn')")
+        page.element("trim-source-file").click()
+        shown = run_trim(page)
+        withheld = cli(args, "trim", "146", "--sides", "3", "--z0", "200", "--measured", str(built))
+        checks.equal("withheld: command line exit", withheld.returncode, 1)
+        reason = withheld.stderr.splitlines()[0].removeprefix("brimalox-cli trim: ").replace(str(built), "built.s1p")
+        for option, words in TRIM_NAMES:
+            reason = reason.replace(option, words)
+        checks.equal("withheld: the page's words", shown["report"], reason)
+        checks.true(f"withheld: said as such, {shown['status']!r}", shown["status"].startswith("No cut list: "))
+        checks.true("withheld: no trimmed sheet", not shown["sheet"])
 
     page.element("trim-report").screenshot(str(pathlib.Path(args.artefacts) / "trim-refusal.png"))
     desktop_and_phone(page, args, checks, "trim", "trim-heading")
