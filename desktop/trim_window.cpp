@@ -60,9 +60,8 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
     dip_ = settingBox(this, "dip", "SWR DIPS AT", "MHz (the edges or a file are better: the dip is flat)");
     form->addRow(QStringLiteral("SWR DIPS AT (MHZ)"), dip_);
     // The pieces as the tape measures them; empty: cut to the design.
-    builtSide_ = settingBox(this, "builtSide", "BUILT SIDE", "mm, each side as measured (empty: as designed)");
-    builtHeight_ = settingBox(this, "builtHeight", "BUILT HEIGHT",
-                              "mm, the height as measured, gap included (empty: as designed)");
+    builtSide_ = settingBox(this, "builtSide", "BUILT SIDE", "as designed");
+    builtHeight_ = settingBox(this, "builtHeight", "BUILT HEIGHT", "as designed, the gap included");
     form->addRow(QStringLiteral("BUILT SIDE (MM)"),
                  settingsInRow(this, builtSide_, {{QStringLiteral("BUILT HEIGHT (MM)"), builtHeight_}}));
     form->addRow(QStringLiteral("MEASURED (.S1P)"),

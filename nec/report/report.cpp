@@ -169,18 +169,20 @@ std::string feedTail(const Analysis& a, const FeedReport& f) {
 std::string coatLines(const CoatReport& c) {
     const Shortening& s = c.shortening;
     // Beyond where the model holds, no more digits than it can stand behind.
-    const int ratioPlaces = s.beyondModel ? 2 : 4, percentPlaces = s.beyondModel ? 0 : 2;
+    const int ratioPlaces = s.beyondModel ? 2 : 4, percentPlaces = s.beyondModel ? 0 : 2,
+              mmPlaces = s.beyondModel ? 0 : 1;
     std::string out = "insulated wire: " + coatText(c.coat) + ", " + numberText(c.henriesPerMetre * 1e9, 4) +
                       " nH/m in series on every wire but the feed wires\n";
     if (s.beyondModel)
         out += "  the coat's outer radius is more than " + numberText(kCoatModelHolds) +
                " times the wire's, thicker than this model of it holds: the shortening is a rough guide only\n";
     out += "insulated lengths: scale the height and the side by " + fixedText(s.ratio, ratioPlaces) + " (" +
-           fixedText((1 - s.ratio) * 100, percentPlaces) + " % shorter): height " + fixedText(s.newHeightMm, 1) +
-           " mm, side " + fixedText(s.newSideMm, 1) + " mm (bare " + fixedText(c.heightMm, 1) + " and " +
+           fixedText((1 - s.ratio) * 100, percentPlaces) + " % shorter): height " + fixedText(s.newHeightMm, mmPlaces) +
+           " mm, side " + fixedText(s.newSideMm, mmPlaces) + " mm (bare " + fixedText(c.heightMm, 1) + " and " +
            fixedText(c.sideMm, 1) +
            "); the insulated model at these lengths lies on the bare design's SWR curve to a " + "scale of " +
-           fixedText(s.checkRatio, 4) + " (" + std::to_string(s.runs) + " check run" + (s.runs == 1 ? "" : "s") + ")\n";
+           fixedText(s.checkRatio, ratioPlaces) + " (" + std::to_string(s.runs) + " check run" +
+           (s.runs == 1 ? "" : "s") + ")\n";
     return out;
 }
 

@@ -316,6 +316,8 @@ TEST(TrimThroughFeed, MeterReadingsAndFilesAtTheRigGiveTheAntennasOwnScale) {
         const Trim t = trim(r, engine);
         EXPECT_NEAR(t.newSideMm / g.sideMm, 1, 0.005) << sides;
         EXPECT_NEAR(t.newHeightMm / g.heightMm, 1, 0.005) << sides;
+        std::cout << sides << " sides, sides 2 % long and the height 1 % short: targets " << t.newSideMm / g.sideMm
+                  << " and " << t.newHeightMm / g.heightMm << " of the design's (ratio " << t.ratio << ")\n";
         ASSERT_EQ(t.pieces.size(), 2u);
         EXPECT_NEAR(t.pieces[0].mm / (g.sideMm * 1.02), 1, 1e-5);  // as built, not as designed
         EXPECT_GT(t.pieces[0].mm - t.pieces[0].newMm, 0) << "the sides are cut";
