@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/analyser_options.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -227,11 +229,9 @@ int Program::run(int argc, const char* const* argv) {
     // of every `design`: where the first word names a command, only that one is made (the help, a
     // mistyped command and an option first still see them all).
     using Adder = void (*)(CLI::App&, std::ostream&, std::ostream&);
-    const std::pair<const char*, Adder> model[] = {{"nec", addNecCommands},
-                                                   {"simulate", addNecCommands},
-                                                   {"sheet", addSheetCommand},
-                                                   {"trim", addTrimCommand},
-                                                   {"cover", addCoverCommand}};
+    const std::pair<const char*, Adder> model[] = {{"nec", addNecCommands},    {"simulate", addNecCommands},
+                                                   {"sheet", addSheetCommand}, {"trim", addTrimCommand},
+                                                   {"cover", addCoverCommand}, {"measure", addMeasureCommand}};
     const bool calculator = argc > 1 && (std::strcmp(argv[1], "design") == 0 || std::strcmp(argv[1], "gauges") == 0 ||
                                          std::strcmp(argv[1], "replay") == 0);
     const auto named = std::find_if(std::begin(model), std::end(model),
@@ -244,7 +244,7 @@ int Program::run(int argc, const char* const* argv) {
     if (named != std::end(model))
         make(named->second);
     else if (!calculator)
-        for (Adder add : {addNecCommands, addSheetCommand, addTrimCommand, addCoverCommand})
+        for (Adder add : {addNecCommands, addSheetCommand, addTrimCommand, addCoverCommand, addMeasureCommand})
             make(add);
     try {
         s.app.parse(argc, argv);

@@ -1,4 +1,6 @@
 #include "cli/nec_commands.h"
+
+#include "cli/analyser_options.h"
 #include "cli/model_commands.h"
 
 #include <algorithm>
@@ -209,6 +211,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             std::string timeLimit = "120";
             ReportFormat format = ReportFormat::Text;
             std::string plot, plotPattern, plotHeights, plotSmith, measured, touchstone;
+            AnalyserOptions analyser;
         };
         auto options = std::make_shared<SimulateOptions>();
         CLI::App* simulate =
@@ -246,6 +249,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                          "a one-port Touchstone file (.s1p) of the built antenna: its SWR against --z0 in the "
                          "report and over the model's in --plot")
             ->type_name("FILE.s1p");
+        addAnalyserOptions(*simulate, options->analyser);
+        simulate->get_option("--vna")->excludes("--measured");
         simulate
             ->add_option("--touchstone", options->touchstone,
                          "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
@@ -258,6 +263,11 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.plotHeights.empty() && o.request.settings.heights.empty())
                     throw std::invalid_argument("--plot-heights draws the --heights table: give --heights too");
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
+                if (!o.analyser.port.empty()) {
+                    prepare(o.request);  // the settings refused before the analyser sweeps
+                    const vna::SweepPlan plan = sweepPlan(o.request, o.analyser.points);
+                    o.request.measured = measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
+                }
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);
                 Nec2cProgram engine(run);

@@ -1,13 +1,17 @@
 #include "cli/model_commands.h"
 
+#include <chrono>
+#include <ctime>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 
 #include <CLI/CLI.hpp>
 
+#include "cli/analyser_options.h"
 #include "cli/nec_commands.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
@@ -41,6 +45,14 @@ std::pair<double, double> readEdges(const std::string& text, const std::string& 
             positiveSetting(text.substr(colon + 1), name + "'s HIGH")};
 }
 
+// "12:01:05 ", the time of a sweep's answer.
+std::string clock() {
+    const std::time_t t = std::time(nullptr);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S ", std::localtime(&t));
+    return text;
+}
+
 }  // namespace
 
 void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
@@ -48,6 +60,8 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         TrimRequest request;
         std::string measured, edges, dip, timeLimit = "120";
         ReportFormat format = ReportFormat::Text;
+        AnalyserOptions analyser;
+        bool repeat = false;
     };
     auto options = std::make_shared<TrimOptions>();
     CLI::App* trim = app.add_subcommand(
@@ -74,8 +88,14 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     trim->add_option("--built-height", options->request.builtHeight,
                      "the height as the tape measures it, in mm, gap included (default: cut to the design)")
         ->type_name("MM");
-    file->excludes(edges)->excludes(dip);
-    edges->excludes(dip);
+    addAnalyserOptions(*trim, options->analyser);
+    auto* vna = trim->get_option("--vna");
+    trim->add_flag("--repeat", options->repeat,
+                   "with --vna: sweep again every few seconds and print the trim's answer in one line each time, "
+                   "until interrupted");
+    file->excludes(edges)->excludes(dip)->excludes(vna);
+    edges->excludes(dip)->excludes(vna);
+    dip->excludes(vna);
     addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
     addTimeLimitOption(*trim, options->timeLimit, "stop each nec2c run after this many seconds (default 120)");
     trim->callback([options, &out, &err] {
@@ -88,7 +108,26 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             if (!o.edges.empty()) std::tie(m.lowEdgeMhz, m.highEdgeMhz) = readEdges(o.edges, "--measured-2to1");
             if (!o.dip.empty()) m.dipMhz = positiveSetting(o.dip, "--measured-min");
             Nec2cProgram engine(run);
-            out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
+            if (o.analyser.port.empty()) {
+                if (o.repeat) throw std::invalid_argument("--repeat sweeps the analyser again: give --vna too");
+                out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
+                return;
+            }
+            // The analyser's sweep stands for the file; the model's settings are refused before it sweeps.
+            const vna::SweepPlan plan = sweepPlan(o.request.check, o.analyser.points);
+            for (;;) {
+                m.file = measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
+                if (!o.repeat) {
+                    out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
+                    return;
+                }
+                try {
+                    out << clock() << trimAnswer(nec::trim(o.request, engine)) << std::endl;
+                } catch (const TrimWithheld& e) {  // the builder may be changing the feed: sweep again
+                    out << clock() << e.what() << std::endl;
+                }
+                std::this_thread::sleep_for(std::chrono::seconds(3));
+            }
         });
     });
 }

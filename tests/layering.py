@@ -18,7 +18,7 @@ FLOORS = {
     "numtext": 0,
     "wiresize": 1, "dimensions": 1,
     "app": 2,
-    "nec": 3,
+    "nec": 3, "vna": 3,
     "nec/native": 4, "nec/report": 4, "sheet": 4,
     # The front-ends: leaves that nothing includes.
     "cli": 5, "web": 5, "desktop": 5,

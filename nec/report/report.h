@@ -79,6 +79,8 @@ std::string heightsChart(const Result& result);
 std::string smithChart(const Result& result);
 
 std::string trimReport(const Trim& trim, ReportFormat format);
+// The trim's answer in one line: the ratio, what it means, and each piece's cut or growth.
+std::string trimAnswer(const Trim& trim);
 
 // The band search's report for people: the winner, what to type, its figures and dimensions, the
 // next best, the runs.

@@ -193,6 +193,18 @@ std::string json(const Trim& t) {
 
 }  // namespace
 
+std::string trimAnswer(const Trim& t) {
+    std::string out = "ratio " + fixedText(t.ratio, 4) + ", " + meaning(t.ratio);
+    const Places height = heightPlaces(t.design), side = sidePlaces(t.design);
+    for (const TrimPiece& p : t.pieces) {
+        const Places places = p.name == "side" ? side : height;
+        out += std::string("; ") + (p.name == "side" ? "sides " : "verticals ") + mmText(p.mm, places) +
+               (p.newMm > p.mm ? ", longer by " + mmText(p.newMm - p.mm, places) : ", cut " + mmText(p.mm - p.newMm, places)) +
+               " to " + mmText(p.newMm, places);
+    }
+    return out;
+}
+
 std::string trimReport(const Trim& t, ReportFormat format) {
     switch (format) {
     case ReportFormat::Csv: return csv(t);
