@@ -34,7 +34,7 @@ function(brimalox_gtest name)
                        TEST_PREFIX "${arg_PREFIX}" PROPERTIES ${arg_PROPERTIES})
 endfunction()
 # The layout is .clang-format's (`clang-format -i FILE`); no include runs upward or sideways.
-set(formatted app bench cli desktop dimensions fuzz nec numtext sheet tests web wiresize)
+set(formatted app bench cli desktop dimensions fuzz nec numtext sheet tests vna web wiresize)
 list(TRANSFORM formatted REPLACE ".+" "\\0/*.cpp;\\0/*.h")
 file(GLOB_RECURSE formatted CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${formatted})
 add_test(NAME format COMMAND ${BRIMALOX_CLANG_FORMAT} --dry-run --Werror ${formatted} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})

@@ -199,7 +199,8 @@ std::string trimAnswer(const Trim& t) {
     for (const TrimPiece& p : t.pieces) {
         const Places places = p.name == "side" ? side : height;
         out += std::string("; ") + (p.name == "side" ? "sides " : "verticals ") + mmText(p.mm, places) +
-               (p.newMm > p.mm ? ", longer by " + mmText(p.newMm - p.mm, places) : ", cut " + mmText(p.mm - p.newMm, places)) +
+               (p.newMm > p.mm ? ", longer by " + mmText(p.newMm - p.mm, places)
+                               : ", cut " + mmText(p.mm - p.newMm, places)) +
                " to " + mmText(p.newMm, places);
     }
     return out;
