@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 #include "cli/serial_port.h"
@@ -145,7 +151,42 @@ TEST_F(MeasureCommand, EachKindWritesItsSweepAndTrimsAsTheFileDoes) {
         };
         EXPECT_EQ(unnamed(live.out, port + " (" + analyser + ")"), unnamed(fromFile.out, file.string())) << kind;
         EXPECT_NE(live.out.find("ratio: 0.97"), std::string::npos) << live.out;
+        // simulate lays the sweep over the model as it lays a file.
+        const Outcome over = runProgram(with({"simulate"}, with(kDesign, with(feed, {"--vna", port}))));
+        ASSERT_EQ(over.status, 0) << over.err;
+        EXPECT_NE(over.out.find("measured (" + port + " (" + analyser + "))"), std::string::npos) << over.out;
     }
+}
+
+// --repeat: a line for each sweep until interrupted, the program run as a builder runs it.
+TEST_F(MeasureCommand, RepeatSaysEachSweepsTrimInOneLineUntilInterrupted) {
+    vna::testing::ShellEmulator shell(antenna());
+    Pty port(shell);
+    const fs::path said = folder_ / "repeat.out";
+    std::vector<std::string> args{BRIMALOX_CLI_PATH, "trim",    "146", "--sides", "3",         "--mm",
+                                  "1.626",           "--balun", "4",   "--vna",   port.name(), "--repeat"};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    std::vector<char*> argv = cStrings(args);
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    auto lines = [&] {
+        const std::string text = readFile(said);
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    for (int waited = 0; lines() < 2 && waited < 1200; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const std::string text = readFile(said);
+    EXPECT_GE(lines(), 2) << text;
+    const std::regex line(
+        R"(\d\d:\d\d:\d\d ratio 0\.97\d\d, the antenna is electrically \d\.\d % long; sides 266\.718 mm, cut )");
+    EXPECT_TRUE(std::regex_search(text, line)) << text;
+    EXPECT_TRUE(WIFSIGNALED(status) || WIFEXITED(status)) << status;
 }
 
 TEST_F(MeasureCommand, ABadDeviceIsNamedWithItsPortAndLeavesNoFile) {
