@@ -134,6 +134,7 @@ QWidget* CheckWindow::buildResults() {
     table_->setAccessibleName(QStringLiteral("SWEEP"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
+    table_->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys move in it
     tabs_->addTab(table_, QStringLiteral("SWEEP"));
     return tabs_;
 }

@@ -20,6 +20,7 @@
 #include "app/website_text.h"
 #include "desktop/diagram_painter.h"
 #include "desktop/fixed_frame.h"
+#include "desktop/keys.h"
 #include "desktop/notes_window.h"
 #include "desktop/text_boxes.h"
 
@@ -102,6 +103,7 @@ QWidget* Form1::buildButton(const Control& c) {
     button->setObjectName(qstr(c.name));
     button->setGeometry(pixelRect(c.place));
     button->setAutoDefault(false);
+    returnClicks(button);  // Return clicks the focused button, as on the platform the window comes from
     button->setAccessibleName(qstr(c.accessibleName));
     button->setAccessibleDescription(qstr(c.accessibleDescription));
     connect(button, &QPushButton::clicked, this, [this, which = *c.button] { click(which); });

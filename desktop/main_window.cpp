@@ -86,8 +86,9 @@ void MainWindow::buildMenus() {
 
     QMenu* model = menuBar()->addMenu(QStringLiteral("&MODEL"));
     model->addAction(QStringLiteral("&CHECK THE DESIGN..."), QKeySequence(Qt::Key_F5), this, [this] { openCheck(); });
-    model->addAction(QStringLiteral("&TRIM..."), this, [this] { openTrim(); });
-    model->addAction(QStringLiteral("C&OVER BANDS..."), this, [this] { openCover(); });
+    model->addAction(QStringLiteral("&TRIM..."), QKeySequence(Qt::Key_F6), this, [this] { openTrim(); });
+    model->addAction(QStringLiteral("C&OVER BANDS..."), QKeySequence(Qt::Key_F7), this, [this] { openCover(); });
+    modelCommands_ = model->actions();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
     help->addAction(QStringLiteral("&NOTES"), QKeySequence::HelpContents, this, [this] { form_->showNotes(); });
@@ -115,8 +116,8 @@ ModelWindows* MainWindow::modelsWithDesign(const QString& command) {
 ModelWindows* MainWindow::models() {
     if (models_) return models_.get();
     try {
-        models_ = makeModels_(
-            {this, [form = form_] { return form->shownDesign(); }, [this](const DesignRequest& d) { useDesign(d); }});
+        models_ = makeModels_({this, [form = form_] { return form->shownDesign(); },
+                               [this](const DesignRequest& d) { useDesign(d); }, modelCommands_});
     } catch (const std::exception& e) {
         openMessage(this, QMessageBox::Warning, windowTitle(),
                     QStringLiteral("The check, trim, band search and build sheet could not be loaded (%1). Reinstall "

@@ -61,6 +61,7 @@ private:
     ModelWindowsMaker makeModels_;
     std::unique_ptr<ModelWindows> models_;
     QMessageBox* about_ = nullptr;
+    QList<QAction*> modelCommands_;
 };
 
 }  // namespace brimalox

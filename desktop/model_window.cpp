@@ -1,12 +1,19 @@
 #include "desktop/model_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -16,6 +23,7 @@
 #include <exception>
 #include <utility>
 
+#include "desktop/keys.h"
 #include "desktop/text_boxes.h"
 #include "nec/error.h"
 
@@ -74,6 +82,8 @@ ModelWindow::ModelWindow(const char* name, const QString& title) {
 ModelWindow::~ModelWindow() = default;
 
 void ModelWindow::present() {
+    if (!keysReady_) keyboardButtons(this);  // every button is made by now
+    keysReady_ = true;
     const bool missing = engine_.program.find('/') == std::string::npos &&
                          QStandardPaths::findExecutable(QString::fromStdString(engine_.program)).isEmpty();
     if (!run_ && missing)
@@ -192,6 +202,49 @@ QHBoxLayout* ModelWindow::measuredRow(QWidget* parent, const QString& none, std:
         if (!path.isEmpty() && openMeasured(path) && opened) opened();
     });
     return row;
+}
+
+void ModelWindow::setModelMenu(const QList<QAction*>& commands) {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    bar->addMenu(QStringLiteral("&MODEL"))->addActions(commands);
+    layout()->setMenuBar(bar);
+}
+
+void ModelWindow::closeByKey() {
+    if (!run_) {
+        close();
+        return;
+    }
+    auto* ask = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                QStringLiteral("A model run is going. Cancel it and close the window?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    ask->setObjectName(QStringLiteral("closeWhileRunning"));
+    ask->setDefaultButton(QMessageBox::No);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::finished, this, [this, ask] {
+        if (ask->clickedButton() == ask->button(QMessageBox::Yes)) close();  // the close cancels the run
+    });
+    ask->open();
+}
+
+void ModelWindow::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && event->key() == Qt::Key_Escape) {
+        closeByKey();
+        return;
+    }
+    // Return reaches the window only when the focused control did not take it: a push button takes
+    // it (returnClicks); from a setting it runs, never from the report or the table.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool setting = focus && focus->window() == this &&
+                         (qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QComboBox*>(focus) ||
+                          qobject_cast<const QAbstractButton*>(focus) || qobject_cast<const QGroupBox*>(focus));
+    if (plain && setting && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (run_button_->isEnabled()) run_button_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 
+class QAction;
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
@@ -92,6 +93,10 @@ public:
     // Reads an analyser's Touchstone file; a broken one is named by line and reason in a message and
     // changes nothing.
     bool openMeasured(const QString& path);
+    // The program's MODEL menu over the window, so its commands are at hand here too.
+    void setModelMenu(const QList<QAction*>& commands);
+    // Escape's close: at once, or while a run is going after asking (then the run is cancelled).
+    void closeByKey();
 
 protected:
     ModelWindow(const char* name, const QString& title);
@@ -123,6 +128,8 @@ protected:
     QHBoxLayout* measuredRow(QWidget* parent, const QString& none, std::function<void()> opened = {});
 
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes; Return in the settings runs, as the run button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
     nec::RunOptions engine_;
     std::unique_ptr<EngineRun> run_;
@@ -132,6 +139,7 @@ protected:
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
+    bool keysReady_ = false;
 };
 
 // What a window says when asked to run while another model run is going.

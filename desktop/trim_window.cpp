@@ -152,6 +152,7 @@ void TrimWindow::openTrimmedSheet() {
         return;
     }
     previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"),
+                 designFileStem(trimmed) + QStringLiteral("-trimmed-sheet"),
                  [trimmed, date, remark, check, additions](sheet::Paper paper) {
                      return sheetOf(trimmed, paper, date, check, remark, additions).svg;
                  });

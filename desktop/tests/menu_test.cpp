@@ -75,8 +75,8 @@ TEST_F(MenuTest, MenusHoldTheirCommandsWithKeys) {
         {"&FILE", "&PRINT BUILD SHEET...", QKeySequence(QKeySequence::Print)},
         {"&FILE", "&QUIT", QKeySequence(QKeySequence::Quit)},
         {"&MODEL", "&CHECK THE DESIGN...", QKeySequence(Qt::Key_F5)},
-        {"&MODEL", "&TRIM...", {}},
-        {"&MODEL", "C&OVER BANDS...", {}},
+        {"&MODEL", "&TRIM...", QKeySequence(Qt::Key_F6)},
+        {"&MODEL", "C&OVER BANDS...", QKeySequence(Qt::Key_F7)},
         {"&HELP", "&NOTES", QKeySequence(QKeySequence::HelpContents)},
         {"&HELP", "&ABOUT", {}},
     };
