@@ -17,14 +17,15 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSvgRenderer>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QtSvgWidgets/QSvgWidget>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "desktop/chart_view.h"
 #include "desktop/model_settings.h"
 #include "desktop/text_boxes.h"
 #include "nec/report/report.h"
@@ -32,18 +33,8 @@
 namespace brimalox {
 namespace {
 
-QSvgWidget* chart(QWidget* parent, const char* name, const QString& label) {
-    auto* widget = new QSvgWidget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(label);
-    return widget;
-}
-
-// An SVG drawn at its own proportions inside the tab, however the window is sized.
-void showSvg(QSvgWidget* widget, const std::string& svg) {
-    widget->load(QByteArray::fromStdString(svg));
-    widget->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
-}
+// The sweep table's widest rows: MHz, four gaps' impedances and the SWR, as simulate prints them.
+constexpr int kFourSidedColumns = 110;
 
 // Whatever simulate writes to a file, as it writes it.
 const SavedFile kSavedFiles[] = {
@@ -67,9 +58,12 @@ CheckWindow::CheckWindow(std::function<DesignTexts()> design)
     : ModelWindow("check", QStringLiteral("CHECK THE DESIGN")), design_(std::move(design)) {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buildSettings());
+    layout->addWidget(settingsArea(buildSettings()));
+    layout->addLayout(buildRunRow());
+    layout->addWidget(statusLine(this));
     layout->addWidget(buildResults(), 1);
-    fitOnScreen(QSize(820, 760));
+    // Wide enough for a FOUR SIDED sweep's rows, SWR column and all.
+    fitOnScreen(QSize(std::max(820, widthForColumns(kFourSidedColumns)), 760));
 }
 
 CheckWindow::~CheckWindow() = default;
@@ -99,9 +93,12 @@ QWidget* CheckWindow::buildSettings() {
         measured_.reset();
         measuredName_->setText(QStringLiteral("none"));
     });
+    return box;
+}
 
-    auto* buttons = runRow(box, QStringLiteral("&RUN"), "run");
-    save_button_ = new QPushButton(QStringLiteral("&SAVE"), box);
+QHBoxLayout* CheckWindow::buildRunRow() {
+    auto* buttons = runRow(this, QStringLiteral("&RUN"), "run");
+    save_button_ = new QPushButton(QStringLiteral("&SAVE"), this);
     save_button_->setObjectName(QStringLiteral("save"));
     save_button_->setEnabled(false);
     auto* saves = new QMenu(save_button_);
@@ -114,20 +111,18 @@ QWidget* CheckWindow::buildSettings() {
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
     progress_->setTextVisible(true);
     buttons->addWidget(save_button_);
-    form->addRow(buttons);
     connect(run_button_, &QPushButton::clicked, this, [this] { run(); });
-    form->addRow(statusLine(box));
-    return box;
+    return buttons;
 }
 
 QWidget* CheckWindow::buildResults() {
     tabs_ = new QTabWidget(this);
     tabs_->addTab(reportBox(tabs_), QStringLiteral("REPORT"));
-    swr_ = chart(tabs_, "swrChart", "SWR CHART");
+    swr_ = new ChartView(tabs_, "swrChart", QStringLiteral("SWR CHART"));
     tabs_->addTab(swr_, QStringLiteral("SWR"));
-    pattern_ = chart(tabs_, "patternChart", "PATTERN CHART");
+    pattern_ = new ChartView(tabs_, "patternChart", QStringLiteral("PATTERN CHART"));
     tabs_->addTab(pattern_, QStringLiteral("PATTERN"));
-    heightsChart_ = chart(tabs_, "heightsChart", "HEIGHTS CHART");
+    heightsChart_ = new ChartView(tabs_, "heightsChart", QStringLiteral("HEIGHTS CHART"));
     tabs_->addTab(heightsChart_, QStringLiteral("HEIGHTS"));
     table_ = new QTableWidget(tabs_);
     table_->setObjectName(QStringLiteral("sweepTable"));
@@ -214,12 +209,12 @@ void CheckWindow::showResult(const nec::Result& r) {
 
     // A model that gave no result at any frequency has no sweep to draw or tabulate.
     const bool swept = !r.analysis.rows.empty();
-    if (swept) showSvg(swr_, nec::swrChart(r));
+    if (swept) swr_->setChart(nec::swrChart(r));
     tabs_->setTabEnabled(tabs_->indexOf(swr_), swept);
-    if (!r.analysis.patterns.empty()) showSvg(pattern_, nec::patternChart(r));
+    if (!r.analysis.patterns.empty()) pattern_->setChart(nec::patternChart(r));
     tabs_->setTabEnabled(tabs_->indexOf(pattern_), !r.analysis.patterns.empty());
     const std::string heights = nec::heightsChart(r);
-    if (!heights.empty()) showSvg(heightsChart_, heights);
+    if (!heights.empty()) heightsChart_->setChart(heights);
     tabs_->setTabEnabled(tabs_->indexOf(heightsChart_), !heights.empty());
 
     // The sweep's table as simulate --format csv writes it without a height sweep.

@@ -14,12 +14,12 @@
 #include "nec/nec.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QSvgWidget;
 class QTableWidget;
 class QTabWidget;
 
@@ -30,6 +30,7 @@ struct SavedFile {
     const char* suffix;
     std::string (*text)(const nec::Result&);  // empty when this check has none
 };
+class ChartView;
 class ModelSettings;
 
 class CheckWindow : public ModelWindow {
@@ -51,6 +52,7 @@ protected:
 
 private:
     QWidget* buildSettings();
+    QHBoxLayout* buildRunRow();
     QWidget* buildResults();
     void finished(RunEnd end, std::optional<nec::Result> result);
     void showResult(const nec::Result& result);
@@ -63,7 +65,7 @@ private:
     QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
     QPushButton* save_button_ = nullptr;
     QTabWidget* tabs_ = nullptr;
-    QSvgWidget *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;
+    ChartView *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;
     QTableWidget* table_ = nullptr;
 };
 

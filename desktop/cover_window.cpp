@@ -11,14 +11,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSplitter>
-#include <QSvgRenderer>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QVBoxLayout>
-#include <QtSvgWidgets/QSvgWidget>
 #include <algorithm>
 #include <thread>
 #include <utility>
 
+#include "desktop/chart_view.h"
 #include "desktop/model_settings.h"
 #include "desktop/model_window.h"
 #include "desktop/text_boxes.h"
@@ -44,8 +44,10 @@ nec::CoverNames coverNames() {
 CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
     : ModelWindow("cover", QStringLiteral("COVER BANDS")), use_(std::move(use)) {
     auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto* settings = new QWidget(this);
+    auto* form = new QFormLayout(settings);
+    form->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(settingsArea(settings));
 
     auto* bands = new QHBoxLayout;
     for (const auto& [text, band] :
@@ -83,14 +85,12 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
     layout->addLayout(buttons);
     layout->addWidget(statusLine(this));
 
-    auto* split = new QSplitter(Qt::Vertical, this);
-    reportBox(split);
-    chart_ = new QSvgWidget(split);
-    chart_->setObjectName(QStringLiteral("swrChart"));
-    chart_->setAccessibleName(QStringLiteral("SWR CHART"));
-    chart_->setMinimumHeight(240);
-    split->setSizes({280, 360});
-    layout->addWidget(split, 1);
+    // The report and the chart each on a whole tab: the report's best design first, in room to read.
+    auto* tabs = new QTabWidget(this);
+    tabs->addTab(reportBox(tabs), QStringLiteral("REPORT"));
+    chart_ = new ChartView(tabs, "swrChart", QStringLiteral("SWR CHART"));
+    tabs->addTab(chart_, QStringLiteral("SWR"));
+    layout->addWidget(tabs, 1);
     fitOnScreen(QSize(820, 900));
 
     connect(run_button_, &QPushButton::clicked, this, [this] { search(); });
@@ -165,8 +165,7 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
         std::vector<std::pair<double, double>> bands;
         for (const nec::Band& band : r.plan.bands)
             bands.push_back({band.fromMhz, band.toMhz});
-        chart_->load(QByteArray::fromStdString(nec::swrChart(*r.winner, bands)));
-        chart_->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        chart_->setChart(nec::swrChart(*r.winner, bands));
     }
     use_button_->setEnabled(!r.ranked.empty());
     setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped; the best found so far is below.")

@@ -19,7 +19,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <exception>
 #include <utility>
 
@@ -28,6 +33,30 @@
 #include "nec/error.h"
 
 namespace brimalox {
+namespace {
+
+// Asks for the whole height of what it holds, and gives it up down to a few lines.
+class SettingsArea : public QScrollArea {
+public:
+    explicit SettingsArea(QWidget* parent) : QScrollArea(parent) {}
+    QSize sizeHint() const override {
+        const QSize inside = widget() ? widget()->sizeHint() : QSize();
+        return {inside.width() + verticalScrollBar()->sizeHint().width(), inside.height()};
+    }
+    QSize minimumSizeHint() const override {
+        const int width = widget() ? widget()->minimumSizeHint().width() : 0;
+        return {width + verticalScrollBar()->sizeHint().width(), 4 * fontMetrics().height()};
+    }
+
+protected:
+    // The window's layout asks again once what is inside changes its size (FEED SYSTEM ticked).
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
 
 std::atomic<int> EngineRun::running_{0};
 
@@ -137,9 +166,36 @@ QPlainTextEdit* ModelWindow::reportBox(QWidget* parent) {
     report_->setObjectName(QStringLiteral("report"));
     report_->setAccessibleName(QStringLiteral("REPORT"));
     report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    report_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    report_->setMinimumHeight(12 * report_->fontMetrics().lineSpacing());
     return report_;
+}
+
+QScrollArea* ModelWindow::settingsArea(QWidget* settings) {
+    auto* area = new SettingsArea(this);
+    area->setObjectName(QStringLiteral("settings"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // no Tab stop of its own: Tab goes to the settings, scrolling them
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(settings);
+    settings->installEventFilter(area);
+    return area;
+}
+
+void ModelWindow::showReportFrom(const QString& start) {
+    const QTextBlock block = report_->document()->find(start).block();
+    if (block.isValid()) report_->verticalScrollBar()->setValue(block.firstLineNumber());
+}
+
+int ModelWindow::widthForColumns(int columns) const {
+    const int text = report_->fontMetrics().horizontalAdvance(QString(columns, QLatin1Char('0')));
+    const int margins = 2 * (report_->frameWidth() + static_cast<int>(report_->document()->documentMargin())) +
+                        report_->verticalScrollBar()->sizeHint().width();
+    const QMargins window = layout() ? layout()->contentsMargins() : QMargins();
+    return text + margins + window.left() + window.right() + 8;  // 8: the tabs' or splitter's own frame
 }
 
 void ModelWindow::fitOnScreen(QSize size) {

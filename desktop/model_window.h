@@ -22,6 +22,7 @@ class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace brimalox {
 
@@ -104,8 +105,16 @@ protected:
     // The run button (its text with the & of its key), CANCEL and the progress bar, in a row.
     QHBoxLayout* runRow(QWidget* parent, const QString& runText, const char* runName);
     QLabel* statusLine(QWidget* parent);
-    // The report as the command line prints it, in a fixed-pitch box.
+    // The report as the command line prints it, in a fixed-pitch box whose lines wrap at its width
+    // (the text stays whole for copy and save), never fewer than a dozen lines high.
     QPlainTextEdit* reportBox(QWidget* parent);
+    // The settings, scrolling once the window is too short for them all (FEED SYSTEM open), so the
+    // report below keeps its lines.
+    QScrollArea* settingsArea(QWidget* settings);
+    // Scrolls the report to its first line that holds start: what the user needs first.
+    void showReportFrom(const QString& start);
+    // The window's width that shows lines of the report of this many characters unwrapped.
+    int widthForColumns(int columns) const;
     void setStatus(const QString& text);
     // The size the window is laid out for, or the screen's available area where that is smaller.
     void fitOnScreen(QSize size);
