@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -173,7 +174,27 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
 }
 
 void CoverWindow::useWinner() {
-    if (result_ && !result_->ranked.empty()) use_(result_->ranked.front().design);
+    if (!result_ || result_->ranked.empty()) return;
+    const nec::Candidate& best = result_->ranked.front();
+    if (result_->covered()) {
+        use_(best.design);
+        return;
+    }
+    // The closest design is no answer to the bands: used only once the user has read how far off it is.
+    auto* ask = new QMessageBox(
+        QMessageBox::Question, windowTitle(),
+        QStringLiteral("No design keeps every band under SWR %1:1. Use the closest, %2 MHz with %3, whose worst SWR is "
+                       "%4?")
+            .arg(qstr(numberText(result_->plan.maxSwr)), qstr(best.design.frequencyText), qstr(best.conductor),
+                 qstr(swrFigure(best.worst))),
+        QMessageBox::Yes | QMessageBox::No, this);
+    ask->setObjectName(QStringLiteral("useClosest"));
+    ask->setDefaultButton(QMessageBox::No);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::finished, this, [this, ask, design = best.design] {
+        if (ask->clickedButton() == ask->button(QMessageBox::Yes)) use_(design);
+    });
+    ask->open();
 }
 
 }  // namespace brimalox

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIconEngine>
+#include <QKeyEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProxyStyle>
@@ -88,6 +90,11 @@ void MainWindow::buildMenus() {
     model->addAction(QStringLiteral("&CHECK THE DESIGN..."), QKeySequence(Qt::Key_F5), this, [this] { openCheck(); });
     model->addAction(QStringLiteral("&TRIM..."), QKeySequence(Qt::Key_F6), this, [this] { openTrim(); });
     model->addAction(QStringLiteral("C&OVER BANDS..."), QKeySequence(Qt::Key_F7), this, [this] { openCover(); });
+    undoUse_ =
+        model->addAction(QStringLiteral("&UNDO USE THIS DESIGN"), QKeySequence::Undo, this, [this] { undoUse(); });
+    // Shown in the menu; the key itself is taken in eventFilter, before a text box's own undo.
+    undoUse_->setShortcutContext(Qt::WidgetShortcut);
+    undoUse_->setEnabled(false);
     modelCommands_ = model->actions();
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
@@ -141,16 +148,53 @@ void MainWindow::openCover() {
 }
 
 void MainWindow::useDesign(const DesignRequest& d) {
+    const FormState before = form_->state();
+    const auto done = [this, &before] {  // a use that failed half-way is undone as well
+        beforeUse_ = before;
+        afterUse_ = form_->state();
+        undoUse_->setEnabled(true);
+        if (!undoKey_) qApp->installEventFilter(this);
+        undoKey_ = true;
+    };
     form_->setText(Field::Text2, d.frequencyText);
-    if (!form_->pressButton(Button::Command7)) return;
+    if (!form_->pressButton(Button::Command7)) return done();
     if (d.conductor.unit != ConductorUnit::None) {
         form_->setText(conductorField(d.conductor.unit), d.conductor.text);
-        if (!form_->pressButton(conductorButton(d.conductor.unit))) return;
+        if (!form_->pressButton(conductorButton(d.conductor.unit))) return done();
     }
     form_->choose(d.sides == 4 ? Option::Option2 : Option::Option1);
     form_->pressButton(Button::Command4);
+    done();
     activateWindow();
     raise();
+}
+
+bool MainWindow::useUndoable() const { return beforeUse_ && afterUse_ && form_->state() == *afterUse_; }
+
+void MainWindow::undoUse() {
+    if (!beforeUse_) return;
+    if (useUndoable())
+        form_->restore(*beforeUse_);
+    else
+        openMessage(this, QMessageBox::Information, windowTitle(),
+                    QStringLiteral("Nothing undone: the window has changed since USE THIS DESIGN."), "undoUse");
+    beforeUse_.reset();
+    afterUse_.reset();
+    undoUse_->setEnabled(false);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl+Z right after USE THIS DESIGN, wherever the focus is, unless a box has typing of its own to
+    // undo: the boxes USE typed into keep no undo of their own.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&
+        useUndoable()) {
+        const auto* box = qobject_cast<const QLineEdit*>(QApplication::focusWidget());
+        if (!box || !box->isUndoAvailable()) {
+            undoUse();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::openBuildSheet() {

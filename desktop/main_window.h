@@ -5,16 +5,16 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "app/road.h"
+#include "desktop/form1.h"
 #include "desktop/model_windows.h"
 
 class QAction;
 class QMessageBox;
 
 namespace brimalox {
-
-class Form1;
 
 // Before the main window is made: Qt's menu bar asks the style for the arrow it shows when its menus
 // do not fit, and Fusion reads that arrow from image files, which loads every image-format plug-in.
@@ -43,11 +43,17 @@ public:
     // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
     // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
     void useDesign(const DesignRequest& design);
+    // The window's texts as before the last USE THIS DESIGN; said and not done once a click or a
+    // typed text has changed what that use left (the user's own work is not undone).
+    void undoUse();
+    // Whether Ctrl+Z now undoes USE THIS DESIGN: the window still shows what it left.
+    bool useUndoable() const;
     void openBuildSheet();
     void printBuildSheet();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -62,6 +68,9 @@ private:
     std::unique_ptr<ModelWindows> models_;
     QMessageBox* about_ = nullptr;
     QList<QAction*> modelCommands_;
+    QAction* undoUse_ = nullptr;
+    std::optional<FormState> beforeUse_, afterUse_;
+    bool undoKey_ = false;  // eventFilter is installed
 };
 
 }  // namespace brimalox
