@@ -1,6 +1,7 @@
 #include "desktop/check_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -26,6 +27,8 @@
 #include <utility>
 
 #include "desktop/chart_view.h"
+#include "desktop/design_file.h"
+#include "desktop/kept_settings.h"
 #include "desktop/model_settings.h"
 #include "desktop/text_boxes.h"
 #include "nec/report/report.h"
@@ -38,18 +41,18 @@ constexpr int kFourSidedColumns = 110;
 
 // Whatever simulate writes to a file, as it writes it.
 const SavedFile kSavedFiles[] = {
-    {"DECK", "nec", [](const nec::Result& r) { return r.deck; }},
-    {"MODEL", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
-    {"SWR CHART", "svg",
+    {"DECK", "deck", "nec", [](const nec::Result& r) { return r.deck; }},
+    {"MODEL", "model", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
+    {"SWR CHART", "swr", "svg",
      [](const nec::Result& r) { return r.analysis.rows.empty() ? std::string() : nec::swrChart(r); }},
-    {"PATTERN CHART", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
-    {"HEIGHTS CHART", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
-    {"TABLE", "csv",
+    {"PATTERN CHART", "pattern", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
+    {"HEIGHTS CHART", "heights", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
+    {"TABLE", "sweep", "csv",
      [](const nec::Result& r) {
          return r.analysis.rows.empty() && r.heights.empty() ? std::string() : nec::report(r, nec::ReportFormat::Csv);
      }},
-    {"REPORT", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
-    {"REPORT", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
+    {"REPORT", "report", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
+    {"REPORT", "report", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
 };
 
 }  // namespace
@@ -103,9 +106,9 @@ QHBoxLayout* CheckWindow::buildRunRow() {
     save_button_->setEnabled(false);
     auto* saves = new QMenu(save_button_);
     for (const SavedFile& file : kSavedFiles)
-        saves->addAction(
+        saveActions_.push_back(saves->addAction(
             QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
-            [this, &file] { save(file); });
+            [this, &file] { save(file); }));
     save_button_->setMenu(saves);
     progress_->setAccessibleName(QStringLiteral("frequencies done"));
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
@@ -235,6 +238,15 @@ void CheckWindow::showResult(const nec::Result& r) {
     }
     table_->resizeColumnsToContents();
     save_button_->setEnabled(true);
+    // A file the check has nothing for is not offered (no height sweep: no heights chart).
+    for (std::size_t i = 0; i < std::size(kSavedFiles); ++i) {
+        bool has = false;
+        try {
+            has = !kSavedFiles[i].text(r).empty();
+        } catch (const std::exception&) {  // a model that gave no pattern has no pattern chart
+        }
+        saveActions_[i]->setEnabled(has);
+    }
 }
 
 void CheckWindow::save(const SavedFile& saved) {
@@ -253,8 +265,11 @@ void CheckWindow::save(const SavedFile& saved) {
                       .arg(what.toLower()));
         return;
     }
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("SAVE THE ") + what, QStringLiteral("brimalox.") + suffix);
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("SAVE THE ") + what,
+        QDir(keptFolder("saveFolder"))
+            .filePath(QStringLiteral("%1-%2.%3")
+                          .arg(designFileStem(result_->design), QString::fromLatin1(saved.name), suffix)));
     if (path.isEmpty()) return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
@@ -262,6 +277,7 @@ void CheckWindow::save(const SavedFile& saved) {
         setStatus(QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()));
         return;
     }
+    keepFolderOf("saveFolder", path);
     setStatus(QStringLiteral("Saved %1.").arg(path));
 }
 

@@ -7,12 +7,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/road.h"
 #include "desktop/model_window.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 
+class QAction;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -27,6 +29,7 @@ namespace brimalox {
 
 struct SavedFile {
     const char* label;  // "SWR CHART"
+    const char* name;   // its file's name after the design's: "146MHz-3sided-swr.svg"
     const char* suffix;
     std::string (*text)(const nec::Result&);  // empty when this check has none
 };
@@ -64,6 +67,7 @@ private:
     ModelSettings* model_ = nullptr;
     QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
     QPushButton* save_button_ = nullptr;
+    std::vector<QAction*> saveActions_;  // one for each saved file, off where the check has none
     QTabWidget* tabs_ = nullptr;
     ChartView *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;
     QTableWidget* table_ = nullptr;

@@ -3,17 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIconEngine>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProxyStyle>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStandardPaths>
 
-#include "app/website_text.h"
+#include "desktop/design_file.h"
 #include "desktop/fixed_frame.h"
 #include "desktop/form1.h"
+#include "desktop/kept_settings.h"
 #include "desktop/text_boxes.h"
 
 namespace brimalox {
@@ -80,6 +89,13 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&FILE"));
+    saveDesign_ =
+        file->addAction(QStringLiteral("&SAVE DESIGN..."), QKeySequence::Save, this, [this] { saveDesign(); });
+    file->addAction(QStringLiteral("&OPEN DESIGN..."), QKeySequence::Open, this, [this] { openDesign(); });
+    QMenu* recent = file->addMenu(QStringLiteral("&RECENT DESIGNS"));
+    recent->setObjectName(QStringLiteral("recentDesigns"));
+    connect(recent, &QMenu::aboutToShow, this, [this, recent] { fillRecent(recent); });
+    file->addSeparator();
     file->addAction(QStringLiteral("&BUILD SHEET..."), QKeySequence(Qt::CTRL | Qt::Key_B), this,
                     [this] { openBuildSheet(); });
     file->addAction(QStringLiteral("&PRINT BUILD SHEET..."), QKeySequence::Print, this, [this] { printBuildSheet(); });
@@ -99,8 +115,127 @@ void MainWindow::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&HELP"));
     help->addAction(QStringLiteral("&NOTES"), QKeySequence::HelpContents, this, [this] { form_->showNotes(); });
-    help->addAction(QStringLiteral("&ABOUT"), this,
-                    [this] { showKeptBox(about_, this, QStringLiteral("ABOUT"), qstr(websiteText()), "about"); });
+    help->addAction(QStringLiteral("&ABOUT"), this, [this] {
+        if (about_) about_->setText(aboutText());  // nec2c may have been installed meanwhile
+        showKeptBox(about_, this, QStringLiteral("ABOUT"), aboutText(), "about");
+    });
+
+    // What a click of the window changes is seen after the click's own handler (connected first).
+    for (QPushButton* button : form_->findChildren<QPushButton*>())
+        connect(button, &QPushButton::clicked, this, [this] { updateCommands(); });
+    updateCommands();
+}
+
+void MainWindow::updateCommands() {
+    saveDesign_->setEnabled(form_->designComputed());
+    if (QMenu* recent = menuBar()->findChild<QMenu*>(QStringLiteral("recentDesigns")))
+        recent->setEnabled(!recentDesigns().isEmpty());
+}
+
+QStringList MainWindow::recentDesigns() const {
+    return keptSettings()->value(QStringLiteral("recentDesigns")).toStringList();
+}
+
+namespace {
+
+constexpr int kRecentDesigns = 8;
+
+void addRecent(const QString& path) {
+    const auto settings = keptSettings();
+    QStringList recent = settings->value(QStringLiteral("recentDesigns")).toStringList();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    settings->setValue(QStringLiteral("recentDesigns"), recent.mid(0, kRecentDesigns));
+}
+
+}  // namespace
+
+void MainWindow::fillRecent(QMenu* menu) {
+    menu->clear();
+    int number = 0;
+    for (const QString& path : recentDesigns())
+        menu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(QFileInfo(path).fileName()), this,
+                        [this, path] { openDesignFrom(path); })
+            ->setToolTip(path);
+}
+
+void MainWindow::saveDesign() {
+    if (!form_->designComputed()) return;
+    const QString stem = designFileStem(form_->shownDesign());
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("SAVE THE DESIGN"),
+                                                      QDir(keptFolder("designFolder")).filePath(stem + ".json"),
+                                                      QStringLiteral("Designs (*.json)"));
+    if (!path.isEmpty()) saveDesignTo(path);
+}
+
+void MainWindow::openDesign() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A DESIGN"), keptFolder("designFolder"),
+                                                      QStringLiteral("Designs (*.json);;All files (*)"));
+    if (!path.isEmpty()) openDesignFrom(path);
+}
+
+bool MainWindow::saveDesignTo(const QString& path) {
+    const std::optional<DesignRequest> typed = typedRequest(form_->shownDesign());
+    if (!form_->designComputed() || !typed) {
+        openMessage(this, QMessageBox::Warning, windowTitle(),
+                    QStringLiteral("Not saved: the window shows no design that typing its frequency, a conductor "
+                                   "and the form gives. Click ACCEPT, CHANGE if you typed a conductor, and COMPUTE "
+                                   "again first."),
+                    "designNotSaved");
+        return false;
+    }
+    const QByteArray json = designJson(*typed);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        openMessage(this, QMessageBox::Warning, windowTitle(),
+                    QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()), "designNotSaved");
+        return false;
+    }
+    keepFolderOf("designFolder", path);
+    addRecent(path);
+    updateCommands();
+    return true;
+}
+
+bool MainWindow::openDesignFrom(const QString& path) {
+    DesignRequest design;
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error(file.errorString().toStdString());
+        design = designFromJson(file.readAll());
+    } catch (const std::exception& e) {
+        openMessage(this, QMessageBox::Warning, windowTitle(),
+                    QStringLiteral("The design %1 was not opened: %2").arg(QFileInfo(path).fileName(), qstr(e.what())),
+                    "designNotOpened");
+        return false;
+    }
+    keepFolderOf("designFolder", path);
+    addRecent(path);
+    useDesign(design);
+    return true;
+}
+
+QString MainWindow::aboutText() {
+    QString nec2c;
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("nec2c"));
+    if (program.isEmpty()) {
+        nec2c = QStringLiteral(
+            "nec2c: not installed. The MODEL menu's check, trim and band search need it: "
+            "\"sudo apt install nec2c\" (Debian package nec2c).");
+    } else {
+        QProcess version;  // nec2c -v prints "nec2c 1.3" and ends at once
+        version.start(program, {QStringLiteral("-v")});
+        const bool answered = version.waitForFinished(3000);
+        const QString said = QString::fromLocal8Bit(version.readAllStandardOutput()).trimmed();
+        if (!answered) version.kill();
+        nec2c = answered && !said.isEmpty() ? QStringLiteral("nec2c: %1, at %2.").arg(said, program)
+                                            : QStringLiteral("nec2c: at %1; its version did not answer.").arg(program);
+    }
+    return QStringLiteral(
+               "BRIMALOX %1\n%2\n\nLicence: MIT (the file copyright beside the program's documentation).\n"
+               "%3\nManual: \"man brimalox\", and \"man brimalox-cli\" for the command line.")
+        .arg(QStringLiteral(BRIMALOX_VERSION), QStringLiteral("Design calculator for the BRIMALOX antenna."), nec2c);
 }
 
 QAction* MainWindow::action(const QString& text) const {
@@ -165,6 +300,7 @@ void MainWindow::useDesign(const DesignRequest& d) {
     form_->choose(d.sides == 4 ? Option::Option2 : Option::Option1);
     form_->pressButton(Button::Command4);
     done();
+    updateCommands();
     activateWindow();
     raise();
 }
@@ -181,6 +317,7 @@ void MainWindow::undoUse() {
     beforeUse_.reset();
     afterUse_.reset();
     undoUse_->setEnabled(false);
+    updateCommands();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -12,6 +12,7 @@
 #include "desktop/model_windows.h"
 
 class QAction;
+class QMenu;
 class QMessageBox;
 
 namespace brimalox {
@@ -50,6 +51,15 @@ public:
     bool useUndoable() const;
     void openBuildSheet();
     void printBuildSheet();
+    // FILE > SAVE DESIGN: the typing of the design shown, to a file; false, having said why, when the
+    // window shows no design that typing gives or the file cannot be written.
+    bool saveDesignTo(const QString& path);
+    // FILE > OPEN DESIGN: types and clicks the file's design as USE THIS DESIGN does; false, having
+    // said why, for a file that cannot be read or is no design, and nothing in the window changes.
+    bool openDesignFrom(const QString& path);
+    QStringList recentDesigns() const;
+    // The About box's text: the program, its version and licence, nec2c found or not, the manual.
+    static QString aboutText();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +67,11 @@ protected:
 
 private:
     void buildMenus();
+    // The commands' enabled state after anything that changes what there is to save or undo.
+    void updateCommands();
+    void fillRecent(QMenu* menu);
+    void saveDesign();
+    void openDesign();
     // The menus' windows, made on the first call; nullptr, having told the user why, if they cannot be.
     ModelWindows* models();
     // The same for a command that works on the window's design: nullptr, with a message saying what to
@@ -69,6 +84,7 @@ private:
     QMessageBox* about_ = nullptr;
     QList<QAction*> modelCommands_;
     QAction* undoUse_ = nullptr;
+    QAction* saveDesign_ = nullptr;
     std::optional<FormState> beforeUse_, afterUse_;
     bool undoKey_ = false;  // eventFilter is installed
 };

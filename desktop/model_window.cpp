@@ -28,6 +28,7 @@
 #include <exception>
 #include <utility>
 
+#include "desktop/kept_settings.h"
 #include "desktop/keys.h"
 #include "desktop/text_boxes.h"
 #include "nec/error.h"
@@ -111,7 +112,10 @@ ModelWindow::ModelWindow(const char* name, const QString& title) {
 ModelWindow::~ModelWindow() = default;
 
 void ModelWindow::present() {
-    if (!keysReady_) keyboardButtons(this);  // every button is made by now
+    if (!keysReady_) {  // every control is made by now
+        keyboardButtons(this);
+        restoreWindow(*this);
+    }
     keysReady_ = true;
     const bool missing = engine_.program.find('/') == std::string::npos &&
                          QStandardPaths::findExecutable(QString::fromStdString(engine_.program)).isEmpty();
@@ -253,9 +257,12 @@ QHBoxLayout* ModelWindow::measuredRow(QWidget* parent, const QString& none, std:
     row->addWidget(measuredName_, 1);
     row->addWidget(open);
     connect(open, &QPushButton::clicked, this, [this, opened = std::move(opened)] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
-                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
-        if (!path.isEmpty() && openMeasured(path) && opened) opened();
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), keptFolder("measuredFolder"),
+                                         QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
+        if (path.isEmpty() || !openMeasured(path)) return;
+        keepFolderOf("measuredFolder", path);
+        if (opened) opened();
     });
     return row;
 }
@@ -312,6 +319,7 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
         progress_->reset();
         setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
     }
+    keepWindow(*this);
     event->accept();
 }
 

@@ -105,15 +105,6 @@ bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper pap
     return writeFile(path, pdf, why);
 }
 
-QString designFileStem(const DesignTexts& design) {
-    bool number = false;
-    const double mhz = QString::fromStdString(design.frequency).trimmed().toDouble(&number);
-    const QString sides = QStringLiteral("%1sided").arg(design.sides);
-    // Only a number makes the name: a text the window refused would not be a name every system takes.
-    return number && mhz > 0 ? QStringLiteral("%1MHz-").arg(QString::number(mhz, 'g', 15)) + sides
-                             : QStringLiteral("design-") + sides;
-}
-
 void previewSheet(QWidget* parent, const QString& title, const QString& stem, const SheetPages& page) {
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     setPaper(*printer, sheet::Paper::A4);

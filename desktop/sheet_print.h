@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/road.h"
+#include "desktop/design_file.h"
 #include "sheet/build_sheet.h"
 #include "sheet/sheet_svg.h"
 
@@ -51,9 +52,6 @@ bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper pap
 
 // The page of a paper, empty when there is none.
 using SheetPages = std::function<std::string(sheet::Paper)>;
-// The start of a saved file's name for the design: "146MHz-3sided".
-QString designFileStem(const DesignTexts& design);
-
 // A print preview of the pages, not modal, with the paper and SAVE AS PDF and SVG in its tool bar,
 // each with its key; the files are offered as stem plus ".pdf" or ".svg".
 void previewSheet(QWidget* parent, const QString& title, const QString& stem, const SheetPages& page);

@@ -71,6 +71,9 @@ TEST_F(MenuTest, MenusHoldTheirCommandsWithKeys) {
         QKeySequence keys;
     };
     const Item items[] = {
+        {"&FILE", "&SAVE DESIGN...", QKeySequence(QKeySequence::Save)},
+        {"&FILE", "&OPEN DESIGN...", QKeySequence(QKeySequence::Open)},
+        {"&FILE", "&RECENT DESIGNS", {}},
         {"&FILE", "&BUILD SHEET...", QKeySequence(Qt::CTRL | Qt::Key_B)},
         {"&FILE", "&PRINT BUILD SHEET...", QKeySequence(QKeySequence::Print)},
         {"&FILE", "&QUIT", QKeySequence(QKeySequence::Quit)},
