@@ -233,7 +233,7 @@ QString MainWindow::aboutText() {
                                             : QStringLiteral("nec2c: at %1; its version did not answer.").arg(program);
     }
     return QStringLiteral(
-               "BRIMALOX %1\n%2\n\nLicence: MIT (the file copyright beside the program's documentation).\n"
+               "BRIMALOX %1\n%2\n\nLicence: MIT (its text: share/doc/brimalox/copyright where the program is installed).\n"
                "%3\nManual: \"man brimalox\", and \"man brimalox-cli\" for the command line.")
         .arg(QStringLiteral(BRIMALOX_VERSION), QStringLiteral("Design calculator for the BRIMALOX antenna."), nec2c);
 }
