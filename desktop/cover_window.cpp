@@ -162,6 +162,8 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
     result_ = std::move(result);
     const nec::CoverResult& r = *result_;
     report_->setPlainText(qstr(nec::coverText(r)));
+    // The best design first in sight, below the lines that repeat the bands and settings.
+    showReportFrom(r.covered() ? QStringLiteral("The best design") : QStringLiteral("No design keeps every band"));
     if (r.winner) {
         std::vector<std::pair<double, double>> bands;
         for (const nec::Band& band : r.plan.bands)

@@ -4,9 +4,13 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include "desktop/cover_window.h"
 #include "desktop/form1.h"
@@ -84,6 +88,13 @@ TEST_F(CoverTest, TheClosestIsUsedOnlyWhenConfirmedAndCtrlZUndoesIt) {
     ASSERT_TRUE(cover->result().has_value()) << cover->status().toStdString();
     ASSERT_FALSE(cover->result()->covered());
     EXPECT_NE(cover->reportText().indexOf("too far apart for one antenna"), -1) << cover->reportText().toStdString();
+    // The report is shown from the closest design on, as far as it scrolls.
+    auto* report = cover->findChild<QPlainTextEdit*>(QStringLiteral("report"));
+    const QTextBlock closest = report->document()->find(QStringLiteral("No design keeps every band")).block();
+    ASSERT_TRUE(closest.isValid());
+    EXPECT_EQ(report->verticalScrollBar()->value(),
+              std::min(closest.firstLineNumber(), report->verticalScrollBar()->maximum()));
+    EXPECT_GT(closest.firstLineNumber(), 0);
     const nec::Candidate& best = cover->result()->ranked.front();
 
     Form1* form = window.form();
