@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -35,6 +36,31 @@
 
 namespace brimalox {
 namespace {
+
+// Ctrl+Tab and Ctrl+Shift+Tab to the next and the previous cell, row after row: Tab itself leaves
+// the table, as from any other control.
+class CellsByCtrlTab : public QObject {
+public:
+    explicit CellsByCtrlTab(QTableWidget* table) : QObject(table), table_(table) { table->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != table_ || event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool forward = key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier;
+        const bool back =
+            key->key() == Qt::Key_Backtab && key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        const int cells = table_->rowCount() * table_->columnCount();
+        if ((!forward && !back) || cells == 0) return false;
+        const int at = std::max(0, table_->currentRow()) * table_->columnCount() + std::max(0, table_->currentColumn());
+        const int next = (at + (forward ? 1 : cells - 1)) % cells;
+        table_->setCurrentCell(next / table_->columnCount(), next % table_->columnCount());
+        return true;
+    }
+
+private:
+    QTableWidget* table_;
+};
 
 // The sweep table's widest rows: MHz, four gaps' impedances and the SWR, as simulate prints them.
 constexpr int kFourSidedColumns = 110;
@@ -132,7 +158,8 @@ QWidget* CheckWindow::buildResults() {
     table_->setAccessibleName(QStringLiteral("SWEEP"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
-    table_->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys move in it
+    table_->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys and Ctrl+Tab move in it
+    new CellsByCtrlTab(table_);
     tabs_->addTab(table_, QStringLiteral("SWEEP"));
     return tabs_;
 }

@@ -257,7 +257,7 @@ TEST_F(KeyboardTest, EscapeDuringARunAsksThenCancels) {
     qunsetenv("TMPDIR");
 }
 
-TEST_F(KeyboardTest, TabLeavesTheSweepTable) {
+TEST_F(KeyboardTest, TabLeavesTheSweepTableAndCtrlTabMovesInIt) {
     window.openCheck();
     auto* table = window.checkWindow()->findChild<QTableWidget*>(QStringLiteral("sweepTable"));
     table->setRowCount(3);
@@ -268,9 +268,23 @@ TEST_F(KeyboardTest, TabLeavesTheSweepTable) {
     tabs->setCurrentWidget(table);
     table->setFocus();
     table->setCurrentCell(0, 0);
+    // Ctrl+Tab moves inside, row after row, and Ctrl+Shift+Tab back.
+    struct Move {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row, column;
+    };
+    for (const Move& move : {Move{Qt::Key_Tab, Qt::ControlModifier, 0, 1}, Move{Qt::Key_Tab, Qt::ControlModifier, 0, 2},
+                             Move{Qt::Key_Tab, Qt::ControlModifier, 1, 0},
+                             Move{Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0, 2}}) {
+        key(table, move.key, move.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), table);
+        EXPECT_EQ(std::pair(table->currentRow(), table->currentColumn()), std::pair(move.row, move.column));
+    }
+    EXPECT_EQ(tabs->currentWidget(), table) << "Ctrl+Tab in the table is the table's, not the tabs'";
     key(table, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), table);
-    EXPECT_EQ(table->currentColumn(), 0);
+    EXPECT_EQ(table->currentColumn(), 2);
 }
 
 TEST_F(KeyboardTest, TheModelMenusKeysWorkInEveryModelWindow) {
