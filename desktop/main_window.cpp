@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QKeyEvent>
 #include <QLayout>
@@ -17,6 +18,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include "desktop/design_file.h"
@@ -83,6 +85,9 @@ MainWindow::MainWindow(ModelWindowsMaker models) : makeModels_(std::move(models)
     // The client area keeps its fixed size; the window is that and the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     keepFixedFrame(this);
+    // Where the window was last, while that is on a screen; its size and texts are always its own.
+    const QPoint kept = keptSettings()->value(QStringLiteral("MainWindow/position")).toPoint();
+    if (!kept.isNull() && QGuiApplication::screenAt(kept)) move(kept);
 }
 
 MainWindow::~MainWindow() = default;
@@ -345,6 +350,7 @@ void MainWindow::printBuildSheet() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Quitting ends a check that runs: its nec2c and temporary folder are gone before the program.
     if (models_) models_->closeAll();
+    keptSettings()->setValue(QStringLiteral("MainWindow/position"), pos());
     event->accept();
     QApplication::quit();
 }

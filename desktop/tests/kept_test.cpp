@@ -16,6 +16,7 @@
 #include "desktop/check_window.h"
 #include "desktop/cover_window.h"
 #include "desktop/design_file.h"
+#include "desktop/kept_settings.h"
 #include "desktop/main_window.h"
 #include "desktop/trim_window.h"
 #include "nec/design_texts.h"
@@ -78,6 +79,24 @@ TEST(KeptSettings, TheModelWindowsSettingsSurviveARestart) {
         EXPECT_EQ(shown(*again, c), set) << again->objectName().toStdString();
         again->close();
     }
+}
+
+// The main window comes back where it was, while that is on a screen; Form1 keeps its own texts.
+TEST(KeptSettings, TheMainWindowComesBackWhereItWas) {
+    {
+        MainWindow first(makeModelWindows);
+        first.show();
+        first.move(120, 90);
+        first.form()->setText(Field::Text2, "50");
+        first.close();
+    }
+    MainWindow again(makeModelWindows);
+    EXPECT_EQ(again.pos(), QPoint(120, 90));
+    EXPECT_EQ(again.form()->text(Field::Text2), "146.00");
+
+    keptSettings()->setValue(QStringLiteral("MainWindow/position"), QPoint(90000, 90000));  // a screen now gone
+    MainWindow offScreen(makeModelWindows);
+    EXPECT_NE(offScreen.pos(), QPoint(90000, 90000));
 }
 
 class DesignFileTest : public ::testing::Test {
