@@ -112,11 +112,11 @@ ModelWindow::ModelWindow(const char* name, const QString& title) {
 ModelWindow::~ModelWindow() = default;
 
 void ModelWindow::present() {
-    if (!keysReady_) {  // every control is made by now
+    if (!prepared_) {  // every control is made by now
         keyboardButtons(this);
         restoreWindow(*this);
     }
-    keysReady_ = true;
+    prepared_ = true;
     const bool missing = engine_.program.find('/') == std::string::npos &&
                          QStandardPaths::findExecutable(QString::fromStdString(engine_.program)).isEmpty();
     if (!run_ && missing)
@@ -199,7 +199,7 @@ int ModelWindow::widthForColumns(int columns) const {
     const int margins = 2 * (report_->frameWidth() + static_cast<int>(report_->document()->documentMargin())) +
                         report_->verticalScrollBar()->sizeHint().width();
     const QMargins window = layout() ? layout()->contentsMargins() : QMargins();
-    return text + margins + window.left() + window.right() + 8;  // 8: the tabs' or splitter's own frame
+    return text + margins + window.left() + window.right() + 8;  // 8: the tab page's own frame
 }
 
 void ModelWindow::fitOnScreen(QSize size) {

@@ -148,7 +148,7 @@ protected:
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
-    bool keysReady_ = false;  // the keys set up and the kept settings put back, at the first present()
+    bool prepared_ = false;  // the keys set up and the kept settings put back, at the first present()
 };
 
 // What a window says when asked to run while another model run is going.
