@@ -61,6 +61,15 @@ void restoreWindow(QWidget& window) {
     settings->endGroup();
 }
 
+void keepPlace(const QWidget& window) {
+    keptSettings()->setValue(window.objectName() + QStringLiteral("/geometry"), window.saveGeometry());
+}
+
+void restorePlace(QWidget& window) {
+    const QVariant kept = keptSettings()->value(window.objectName() + QStringLiteral("/geometry"));
+    if (kept.isValid()) window.restoreGeometry(kept.toByteArray());
+}
+
 QString keptFolder(const char* key) {
     const QString folder = keptSettings()->value(QString::fromLatin1(key)).toString();
     return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();

@@ -19,6 +19,10 @@ void keepWindow(const QWidget& window);
 // The same put back, where kept; what was never kept stays as the window made it.
 void restoreWindow(QWidget& window);
 
+// A window's size and place alone (a dialog of Qt's own, whose controls are not ours to keep).
+void keepPlace(const QWidget& window);
+void restorePlace(QWidget& window);
+
 // A folder kept under key ("measuredFolder"), the user's home until one is kept.
 QString keptFolder(const char* key);
 void keepFolderOf(const char* key, const QString& file);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "desktop/check_window.h"
+#include "desktop/kept_settings.h"
 #include "desktop/keys.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_pdf.h"
@@ -161,6 +162,8 @@ void previewSheet(QWidget* parent, const QString& title, const QString& stem, co
         tools->insertSeparator(first);
     }
     keyboardButtons(preview);  // the tool bar's buttons too, which Qt leaves out of the Tab order
+    restorePlace(*preview);
+    QObject::connect(preview, &QDialog::finished, preview, [preview] { keepPlace(*preview); });
     preview->open();
 }
 

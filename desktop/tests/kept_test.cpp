@@ -18,6 +18,7 @@
 #include "desktop/design_file.h"
 #include "desktop/kept_settings.h"
 #include "desktop/main_window.h"
+#include "desktop/sheet_print.h"
 #include "desktop/trim_window.h"
 #include "nec/design_texts.h"
 #include "nec2c_probe.h"
@@ -97,6 +98,27 @@ TEST(KeptSettings, TheMainWindowComesBackWhereItWas) {
     keptSettings()->setValue(QStringLiteral("MainWindow/position"), QPoint(90000, 90000));  // a screen now gone
     MainWindow offScreen(makeModelWindows);
     EXPECT_NE(offScreen.pos(), QPoint(90000, 90000));
+}
+
+TEST(KeptSettings, TheBuildSheetsPreviewOpensAtItsLastSize) {
+    const auto open = [] {
+        previewSheet(nullptr, QStringLiteral("BUILD SHEET"), QStringLiteral("sheet"),
+                     [](sheet::Paper paper) { return sheetOf(startUpDesign(), paper, "2026-12-09", {}).svg; });
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QLatin1String("buildSheet") && top->isVisible()) return static_cast<QDialog*>(top);
+        return static_cast<QDialog*>(nullptr);
+    };
+    QDialog* first = open();
+    ASSERT_NE(first, nullptr);
+    const QSize size = first->size() + QSize(60, 40);
+    first->resize(size);
+    first->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDialog* again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->size(), size);
+    again->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 class DesignFileTest : public ::testing::Test {
