@@ -484,9 +484,10 @@ std::vector<std::string> limits(const CoverPlan& plan, const Scan& s, Search& se
     return notes;
 }
 
-// The widest ratio of frequencies one design of these forms covers: less than 1.5 even for the widest
-// stretch the model runs at 146 MHz (an 8 mm tube, under 2:1 from 142.8 MHz beyond 204.4 MHz); bands
-// further apart than twice their bottom need an antenna each, whatever the conductor.
+// The widest ratio of frequencies one design of these forms keeps under 2:1 is about 1.7, with the
+// thickest conductors the model runs near 146 MHz (an 8 mm tube: 142.9 to 234.8 MHz; AWG 00 at
+// 144.1 MHz: 141.9 to 237.1 MHz, swept from 100 to 460 MHz); bands further apart than twice their
+// bottom need an antenna each, whatever the conductor.
 constexpr double kOneDesignSpan = 2;
 
 std::optional<FarApart> farApartBands(const CoverPlan& plan, const Result& closest) {
