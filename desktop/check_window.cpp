@@ -31,6 +31,7 @@
 #include "desktop/design_file.h"
 #include "desktop/kept_settings.h"
 #include "desktop/model_settings.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/report/report.h"
 
@@ -62,8 +63,9 @@ private:
     QTableWidget* table_;
 };
 
-// The sweep table's widest rows: MHz, four gaps' impedances and the SWR, as simulate prints them.
-constexpr int kFourSidedColumns = 110;
+// The sweep table's widest rows: a FOUR SIDED check through a feed system (four gaps, the line SWR,
+// the junction, the rig), 172 characters as simulate prints them, 120 with their padding taken in.
+constexpr int kWidestRowColumns = 122;
 
 // Whatever simulate writes to a file, as it writes it.
 const SavedFile kSavedFiles[] = {
@@ -91,8 +93,8 @@ CheckWindow::CheckWindow(std::function<DesignTexts()> design)
     layout->addLayout(buildRunRow());
     layout->addWidget(statusLine(this));
     layout->addWidget(buildResults(), 1);
-    // Wide enough for a FOUR SIDED sweep's rows, SWR column and all.
-    fitOnScreen(QSize(std::max(820, widthForColumns(kFourSidedColumns)), 760));
+    // Wide enough for a sweep's rows, SWR and rig columns and all.
+    fitOnScreen(QSize(std::max(820, widthForColumns(kWidestRowColumns)), 760));
 }
 
 CheckWindow::~CheckWindow() = default;
@@ -229,7 +231,7 @@ void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
 }
 
 void CheckWindow::showResult(const nec::Result& r) {
-    report_->setPlainText(qstr(nec::report(r, nec::ReportFormat::Text)));
+    report_->setReport(qstr(nec::report(r, nec::ReportFormat::Text)));
     QStringList said;
     for (const std::string& warning : r.warnings)
         said << QStringLiteral("Warning: %1").arg(qstr(warning));

@@ -22,6 +22,7 @@
 #include "desktop/chart_view.h"
 #include "desktop/model_settings.h"
 #include "desktop/model_window.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
@@ -161,7 +162,7 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
     }
     result_ = std::move(result);
     const nec::CoverResult& r = *result_;
-    report_->setPlainText(qstr(nec::coverText(r)));
+    report_->setReport(qstr(nec::coverText(r)));
     // The best design first in sight, below the lines that repeat the bands and settings.
     showReportFrom(r.covered() ? QStringLiteral("The best design") : QStringLiteral("No design keeps every band"));
     if (r.winner) {

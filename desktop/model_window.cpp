@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -30,6 +29,7 @@
 
 #include "desktop/kept_settings.h"
 #include "desktop/keys.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/error.h"
 
@@ -134,7 +134,7 @@ void ModelWindow::cancel() {
     if (run_) run_->cancel();
 }
 
-QString ModelWindow::reportText() const { return report_->toPlainText(); }
+QString ModelWindow::reportText() const { return report_->report(); }
 QString ModelWindow::status() const { return status_->text(); }
 void ModelWindow::setStatus(const QString& text) { status_->setText(text); }
 
@@ -165,14 +165,10 @@ QLabel* ModelWindow::statusLine(QWidget* parent) {
     return status_;
 }
 
-QPlainTextEdit* ModelWindow::reportBox(QWidget* parent) {
-    report_ = new QPlainTextEdit(parent);
+ReportView* ModelWindow::reportBox(QWidget* parent) {
+    report_ = new ReportView(parent);
     report_->setObjectName(QStringLiteral("report"));
     report_->setAccessibleName(QStringLiteral("REPORT"));
-    report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    report_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     report_->setMinimumHeight(12 * report_->fontMetrics().lineSpacing());
     return report_;
 }

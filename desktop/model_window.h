@@ -26,6 +26,8 @@ class QScrollArea;
 
 namespace brimalox {
 
+class ReportView;
+
 struct RunEnd {
     std::string failure;     // why the job threw, in the engine's words; empty when it returned
     bool cancelled = false;  // stopped by cancel()
@@ -105,9 +107,9 @@ protected:
     // The run button (its text with the & of its key), CANCEL and the progress bar, in a row.
     QHBoxLayout* runRow(QWidget* parent, const QString& runText, const char* runName);
     QLabel* statusLine(QWidget* parent);
-    // The report as the command line prints it, in a fixed-pitch box whose lines wrap at its width
-    // (the text stays whole for copy and save), never fewer than a dozen lines high.
-    QPlainTextEdit* reportBox(QWidget* parent);
+    // The report as the command line prints it, laid out for the box's width (ReportView), never
+    // fewer than a dozen lines high.
+    ReportView* reportBox(QWidget* parent);
     // The settings, scrolling once the window is too short for them all (FEED SYSTEM open), so the
     // report below keeps its lines.
     QScrollArea* settingsArea(QWidget* settings);
@@ -147,7 +149,7 @@ protected:
     QPushButton *run_button_ = nullptr, *cancel_button_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
-    QPlainTextEdit* report_ = nullptr;
+    ReportView* report_ = nullptr;
     bool prepared_ = false;  // the keys set up and the kept settings put back, at the first present()
 };
 

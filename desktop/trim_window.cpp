@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "desktop/model_settings.h"
+#include "desktop/report_view.h"
 #include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
@@ -140,7 +141,7 @@ void TrimWindow::finished(const RunEnd& end, std::optional<TrimRun> result) {
     }
     result_ = std::move(result->trim);
     trimmedCheck_ = std::move(result->check);
-    report_->setPlainText(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
+    report_->setReport(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
     showReportFrom(QStringLiteral("cut list:"));
     sheet_button_->setEnabled(true);
     setStatus(QStringLiteral("Done."));
