@@ -1,12 +1,14 @@
 #include "desktop/check_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,48 +19,68 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSvgRenderer>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QtSvgWidgets/QSvgWidget>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "desktop/chart_view.h"
+#include "desktop/design_file.h"
+#include "desktop/kept_settings.h"
 #include "desktop/model_settings.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/report/report.h"
 
 namespace brimalox {
 namespace {
 
-QSvgWidget* chart(QWidget* parent, const char* name, const QString& label) {
-    auto* widget = new QSvgWidget(parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(label);
-    return widget;
-}
+// Ctrl+Tab and Ctrl+Shift+Tab to the next and the previous cell, row after row: Tab itself leaves
+// the table, as from any other control.
+class CellsByCtrlTab : public QObject {
+public:
+    explicit CellsByCtrlTab(QTableWidget* table) : QObject(table), table_(table) { table->installEventFilter(this); }
 
-// An SVG drawn at its own proportions inside the tab, however the window is sized.
-void showSvg(QSvgWidget* widget, const std::string& svg) {
-    widget->load(QByteArray::fromStdString(svg));
-    widget->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
-}
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != table_ || event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const bool forward = key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier;
+        const bool back =
+            key->key() == Qt::Key_Backtab && key->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
+        const int cells = table_->rowCount() * table_->columnCount();
+        if ((!forward && !back) || cells == 0) return false;
+        const int at = std::max(0, table_->currentRow()) * table_->columnCount() + std::max(0, table_->currentColumn());
+        const int next = (at + (forward ? 1 : cells - 1)) % cells;
+        table_->setCurrentCell(next / table_->columnCount(), next % table_->columnCount());
+        return true;
+    }
+
+private:
+    QTableWidget* table_;
+};
+
+// The sweep table's widest rows: a FOUR SIDED check through a feed system (four gaps, the line SWR,
+// the junction, the rig), 172 characters as simulate prints them, 120 with their padding taken in.
+constexpr int kWidestRowColumns = 122;
 
 // Whatever simulate writes to a file, as it writes it.
 const SavedFile kSavedFiles[] = {
-    {"DECK", "nec", [](const nec::Result& r) { return r.deck; }},
-    {"MODEL", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
-    {"SWR CHART", "svg",
+    {"DECK", "deck", "nec", [](const nec::Result& r) { return r.deck; }},
+    {"MODEL", "model", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
+    {"SWR CHART", "swr", "svg",
      [](const nec::Result& r) { return r.analysis.rows.empty() ? std::string() : nec::swrChart(r); }},
-    {"PATTERN CHART", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
-    {"HEIGHTS CHART", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
-    {"TABLE", "csv",
+    {"PATTERN CHART", "pattern", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
+    {"HEIGHTS CHART", "heights", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
+    {"TABLE", "sweep", "csv",
      [](const nec::Result& r) {
          return r.analysis.rows.empty() && r.heights.empty() ? std::string() : nec::report(r, nec::ReportFormat::Csv);
      }},
-    {"REPORT", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
-    {"REPORT", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
+    {"REPORT", "report", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
+    {"REPORT", "report", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
 };
 
 }  // namespace
@@ -67,9 +89,12 @@ CheckWindow::CheckWindow(std::function<DesignTexts()> design)
     : ModelWindow("check", QStringLiteral("CHECK THE DESIGN")), design_(std::move(design)) {
     setAcceptDrops(true);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(buildSettings());
+    layout->addWidget(settingsArea(buildSettings()));
+    layout->addLayout(buildRunRow());
+    layout->addWidget(statusLine(this));
     layout->addWidget(buildResults(), 1);
-    fitOnScreen(QSize(820, 760));
+    // Wide enough for a sweep's rows, SWR and rig columns and all.
+    fitOnScreen(QSize(std::max(820, widthForColumns(kWidestRowColumns)), 760));
 }
 
 CheckWindow::~CheckWindow() = default;
@@ -99,41 +124,44 @@ QWidget* CheckWindow::buildSettings() {
         measured_.reset();
         measuredName_->setText(QStringLiteral("none"));
     });
+    return box;
+}
 
-    auto* buttons = runRow(box, QStringLiteral("&RUN"), "run");
-    save_button_ = new QPushButton(QStringLiteral("&SAVE"), box);
+QHBoxLayout* CheckWindow::buildRunRow() {
+    auto* buttons = runRow(this, QStringLiteral("&RUN"), "run");
+    save_button_ = new QPushButton(QStringLiteral("&SAVE"), this);
     save_button_->setObjectName(QStringLiteral("save"));
     save_button_->setEnabled(false);
     auto* saves = new QMenu(save_button_);
     for (const SavedFile& file : kSavedFiles)
-        saves->addAction(
+        saveActions_.push_back(saves->addAction(
             QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
-            [this, &file] { save(file); });
+            [this, &file] { save(file); }));
     save_button_->setMenu(saves);
     progress_->setAccessibleName(QStringLiteral("frequencies done"));
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
     progress_->setTextVisible(true);
     buttons->addWidget(save_button_);
-    form->addRow(buttons);
     connect(run_button_, &QPushButton::clicked, this, [this] { run(); });
-    form->addRow(statusLine(box));
-    return box;
+    return buttons;
 }
 
 QWidget* CheckWindow::buildResults() {
     tabs_ = new QTabWidget(this);
     tabs_->addTab(reportBox(tabs_), QStringLiteral("REPORT"));
-    swr_ = chart(tabs_, "swrChart", "SWR CHART");
+    swr_ = new ChartView(tabs_, "swrChart", QStringLiteral("SWR CHART"));
     tabs_->addTab(swr_, QStringLiteral("SWR"));
-    pattern_ = chart(tabs_, "patternChart", "PATTERN CHART");
+    pattern_ = new ChartView(tabs_, "patternChart", QStringLiteral("PATTERN CHART"));
     tabs_->addTab(pattern_, QStringLiteral("PATTERN"));
-    heightsChart_ = chart(tabs_, "heightsChart", "HEIGHTS CHART");
+    heightsChart_ = new ChartView(tabs_, "heightsChart", QStringLiteral("HEIGHTS CHART"));
     tabs_->addTab(heightsChart_, QStringLiteral("HEIGHTS"));
     table_ = new QTableWidget(tabs_);
     table_->setObjectName(QStringLiteral("sweepTable"));
     table_->setAccessibleName(QStringLiteral("SWEEP"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
+    table_->setTabKeyNavigation(false);  // Tab leaves the table; the arrow keys and Ctrl+Tab move in it
+    new CellsByCtrlTab(table_);
     tabs_->addTab(table_, QStringLiteral("SWEEP"));
     return tabs_;
 }
@@ -203,7 +231,7 @@ void CheckWindow::finished(RunEnd outcome, std::optional<nec::Result> result) {
 }
 
 void CheckWindow::showResult(const nec::Result& r) {
-    report_->setPlainText(qstr(nec::report(r, nec::ReportFormat::Text)));
+    report_->setReport(qstr(nec::report(r, nec::ReportFormat::Text)));
     QStringList said;
     for (const std::string& warning : r.warnings)
         said << QStringLiteral("Warning: %1").arg(qstr(warning));
@@ -213,12 +241,12 @@ void CheckWindow::showResult(const nec::Result& r) {
 
     // A model that gave no result at any frequency has no sweep to draw or tabulate.
     const bool swept = !r.analysis.rows.empty();
-    if (swept) showSvg(swr_, nec::swrChart(r));
+    if (swept) swr_->setChart(nec::swrChart(r));
     tabs_->setTabEnabled(tabs_->indexOf(swr_), swept);
-    if (!r.analysis.patterns.empty()) showSvg(pattern_, nec::patternChart(r));
+    if (!r.analysis.patterns.empty()) pattern_->setChart(nec::patternChart(r));
     tabs_->setTabEnabled(tabs_->indexOf(pattern_), !r.analysis.patterns.empty());
     const std::string heights = nec::heightsChart(r);
-    if (!heights.empty()) showSvg(heightsChart_, heights);
+    if (!heights.empty()) heightsChart_->setChart(heights);
     tabs_->setTabEnabled(tabs_->indexOf(heightsChart_), !heights.empty());
 
     // The sweep's table as simulate --format csv writes it without a height sweep.
@@ -239,6 +267,15 @@ void CheckWindow::showResult(const nec::Result& r) {
     }
     table_->resizeColumnsToContents();
     save_button_->setEnabled(true);
+    // A file the check has nothing for is not offered (no height sweep: no heights chart).
+    for (std::size_t i = 0; i < std::size(kSavedFiles); ++i) {
+        bool has = false;
+        try {
+            has = !kSavedFiles[i].text(r).empty();
+        } catch (const std::exception&) {  // a model that gave no pattern has no pattern chart
+        }
+        saveActions_[i]->setEnabled(has);
+    }
 }
 
 void CheckWindow::save(const SavedFile& saved) {
@@ -257,8 +294,11 @@ void CheckWindow::save(const SavedFile& saved) {
                       .arg(what.toLower()));
         return;
     }
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("SAVE THE ") + what, QStringLiteral("brimalox.") + suffix);
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("SAVE THE ") + what,
+        QDir(keptFolder("saveFolder"))
+            .filePath(QStringLiteral("%1-%2.%3")
+                          .arg(designFileStem(result_->design), QString::fromLatin1(saved.name), suffix)));
     if (path.isEmpty()) return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
@@ -266,6 +306,7 @@ void CheckWindow::save(const SavedFile& saved) {
         setStatus(QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()));
         return;
     }
+    keepFolderOf("saveFolder", path);
     setStatus(QStringLiteral("Saved %1.").arg(path));
 }
 

@@ -7,19 +7,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/road.h"
 #include "desktop/model_window.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 
+class QAction;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QSvgWidget;
 class QTableWidget;
 class QTabWidget;
 
@@ -27,9 +29,11 @@ namespace brimalox {
 
 struct SavedFile {
     const char* label;  // "SWR CHART"
+    const char* name;   // its file's name after the design's: "146MHz-3sided-swr.svg"
     const char* suffix;
     std::string (*text)(const nec::Result&);  // empty when this check has none
 };
+class ChartView;
 class ModelSettings;
 
 class CheckWindow : public ModelWindow {
@@ -51,6 +55,7 @@ protected:
 
 private:
     QWidget* buildSettings();
+    QHBoxLayout* buildRunRow();
     QWidget* buildResults();
     void finished(RunEnd end, std::optional<nec::Result> result);
     void showResult(const nec::Result& result);
@@ -62,8 +67,9 @@ private:
     ModelSettings* model_ = nullptr;
     QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
     QPushButton* save_button_ = nullptr;
+    std::vector<QAction*> saveActions_;  // one for each saved file, off where the check has none
     QTabWidget* tabs_ = nullptr;
-    QSvgWidget *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;
+    ChartView *swr_ = nullptr, *pattern_ = nullptr, *heightsChart_ = nullptr;
     QTableWidget* table_ = nullptr;
 };
 

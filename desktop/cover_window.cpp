@@ -6,21 +6,23 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSplitter>
-#include <QSvgRenderer>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QVBoxLayout>
-#include <QtSvgWidgets/QSvgWidget>
 #include <algorithm>
 #include <thread>
 #include <utility>
 
+#include "desktop/chart_view.h"
 #include "desktop/model_settings.h"
 #include "desktop/model_window.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
@@ -44,8 +46,10 @@ nec::CoverNames coverNames() {
 CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
     : ModelWindow("cover", QStringLiteral("COVER BANDS")), use_(std::move(use)) {
     auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto* settings = new QWidget(this);
+    auto* form = new QFormLayout(settings);
+    form->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(settingsArea(settings));
 
     auto* bands = new QHBoxLayout;
     for (const auto& [text, band] :
@@ -83,14 +87,12 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
     layout->addLayout(buttons);
     layout->addWidget(statusLine(this));
 
-    auto* split = new QSplitter(Qt::Vertical, this);
-    reportBox(split);
-    chart_ = new QSvgWidget(split);
-    chart_->setObjectName(QStringLiteral("swrChart"));
-    chart_->setAccessibleName(QStringLiteral("SWR CHART"));
-    chart_->setMinimumHeight(240);
-    split->setSizes({280, 360});
-    layout->addWidget(split, 1);
+    // The report and the chart each on a whole tab: the report's best design first, in room to read.
+    auto* tabs = new QTabWidget(this);
+    tabs->addTab(reportBox(tabs), QStringLiteral("REPORT"));
+    chart_ = new ChartView(tabs, "swrChart", QStringLiteral("SWR CHART"));
+    tabs->addTab(chart_, QStringLiteral("SWR"));
+    layout->addWidget(tabs, 1);
     fitOnScreen(QSize(820, 900));
 
     connect(run_button_, &QPushButton::clicked, this, [this] { search(); });
@@ -160,13 +162,14 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
     }
     result_ = std::move(result);
     const nec::CoverResult& r = *result_;
-    report_->setPlainText(qstr(nec::coverText(r)));
+    report_->setReport(qstr(nec::coverText(r)));
+    // The best design first in sight, below the lines that repeat the bands and settings.
+    showReportFrom(r.covered() ? QStringLiteral("The best design") : QStringLiteral("No design keeps every band"));
     if (r.winner) {
         std::vector<std::pair<double, double>> bands;
         for (const nec::Band& band : r.plan.bands)
             bands.push_back({band.fromMhz, band.toMhz});
-        chart_->load(QByteArray::fromStdString(nec::swrChart(*r.winner, bands)));
-        chart_->renderer()->setAspectRatioMode(Qt::KeepAspectRatio);
+        chart_->setChart(nec::swrChart(*r.winner, bands));
     }
     use_button_->setEnabled(!r.ranked.empty());
     setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped; the best found so far is below.")
@@ -174,7 +177,27 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
 }
 
 void CoverWindow::useWinner() {
-    if (result_ && !result_->ranked.empty()) use_(result_->ranked.front().design);
+    if (!result_ || result_->ranked.empty()) return;
+    const nec::Candidate& best = result_->ranked.front();
+    if (result_->covered()) {
+        use_(best.design);
+        return;
+    }
+    // The closest design is no answer to the bands: used only once the user has read how far off it is.
+    auto* ask = new QMessageBox(
+        QMessageBox::Question, windowTitle(),
+        QStringLiteral("No design keeps every band under SWR %1:1. Use the closest, %2 MHz with %3, whose worst SWR is "
+                       "%4?")
+            .arg(qstr(numberText(result_->plan.maxSwr)), qstr(best.design.frequencyText), qstr(best.conductor),
+                 qstr(swrFigure(best.worst))),
+        QMessageBox::Yes | QMessageBox::No, this);
+    ask->setObjectName(QStringLiteral("useClosest"));
+    ask->setDefaultButton(QMessageBox::No);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::finished, this, [this, ask, design = best.design] {
+        if (ask->clickedButton() == ask->button(QMessageBox::Yes)) use_(design);
+    });
+    ask->open();
 }
 
 }  // namespace brimalox

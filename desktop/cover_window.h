@@ -16,10 +16,10 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QSvgWidget;
 
 namespace brimalox {
 
+class ChartView;
 class ModelSettings;
 
 class CoverWindow : public ModelWindow {
@@ -44,7 +44,7 @@ private:
     QComboBox* sides_ = nullptr;
     ModelSettings* model_ = nullptr;
     QPushButton* use_button_ = nullptr;
-    QSvgWidget* chart_ = nullptr;
+    ChartView* chart_ = nullptr;
 };
 
 }  // namespace brimalox

@@ -20,8 +20,10 @@
 #include "app/website_text.h"
 #include "desktop/diagram_painter.h"
 #include "desktop/fixed_frame.h"
+#include "desktop/keys.h"
 #include "desktop/notes_window.h"
 #include "desktop/text_boxes.h"
+#include "numtext/fields.h"
 
 namespace brimalox {
 namespace {
@@ -102,6 +104,7 @@ QWidget* Form1::buildButton(const Control& c) {
     button->setObjectName(qstr(c.name));
     button->setGeometry(pixelRect(c.place));
     button->setAutoDefault(false);
+    returnClicks(button);  // Return clicks the focused button, as on the platform the window comes from
     button->setAccessibleName(qstr(c.accessibleName));
     button->setAccessibleDescription(qstr(c.accessibleDescription));
     connect(button, &QPushButton::clicked, this, [this, which = *c.button] { click(which); });
@@ -168,6 +171,27 @@ bool Form1::pressButton(Button button) {
 void Form1::choose(Option option) { options_[static_cast<std::size_t>(option)]->click(); }
 
 DesignTexts Form1::shownDesign() const { return brimalox::shownDesign(*this); }
+
+FormState Form1::state() const {
+    FormState state;
+    for (const FieldInfo& info : fieldTable())
+        state.texts[slot(info.field)] = text(info.field);
+    for (std::size_t i = 0; i < options_.size(); ++i)
+        state.selected[i] = options_[i]->isChecked();
+    state.computed = computed_;
+    return state;
+}
+
+void Form1::restore(const FormState& state) {
+    for (const FieldInfo& info : fieldTable())
+        setText(info.field, state.texts[slot(info.field)]);
+    for (std::size_t i = 0; i < options_.size(); ++i) {
+        options_[i]->setAutoExclusive(false);  // an exclusive group cannot go back to none selected
+        options_[i]->setChecked(state.selected[i]);
+        options_[i]->setAutoExclusive(true);
+    }
+    computed_ = state.computed;
+}
 
 // Window-modal and not waited for: the click has ended, the window works on once OK is pressed.
 void Form1::showFailure(const ClickOutcome& outcome) {

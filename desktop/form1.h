@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string>
 
 #include "app/buttons.h"
 #include "app/layout.h"
@@ -20,6 +21,15 @@ class QRadioButton;
 namespace brimalox {
 
 class NotesWindow;
+
+// What the window shows that a click can change: every box's text, the option selected, and
+// whether a COMPUTE went through.
+struct FormState {
+    std::array<std::string, kFieldCount> texts;
+    std::array<bool, 2> selected{};
+    bool computed = false;
+    bool operator==(const FormState&) const = default;
+};
 
 class Form1 : public QWidget, public Form {
 public:
@@ -45,6 +55,9 @@ public:
     bool designComputed() const { return computed_; }
     // The design as the value fields show it now, of the form selected (sides 0 when neither is).
     DesignTexts shownDesign() const;
+    FormState state() const;
+    // Shows a state again, as it was: texts, option (none selected, too) and computed or not.
+    void restore(const FormState& state);
 
 private:
     QWidget* build(const Control& control);

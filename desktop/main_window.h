@@ -5,16 +5,17 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "app/road.h"
+#include "desktop/form1.h"
 #include "desktop/model_windows.h"
 
 class QAction;
+class QMenu;
 class QMessageBox;
 
 namespace brimalox {
-
-class Form1;
 
 // Before the main window is made: Qt's menu bar asks the style for the arrow it shows when its menus
 // do not fit, and Fusion reads that arrow from image files, which loads every image-format plug-in.
@@ -43,14 +44,34 @@ public:
     // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
     // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
     void useDesign(const DesignRequest& design);
+    // The window's texts as before the last USE THIS DESIGN; said and not done once a click or a
+    // typed text has changed what that use left (the user's own work is not undone).
+    void undoUse();
+    // Whether Ctrl+Z now undoes USE THIS DESIGN: the window still shows what it left.
+    bool useUndoable() const;
     void openBuildSheet();
     void printBuildSheet();
+    // FILE > SAVE DESIGN: the typing of the design shown, to a file; false, having said why, when the
+    // window shows no design that typing gives or the file cannot be written.
+    bool saveDesignTo(const QString& path);
+    // FILE > OPEN DESIGN: types and clicks the file's design as USE THIS DESIGN does; false, having
+    // said why, for a file that cannot be read or is no design, and nothing in the window changes.
+    bool openDesignFrom(const QString& path);
+    QStringList recentDesigns() const;
+    // The About box's text: the program, its version and licence, nec2c found or not, the manual.
+    static QString aboutText();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
+    // The commands' enabled state after anything that changes what there is to save or undo.
+    void updateCommands();
+    void fillRecent(QMenu* menu);
+    void saveDesign();
+    void openDesign();
     // The menus' windows, made on the first call; nullptr, having told the user why, if they cannot be.
     ModelWindows* models();
     // The same for a command that works on the window's design: nullptr, with a message saying what to
@@ -61,6 +82,11 @@ private:
     ModelWindowsMaker makeModels_;
     std::unique_ptr<ModelWindows> models_;
     QMessageBox* about_ = nullptr;
+    QList<QAction*> modelCommands_;
+    QAction* undoUse_ = nullptr;
+    QAction* saveDesign_ = nullptr;
+    std::optional<FormState> beforeUse_, afterUse_;
+    bool undoKey_ = false;  // eventFilter is installed
 };
 
 }  // namespace brimalox

@@ -1,25 +1,63 @@
 #include "desktop/model_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <exception>
 #include <utility>
 
+#include "desktop/kept_settings.h"
+#include "desktop/keys.h"
+#include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
 #include "nec/error.h"
 
 namespace brimalox {
+namespace {
+
+// Asks for the whole height of what it holds, and gives it up down to a few lines.
+class SettingsArea : public QScrollArea {
+public:
+    explicit SettingsArea(QWidget* parent) : QScrollArea(parent) {}
+    QSize sizeHint() const override {
+        const QSize inside = widget() ? widget()->sizeHint() : QSize();
+        return {inside.width() + verticalScrollBar()->sizeHint().width(), inside.height()};
+    }
+    QSize minimumSizeHint() const override {
+        const int width = widget() ? widget()->minimumSizeHint().width() : 0;
+        return {width + verticalScrollBar()->sizeHint().width(), 4 * fontMetrics().height()};
+    }
+
+protected:
+    // The window's layout asks again once what is inside changes its size (FEED SYSTEM ticked).
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
 
 std::atomic<int> EngineRun::running_{0};
 
@@ -74,6 +112,11 @@ ModelWindow::ModelWindow(const char* name, const QString& title) {
 ModelWindow::~ModelWindow() = default;
 
 void ModelWindow::present() {
+    if (!prepared_) {  // every control is made by now
+        keyboardButtons(this);
+        restoreWindow(*this);
+    }
+    prepared_ = true;
     const bool missing = engine_.program.find('/') == std::string::npos &&
                          QStandardPaths::findExecutable(QString::fromStdString(engine_.program)).isEmpty();
     if (!run_ && missing)
@@ -91,7 +134,7 @@ void ModelWindow::cancel() {
     if (run_) run_->cancel();
 }
 
-QString ModelWindow::reportText() const { return report_->toPlainText(); }
+QString ModelWindow::reportText() const { return report_->report(); }
 QString ModelWindow::status() const { return status_->text(); }
 void ModelWindow::setStatus(const QString& text) { status_->setText(text); }
 
@@ -122,14 +165,37 @@ QLabel* ModelWindow::statusLine(QWidget* parent) {
     return status_;
 }
 
-QPlainTextEdit* ModelWindow::reportBox(QWidget* parent) {
-    report_ = new QPlainTextEdit(parent);
+ReportView* ModelWindow::reportBox(QWidget* parent) {
+    report_ = new ReportView(parent);
     report_->setObjectName(QStringLiteral("report"));
     report_->setAccessibleName(QStringLiteral("REPORT"));
-    report_->setReadOnly(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    report_->setMinimumHeight(12 * report_->fontMetrics().lineSpacing());
     return report_;
+}
+
+QScrollArea* ModelWindow::settingsArea(QWidget* settings) {
+    auto* area = new SettingsArea(this);
+    area->setObjectName(QStringLiteral("settings"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // no Tab stop of its own: Tab goes to the settings, scrolling them
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidget(settings);
+    settings->installEventFilter(area);
+    return area;
+}
+
+void ModelWindow::showReportFrom(const QString& start) {
+    const QTextBlock block = report_->document()->find(start).block();
+    if (block.isValid()) report_->verticalScrollBar()->setValue(block.firstLineNumber());
+}
+
+int ModelWindow::widthForColumns(int columns) const {
+    const int text = report_->fontMetrics().horizontalAdvance(QString(columns, QLatin1Char('0')));
+    const int margins = 2 * (report_->frameWidth() + static_cast<int>(report_->document()->documentMargin())) +
+                        report_->verticalScrollBar()->sizeHint().width();
+    const QMargins window = layout() ? layout()->contentsMargins() : QMargins();
+    return text + margins + window.left() + window.right() + 8;  // 8: the tab page's own frame
 }
 
 void ModelWindow::fitOnScreen(QSize size) {
@@ -187,11 +253,57 @@ QHBoxLayout* ModelWindow::measuredRow(QWidget* parent, const QString& none, std:
     row->addWidget(measuredName_, 1);
     row->addWidget(open);
     connect(open, &QPushButton::clicked, this, [this, opened = std::move(opened)] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), QString(),
-                                                          QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
-        if (!path.isEmpty() && openMeasured(path) && opened) opened();
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("OPEN A MEASURED FILE"), keptFolder("measuredFolder"),
+                                         QStringLiteral("Touchstone (*.s1p *.S1P);;All files (*)"));
+        if (path.isEmpty() || !openMeasured(path)) return;
+        keepFolderOf("measuredFolder", path);
+        if (opened) opened();
     });
     return row;
+}
+
+void ModelWindow::setModelMenu(const QList<QAction*>& commands) {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    bar->addMenu(QStringLiteral("&MODEL"))->addActions(commands);
+    layout()->setMenuBar(bar);
+}
+
+void ModelWindow::closeByKey() {
+    if (!run_) {
+        close();
+        return;
+    }
+    auto* ask = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                QStringLiteral("A model run is going. Cancel it and close the window?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+    ask->setObjectName(QStringLiteral("closeWhileRunning"));
+    ask->setDefaultButton(QMessageBox::No);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::finished, this, [this, ask] {
+        if (ask->clickedButton() == ask->button(QMessageBox::Yes)) close();  // the close cancels the run
+    });
+    ask->open();
+}
+
+void ModelWindow::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && event->key() == Qt::Key_Escape) {
+        closeByKey();
+        return;
+    }
+    // Return reaches the window only when the focused control did not take it: a push button takes
+    // it (returnClicks); from a setting it runs, never from the report or the table.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool setting = focus && focus->window() == this &&
+                         (qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QComboBox*>(focus) ||
+                          qobject_cast<const QAbstractButton*>(focus) || qobject_cast<const QGroupBox*>(focus));
+    if (plain && setting && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (run_button_->isEnabled()) run_button_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void ModelWindow::closeEvent(QCloseEvent* event) {
@@ -203,6 +315,7 @@ void ModelWindow::closeEvent(QCloseEvent* event) {
         progress_->reset();
         setStatus(QStringLiteral("Cancelled when the window closed: nec2c was stopped."));
     }
+    keepWindow(*this);
     event->accept();
 }
 

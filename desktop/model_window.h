@@ -16,13 +16,17 @@
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 
+class QAction;
 class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace brimalox {
+
+class ReportView;
 
 struct RunEnd {
     std::string failure;     // why the job threw, in the engine's words; empty when it returned
@@ -92,6 +96,10 @@ public:
     // Reads an analyser's Touchstone file; a broken one is named by line and reason in a message and
     // changes nothing.
     bool openMeasured(const QString& path);
+    // The program's MODEL menu over the window, so its commands are at hand here too.
+    void setModelMenu(const QList<QAction*>& commands);
+    // Escape's close: at once, or while a run is going after asking (then the run is cancelled).
+    void closeByKey();
 
 protected:
     ModelWindow(const char* name, const QString& title);
@@ -99,8 +107,16 @@ protected:
     // The run button (its text with the & of its key), CANCEL and the progress bar, in a row.
     QHBoxLayout* runRow(QWidget* parent, const QString& runText, const char* runName);
     QLabel* statusLine(QWidget* parent);
-    // The report as the command line prints it, in a fixed-pitch box.
-    QPlainTextEdit* reportBox(QWidget* parent);
+    // The report as the command line prints it, laid out for the box's width (ReportView), never
+    // fewer than a dozen lines high.
+    ReportView* reportBox(QWidget* parent);
+    // The settings, scrolling once the window is too short for them all (FEED SYSTEM open), so the
+    // report below keeps its lines.
+    QScrollArea* settingsArea(QWidget* settings);
+    // Scrolls the report to its first line that holds start: what the user needs first.
+    void showReportFrom(const QString& start);
+    // The window's width that shows lines of the report of this many characters unwrapped.
+    int widthForColumns(int columns) const;
     void setStatus(const QString& text);
     // The size the window is laid out for, or the screen's available area where that is smaller.
     void fitOnScreen(QSize size);
@@ -123,6 +139,8 @@ protected:
     QHBoxLayout* measuredRow(QWidget* parent, const QString& none, std::function<void()> opened = {});
 
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes; Return in the settings runs, as the run button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
     nec::RunOptions engine_;
     std::unique_ptr<EngineRun> run_;
@@ -131,7 +149,8 @@ protected:
     QPushButton *run_button_ = nullptr, *cancel_button_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
-    QPlainTextEdit* report_ = nullptr;
+    ReportView* report_ = nullptr;
+    bool prepared_ = false;  // the keys set up and the kept settings put back, at the first present()
 };
 
 // What a window says when asked to run while another model run is going.

@@ -20,15 +20,15 @@ public:
     explicit Windows(ModelHost host) : host_(std::move(host)) {}
 
     void openCheck() override {
-        if (!check_) check_ = std::make_unique<CheckWindow>(host_.shown);
+        if (!check_) check_ = menued(std::make_unique<CheckWindow>(host_.shown));
         check_->present();
     }
     void openTrim() override {
-        if (!trim_) trim_ = std::make_unique<TrimWindow>(host_.shown);
+        if (!trim_) trim_ = menued(std::make_unique<TrimWindow>(host_.shown));
         trim_->present();
     }
     void openCover() override {
-        if (!cover_) cover_ = std::make_unique<CoverWindow>(host_.use);
+        if (!cover_) cover_ = menued(std::make_unique<CoverWindow>(host_.use));
         cover_->present();
     }
 
@@ -36,6 +36,7 @@ public:
         const CheckedSheet sheet = current();
         if (!printable(sheet)) return;
         previewSheet(host_.window, QStringLiteral("BUILD SHEET"),
+                     designFileStem(sheet.shown) + QStringLiteral("-sheet"),
                      [sheet](sheet::Paper paper) { return sheet.page(paper).svg; });
     }
 
@@ -44,11 +45,17 @@ public:
         if (!printable(sheet)) return;
         auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
         setPaper(*printer, sheet::Paper::A4);
+        printer->setDocName(designFileStem(sheet.shown) + QStringLiteral("-sheet"));
         auto* dialog = new QPrintDialog(printer.get(), host_.window);
         dialog->setObjectName(QStringLiteral("printBuildSheet"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(dialog, &QDialog::accepted, dialog,
-                         [printer, sheet] { paintSheet(*printer, sheet.page(paperOf(*printer)).svg); });
+        QWidget* window = host_.window;
+        QObject::connect(dialog, &QDialog::accepted, window, [printer, sheet, window] {
+            QString why;
+            if (!paintSheet(*printer, sheet.page(paperOf(*printer)).svg, &why))
+                QMessageBox::warning(window, window->windowTitle(),
+                                     QStringLiteral("Not printed to %1: %2").arg(printer->outputFileName(), why));
+        });
         dialog->open();
     }
 
@@ -63,6 +70,11 @@ public:
     TrimWindow* trim() const override { return trim_.get(); }
 
 private:
+    template <class Window>
+    std::unique_ptr<Window> menued(std::unique_ptr<Window> window) const {
+        if (!host_.modelCommands.isEmpty()) window->setModelMenu(host_.modelCommands);
+        return window;
+    }
     CheckedSheet current() const {
         return checkedSheet(check_.get(), host_.shown(), QDate::currentDate().toString(Qt::ISODate).toStdString());
     }

@@ -4,12 +4,14 @@
 // their own and loads it when one is first asked for, so that starting the calculator loads none of
 // those libraries.
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <memory>
 
 #include "app/road.h"
 
+class QAction;
 class QWidget;
 
 namespace brimalox {
@@ -24,6 +26,7 @@ struct ModelHost {
     QWidget* window = nullptr;
     std::function<DesignTexts()> shown;
     std::function<void(const DesignRequest&)> use;
+    QList<QAction*> modelCommands;  // the MODEL menu, over each model window too
 };
 
 class ModelWindows {

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -14,6 +16,8 @@
 #include <memory>
 
 #include "desktop/check_window.h"
+#include "desktop/kept_settings.h"
+#include "desktop/keys.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_pdf.h"
 
@@ -80,10 +84,15 @@ void setPaper(QPrinter& printer, sheet::Paper paper) {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-void paintSheet(QPrinter& printer, const std::string& svg) {
+bool paintSheet(QPrinter& printer, const std::string& svg, QString* why) {
+    // Qt's PDF of an SVG is outlines without text; a preview's pages are drawn by another engine.
+    const bool toPdfFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty() &&
+                           printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+    if (toPdfFile) return writeSheetPdf(printer.outputFileName(), svg, paperOf(printer), why);
     QSvgRenderer renderer(QByteArray::fromStdString(svg));
     QPainter painter(&printer);
     renderer.render(&painter, printer.paperRect(QPrinter::DevicePixel));
+    return true;
 }
 
 bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper, QString* why) {
@@ -97,47 +106,64 @@ bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper pap
     return writeFile(path, pdf, why);
 }
 
-void previewSheet(QWidget* parent, const QString& title, const SheetPages& page) {
+void previewSheet(QWidget* parent, const QString& title, const QString& stem, const SheetPages& page) {
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     setPaper(*printer, sheet::Paper::A4);
     auto* preview = new QPrintPreviewDialog(printer.get(), parent);
     preview->setObjectName(QStringLiteral("buildSheet"));
     preview->setWindowTitle(title);
     preview->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
-                     [page, printer](QPrinter* target) { paintSheet(*target, page(paperOf(*target))); });
+    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview, [page, preview, title](QPrinter* target) {
+        QString why;
+        if (!paintSheet(*target, page(paperOf(*target)), &why))
+            QMessageBox::warning(preview, title,
+                                 QStringLiteral("Not printed to %1: %2").arg(target->outputFileName(), why));
+    });
 
     // The paper and the two files, first in the dialog's tool bar, where they stay in sight.
     if (auto* tools = preview->findChild<QToolBar*>()) {
         QAction* first = tools->actions().value(0);
-        const auto add = [tools, first, preview](const QString& text, auto&& onTriggered) {
+        const auto add = [tools, first, preview](const QString& text, const QKeySequence& keys, auto&& onTriggered) {
             auto* action = new QAction(text, preview);
+            action->setShortcut(keys);
+            action->setToolTip(QStringLiteral("%1 (%2)").arg(text, keys.toString(QKeySequence::NativeText)));
             QObject::connect(action, &QAction::triggered, preview, onTriggered);
             tools->insertAction(first, action);
         };
         auto* view = preview->findChild<QPrintPreviewWidget*>();
-        for (const auto& [text, paper] : {std::pair{"A4", sheet::Paper::A4}, std::pair{"LETTER", sheet::Paper::Letter}})
-            add(QString::fromLatin1(text), [printer, paper, view] {
+        struct PaperKey {
+            const char* text;
+            sheet::Paper paper;
+            QKeyCombination keys;
+        };
+        for (const auto& [text, paper, keys] : {PaperKey{"A4", sheet::Paper::A4, Qt::ALT | Qt::Key_A},
+                                                PaperKey{"LETTER", sheet::Paper::Letter, Qt::ALT | Qt::Key_L}})
+            add(QString::fromLatin1(text), QKeySequence(keys), [printer, paper, view] {
                 setPaper(*printer, paper);
                 if (view) view->updatePreview();
             });
-        const auto save = [preview, printer, page, title](const char* suffix, auto write) {
+        const auto save = [preview, printer, page, title, stem](const char* suffix, auto write) {
             const QString kind = QString::fromLatin1(suffix).toUpper();
             return [=] {
                 const QString path = QFileDialog::getSaveFileName(
                     preview, QStringLiteral("SAVE THE %1 AS %2").arg(title, kind),
-                    QStringLiteral("build-sheet.") + QString::fromLatin1(suffix),
+                    stem + QStringLiteral(".") + QString::fromLatin1(suffix),
                     kind + QStringLiteral(" (*.") + QString::fromLatin1(suffix) + QStringLiteral(")"));
                 QString why;
                 if (!path.isEmpty() && !write(path, page(paperOf(*printer)), paperOf(*printer), &why))
                     QMessageBox::warning(preview, title, QStringLiteral("Not saved: %1: %2").arg(path, why));
             };
         };
-        add(QStringLiteral("SAVE AS PDF..."), save("pdf", writeSheetPdf));
-        add(QStringLiteral("SAVE AS SVG..."), save("svg", [](const QString& path, const std::string& svg, sheet::Paper,
-                                                             QString* why) { return writeFile(path, svg, why); }));
+        add(QStringLiteral("SAVE AS PDF..."), QKeySequence::Save, save("pdf", writeSheetPdf));
+        add(QStringLiteral("SAVE AS SVG..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+            save("svg", [](const QString& path, const std::string& svg, sheet::Paper, QString* why) {
+                return writeFile(path, svg, why);
+            }));
         tools->insertSeparator(first);
     }
+    keyboardButtons(preview);  // the tool bar's buttons too, which Qt leaves out of the Tab order
+    restorePlace(*preview);
+    QObject::connect(preview, &QDialog::finished, preview, [preview] { keepPlace(*preview); });
     preview->open();
 }
 

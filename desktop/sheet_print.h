@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/road.h"
+#include "desktop/design_file.h"
 #include "sheet/build_sheet.h"
 #include "sheet/sheet_svg.h"
 
@@ -42,15 +43,17 @@ CheckedSheet checkedSheet(const CheckWindow* check, const DesignTexts& shown, co
 sheet::Paper paperOf(const QPrinter& printer);
 // Sets the printer to the paper, its whole sheet printable: the SVG page has its own margins.
 void setPaper(QPrinter& printer, sheet::Paper paper);
-// Draws the SVG page over the whole paper.
-void paintSheet(QPrinter& printer, const std::string& svg);
+// Draws the SVG page over the whole paper; printing to a PDF file writes the command line's PDF
+// instead, whose text stays text. False, with the reason, when that file cannot be written.
+bool paintSheet(QPrinter& printer, const std::string& svg, QString* why = nullptr);
 // Writes the page as brimalox-cli sheet --format pdf writes it (its text stays text). False, with
 // the reason, when the PDF cannot be made or the file cannot be written.
 bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper, QString* why = nullptr);
 
 // The page of a paper, empty when there is none.
 using SheetPages = std::function<std::string(sheet::Paper)>;
-// A print preview of the pages, not modal, with the paper and SAVE AS PDF and SVG in its tool bar.
-void previewSheet(QWidget* parent, const QString& title, const SheetPages& page);
+// A print preview of the pages, not modal, with the paper and SAVE AS PDF and SVG in its tool bar,
+// each with its key; the files are offered as stem plus ".pdf" or ".svg".
+void previewSheet(QWidget* parent, const QString& title, const QString& stem, const SheetPages& page);
 
 }  // namespace brimalox

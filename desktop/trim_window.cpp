@@ -9,10 +9,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "desktop/model_settings.h"
+#include "desktop/report_view.h"
 #include "desktop/sheet_print.h"
 #include "desktop/text_boxes.h"
 #include "nec/native/runner.h"
@@ -21,6 +24,9 @@
 
 namespace brimalox {
 namespace {
+
+// The cut list's lines, each piece to its target length, unwrapped at the window's first size.
+constexpr int kCutListColumns = 116;
 
 nec::TrimNames trimNames() {
     nec::TrimNames names;
@@ -38,8 +44,10 @@ nec::TrimNames trimNames() {
 TrimWindow::TrimWindow(std::function<DesignTexts()> design)
     : ModelWindow("trim", QStringLiteral("TRIM")), design_(std::move(design)) {
     auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
+    auto* settings = new QWidget(this);
+    auto* form = new QFormLayout(settings);
+    form->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(settingsArea(settings));
 
     byEdges_ = new QRadioButton(QStringLiteral("where the SWR crosses 2:1"), this);
     byEdges_->setObjectName(QStringLiteral("byEdges"));
@@ -77,7 +85,7 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
     layout->addLayout(buttons);
     layout->addWidget(statusLine(this));
     layout->addWidget(reportBox(this), 1);
-    fitOnScreen(QSize(760, 640));
+    fitOnScreen(QSize(std::max(760, widthForColumns(kCutListColumns)), 640));
 
     connect(run_button_, &QPushButton::clicked, this, [this] { trim(); });
     connect(sheet_button_, &QPushButton::clicked, this, [this] { openTrimmedSheet(); });
@@ -142,7 +150,8 @@ void TrimWindow::finished(const RunEnd& end, std::optional<TrimRun> result) {
     }
     result_ = std::move(result->trim);
     trimmedCheck_ = std::move(result->check);
-    report_->setPlainText(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
+    report_->setReport(qstr(nec::trimReport(*result_, nec::ReportFormat::Text)));
+    showReportFrom(QStringLiteral("cut list:"));
     sheet_button_->setEnabled(true);
     setStatus(QStringLiteral("Done."));
 }
@@ -161,6 +170,7 @@ void TrimWindow::openTrimmedSheet() {
         return;
     }
     previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"),
+                 designFileStem(trimmed) + QStringLiteral("-trimmed-sheet"),
                  [trimmed, date, remark, check, additions](sheet::Paper paper) {
                      return sheetOf(trimmed, paper, date, check, remark, additions).svg;
                  });

@@ -44,7 +44,7 @@ DEFAULT_THREE_SIDED = {"Text23": "421.2329", "Text22": "16.5839716393178", "Text
 
 def tools_for(scenario):
     tools = ["Xvfb", "dbus-run-session"]
-    if scenario in ("xinput", "tab_order", "polish", "check", "cancel", "trim_cover"):
+    if scenario in ("xinput", "tab_order", "polish", "check", "cancel", "trim_cover", "keyboard"):
         tools.append("xdotool")
     if scenario == "polish":
         tools.append("xprop")
@@ -465,10 +465,188 @@ def scenario_cancel(app, window, checks, args):
     checks.equal("folders left after QUIT", engine_folders(), [])
 
 
+def all_under(accessible, depth=10):
+    for child in accessible:
+        if child is not None:
+            yield child
+            if depth > 0:
+                yield from all_under(child, depth - 1)
+
+
+def focused_in(app, window):
+    """The control of the window that has the keys, or None."""
+    return next((child for child in all_under(window) if child.getState().contains(app.pyatspi.STATE_FOCUSED)),
+                None)
+
+
+def focus_of(app, window):
+    """What has the keys: its role, name and place, or Nones."""
+    now = focused_in(app, window)
+    return (now.getRoleName(), now.name, Window.extents(now)) if now is not None else (None, None, None)
+
+
+def press_and_wait(app, window, key, before):
+    """A key that moves the keys, and the wait until they have moved: never one key too many."""
+    keys(key)
+    wait_for(f"{key} to move the keys from {before[:2]}", lambda: focus_of(app, window) != before)
+
+
+def current_tab(app, tabs):
+    return [tab.name for tab in tabs if tab is not None and tab.getState().contains(app.pyatspi.STATE_FOCUSED)]
+
+
+BUTTON_ROLES = ("push button", "toggle button", "check box", "radio button")
+
+
+def unfocusable_buttons(app, window):
+    """The window's buttons a user cannot reach with Tab, by name."""
+    return [f"{child.getRoleName()} {child.name!r}" for child in all_under(window)
+            if child.getRoleName() in BUTTON_ROLES and not child.getState().contains(app.pyatspi.STATE_FOCUSABLE)]
+
+
+def keys(*names):
+    xdotool(os.environ["DISPLAY"], "key", "--clearmodifiers", "--delay", "30", *names)
+
+
+def type_text(text):
+    xdotool(os.environ["DISPLAY"], "type", "--delay", "20", text)
+
+
+def focus_window(title):
+    window_id = wait_for(f"{title} on the X display", lambda: xdotool_search(os.environ["DISPLAY"], title))
+    xdotool(os.environ["DISPLAY"], "windowfocus", "--sync", window_id)
+
+
+def scenario_keyboard(app, window, checks, args):
+    """The road and every added window by keyboard alone: Return on Form1's buttons; CHECK run by
+    Return from a setting, its table left by Tab, closed by Escape; TRIM from an analyser's file;
+    COVER BANDS; the build sheet's preview saved by Ctrl+S as the command line's PDF. Every button
+    of every added window can take the focus."""
+    if not shutil.which("nec2c") or not args.cli:
+        print("skipped: this scenario needs nec2c and --cli")
+        raise SystemExit(SKIP)
+    focus_window(CAPTION)
+    # The frequency has the keys at start; Tab walks Form1's own order to ACCEPT, the option
+    # buttons and COMPUTE, and Return clicks the focused button.
+    order = harness.TAB_ORDER
+    at = order.index("Text2")
+
+    def tab_to(name):
+        nonlocal at
+        steps = (order.index(name) - at) % len(order)
+        if steps:
+            keys(*["Tab"] * steps)
+        at = order.index(name)
+
+    tab_to("Command7")
+    keys("Return")
+    tab_to("Option1")
+    keys("space")
+    tab_to("Command4")
+    keys("Return")
+    window.wait_texts("ACCEPT, THREE SIDED and COMPUTE by keyboard", DEFAULT_THREE_SIDED)
+
+    keys("F5")
+    check = wait_for("the CHECK THE DESIGN window", lambda: app.top_level("CHECK THE DESIGN"))
+    focus_window("CHECK THE DESIGN")
+    keys("Return")  # from the first setting: RUN
+    expected = subprocess.run([args.cli, "simulate", "146.00", "--sides", "3"], capture_output=True,
+                              text=True).stdout
+    checks.equal("the check run by Return, against brimalox-cli simulate", report_of(check).rstrip("\n"),
+                 expected.rstrip("\n"))
+    checks.equal("CHECK's buttons that cannot take the focus", unfocusable_buttons(app, check), [])
+    # Tab to the report, Shift+Tab to the result tabs above it, Right to SWEEP, Tab into the table
+    # and Tab out of it again.
+    for _ in range(40):
+        now = focus_of(app, check)
+        if now[:2] == ("text", "REPORT"):
+            break
+        press_and_wait(app, check, "Tab", now)
+    press_and_wait(app, check, "shift+Tab", focus_of(app, check))
+    sweep = wait_for("the SWEEP tab", lambda: find_descendant(check, "page tab", "SWEEP", depth=8))
+    for _ in range(6):
+        if sweep.getState().contains(app.pyatspi.STATE_FOCUSED):  # Qt's current tab
+            break
+        current = current_tab(app, sweep.parent)
+        keys("Right")
+        wait_for("Right to move to the next tab", lambda: current_tab(app, sweep.parent) != current)
+    checks.true("Right on the result tabs reaches SWEEP", sweep.getState().contains(app.pyatspi.STATE_FOCUSED))
+    keys("Tab")
+    inside = wait_for("the sweep table to have the keys",
+                      lambda: (lambda f: f.getRoleName() if f is not None else None)(focused_in(app, check)))
+    checks.true(f"Tab from the tabs goes into the table, not {inside!r}", inside in ("table", "table cell"))
+    keys("Tab")
+    left = wait_for("the keys somewhere", lambda: focused_in(app, check), timeout=2)
+    checks.true(f"Tab leaves the table, to {left.getRoleName()!r}", left.getRoleName() not in ("table", "table cell"))
+    keys("Escape")
+    wait_for("Escape to close CHECK THE DESIGN", lambda: app.top_level("CHECK THE DESIGN") is None, timeout=5)
+
+    # TRIM from an analyser's file: the model of the design built for 150 MHz stands in for it.
+    with tempfile.TemporaryDirectory(prefix="brimalox-e2e-files-") as files:
+        measured = os.path.join(files, "built.s1p")
+        subprocess.run([args.cli, "simulate", "150", "--touchstone", measured], capture_output=True, check=True)
+        focus_window(CAPTION)
+        keys("F6")
+        trim = wait_for("the TRIM window", lambda: app.top_level("TRIM"))
+        checks.equal("TRIM's buttons that cannot take the focus", unfocusable_buttons(app, trim), [])
+        focus_window("TRIM")
+        keys("alt+o")  # OPEN...: the file dialog
+        wait_for("the file dialog", lambda: app.top_level("OPEN A MEASURED FILE"))
+        time.sleep(0.3)
+        type_text(measured)
+        keys("Return")
+        wait_for("the file to be opened", lambda: app.top_level("OPEN A MEASURED FILE") is None)
+        focus_window("TRIM")
+        keys("alt+t")  # TRIM
+        expected = subprocess.run([args.cli, "trim", "146.00", "--sides", "3", "--measured", "built.s1p"],
+                                  capture_output=True, text=True, cwd=files).stdout  # named as the window names it
+        checks.equal("the trim from a file, against brimalox-cli trim", report_of(trim).rstrip("\n"),
+                     expected.rstrip("\n"))
+        keys("Escape")
+        wait_for("Escape to close TRIM", lambda: app.top_level("TRIM") is None, timeout=5)
+
+        focus_window(CAPTION)
+        keys("F7")
+        cover = wait_for("the COVER BANDS window", lambda: app.top_level("COVER BANDS"))
+        focus_window("COVER BANDS")
+        keys("space", "Return")  # the first control, 2 M, ticked; Return from it: SEARCH
+        run = subprocess.run([args.cli, "cover", "--band", "144:148"], capture_output=True, text=True)
+        checks.equal("the search by keyboard, against brimalox-cli cover", report_of(cover).rstrip("\n"),
+                     run.stdout.rstrip("\n"))
+        checks.equal("COVER's buttons that cannot take the focus", unfocusable_buttons(app, cover), [])
+        screenshot_of(args, "keyboard-cover.png", cover)
+        keys("Escape")
+        wait_for("Escape to close COVER BANDS", lambda: app.top_level("COVER BANDS") is None, timeout=5)
+
+        # The preview: Ctrl+S offers the design's name; the PDF reads as the command line's.
+        focus_window(CAPTION)
+        keys("ctrl+b")
+        preview = wait_for("the build sheet's preview", lambda: app.top_level("BUILD SHEET"))
+        checks.equal("the preview's buttons that cannot take the focus", unfocusable_buttons(app, preview), [])
+        focus_window("BUILD SHEET")
+        keys("ctrl+s")
+        wait_for("the save dialog", lambda: app.top_level("SAVE THE BUILD SHEET AS PDF"))
+        time.sleep(0.3)
+        saved = os.path.join(files, "saved.pdf")
+        keys("ctrl+a")
+        type_text(saved)
+        keys("Return")
+        wait_for("the PDF to be written", lambda: os.path.exists(saved) and os.path.getsize(saved) > 0)
+        cli_pdf = os.path.join(files, "cli.pdf")
+        # With the check's figures: the check above ran on the design the window shows.
+        subprocess.run([args.cli, "sheet", "146.00", "--model", "--format", "pdf", "--date", time.strftime("%Y-%m-%d"),
+                        "-o", cli_pdf], check=True)
+        text = [subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True, text=True).stdout
+                for pdf in (saved, cli_pdf)]
+        checks.true("the saved PDF has its text", "SERIES MATCH" in text[0])
+        checks.equal("the saved PDF's text against brimalox-cli sheet's", text[0], text[1])
+        keys("Escape")
+
+
 SCENARIOS = {"layout": scenario_layout, "road": scenario_road, "failure": scenario_failure,
              "xinput": scenario_xinput, "tab_order": scenario_tab_order, "notes": scenario_notes,
              "website": scenario_website, "polish": scenario_polish, "check": scenario_check,
-             "cancel": scenario_cancel, "trim_cover": scenario_trim_cover}
+             "cancel": scenario_cancel, "trim_cover": scenario_trim_cover, "keyboard": scenario_keyboard}
 
 
 # --- helpers of the scenarios ----------------------------------------------------------------

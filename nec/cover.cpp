@@ -484,6 +484,25 @@ std::vector<std::string> limits(const CoverPlan& plan, const Scan& s, Search& se
     return notes;
 }
 
+// The widest ratio of frequencies one design of these forms keeps under 2:1 is about 1.7, with the
+// thickest conductors the model runs near 146 MHz (an 8 mm tube: 142.9 to 234.8 MHz; AWG 00 at
+// 144.1 MHz: 141.9 to 237.1 MHz, swept from 100 to 460 MHz); bands further apart than twice their
+// bottom need an antenna each, whatever the conductor.
+constexpr double kOneDesignSpan = 2;
+
+std::optional<FarApart> farApartBands(const CoverPlan& plan, const Result& closest) {
+    FarApart far;
+    far.span = plan.bands.back().toMhz / plan.bands.front().fromMhz;
+    if (far.span <= kOneDesignSpan) return std::nullopt;
+    for (const Below2& stretch : stretchesBelow(closest.analysis.rows, plan.maxSwr))
+        if (stretch.fromMhz > 0 && stretch.toMhz / stretch.fromMhz > far.covered) {
+            far.covered = stretch.toMhz / stretch.fromMhz;
+            far.fromMhz = stretch.fromMhz;
+            far.toMhz = stretch.toMhz;
+        }
+    return far;
+}
+
 // Tube diameters in mm a search that found no fit may suggest, as a shop sells them.
 constexpr double kTubesMm[] = {6, 8, 10, 12, 16, 20, 25};
 
@@ -519,6 +538,18 @@ std::vector<std::string> thickerConductors(const CoverPlan& plan, const Candidat
 
 std::string thickerAdvice(const CoverResult& result) {
     if (result.covered() || result.ranked.empty() || result.stopped) return {};
+    if (const auto& far = result.farApart) {
+        const std::string allowed = numberText(result.plan.maxSwr) + ":1";
+        const std::string covered = far->covered > 0
+                                        ? "one design covers about " + fixedText(far->covered, 2) +
+                                              " times (the closest keeps under " + allowed + " from " +
+                                              mhzFigure(far->fromMhz) + " to " + mhzFigure(far->toMhz) + " MHz)"
+                                        : "the closest design is under " + allowed + " nowhere";
+        return "The bands are too far apart for one antenna: their frequencies span " + fixedText(far->span, 2) +
+               " times (" + numberText(result.plan.bands.front().fromMhz) + " to " +
+               numberText(result.plan.bands.back().toMhz) + " MHz), and " + covered +
+               "; no conductor bridges that. Build an antenna for each band, or search for fewer bands.";
+    }
     if (result.thicker.empty())
         return "No thicker conductor is within NEC-2's limits at " + result.ranked.front().design.frequencyText +
                " MHz: search for fewer bands or allow a higher SWR.";
@@ -647,6 +678,8 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
             result.winner = simulate(winnerRequest(plan, result.ranked.front().design), *engine);
             for (int i = 0; i <= result.winner->kernelRuns; ++i)
                 search.countRun();
+            if (!result.covered()) result.farApart = farApartBands(plan, *result.winner);
+            if (result.farApart) result.thicker.clear();  // no conductor bridges them
         } catch (const Interrupted& e) {
             result.interrupted = e.signal();
             result.stopped = true;

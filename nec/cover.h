@@ -75,6 +75,14 @@ struct Candidate {
     double worst = std::numeric_limits<double>::infinity();  // over every band
 };
 
+// Bands whose frequencies lie further apart than one design of these forms covers, where no design
+// fits: a thicker conductor widens a design's stretch, but not by the factor they need.
+struct FarApart {
+    double span = 0;                // the highest band's top over the lowest band's bottom
+    double covered = 0;             // the closest design's widest stretch under the SWR allowed, top over bottom
+    double fromMhz = 0, toMhz = 0;  // that stretch (0 and 0: the closest is under it nowhere)
+};
+
 struct CoverResult {
     CoverPlan plan;
     std::vector<Candidate> ranked;      // the winner first, then the next best few
@@ -85,7 +93,9 @@ struct CoverResult {
     std::vector<std::string> failures;  // candidates the engine failed on
     // Where no design fits: conductors thicker than any tried that the model can run at the closest
     // design's frequency, as the conductors setting takes them ("gauges", "10", "16").
+    // None where the bands are too far apart for one antenna (farApart).
     std::vector<std::string> thicker;
+    std::optional<FarApart> farApart;
     std::optional<Result> winner;  // simulate's run of the winner, with a pattern at each band's middle
     bool covered() const { return !ranked.empty() && ranked.front().worst <= plan.maxSwr; }
 };
@@ -111,8 +121,8 @@ CoverResult cover(const CoverPlan& plan, const EngineMaker& engines, int jobs, c
 // starts from.
 int plannedRuns(const CoverPlan& plan);
 
-// Where no design fits, what to try: the thicker conductors to add, or that none is within the
-// model's limits; "" otherwise. The report and the page's summary say it alike.
+// Where no design fits, what to try: an antenna for each band when they are too far apart for one,
+// else the thicker conductors to add, or that none is within the model's limits; "" otherwise. The report and the page's summary say it alike.
 std::string thickerAdvice(const CoverResult& result);
 
 // The request simulate gets for a candidate: the search's model settings, a sweep from 0.8 times

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include "desktop/cover_window.h"
 #include "desktop/form1.h"
@@ -14,6 +19,7 @@
 #include "nec/native/side_by_side.h"
 #include "nec/report/report.h"
 #include "nec2c_probe.h"
+#include "numtext/figures.h"
 
 namespace brimalox::testing {
 namespace {
@@ -69,6 +75,69 @@ TEST_F(CoverTest, RefusedSettingsRunNothingAndCancelStopsAtOnce) {
     cover->search();
     ASSERT_NO_FATAL_FAILURE(cancelOnceNec2cRuns(*cover, 3000));
     EXPECT_TRUE(cover->status().startsWith("Cancelled")) << cover->status().toStdString();
+}
+
+// 2 m and 70 cm: no design fits, so USE THIS DESIGN asks first, naming the closest's worst SWR; Ctrl+Z
+// after it brings the window's texts back.
+TEST_F(CoverTest, TheClosestIsUsedOnlyWhenConfirmedAndCtrlZUndoesIt) {
+    if (!haveNec2c()) GTEST_SKIP() << "nec2c is not installed";
+    cover->findChild<QCheckBox*>(QStringLiteral("144:148"))->setChecked(true);
+    cover->findChild<QCheckBox*>(QStringLiteral("420:450"))->setChecked(true);
+    cover->search();
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_TRUE(cover->result().has_value()) << cover->status().toStdString();
+    ASSERT_FALSE(cover->result()->covered());
+    EXPECT_NE(cover->reportText().indexOf("too far apart for one antenna"), -1) << cover->reportText().toStdString();
+    // The report is shown from the closest design on, as far as it scrolls.
+    auto* report = cover->findChild<QPlainTextEdit*>(QStringLiteral("report"));
+    const QTextBlock closest = report->document()->find(QStringLiteral("No design keeps every band")).block();
+    ASSERT_TRUE(closest.isValid());
+    EXPECT_EQ(report->verticalScrollBar()->value(),
+              std::min(closest.firstLineNumber(), report->verticalScrollBar()->maximum()));
+    EXPECT_GT(closest.firstLineNumber(), 0);
+    const nec::Candidate& best = cover->result()->ranked.front();
+
+    Form1* form = window.form();
+    form->setText(Field::Text2, "50");  // the user's own texts, before any use
+    const FormState before = form->state();
+    auto* use = cover->findChild<QPushButton*>(QStringLiteral("use"));
+    for (const bool yes : {false, true}) {
+        use->click();
+        auto* ask = cover->findChild<QMessageBox*>(QStringLiteral("useClosest"));
+        ASSERT_NE(ask, nullptr);
+        EXPECT_TRUE(ask->text().contains(QString::fromStdString("worst SWR is " + swrFigure(best.worst))))
+            << ask->text().toStdString();
+        EXPECT_EQ(form->state(), before) << "nothing is used before the answer";
+        ask->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(form->text(Field::Text2), best.design.frequencyText);
+    EXPECT_TRUE(form->designComputed());
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window.isActiveWindow(); }, 5000));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->state(), before);
+    EXPECT_FALSE(form->designComputed());
+    EXPECT_FALSE(window.action(QStringLiteral("UNDO USE THIS DESIGN"))->isEnabled());
+}
+
+// Ctrl+Z is the box's own once the user has typed after USE THIS DESIGN.
+TEST_F(CoverTest, UndoLeavesTheUsersOwnTypingAlone) {
+    Form1* form = window.form();
+    const FormState before = form->state();
+    window.useDesign({"146.00", 4, {}});
+    ASSERT_TRUE(window.useUndoable());
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window.isActiveWindow(); }, 5000));
+    auto* frequency = form->findChild<QLineEdit*>(QStringLiteral("Text2"));
+    frequency->setFocus();
+    QTest::keyClicks(frequency, "7");
+    const FormState typed = form->state();
+    EXPECT_FALSE(window.useUndoable());
+    QTest::keyClick(frequency, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(form->state(), before);
+    EXPECT_NE(form->state(), typed) << "the box's own undo took the 7 back";
 }
 
 }  // namespace

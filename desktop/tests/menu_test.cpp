@@ -71,12 +71,16 @@ TEST_F(MenuTest, MenusHoldTheirCommandsWithKeys) {
         QKeySequence keys;
     };
     const Item items[] = {
+        {"&FILE", "&SAVE DESIGN...", QKeySequence(QKeySequence::Save)},
+        {"&FILE", "&OPEN DESIGN...", QKeySequence(QKeySequence::Open)},
+        {"&FILE", "&RECENT DESIGNS", {}},
         {"&FILE", "&BUILD SHEET...", QKeySequence(Qt::CTRL | Qt::Key_B)},
         {"&FILE", "&PRINT BUILD SHEET...", QKeySequence(QKeySequence::Print)},
         {"&FILE", "&QUIT", QKeySequence(QKeySequence::Quit)},
         {"&MODEL", "&CHECK THE DESIGN...", QKeySequence(Qt::Key_F5)},
-        {"&MODEL", "&TRIM...", {}},
-        {"&MODEL", "C&OVER BANDS...", {}},
+        {"&MODEL", "&TRIM...", QKeySequence(Qt::Key_F6)},
+        {"&MODEL", "C&OVER BANDS...", QKeySequence(Qt::Key_F7)},
+        {"&MODEL", "&UNDO USE THIS DESIGN", QKeySequence(QKeySequence::Undo)},
         {"&HELP", "&NOTES", QKeySequence(QKeySequence::HelpContents)},
         {"&HELP", "&ABOUT", {}},
     };

@@ -187,7 +187,8 @@ TEST(Cover, ABandTheDesignsOwnStretchCoversIsCoveredInFewRuns) {
 TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
     if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
     Engines engines;
-    CoverRequest request = bands({"100:101", "300:301"});
+    // Further apart than one design's stretch, not so far apart that no conductor could bridge them.
+    CoverRequest request = bands({"130:131", "190:191"});
     request.gridMhz = 2;
     request.searchFromMhz = 150;
     request.searchToMhz = 200;
@@ -215,6 +216,34 @@ TEST(Cover, BandsNoDesignCoversGiveTheClosest) {
     EXPECT_NE(text.find(", take-off " + degreesFigure(result.winner->analysis.patterns.front().takeoffDeg) + " deg"),
               std::string::npos)
         << text;
+}
+
+// 2 m and 70 cm: a factor of three apart, which no conductor bridges; the words say so, and what one
+// design covers, rather than offering a thicker conductor.
+TEST(Cover, BandsTooFarApartForOneAntennaAreSaidSo) {
+    if (!nec2cInstalled()) GTEST_SKIP() << "nec2c is not installed";
+    Engines engines;
+    CoverRequest request = bands({"144:148", "420:450"});
+    request.gridMhz = 4;
+    const CoverResult result = cover(planCover(request), engines.maker(), 2);
+    ASSERT_FALSE(result.covered());
+    ASSERT_TRUE(result.farApart.has_value());
+    EXPECT_DOUBLE_EQ(result.farApart->span, 450.0 / 144);
+    EXPECT_TRUE(result.thicker.empty());
+    // What one design covers is the closest design's own stretch, well short of the bands' span.
+    ASSERT_TRUE(result.winner.has_value());
+    const auto stretches = stretchesBelow(result.winner->analysis.rows, 2);
+    if (stretches.empty()) {
+        EXPECT_EQ(result.farApart->covered, 0);
+    } else {
+        EXPECT_GT(result.farApart->covered, 1);
+        EXPECT_LT(result.farApart->covered, 2);
+    }
+    const std::string advice = thickerAdvice(result);
+    for (const std::string part : {"too far apart for one antenna", "144 to 450 MHz", "Build an antenna for each band"})
+        EXPECT_NE(advice.find(part), std::string::npos) << part << "\n" << advice;
+    EXPECT_EQ(advice.find("Thicker"), std::string::npos) << advice;
+    EXPECT_NE(coverText(result).find(advice), std::string::npos);
 }
 
 TEST(Cover, AConductorThickerThanTheGapIsCutAndSaidSo) {

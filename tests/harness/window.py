@@ -100,7 +100,9 @@ class Application:
     def __init__(self, program, display, log_path):
         import pyatspi
         self.pyatspi = pyatspi
-        env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+        # Settings of its own, so a run neither reads nor changes the user's.
+        self.config = tempfile.TemporaryDirectory(prefix="brimalox-e2e-config-")
+        env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", XDG_CONFIG_HOME=self.config.name,
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
         self.log = open(log_path, "w")
         self.process = subprocess.Popen([program], env=env, stdout=self.log, stderr=subprocess.STDOUT)
@@ -142,6 +144,7 @@ class Application:
                 self.process.kill()
                 self.process.wait()
         self.log.close()
+        self.config.cleanup()
 
 
 class Window:
