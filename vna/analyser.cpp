@@ -3,6 +3,7 @@
 #include <fast_float/fast_float.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -18,12 +19,15 @@ constexpr Milliseconds kAnswer = 1500ms;
 Milliseconds sweepWait(int points) { return 3000ms + Milliseconds(30) * points; }
 // Past this much text with no prompt, what answers is no NanoVNA.
 constexpr std::size_t kMostText = 1 << 20;
+// Above any analyser's range: a frequency this high is a garbled line.
+constexpr double kHighestHz = 1e11;
 
-std::string shown(std::string_view bytes) {
+// What a device sent, quoted for a message: bytes that are not printable escaped, and cut short.
+std::string shown(std::string_view bytes, std::size_t most = 24) {
     std::string out;
-    for (const unsigned char c : bytes.substr(0, 24))
+    for (const unsigned char c : bytes.substr(0, most))
         out += c >= 0x20 && c < 0x7f ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02x}", c);
-    return "\"" + out + (bytes.size() > 24 ? "...\"" : "\"");
+    return "\"" + out + (bytes.size() > most ? "...\"" : "\"");
 }
 
 std::optional<double> number(std::string_view word) {
@@ -71,8 +75,14 @@ private:
     std::vector<std::string> answerLines(std::string_view answer) const;
     Step answered(const std::vector<std::string>& lines);
     void takePoints(const std::vector<std::string>& lines, std::size_t numbers);
+    // The analyser's own words as they are where they are plain text, else quoted and escaped.
+    static std::string printable(const std::string& line) {
+        const bool plain = line.size() <= 100 &&
+                           std::all_of(line.begin(), line.end(), [](unsigned char c) { return c >= 0x20 && c < 0x7f; });
+        return plain ? line : shown(line, 60);
+    }
     [[noreturn]] void refused(const std::string& line) const {
-        throw VnaError(Failure::Refused, "the analyser refused \"" + command_ + "\": " + line);
+        throw VnaError(Failure::Refused, "the analyser refused \"" + command_ + "\": " + printable(line));
     }
 
     SweepPlan plan_;
@@ -130,14 +140,17 @@ void Shell::takePoints(const std::vector<std::string>& lines, std::size_t number
         if (values.size() != words.size() || words.size() != numbers) {
             // Text before any point is the analyser's own refusal; inside the sweep it is a bad value.
             if (sweep_.s11.empty() && !words.empty() && !number(words.front())) refused(line);
-            throw VnaError(Failure::NotANumber,
-                           fmt::format("point {} is not {} numbers: \"{}\"", sweep_.s11.size() + 1, numbers, line));
+            throw VnaError(Failure::NotANumber, fmt::format("point {} is not {} numbers: {}", sweep_.s11.size() + 1,
+                                                            numbers, shown(line, 60)));
         }
         const std::size_t i = sweep_.s11.size();
         const double hz = numbers == 3 ? values[0] : i < frequencies_.size() ? frequencies_[i] : 0;
+        if (!(hz > 0 && hz < kHighestHz))
+            throw VnaError(Failure::NotANumber,
+                           fmt::format("point {} is at {:.10g} Hz, no analyser's frequency", i + 1, hz));
         if (!sweep_.hz.empty() && !(hz > sweep_.hz.back()))
-            throw VnaError(Failure::OutOfOrder,
-                           fmt::format("point {} at {:.0f} Hz does not follow {:.0f} Hz", i + 1, hz, sweep_.hz.back()));
+            throw VnaError(Failure::OutOfOrder, fmt::format("point {} at {:.10g} Hz does not follow {:.10g} Hz", i + 1,
+                                                            hz, sweep_.hz.back()));
         sweep_.hz.push_back(hz);
         sweep_.s11.emplace_back(values[numbers - 2], values[numbers - 1]);
     }
@@ -151,7 +164,8 @@ Step Shell::answered(const std::vector<std::string>& lines) {
     case Phase::Info: {
         std::string board;
         for (const std::string& line : lines)
-            if (line.starts_with("Board:")) board = line.substr(line.find_first_not_of(' ', 6));
+            if (line.starts_with("Board:") && line.find_first_not_of(' ', 6) != std::string::npos)
+                board = line.substr(line.find_first_not_of(' ', 6));
         sweep_.analyser = board.empty() ? std::string("NanoVNA") : board;
         phase_ = Phase::Scan;
         return send(scanCommand(true), sweepWait(plan_.points));
@@ -174,7 +188,7 @@ Step Shell::answered(const std::vector<std::string>& lines) {
             const auto hz = number(line);
             if (!hz) {
                 if (frequencies_.empty()) refused(line);
-                throw VnaError(Failure::NotANumber, "a frequency is not a number: \"" + line + "\"");
+                throw VnaError(Failure::NotANumber, "a frequency is not a number: " + shown(line, 60));
             }
             frequencies_.push_back(*hz);
         }
