@@ -33,6 +33,9 @@ vna::Sweep sweepAnalyser(const std::string& port, const vna::SweepPlan& plan, st
 // The sweep as the model takes a measured file, named by the analyser and the port.
 nec::Measured measuredOf(const vna::Sweep& sweep, const std::string& port);
 
+// The time now in strftime's format, in UTC or the user's zone: when a sweep was taken.
+std::string timeNow(const char* format, bool utc);
+
 void addMeasureCommand(CLI::App& app, std::ostream& out, std::ostream& err);
 
 }  // namespace brimalox::cli

@@ -22,14 +22,18 @@ using namespace nec;
 constexpr double kLowestMhz = 0.05, kHighestMhz = 900;
 constexpr int kMostPoints = 101;  // what every NanoVNA's scan takes (the -H4 and the V2 take more)
 
-std::string now() {
-    const std::time_t t = std::time(nullptr);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", std::gmtime(&t));
-    return text;
-}
-
 }  // namespace
+
+std::string timeNow(const char* format, bool utc) {
+    const std::time_t t = std::time(nullptr);
+    std::tm parts{};
+    if (utc)
+        gmtime_r(&t, &parts);
+    else
+        localtime_r(&t, &parts);
+    char text[64];
+    return std::strftime(text, sizeof text, format, &parts) ? text : "";
+}
 
 void addAnalyserOptions(CLI::App& command, AnalyserOptions& options) {
     command
@@ -121,7 +125,7 @@ void addMeasureCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
             const vna::SweepPlan plan = sweepPlan(options->request, options->analyser.points);
             const vna::Sweep sweep = sweepAnalyser(options->analyser.port, plan, err);
             // Only a whole sweep is written: a failure above leaves no file.
-            writeFile(options->output, vna::touchstoneText(sweep, now()));
+            writeFile(options->output, vna::touchstoneText(sweep, timeNow("%Y-%m-%d %H:%M:%S UTC", true)));
             out << options->output << ": " << sweep.hz.size() << " points, " << numberText(sweep.hz.front() / 1e6)
                 << " to " << numberText(sweep.hz.back() / 1e6) << " MHz, from " << sweep.analyser
                 << " (its calibration at the plane it measured)\n";

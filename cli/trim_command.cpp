@@ -1,7 +1,6 @@
 #include "cli/model_commands.h"
 
 #include <chrono>
-#include <ctime>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -43,14 +42,6 @@ std::pair<double, double> readEdges(const std::string& text, const std::string& 
                       text + "\"");
     return {positiveSetting(text.substr(0, colon), name + "'s LOW"),
             positiveSetting(text.substr(colon + 1), name + "'s HIGH")};
-}
-
-// "12:01:05 ", the time of a sweep's answer.
-std::string clock() {
-    const std::time_t t = std::time(nullptr);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S ", std::localtime(&t));
-    return text;
 }
 
 }  // namespace
@@ -122,9 +113,9 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                     return;
                 }
                 try {
-                    out << clock() << trimAnswer(nec::trim(o.request, engine)) << std::endl;
+                    out << timeNow("%H:%M:%S ", false) << trimAnswer(nec::trim(o.request, engine)) << std::endl;
                 } catch (const TrimWithheld& e) {  // the builder may be changing the feed: sweep again
-                    out << clock() << e.what() << std::endl;
+                    out << timeNow("%H:%M:%S ", false) << e.what() << std::endl;
                 }
                 std::this_thread::sleep_for(std::chrono::seconds(3));
             }
