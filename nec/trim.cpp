@@ -589,9 +589,11 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.newHeightMm = printed(t.heightMm * t.ratio, heightPlaces);
     t.newSideMm = printed(t.sideMm * t.ratio, sidePlaces);
     const int sides = setup.geometry.sides;
+    // A vertical is a half: it has one more place than the height and the gap, as the sheet writes it.
+    const int verticalPlaces = std::max(heightPlaces, placesOf(t.design.gapMm)) + 1;
     t.pieces = {{"side", 2 * sides, t.builtSideMm, t.newSideMm, sidePlaces},
-                {"vertical", 2 * sides, printed((t.builtHeightMm - t.gapMm) / 2, heightPlaces),
-                 printed((t.newHeightMm - t.gapMm) / 2, heightPlaces), heightPlaces}};
+                {"vertical", 2 * sides, printed((t.builtHeightMm - t.gapMm) / 2, verticalPlaces),
+                 printed((t.newHeightMm - t.gapMm) / 2, verticalPlaces), verticalPlaces}};
 
     SimulationSetup trimmed = setup;
     trimmed.geometry.heightMm = t.newHeightMm;

@@ -6,6 +6,7 @@
 #include <QPrintPreviewDialog>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
 #include <tuple>
 
 #include "desktop/sheet_print.h"
@@ -13,6 +14,7 @@
 #include "nec/native/runner.h"
 #include "nec/report/report.h"
 #include "nec2c_probe.h"
+#include "numtext/figures.h"
 #include "sheet/model_figures.h"
 
 namespace brimalox::testing {
@@ -91,6 +93,14 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
                                     "as built " + computed().sideMm + ": ", std::string("LOWEST SWR")})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(svg.find("NONE RUN"), std::string::npos);
+    // Each vertical half on the sheet, and what to cut from it, to the digits of the trim's report.
+    const nec::TrimPiece& vertical = trim.result()->pieces.at(1);
+    const std::string report = trim.reportText().toStdString();
+    for (const double mm : {vertical.newMm, vertical.mm - vertical.newMm}) {
+        const std::string digits = exactText(std::round(std::abs(mm) * 1e4) / 1e4);
+        EXPECT_NE(svg.find(digits), std::string::npos) << digits;
+        EXPECT_NE(report.find(digits + " mm"), std::string::npos) << digits << "\n" << report;
+    }
     preview->close();
 }
 

@@ -9,6 +9,8 @@
 #include "nec/report/report_json.h"
 #include "nec/trim.h"
 #include "numtext/csv_text.h"
+#include "numtext/figures.h"
+#include "numtext/numtext.h"
 
 namespace brimalox::nec {
 namespace {
@@ -23,6 +25,15 @@ struct Places {
 Places heightPlaces(const DesignTexts& d) { return {placesOf(d.heightMm), placesOf(d.heightInch)}; }
 Places sidePlaces(const DesignTexts& d) { return {placesOf(d.sideMm), placesOf(d.sideInch)}; }
 std::string mmText(double mm, Places p) { return fixedText(mm, p.mm) + " mm"; }
+// A piece's length as the build sheet writes it: a side to the window's places, a vertical (a half)
+// to the one more place it may need, with no zero after its last digit.
+std::string pieceMm(const TrimPiece& p, double mm) {
+    const std::string fixed = fixedText(mm, p.places);
+    return (p.name == "side" ? fixed : exactText(parseDouble(fixed).value)) + " mm";
+}
+std::string pieceText(const TrimPiece& p, double mm, int inchPlaces) {
+    return pieceMm(p, mm) + " (" + fixedText(mm / kMmPerInch, inchPlaces) + " inch)";
+}
 std::string lengthText(double mm, Places p) {
     return mmText(mm, p) + " (" + fixedText(mm / kMmPerInch, p.inch) + " inch)";
 }
@@ -94,10 +105,10 @@ std::string text(const Trim& t) {
                ? "cut list: the built antenna is short, so each piece must grow:\n"
                : "cut list: some pieces are short and must grow:\n";
     for (const TrimPiece& p : t.pieces)
-        out += "  " + pieceName(p, sides) + ": " + mmText(p.mm, places(p)) +
-               (grows(p) ? ", longer by " + lengthText(p.newMm - p.mm, places(p)) + ", to "
-                         : ", cut " + lengthText(p.mm - p.newMm, places(p)) + " from each, to ") +
-               mmText(p.newMm, places(p)) + "\n";
+        out += "  " + pieceName(p, sides) + ": " + pieceMm(p, p.mm) +
+               (grows(p) ? ", longer by " + pieceText(p, p.newMm - p.mm, places(p).inch) + ", to "
+                         : ", cut " + pieceText(p, p.mm - p.newMm, places(p).inch) + " from each, to ") +
+               pieceMm(p, p.newMm) + "\n";
     if (growing > 0) out += "  wire cannot be un-cut: make these pieces anew at the new lengths\n";
     out += "\n" + figuresText(t.builtGiven ? "model of the antenna as built" : "model of the design", t.model);
     if (t.measured) out += figuresText("measured (" + t.measuredName + ")", *t.measured);
@@ -195,13 +206,10 @@ std::string json(const Trim& t) {
 
 std::string trimAnswer(const Trim& t) {
     std::string out = "ratio " + fixedText(t.ratio, 4) + ", " + meaning(t.ratio);
-    const Places height = heightPlaces(t.design), side = sidePlaces(t.design);
     for (const TrimPiece& p : t.pieces) {
-        const Places places = p.name == "side" ? side : height;
-        out += std::string("; ") + (p.name == "side" ? "sides " : "verticals ") + mmText(p.mm, places) +
-               (p.newMm > p.mm ? ", longer by " + mmText(p.newMm - p.mm, places)
-                               : ", cut " + mmText(p.mm - p.newMm, places)) +
-               " to " + mmText(p.newMm, places);
+        out += std::string("; ") + (p.name == "side" ? "sides " : "verticals ") + pieceMm(p, p.mm) +
+               (p.newMm > p.mm ? ", longer by " + pieceMm(p, p.newMm - p.mm) : ", cut " + pieceMm(p, p.mm - p.newMm)) +
+               " to " + pieceMm(p, p.newMm);
     }
     return out;
 }

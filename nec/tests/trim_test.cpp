@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -324,13 +325,17 @@ TEST(TrimThroughFeed, MeterReadingsAndFilesAtTheRigGiveTheAntennasOwnScale) {
         EXPECT_LT(t.pieces[1].mm - t.pieces[1].newMm, 0) << "the verticals grow";
         // Each piece as built, its cut (or growth) and its target agree in the printed digits.
         const std::string report = trimReport(t, ReportFormat::Text);
-        for (const TrimPiece& p : t.pieces)
-            EXPECT_NE(report.find(fixedText(p.mm, 3) + " mm, " +
-                                  (p.newMm > p.mm ? "longer by " + fixedText(p.newMm - p.mm, 3)
-                                                  : "cut " + fixedText(p.mm - p.newMm, 3)) +
-                                  " mm"),
-                      std::string::npos)
-                << report;
+        const std::regex piece(
+            R"(: ([\d.]+) mm, (cut|longer by) ([\d.]+) mm \([\d.]+ inch\)(?: from each)?, to ([\d.]+) mm)");
+        std::size_t pieces = 0;
+        for (auto m = std::sregex_iterator(report.begin(), report.end(), piece); m != std::sregex_iterator(); ++m) {
+            const double built = std::stod((*m)[1]), change = std::stod((*m)[3]), target = std::stod((*m)[4]);
+            EXPECT_NEAR(built + ((*m)[2] == "cut" ? -change : change), target, 1e-9) << m->str();
+            EXPECT_NEAR(built, t.pieces.at(pieces).mm, 1e-9) << m->str();
+            EXPECT_NEAR(target, t.pieces.at(pieces).newMm, 1e-9) << m->str();
+            ++pieces;
+        }
+        EXPECT_EQ(pieces, 2u) << report;
         EXPECT_NE(report.find("some pieces are short and must grow"), std::string::npos) << report;
     }
 }
