@@ -11,7 +11,7 @@ packages="cmake ninja-build g++
   nec2c
   emscripten nodejs node-acorn
   clang libclang-rt-14-dev clang-format
-  xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick
+  xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick openbox
   chromium chromium-driver python3-selenium
   desktop-file-utils appstream man-db lintian dpkg-dev file"
 missing=""

@@ -332,14 +332,33 @@ def screenshot_of(args, name, accessible):
     print(f"screenshot: {path}")
 
 
-def on_a_display(program, log_path, drive):
-    """Starts a private Xvfb display and the program on it, and gives back what drive(application,
-    window) returns; a Failure is told with the end of the program's output, as status 1. The program
-    and the display are stopped at the end."""
+def start_window_manager(display):
+    """Openbox on the display, as a desktop has it: it gives each new window the focus. It has
+    started when it has claimed the screen (_NET_SUPPORTING_WM_CHECK on the root window)."""
+    process = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def claimed():
+        said = subprocess.run(["xprop", "-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"],
+                              capture_output=True, text=True).stdout
+        return "window id" in said
+
+    wait_for("the window manager", claimed, timeout=30)
+    return process
+
+
+def on_a_display(program, log_path, drive, window_manager=False):
+    """Starts a private Xvfb display (with a window manager if asked) and the program on it, and
+    gives back what drive(application, window) returns; a Failure is told with the end of the
+    program's output, as status 1. The program and the display are stopped at the end."""
     xvfb, display = start_xvfb()
     os.environ["DISPLAY"] = display
     application = None
+    manager = None
     try:
+        if window_manager:
+            manager = start_window_manager(display)
+            os.environ["BRIMALOX_E2E_WM"] = "openbox"
         application = Application(program, display, log_path)
         return drive(application, Window(application))
     except Failure as failure:
@@ -351,5 +370,8 @@ def on_a_display(program, log_path, drive):
     finally:
         if application is not None:
             application.stop()
+        if manager is not None:
+            manager.terminate()
+            manager.wait(10)
         xvfb.terminate()
         xvfb.wait(10)
