@@ -130,7 +130,7 @@ int readJobs(const std::string& text) {
 void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     struct CoverOptions {
         CoverRequest request;
-        std::string jobs, timeLimit = "120", plot;
+        std::string jobs, timeLimit = std::to_string(kTimeLimitSeconds), plot;
         std::string format = "text";
     };
     auto options = std::make_shared<CoverOptions>();
@@ -173,7 +173,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "the default), gauges (every gauge of the table at least that thick), tube diameters in mm")
         ->type_name("LIST");
     command->add_option("--jobs", options->jobs, "nec2c runs at once (default: one per core)")->type_name("N");
-    addTimeLimitOption(*command, options->timeLimit, "stop each nec2c run after this many seconds (default 120)");
+    addTimeLimitOption(
+        *command, options->timeLimit,
+        "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
     command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
         ->check(CLI::IsMember({"text", "csv", "json"}))
         ->type_name("FORMAT");

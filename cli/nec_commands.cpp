@@ -208,7 +208,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     {
         struct SimulateOptions {
             Request request;
-            std::string timeLimit = "120";
+            std::string timeLimit = std::to_string(kTimeLimitSeconds);
             ReportFormat format = ReportFormat::Text;
             std::string plot, plotPattern, plotHeights, plotSmith, measured, touchstone;
             AnalyserOptions analyser;
@@ -255,7 +255,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             ->add_option("--touchstone", options->touchstone,
                          "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
             ->type_name("FILE.s1p");
-        addTimeLimitOption(*simulate, options->timeLimit, "stop nec2c after this many seconds (default 120)");
+        addTimeLimitOption(*simulate, options->timeLimit,
+                           "stop nec2c after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
         simulate->callback([options, &out, &err] {
             guarded(err, "simulate", [&] {
                 SimulateOptions& o = *options;

@@ -38,7 +38,7 @@ struct SheetOptions {
     // --model: the check simulate makes, over its default sweep, with these settings.
     bool model = false;
     nec::Settings settings;  // the default sweep; ground, height and feed as typed
-    std::string timeLimit = "120";
+    std::string timeLimit = std::to_string(nec::kTimeLimitSeconds);
     std::string jointAllowance = "0";
 };
 
@@ -239,7 +239,9 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                      "mm added to each piece's cut length for bends and joints, the wire taken up where pieces meet "
                      "or are wrapped (default 0); the design's lengths stay beside it")
         ->type_name("MM");
-    addTimeLimitOption(*command, options->timeLimit, "with --model: stop nec2c after this many seconds (default 120)")
+    addTimeLimitOption(
+        *command, options->timeLimit,
+        "with --model: stop nec2c after this many seconds (default " + std::to_string(nec::kTimeLimitSeconds) + ")")
         ->needs(model);
     command->callback([options, &out, &err] {
         const SheetOptions& o = *options;

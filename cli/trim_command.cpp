@@ -49,7 +49,7 @@ std::pair<double, double> readEdges(const std::string& text, const std::string& 
 void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     struct TrimOptions {
         TrimRequest request;
-        std::string measured, edges, dip, timeLimit = "120";
+        std::string measured, edges, dip, timeLimit = std::to_string(kTimeLimitSeconds);
         ReportFormat format = ReportFormat::Text;
         AnalyserOptions analyser;
         bool repeat = false;
@@ -88,7 +88,9 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     edges->excludes(dip)->excludes(vna);
     dip->excludes(vna);
     addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
-    addTimeLimitOption(*trim, options->timeLimit, "stop each nec2c run after this many seconds (default 120)");
+    addTimeLimitOption(
+        *trim, options->timeLimit,
+        "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
     trim->callback([options, &out, &err] {
         guarded(err, "trim", [&] {
             TrimOptions& o = *options;

@@ -8,6 +8,11 @@
 
 namespace brimalox::nec {
 
+// How long one nec2c run may take before it is stopped, in every front-end: nec2c never ends on some
+// degenerate geometries, and the slowest real run (a design over real ground with its patterns)
+// takes a few seconds, so two minutes stops only what would never end.
+inline constexpr int kTimeLimitSeconds = 120;
+
 // Told, as a run goes, how many of its deck's frequencies are done.
 using FrequenciesDone = std::function<void(int done)>;
 

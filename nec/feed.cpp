@@ -37,7 +37,7 @@ constexpr Range kLineMm{0, 100000, "mm", "the lines from the gaps and the sectio
 constexpr Range kCoaxM{0, 300, "m", "coax to the rig is at most 300 m here"};
 constexpr Range kLoss{0, 100, "dB per 100 m", "the lossiest thin coax loses about 30 dB per 100 m at 100 MHz"};
 constexpr Range kBalun{0.25, 16, "", "baluns are from 1:4 (0.25) to 16:1"};
-constexpr Range kRigZ0{10, 600, "ohms", "rigs and analysers are 50 or 75 ohms"};
+constexpr Range kRigZ0{10, 600, "ohms", "rigs and analysers are mostly 50 ohms, some 75"};
 
 double inRange(const std::string& text, const std::string& name, const Range& r) {
     const double value = numberSetting(text, name);

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "app/layout.h"
+#include "numtext/numtext.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox::sheet {
@@ -99,7 +100,9 @@ void drawForm(Page& page, const BuildSheet& sheet, double left, double top, doub
     const CutList& cuts = sheet.cuts;
     const int n = cuts.sides;
     const auto magnitude = [](const std::string& text, double fallback) {
-        const double value = std::abs(std::atof(text.c_str()));
+        // The field's own rule, not the C library's, whose decimal mark follows the user's locale.
+        const Parsed<double> parsed = parseDouble(text);
+        const double value = parsed.ok() ? std::abs(parsed.value) : 0;
         return std::isfinite(value) && value > 0 ? value : fallback;
     };
     const double height = magnitude(cuts.height.mm, 1);

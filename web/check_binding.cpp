@@ -80,6 +80,9 @@ public:
     }
 };
 
+// A setting's number as the core writes it, read by the field's rule, not the C library's locale.
+double settingNumber(const std::string& text) { return parseDouble(text).value; }
+
 std::string text(const json& object, const char* key) {
     const auto found = object.find(key);
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
@@ -466,8 +469,9 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_cover_plan(const char* requestJson) {
             const double guess = std::sqrt(plan.bands.front().fromMhz * plan.bands.back().toMhz);
             const Settings& winner = winnerRequest(plan, {numberText(guess), plan.sides, {}}).settings;
             const int winnerPoints = static_cast<int>(
-                std::floor((std::stod(winner.to) - std::stod(winner.from)) / std::stod(winner.step) + 1e-9) + 1 +
-                static_cast<double>(winner.patternAt.size()) + 1);
+                std::floor((settingNumber(winner.to) - settingNumber(winner.from)) / settingNumber(winner.step) +
+                           1e-9) +
+                1 + static_cast<double>(winner.patternAt.size()) + 1);
             // The winner's run counts as one of the planned runs, with the two short kernel runs.
             return json{{"ok", true}, {"runs", runs}, {"frequencies", (runs - 3) * points + winnerPoints + 2}};
         } catch (const std::invalid_argument& e) {

@@ -28,7 +28,7 @@ private:
 
 struct RunOptions {
     std::string program = "nec2c";  // looked up on PATH unless it contains a '/'
-    std::chrono::milliseconds timeLimit{60000};
+    std::chrono::milliseconds timeLimit{kTimeLimitSeconds * 1000};
     // Set by the caller to stop a run from another thread: the run ends as a signal would end it,
     // but throws Interrupted with signal 0 and leaves the process's signals alone.
     std::shared_ptr<const std::atomic<bool>> cancel;
