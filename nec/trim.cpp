@@ -4,7 +4,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <memory>
 
 #include "nec/error.h"
 #include "nec/simulate.h"
@@ -523,7 +522,7 @@ Trim trim(const TrimRequest& request, Engine& engine) {
             "the pieces are taken to be cut to the design; if they are not, give what the side and the "
             "height measure");
 
-    std::unique_ptr<TrimWithheld> disagrees;  // said once the ratio is known to be a trim at all
+    std::optional<std::string> disagrees;  // said once the ratio is known to be a trim at all
     if (m.file) {
         t.source = TrimSource::File;
         t.measuredName = m.file->name;
@@ -546,10 +545,10 @@ Trim trim(const TrimRequest& request, Engine& engine) {
             numberText(t.fitRms, 2) + " rms there");
         const double poorFit = feed ? kPoorFitThroughFeed : kPoorFit;
         if (t.fitRms > poorFit)
-            disagrees = std::make_unique<TrimWithheld>(
+            disagrees =
                 withheld("the file's curve differs from the model's in shape, not only in place (" +
                              numberText(t.fitRms, 2) + " rms at the best scale, more than " + numberText(poorFit) + ")",
-                         model, t.feed, designMhz, named, feed ? jointFit(model, swr, named, *t.feed) : ""));
+                         model, t.feed, designMhz, named, feed ? jointFit(model, swr, named, *t.feed) : "");
     } else if (m.dipMhz > 0) {
         t.source = TrimSource::Dip;
         t.dipMhz = m.dipMhz;
@@ -571,19 +570,19 @@ Trim trim(const TrimRequest& request, Engine& engine) {
         t.notes.push_back("from both 2:1 edges: the lower gives " + fixedText(lowRatio, 4) + ", the higher " +
                           fixedText(highRatio, 4));
         if (std::fabs(highRatio / lowRatio - 1) > kEdgesApart)
-            disagrees = std::make_unique<TrimWithheld>(
+            disagrees =
                 withheld(std::string("the measured 2:1 stretch is ") + (highRatio > lowRatio ? "wider" : "narrower") +
                              " than the model's by " + fixedText(std::fabs(highRatio / lowRatio - 1) * 100, 1) +
                              " % (the lower edge gives " + fixedText(lowRatio, 4) + ", the higher " +
                              fixedText(highRatio, 4) + ")",
-                         model, t.feed, designMhz, n, ""));
+                         model, t.feed, designMhz, n, "");
     }
     if (!(std::fabs(t.ratio - 1) <= kLargestTrim))
         throw Refused("the measurement puts the antenna " + fixedText(std::fabs(percent(1 / t.ratio)), 1) + " % " +
                       (t.ratio < 1 ? "long" : "short") + " (ratio " + fixedText(t.ratio, 3) + "), beyond " +
                       numberText(kLargestTrim * 100) +
                       " %: this is not a trim: check the design frequency and the conductor");
-    if (disagrees) throw *disagrees;
+    if (disagrees) throw TrimWithheld(*disagrees);
 
     // Each piece's target is the design's length times the scale; the cut is what is built less it.
     t.newHeightMm = printed(t.heightMm * t.ratio, heightPlaces);
