@@ -177,21 +177,12 @@
     status.textContent = report.textContent;
   }
 
-  // As the command line's --time-limit: nec2c never ends on some degenerate geometry, and a
-  // synchronous run in the worker can only be ended with the worker.
-  var TIME_LIMIT_S = 120;
   var BAR_STEP_MS = 250;
-  var timer = null;
 
+  // A run that goes on too long is stopped by the worker's client, as every run in the page is.
   function run() {
     if (busy) stop();  // a new run replaces the one going
     setBusy(true);
-    clearTimeout(timer);
-    timer = setTimeout(function () {
-      if (!busy) return;
-      stop();
-      failed('the model ran longer than ' + TIME_LIMIT_S + ' s and was stopped');
-    }, TIME_LIMIT_S * 1000);
     progress.value = 0;
     progress.max = 1;
     status.textContent = 'Running the model...';

@@ -388,6 +388,9 @@ const char* answer(const char* what, Body&& body) {
 extern "C" {
 
 // Called by the worker's script while a deck runs: that run's frequencies done.
+// The limit of one nec2c run, which every front-end takes from nec/.
+EMSCRIPTEN_KEEPALIVE int brimalox_time_limit_seconds() { return kTimeLimitSeconds; }
+
 EMSCRIPTEN_KEEPALIVE void brimalox_engine_progress(int done) {
     if (runProgress && *runProgress) (*runProgress)(done);
 }

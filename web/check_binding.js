@@ -26,3 +26,5 @@ Module['coverPlan'] = brimaloxTextCall(_brimalox_cover_plan);
 // The search of the design that covers given bands (Module.onCoverProgress(runs, planned, best) told
 // after each run): the request as JSON in, the result as JSON text out.
 Module['cover'] = brimaloxTextCall(_brimalox_cover);
+// How long one model run may take before it is stopped: the command line's default.
+Module['timeLimitSeconds'] = function () { return _brimalox_time_limit_seconds(); };

@@ -88,6 +88,31 @@ brimalox.worker = (function () {
   }
   brimalox.page.core.then(warmWhenIdle, function () {});
 
+  // As the command line's --time-limit, for every run the page asks of the worker (the check, the
+  // trim, the trimmed sheet's check, the search): nec2c never ends on some degenerate geometry, and a
+  // synchronous run in the worker can only be ended with the worker. The time counts from the last
+  // sign of progress, so a search of many runs is not stopped while its runs go on. The core's own
+  // figure, once it is loaded.
+  var timeLimitS = 120;
+  brimalox.page.core.then(function (core) { timeLimitS = core.timeLimitSeconds(); }, function () {});
+  function limited(id, job) {
+    var timer = null;
+    function arm() {
+      clearTimeout(timer);
+      timer = setTimeout(function () {
+        if (pending[id] === undefined) return;  // answered, or stopped meanwhile
+        stop();
+        job.failed('the model ran longer than ' + timeLimitS + ' s and was stopped');
+      }, timeLimitS * 1000);
+    }
+    arm();
+    return {
+      progress: function (done, total, best) { arm(); job.progress(done, total, best); },
+      done: function (result) { clearTimeout(timer); job.done(result); },
+      failed: function (message) { clearTimeout(timer); job.failed(message); }
+    };
+  }
+
   // What the trim and the search share: their form runs them, their CANCEL ends the worker, and an
   // answer that is no result is said in their report and status ("The search failed: ...").
   function view(prefix, what, run) {
@@ -127,7 +152,7 @@ brimalox.worker = (function () {
     ask: function (message, job) {
       if (!worker) worker = start();
       message.id = ++nextId;
-      pending[message.id] = job;
+      pending[message.id] = limited(message.id, job);
       worker.post(message);
     },
     stop: stop,

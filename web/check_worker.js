@@ -35,6 +35,10 @@ function helperMain() {
       engine = loadNecEngine(m.engine);
       return;
     }
+    if (m.type === 'hello') {  // this helper runs: its parts can be given to it
+      postMessage({ id: m.id, output: '' });
+      return;
+    }
     engine.then(function (e) {
       var output = e.run(m.deck, function (done) { postMessage({ id: m.id, progress: done }); }).output;
       postMessage({ id: m.id, output: output });
@@ -42,6 +46,25 @@ function helperMain() {
       postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
     });
   };
+}
+
+// A helper the browser refuses (WebKit refuses a worker made from a Blob URL inside a worker on a
+// page opened from disk) says so by an error event, or never answers its first message: either way
+// it is dropped at once with whatever it was given, and the check runs on the engines that do work,
+// down to this worker's alone, rather than waiting for the time limit.
+var HELLO_MS = 3000;
+function dropHelper(helper, why) {
+  var at = helpers.indexOf(helper);
+  if (at < 0) return;
+  helpers.splice(at, 1);
+  try {
+    helper.worker.terminate();
+  } catch (error) {
+    // already gone
+  }
+  var jobs = helper.jobs;
+  helper.jobs = {};
+  Object.keys(jobs).forEach(function (id) { jobs[id].reject(new Error(why)); });
 }
 
 function startHelpers() {
@@ -65,9 +88,24 @@ function startHelpers() {
         else job.resolve(m.output);
       };
     })(helper);
+    helper.worker.onerror = (function (helper) {
+      return function (event) {
+        if (event && event.preventDefault) event.preventDefault();
+        dropHelper(helper, 'a helper worker failed: ' + (event && event.message || 'refused'));
+      };
+    })(helper);
     helpers.push(helper);
   }
   URL.revokeObjectURL(url);
+  helpers.slice().forEach(function (helper) {
+    var answered = false;
+    var id = ++helper.next;
+    helper.jobs[id] = { resolve: function () { answered = true; }, reject: function () {}, progress: function () {} };
+    helper.worker.postMessage({ id: id, type: 'hello' });
+    setTimeout(function () {
+      if (!answered) dropHelper(helper, 'a helper worker did not answer');
+    }, HELLO_MS);
+  });
   // The helpers take the engine as this worker compiled it: one compile rather than one each, and
   // the code the browser optimises while any of them runs serves them all.
   engineReady.then(function (engine) {

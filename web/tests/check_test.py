@@ -743,8 +743,35 @@ def scenario_widths(page, args, checks):
     page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
 
 
+# What the worker's helpers are made of, as a browser that refuses them leaves them: one that fails
+# at once (WebKit from disk, "Not allowed to load local resource"), one that never answers.
+REFUSED_HELPERS = {
+    "refused at once": "self.Worker = function () { const w = { postMessage() {}, terminate() {} };"
+                       " setTimeout(() => w.onerror && w.onerror({ message: 'Not allowed to load local resource' }), 0);"
+                       " return w; };\n",
+    "never answering": "self.Worker = function () { return { postMessage() {}, terminate() {} }; };\n",
+}
+
+
+def scenario_helpers(page, args, checks):
+    """Helper workers the browser refuses: the check falls back to the engines that work, down to the
+    worker's own, and ends with the command line's report long before the time limit."""
+    with tempfile.TemporaryDirectory() as folder:
+        expected = simulate(args, ["146", "--sides", "3"], pathlib.Path(folder))[0].stdout
+    for name, refusal in REFUSED_HELPERS.items():
+        page.open()
+        design(page, CASES[0][1])
+        page.js("brimalox.worker.stop(false); const w = document.getElementById('check-worker');"
+                " w.textContent = arguments[0] + w.textContent;", refusal)
+        began = time.monotonic()
+        shown = run_check(page, timeout=100)
+        checks.equal(f"{name}: the report", shown["report"], expected)
+        checks.equal(f"{name}: engines sharing the sweep", page.js("return brimalox.worker.sharedParts()"), 1)
+        print(f"helpers {name}: the check ended in {time.monotonic() - began:.1f} s")
+
+
 SCENARIOS = {"differential": scenario_differential, "use": scenario_use, "sheet": scenario_sheet,
-             "trim": scenario_trim, "cover": scenario_cover, "widths": scenario_widths}
+             "trim": scenario_trim, "cover": scenario_cover, "widths": scenario_widths, "helpers": scenario_helpers}
 
 
 if __name__ == "__main__":
