@@ -15,7 +15,7 @@ using Milliseconds = std::chrono::milliseconds;
 
 // How long a command may take to be answered, and a sweep to be measured: a NanoVNA sweeps about
 // 100 points a second, a V2 several thousand; the waits leave room for a slow USB hub.
-constexpr Milliseconds kAnswer = 1500ms;
+constexpr Milliseconds kAnswer = 3000ms;
 Milliseconds sweepWait(int points) { return 3000ms + Milliseconds(30) * points; }
 // Past this much text with no prompt, what answers is no NanoVNA.
 constexpr std::size_t kMostText = 1 << 20;
@@ -330,7 +330,7 @@ public:
     }
     Step silence() override {
         if (inner_) return inner_->silence();
-        if (heard_.empty()) throw VnaError(Failure::NoAnswer, "no answer to a CR within 1.5 s: is an analyser there?");
+        if (heard_.empty()) throw VnaError(Failure::NoAnswer, "no answer to a CR within 3 s: is an analyser there?");
         notAnAnalyser();
     }
     const Sweep& sweep() const override { return inner_->sweep(); }

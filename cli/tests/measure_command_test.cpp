@@ -196,7 +196,7 @@ TEST_F(MeasureCommand, ABadDeviceIsNamedWithItsPortAndLeavesNoFile) {
         const char* says;
     };
     for (const Case& c : {Case{"garbage", Fault::Garbage, "it answers a CR with \"\\x01\\xfe"},
-                          Case{"silence", Fault::Silent, "no answer to a CR within 1.5 s"},
+                          Case{"silence", Fault::Silent, "no answer to a CR within 3 s"},
                           Case{"a sweep cut short", Fault::CutShort, "the sweep stopped after 30 of 61 points"},
                           Case{"a refused scan", Fault::Refuses,
                                "the analyser refused \"scan 116800000 204400000 61 3\": sweep "
