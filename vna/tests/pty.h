@@ -43,12 +43,17 @@ public:
         });
     }
     ~Pty() {
-        stop_ = true;
-        serving_.join();
+        hangUp();
         ::close(slave_);
-        ::close(master_);
     }
     const std::string& name() const { return name_; }
+    // The cable pulled: the device stops and its side closes, as when an analyser is unplugged.
+    void hangUp() {
+        stop_ = true;
+        if (serving_.joinable()) serving_.join();
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
 
 private:
     int master_ = -1, slave_ = -1;
