@@ -41,6 +41,7 @@ public:
     void openCheck();
     void openTrim();
     void openCover();
+    void openAnalyser();
     // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
     // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
     void useDesign(const DesignRequest& design);
