@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -61,7 +62,9 @@ AnalyserWindow::AnalyserWindow(std::function<DesignTexts()> design, std::functio
     refresh->setObjectName(QStringLiteral("listPorts"));
     portRow->addWidget(port_, 1);
     portRow->addWidget(refresh);
-    form->addRow(QStringLiteral("&PORT"), portRow);
+    auto* portLabel = new QLabel(QStringLiteral("&PORT"), settings);
+    portLabel->setBuddy(port_);  // Alt+P
+    form->addRow(portLabel, portRow);
     auto* calibrated = new QLabel(
         QStringLiteral("The analyser must be calibrated (open, short, load) at the plane it measures: at the rig, or "
                        "at the junction with FEED SYSTEM set to match."),
@@ -137,7 +140,7 @@ void AnalyserWindow::listPorts() {
     port_->clear();
     for (const OfferedPort& offered : offeredPorts())
         port_->addItem(offered.label, offered.port);
-    const int at = port_->findData(typed);
+    const int at = std::max(port_->findText(typed), port_->findData(typed));
     if (at >= 0)
         port_->setCurrentIndex(at);
     else if (!typed.isEmpty() || port_->count() == 0)
@@ -180,9 +183,8 @@ void AnalyserWindow::begin() {
     model_->fill(request.check.settings);
     vna::SweepPlan plan;
     try {  // the settings are refused before the port is opened
-        if (port.isEmpty()) throw nec::Refused("PORT: choose the analyser's port, or type it");
         plan = vna::sweepPlan(request.check, {});
-        nec::prepare(request.check);
+        if (port.isEmpty()) throw nec::Refused("PORT: choose the analyser's port, or type it");
     } catch (const std::exception& e) {
         continuous_ = false;
         setStatus(QStringLiteral("The sweep cannot start: %1").arg(qstr(e.what())));

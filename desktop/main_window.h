@@ -37,6 +37,7 @@ public:
     CoverWindow* coverWindow() const { return models_ ? models_->cover() : nullptr; }
     // The trim window once TRIM has made it, else nullptr.
     TrimWindow* trimWindow() const { return models_ ? models_->trim() : nullptr; }
+    AnalyserWindow* analyserWindow() const { return models_ ? models_->analyser() : nullptr; }
 
     void openCheck();
     void openTrim();
