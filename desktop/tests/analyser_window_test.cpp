@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -188,6 +189,15 @@ TEST_F(AnalyserWindowTest, ABadDeviceIsNamedAndTheWindowStaysUsable) {
             QStringLiteral("%1: the port went away mid-sweep (unplugged?)").arg(QString::fromStdString(port.name()))))
             << window_->status().toStdString();
         EXPECT_EQ(window_->answer(), answer);
+    }
+    // A port another program holds is said to be busy.
+    {
+        QSerialPort holder(QString::fromStdString(goodPort.name()));
+        ASSERT_TRUE(holder.open(QIODevice::ReadWrite)) << holder.errorString().toStdString();
+        sweepOn(goodPort.name());
+        EXPECT_TRUE(window_->status().contains(
+            QStringLiteral("%1: the port is busy or not allowed").arg(QString::fromStdString(goodPort.name()))))
+            << window_->status().toStdString();
     }
     // A port that is not there, or not a serial port, is said plainly.
     for (const auto& [port, says] :
