@@ -8,6 +8,7 @@
 
 #include "nec/nec.h"
 #include "vna/analyser.h"
+#include "vna/model/sweep_plan.h"  // the model's sweep, clipped to what an analyser covers
 
 namespace CLI {
 class App;
@@ -23,15 +24,9 @@ struct AnalyserOptions {
 // --vna and --points on a command that already has the model's --from and --to.
 void addAnalyserOptions(CLI::App& command, AnalyserOptions& options);
 
-// The model's sweep of the request, clipped to what an analyser covers, in `points` points.
-vna::SweepPlan sweepPlan(const nec::Request& request, const std::string& points);
-
 // Sweeps the analyser: the port named, or with "auto" the one attached (named on err). Throws NecError
 // with the port and what went wrong.
 vna::Sweep sweepAnalyser(const std::string& port, const vna::SweepPlan& plan, std::ostream& err);
-
-// The sweep as the model takes a measured file, named by the analyser and the port.
-nec::Measured measuredOf(const vna::Sweep& sweep, const std::string& port);
 
 // The time now in strftime's format, in UTC or the user's zone: when a sweep was taken.
 std::string timeNow(const char* format, bool utc);

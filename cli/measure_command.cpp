@@ -1,6 +1,4 @@
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 #include <memory>
 #include <ostream>
@@ -14,15 +12,8 @@
 #include "numtext/figures.h"
 
 namespace brimalox::cli {
-namespace {
 
 using namespace nec;
-
-// The range every analyser of the two kinds sweeps (the NanoVNA's first firmware stops at 900 MHz).
-constexpr double kLowestMhz = 0.05, kHighestMhz = 900;
-constexpr int kMostPoints = 101;  // what every NanoVNA's scan takes (the -H4 and the V2 take more)
-
-}  // namespace
 
 std::string timeNow(const char* format, bool utc) {
     const std::time_t t = std::time(nullptr);
@@ -43,28 +34,6 @@ void addAnalyserOptions(CLI::App& command, AnalyserOptions& options) {
         ->type_name("PORT|auto");
     command.add_option("--points", options.points, "the analyser's points (default the model's, at most 101)")
         ->type_name("N");
-}
-
-vna::SweepPlan sweepPlan(const Request& request, const std::string& points) {
-    Request design = request;
-    design.measured.reset();
-    const nec::Sweep sweep = prepare(design).setup.sweep;
-    const double from = std::max(kLowestMhz, sweep.fromMhz), to = std::min(kHighestMhz, sweep.toMhz());
-    if (!(to > from))
-        throw Refused("the sweep " + numberText(sweep.fromMhz) + " to " + numberText(sweep.toMhz()) +
-                      " MHz is outside what an analyser covers here, " + numberText(kLowestMhz) + " to " +
-                      numberText(kHighestMhz) + " MHz");
-    vna::SweepPlan plan;
-    plan.startHz = static_cast<std::uint64_t>(std::llround(from * 1e6));
-    plan.stopHz = static_cast<std::uint64_t>(std::llround(to * 1e6));
-    plan.points = std::min(kMostPoints, sweep.count);
-    if (!points.empty()) {
-        const double n = positiveSetting(points, "--points");
-        if (!(n == std::floor(n) && n >= 2 && n <= 1024))
-            throw Refused("--points " + points + " is not a whole number from 2 to 1024");
-        plan.points = static_cast<int>(n);
-    }
-    return plan;
 }
 
 vna::Sweep sweepAnalyser(const std::string& port, const vna::SweepPlan& plan, std::ostream& err) {
@@ -94,10 +63,6 @@ vna::Sweep sweepAnalyser(const std::string& port, const vna::SweepPlan& plan, st
     }
 }
 
-Measured measuredOf(const vna::Sweep& sweep, const std::string& port) {
-    return {port + " (" + sweep.analyser + ")", readTouchstone(vna::touchstoneText(sweep, ""))};
-}
-
 void addMeasureCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     struct MeasureOptions {
         Request request;
@@ -122,7 +87,7 @@ void addMeasureCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         ->type_name("FILE.s1p");
     measure->callback([options, &out, &err] {
         guarded(err, "measure", [&] {
-            const vna::SweepPlan plan = sweepPlan(options->request, options->analyser.points);
+            const vna::SweepPlan plan = vna::sweepPlan(options->request, options->analyser.points);
             const vna::Sweep sweep = sweepAnalyser(options->analyser.port, plan, err);
             // Only a whole sweep is written: a failure above leaves no file.
             writeFile(options->output, vna::touchstoneText(sweep, timeNow("%Y-%m-%d %H:%M:%S UTC", true)));

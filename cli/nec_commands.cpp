@@ -266,8 +266,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 if (!o.analyser.port.empty()) {
                     prepare(o.request);  // the settings refused before the analyser sweeps
-                    const vna::SweepPlan plan = sweepPlan(o.request, o.analyser.points);
-                    o.request.measured = measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
+                    const vna::SweepPlan plan = vna::sweepPlan(o.request, o.analyser.points);
+                    o.request.measured = vna::measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
                 }
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);

@@ -107,9 +107,9 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                 return;
             }
             // The analyser's sweep stands for the file; the model's settings are refused before it sweeps.
-            const vna::SweepPlan plan = sweepPlan(o.request.check, o.analyser.points);
+            const vna::SweepPlan plan = vna::sweepPlan(o.request.check, o.analyser.points);
             for (;;) {
-                m.file = measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
+                m.file = vna::measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
                 if (!o.repeat) {
                     out << trimReport(nec::trim(o.request, engine), o.format) << std::flush;
                     return;

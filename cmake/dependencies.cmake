@@ -32,6 +32,7 @@ if(BRIMALOX_BUILD_GUI)
   need_package(qt6-base-dev Qt6 COMPONENTS Widgets PrintSupport)
   need_package(qt6-svg-dev Qt6Svg)  # the charts and the sheet are drawn from the command line's SVG
   need_package(qt6-svg-dev Qt6SvgWidgets)
+  need_package(qt6-serialport-dev Qt6SerialPort)  # MEASURE WITH THE ANALYSER's port
   find_library(XCB_LIBRARY xcb)  # to tell an X11 window manager that a fixed window cannot be resized
   need(XCB_LIBRARY libxcb1-dev)
 endif()

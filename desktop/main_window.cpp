@@ -111,6 +111,8 @@ void MainWindow::buildMenus() {
     model->addAction(QStringLiteral("&CHECK THE DESIGN..."), QKeySequence(Qt::Key_F5), this, [this] { openCheck(); });
     model->addAction(QStringLiteral("&TRIM..."), QKeySequence(Qt::Key_F6), this, [this] { openTrim(); });
     model->addAction(QStringLiteral("C&OVER BANDS..."), QKeySequence(Qt::Key_F7), this, [this] { openCover(); });
+    model->addAction(QStringLiteral("&MEASURE WITH THE ANALYSER..."), QKeySequence(Qt::Key_F8), this,
+                     [this] { openAnalyser(); });
     undoUse_ =
         model->addAction(QStringLiteral("&UNDO USE THIS DESIGN"), QKeySequence::Undo, this, [this] { undoUse(); });
     // Shown in the menu; the key itself is taken in eventFilter, before a text box's own undo.
@@ -285,6 +287,10 @@ void MainWindow::openTrim() {
 
 void MainWindow::openCover() {
     if (ModelWindows* windows = models()) windows->openCover();
+}
+
+void MainWindow::openAnalyser() {
+    if (ModelWindows* windows = modelsWithDesign(QStringLiteral("MEASURE WITH THE ANALYSER"))) windows->openAnalyser();
 }
 
 void MainWindow::useDesign(const DesignRequest& d) {

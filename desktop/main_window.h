@@ -37,10 +37,12 @@ public:
     CoverWindow* coverWindow() const { return models_ ? models_->cover() : nullptr; }
     // The trim window once TRIM has made it, else nullptr.
     TrimWindow* trimWindow() const { return models_ ? models_->trim() : nullptr; }
+    AnalyserWindow* analyserWindow() const { return models_ ? models_->analyser() : nullptr; }
 
     void openCheck();
     void openTrim();
     void openCover();
+    void openAnalyser();
     // Does in the window what a user does for this design: types the frequency, ACCEPT, the conductor
     // and the CHANGE below it, the form, COMPUTE; a click that fails stops there with its message.
     void useDesign(const DesignRequest& design);

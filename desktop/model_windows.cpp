@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <optional>
 
+#include "desktop/analyser_window.h"
 #include "desktop/check_window.h"
 #include "desktop/cover_window.h"
 #include "desktop/sheet_print.h"
@@ -30,6 +31,15 @@ public:
     void openCover() override {
         if (!cover_) cover_ = menued(std::make_unique<CoverWindow>(host_.use));
         cover_->present();
+    }
+
+    void openAnalyser() override {
+        if (!analyser_)
+            analyser_ = menued(std::make_unique<AnalyserWindow>(host_.shown, [this](const nec::Measured& sweep) {
+                openTrim();
+                trim_->useMeasured(sweep);
+            }));
+        analyser_->present();
     }
 
     void openBuildSheet() override {
@@ -63,11 +73,13 @@ public:
         if (check_) check_->close();
         if (cover_) cover_->close();
         if (trim_) trim_->close();
+        if (analyser_) analyser_->close();
     }
 
     CheckWindow* check() const override { return check_.get(); }
     CoverWindow* cover() const override { return cover_.get(); }
     TrimWindow* trim() const override { return trim_.get(); }
+    AnalyserWindow* analyser() const override { return analyser_.get(); }
 
 private:
     template <class Window>
@@ -90,6 +102,7 @@ private:
     std::unique_ptr<CheckWindow> check_;  // windows of their own, owned here so quitting ends their runs
     std::unique_ptr<CoverWindow> cover_;
     std::unique_ptr<TrimWindow> trim_;
+    std::unique_ptr<AnalyserWindow> analyser_;
 };
 
 }  // namespace

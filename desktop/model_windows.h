@@ -16,6 +16,7 @@ class QWidget;
 
 namespace brimalox {
 
+class AnalyserWindow;
 class CheckWindow;
 class CoverWindow;
 class TrimWindow;
@@ -35,6 +36,7 @@ public:
     virtual void openCheck() = 0;
     virtual void openTrim() = 0;
     virtual void openCover() = 0;
+    virtual void openAnalyser() = 0;
     virtual void openBuildSheet() = 0;
     virtual void printBuildSheet() = 0;
     // Closes every window, ending its run: no nec2c and no temporary folder are left.
@@ -43,6 +45,7 @@ public:
     virtual CheckWindow* check() const = 0;
     virtual CoverWindow* cover() const = 0;
     virtual TrimWindow* trim() const = 0;
+    virtual AnalyserWindow* analyser() const = 0;
 };
 
 using ModelWindowsMaker = std::function<std::unique_ptr<ModelWindows>(const ModelHost&)>;

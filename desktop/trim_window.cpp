@@ -93,6 +93,13 @@ TrimWindow::TrimWindow(std::function<DesignTexts()> design)
 
 TrimWindow::~TrimWindow() = default;
 
+void TrimWindow::useMeasured(const nec::Measured& measured) {
+    measured_ = measured;
+    measuredName_->setText(qstr(measured.name));
+    byFile_->setChecked(true);
+    setStatus(QStringLiteral("The measured file is the analyser's sweep: click TRIM."));
+}
+
 void TrimWindow::trim() {
     if (!mayStart()) return;
     nec::TrimRequest request;

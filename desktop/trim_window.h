@@ -25,6 +25,8 @@ public:
     ~TrimWindow() override;
 
     void trim();
+    // Takes an analyser's sweep as its measured file, chosen as the measurement.
+    void useMeasured(const nec::Measured& measured);
     // The build sheet of the last trim's design, in a print preview.
     void openTrimmedSheet();
     const std::optional<nec::Trim>& result() const { return result_; }

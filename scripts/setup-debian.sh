@@ -5,7 +5,7 @@ set -eu
 # libFuzzer for the fuzz targets, clang-format for the code's layout; then what the end-to-end tests drive the window with, the browser
 # the web page is tested in, and what checks the package.
 packages="cmake ninja-build g++
-  qt6-base-dev qt6-svg-dev libxcb1-dev fonts-liberation2
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
   libfast-float-dev libfmt-dev libcli11-dev nlohmann-json3-dev librsvg2-dev librsvg2-bin libxml2-utils poppler-utils zopfli
   nec2c

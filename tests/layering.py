@@ -19,7 +19,7 @@ FLOORS = {
     "wiresize": 1, "dimensions": 1,
     "app": 2,
     "nec": 3, "vna": 3,
-    "nec/native": 4, "nec/report": 4, "sheet": 4,
+    "nec/native": 4, "nec/report": 4, "sheet": 4, "vna/model": 4,
     # The front-ends: leaves that nothing includes.
     "cli": 5, "web": 5, "desktop": 5,
     # What drives or measures the front-ends from outside.

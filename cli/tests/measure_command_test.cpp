@@ -22,52 +22,14 @@
 #include "nec/tests/nec2c_installed.h"
 #include "nec/touchstone.h"
 #include "vna/tests/emulators.h"
+#include "vna/tests/pty.h"
 
 namespace brimalox::clitest {
 namespace {
 
 namespace fs = std::filesystem;
 using vna::testing::Fault;
-
-// A device on the far end of a pseudo-terminal: what the program writes to the port goes to the
-// emulator, and its answers come back, until the test ends.
-template <class Emulator>
-class Pty {
-public:
-    explicit Pty(Emulator& device) {
-        char name[128];
-        if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("no pseudo-terminal");
-        name_ = name;
-        serving_ = std::thread([this, &device] {
-            while (!stop_) {
-                pollfd p{master_, POLLIN, 0};
-                if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
-                char buffer[4096];
-                const ssize_t n = ::read(master_, buffer, sizeof buffer);
-                if (n <= 0) continue;
-                const std::string answer = device.take(std::string_view(buffer, static_cast<std::size_t>(n)));
-                for (std::size_t at = 0; at < answer.size();) {
-                    const ssize_t w = ::write(master_, answer.data() + at, answer.size() - at);
-                    if (w <= 0) break;
-                    at += static_cast<std::size_t>(w);
-                }
-            }
-        });
-    }
-    ~Pty() {
-        stop_ = true;
-        serving_.join();
-        ::close(slave_);
-        ::close(master_);
-    }
-    const std::string& name() const { return name_; }
-
-private:
-    int master_ = -1, slave_ = -1;
-    std::string name_;
-    std::atomic<bool> stop_{false};
-    std::thread serving_;
-};
+using vna::testing::Pty;
 
 // The antenna as the analyser at the rig sees it: the model's file, S11 against 50 ohms, between its points.
 class BuiltAntenna {
@@ -77,21 +39,14 @@ public:
                                          "--feed-line", "300,0.82,421.2329", "--from", "100", "--to", "220", "--step",
                                          "0.5", "--touchstone", file_.string()});
         if (made.status != 0) throw std::runtime_error(made.err);
-        model_ = nec::readTouchstone(readFile(file_));
+        const nec::Touchstone model = nec::readTouchstone(readFile(file_));
+        between_ = vna::testing::betweenImpedances(model.mhz, model.ohms);
     }
-    std::complex<double> operator()(double hz) const {
-        const double mhz = hz / 1e6;
-        std::size_t i = 1;
-        while (i + 1 < model_.mhz.size() && model_.mhz[i] < mhz)
-            ++i;
-        const double t = (mhz - model_.mhz[i - 1]) / (model_.mhz[i] - model_.mhz[i - 1]);
-        const std::complex<double> z = model_.ohms[i - 1] + t * (model_.ohms[i] - model_.ohms[i - 1]);
-        return (z - 50.0) / (z + 50.0);
-    }
+    std::complex<double> operator()(double hz) const { return between_(hz); }
 
 private:
     fs::path file_;
-    nec::Touchstone model_;
+    vna::testing::Antenna between_;
 };
 
 const std::vector<std::string> kDesign{"146", "--sides", "3", "--mm", "1.626"};

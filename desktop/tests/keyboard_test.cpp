@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "desktop/analyser_window.h"
 #include "desktop/check_window.h"
 #include "desktop/cover_window.h"
 #include "desktop/main_window.h"
@@ -61,7 +62,8 @@ protected:
         window.openCheck();
         window.openTrim();
         window.openCover();
-        return {window.checkWindow(), window.trimWindow(), window.coverWindow()};
+        window.openAnalyser();
+        return {window.checkWindow(), window.trimWindow(), window.coverWindow(), window.analyserWindow()};
     }
     QPrintPreviewDialog* preview() {
         window.openBuildSheet();
@@ -181,6 +183,8 @@ TEST_F(KeyboardTest, ReturnInASettingRunsThatWindowsRun) {
         {window.trimWindow(), "byEdges", nullptr, "The trim cannot run"},
         {window.coverWindow(), "bands", "", "The search cannot run with these settings"},
         {window.coverWindow(), "sides", nullptr, "The search cannot run with these settings"},
+        {window.analyserWindow(), "z0", "-50", "The sweep cannot start"},
+        {window.analyserWindow(), "port", nullptr, "The sweep cannot start"},
     };
     for (const Case& c : cases) {
         auto* field = c.window->findChild<QWidget*>(QString::fromLatin1(c.field));
@@ -288,8 +292,10 @@ TEST_F(KeyboardTest, TabLeavesTheSweepTableAndCtrlTabMovesInIt) {
 }
 
 TEST_F(KeyboardTest, TheModelMenusKeysWorkInEveryModelWindow) {
-    const std::pair<const char*, int> commands[] = {
-        {"CHECK THE DESIGN...", Qt::Key_F5}, {"TRIM...", Qt::Key_F6}, {"COVER BANDS...", Qt::Key_F7}};
+    const std::pair<const char*, int> commands[] = {{"CHECK THE DESIGN...", Qt::Key_F5},
+                                                    {"TRIM...", Qt::Key_F6},
+                                                    {"COVER BANDS...", Qt::Key_F7},
+                                                    {"MEASURE WITH THE ANALYSER...", Qt::Key_F8}};
     for (const auto& [text, keyCode] : commands)
         EXPECT_EQ(window.action(QString::fromLatin1(text))->shortcut(), QKeySequence(keyCode)) << text;
     const std::vector<ModelWindow*> models = openAll();

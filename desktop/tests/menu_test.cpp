@@ -80,6 +80,7 @@ TEST_F(MenuTest, MenusHoldTheirCommandsWithKeys) {
         {"&MODEL", "&CHECK THE DESIGN...", QKeySequence(Qt::Key_F5)},
         {"&MODEL", "&TRIM...", QKeySequence(Qt::Key_F6)},
         {"&MODEL", "C&OVER BANDS...", QKeySequence(Qt::Key_F7)},
+        {"&MODEL", "&MEASURE WITH THE ANALYSER...", QKeySequence(Qt::Key_F8)},
         {"&MODEL", "&UNDO USE THIS DESIGN", QKeySequence(QKeySequence::Undo)},
         {"&HELP", "&NOTES", QKeySequence(QKeySequence::HelpContents)},
         {"&HELP", "&ABOUT", {}},
