@@ -244,7 +244,10 @@ void AnalyserWindow::finished(const RunEnd& end, std::optional<Swept> result) {
     if (!result->failure.empty()) {
         // The port or the analyser failed: what was shown stays, and no sweep follows on its own.
         continuous_ = false;
-        setStatus(QStringLiteral("The sweep failed: %1. The last sweep stays.").arg(qstr(result->failure)));
+        // The failure's words end a sentence of their own ("is an analyser there?"), or are given a full stop.
+        QString said = qstr(result->failure);
+        if (!said.endsWith(QLatin1Char('?')) && !said.endsWith(QLatin1Char('.'))) said += QLatin1Char('.');
+        setStatus(QStringLiteral("The sweep failed: %1 The last sweep stays.").arg(said));
         return;
     }
     sweep_ = std::move(result->sweep);

@@ -156,7 +156,7 @@ TEST_F(AnalyserWindowTest, ABadDeviceIsNamedAndTheWindowStaysUsable) {
         const char* says;
     };
     for (const Case& c : {Case{"garbage", Fault::Garbage, "it answers a CR with \"\\x01\\xfe"},
-                          Case{"silence", Fault::Silent, "no answer to a CR within 1.5 s"},
+                          Case{"silence", Fault::Silent, "no answer to a CR within 3 s"},
                           Case{"a sweep cut short", Fault::CutShort, "the sweep stopped after 30 of 61 points"}}) {
         vna::testing::ShellEmulator device(*antenna_, c.fault);
         Pty port(device);
