@@ -145,17 +145,7 @@ TEST_F(MeasureCommand, RepeatSaysEachSweepsTrimInOneLineUntilInterrupted) {
 }
 
 TEST_F(MeasureCommand, ABadDeviceIsNamedWithItsPortAndLeavesNoFile) {
-    struct Case {
-        const char* name;
-        Fault fault;
-        const char* says;
-    };
-    for (const Case& c : {Case{"garbage", Fault::Garbage, "it answers a CR with \"\\x01\\xfe"},
-                          Case{"silence", Fault::Silent, "no answer to a CR within 3 s"},
-                          Case{"a sweep cut short", Fault::CutShort, "the sweep stopped after 30 of 61 points"},
-                          Case{"a refused scan", Fault::Refuses,
-                               "the analyser refused \"scan 116800000 204400000 61 3\": sweep "
-                               "points exceeds range 101"}}) {
+    for (const vna::testing::DeviceFault& c : vna::testing::shellFaults()) {
         vna::testing::ShellEmulator device(antenna(), c.fault);
         Pty port(device);
         const fs::path file = folder_ / "never.s1p";

@@ -150,14 +150,7 @@ TEST_F(AnalyserWindowTest, ABadDeviceIsNamedAndTheWindowStaysUsable) {
     sweepOn(goodPort.name());
     ASSERT_TRUE(window_->sweep()) << window_->status().toStdString();
     const QString answer = window_->answer();
-    struct Case {
-        const char* name;
-        Fault fault;
-        const char* says;
-    };
-    for (const Case& c : {Case{"garbage", Fault::Garbage, "it answers a CR with \"\\x01\\xfe"},
-                          Case{"silence", Fault::Silent, "no answer to a CR within 3 s"},
-                          Case{"a sweep cut short", Fault::CutShort, "the sweep stopped after 30 of 61 points"}}) {
+    for (const vna::testing::DeviceFault& c : vna::testing::shellFaults()) {
         vna::testing::ShellEmulator device(*antenna_, c.fault);
         Pty port(device);
         sweepOn(port.name());

@@ -27,6 +27,24 @@ enum class Fault {
     NoMask,    // (the shell) firmware whose scan takes no mask: scan, frequencies and data 0
 };
 
+// How the shell's stand-in misbehaves in a sweep of the 146 MHz design's 61 points, and the words
+// every front-end must say of it.
+struct DeviceFault {
+    const char* name;
+    Fault fault;
+    const char* says;
+};
+inline const std::vector<DeviceFault>& shellFaults() {
+    static const std::vector<DeviceFault> faults{
+        {"garbage", Fault::Garbage, "it answers a CR with \"\\x01\\xfe"},
+        {"silence", Fault::Silent, "no answer to a CR within 3 s"},
+        {"a sweep cut short", Fault::CutShort, "the sweep stopped after 30 of 61 points"},
+        {"a refused scan", Fault::Refuses,
+         "the analyser refused \"scan 116800000 204400000 61 3\": sweep points exceeds range 101"},
+    };
+    return faults;
+}
+
 // The NanoVNA's text shell: a command ends with CR, is echoed, answered in CRLF lines, then "ch> ".
 class ShellEmulator {
 public:
