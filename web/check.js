@@ -146,11 +146,13 @@
     tellSheet(asked, result.ok ? result.sheetModel : null);
     if (!result.ok) {
       report.textContent = result.message;
+      report.classList.add('message');
       status.textContent = result.kind === 'refused' ? 'Not run: ' + result.message : 'The model failed: ' + result.message;
       return;
     }
     fillSummary(result.summary);
     report.textContent = result.report;
+    report.classList.remove('message');
     var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');
     addChart(result.swrSvg, 'SWR against frequency');
     addChart(result.patternSvg, 'elevation and azimuth patterns at the design frequency');
@@ -174,6 +176,7 @@
     setBusy(false);
     clearResults();
     report.textContent = 'The model could not run: ' + message;
+    report.classList.add('message');
     status.textContent = report.textContent;
   }
 

@@ -120,6 +120,7 @@ brimalox.worker = (function () {
     var report = byId(prefix + '-report');
     function say(text) {
       report.textContent = text;
+      report.classList.add('message');  // words, not a table: they wrap
       status.textContent = text;
     }
     byId(prefix + '-settings').addEventListener('submit', function (event) {

@@ -95,6 +95,7 @@
         if (!shown.ok(result)) return;
         brimalox.check.fillSummary(result.summary, coverSummary);
         coverReport.textContent = result.report;
+        coverReport.classList.remove('message');
         showChart(result.swrSvg);
         found = result.best;
         coverUse.hidden = !found;

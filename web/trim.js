@@ -51,6 +51,7 @@
         if (!shown.ok(result)) return;
         brimalox.check.fillSummary(result.summary, trimSummary);
         trimReport.textContent = result.report;
+        trimReport.classList.remove('message');
         trimmed = { fields: Object.assign({}, asked.fields, result.trimmed), sides: asked.sides, remark: result.remark,
                     built: result.built, settings: asked.settings };
         trimSheet.hidden = false;
