@@ -1,4 +1,3 @@
-#include <chrono>
 #include <ctime>
 #include <memory>
 #include <ostream>

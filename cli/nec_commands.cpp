@@ -265,7 +265,7 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                     throw std::invalid_argument("--plot-heights draws the --heights table: give --heights too");
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 if (!o.analyser.port.empty()) {
-                    prepare(o.request);  // the settings refused before the analyser sweeps
+                    // The plan is made from the prepared request: the settings are refused before it sweeps.
                     const vna::SweepPlan plan = vna::sweepPlan(o.request, o.analyser.points);
                     o.request.measured = vna::measuredOf(sweepAnalyser(o.analyser.port, plan, err), o.analyser.port);
                 }

@@ -460,17 +460,24 @@ Shortening shortening(const SimulationSetup& insulated, double z0, Engine& engin
 
 namespace {
 
-Prepared preparedTrim(const TrimRequest& request) {
+// The check of the design with the pieces' lengths as built (the design's unless measured).
+struct PreparedTrim {
+    Prepared prepared;
+    double builtSideMm = 0, builtHeightMm = 0;
+};
+
+PreparedTrim preparedTrim(const TrimRequest& request) {
     checkMeasurement(request.measured, request.names);
     Request check = request.check;
     check.names = request.names;
     check.settings.patternAt.clear();
     check.settings.heights.clear();
     check.measured.reset();
-    Prepared prepared = prepare(check);
-    builtLength(request.builtSide, request.names.builtSide, prepared.setup.geometry.sideMm);
-    builtLength(request.builtHeight, request.names.builtHeight, prepared.setup.geometry.heightMm);
-    return prepared;
+    PreparedTrim p{prepare(check)};
+    const NecGeometry& g = p.prepared.setup.geometry;
+    p.builtSideMm = builtLength(request.builtSide, request.names.builtSide, g.sideMm);
+    p.builtHeightMm = builtLength(request.builtHeight, request.names.builtHeight, g.heightMm);
+    return p;
 }
 
 }  // namespace
@@ -479,7 +486,8 @@ void checkTrim(const TrimRequest& request) { preparedTrim(request); }
 
 Trim trim(const TrimRequest& request, Engine& engine) {
     const TrimNames& n = request.names;
-    const Prepared prepared = preparedTrim(request);
+    const PreparedTrim ready = preparedTrim(request);
+    const Prepared& prepared = ready.prepared;
     SimulationSetup setup = prepared.setup;
     setup.patternMhz.clear();  // SWR is all a trim needs
     const double designMhz = setup.geometry.designMhz;
@@ -494,8 +502,8 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.gapMm = setup.geometry.gapMm;
     const int heightPlaces = placesOf(t.design.heightMm), sidePlaces = placesOf(t.design.sideMm);
     t.builtGiven = !request.builtSide.empty() || !request.builtHeight.empty();
-    t.builtSideMm = printed(builtLength(request.builtSide, n.builtSide, t.sideMm), sidePlaces);
-    t.builtHeightMm = printed(builtLength(request.builtHeight, n.builtHeight, t.heightMm), heightPlaces);
+    t.builtSideMm = printed(ready.builtSideMm, sidePlaces);
+    t.builtHeightMm = printed(ready.builtHeightMm, heightPlaces);
     const TrimMeasurement& m = request.measured;
     const Feed* feed = t.feed ? &*t.feed : nullptr;
     if (m.file && !feed && m.file->data.referenceOhms != prepared.z0)
