@@ -4,6 +4,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -72,8 +73,8 @@ const char* kept(const json& out) {
 
 // Each call answers with its JSON or with {"ok": false, "kind", "message"}: "refused" for settings no
 // sweep can take, "analyser" for what the analyser did (the conversation is over), "failed" otherwise.
-template <class Body>
-const char* answer(Body&& body) {
+// One body of the catches for every call (a template's copy for each cost the page 16 KB).
+const char* answer(const std::function<json()>& body) {
     try {
         return kept(body());
     } catch (const nec::Refused& e) {
