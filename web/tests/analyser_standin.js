@@ -1,12 +1,14 @@
-// A stand-in for Web Serial and a NanoVNA on it, put into the page before its scripts run: the
-// shell written from its public description (a command ends with CR, is echoed, answered in CRLF
-// lines, then "ch> "), measuring an antenna given as a table of [hz, re, im] (S11 against 50 ohms,
-// linear between rows). window.brimaloxStandIn.fault makes it misbehave as a broken device does:
-// 'garbage', 'silent', 'cut short', 'refuses', 'unplug' (mid-sweep), 'busy' (another program has it).
+// A stand-in for Web Serial and a NanoVNA on it, put into the page before its scripts run, written
+// from the public descriptions: the shell (a command ends with CR, is echoed, answered in CRLF
+// lines, then "ch> ") or, with window.brimaloxStandIn.kind 'v2' before the port is chosen, the V2's
+// registers (a CR answers "2"; 32-byte FIFO records, S11 = rev0 / fwd0). It measures an antenna given
+// as a table of [hz, re, im] (S11 against 50 ohms, linear between rows). window.brimaloxStandIn.fault
+// makes the shell misbehave as a broken device does: 'garbage', 'silent', 'cut short', 'refuses',
+// 'unplug' (mid-sweep), 'busy' (another program has it).
 (function () {
   'use strict';
   var antenna = BRIMALOX_ANTENNA;  // replaced by the test
-  var standIn = window.brimaloxStandIn = { fault: '', scans: 0, port: null };
+  var standIn = window.brimaloxStandIn = { fault: '', kind: 'shell', scans: 0, port: null };
   var listeners = [];
 
   function s11(hz) {
@@ -38,11 +40,60 @@
     return command + '\r\n' + body + 'ch> ';
   }
 
+  // The V2: register writes of 1, 2 and 8 bytes, reads of one byte, and the FIFO's records, the
+  // sweep going on from where it was when the FIFO is cleared.
+  function V2() {
+    var pending = [], start = 0, step = 0, points = 1, next = 0;
+    var sizes = { 0x10: 2, 0x20: 3, 0x21: 4, 0x23: 10, 0x18: 3 };
+    function value(c, from, bytes) {
+      var v = 0;
+      for (var i = bytes; i-- > 0;) v = v * 256 + c[from + i];
+      return v;
+    }
+    function put(out, v, bytes) {
+      for (var i = 0; i < bytes; ++i) out.push(Math.floor(v / Math.pow(256, i)) % 256);
+    }
+    function int32(v) { return v < 0 ? v + 4294967296 : v; }
+    function act(c) {
+      if (c[0] === 0x0d) return [0x32];
+      if (c[0] === 0x10) return [{ 0xF0: 2, 0xF1: 1, 0xF2: 3, 0xF3: 1, 0xF4: 5 }[c[1]] || 0];
+      if (c[0] === 0x23 && c[1] === 0x00) start = value(c, 2, 8);
+      if (c[0] === 0x23 && c[1] === 0x10) step = value(c, 2, 8);
+      if (c[0] === 0x21 && c[1] === 0x20) points = value(c, 2, 2);
+      if (c[0] === 0x20 && c[1] === 0x30) next = points > 7 ? 7 : 0;
+      if (c[0] !== 0x18) return [];
+      var out = [];
+      for (var n = c[2]; n > 0; --n) {
+        if (next === 0) ++standIn.scans;
+        var s = s11(start + step * next);
+        var scale = 1 << 30;
+        put(out, scale, 4);
+        put(out, 0, 4);
+        put(out, int32(Math.round(s[0] * scale)), 4);
+        put(out, int32(Math.round(s[1] * scale)), 4);
+        put(out, 0, 8);
+        put(out, next, 2);
+        put(out, 0, 6);
+        next = (next + 1) % points;
+      }
+      return out;
+    }
+    this.take = function (bytes) {
+      var out = [];
+      for (var i = 0; i < bytes.length; ++i) pending.push(bytes[i]);
+      while (pending.length && pending.length >= (sizes[pending[0]] || 1)) out = out.concat(act(pending.splice(0, sizes[pending[0]] || 1)));
+      return String.fromCharCode.apply(null, out);
+    };
+  }
+
   function Port() {
     var port = this;
     var line = '';
     var controller = null;
-    this.getInfo = function () { return { usbVendorId: 0x0483, usbProductId: 0x5740 }; };
+    var v2 = standIn.kind === 'v2' ? new V2() : null;
+    this.getInfo = function () {
+      return v2 ? { usbVendorId: 0x04b4, usbProductId: 0x0008 } : { usbVendorId: 0x0483, usbProductId: 0x5740 };
+    };
     // Bytes back in chunks of 64, a moment apart, as the USB link delivers them.
     function send(text) {
       for (var at = 0; at < text.length; at += 64) {
@@ -64,6 +115,10 @@
       port.writable = new WritableStream({
         write: function (chunk) {
           if (!controller) throw new DOMException('The device has been lost.', 'NetworkError');
+          if (v2) {
+            send(v2.take(chunk));
+            return;
+          }
           for (var i = 0; i < chunk.length; ++i) {
             var c = String.fromCharCode(chunk[i]);
             if (c !== '\r') {

@@ -99,6 +99,29 @@ def scenario_analyser(page, args, checks):
                                         {"identifier": added["identifier"]})
 
 
+def held_to_cli(page, args, checks, kind, shown, saved, rows, name):
+    """The saved sweep is what the stand-in measured, to the printed places, and the check and the
+    trim's answer are brimalox-cli's for that file."""
+    saved.write_text(fetched(page, shown["save"]))
+    points = [line.split() for line in saved.read_text().splitlines() if line[:1].isdigit()]
+    plan = [116800000 + (204400000 - 116800000) * i // 60 for i in range(61)]
+    checks.equal(f"{kind}: the swept frequencies", [int(p[0]) for p in points], plan)
+    worst = 0.0
+    for hz, re_, im in ((float(p[0]), float(p[1]), float(p[2])) for p in points):
+        i = next(k for k, row in enumerate(rows) if row[0] >= hz)
+        a, b = rows[i - 1], rows[i]
+        t = (hz - a[0]) / (b[0] - a[0])
+        worst = max(worst, abs(re_ - (a[1] + t * (b[1] - a[1]))), abs(im - (a[2] + t * (b[2] - a[2]))))
+    checks.true(f"{kind}: the sweep as measured (worst {worst:.2e})", worst <= 1e-9)
+    expected = cli(args, "simulate", *DESIGN, *FEED_OPTIONS, "--measured", str(saved))
+    checks.equal(f"{kind}: the check of the sweep", shown["report"], expected.stdout.replace(str(saved), name))
+    as_json = json.loads(cli(args, "trim", *DESIGN, *FEED_OPTIONS, "--measured", str(saved), "--format", "json").stdout)
+    checks.true(f"{kind}: the answer's ratio is the command line's: {shown['answer']}",
+                shown["answer"].startswith(f"ratio {as_json['ratio']:.4f}, "))
+    checks.true(f"{kind}: the ratio near the truth {TRUE_RATIO:.4f}: {as_json['ratio']}",
+                abs(as_json["ratio"] - TRUE_RATIO) < 0.005)
+
+
 def walk(page, args, checks, folder, rows):
     fresh_settings(page)
     design(page, DESIGN_CLICKS)
@@ -112,27 +135,8 @@ def walk(page, args, checks, folder, rows):
                          r"0483:5740, calibrated at the plane it measured", shown["status"]))
     page.js("document.getElementById('analyser').scrollIntoView()")
     page.screenshot("analyser.png")
-    saved = folder / "saved.s1p"
-    saved.write_text(fetched(page, shown["save"]))
-    # The sweep as the stand-in measured it, to the printed nine places.
-    points = [line.split() for line in saved.read_text().splitlines() if line[:1].isdigit()]
-    plan = [116800000 + (204400000 - 116800000) * i // 60 for i in range(61)]
-    checks.equal("the swept frequencies", [int(p[0]) for p in points], plan)
-    worst = 0.0
-    for hz, re_, im in ((float(p[0]), float(p[1]), float(p[2])) for p in points):
-        i = next(k for k, row in enumerate(rows) if row[0] >= hz)
-        a, b = rows[i - 1], rows[i]
-        t = (hz - a[0]) / (b[0] - a[0])
-        worst = max(worst, abs(re_ - (a[1] + t * (b[1] - a[1]))), abs(im - (a[2] + t * (b[2] - a[2]))))
-    checks.true(f"the sweep as measured (worst {worst:.2e})", worst <= 5e-10)
-
-    name = "NanoVNA (text shell) on USB 0483:5740 (NanoVNA-H)"
-    expected = cli(args, "simulate", *DESIGN, *FEED_OPTIONS, "--measured", str(saved))
-    checks.equal("the check of the sweep", shown["report"], expected.stdout.replace(str(saved), name))
-    as_json = json.loads(cli(args, "trim", *DESIGN, *FEED_OPTIONS, "--measured", str(saved), "--format", "json").stdout)
-    checks.true(f"the answer's ratio is the command line's: {shown['answer']}",
-                shown["answer"].startswith(f"ratio {as_json['ratio']:.4f}, "))
-    checks.true(f"the ratio near the truth {TRUE_RATIO:.4f}: {as_json['ratio']}", abs(as_json["ratio"] - TRUE_RATIO) < 0.005)
+    saved, name = folder / "shell.s1p", "NanoVNA (text shell) on USB 0483:5740 (NanoVNA-H)"
+    held_to_cli(page, args, checks, "the shell", shown, saved, rows, name)
     trimmed = run_trim(page)
     expected = cli(args, "trim", *DESIGN, *FEED_OPTIONS, "--measured", str(saved))
     checks.equal("TRIM of the sweep", trimmed["report"], expected.stdout.replace(str(saved), name))
@@ -166,6 +170,18 @@ def walk(page, args, checks, folder, rows):
     page.wait("the busy port to be said", "return document.getElementById('analyser-status').textContent"
               ".includes('cannot be opened')")
     checks.true("busy: another program named", "Is another program using it?" in page.js(STATE)["status"])
+
+    page.js("window.brimaloxStandIn.fault = ''; window.brimaloxStandIn.kind = 'v2'")
+    page.element("analyser-connect").click()
+    page.wait("the V2 to connect", "return document.getElementById('analyser-status').textContent"
+              ".startsWith('Connected')")
+    v2 = sweep_once(page)
+    checks.true(f"the V2's sweep said: {v2['status']}",
+                v2["status"].startswith("Swept 61 points from NanoVNA V2 family (variant 2, protocol 1, hardware 3, "
+                                        "firmware 1.5) on NanoVNA V2 or LiteVNA (binary) on USB 04b4:0008"))
+    held_to_cli(page, args, checks, "the V2", v2, folder / "v2.s1p", rows,
+                "NanoVNA V2 or LiteVNA (binary) on USB 04b4:0008 (NanoVNA V2 family (variant 2, protocol 1, hardware 3, "
+                "firmware 1.5))")
 
 
 SCENARIOS = {"analyser": scenario_analyser, "unavailable": scenario_unavailable}
