@@ -131,7 +131,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     struct CoverOptions {
         CoverRequest request;
         std::string jobs, timeLimit = std::to_string(kTimeLimitSeconds), plot;
-        std::string format = "text";
+        Format format = Format::Text;
     };
     auto options = std::make_shared<CoverOptions>();
     CoverRequest& request = options->request;
@@ -176,9 +176,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     addTimeLimitOption(
         *command, options->timeLimit,
         "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
-    command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
-        ->check(CLI::IsMember({"text", "csv", "json"}))
-        ->type_name("FORMAT");
+    addFormatOption(*command, options->format, "text (default), csv (the winner and the next best) or json");
     command
         ->add_option("--plot", options->plot,
                      "draw the winner's SWR against frequency, the bands shaded, into an SVG file")
@@ -219,9 +217,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                     writeFile(o.plot, swrChart(*result.winner, bands));
                 }
             }
-            out << (o.format == "json"  ? jsonReport(result)
-                    : o.format == "csv" ? csvReport(result)
-                                        : coverText(result))
+            out << (o.format == Format::Json  ? jsonReport(result)
+                    : o.format == Format::Csv ? csvReport(result)
+                                              : coverText(result))
                 << std::flush;
             if (result.interrupted) {
                 err << "brimalox-cli cover: interrupted; the best found so far is above" << std::endl;

@@ -17,6 +17,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/design_options.h"
+#include "cli/output.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "nec/report/report.h"
@@ -156,14 +157,6 @@ RunOptions timeLimited(const std::string& seconds) {
     return run;
 }
 
-void addReportFormatOption(CLI::App& command, ReportFormat& format, const std::string& help) {
-    const std::map<std::string, ReportFormat> formats{
-        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-    command.add_option("--format", format, help)
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-        ->type_name("FORMAT");
-}
-
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
     try {
         body();
@@ -224,9 +217,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
         simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
             ->type_name("OHMS");
         addFeedOptions(*simulate, settings);
-        addReportFormatOption(
-            *simulate, options->format,
-            "text (default), csv (the sweep table only, or the heights table with --heights) or json");
+        addFormatOption(*simulate, options->format,
+                        "text (default), csv (the sweep table only, or the heights table with --heights) or json");
         simulate->add_option("--plot", options->plot, "also draw SWR against frequency into an SVG file")
             ->type_name("FILE.svg");
         simulate

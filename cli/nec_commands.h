@@ -32,8 +32,6 @@ void addFeedOptions(CLI::App& command, nec::Settings& settings);
 CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help);
 // nec2c's options for --time-limit's text: refused unless a positive number, a day at the most.
 nec::RunOptions timeLimited(const std::string& seconds);
-// --format of a model report: text, csv or json, in any case.
-void addReportFormatOption(CLI::App& command, nec::ReportFormat& format, const std::string& help);
 // Runs a command's body: a failure is told on err and ends the program with status 1; an option
 // value that makes no sense is a usage error.
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body);

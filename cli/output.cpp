@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 namespace brimalox::cli {
@@ -22,6 +23,26 @@ void appendPadded(std::string& out, std::string_view text, std::size_t width) {
 }
 
 }  // namespace
+
+CLI::Option* addFormatOption(CLI::App& command, std::string& format, const std::vector<std::string>& names,
+                             const std::string& help) {
+    return command.add_option("--format", format, help)
+        ->transform(CLI::IsMember(names, CLI::ignore_case))
+        ->type_name("FORMAT");
+}
+
+CLI::Option* addFormatOption(CLI::App& command, Format& format, const std::string& help) {
+    static const std::vector<std::string> names{"text", "csv", "json"};
+    return command
+        .add_option_function<std::string>(
+            "--format",
+            [&format](const std::string& name) {
+                format = name == "csv" ? Format::Csv : name == "json" ? Format::Json : Format::Text;
+            },
+            help)
+        ->transform(CLI::IsMember(names, CLI::ignore_case))
+        ->type_name("FORMAT");
+}
 
 std::string printable(std::string_view text) {
     std::string out;

@@ -12,11 +12,24 @@
 #include <vector>
 
 #include "app/road.h"
+#include "nec/report/report.h"
 #include "numtext/csv_text.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace brimalox::cli {
 
-enum class Format { Text, Csv, Json };
+// The model's reports and the command line's tables come in the same three formats.
+using Format = nec::ReportFormat;
+
+// --format, one of `names` typed in any case and kept as the names are written; every subcommand's.
+CLI::Option* addFormatOption(CLI::App& command, std::string& format, const std::vector<std::string>& names,
+                             const std::string& help);
+// --format text, csv or json.
+CLI::Option* addFormatOption(CLI::App& command, Format& format, const std::string& help);
 
 // One column of a table: its JSON/CSV key, and for the text table a group heading and a unit.
 struct Column {

@@ -190,12 +190,9 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     addDesignOptions(*command, options->request);
     command->add_option("-o,--output", options->output, "write the sheet to FILE instead of standard output")
         ->type_name("FILE");
-    command
-        ->add_option("--format", options->format,
-                     "svg, pdf (one page), text, csv (the cut list) or json; default: from the name of -o "
-                     "(.svg, .pdf, .csv, .json), else text")
-        ->check(CLI::IsMember({"svg", "pdf", "text", "csv", "json"}))
-        ->type_name("FORMAT");
+    addFormatOption(*command, options->format, {"svg", "pdf", "text", "csv", "json"},
+                    "svg, pdf (one page), text, csv (the cut list) or json; default: from the name of -o "
+                    "(.svg, .pdf, .csv, .json), else text");
     const std::map<std::string, sheet::Paper> papers{{"a4", sheet::Paper::A4}, {"letter", sheet::Paper::Letter}};
     command->add_option("--paper", options->paper, "page size of svg and pdf: a4 (default) or letter")
         ->transform(CLI::CheckedTransformer(papers, CLI::ignore_case))

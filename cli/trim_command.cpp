@@ -12,6 +12,7 @@
 
 #include "cli/analyser_options.h"
 #include "cli/nec_commands.h"
+#include "cli/output.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "nec/report/report.h"
@@ -87,7 +88,7 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     file->excludes(edges)->excludes(dip)->excludes(vna);
     edges->excludes(dip)->excludes(vna);
     dip->excludes(vna);
-    addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
+    addFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
     addTimeLimitOption(
         *trim, options->timeLimit,
         "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
