@@ -149,22 +149,8 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         },
         "3|4");
     command->add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")->check(threeOrFour);
-    command->add_option("--z0", settings.model.z0, "feed line impedance in ohms for the SWR (default 300)")
-        ->type_name("OHMS");
-    addFeedOptions(*command, settings.model);
-    addInsulationOption(*command, settings.model.insulation);
-    command
-        ->add_option("--ground", settings.model.ground,
-                     "free (default), perfect, or a real ground class as simulate takes it")
-        ->type_name("GROUND");
-    command
-        ->add_option("--ground-constants", settings.model.groundConstants,
-                     "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
-        ->type_name("EPSR,SIGMA");
-    command
-        ->add_option("--height", settings.model.height,
-                     "height in metres of the antenna's lowest point above the ground")
-        ->type_name("METRES");
+    addSettingOptions(*command, settings.model,
+                      {SettingGroup::Line, SettingGroup::Feed, SettingGroup::Coat, SettingGroup::Ground});
     command->add_option("--max-swr", settings.maxSwr, "the SWR every band must stay under (default 2)")
         ->type_name("SWR");
     command

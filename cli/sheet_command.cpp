@@ -206,31 +206,17 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto* model = command->add_flag("--model", options->model,
                                     "run the model check of simulate (nec2c, its default sweep) and put its figures "
                                     "on the sheet");
-    command->add_option("--ground", options->settings.ground, "with --model: the ground, as for simulate")
-        ->type_name("GROUND")
-        ->needs(model);
-    command
-        ->add_option("--ground-constants", options->settings.groundConstants,
-                     "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
-        ->type_name("EPSR,SIGMA")
-        ->needs(model);
-    command
-        ->add_option("--height", options->settings.height,
-                     "with --model: height in metres of the antenna's lowest point above the ground")
-        ->type_name("METRES")
-        ->needs(model);
-    command
-        ->add_option("--z0", options->settings.z0,
-                     "with --model: feed line impedance in ohms for the SWR (default 300)")
-        ->type_name("OHMS")
-        ->needs(model);
+    for (const char* key : {"ground", "groundConstants", "height", "z0"}) {
+        CLI::Option* option = addSettingOption(*command, options->settings, key);
+        option->description("with --model: " + option->get_description())->needs(model);
+    }
     // The insulated lengths come from the model: a coat asks for it.
-    addInsulationOption(*command, options->settings.insulation)
+    addSettingOption(*command, options->settings, "insulation")
         ->description(
             "insulated wire, as for simulate (runs the model check, as --model); the cut list gives the insulated "
             "lengths beside the bare wire's");
     // The same feed as simulate's: listed on the sheet, and the check (--model) run through it.
-    addFeedOptions(*command, options->settings);
+    addSettingOptions(*command, options->settings, {nec::SettingGroup::Feed});
     command
         ->add_option("--joint-allowance", options->jointAllowance,
                      "mm added to each piece's cut length for bends and joints, the wire taken up where pieces meet "
