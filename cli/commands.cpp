@@ -25,18 +25,6 @@ namespace brimalox::cli {
 
 namespace {
 
-void addFormatOption(CLI::App& command, Format& format) {
-    command
-        .add_option_function<std::string>(
-            "--format",
-            [&format](const std::string& name) {
-                format = name == "csv" ? Format::Csv : name == "json" ? Format::Json : Format::Text;
-            },
-            "output format: text (default), csv or json")
-        ->check(CLI::IsMember({"text", "csv", "json"}))
-        ->type_name("FORMAT");
-}
-
 // A text from the command line, quoted, its control bytes escaped; a text of 100,000 digits is
 // named by its start: enough to find it, short enough to read.
 std::string quotedText(std::string_view text) {
@@ -208,11 +196,11 @@ Program::Program(std::ostream& out, std::ostream& err, std::istream& in)
     design->add_option("--to", s.to, "last frequency of a sweep (included when on the grid), MHz")->type_name("F");
     design->add_option("--step", s.step, "step of a sweep, MHz; the i-th frequency is from + i*step")->type_name("F");
     addDesignOptions(*design, s.request);
-    addFormatOption(*design, s.designFormat);
+    addFormatOption(*design, s.designFormat, "output format: text (default), csv or json");
     design->callback([&s] { s.design(); });
 
     CLI::App* gauges = app.add_subcommand("gauges", "the wire gauge table: AWG, the code to type, inches, millimetres");
-    addFormatOption(*gauges, s.gaugesFormat);
+    addFormatOption(*gauges, s.gaugesFormat, "output format: text (default), csv or json");
     gauges->callback([&s] { s.gauges(); });
 
     CLI::App* replay = app.add_subcommand(

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include "cli/nec_commands.h"
 #include "cli/output.h"
@@ -23,7 +22,6 @@ namespace brimalox::cli {
 namespace {
 
 using namespace nec;
-using nlohmann::ordered_json;
 
 CoverNames coverOptionNames() {
     CoverNames names;
@@ -32,89 +30,6 @@ CoverNames coverOptionNames() {
     names.maxSwr = "--max-swr";
     names.conductors = "--conductors";
     return names;
-}
-
-std::string csvReport(const CoverResult& r) {
-    std::vector<Column> columns{
-        {"rank", "", ""}, {"frequency", "", "MHz"}, {"sides", "", ""}, {"conductor", "", ""}, {"worst_swr", "", ""}};
-    std::vector<std::string> keys;
-    for (const Band& band : r.plan.bands)
-        keys.push_back("worst_swr_" + numberText(band.fromMhz) + "_" + numberText(band.toMhz));
-    for (const std::string& key : keys)
-        columns.push_back({key, "", ""});
-    std::ostringstream out;
-    {
-        TableWriter table(Format::Csv, out, columns);
-        for (std::size_t i = 0; i < r.ranked.size(); ++i) {
-            const Candidate& c = r.ranked[i];
-            std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText,
-                                           std::to_string(c.design.sides), c.conductor, swrFigure(c.worst)};
-            for (double worst : c.bandWorst)
-                cells.push_back(swrFigure(worst));
-            table.row(cells);
-        }
-        table.finish();
-    }
-    return out.str();
-}
-
-ordered_json swrJson(double swr) { return std::isfinite(swr) ? ordered_json(swr) : ordered_json(nullptr); }
-
-std::string jsonReport(const CoverResult& r) {
-    const CoverPlan& p = r.plan;
-    ordered_json j;
-    j["bands"] = ordered_json::array();
-    for (const Band& band : p.bands)
-        j["bands"].push_back({{"from", band.fromMhz}, {"to", band.toMhz}});
-    j["max_swr"] = p.maxSwr;
-    j["z0"] = p.z0;
-    j["ground"] = groundShortText(readGround(p.model, p.names));
-    j["covered"] = r.covered();
-    j["thicker"] = r.thicker;  // where none fits: the conductors to add, as --conductors takes them
-    if (!r.ranked.empty()) {
-        const Candidate& best = r.ranked.front();
-        ordered_json b;
-        const DesignResult design = runDesign(best.design);
-        const std::vector<std::string> cells = designCells(design, best.design.sides);
-        ordered_json d;
-        for (std::size_t i = 0; i < designColumns().size() && i < cells.size(); ++i)
-            d[std::string(designColumns()[i].key)] = cells[i];
-        b["design"] = d;
-        b["conductor"] = best.conductor;
-        b["worst_swr"] = swrJson(best.worst);
-        b["bands"] = ordered_json::array();
-        for (std::size_t i = 0; i < p.bands.size(); ++i)
-            b["bands"].push_back(
-                {{"from", p.bands[i].fromMhz}, {"to", p.bands[i].toMhz}, {"worst_swr", swrJson(best.bandWorst[i])}});
-        if (r.winner) {
-            const Analysis& a = r.winner->analysis;
-            if (!a.rows.empty()) {
-                b["lowest_swr"] = swrJson(a.lowestSwr);
-                b["lowest_mhz"] = a.lowestMhz;
-            }
-            b["below_2"] = ordered_json::array();
-            for (const Below2& s : a.stretches)
-                b["below_2"].push_back(
-                    {{"from", s.fromMhz}, {"to", s.toMhz}, {"open_below", s.openBelow}, {"open_above", s.openAbove}});
-            b["gain"] = ordered_json::array();
-            for (std::size_t i = 0; i < p.bands.size(); ++i)
-                if (bandPattern(i) < a.patterns.size())
-                    b["gain"].push_back({{"mhz", a.patterns[bandPattern(i)].mhz},
-                                         {"dbi", a.patterns[bandPattern(i)].maxDbi},
-                                         {"takeoff_deg", a.patterns[bandPattern(i)].takeoffDeg}});
-        }
-        j["best"] = b;
-        j["next"] = ordered_json::array();
-        for (std::size_t i = 1; i < r.ranked.size(); ++i)
-            j["next"].push_back({{"frequency", r.ranked[i].design.frequencyText},
-                                 {"conductor", r.ranked[i].conductor},
-                                 {"worst_swr", swrJson(r.ranked[i].worst)}});
-    }
-    j["limits"] = r.limits;
-    j["failures"] = r.failures;
-    j["interrupted"] = r.stopped;
-    j["runs"] = r.runs;
-    return j.dump(2) + "\n";
 }
 
 int readJobs(const std::string& text) {
@@ -131,7 +46,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     struct CoverOptions {
         CoverRequest request;
         std::string jobs, timeLimit = std::to_string(kTimeLimitSeconds), plot;
-        std::string format = "text";
+        Format format = Format::Text;
     };
     auto options = std::make_shared<CoverOptions>();
     CoverRequest& request = options->request;
@@ -149,22 +64,8 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         },
         "3|4");
     command->add_option("--sides", request.sides, "3 for THREE SIDED (default), 4 for FOUR SIDED")->check(threeOrFour);
-    command->add_option("--z0", settings.model.z0, "feed line impedance in ohms for the SWR (default 300)")
-        ->type_name("OHMS");
-    addFeedOptions(*command, settings.model);
-    addInsulationOption(*command, settings.model.insulation);
-    command
-        ->add_option("--ground", settings.model.ground,
-                     "free (default), perfect, or a real ground class as simulate takes it")
-        ->type_name("GROUND");
-    command
-        ->add_option("--ground-constants", settings.model.groundConstants,
-                     "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
-        ->type_name("EPSR,SIGMA");
-    command
-        ->add_option("--height", settings.model.height,
-                     "height in metres of the antenna's lowest point above the ground")
-        ->type_name("METRES");
+    addSettingOptions(*command, settings.model,
+                      {SettingGroup::Line, SettingGroup::Feed, SettingGroup::Coat, SettingGroup::Ground});
     command->add_option("--max-swr", settings.maxSwr, "the SWR every band must stay under (default 2)")
         ->type_name("SWR");
     command
@@ -176,9 +77,7 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     addTimeLimitOption(
         *command, options->timeLimit,
         "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
-    command->add_option("--format", options->format, "text (default), csv (the winner and the next best) or json")
-        ->check(CLI::IsMember({"text", "csv", "json"}))
-        ->type_name("FORMAT");
+    addFormatOption(*command, options->format, "text (default), csv (the winner and the next best) or json");
     command
         ->add_option("--plot", options->plot,
                      "draw the winner's SWR against frequency, the bands shaded, into an SVG file")
@@ -219,9 +118,9 @@ void addCoverCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
                     writeFile(o.plot, swrChart(*result.winner, bands));
                 }
             }
-            out << (o.format == "json"  ? jsonReport(result)
-                    : o.format == "csv" ? csvReport(result)
-                                        : coverText(result))
+            out << (o.format == Format::Json  ? coverReportJson(result)
+                    : o.format == Format::Csv ? coverReportCsv(result)
+                                              : coverText(result))
                 << std::flush;
             if (result.interrupted) {
                 err << "brimalox-cli cover: interrupted; the best found so far is above" << std::endl;

@@ -8,20 +8,6 @@
 
 namespace brimalox::cli {
 
-namespace {
-
-// The gauges thicker than 0 are written with one more zero per size and typed as 9, 0s and 9.
-std::string awgName(std::int32_t code) {
-    switch (code) {
-    case 9009: return "00";
-    case 90009: return "000";
-    case 900009: return "0000";
-    default: return integerToText(code);
-    }
-}
-
-}  // namespace
-
 std::vector<GaugeListing> gaugeListings() {
     std::vector<GaugeListing> rows;
     rows.reserve(kGaugeTable.size());
@@ -32,7 +18,7 @@ std::vector<GaugeListing> gaugeListings() {
         form.setText(Field::Text4, code);
         // The table's own codes always convert; a failure here would be a broken table.
         if (ClickOutcome outcome = press(Button::Command1, form, shared); !outcome.ok()) throw *outcome.failure;
-        rows.push_back({awgName(it->code), code, form.text(Field::Text6), form.text(Field::Text8)});
+        rows.push_back({gaugeName(it->code), code, form.text(Field::Text6), form.text(Field::Text8)});
     }
     return rows;
 }

@@ -77,8 +77,8 @@ void addMeasureCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     measure->add_option("FREQ", r.design.frequencyText, "design frequency in MHz, typed into the frequency field")
         ->required();
     addDesignOptions(*measure, r.design);
-    measure->add_option("--from", r.settings.from, "sweep start in MHz (default 0.8 x FREQ)")->type_name("MHZ");
-    measure->add_option("--to", r.settings.to, "sweep end in MHz (default 1.4 x FREQ)")->type_name("MHZ");
+    for (const char* key : {"from", "to"})
+        addSettingOption(*measure, r.settings, key);
     addAnalyserOptions(*measure, options->analyser);
     measure->get_option("--vna")->required();
     measure->add_option("-o,--output", options->output, "the Touchstone file to write")

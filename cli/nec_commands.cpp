@@ -4,6 +4,7 @@
 #include "cli/model_commands.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <fstream>
@@ -17,8 +18,10 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/design_options.h"
+#include "cli/output.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/check_outputs.h"
 #include "nec/report/report.h"
 
 namespace brimalox::cli {
@@ -38,10 +41,7 @@ namespace {
 
 void addCommonOptions(CLI::App& command, Request& request) {
     addModelOptions(command, request);
-    command
-        .add_option("--pattern-at", request.settings.patternAt,
-                    "also compute the pattern at this frequency (repeatable)")
-        ->type_name("MHZ");
+    addSettingOption(command, request.settings, "patternAt");
 }
 
 }  // namespace
@@ -58,91 +58,30 @@ Touchstone readTouchstoneFile(const std::string& path) {
     }
 }
 
-SettingNames optionNames() {
-    SettingNames names;
-    names.from = "--from";
-    names.to = "--to";
-    names.step = "--step";
-    names.ground = "--ground";
-    names.groundConstants = "--ground-constants";
-    names.height = "--height";
-    names.patternAt = "--pattern-at";
-    names.z0 = "--z0";
-    names.heights = "--heights";
-    names.feedLine = "--feed-line";
-    names.feedLoss = "--feed-loss";
-    names.feedSection = "--feed-section";
-    names.balun = "--balun";
-    names.coax = "--coax";
-    names.rigZ0 = "--rig-z0";
-    names.at = "--at";
-    names.insulation = "--insulation";
-    return names;
+SettingNames optionNames() { return settingNames(&SettingField::option); }
+
+CLI::Option* addSettingOption(CLI::App& command, Settings& settings, std::string_view key) {
+    const SettingField& field = *settingField(key);
+    std::string help(field.help);
+    if (field.helpMore) help += "\n" + field.helpMore();
+    const std::string name(field.option);
+    CLI::Option* option = field.list ? command.add_option(name, settings.*field.list, help)
+                                     : command.add_option(name, *settingText(settings, field), help);
+    return option->type_name(std::string(field.type));
+}
+
+void addSettingOptions(CLI::App& command, Settings& settings, std::initializer_list<SettingGroup> groups) {
+    for (SettingGroup group : groups)
+        for (const SettingField& field : kSettingFields)
+            if (field.group == group) addSettingOption(command, settings, field.key);
 }
 
 void addModelOptions(CLI::App& command, Request& request) {
     request.names = optionNames();
-    Settings& settings = request.settings;
     command.add_option("FREQ", request.design.frequencyText, "design frequency in MHz, typed into the frequency field")
         ->required();
     addDesignOptions(command, request.design);
-    command.add_option("--from", settings.from, "sweep start in MHz (default 0.8 x FREQ)")->type_name("MHZ");
-    command.add_option("--to", settings.to, "sweep end in MHz (default 1.4 x FREQ)")->type_name("MHZ");
-    command.add_option("--step", settings.step, "sweep step in MHz (default 0.01 x FREQ)")->type_name("MHZ");
-    command
-        .add_option("--ground", settings.ground,
-                    "free (default), perfect, or a real ground (NEC-2's Sommerfeld-Norton model) of the "
-                    "ARRL Antenna Book's table of common types of earth:\n" +
-                        groundClassesText())
-        ->type_name("GROUND");
-    command
-        .add_option("--ground-constants", settings.groundConstants,
-                    "a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
-        ->type_name("EPSR,SIGMA");
-    command.add_option("--height", settings.height, "height in metres of the antenna's lowest point above the ground")
-        ->type_name("METRES");
-    addInsulationOption(command, settings.insulation);
-}
-
-CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation) {
-    return command
-        .add_option("--insulation", insulation,
-                    "insulated wire: the coat's radial thickness in mm and its relative permittivity (1 to 10), or a "
-                    "plastic by name (PE and Teflon also name polyethylene and PTFE):\n" +
-                        coatMaterialsText())
-        ->type_name("MM,EPSR|MM,NAME");
-}
-
-void addFeedOptions(CLI::App& command, Settings& settings) {
-    struct FeedOption {
-        const char* name;
-        std::string FeedSettings::*setting;
-        const char* type;
-        const char* help;
-    };
-    static constexpr FeedOption kFeedOptions[]{
-        {"--feed-line", &FeedSettings::line, "Z0,VF[,MM]",
-         "the line from each gap, all alike and joined side by side at one junction: impedance in ohms (10 to 1000), "
-         "velocity factor (above 0, at most 1) and length in mm (0 to 100000) (default --z0, 0.82 and the series "
-         "match length)"},
-        {"--feed-loss", &FeedSettings::loss, "DB",
-         "the line's (and the section's) matched loss in dB per 100 m at 100 MHz (0 to 100), growing with the square "
-         "root of frequency (default 0)"},
-        {"--feed-section", &FeedSettings::section, "Z0,VF,MM",
-         "a section of line between the junction and the balun (the same ranges as --feed-line)"},
-        {"--balun", &FeedSettings::balun, "N",
-         "an ideal N:1 impedance transformer after the junction, N from 0.25 to 16 (default 1)"},
-        {"--coax", &FeedSettings::coax, "Z0,VF,METRES[,DB]",
-         "coax from the balun to the rig: impedance (10 to 1000 ohms), velocity factor, length in metres (0 to 300) "
-         "and loss in dB per 100 m at 100 MHz (0 to 100) (default 0)"},
-        {"--rig-z0", &FeedSettings::rigZ0, "OHMS",
-         "the rig's or analyser's reference impedance in ohms, 10 to 600 (default 50)"},
-        {"--at", &FeedSettings::at, "PLANE",
-         "where the SWR, its stretches, the charts and the files are taken, and where a measurement was taken: gap, "
-         "junction or rig (default rig when a feed is given)"},
-    };
-    for (const FeedOption& option : kFeedOptions)
-        command.add_option(option.name, settings.feed.*option.setting, option.help)->type_name(option.type);
+    addSettingOptions(command, request.settings, {SettingGroup::Sweep, SettingGroup::Ground, SettingGroup::Coat});
 }
 
 CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help) {
@@ -154,14 +93,6 @@ RunOptions timeLimited(const std::string& seconds) {
     const double limit = std::min(positiveSetting(seconds, "--time-limit"), 86400.0);
     run.timeLimit = std::chrono::milliseconds(static_cast<long long>(limit * 1000));
     return run;
-}
-
-void addReportFormatOption(CLI::App& command, ReportFormat& format, const std::string& help) {
-    const std::map<std::string, ReportFormat> formats{
-        {"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}};
-    command.add_option("--format", format, help)
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
-        ->type_name("FORMAT");
 }
 
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body) {
@@ -180,6 +111,17 @@ void guarded(std::ostream& err, const char* command, const std::function<void()>
         throw CLI::RuntimeError(kExitFailed);
     }
 }
+
+namespace {
+
+std::size_t heightsChartFile() {
+    std::size_t i = 0;
+    while (kCheckOutputs[i].option != "--plot-heights")
+        ++i;
+    return i;
+}
+
+}  // namespace
 
 void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
     {
@@ -210,7 +152,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             Request request;
             std::string timeLimit = std::to_string(kTimeLimitSeconds);
             ReportFormat format = ReportFormat::Text;
-            std::string plot, plotPattern, plotHeights, plotSmith, measured, touchstone;
+            std::array<std::string, kCheckOutputs.size()> files;  // by kCheckOutputs, where one has an option
+            std::string measured;
             AnalyserOptions analyser;
         };
         auto options = std::make_shared<SimulateOptions>();
@@ -221,29 +164,14 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                                "space or over a ground");
         addCommonOptions(*simulate, options->request);
         Settings& settings = options->request.settings;
-        simulate->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")
-            ->type_name("OHMS");
-        addFeedOptions(*simulate, settings);
-        addReportFormatOption(
-            *simulate, options->format,
-            "text (default), csv (the sweep table only, or the heights table with --heights) or json");
-        simulate->add_option("--plot", options->plot, "also draw SWR against frequency into an SVG file")
-            ->type_name("FILE.svg");
-        simulate
-            ->add_option("--plot-pattern", options->plotPattern,
-                         "also draw the elevation and azimuth patterns at FREQ into an SVG file")
-            ->type_name("FILE.svg");
-        simulate
-            ->add_option("--plot-smith", options->plotSmith,
-                         "also draw the impedance where the SWR is taken (--at) on a Smith chart, with --measured's")
-            ->type_name("FILE.svg");
-        simulate
-            ->add_option("--heights", settings.heights,
-                         "maximum gain and take-off angle at FREQ for each height from FROM to TO metres in STEPs "
-                         "(needs a ground)")
-            ->type_name("FROM:TO:STEP");
-        simulate->add_option("--plot-heights", options->plotHeights, "draw the --heights table into an SVG file")
-            ->type_name("FILE.svg");
+        addSettingOptions(*simulate, settings, {SettingGroup::Line, SettingGroup::Feed});
+        addFormatOption(*simulate, options->format,
+                        "text (default), csv (the sweep table only, or the heights table with --heights) or json");
+        addSettingOption(*simulate, settings, "heights");
+        for (std::size_t i = 0; i < kCheckOutputs.size(); ++i)
+            if (const CheckOutput& file = kCheckOutputs[i]; !file.option.empty())
+                simulate->add_option(std::string(file.option), options->files[i], std::string(file.help))
+                    ->type_name("FILE." + std::string(file.suffix));
         simulate
             ->add_option("--measured", options->measured,
                          "a one-port Touchstone file (.s1p) of the built antenna: its SWR against --z0 in the "
@@ -251,17 +179,13 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
             ->type_name("FILE.s1p");
         addAnalyserOptions(*simulate, options->analyser);
         simulate->get_option("--vna")->excludes("--measured");
-        simulate
-            ->add_option("--touchstone", options->touchstone,
-                         "write the model's reflection coefficient at gap 1 against --z0 as a Touchstone file")
-            ->type_name("FILE.s1p");
         addTimeLimitOption(*simulate, options->timeLimit,
                            "stop nec2c after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");
         simulate->callback([options, &out, &err] {
             guarded(err, "simulate", [&] {
                 SimulateOptions& o = *options;
                 const RunOptions run = timeLimited(o.timeLimit);
-                if (!o.plotHeights.empty() && o.request.settings.heights.empty())
+                if (!o.files[heightsChartFile()].empty() && o.request.settings.heights.empty())
                     throw std::invalid_argument("--plot-heights draws the --heights table: give --heights too");
                 if (!o.measured.empty()) o.request.measured = Measured{o.measured, readTouchstoneFile(o.measured)};
                 if (!o.analyser.port.empty()) {
@@ -275,11 +199,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 const Result result = nec::run(prepared, engine);
                 for (const std::string& warning : result.warnings)
                     err << "brimalox-cli simulate: warning: " << warning << '\n';
-                if (!o.plot.empty()) writeFile(o.plot, swrChart(result));
-                if (!o.touchstone.empty()) writeFile(o.touchstone, touchstoneFile(result));
-                if (!o.plotPattern.empty()) writeFile(o.plotPattern, patternChart(result));
-                if (!o.plotSmith.empty()) writeFile(o.plotSmith, smithChart(result));
-                if (!o.plotHeights.empty()) writeFile(o.plotHeights, heightsChart(result));
+                for (std::size_t i = 0; i < kCheckOutputs.size(); ++i)
+                    if (!o.files[i].empty()) writeFile(o.files[i], kCheckOutputs[i].text(result));
                 out << report(result, o.format) << std::flush;
                 if (!result.analysis.failures.empty())
                     throw NecError("the model failed: " + result.analysis.failures.front());

@@ -3,12 +3,15 @@
 // failure ends them, and their files.
 
 #include <functional>
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "nec/report/report.h"
+#include "nec/setting_fields.h"
 
 namespace CLI {
 class App;
@@ -22,18 +25,16 @@ inline constexpr int kExitFailed = 1;
 
 // The options by which the command line names the check's settings in a refusal.
 nec::SettingNames optionNames();
-// FREQ, the design options, the sweep and the ground (with the refusals' names into request).
+// A setting of the check's as its row in nec/setting_fields.h makes it an option.
+CLI::Option* addSettingOption(CLI::App& command, nec::Settings& settings, std::string_view key);
+// Every setting of these groups, the groups in this order.
+void addSettingOptions(CLI::App& command, nec::Settings& settings, std::initializer_list<nec::SettingGroup> groups);
+// FREQ, the design options, the sweep, the ground and the coat (with the refusals' names into request).
 void addModelOptions(CLI::App& command, nec::Request& request);
-// --insulation, the wire's coat.
-CLI::Option* addInsulationOption(CLI::App& command, std::string& insulation);
-// The feed from the gaps to the rig, and the plane where the SWR is taken.
-void addFeedOptions(CLI::App& command, nec::Settings& settings);
 // --time-limit, the seconds each nec2c run may take (default 120).
 CLI::Option* addTimeLimitOption(CLI::App& command, std::string& seconds, const std::string& help);
 // nec2c's options for --time-limit's text: refused unless a positive number, a day at the most.
 nec::RunOptions timeLimited(const std::string& seconds);
-// --format of a model report: text, csv or json, in any case.
-void addReportFormatOption(CLI::App& command, nec::ReportFormat& format, const std::string& help);
 // Runs a command's body: a failure is told on err and ends the program with status 1; an option
 // value that makes no sense is a usage error.
 void guarded(std::ostream& err, const char* command, const std::function<void()>& body);

@@ -11,19 +11,26 @@
 #include <string_view>
 #include <vector>
 
+#include "app/design_table.h"
 #include "app/road.h"
+#include "nec/report/report.h"
 #include "numtext/csv_text.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace brimalox::cli {
 
-enum class Format { Text, Csv, Json };
+// The model's reports and the command line's tables come in the same three formats.
+using Format = nec::ReportFormat;
 
-// One column of a table: its JSON/CSV key, and for the text table a group heading and a unit.
-struct Column {
-    std::string_view key;
-    std::string_view group;  // printed above the first column of a group
-    std::string_view unit;
-};
+// --format, one of `names` typed in any case and kept as the names are written; every subcommand's.
+CLI::Option* addFormatOption(CLI::App& command, std::string& format, const std::vector<std::string>& names,
+                             const std::string& help);
+// --format text, csv or json.
+CLI::Option* addFormatOption(CLI::App& command, Format& format, const std::string& help);
 
 // A table written row by row in one of the three formats. Text tables need their column widths
 // before the first row: fit() the rows known in advance (all of them for a short list, the first and
@@ -54,12 +61,6 @@ private:
     bool finished_ = false;
     int uncaughtAtStart_ = std::uncaught_exceptions();
 };
-
-// The design table's columns and one design's cells, in the same order.
-const std::vector<Column>& designColumns();
-std::vector<std::string> designCells(const DesignResult& result, int sides);
-// Fills cells in place, reusing their storage: the hot path of a sweep.
-void designCells(const DesignResult& result, int sides, std::vector<std::string>& cells);
 
 // Text for a table cell or a message: control bytes become \xNN so they cannot break the layout.
 std::string printable(std::string_view text);

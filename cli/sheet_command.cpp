@@ -81,98 +81,11 @@ std::string formatFor(const SheetOptions& o) {
     return "text";
 }
 
-// With a joint allowance the lengths to cut follow the design's.
-const std::vector<Column>& cutColumns(bool allowance) {
-    static const std::vector<Column> columns{
-        {"piece", "", ""},      {"count", "", ""}, {"mm", "", ""},     {"inch", "", ""},     {"tape", "", ""},
-        {"derivation", "", ""}, {"note", "", ""},  {"cut_mm", "", ""}, {"cut_inch", "", ""}, {"cut_tape", "", ""}};
-    static const std::vector<Column> design(columns.begin(), columns.begin() + 7);
-    return allowance ? columns : design;
-}
-
-// The cut list's rows, then the feed's pieces.
-std::vector<std::vector<std::string>> cutCells(const sheet::BuildSheet& s) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<sheet::CutRow> all = sheet::cutRows(s.cuts);
-    for (const sheet::CutRow& r : sheet::feedRows(s))
-        all.push_back(r);
-    for (const sheet::CutRow& r : all) {
-        rows.push_back({r.name, r.count, r.length->mm, r.length->inch, r.length->tape, r.length->derivation, r.note});
-        if (s.jointAllowanceMm > 0)
-            rows.back().insert(rows.back().end(), {r.toCut().mm, r.toCut().inch, r.toCut().tape});
-    }
-    return rows;
-}
-
-std::string sheetJson(const sheet::BuildSheet& s) {
-    nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    json["date"] = s.date;
-    const std::vector<std::string> cells = designCells(s.design, s.cuts.sides);
-    for (std::size_t i = 0; i < cells.size(); ++i)
-        json[std::string(designColumns()[i].key)] = cells[i];
-    json["form"] = s.formCaption;
-    json["warning"] = s.warning;
-    nlohmann::ordered_json cuts = nlohmann::ordered_json::array(), feed = nlohmann::ordered_json::array();
-    const std::vector<Column>& columns = cutColumns(s.jointAllowanceMm > 0);
-    const auto rows = cutCells(s);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        nlohmann::ordered_json piece = nlohmann::ordered_json::object();
-        for (std::size_t i = 0; i < rows[r].size(); ++i)
-            piece[std::string(columns[i].key)] = rows[r][i];
-        (r < rows.size() - s.feedPieces.size() ? cuts : feed).push_back(std::move(piece));
-    }
-    json["cut_list"] = std::move(cuts);
-    if (s.jointAllowanceMm > 0) {
-        json["joint_allowance_mm"] = s.jointAllowanceMm;
-        json["joint_allowance_note"] = sheet::jointAllowanceNote(s.jointAllowanceMm);
-    }
-    if (s.feed) json["feed"] = {{"pieces", std::move(feed)}, {"polarity", std::string(sheet::kPolarityText)}};
-    if (s.model) {
-        const sheet::ModelFigures& m = *s.model;
-        nlohmann::ordered_json model = nlohmann::ordered_json::object();
-        model["swr_at_design"] = m.swrAtDesign;
-        model["lowest_swr"] = m.lowestSwr;
-        model["lowest_swr_mhz"] = m.lowestSwrMhz;
-        nlohmann::ordered_json stretches = nlohmann::ordered_json::array();
-        for (const auto& stretch : m.belowTwo)
-            stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
-        model["below_2_to_1"] = std::move(stretches);
-        model["max_gain_dbi"] = m.maxGainDbi;
-        model["takeoff_deg"] = m.takeoffDeg;
-        model["z0_ohms"] = m.z0Ohms;
-        model["ground"] = m.ground;
-        model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
-        if (!m.plane.empty()) model["plane"] = m.plane;
-        if (m.reversedSwr) {
-            model["swr_one_line_reversed"] = m.reversedSwr->second;
-            model["swr_lines_alike"] = m.reversedSwr->first;
-        }
-        if (m.lengthRatio > 0) {
-            model["insulation"] = m.coat;
-            model["length_ratio"] = m.lengthRatio;
-            model["check_ratio"] = m.checkRatio;
-        }
-        json["model"] = std::move(model);
-    } else {
-        json["model"] = nullptr;
-    }
-    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
-}
-
 std::string render(const sheet::BuildSheet& s, const std::string& format, sheet::Paper paper) {
     if (format == "svg") return sheet::sheetSvg(s, paper);
     if (format == "pdf") return sheet::svgToPdf(sheet::sheetSvg(s, paper), paper);
-    if (format == "json") return sheetJson(s);
-    if (format == "csv") {
-        std::ostringstream csv;
-        {
-            TableWriter table(Format::Csv, csv, cutColumns(s.jointAllowanceMm > 0));
-            for (const auto& row : cutCells(s))
-                table.row(row);
-            table.finish();
-        }
-        return csv.str();
-    }
+    if (format == "json") return sheet::sheetJson(s);
+    if (format == "csv") return sheet::cutListCsv(s);
     return sheet::sheetText(s);
 }
 
@@ -190,12 +103,9 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     addDesignOptions(*command, options->request);
     command->add_option("-o,--output", options->output, "write the sheet to FILE instead of standard output")
         ->type_name("FILE");
-    command
-        ->add_option("--format", options->format,
-                     "svg, pdf (one page), text, csv (the cut list) or json; default: from the name of -o "
-                     "(.svg, .pdf, .csv, .json), else text")
-        ->check(CLI::IsMember({"svg", "pdf", "text", "csv", "json"}))
-        ->type_name("FORMAT");
+    addFormatOption(*command, options->format, {"svg", "pdf", "text", "csv", "json"},
+                    "svg, pdf (one page), text, csv (the cut list) or json; default: from the name of -o "
+                    "(.svg, .pdf, .csv, .json), else text");
     const std::map<std::string, sheet::Paper> papers{{"a4", sheet::Paper::A4}, {"letter", sheet::Paper::Letter}};
     command->add_option("--paper", options->paper, "page size of svg and pdf: a4 (default) or letter")
         ->transform(CLI::CheckedTransformer(papers, CLI::ignore_case))
@@ -209,31 +119,17 @@ void addSheetCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     auto* model = command->add_flag("--model", options->model,
                                     "run the model check of simulate (nec2c, its default sweep) and put its figures "
                                     "on the sheet");
-    command->add_option("--ground", options->settings.ground, "with --model: the ground, as for simulate")
-        ->type_name("GROUND")
-        ->needs(model);
-    command
-        ->add_option("--ground-constants", options->settings.groundConstants,
-                     "with --model: a real ground of relative permittivity EPSR and conductivity SIGMA in S/m")
-        ->type_name("EPSR,SIGMA")
-        ->needs(model);
-    command
-        ->add_option("--height", options->settings.height,
-                     "with --model: height in metres of the antenna's lowest point above the ground")
-        ->type_name("METRES")
-        ->needs(model);
-    command
-        ->add_option("--z0", options->settings.z0,
-                     "with --model: feed line impedance in ohms for the SWR (default 300)")
-        ->type_name("OHMS")
-        ->needs(model);
+    for (const char* key : {"ground", "groundConstants", "height", "z0"}) {
+        CLI::Option* option = addSettingOption(*command, options->settings, key);
+        option->description("with --model: " + option->get_description())->needs(model);
+    }
     // The insulated lengths come from the model: a coat asks for it.
-    addInsulationOption(*command, options->settings.insulation)
+    addSettingOption(*command, options->settings, "insulation")
         ->description(
             "insulated wire, as for simulate (runs the model check, as --model); the cut list gives the insulated "
             "lengths beside the bare wire's");
     // The same feed as simulate's: listed on the sheet, and the check (--model) run through it.
-    addFeedOptions(*command, options->settings);
+    addSettingOptions(*command, options->settings, {nec::SettingGroup::Feed});
     command
         ->add_option("--joint-allowance", options->jointAllowance,
                      "mm added to each piece's cut length for bends and joints, the wire taken up where pieces meet "

@@ -12,6 +12,7 @@
 
 #include "cli/analyser_options.h"
 #include "cli/nec_commands.h"
+#include "cli/output.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
 #include "nec/report/report.h"
@@ -61,8 +62,7 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
         "each piece; the trimmed design is run through nec2c to check the advice");
     addModelOptions(*trim, options->request.check);
     Settings& settings = options->request.check.settings;
-    trim->add_option("--z0", settings.z0, "feed line impedance in ohms for the SWR (default 300)")->type_name("OHMS");
-    addFeedOptions(*trim, settings);
+    addSettingOptions(*trim, settings, {SettingGroup::Line, SettingGroup::Feed});
     auto* file = trim->add_option("--measured", options->measured,
                                   "a one-port Touchstone file (.s1p) of the built antenna, from an analyser")
                      ->type_name("FILE.s1p");
@@ -87,7 +87,7 @@ void addTrimCommand(CLI::App& app, std::ostream& out, std::ostream& err) {
     file->excludes(edges)->excludes(dip)->excludes(vna);
     edges->excludes(dip)->excludes(vna);
     dip->excludes(vna);
-    addReportFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
+    addFormatOption(*trim, options->format, "text (default), csv (the cut list) or json");
     addTimeLimitOption(
         *trim, options->timeLimit,
         "stop each nec2c run after this many seconds (default " + std::to_string(kTimeLimitSeconds) + ")");

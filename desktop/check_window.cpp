@@ -33,6 +33,7 @@
 #include "desktop/model_settings.h"
 #include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
+#include "nec/report/check_outputs.h"
 #include "nec/report/report.h"
 
 namespace brimalox {
@@ -67,22 +68,6 @@ private:
 // the junction, the rig), 172 characters as simulate prints them, 120 with their padding taken in.
 constexpr int kWidestRowColumns = 122;
 
-// Whatever simulate writes to a file, as it writes it.
-const SavedFile kSavedFiles[] = {
-    {"DECK", "deck", "nec", [](const nec::Result& r) { return r.deck; }},
-    {"MODEL", "model", "s1p", [](const nec::Result& r) { return nec::touchstoneFile(r); }},
-    {"SWR CHART", "swr", "svg",
-     [](const nec::Result& r) { return r.analysis.rows.empty() ? std::string() : nec::swrChart(r); }},
-    {"PATTERN CHART", "pattern", "svg", [](const nec::Result& r) { return nec::patternChart(r); }},
-    {"HEIGHTS CHART", "heights", "svg", [](const nec::Result& r) { return nec::heightsChart(r); }},
-    {"TABLE", "sweep", "csv",
-     [](const nec::Result& r) {
-         return r.analysis.rows.empty() && r.heights.empty() ? std::string() : nec::report(r, nec::ReportFormat::Csv);
-     }},
-    {"REPORT", "report", "json", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Json); }},
-    {"REPORT", "report", "txt", [](const nec::Result& r) { return nec::report(r, nec::ReportFormat::Text); }},
-};
-
 }  // namespace
 
 CheckWindow::CheckWindow(std::function<DesignTexts()> design)
@@ -106,15 +91,21 @@ QWidget* CheckWindow::buildSettings() {
     model_ = new ModelSettings(box);
     form->addRow(model_);
 
-    from_ = settingBox(box, "from", "SWEEP FROM", "0.8 x the design frequency");
-    to_ = settingBox(box, "to", "SWEEP TO", "1.4 x the design frequency");
-    step_ = settingBox(box, "step", "SWEEP STEP", "0.01 x the design frequency");
-    form->addRow(QStringLiteral("SWEEP FROM (MHZ)"),
-                 settingsInRow(box, from_, {{QStringLiteral("TO"), to_}, {QStringLiteral("STEP"), step_}}));
-    patternAt_ = settingBox(box, "patternAt", "PATTERN ALSO AT", "MHz, several apart by spaces");
-    form->addRow(QStringLiteral("PATTERN ALSO AT (MHZ)"), patternAt_);
-    heights_ = settingBox(box, "heights", "HEIGHT SWEEP", "FROM:TO:STEP in metres (needs a ground)");
-    form->addRow(QStringLiteral("HEIGHT SWEEP"), heights_);
+    // The sweep in one row, each box after its caption; the pattern's settings a row each.
+    std::vector<std::pair<QString, QLineEdit*>> sweep;
+    for (const nec::SettingField& field : nec::kSettingFields) {
+        if (field.group == nec::SettingGroup::Sweep) sweep.push_back({qstr(field.windowLabel), settingBox(box, field)});
+        if (field.group != nec::SettingGroup::Pattern) continue;
+        QLineEdit* setting = settingBox(box, field);
+        if (field.kind == nec::SettingKind::List)
+            patternAt_ = setting;  // split into its frequencies
+        else
+            typed_.push_back(setting);
+        form->addRow(qstr(field.windowLabel), setting);
+    }
+    for (const auto& [caption, setting] : sweep)
+        typed_.push_back(setting);
+    form->insertRow(1, sweep.front().first, settingsInRow(box, sweep.front().second, {sweep.begin() + 1, sweep.end()}));
 
     auto* measured = measuredRow(box, QStringLiteral("none (open one, or drop it on this window)"));
     auto* clear = new QPushButton(QStringLiteral("C&LEAR"), box);
@@ -133,10 +124,10 @@ QHBoxLayout* CheckWindow::buildRunRow() {
     save_button_->setObjectName(QStringLiteral("save"));
     save_button_->setEnabled(false);
     auto* saves = new QMenu(save_button_);
-    for (const SavedFile& file : kSavedFiles)
-        saveActions_.push_back(saves->addAction(
-            QStringLiteral("%1 (.%2)...").arg(QString::fromLatin1(file.label), QString::fromLatin1(file.suffix)), this,
-            [this, &file] { save(file); }));
+    for (const nec::CheckOutput& file : nec::kCheckOutputs)
+        saveActions_.push_back(
+            saves->addAction(QStringLiteral("%1 (.%2)...").arg(qstr(file.windowLabel), qstr(file.suffix)), this,
+                             [this, &file] { save(file); }));
     save_button_->setMenu(saves);
     progress_->setAccessibleName(QStringLiteral("frequencies done"));
     progress_->setFormat(QStringLiteral("%v of %m frequencies"));
@@ -176,10 +167,8 @@ void CheckWindow::run() {
     request.names = windowSettingNames();
     nec::Settings& s = request.settings;
     model_->fill(s);
-    s.from = from_->text().toStdString();
-    s.to = to_->text().toStdString();
-    s.step = step_->text().toStdString();
-    s.heights = heights_->text().toStdString();
+    for (QLineEdit* box : typed_)
+        *nec::settingText(s, *nec::settingField(box->objectName().toStdString())) = box->text().toStdString();
     for (const QString& mhz :
          patternAt_->text().split(QRegularExpression(QStringLiteral("[\\s,;]+")), Qt::SkipEmptyParts))
         s.patternAt.push_back(mhz.toStdString());
@@ -268,17 +257,17 @@ void CheckWindow::showResult(const nec::Result& r) {
     table_->resizeColumnsToContents();
     save_button_->setEnabled(true);
     // A file the check has nothing for is not offered (no height sweep: no heights chart).
-    for (std::size_t i = 0; i < std::size(kSavedFiles); ++i) {
+    for (std::size_t i = 0; i < nec::kCheckOutputs.size(); ++i) {
         bool has = false;
         try {
-            has = !kSavedFiles[i].text(r).empty();
+            has = !nec::kCheckOutputs[i].text(r).empty();
         } catch (const std::exception&) {  // a model that gave no pattern has no pattern chart
         }
         saveActions_[i]->setEnabled(has);
     }
 }
 
-void CheckWindow::save(const SavedFile& saved) {
+void CheckWindow::save(const nec::CheckOutput& saved) {
     if (!result_) return;
     std::string text;
     try {
@@ -287,8 +276,8 @@ void CheckWindow::save(const SavedFile& saved) {
         setStatus(QStringLiteral("Nothing saved: %1").arg(qstr(e.what())));
         return;
     }
-    const QString what = QString::fromLatin1(saved.label);
-    const QString suffix = QString::fromLatin1(saved.suffix);
+    const QString what = qstr(saved.windowLabel);
+    const QString suffix = qstr(saved.suffix);
     if (text.empty()) {
         setStatus(QStringLiteral("Nothing saved: this check has no %1 (a height sweep draws the heights chart).")
                       .arg(what.toLower()));
@@ -297,8 +286,7 @@ void CheckWindow::save(const SavedFile& saved) {
     const QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("SAVE THE ") + what,
         QDir(keptFolder("saveFolder"))
-            .filePath(QStringLiteral("%1-%2.%3")
-                          .arg(designFileStem(result_->design), QString::fromLatin1(saved.name), suffix)));
+            .filePath(QStringLiteral("%1-%2.%3").arg(designFileStem(result_->design), qstr(saved.name), suffix)));
     if (path.isEmpty()) return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||

@@ -13,6 +13,7 @@
 #include "desktop/model_window.h"
 #include "nec/native/runner.h"
 #include "nec/nec.h"
+#include "nec/report/check_outputs.h"
 
 class QAction;
 class QComboBox;
@@ -27,12 +28,6 @@ class QTabWidget;
 
 namespace brimalox {
 
-struct SavedFile {
-    const char* label;  // "SWR CHART"
-    const char* name;   // its file's name after the design's: "146MHz-3sided-swr.svg"
-    const char* suffix;
-    std::string (*text)(const nec::Result&);  // empty when this check has none
-};
 class ChartView;
 class ModelSettings;
 
@@ -59,13 +54,14 @@ private:
     QWidget* buildResults();
     void finished(RunEnd end, std::optional<nec::Result> result);
     void showResult(const nec::Result& result);
-    void save(const SavedFile& saved);
+    void save(const nec::CheckOutput& saved);
 
     std::function<DesignTexts()> design_;
     std::optional<nec::Result> result_;
 
     ModelSettings* model_ = nullptr;
-    QLineEdit *from_ = nullptr, *to_ = nullptr, *step_ = nullptr, *patternAt_ = nullptr, *heights_ = nullptr;
+    QLineEdit* patternAt_ = nullptr;
+    std::vector<QLineEdit*> typed_;  // the sweep and the height sweep, each as its setting keeps it
     QPushButton* save_button_ = nullptr;
     std::vector<QAction*> saveActions_;  // one for each saved file, off where the check has none
     QTabWidget* tabs_ = nullptr;

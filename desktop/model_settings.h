@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "nec/request.h"
+#include "nec/setting_fields.h"
 
 class QComboBox;
+class QFormLayout;
 class QGroupBox;
 class QHBoxLayout;
 class QLineEdit;
@@ -21,6 +23,8 @@ nec::SettingNames windowSettingNames();
 // A setting's box: named for the tests, the screen reader and the refusals alike.
 QLineEdit* settingBox(QWidget* parent, const char* name, const QString& label, const QString& hint,
                       const QString& text = {});
+// A setting's box as its row in nec/setting_fields.h makes it, named by its key.
+QLineEdit* settingBox(QWidget* parent, const nec::SettingField& field);
 
 // Setting boxes side by side in one row of a form: the first, then each of the others after its
 // caption ("TO", "STEP").
@@ -37,13 +41,18 @@ public:
 
 private:
     QGroupBox* buildFeed();
+    // The group's settings as rows of the form, in the table's order.
+    void addGroup(QWidget* parent, QFormLayout* form, nec::SettingGroup group);
+    QComboBox* choiceBox(QWidget* parent, const nec::SettingField& field);
 
-    QLineEdit *z0_ = nullptr, *constants_ = nullptr, *height_ = nullptr, *insulation_ = nullptr;
-    QComboBox* ground_ = nullptr;
+    struct Box {
+        const nec::SettingField* field;
+        QLineEdit* box;
+    };
+    std::vector<Box> boxes_;
+    QLineEdit* constants_ = nullptr;
+    QComboBox *ground_ = nullptr, *at_ = nullptr;
     QGroupBox* feed_ = nullptr;
-    QLineEdit *line_ = nullptr, *loss_ = nullptr, *section_ = nullptr, *balun_ = nullptr, *coax_ = nullptr,
-              *rigZ0_ = nullptr;
-    QComboBox* at_ = nullptr;
 };
 
 }  // namespace brimalox

@@ -41,15 +41,6 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-std::string awgName(std::int32_t code) {
-    switch (code) {
-    case 9009: return "00";
-    case 90009: return "000";
-    case 900009: return "0000";
-    default: return std::to_string(code);
-    }
-}
-
 Band readBand(const std::string& text, const CoverNames& n) {
     const auto colon = text.find(':');
     if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
@@ -76,7 +67,7 @@ std::vector<Conductor> readConductors(const std::string& text, const CoverNames&
         } else if (item == "gauges") {
             for (const GaugeRow& row : kGaugeTable)
                 conductors.push_back(
-                    {{ConductorUnit::Awg, std::to_string(row.code)}, "AWG " + awgName(row.code), row.inches});
+                    {{ConductorUnit::Awg, std::to_string(row.code)}, "AWG " + gaugeName(row.code), row.inches});
         } else if (item.empty()) {
             throw Refused(n.conductors + " " + text +
                           " has an empty item: give recommended, gauges or tube diameters in mm, separated by commas");

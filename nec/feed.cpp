@@ -4,6 +4,7 @@
 
 #include "nec/geometry.h"
 #include "nec/request.h"
+#include "nec/setting_fields.h"
 #include "numtext/figures.h"
 #include "numtext/numtext.h"
 #include "numtext/split_text.h"
@@ -25,25 +26,10 @@ double velocityFactor(const std::string& text, const std::string& name) {
     return vf;
 }
 
-// What a real feed can have: beyond these the figures mean nothing (a loss of a million dB turns
-// every impedance into nan), so each is refused with its range.
-struct Range {
-    double from, to;
-    const char* unit;
-    const char* why;
-};
-constexpr Range kZ0{10, 1000, "ohms", "lines and coax are from about 25 to 600 ohms"};
-constexpr Range kLineMm{0, 100000, "mm", "the lines from the gaps and the section are at most 100 m"};
-constexpr Range kCoaxM{0, 300, "m", "coax to the rig is at most 300 m here"};
-constexpr Range kLoss{0, 100, "dB per 100 m", "the lossiest thin coax loses about 30 dB per 100 m at 100 MHz"};
-constexpr Range kBalun{0.25, 16, "", "baluns are from 1:4 (0.25) to 16:1"};
-constexpr Range kRigZ0{10, 600, "ohms", "rigs and analysers are mostly 50 ohms, some 75"};
-
 double inRange(const std::string& text, const std::string& name, const Range& r) {
     const double value = numberSetting(text, name);
     if (!(value >= r.from && value <= r.to))
-        throw Refused(name + " " + text + " is outside " + numberText(r.from) + " to " + numberText(r.to) +
-                      (*r.unit ? std::string(" ") + r.unit : std::string()) + ": " + r.why);
+        throw Refused(name + " " + text + " is outside " + rangeText(r) + ": " + r.why);
     return value;
 }
 
@@ -54,10 +40,10 @@ Line lineOf(const std::string& text, const std::string& name, const std::string&
     const std::vector<std::string> parts = splitText(text, ',');
     if (parts.size() < fixed || parts.size() > most) throw Refused(name + " needs " + form + ", not \"" + text + "\"");
     Line line;
-    line.z0 = inRange(parts[0], name + "'s Z0", kZ0);
+    line.z0 = inRange(parts[0], name + "'s Z0", kZ0Range);
     line.vf = velocityFactor(parts[1], name + "'s velocity factor");
     if (parts.size() > 2) line.metres = inRange(parts[2], name + "'s length", length) * lengthScale;
-    if (parts.size() > 3) line.dbPer100m = inRange(parts[3], name + "'s loss", kLoss);
+    if (parts.size() > 3) line.dbPer100m = inRange(parts[3], name + "'s loss", kLossRange);
     return line;
 }
 
@@ -155,23 +141,23 @@ std::optional<Feed> readFeed(const FeedSettings& s, const SettingNames& n, int g
     if (!s.line.empty()) {
         const Line typed =
             lineOf(s.line, n.feedLine, "Z0,VF[,MM] (ohms, velocity factor, millimetres), such as 300,0.82", 2, 3, 0.001,
-                   kLineMm);
+                   kLineMmRange);
         feed.line = {typed.z0, typed.vf, splitText(s.line, ',').size() > 2 ? typed.metres : feed.line.metres, 0};
     }
-    if (!s.loss.empty()) feed.line.dbPer100m = inRange(s.loss, n.feedLoss, kLoss);
+    if (!s.loss.empty()) feed.line.dbPer100m = inRange(s.loss, n.feedLoss, kLossRange);
     if (!s.section.empty()) {
         feed.section =
             lineOf(s.section, n.feedSection, "Z0,VF,MM (ohms, velocity factor, millimetres), such as 75,0.66,340", 3, 3,
-                   0.001, kLineMm);
+                   0.001, kLineMmRange);
         feed.section->dbPer100m = feed.line.dbPer100m;
     }
-    if (!s.balun.empty()) feed.balun = inRange(s.balun, n.balun, kBalun);
+    if (!s.balun.empty()) feed.balun = inRange(s.balun, n.balun, kBalunRange);
     if (!s.coax.empty())
         feed.coax =
             lineOf(s.coax, n.coax,
                    "Z0,VF,METRES[,DB] (ohms, velocity factor, metres, dB per 100 m at 100 MHz), such as 50,0.66,5,7", 3,
-                   4, 1, kCoaxM);
-    if (!s.rigZ0.empty()) feed.rigZ0 = inRange(s.rigZ0, n.rigZ0, kRigZ0);
+                   4, 1, kCoaxMRange);
+    if (!s.rigZ0.empty()) feed.rigZ0 = inRange(s.rigZ0, n.rigZ0, kRigZ0Range);
     if (!s.at.empty()) {
         if (s.at == "gap")
             feed.at = Plane::Gap;

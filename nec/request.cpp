@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "nec/setting_fields.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
@@ -60,6 +61,11 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
 }
 
 }  // namespace
+
+SettingNames::SettingNames() {
+    for (const SettingField& field : kSettingFields)
+        this->*field.name = std::string(field.pageName);
+}
 
 double numberSetting(const std::string& text, const std::string& name) {
     const Parsed<double> parsed = parseDouble(text);

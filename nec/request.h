@@ -22,13 +22,15 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
-// How a front-end calls each setting in a refusal ("--height" on the command line).
+// How a front-end calls each setting in a refusal ("--height" on the command line); made, the page's
+// words (nec/setting_fields.h holds them all).
 struct SettingNames : SweepNames {
-    std::string ground = "ground", groundConstants = "ground constants", height = "height";
-    std::string patternAt = "pattern at", z0 = "feed line impedance", heights = "heights";
-    std::string feedLine = "feed line", feedLoss = "feed loss", feedSection = "feed section", balun = "balun";
-    std::string coax = "coax", rigZ0 = "rig reference", at = "plane";
-    std::string insulation = "insulation";
+    SettingNames();
+    std::string ground, groundConstants, height;
+    std::string patternAt, z0, heights;
+    std::string feedLine, feedLoss, feedSection, balun;
+    std::string coax, rigZ0, at;
+    std::string insulation;
 };
 
 // The settings as typed; empty means the default (the sweep 0.8 to 1.4 times the design frequency

@@ -6,7 +6,11 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include <nlohmann/json.hpp>
+
+#include "app/design_table.h"
 #include "app/layout.h"
+#include "numtext/csv_text.h"
 #include "sheet/sheet_svg.h"
 
 namespace brimalox::sheet {
@@ -105,6 +109,107 @@ std::string sheetText(const BuildSheet& sheet) {
     out += "SWR CROSSES 2:1 AT " + blank + " MHZ AND " + blank + " MHZ\n";
     out += "SWR DIPS AT " + blank + " MHZ   LOWEST SWR " + blank + '\n';
     out += "NOTES " + std::string(kWidth - 6, '_') + '\n';
+    return out;
+}
+
+namespace {
+
+// With a joint allowance the lengths to cut follow the design's.
+const std::vector<Column>& cutColumns(bool allowance) {
+    static const std::vector<Column> columns{
+        {"piece", "", ""},      {"count", "", ""}, {"mm", "", ""},     {"inch", "", ""},     {"tape", "", ""},
+        {"derivation", "", ""}, {"note", "", ""},  {"cut_mm", "", ""}, {"cut_inch", "", ""}, {"cut_tape", "", ""}};
+    static const std::vector<Column> design(columns.begin(), columns.begin() + 7);
+    return allowance ? columns : design;
+}
+
+// The cut list's rows, then the feed's pieces.
+std::vector<std::vector<std::string>> cutCells(const BuildSheet& s) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<CutRow> all = cutRows(s.cuts);
+    for (const CutRow& r : feedRows(s))
+        all.push_back(r);
+    for (const CutRow& r : all) {
+        rows.push_back({r.name, r.count, r.length->mm, r.length->inch, r.length->tape, r.length->derivation, r.note});
+        if (s.jointAllowanceMm > 0)
+            rows.back().insert(rows.back().end(), {r.toCut().mm, r.toCut().inch, r.toCut().tape});
+    }
+    return rows;
+}
+
+}  // namespace
+
+std::string sheetJson(const BuildSheet& s) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::object();
+    json["date"] = s.date;
+    const std::vector<std::string> cells = designCells(s.design, s.cuts.sides);
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        json[std::string(designColumns()[i].key)] = cells[i];
+    json["form"] = s.formCaption;
+    json["warning"] = s.warning;
+    nlohmann::ordered_json cuts = nlohmann::ordered_json::array(), feed = nlohmann::ordered_json::array();
+    const std::vector<Column>& columns = cutColumns(s.jointAllowanceMm > 0);
+    const auto rows = cutCells(s);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        nlohmann::ordered_json piece = nlohmann::ordered_json::object();
+        for (std::size_t i = 0; i < rows[r].size(); ++i)
+            piece[std::string(columns[i].key)] = rows[r][i];
+        (r < rows.size() - s.feedPieces.size() ? cuts : feed).push_back(std::move(piece));
+    }
+    json["cut_list"] = std::move(cuts);
+    if (s.jointAllowanceMm > 0) {
+        json["joint_allowance_mm"] = s.jointAllowanceMm;
+        json["joint_allowance_note"] = jointAllowanceNote(s.jointAllowanceMm);
+    }
+    if (s.feed) json["feed"] = {{"pieces", std::move(feed)}, {"polarity", std::string(kPolarityText)}};
+    if (s.model) {
+        const ModelFigures& m = *s.model;
+        nlohmann::ordered_json model = nlohmann::ordered_json::object();
+        model["swr_at_design"] = m.swrAtDesign;
+        model["lowest_swr"] = m.lowestSwr;
+        model["lowest_swr_mhz"] = m.lowestSwrMhz;
+        nlohmann::ordered_json stretches = nlohmann::ordered_json::array();
+        for (const auto& stretch : m.belowTwo)
+            stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
+        model["below_2_to_1"] = std::move(stretches);
+        model["max_gain_dbi"] = m.maxGainDbi;
+        model["takeoff_deg"] = m.takeoffDeg;
+        model["z0_ohms"] = m.z0Ohms;
+        model["ground"] = m.ground;
+        model["height_m"] = m.heightMetres ? nlohmann::ordered_json(*m.heightMetres) : nlohmann::ordered_json();
+        if (!m.plane.empty()) model["plane"] = m.plane;
+        if (m.reversedSwr) {
+            model["swr_one_line_reversed"] = m.reversedSwr->second;
+            model["swr_lines_alike"] = m.reversedSwr->first;
+        }
+        if (m.lengthRatio > 0) {
+            model["insulation"] = m.coat;
+            model["length_ratio"] = m.lengthRatio;
+            model["check_ratio"] = m.checkRatio;
+        }
+        json["model"] = std::move(model);
+    } else {
+        json["model"] = nullptr;
+    }
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+}
+
+std::string cutListCsv(const BuildSheet& s) {
+    // CRLF line ends, as every CSV of the program ends them (RFC 4180).
+    std::string out;
+    const std::vector<Column>& columns = cutColumns(s.jointAllowanceMm > 0);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0) out += ',';
+        appendCsvField(out, columns[i].key);
+    }
+    out += "\r\n";
+    for (const std::vector<std::string>& row : cutCells(s)) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i > 0) out += ',';
+            appendCsvField(out, row[i]);
+        }
+        out += "\r\n";
+    }
     return out;
 }
 

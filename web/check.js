@@ -16,6 +16,7 @@
   var report = byId('check-report');
   var charts = byId('check-charts');
   var downloads = byId('check-downloads');
+  var outputs = JSON.parse(downloads.dataset.outputs);  // the core's list of a check's files
   var sweepTable = byId('check-sweep');
   var summary = byId('check-summary');
   var ground = byId('check-ground');
@@ -40,29 +41,18 @@
     return fields;
   }
 
+  // The settings as the generator marked them from the core's table: each input's data-setting
+  // names its key in the request, inside "feed" for the feed system's.
   function request() {
-    var g = ground.value;
-    var settings = {
-      z0: byId('check-z0').value,
-      from: byId('check-from').value,
-      to: byId('check-to').value,
-      step: byId('check-step').value,
-      ground: g === 'custom' ? '' : g,
-      groundConstants: g === 'custom' ? byId('check-epsr').value + ',' + byId('check-sigma').value : '',
-      height: byId('check-height').value,
-      patternAt: byId('check-pattern-at').value.split(/\s+/).filter(function (t) { return t !== ''; }),
-      heights: byId('check-heights').value,
-      insulation: byId('check-insulation').value,
-      feed: {
-        line: byId('check-feed-line').value,
-        loss: byId('check-feed-loss').value,
-        section: byId('check-feed-section').value,
-        balun: byId('check-balun').value,
-        coax: byId('check-coax').value,
-        rigZ0: byId('check-rig-z0').value,
-        at: byId('check-at').value
-      }
-    };
+    var settings = { feed: {} };
+    form.querySelectorAll('[data-setting]').forEach(function (input) {
+      var value = input.value;
+      if (input.hasAttribute('data-list')) value = value.split(/\s+/).filter(function (t) { return t !== ''; });
+      (input.hasAttribute('data-feed') ? settings.feed : settings)[input.dataset.setting] = value;
+    });
+    var own = settings.ground === 'custom';
+    if (own) settings.ground = '';
+    settings.groundConstants = own ? byId('check-epsr').value + ',' + byId('check-sigma').value : '';
     var sides = byId('Option1').checked ? 3 : byId('Option2').checked ? 4 : 0;
     return { fields: fieldTexts(), sides: sides, settings: settings, measured: measured };
   }
@@ -154,18 +144,10 @@
     report.textContent = result.report;
     report.classList.remove('message');
     var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');
-    addChart(result.swrSvg, 'SWR against frequency');
-    addChart(result.patternSvg, 'elevation and azimuth patterns at the design frequency');
-    addChart(result.heightsSvg, 'maximum gain and take-off angle against height');
-    addChart(result.smithSvg, 'impedance on a Smith chart where the SWR is taken');
-    addDownload(result.deck, name + '.nec', 'text/plain', 'deck (.nec)');
-    addDownload(result.touchstone, name + '.s1p', 'text/plain', 'reflection coefficient (.s1p)');
-    addDownload(result.swrSvg, name + '-swr.svg', 'image/svg+xml', 'SWR chart (.svg)');
-    addDownload(result.patternSvg, name + '-pattern.svg', 'image/svg+xml', 'pattern chart (.svg)');
-    addDownload(result.heightsSvg, name + '-heights.svg', 'image/svg+xml', 'heights chart (.svg)');
-    addDownload(result.smithSvg, name + '-smith.svg', 'image/svg+xml', 'Smith chart (.svg)');
-    addDownload(result.csv, name + '.csv', 'text/csv', 'sweep (.csv)');
-    addDownload(result.json, name + '.json', 'application/json', 'report (.json)');
+    outputs.forEach(function (o) { if (o.chart) addChart(result[o.result], o.chart); });
+    outputs.forEach(function (o) {
+      addDownload(result[o.result], name + '-' + o.name + '.' + o.suffix, o.mime, o.label + ' (.' + o.suffix + ')');
+    });
     fillTable(result.table);
     var failed = result.failures.length ? ' The model failed at some frequencies: ' + result.failures[0] : '';
     status.textContent = 'Done.' + failed;

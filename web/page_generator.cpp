@@ -34,6 +34,8 @@
 #include "app/road.h"
 #include "app/website_text.h"
 #include "nec/nec.h"
+#include "nec/report/check_outputs.h"
+#include "nec/setting_fields.h"
 #include "numtext/xml_text.h"
 
 namespace brimalox {
@@ -299,6 +301,75 @@ std::string purposes() {
     return out + "</div>\n";
 }
 
+// A setting's input as its row in nec/setting_fields.h makes it: the command line's option names it
+// ("--rig-z0" is check-rig-z0), and check.js reads it into the request by its data-setting.
+std::string settingInput(const nec::SettingField& f) {
+    const std::string id = "check-" + std::string(f.option.substr(2));
+    const bool number = f.kind == nec::SettingKind::Number || f.kind == nec::SettingKind::List;
+    return fmt::format(
+        R"(<label for="{0}">{1}</label><input id="{0}"{2}{3}{4} spellcheck="false" autocapitalize="off" )"
+        R"(data-setting="{5}"{6}{7}>)",
+        id, escape(f.pageLabel), f.defaultText.empty() ? "" : " value=\"" + escape(f.defaultText) + "\"",
+        f.pageHint.empty() ? "" : " placeholder=\"" + escape(f.pageHint) + "\"", number ? " inputmode=\"decimal\"" : "",
+        f.request, f.feedText ? " data-feed" : "", f.list ? " data-list" : "");
+}
+
+// The check's settings from the table, grouped as the page shows them: the feed system and the sweep
+// each in a fieldset, the rest a row each; the ground a list, with its own constants as two numbers.
+std::string checkSettings(const std::string& grounds) {
+    const auto group = [&grounds](nec::SettingGroup g) {
+        std::string out;
+        for (const nec::SettingField& f : nec::kSettingFields) {
+            if (f.group != g) continue;
+            if (f.key == "ground") {
+                out +=
+                    R"(<div class="check-row"><label for="check-ground">ground</label><select id="check-ground" data-setting="ground">)" +
+                    grounds + "</select></div>\n";
+            } else if (f.key == "groundConstants") {
+                out +=
+                    R"(<div class="check-row" id="check-custom" hidden><label for="check-epsr">relative permittivity</label><input id="check-epsr" inputmode="decimal" spellcheck="false" autocapitalize="off">)"
+                    "\n"
+                    R"(<label for="check-sigma">conductivity (S/m)</label><input id="check-sigma" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>)"
+                    "\n";
+            } else if (f.key == "at") {
+                out +=
+                    R"(<label for="check-at">)" + escape(f.pageLabel) +
+                    R"(</label><select id="check-at" data-setting="at" data-feed><option value="" selected>the rig, once a feed is given</option>)"
+                    R"(<option value="rig">the rig</option><option value="junction">the junction</option><option value="gap">the gap</option></select>)";
+            } else if (g == nec::SettingGroup::Feed || g == nec::SettingGroup::Sweep) {
+                out += settingInput(f) + "\n";
+            } else {
+                out += R"(<div class="check-row">)" + settingInput(f) + "</div>\n";
+            }
+        }
+        return out;
+    };
+    std::string feed = group(nec::SettingGroup::Feed);
+    std::string sweep = group(nec::SettingGroup::Sweep);
+    sweep.pop_back();
+    return group(nec::SettingGroup::Line) +
+           R"(<fieldset class="check-row" id="check-feed"><legend>feed system from the gaps to the rig (all empty: the SWR at gap 1 against the impedance above)</legend>)"
+           "\n" +
+           feed + "</fieldset>\n" +
+           R"(<fieldset class="check-row"><legend>sweep in MHz (empty: 0.8 to 1.4 times the design frequency in 1 % steps)</legend>)"
+           "\n" +
+           sweep + "</fieldset>\n" + group(nec::SettingGroup::Ground) + group(nec::SettingGroup::Coat) +
+           group(nec::SettingGroup::Pattern);
+}
+
+// The files a check gives, for check.js to offer as downloads and show as charts in this order.
+std::string checkOutputs() {
+    nlohmann::json list = nlohmann::json::array();
+    for (const nec::CheckOutput& o : nec::kCheckOutputs)
+        list.push_back({{"result", o.result},
+                        {"name", o.name},
+                        {"suffix", o.suffix},
+                        {"mime", o.mime},
+                        {"label", o.pageLabel},
+                        {"chart", o.chart}});
+    return list.dump();
+}
+
 // Below the window, never inside it: the model check of the design the window shows. Its settings
 // take the command line's defaults; the ground list holds the command line's ground names.
 std::string checkSection(const std::string& about) {
@@ -315,27 +386,7 @@ std::string checkSection(const std::string& about) {
 height, side and gap in millimetres) through nec2c, the NEC-2 engine, inside this page: nothing is sent
 anywhere. The SWR is that of gap 1 against the feed line, with every gap driven equally and in phase.</p>
 <form id="check-settings" novalidate>
-<div class="check-row"><label for="check-z0">feed line impedance (ohms)</label><input id="check-z0" value="300" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<fieldset class="check-row" id="check-feed"><legend>feed system from the gaps to the rig (all empty: the SWR at gap 1 against the impedance above)</legend>
-<label for="check-feed-line">feed line Z0,VF[,MM] (each gap's, side by side to one junction)</label><input id="check-feed-line" placeholder="300,0.82,series match" spellcheck="false" autocapitalize="off">
-<label for="check-feed-loss">feed loss (dB per 100 m at 100 MHz)</label><input id="check-feed-loss" placeholder="0" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-feed-section">feed section Z0,VF,MM</label><input id="check-feed-section" placeholder="none" spellcheck="false" autocapitalize="off">
-<label for="check-balun">balun N (of N:1)</label><input id="check-balun" placeholder="1" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-coax">coax Z0,VF,METRES[,DB]</label><input id="check-coax" placeholder="none" spellcheck="false" autocapitalize="off">
-<label for="check-rig-z0">rig reference (ohms)</label><input id="check-rig-z0" placeholder="50" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-at">plane of the SWR and of a measurement</label><select id="check-at"><option value="" selected>the rig, once a feed is given</option><option value="rig">the rig</option><option value="junction">the junction</option><option value="gap">the gap</option></select></fieldset>
-<fieldset class="check-row"><legend>sweep in MHz (empty: 0.8 to 1.4 times the design frequency in 1 % steps)</legend>
-<label for="check-from">from</label><input id="check-from" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-to">to</label><input id="check-to" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-step">step</label><input id="check-step" inputmode="decimal" spellcheck="false" autocapitalize="off"></fieldset>
-<div class="check-row"><label for="check-ground">ground</label><select id="check-ground">{0}</select></div>
-<div class="check-row" id="check-custom" hidden><label for="check-epsr">relative permittivity</label><input id="check-epsr" inputmode="decimal" spellcheck="false" autocapitalize="off">
-<label for="check-sigma">conductivity (S/m)</label><input id="check-sigma" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><label for="check-insulation">insulation MM,EPSR or MM,PVC (or polyethylene, PTFE): the coat's thickness and plastic; empty: bare wire</label><input id="check-insulation" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><label for="check-height">height of the lowest point above the ground (metres)</label><input id="check-height" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><label for="check-pattern-at">pattern also at (MHz, separated by blanks)</label><input id="check-pattern-at" inputmode="decimal" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
-<div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
+{1}<div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
 <button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
 <fieldset class="check-row" id="analyser"><legend>or measured now by an analyser on USB (NanoVNA, -H, -H4, -F; V2, V2Plus4, LiteVNA), calibrated at the plane above, over the sweep above</legend>
 <button type="button" id="analyser-connect">CONNECT AN ANALYSER</button><button type="button" id="analyser-once" disabled>SWEEP ONCE</button><button type="button" id="analyser-continuous" disabled>SWEEP CONTINUOUSLY</button><button type="button" id="analyser-stop" disabled>STOP</button><a id="analyser-save" hidden>SAVE AS .S1P</a>
@@ -348,7 +399,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
 <div id="check-charts"></div>
-<div id="check-downloads"></div>
+<div id="check-downloads" data-outputs="{2}"></div>
 <table id="check-sweep" hidden><caption>impedance of gap 1 and SWR against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
 <h3 id="trim-heading">Trim the built antenna</h3>
 <p>What the built antenna measured, laid on the model's SWR (with the settings above), gives the scale by which
@@ -392,10 +443,10 @@ above. Each candidate is one model run over the bands' points.</p>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
 <div id="cover-chart"></div>
 <div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
-<details id="check-about"><summary>About the NEC-2 engine and the LZMA decoder in this page</summary><pre>{1}</pre></details>
+<details id="check-about"><summary>About the NEC-2 engine and the LZMA decoder in this page</summary><pre>{0}</pre></details>
 </section>
 )",
-                       grounds, escape(about));
+                       escape(about), checkSettings(grounds), escape(checkOutputs()));
 }
 
 // BUILD SHEET below the window, beside the check whose figures a builder takes to the bench with it,

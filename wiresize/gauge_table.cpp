@@ -17,4 +17,13 @@ std::optional<double> diameterForGauge(double gauge) {
     return std::nullopt;
 }
 
+std::string gaugeName(std::int32_t code) {
+    switch (code) {
+    case 9009: return "00";
+    case 90009: return "000";
+    case 900009: return "0000";
+    default: return std::to_string(code);
+    }
+}
+
 }  // namespace brimalox

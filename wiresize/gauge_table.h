@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace brimalox {
 
@@ -32,5 +33,9 @@ std::int32_t gaugeForDiameter(double inches);
 
 // The table diameter of a gauge code, compared exactly; nothing for a number that is no code.
 std::optional<double> diameterForGauge(double gauge);
+
+// The gauge as wire tables write it: "0000", "000", "00" for the codes 900009, 90009, 9009, else the
+// code's digits.
+std::string gaugeName(std::int32_t code);
 
 }  // namespace brimalox

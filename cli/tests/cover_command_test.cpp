@@ -55,6 +55,18 @@ TEST(CoverCommand, TheJsonHoldsTheWinnerUnderTheDesignKeys) {
     ASSERT_EQ(best.at("bands").size(), 1u);
     EXPECT_EQ(best.at("bands")[0].at("from"), 145);
     EXPECT_EQ(best.at("bands")[0].at("worst_swr"), best.at("worst_swr"));
+    // A stretch below 2:1 is written as the check's report writes one.
+    const Outcome check = runProgram({"simulate", frequency, "--format", "json"});
+    ASSERT_EQ(check.status, 0) << check.err;
+    const auto keys = [](const nlohmann::json& object) {
+        std::vector<std::string> names;
+        for (const auto& [key, value] : object.items())
+            names.push_back(key);
+        return names;
+    };
+    const nlohmann::json& stretches = best.at("below_2_to_1_stretches");
+    ASSERT_FALSE(stretches.empty());
+    EXPECT_EQ(keys(stretches.front()), keys(nlohmann::json::parse(check.out).at("below_2_to_1")));
     EXPECT_TRUE(j.at("covered").get<bool>());
     EXPECT_GT(j.at("runs").get<int>(), 0);
     EXPECT_NE(o.err.find("runs, best so far"), std::string::npos);

@@ -104,6 +104,24 @@ TEST(Program, SweepStreamsEveryGridPoint) {
     EXPECT_EQ(json.back()["frequency"], "148");
 }
 
+// --format is read in any case, by every subcommand alike.
+TEST(Program, EveryFormatIsReadInAnyCase) {
+    const std::vector<std::vector<std::string>> commands{{"design", "146"},
+                                                         {"gauges"},
+                                                         {"sheet", "146", "--date", "2024-01-01"},
+                                                         {"trim", "146", "--measured-min", "x"}};
+    for (std::vector<std::string> args : commands) {
+        SCOPED_TRACE(args.front());
+        args.insert(args.end(), {"--format", "json"});
+        const Outcome lower = runProgram(args);
+        args.back() = "JSon";
+        const Outcome mixed = runProgram(args);
+        EXPECT_EQ(mixed.status, lower.status);
+        EXPECT_EQ(mixed.out, lower.out);
+        EXPECT_EQ(mixed.err, lower.err);
+    }
+}
+
 TEST(Program, UsageErrorsExitTwoWithAMessageAndNoOutput) {
     const std::vector<std::vector<std::string>> cases{
         {},

@@ -252,7 +252,7 @@ TEST(CheckSaves, OnlyWhatTheCheckHasIsOfferedUnderTheDesignsName) {
     for (const QAction* action : saves->actions())
         (action->isEnabled() ? offered : withheld) << action->text();
     EXPECT_EQ(withheld, QStringList({"HEIGHTS CHART (.svg)..."}));
-    EXPECT_EQ(offered.size(), 7);
+    EXPECT_EQ(offered.size(), 8);
 
     QString name;
     QTimer answer;

@@ -3,11 +3,20 @@
 #include <cmath>
 #include <limits>
 
+#include <nlohmann/json.hpp>
+
+#include "app/design_table.h"
 #include "nec/cover.h"
 #include "nec/report/report.h"
+#include "nec/report/report_json.h"
+#include "numtext/csv_text.h"
 
 namespace brimalox::nec {
 namespace {
+
+using nlohmann::ordered_json;
+
+ordered_json swrJson(double swr) { return std::isfinite(swr) ? ordered_json(swr) : ordered_json(nullptr); }
 
 std::string bandText(const Band& band) { return numberText(band.fromMhz) + "-" + numberText(band.toMhz) + " MHz"; }
 
@@ -89,6 +98,92 @@ std::string coverText(const CoverResult& r) {
         out += "Failed: " + failure + "\n";
     out += "Model runs: " + std::to_string(r.runs) + "\n";
     return out;
+}
+
+std::string coverReportCsv(const CoverResult& r) {
+    std::vector<std::string> header{"rank", "frequency", "sides", "conductor", "worst_swr"};
+    for (const Band& band : r.plan.bands)
+        header.push_back("worst_swr_" + numberText(band.fromMhz) + "_" + numberText(band.toMhz));
+    // CRLF line ends, as every CSV of the program ends them (RFC 4180).
+    std::string out;
+    const auto line = [&out](const std::vector<std::string>& cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0) out += ',';
+            appendCsvField(out, cells[i]);
+        }
+        out += "\r\n";
+    };
+    line(header);
+    for (std::size_t i = 0; i < r.ranked.size(); ++i) {
+        const Candidate& c = r.ranked[i];
+        std::vector<std::string> cells{std::to_string(i + 1), c.design.frequencyText, std::to_string(c.design.sides),
+                                       c.conductor, swrFigure(c.worst)};
+        for (double worst : c.bandWorst)
+            cells.push_back(swrFigure(worst));
+        line(cells);
+    }
+    return out;
+}
+
+std::string coverReportJson(const CoverResult& r) {
+    const CoverPlan& p = r.plan;
+    ordered_json j;
+    j["bands"] = ordered_json::array();
+    for (const Band& band : p.bands)
+        j["bands"].push_back({{"from", band.fromMhz}, {"to", band.toMhz}});
+    j["max_swr"] = p.maxSwr;
+    j["z0"] = p.z0;
+    j["ground"] = groundShortText(readGround(p.model, p.names));
+    j["covered"] = r.covered();
+    j["thicker"] = r.thicker;  // where none fits: the conductors to add, as --conductors takes them
+    if (!r.ranked.empty()) {
+        const Candidate& best = r.ranked.front();
+        ordered_json b;
+        const DesignResult design = runDesign(best.design);
+        const std::vector<std::string> cells = designCells(design, best.design.sides);
+        ordered_json d;
+        for (std::size_t i = 0; i < designColumns().size() && i < cells.size(); ++i)
+            d[std::string(designColumns()[i].key)] = cells[i];
+        b["design"] = d;
+        b["conductor"] = best.conductor;
+        b["worst_swr"] = swrJson(best.worst);
+        b["bands"] = ordered_json::array();
+        for (std::size_t i = 0; i < p.bands.size(); ++i)
+            b["bands"].push_back(
+                {{"from", p.bands[i].fromMhz}, {"to", p.bands[i].toMhz}, {"worst_swr", swrJson(best.bandWorst[i])}});
+        if (r.winner) {
+            const Analysis& a = r.winner->analysis;
+            if (!a.rows.empty()) {
+                b["lowest_swr"] = swrJson(a.lowestSwr);
+                b["lowest_mhz"] = a.lowestMhz;
+            }
+            // below_2 is kept for scripts written against earlier versions; the stretches are the check's.
+            b["below_2"] = ordered_json::array();
+            b["below_2_to_1_stretches"] = ordered_json::array();
+            for (const Below2& s : a.stretches) {
+                b["below_2"].push_back(
+                    {{"from", s.fromMhz}, {"to", s.toMhz}, {"open_below", s.openBelow}, {"open_above", s.openAbove}});
+                b["below_2_to_1_stretches"].push_back(ordered_json(stretchJson(s)));
+            }
+            b["gain"] = ordered_json::array();
+            for (std::size_t i = 0; i < p.bands.size(); ++i)
+                if (bandPattern(i) < a.patterns.size())
+                    b["gain"].push_back({{"mhz", a.patterns[bandPattern(i)].mhz},
+                                         {"dbi", a.patterns[bandPattern(i)].maxDbi},
+                                         {"takeoff_deg", a.patterns[bandPattern(i)].takeoffDeg}});
+        }
+        j["best"] = b;
+        j["next"] = ordered_json::array();
+        for (std::size_t i = 1; i < r.ranked.size(); ++i)
+            j["next"].push_back({{"frequency", r.ranked[i].design.frequencyText},
+                                 {"conductor", r.ranked[i].conductor},
+                                 {"worst_swr", swrJson(r.ranked[i].worst)}});
+    }
+    j["limits"] = r.limits;
+    j["failures"] = r.failures;
+    j["interrupted"] = r.stopped;
+    j["runs"] = r.runs;
+    return j.dump(2) + "\n";
 }
 
 }  // namespace brimalox::nec

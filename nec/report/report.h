@@ -85,5 +85,8 @@ std::string trimAnswer(const Trim& trim);
 // The band search's report for people: the winner, what to type, its figures and dimensions, the
 // next best, the runs.
 std::string coverText(const CoverResult& result);
+// The winner and the next best, one a row; and the whole search for programs.
+std::string coverReportCsv(const CoverResult& result);
+std::string coverReportJson(const CoverResult& result);
 
 }  // namespace brimalox::nec
