@@ -303,7 +303,7 @@ function warmRequest(module) {
   return JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
 }
 
-// The helpers are warmed after this worker's engine (or beside a request that came first): each
+// The helpers are warmed after this worker's engine (or after a request that came first): each
 // runs the warm-up's deck once, so that its engine is compiled and hot, and shares a check's sweep
 // only from then on, not slowing a first check with its compiling. Then the engines that do not run
 // side by side are let go. Once, whichever comes first.
@@ -357,7 +357,6 @@ onmessage = function (event) {
   if (m.type !== 'touchstone') asked = true;
   ++running;
   ready.then(function (module) {
-    warmHelpers(module);
     return m.type === 'check' ? shareDeck(module, module.engine, m.request, m.id).then(function () { return module; })
       : module;
   }).then(function (module) {
@@ -370,6 +369,9 @@ onmessage = function (event) {
   }).catch(function (error) {
     postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });
   }).then(function () {
+    // A request that came before the warm-up ran on this worker's engine alone, the helpers not
+    // compiling beside it; they are warmed now.
+    ready.then(warmHelpers, function () {});
     if (--running || !fitLater) return;
     var fit = fitLater;
     fitLater = null;

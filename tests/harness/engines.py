@@ -51,6 +51,11 @@ class EnginePage(page.Page):
         else:
             self.driver = Firefox(args.firefox, width, height)
 
+    def wait(self, what, script, timeout=10):
+        """As the Chromium tests wait, but never less than a minute: WebKitGTK on a loaded 2-core
+        machine took over 10 s to load the served page."""
+        super().wait(what, script, max(timeout, 60))
+
     def close(self):
         if self.driver is None:
             return

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """What a user does with the page, in each engine its users meet it in (Chromium, WebKitGTK for
-Safari's, Firefox ESR): the design road, the model check, the build sheet with the check's figures
-and the trim from an analyser's file, each from disk and served from localhost, and the served
-edition offline. Every figure and word is held to brimalox-cli's (or to replay's, which the page's
+Safari's, Firefox ESR): the design road, the model check with the build sheet before and after it, and
+the trim from an analyser's file, each from disk and served from localhost, and the served edition
+offline. Every figure and word is held to brimalox-cli's (or to replay's, which the page's
 Chromium tests hold it to), none written here. One scenario of one engine per run; each check's
 time from click to report is printed.
 
@@ -48,31 +48,24 @@ def scenario_road(page, args, checks, place):
 
 
 def scenario_check(page, args, checks, place):
-    """The first check after the page is ready and a later one, each report the command line's."""
-    for index, (name, clicks, design_options, settings) in enumerate(CASES[:2]):
-        fresh_settings(page)
-        design(page, clicks)
-        set_settings(page, settings)
-        shown = timed_check(page, f"{place}: {'first' if index == 0 else 'later'} check, {name}")
-        expected = cli(args, "simulate", *options_of(design_options, settings))
-        checks.equal(f"{place}: {name}: command line status", expected.returncode, 0)
-        checks.equal(f"{place}: {name}: the report", shown["report"], expected.stdout)
-    page.screenshot(f"{page.engine}-{place}-check.png")
-
-
-def scenario_sheet(page, args, checks, place):
-    """The build sheet before a check has no model figures; after it, the check's, as brimalox-cli
-    sheet --model draws them."""
+    """The build sheet without model figures, then the first check after the page is ready, its
+    report the command line's, and the sheet with its figures, as brimalox-cli sheet --model draws
+    them."""
     name, clicks, design_options, settings = CASES[1]
     design(page, clicks)
     set_settings(page, settings)
     shown, date = page_sheet(page)
     plain = cli(args, "sheet", *design_options, "--format", "svg", "--date", date)
-    checks.equal(f"{place}: before a check, the sheet", svg_tree(shown), svg_tree(plain.stdout))
-    timed_check(page, f"{place}: check, {name}")
+    checks.equal(f"{place}: the sheet before the check", svg_tree(shown), svg_tree(plain.stdout))
+    shown = timed_check(page, f"{place}: first check, {name}")
+    options = options_of(design_options, settings)
+    expected = cli(args, "simulate", *options)
+    checks.equal(f"{place}: command line status", expected.returncode, 0)
+    checks.equal(f"{place}: the report", shown["report"], expected.stdout)
+    page.screenshot(f"{page.engine}-{place}-check.png")
     shown, date = page_sheet(page, f"{page.engine}-{place}-sheet.png")
-    modelled = cli(args, "sheet", *options_of(design_options, settings), "--model", "--format", "svg", "--date", date)
-    checks.equal(f"{place}: after the check, the sheet", svg_tree(shown), svg_tree(modelled.stdout))
+    modelled = cli(args, "sheet", *options, "--model", "--format", "svg", "--date", date)
+    checks.equal(f"{place}: the sheet after the check", svg_tree(shown), svg_tree(modelled.stdout))
 
 
 def scenario_trim(page, args, checks, place):
@@ -119,8 +112,7 @@ def scenario_offline(page, args, checks, place, site):
     page.screenshot(f"{page.engine}-offline.png")
 
 
-SCENARIOS = {"road": scenario_road, "check": scenario_check, "sheet": scenario_sheet, "trim": scenario_trim,
-             "offline": scenario_offline}
+SCENARIOS = {"road": scenario_road, "check": scenario_check, "trim": scenario_trim, "offline": scenario_offline}
 
 
 def main():
