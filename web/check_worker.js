@@ -158,7 +158,8 @@ function fitEngines(engine, deck) {
   var mine = performance.now() - began;
   return Promise.all(together).then(function (times) {
     var side = times.reduce(function (sum, ms) { return sum + alone / Math.max(ms, alone); }, alone / Math.max(mine, alone));
-    var keep = Math.max(0, Math.floor(side + 0.4) - 1);
+    // n engines are kept where side by side they did more than n - 1 alone would (by a quarter).
+    var keep = Math.max(1, Math.ceil(side - 0.25)) - 1;
     helpers.slice(keep).forEach(function (helper) { dropHelper(helper, 'more engines than the machine runs at once'); });
   }, function () {});
 }
