@@ -219,7 +219,8 @@
   var BAR_STEP_MS = 250;
 
   // A run that goes on too long is stopped by the worker's client, as every run in the page is.
-  function run() {
+  // after(result), if given, is told the result shown, or null when the run failed.
+  function run(after) {
     if (busy) stop();  // a new run replaces the one going
     setBusy(true);
     progress.value = 0;
@@ -240,14 +241,18 @@
       done: function (result) {
         setBusy(false);
         show(result, asked);
+        if (after) after(result);
       },
-      failed: failed
+      failed: function (message) {
+        failed(message);
+        if (after) after(null);
+      }
     });
   }
 
   form.addEventListener('submit', function (event) {
     event.preventDefault();
-    run();
+    run(null);
   });
   cancelButton.addEventListener('click', function () {
     stop();
@@ -328,6 +333,16 @@
     // The design the window shows and the settings above, with the measured file, as the worker
     // takes them: {fields, sides, settings, measured}.
     request: request,
+    // Takes a measurement that did not come from a file ({name, text}, the analyser's sweep) as a
+    // chosen file is taken, for the next run and the trim.
+    useMeasured: function (taken) {
+      measured = taken;
+      measuredInput.value = '';
+      measuredClear.hidden = false;
+      measuredStatus.textContent = taken.name + ' will be drawn over the model at the next run.';
+    },
+    // Runs the check, as RUN THE MODEL does; after(result or null) is told how it ended.
+    run: run,
     // Shows a result's summary (sentences) in a list of the page's: the answer above its report.
     fillSummary: fillSummary,
     // "about 4 s over this ground" for that many model frequencies with the settings above.

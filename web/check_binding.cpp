@@ -19,6 +19,7 @@
 #include "numtext/figures.h"
 #include "numtext/numtext.h"
 #include "sheet/model_figures.h"
+#include "web/check_request.h"
 
 // Runs one deck in a fresh nec2c instance; the worker's script calls
 // _brimalox_engine_progress as frequencies are done. Returns nec2c's output (malloc'd), or null
@@ -387,6 +388,12 @@ const char* answer(const char* what, Body&& body) {
 
 }  // namespace
 
+namespace brimalox::web {
+
+nec::Request checkRequestOf(const json& in) { return requestOf(in); }
+
+}  // namespace brimalox::web
+
 extern "C" {
 
 // Called by the worker's script while a deck runs: that run's frequencies done.
@@ -420,7 +427,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check_deck(const char* requestJson) {
 }
 
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out
-// {"ok": true, "report" (text), "json", "trimmed" (the window's height and side texts), "built" (the
+// {"ok": true, "report" (text), "json", "answer" (its one line), "trimmed" (the window's height and side texts), "built" (the
 // design's height, side and gap in mm, what the trimmed sheet cuts from), "remark" (for the trimmed
 // design's build sheet)} or
 // {"ok": false, "kind", "message"} as for the check.
@@ -432,6 +439,7 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
                 {"report", trimReport(t, ReportFormat::Text)},
                 {"json", trimReport(t, ReportFormat::Json)},
                 {"summary", trimSummary(trimReport(t, ReportFormat::Text))},
+                {"answer", trimAnswer(t)},
                 {"trimmed", trimmedTexts(t)},
                 {"built", builtTexts(t)},
                 {"remark", sheet::trimRemark(t)}};

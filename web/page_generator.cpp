@@ -337,6 +337,10 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <div class="check-row"><label for="check-heights">height sweep FROM:TO:STEP (metres)</label><input id="check-heights" spellcheck="false" autocapitalize="off"></div>
 <div class="check-row" id="check-drop"><label for="check-measured">measured antenna, a one-port Touchstone file (.s1p), chosen or dropped here</label><input id="check-measured" type="file" accept=".s1p,.S1P,text/plain">
 <button type="button" id="check-measured-clear" hidden>forget the file</button><span id="check-measured-status" role="status"></span></div>
+<fieldset class="check-row" id="analyser"><legend>or measured now by an analyser on USB (NanoVNA, -H, -H4, -F; V2, V2Plus4, LiteVNA), calibrated at the plane above, over the sweep above</legend>
+<button type="button" id="analyser-connect">CONNECT AN ANALYSER</button><button type="button" id="analyser-once" disabled>SWEEP ONCE</button><button type="button" id="analyser-continuous" disabled>SWEEP CONTINUOUSLY</button><button type="button" id="analyser-stop" disabled>STOP</button><a id="analyser-save" hidden>SAVE AS .S1P</a>
+<span id="analyser-status" role="status" aria-live="polite"></span>
+<p id="analyser-answer" role="status" aria-label="TRIM"></p></fieldset>
 <div class="check-row"><button type="submit" id="check-run" aria-describedby="check-estimate">RUN THE MODEL</button><span id="check-estimate" class="estimate"></span><button type="button" id="check-cancel" aria-label="CANCEL the model check" disabled>CANCEL</button>
 <progress id="check-progress" value="0" max="1" aria-label="frequencies done"></progress><span id="check-status" role="status" aria-live="polite"></span></div>
 </form>
@@ -692,7 +696,7 @@ int main(int argc, char** argv) {
                                     part("check.css"),
                                     built("minified/check_client.js"),
                                     built("minified/check.js"),
-                                    built("minified/trim.js"),
+                                    built("minified/trim.js") + built("minified/analyser.js"),
                                     built("minified/cover.js"),
                                     built("minified/check_worker.js"),
                                     built("engine/nec2c_engine.js"),
