@@ -164,9 +164,9 @@ function fitEngines(engine, deck) {
   }, function () {});
 }
 
-// The helpers a check can share its sweep with: warm, or never warmed (a check came first).
+// The helpers a check can share its sweep with: the warm ones.
 function usable() {
-  return helpers.filter(function (helper) { return helper.warm !== false; });
+  return helpers.filter(function (helper) { return helper.warm === true; });
 }
 
 // Into how many parts the deck's sweep is shared: no more than its frequencies allow (splitDeck).
@@ -304,18 +304,22 @@ function warmRequest(module) {
   return JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
 }
 
-// The helpers are warmed after this worker's engine (or after a request that came first): each
-// runs the warm-up's deck once, so that its engine is compiled and hot, and shares a check's sweep
-// only from then on, not slowing a first check with its compiling. Then the engines that do not run
-// side by side are let go. Once, whichever comes first.
+// The helpers are warmed after this worker's engine (or after a request that came first), one
+// after another: each runs the warm-up's deck once, so that its engine is compiled and hot, and
+// shares a check's sweep only from then on, not slowing a first check with its compiling, nor
+// taking the cores all at once. Then the engines that do not run side by side are let go. Once,
+// whichever comes first.
 var helpersWarming = null;
 function warmHelpers(module) {
   if (helpersWarming || !helpers.length) return;
   var deck = module.checkDeck(warmRequest(module));
-  helpersWarming = Promise.all(helpers.map(function (helper) {
-    helper.warm = false;
-    return onHelper(helper, deck, function () {}).then(function () { helper.warm = true; }, function () {});
-  })).then(function () { return fitEngines(module.engine, deck); });
+  helpers.forEach(function (helper) { helper.warm = false; });
+  helpersWarming = helpers.slice().reduce(function (warmed, helper) {
+    return warmed.then(function () {
+      if (helpers.indexOf(helper) < 0) return;  // dropped meanwhile: nothing would answer
+      return onHelper(helper, deck, function () {}).then(function () { helper.warm = true; }, function () {});
+    });
+  }, Promise.resolve()).then(function () { return fitEngines(module.engine, deck); });
 }
 
 function warmUp(module) {
