@@ -71,6 +71,15 @@ if(BRIMALOX_BUILD_TESTS)
     # The page's accessibility checker, from npm (scripts/setup-debian.sh puts it there).
     find_file(BRIMALOX_AXE axe.min.js PATHS /usr/local/share/brimalox-axe/node_modules/axe-core NO_DEFAULT_PATH)
     need(BRIMALOX_AXE "axe-core (from npm)")
+    # The page in Safari's engine (WebKitGTK's driver and browser, on Xvfb) and in Firefox ESR (its
+    # WebDriver BiDi over a WebSocket).
+    need_program(BRIMALOX_WEBKITDRIVER WebKitWebDriver webkit2gtk-driver)
+    need_program(BRIMALOX_MINIBROWSER MiniBrowser webkit2gtk-driver
+                 PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/webkit2gtk-4.1 NO_DEFAULT_PATH)
+    need_program(BRIMALOX_XVFB Xvfb xvfb)
+    need_program(BRIMALOX_FIREFOX firefox-esr firefox-esr)
+    find_path(BRIMALOX_WEBSOCKETS websockets/__init__.py PATHS /usr/lib/python3/dist-packages NO_DEFAULT_PATH)
+    need(BRIMALOX_WEBSOCKETS python3-websockets)
   endif()
 endif()
 if(missing)

@@ -2,8 +2,8 @@
 # Installs what building and testing the calculator needs on Debian 12; does nothing when all is there.
 set -eu
 # The compiler, Qt, the libraries, the NEC-2 engine, the WebAssembly compiler and zopfli to pack it, clang and its
-# libFuzzer for the fuzz targets, clang-format for the code's layout; then what the end-to-end tests drive the window with, the browser
-# the web page is tested in, and what checks the package.
+# libFuzzer for the fuzz targets, clang-format for the code's layout; then what the end-to-end tests drive the window with, the browsers
+# the web page is tested in (Chromium, WebKitGTK's MiniBrowser with its driver, Firefox ESR), and what checks the package.
 packages="cmake ninja-build g++
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libxcb1-dev fonts-liberation2
   libgtest-dev libbenchmark-dev
@@ -12,7 +12,7 @@ packages="cmake ninja-build g++
   emscripten nodejs node-acorn
   clang libclang-rt-14-dev clang-format
   xvfb libxdamage1 dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils imagemagick openbox
-  chromium chromium-driver python3-selenium
+  chromium chromium-driver python3-selenium webkit2gtk-driver firefox-esr python3-websockets
   desktop-file-utils appstream man-db lintian dpkg-dev file"
 missing=""
 for p in $packages; do

@@ -66,6 +66,38 @@
   var ask = brimalox.worker.ask;
   var stop = brimalox.worker.stop;
 
+  // On a phone (below 600 px) the report's short form comes first: the sweep's table (MHz, the
+  // impedance and the SWR where the check takes them), which fits the screen, below the answer; the
+  // full text is one tap away (FULL REPORT, which shows it in a box of its own that scrolls
+  // sideways, and its download).
+  var phone = matchMedia('(max-width: 599px)');
+  var fullButton = document.createElement('button');
+  fullButton.type = 'button';
+  fullButton.id = 'check-full';
+  fullButton.textContent = 'FULL REPORT';
+  fullButton.setAttribute('aria-controls', 'check-report');
+  fullButton.setAttribute('aria-expanded', 'false');
+  fullButton.hidden = true;  // until there is a report
+  summary.parentNode.insertBefore(fullButton, summary.nextSibling);
+  function showFull(on) {
+    report.classList.toggle('wide', on);
+    fullButton.setAttribute('aria-expanded', String(on));
+    if (on) report.scrollIntoView({ block: 'nearest' });
+  }
+  fullButton.addEventListener('click', function () { showFull(!report.classList.contains('wide')); });
+  var tableAfter = downloads;
+  function placeTable() {
+    var after = phone.matches ? fullButton : tableAfter;
+    after.parentNode.insertBefore(sweepTable, after.nextSibling);
+  }
+  if (phone.addEventListener) phone.addEventListener('change', placeTable);
+  placeTable();
+  // A chart fitted to a phone's screen shows at its own size at a tap, and fits again at the next.
+  document.addEventListener('click', function (event) {
+    var chart = event.target;
+    if (phone.matches && chart.classList && chart.classList.contains('check-chart')) chart.classList.toggle('full');
+  });
+
   function clearResults() {
     urls.forEach(function (u) { URL.revokeObjectURL(u); });
     urls = [];
@@ -74,6 +106,7 @@
     sweepTable.hidden = true;
     sweepTable.tBodies[0].textContent = '';
     summary.textContent = '';
+    fullButton.hidden = true;
   }
 
   // The answer in a few sentences, one an item of the list.
@@ -141,6 +174,8 @@
       return;
     }
     fillSummary(result.summary);
+    showFull(false);
+    fullButton.hidden = false;
     report.textContent = result.report;
     report.classList.remove('message');
     var name = 'brimalox-' + byId('Text2').value.trim().replace(/[^0-9A-Za-z.+-]/g, '_');

@@ -162,11 +162,13 @@ json resultJson(const Result& r) {
                 {"smithSvg", r.analysis.rows.empty() ? std::string() : smithChart(r)},
                 {"touchstone", touchstoneFile(r)},
                 {"failures", r.analysis.failures}};
-    // The sweep as the page's table shows it, with the report's digits: MHz, gap 1's resistance and
-    // reactance, SWR.
+    // The sweep as the page's table shows it, with the report's digits: MHz, the resistance and
+    // reactance where the SWR is taken (gap 1, or the feed's plane), SWR; a phone's short report.
     json table = json::array();
-    for (const SweepRow& row : r.analysis.rows) {
-        const std::complex<double> ohms = row.feeds.empty() ? std::complex<double>() : row.feeds.front().ohms;
+    const Plane plane = r.feed && !r.analysis.planes.empty() ? r.feed->at : Plane::Gap;
+    for (std::size_t i = 0; i < r.analysis.rows.size(); ++i) {
+        const SweepRow& row = r.analysis.rows[i];
+        const std::complex<double> ohms = row.feeds.empty() ? std::complex<double>() : ohmsAt(r.analysis, i, plane);
         table.push_back(
             {numberText(row.mhz), fixedText(ohms.real(), 1), fixedText(ohms.imag(), 1), swrFigure(row.swr)});
     }

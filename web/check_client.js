@@ -13,13 +13,21 @@ brimalox.worker = (function () {
   var nextId = 0;
   var stopped = [];  // what the views do when the worker ends
   var sharedParts = 0;  // among how many engines the last answer's sweep was shared
+  var START_S = 30;  // the worker's first answer, on a loaded machine: it parses the modules' scripts
 
   function start() {
     var source = [byId('core-module').textContent, byId('nec-engine').textContent,
                   byId('check-worker').textContent].join('\n');
     var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     var w = new Worker(url);
-    URL.revokeObjectURL(url);
+    // The address is let go once the worker has answered: a browser that fetches a worker's script
+    // after the constructor returns (Firefox may) would find a revoked one gone.
+    var answered = false;
+    function heard() {
+      if (answered) return;
+      answered = true;
+      URL.revokeObjectURL(url);
+    }
     // Helpers beside the worker share a check's sweep: one for each core the machine has left, at
     // most 3 (check_worker.js).
     var cores = navigator.hardwareConcurrency || 1;
@@ -28,6 +36,10 @@ brimalox.worker = (function () {
     var loaded = Promise.all([brimaloxUnpacked('nec-engine-wasm'), brimaloxUnpacked('core-wasm')]).then(function (wasm) {
       w.postMessage({ type: 'load', engine: wasm[0], module: wasm[1], engineScript: byId('nec-engine').textContent,
                       helpers: Math.min(cores, 4) - 1 });
+      // A worker that never starts would leave every request waiting for the time limit.
+      setTimeout(function () {
+        if (!answered) failed('the model\'s worker did not start within ' + START_S + ' s');
+      }, START_S * 1000);
     });
     var started = {
       post: function (message) { loaded.then(function () { w.postMessage(message); }, function () {}); },
@@ -44,6 +56,7 @@ brimalox.worker = (function () {
     loaded.catch(function (error) { failed(String(error && error.message || error)); });
     w.onmessage = function (event) {
       var m = event.data;
+      heard();
       if (m.type === 'warmed') performance.mark('brimalox-check-warm');
       var job = pending[m.id];
       if (!job) return;
@@ -58,6 +71,7 @@ brimalox.worker = (function () {
     };
     w.onerror = function (event) {
       event.preventDefault();
+      heard();
       failed(event.message || 'the worker failed');
     };
     return started;

@@ -3,13 +3,14 @@
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
 // A check's sweep is shared among engines in helper workers beside this one (as many as the
-// machine's cores allow, at most four in all), each running a contiguous part of the sweep's
+// machine's cores allow, at most four in all, fewer where they do not run side by side: see
+// fitEngines, or where the sweep is short), each running a contiguous part of the sweep's
 // frequencies: nec2c computes each frequency on its own, so the parts' outputs joined are the one
 // run's (see splitDeck); this worker runs the last part with the patterns.
 // In: {type: 'load', engine, module, engineScript, helpers} (engine and module: their WebAssembly, as
 // bytes, unpacked by the page; engineScript the engine's script, for the helpers), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
-// Out: {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far),
+// Out: {type: 'loaded'} at once, {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far),
 // {id, type: 'done', result, parts} (parts: among how many engines the sweep was shared, 1 for none),
 // {id, type: 'error', message},
 // {type: 'warmed'}.
@@ -40,8 +41,9 @@ function helperMain() {
       return;
     }
     engine.then(function (e) {
+      var began = performance.now();
       var output = e.run(m.deck, function (done) { postMessage({ id: m.id, progress: done }); }).output;
-      postMessage({ id: m.id, output: output });
+      postMessage({ id: m.id, output: output, ms: performance.now() - began });
     }).catch(function (error) {
       postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
     });
@@ -85,7 +87,7 @@ function startHelpers() {
         if (m.progress !== undefined) return job.progress(m.progress);
         delete helper.jobs[m.id];
         if (m.error !== undefined) job.reject(new Error(m.error));
-        else job.resolve(m.output);
+        else job.resolve(m.output, m.ms);
       };
     })(helper);
     helper.worker.onerror = (function (helper) {
@@ -96,16 +98,21 @@ function startHelpers() {
     })(helper);
     helpers.push(helper);
   }
-  URL.revokeObjectURL(url);
+  // The address is let go once each helper has answered or been dropped (as check_client.js does).
+  var waiting = helpers.length;
+  function heard() {
+    if (--waiting === 0) URL.revokeObjectURL(url);
+  }
   helpers.slice().forEach(function (helper) {
     var answered = false;
     var id = ++helper.next;
-    helper.jobs[id] = { resolve: function () { answered = true; }, reject: function () {}, progress: function () {} };
+    helper.jobs[id] = { resolve: function () { answered = true; heard(); }, reject: heard, progress: function () {} };
     helper.worker.postMessage({ id: id, type: 'hello' });
     setTimeout(function () {
       if (!answered) dropHelper(helper, 'a helper worker did not answer');
     }, HELLO_MS);
   });
+  if (!waiting) URL.revokeObjectURL(url);
   // The helpers take the engine as this worker compiled it: one compile rather than one each, and
   // the code the browser optimises while any of them runs serves them all.
   engineReady.then(function (engine) {
@@ -119,12 +126,54 @@ function startHelpers() {
   }, function () {});
 }
 
-function onHelper(helper, deck, progress) {
+// The helper's output of the deck; `timed`, its run's milliseconds instead.
+function onHelper(helper, deck, progress, timed) {
   return new Promise(function (resolve, reject) {
     var id = ++helper.next;
-    helper.jobs[id] = { resolve: resolve, reject: reject, progress: progress };
+    helper.jobs[id] = { resolve: function (output, ms) { resolve(timed ? ms : output); }, reject: reject,
+                        progress: progress };
     helper.worker.postMessage({ id: id, deck: deck });
   });
+}
+
+// Engines that fit the machine. A browser may report more cores than it has (WebKit reports 4 on
+// 2), and engines beyond the cores only share them: the sweep is no sooner done, and each engine's
+// warm-up and memory are paid for nothing. Once every engine is warm, the warm-up's deck is run by
+// this worker's engine alone and then by all of them at once: each engine's speed beside its speed
+// alone says how many ran side by side in earnest, and the helpers beyond that are let go.
+var running = 0;     // requests under way: no engine is timed meanwhile
+var fitLater = null; // the fitting, left until they end
+function fitEngines(engine, deck) {
+  if (!helpers.length) return Promise.resolve();
+  if (running) {
+    fitLater = function () { fitEngines(engine, deck); };
+    return Promise.resolve();
+  }
+  var began = performance.now();
+  engine.run(deck);
+  var alone = performance.now() - began;
+  var together = helpers.map(function (helper) { return onHelper(helper, deck, function () {}, true); });
+  began = performance.now();
+  engine.run(deck);
+  var mine = performance.now() - began;
+  return Promise.all(together).then(function (times) {
+    var side = times.reduce(function (sum, ms) { return sum + alone / Math.max(ms, alone); }, alone / Math.max(mine, alone));
+    // n engines are kept where side by side they did more than n - 1 alone would (by a quarter).
+    var keep = Math.max(1, Math.ceil(side - 0.25)) - 1;
+    helpers.slice(keep).forEach(function (helper) { dropHelper(helper, 'more engines than the machine runs at once'); });
+  }, function () {});
+}
+
+// The helpers a check can share its sweep with: the warm ones.
+function usable() {
+  return helpers.filter(function (helper) { return helper.warm === true; });
+}
+
+// Into how many parts the deck's sweep is shared: no more than its frequencies allow (splitDeck).
+function partsFor(deck, engines) {
+  var wanted = engines;
+  while (wanted > 1 && !splitDeck(deck, wanted)) --wanted;
+  return wanted;
 }
 
 // What the last part runs after the sweep (the patterns' frequencies and their points), in the
@@ -193,9 +242,11 @@ function joinOutputs(outputs) {
 // itself, and meets and reports the fault as it would have.
 function shareDeck(module, engine, request, id) {
   joined = {};
-  if (!helpers.length) return Promise.resolve();
+  var sharing = usable();
+  if (!sharing.length) return Promise.resolve();
   var deck = module.checkDeck(request);
-  var decks = deck && splitDeck(deck, helpers.length + 1);
+  var parts = deck ? partsFor(deck, sharing.length + 1) : 1;
+  var decks = parts > 1 && splitDeck(deck, parts);
   if (!decks) return Promise.resolve();
   var done = decks.map(function () { return 0; });
   var total = 0;  // the deck's frequencies: the sweep's and the patterns'
@@ -206,14 +257,14 @@ function shareDeck(module, engine, request, id) {
       postMessage({ id: id, type: 'progress', done: done.reduce(function (a, b) { return a + b; }), total: total });
     };
   }
-  var running = decks.slice(0, -1).map(function (part, k) { return onHelper(helpers[k], part, told(k)); });
+  var others = decks.slice(0, -1).map(function (part, k) { return onHelper(sharing[k], part, told(k)); });
   var last;
   try {
     last = engine.run(decks[decks.length - 1], told(decks.length - 1)).output;
   } catch (error) {
     return Promise.resolve();
   }
-  return Promise.all(running).then(function (outputs) {
+  return Promise.all(others).then(function (outputs) {
     joined[deck] = { output: joinOutputs(outputs.concat([last])), parts: decks.length };
   }, function () {});
 }
@@ -244,23 +295,45 @@ function load() {
 // free space) before any is asked makes the module and the engine ready and hot, so that the first
 // check a user asks for runs as fast as the next. A request that comes while it runs waits for it;
 // one that comes before it starts runs instead of it.
-function warmUp(module) {
+function warmRequest(module) {
   var design = module.design({ frequency: '146', sides: 3, unit: null, conductor: '' }, module.texts(), [false, false]);
   var fields = {};
   module.valueFields().forEach(function (f) { fields[f.field] = design.texts[Number(f.field.slice(4)) - 1]; });
   var settings = { z0: '300', from: '144', to: '148', step: '2', ground: '', groundConstants: '', height: '',
                    patternAt: [], heights: '' };
-  var request = JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
-  module.check(request);
-  // Each helper runs the deck once, so that its engine is compiled and hot too.
-  var deck = module.checkDeck(request);
-  return Promise.all(helpers.map(function (helper) { return onHelper(helper, deck, function () {}); }));
+  return JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
+}
+
+// The helpers are warmed after this worker's engine (or after a request that came first), one
+// after another: each runs the warm-up's deck once, so that its engine is compiled and hot, and
+// shares a check's sweep only from then on, not slowing a first check with its compiling, nor
+// taking the cores all at once. Then the engines that do not run side by side are let go. Once,
+// whichever comes first.
+var helpersWarming = null;
+function warmHelpers(module) {
+  if (helpersWarming || !helpers.length) return;
+  var deck = module.checkDeck(warmRequest(module));
+  helpers.forEach(function (helper) { helper.warm = false; });
+  helpersWarming = helpers.slice().reduce(function (warmed, helper) {
+    return warmed.then(function () {
+      if (helpers.indexOf(helper) < 0) return;  // dropped meanwhile: nothing would answer
+      return onHelper(helper, deck, function () {}).then(function () { helper.warm = true; }, function () {});
+    });
+  }, Promise.resolve()).then(function () { return fitEngines(module.engine, deck); });
+}
+
+function warmUp(module) {
+  module.check(warmRequest(module));
+  // This engine is ready: a check asked now runs at once, with the helpers warm by then.
+  postMessage({ type: 'warmed' });
+  warmHelpers(module);
 }
 
 onmessage = function (event) {
   var m = event.data;
   if (m.type === 'load') {
     sources = m;
+    postMessage({ type: 'loaded' });  // this worker runs (check_client.js waits for it)
     return;
   }
   if (!ready) {
@@ -275,8 +348,7 @@ onmessage = function (event) {
         if (!asked) {
           current = 0;  // its progress is nobody's
           try {
-            warmUp(module).then(function () { postMessage({ type: 'warmed' }); },
-                                function () { postMessage({ type: 'warmed' }); });
+            warmUp(module);
             return;
           } catch (error) {
             // A check asked later meets the same fault and says it.
@@ -288,6 +360,7 @@ onmessage = function (event) {
     return;
   }
   if (m.type !== 'touchstone') asked = true;
+  ++running;
   ready.then(function (module) {
     return m.type === 'check' ? shareDeck(module, module.engine, m.request, m.id).then(function () { return module; })
       : module;
@@ -300,5 +373,13 @@ onmessage = function (event) {
     postMessage({ id: m.id, type: 'done', result: result, parts: sharedParts });
   }).catch(function (error) {
     postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });
+  }).then(function () {
+    // A request that came before the warm-up ran on this worker's engine alone, the helpers not
+    // compiling beside it; they are warmed now.
+    ready.then(warmHelpers, function () {});
+    if (--running || !fitLater) return;
+    var fit = fitLater;
+    fitLater = null;
+    fit();
   });
 };

@@ -400,7 +400,7 @@ anywhere. The SWR is that of gap 1 against the feed line, with every gap driven 
 <pre id="check-report" tabindex="0" aria-label="the model's report"></pre>
 <div id="check-charts"></div>
 <div id="check-downloads" data-outputs="{2}"></div>
-<table id="check-sweep" hidden><caption>impedance of gap 1 and SWR against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
+<table id="check-sweep" hidden><caption>impedance and SWR where the SWR is taken, against frequency</caption><thead><tr><th scope="col">MHz</th><th scope="col">resistance (ohms)</th><th scope="col">reactance (ohms)</th><th scope="col">SWR</th></tr></thead><tbody></tbody></table>
 <h3 id="trim-heading">Trim the built antenna</h3>
 <p>What the built antenna measured, laid on the model's SWR (with the settings above), gives the scale by which
 its lengths are off: how much to cut from each piece, and the trimmed design run through the model before anyone

@@ -63,9 +63,25 @@
     }
     message.textContent = '';
     byId('sheet-page').innerHTML = out.svg;  // the core's own SVG, its texts escaped
+    readable(byId('sheet-page').querySelector('svg'));
     showPaper();
     view.showModal();
     brimalox.guide.done('sheet');
+  }
+
+  // A phone's screen would shrink the sheet until its text is about 5 CSS px: there it opens as
+  // wide as its smallest text needs to be 12 px, and its view scrolls (the page's zoom enlarges it
+  // further). Elsewhere it fits the screen.
+  var phone = matchMedia('(max-width: 599px)');
+  var READABLE_PX = 12;
+  function readable(svg) {
+    if (!svg || !phone.matches) return;
+    var smallest = Infinity;
+    svg.querySelectorAll('text').forEach(function (t) {
+      smallest = Math.min(smallest, parseFloat(t.getAttribute('font-size')) || Infinity);
+    });
+    var width = svg.viewBox.baseVal.width;
+    if (isFinite(smallest) && width > 0) svg.style.width = Math.ceil(READABLE_PX * width / smallest) + 'px';
   }
 
   function build(design) {

@@ -74,10 +74,10 @@ def in_private_bus(script, run):
         return subprocess.run(["dbus-run-session", "--", "sh", "-c", shell, "sh"] + command, env=env).returncode
 
 
-def start_xvfb():
+def start_xvfb(screen="800x600x24"):
     read_end, write_end = os.pipe()
     process = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""

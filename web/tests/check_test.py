@@ -173,9 +173,9 @@ def scenario_differential(page, args, checks):
             design(page, clicks)
             set_settings(page, settings)
             shown = run_check(page)
-            if name == CASES[0][0]:  # the worker shares the sweep with a helper for each core left
-                checks.equal(f"{name}: engines sharing the sweep", page.js("return brimalox.worker.sharedParts()"),
-                             page.js("return Math.min(navigator.hardwareConcurrency || 1, 4)"))
+            if name == CASES[0][0]:  # a helper for each core left, fewer if they do not run side by side
+                parts, cores = page.js("return [brimalox.worker.sharedParts(), navigator.hardwareConcurrency || 1]")
+                checks.true(f"{name}: the sweep shared among {parts} engines on {cores} cores", 1 <= parts <= min(cores, 4))
             options = design_options + [word for _, text, option in settings for word in (option, text)]
             text, as_json, deck, files = simulate(args, options, pathlib.Path(folder))
             checks.equal(f"{name}: command line status", text.returncode, 0)
@@ -695,8 +695,8 @@ return {sideways: document.documentElement.scrollWidth - innerWidth, width: inne
 def scenario_widths(page, args, checks):
     """The guide after a check and a trim; with a report in each part, at every width from 320 px and
     at 200 % zoom: the page never scrolls sideways (a report, the table and the charts scroll by
-    themselves), the window keeps its size where it fits, chart text keeps its 12 px on a phone, and
-    a touch screen's targets are 44 px."""
+    themselves), the window keeps its size where it fits, the charts fit a phone's screen and show
+    at their own size at a tap, and a touch screen's targets are 44 px."""
     design(page, CASES[0][1])
     run_check(page)
     set_settings(page, [("trim-2to1-low", "134.1", ""), ("trim-2to1-high", "171.9", "")])
@@ -734,8 +734,21 @@ def scenario_widths(page, args, checks):
             checks.equal(f"{name}: the window's width", shown["form"], form_width)
         else:
             for alt, width, natural in shown["charts"]:
-                checks.true(f"{name}: chart {alt!r} drawn {width:.0f} px wide of {natural}: its 12 px text shrinks",
-                            width >= natural - 0.5)
+                checks.true(f"{name}: chart {alt!r} drawn {width:.0f} px wide of {natural}: beyond the screen",
+                            width <= min(natural, shown["width"]) + 0.5)
+            # A tap shows a chart at its own size, its 12 px text as drawn, and the next fits it again.
+            tapped = "const i = document.querySelector('.check-chart'); i.click(); return i.clientWidth"
+            full, fitted = page.js(tapped), page.js(tapped)
+            natural = shown["charts"][0][2]
+            checks.true(f"{name}: a tapped chart drawn {full:.0f} px wide of {natural}, then {fitted:.0f}",
+                        abs(full - natural) < 0.5 and fitted <= shown["width"])
+            # The short report is the sweep's table, SWR column and all; the full text a tap away.
+            checks.true(f"{name}: the sweep's table wider than its box", page.js(
+                "const t = document.getElementById('check-sweep'); return t.scrollWidth <= t.clientWidth"))
+            checks.equal(f"{name}: the full report shown, then with FULL REPORT", page.js(
+                "const r = document.getElementById('check-report'), b = document.getElementById('check-full');"
+                "const seen = () => r.offsetParent !== null; const before = seen(); b.click(); const after = seen();"
+                "b.click(); return [before, after, seen()]"), [False, True, False])
         if metrics["mobile"]:
             for target, width, height in shown["targets"]:
                 checks.true(f"{name}: {target!r} is {width:.0f} x {height:.0f}, under 44 x 44",
