@@ -119,6 +119,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--engine", choices=ENGINES, required=True)
     parser.add_argument("--scenario", choices=SCENARIOS, required=True)
+    parser.add_argument("--place", choices=["from disk", "served"], action="append",
+                        help="where the page is opened (default: both)")
     for option in ("page", "site", "cli", "node", "module", "chromium", "chromedriver", "firefox", "webkitdriver",
                    "minibrowser", "artefacts"):
         parser.add_argument("--" + option, required=True)
@@ -128,6 +130,7 @@ def main():
     site = Site(args.site)
     places = {"served": site.url} if args.scenario == "offline" else {
         "from disk": pathlib.Path(args.page).resolve().as_uri(), "served": site.url}
+    places = {place: url for place, url in places.items() if not args.place or place in args.place}
     page = None
     try:
         page = EnginePage(args.engine, args, "about:blank")
