@@ -9,5 +9,6 @@
 #include "nec/error.h"
 #include "nec/request.h"
 #include "nec/simulate.h"
+#include "nec/sweep_parts.h"
 #include "nec/touchstone.h"
 #include "nec/trim.h"
