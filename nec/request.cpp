@@ -61,20 +61,6 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
 
 }  // namespace
 
-double numberSetting(const std::string& text, const std::string& name) {
-    const Parsed<double> parsed = parseDouble(text);
-    if (parsed.error == ParseError::Overflow || (parsed.ok() && !std::isfinite(parsed.value)))
-        throw Refused(name + " " + text + " is too large to compute");
-    if (!parsed.ok()) throw Refused(name + " needs a number, not \"" + text + "\"");
-    return parsed.value;
-}
-
-double positiveSetting(const std::string& text, const std::string& name) {
-    const double value = numberSetting(text, name);
-    if (!(value > 0)) throw Refused(name + " needs a positive number, not \"" + text + "\"");
-    return value;
-}
-
 const std::vector<GroundClass>& groundClasses() {
     static const std::vector<GroundClass> classes{
         {"very-good", 20, 0.0303, "pastoral, low hills, rich soil, as from Dallas to Lincoln"},

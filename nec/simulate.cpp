@@ -5,8 +5,8 @@
 
 #include "app/buttons.h"
 #include "nec/error.h"
+#include "nec/fit.h"
 #include "nec/sweep_parts.h"
-#include "nec/trim.h"
 #include "numtext/fields.h"
 #include "numtext/numtext.h"
 
