@@ -5,9 +5,9 @@
 #include <functional>
 #include <limits>
 
+#include "nec/check.h"
 #include "nec/error.h"
 #include "nec/fit.h"
-#include "nec/simulate.h"
 #include "nec/simulation.h"
 #include "numtext/numtext.h"
 

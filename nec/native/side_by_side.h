@@ -2,8 +2,8 @@
 // The model's runs side by side on threads, one engine each: the command line's and the window's way
 // (the page's worker shares them among its helper workers).
 
+#include "nec/check.h"
 #include "nec/cover.h"
-#include "nec/simulate.h"
 
 namespace brimalox::nec {
 

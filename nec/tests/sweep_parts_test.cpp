@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
 #include "nec/report/report.h"
-#include "nec/simulate.h"
 #include "nec/sweep_parts.h"
 #include "nec/tests/nec2c_installed.h"
 #include "numtext/numtext.h"

@@ -1,4 +1,4 @@
-#include "nec/simulate.h"
+#include "nec/check.h"
 
 #include <cmath>
 #include <utility>
