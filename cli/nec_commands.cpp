@@ -20,6 +20,7 @@
 #include "cli/design_options.h"
 #include "cli/output.h"
 #include "nec/native/runner.h"
+#include "nec/native/side_by_side.h"
 #include "nec/nec.h"
 #include "nec/report/check_outputs.h"
 #include "nec/report/report.h"
@@ -195,8 +196,8 @@ void addNecCommands(CLI::App& app, std::ostream& out, std::ostream& err) {
                 }
                 // The settings are checked before nec2c starts, so a refusal costs no run.
                 const Prepared prepared = prepare(o.request);
-                Nec2cProgram engine(run);
-                const Result result = nec::run(prepared, engine);
+                const EngineMaker engines = [run] { return std::make_unique<Nec2cProgram>(run); };
+                const Result result = runSideBySide(prepared, engines, coreCount());
                 for (const std::string& warning : result.warnings)
                     err << "brimalox-cli simulate: warning: " << warning << '\n';
                 for (std::size_t i = 0; i < kCheckOutputs.size(); ++i)

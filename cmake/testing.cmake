@@ -16,11 +16,16 @@ function(brimalox_test name)
   set_tests_properties(${name} PROPERTIES LABELS "${label};${arg_LABELS}" SKIP_RETURN_CODE 77 TIMEOUT ${arg_TIMEOUT}
     ENVIRONMENT "PYTHONPATH=${PROJECT_SOURCE_DIR}/tests;PYTHONDONTWRITEBYTECODE=1")
 endfunction()
-# Cases are listed when the tests run (building needs no display), named by their parameters' names.
+# Cases are listed when the tests run (building needs no display), named by their parameters' names,
+# each after its program's PREFIX ("nec.Check.Case") and labelled by the prefix up to its first dot.
 # Test code is built at -O0, the files in batches (unity build: less compiler time; GoogleTest is parsed once
 # a batch, so precompiling it cost more than it saved).
 function(brimalox_gtest name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "SOURCES;LIBRARIES;DEFINITIONS;INCLUDES;PROPERTIES;DEPENDS")
+  if(NOT arg_PREFIX MATCHES "^[a-z]+(\\.[a-z]+)*\\.$")
+    message(FATAL_ERROR "brimalox_gtest(${name}): give PREFIX \"folder.\" to name and label its tests")
+  endif()
+  string(REGEX REPLACE "\\..*" "" label ${arg_PREFIX})
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES})
   target_compile_definitions(${name} PRIVATE ${arg_DEFINITIONS})
@@ -31,7 +36,7 @@ function(brimalox_gtest name)
     add_dependencies(${name} ${arg_DEPENDS})  # programs the tests run
   endif()
   gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       TEST_PREFIX "${arg_PREFIX}" PROPERTIES ${arg_PROPERTIES})
+                       TEST_PREFIX "${arg_PREFIX}" PROPERTIES LABELS ${label} ${arg_PROPERTIES})
 endfunction()
 # The layout is .clang-format's (`clang-format -i FILE`); no include runs upward or sideways.
 set(formatted app bench cli desktop dimensions fuzz nec numtext sheet tests vna web wiresize)

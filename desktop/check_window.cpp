@@ -33,6 +33,7 @@
 #include "desktop/model_settings.h"
 #include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
+#include "nec/native/side_by_side.h"
 #include "nec/report/check_outputs.h"
 #include "nec/report/report.h"
 
@@ -199,8 +200,10 @@ void CheckWindow::run() {
     };
     start<nec::Result>(this, &CheckWindow::finished, QStringLiteral("Running nec2c..."),
                        [prepared = std::move(prepared), progress](const nec::RunOptions& engine) {
-                           nec::Nec2cProgram program(engine);
-                           return nec::run(prepared, program, progress);
+                           const nec::EngineMaker engines = [engine] {
+                               return std::make_unique<nec::Nec2cProgram>(engine);
+                           };
+                           return nec::runSideBySide(prepared, engines, nec::coreCount(), progress);
                        });
 }
 

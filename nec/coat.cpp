@@ -4,7 +4,8 @@
 #include <cctype>
 #include <cmath>
 
-#include "nec/request.h"
+#include "nec/setting_words.h"
+#include "numtext/figures.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/road.h"
+#include "nec/check.h"
 #include "nec/engine.h"
 #include "nec/request.h"
-#include "nec/simulate.h"
 
 namespace brimalox::nec {
 

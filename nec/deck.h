@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "nec/geometry.h"
+#include "nec/setting_words.h"
 #include "numtext/figures.h"
 
 namespace brimalox::nec {
@@ -19,10 +20,6 @@ struct Sweep {
 
 // 0.8 to 1.4 times the design frequency in steps of 1 %.
 Sweep defaultSweep(double designMhz);
-// What a front-end calls the sweep's three settings in a refusal.
-struct SweepNames {
-    std::string from = "from", to = "to", step = "step";
-};
 // from..to inclusive (to is reached when it lies on a step). Throws std::invalid_argument for a
 // range that is empty, not positive, or of more points than a run should take.
 Sweep makeSweep(double fromMhz, double toMhz, double stepMhz, const SweepNames& names = {});

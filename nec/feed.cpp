@@ -3,8 +3,7 @@
 #include <cmath>
 
 #include "nec/geometry.h"
-#include "nec/request.h"
-#include "nec/setting_fields.h"
+#include "nec/setting_words.h"
 #include "numtext/figures.h"
 #include "numtext/numtext.h"
 #include "numtext/split_text.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "nec/deck.h"
 #include "nec/error.h"
+#include "numtext/figures.h"
 
 namespace brimalox::nec {
 namespace {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "nec/setting_fields.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
@@ -61,25 +60,6 @@ Ground groundOf(const Settings& s, const SettingNames& n) {
 }
 
 }  // namespace
-
-SettingNames::SettingNames() {
-    for (const SettingField& field : kSettingFields)
-        this->*field.name = std::string(field.pageName);
-}
-
-double numberSetting(const std::string& text, const std::string& name) {
-    const Parsed<double> parsed = parseDouble(text);
-    if (parsed.error == ParseError::Overflow || (parsed.ok() && !std::isfinite(parsed.value)))
-        throw Refused(name + " " + text + " is too large to compute");
-    if (!parsed.ok()) throw Refused(name + " needs a number, not \"" + text + "\"");
-    return parsed.value;
-}
-
-double positiveSetting(const std::string& text, const std::string& name) {
-    const double value = numberSetting(text, name);
-    if (!(value > 0)) throw Refused(name + " needs a positive number, not \"" + text + "\"");
-    return value;
-}
 
 const std::vector<GroundClass>& groundClasses() {
     static const std::vector<GroundClass> classes{

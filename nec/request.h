@@ -4,7 +4,6 @@
 // line by its options); the rules that read them and the words of a refusal are the same for all.
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,26 +11,10 @@
 #include "nec/deck.h"
 #include "nec/design_texts.h"
 #include "nec/feed.h"
+#include "nec/setting_words.h"
 #include "nec/touchstone.h"
 
 namespace brimalox::nec {
-
-// A setting the model cannot take, with the reason in the front-end's own names.
-class Refused : public std::invalid_argument {
-public:
-    using std::invalid_argument::invalid_argument;
-};
-
-// How a front-end calls each setting in a refusal ("--height" on the command line); made, the page's
-// words (nec/setting_fields.h holds them all).
-struct SettingNames : SweepNames {
-    SettingNames();
-    std::string ground, groundConstants, height;
-    std::string patternAt, z0, heights;
-    std::string feedLine, feedLoss, feedSection, balun;
-    std::string coax, rigZ0, at;
-    std::string insulation;
-};
 
 // The settings as typed; empty means the default (the sweep 0.8 to 1.4 times the design frequency
 // in 1 % steps, free space, no extra pattern, no height sweep).
@@ -75,10 +58,6 @@ std::string groundClassesText();
 
 // Each reader throws Refused saying what is wrong with the text and what is allowed.
 
-// A number typed into a setting, read by the same rule as a field: a number, finite.
-double numberSetting(const std::string& text, const std::string& name);
-// ... and above 0.
-double positiveSetting(const std::string& text, const std::string& name);
 // The ground and its height.
 Ground readGround(const Settings& settings, const SettingNames& names);
 // The sweep for a design frequency (the default where nothing is typed).

@@ -1,7 +1,6 @@
 #include "nec/setting_fields.h"
 
 #include "nec/coat.h"
-#include "numtext/figures.h"
 
 namespace brimalox::nec {
 
@@ -281,9 +280,9 @@ std::string* settingText(Settings& settings, const SettingField& field) {
     return nullptr;
 }
 
-std::string rangeText(const Range& range) {
-    return numberText(range.from) + " to " + numberText(range.to) +
-           (*range.unit ? std::string(" ") + range.unit : std::string());
+SettingNames::SettingNames() {
+    for (const SettingField& field : kSettingFields)
+        this->*field.name = std::string(field.pageName);
 }
 
 }  // namespace brimalox::nec

@@ -12,21 +12,6 @@
 
 namespace brimalox::nec {
 
-// What a real feed can have: beyond these the figures mean nothing (a loss of a million dB turns
-// every impedance into nan), so each is refused with its range.
-struct Range {
-    double from, to;
-    const char* unit;
-    const char* why;
-};
-inline constexpr Range kZ0Range{10, 1000, "ohms", "lines and coax are from about 25 to 600 ohms"};
-inline constexpr Range kLineMmRange{0, 100000, "mm", "the lines from the gaps and the section are at most 100 m"};
-inline constexpr Range kCoaxMRange{0, 300, "m", "coax to the rig is at most 300 m here"};
-inline constexpr Range kLossRange{0, 100, "dB per 100 m",
-                                  "the lossiest thin coax loses about 30 dB per 100 m at 100 MHz"};
-inline constexpr Range kBalunRange{0.25, 16, "", "baluns are from 1:4 (0.25) to 16:1"};
-inline constexpr Range kRigZ0Range{10, 600, "ohms", "rigs and analysers are mostly 50 ohms, some 75"};
-
 // How a setting is typed: a number, a text of several parts, several numbers apart by blanks (the
 // command line repeats the option), or one of a few words.
 enum class SettingKind { Number, Text, List, Choice };
@@ -68,8 +53,5 @@ SettingNames settingNames(std::string_view SettingField::*words);
 
 // The text a setting keeps in settings; nullptr for a List.
 std::string* settingText(Settings& settings, const SettingField& field);
-
-// "0.25 to 16" and the unit, as a refusal and the help write a range.
-std::string rangeText(const Range& range);
 
 }  // namespace brimalox::nec

@@ -163,7 +163,11 @@ std::string kernelEffectText(const KernelEffect& e, double designMhz) {
 }
 
 Analysis runSimulation(const PreparedDeck& prepared, double z0, Engine& engine, const FrequenciesDone& progress) {
-    std::vector<FrequencyRun> runs = parseNecOutput(engine.run(prepared.deck, progress));
+    return analyseOutput(prepared, z0, engine.run(prepared.deck, progress), engine);
+}
+
+Analysis analyseOutput(const PreparedDeck& prepared, double z0, const std::string& output, Engine& engine) {
+    std::vector<FrequencyRun> runs = parseNecOutput(output);
     const std::vector<std::pair<double, double>> scaled = scaleToRadiatedPower(runs, prepared.plan.expectedAverage);
     Analysis analysis = analyse(std::move(runs), z0, prepared.plan);
     // A short second run through the lobes the first one found: a few hundred directions, their gains

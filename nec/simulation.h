@@ -66,6 +66,9 @@ double gainCorrectionDb(double averageGain, double expectedAverage);
 // Runs the deck and analyses what the engine printed, the gains scaled to the radiated power in
 // free space and over perfect ground (gainCorrectionDb). Throws NecError.
 Analysis runSimulation(const PreparedDeck& prepared, double z0, Engine& engine, const FrequenciesDone& progress = {});
+// The same from the deck's output as the engine printed it (the short run through the lobes, when
+// one is needed, on the engine).
+Analysis analyseOutput(const PreparedDeck& prepared, double z0, const std::string& output, Engine& engine);
 
 // The pattern at the design frequency for each height: one nec2c run each.
 struct HeightRow {

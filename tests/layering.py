@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a C++ include runs upward or sideways between the source folders.
+"""Fails when a C++ include runs upward or sideways between the source folders, or round in a loop
+between the units of one folder (a unit: a header and its source, by their name).
 
 Every folder has a floor; a file may include its own folder and the floors below it. A folder's
 tests are a room of their own that nothing but other tests includes: they may also use the whole
@@ -62,10 +63,44 @@ def faults(root: pathlib.Path):
             yield f"{relative}: includes {included}, {way} from {folder} (floor {FLOORS[folder]}) to {target} (floor {FLOORS[target]})"
 
 
+def loops(root: pathlib.Path):
+    """Each loop of includes among one folder's units (tests aside), once, as the units it goes through."""
+    arrows = {}
+    for path in sorted(root.rglob("*")):
+        relative = path.relative_to(root).as_posix()
+        if path.suffix not in (".cpp", ".h") or relative.startswith(("build", ".")):
+            continue
+        folder, is_test = folder_of(relative)
+        if folder is None or is_test:
+            continue
+        unit = relative.rsplit(".", 1)[0]
+        for included in INCLUDE.findall(path.read_text(encoding="utf-8", errors="replace")):
+            target = included.rsplit(".", 1)[0]
+            if target != unit and folder_of(included)[0] == folder:
+                arrows.setdefault(unit, set()).add(target)
+    seen = set()
+    def walk(unit, trail):
+        for target in sorted(arrows.get(unit, ())):
+            if target in trail:
+                loop = trail[trail.index(target):]
+                key = frozenset(loop)
+                if key not in seen:
+                    seen.add(key)
+                    yield " -> ".join(loop + [target])
+            elif target not in done:
+                yield from walk(target, trail + [target])
+        done.add(unit)
+    done = set()
+    for unit in sorted(arrows):
+        if unit not in done:
+            for loop in walk(unit, [unit]):
+                yield f"{loop}: these units include each other round a loop"
+
+
 def main() -> int:
     root = pathlib.Path(sys.argv[1]).resolve()
     missing = [f for f in FLOORS if not (root / f).is_dir()]
-    found = list(faults(root)) + [f"{f}/: has a floor but is not there" for f in missing]
+    found = list(faults(root)) + list(loops(root)) + [f"{f}/: has a floor but is not there" for f in missing]
     for fault in found:
         print(fault)
     print(f"{0 if found else 1} passed, {1 if found else 0} failed")

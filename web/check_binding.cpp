@@ -9,6 +9,8 @@
 #include <cmath>
 #include <complex>
 #include <cstdlib>
+#include <map>
+#include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -357,6 +359,12 @@ json coverJson(const CoverResult& r) {
     return out;
 }
 
+// The checks prepared and waiting for their parts' outputs, by the worker's request id.
+std::map<int, Prepared>& waitingChecks() {
+    static std::map<int, Prepared> kept;
+    return kept;
+}
+
 std::string& lastResult() {
     static std::string text;
     return text;
@@ -396,10 +404,10 @@ nec::Request checkRequestOf(const json& in) { return requestOf(in); }
 
 extern "C" {
 
-// Called by the worker's script while a deck runs: that run's frequencies done.
 // The limit of one nec2c run, which every front-end takes from nec/.
 EMSCRIPTEN_KEEPALIVE int brimalox_time_limit_seconds() { return kTimeLimitSeconds; }
 
+// Called by the worker's script while a deck runs: that run's frequencies done.
 EMSCRIPTEN_KEEPALIVE void brimalox_engine_progress(int done) {
     if (runProgress && *runProgress) (*runProgress)(done);
 }
@@ -415,15 +423,41 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_check(const char* requestJson) {
     });
 }
 
-// The deck a check of the request (as for brimalox_check) runs first, its sweep and patterns, for the
-// worker to share its frequencies among engines beside it; "" when the request would be refused.
-EMSCRIPTEN_KEEPALIVE const char* brimalox_check_deck(const char* requestJson) {
-    try {
-        lastResult() = prepare(requestOf(json::parse(requestJson))).deck.deck;
-    } catch (const std::exception&) {
-        lastResult().clear();
-    }
-    return lastResult().c_str();
+// The check's sweep shared among the worker's engines, in two calls with the engines' runs between
+// them. First {"id", "engines", "request"} (the request as for brimalox_check) in, the check prepared
+// and kept under its id, out {"ok": true, "decks": [...] (the parts to run side by side, the last with
+// the patterns), "total" (the frequencies its progress counts)} or the refusal or failure
+// brimalox_check would give.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_check_parts(const char* partsJson) {
+    return answer("check", [&]() -> json {
+        const json in = json::parse(partsJson);
+        const int id = in.at("id").get<int>();
+        waitingChecks().erase(id);
+        Prepared prepared = prepare(requestOf(in.at("request")));
+        json out = {{"ok", true},
+                    {"decks", checkParts(prepared, in.value("engines", 1))},
+                    {"total", checkFrequencies(prepared)}};
+        waitingChecks().emplace(id, std::move(prepared));
+        return out;
+    });
+}
+
+// Then {"id", "outputs": [...]} (the parts' outputs in order, or null when one failed: the module then
+// runs the deck itself, and meets and reports the fault as a check would) in, the kept check run with
+// them joined, out the result as from brimalox_check.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_check_joined(const char* outputsJson) {
+    return answer("check", [&] {
+        const json in = json::parse(outputsJson);
+        const auto kept = waitingChecks().find(in.at("id").get<int>());
+        if (kept == waitingChecks().end()) throw std::logic_error("no check waits for its parts");
+        const Prepared prepared = std::move(kept->second);
+        waitingChecks().erase(kept);
+        WebEngine engine;
+        const CheckProgress progress = [](int done, int total) { brimalox_check_progress(done, total); };
+        const json& outputs = in.at("outputs");
+        if (!outputs.is_array()) return resultJson(run(prepared, engine, progress));
+        return resultJson(run(prepared, joinedOutput(outputs.get<std::vector<std::string>>()), engine, progress));
+    });
 }
 
 // The trim of a built antenna: the check's request with {"trim": ...} (see trimRequestOf) in, out

@@ -15,8 +15,10 @@ function brimaloxTextCall(call) {
 Module['check'] = brimaloxTextCall(_brimalox_check);
 // What is wrong with a Touchstone file's text ("line 4: ..."), or '' when it reads.
 Module['touchstoneProblem'] = brimaloxTextCall(_brimalox_touchstone_problem);
-// The deck a check of the request runs first (its sweep and patterns), "" for a request it refuses.
-Module['checkDeck'] = brimaloxTextCall(_brimalox_check_deck);
+// The check's sweep shared among engines: {id, engines, request} in, the parts' decks (or the check's
+// refusal) out; then {id, outputs} in, the check's result out (JSON texts both ways).
+Module['checkParts'] = brimaloxTextCall(_brimalox_check_parts);
+Module['checkJoined'] = brimaloxTextCall(_brimalox_check_joined);
 // The trim of a built antenna: the check's request with its measurement as JSON in, the result as
 // JSON text out.
 Module['trim'] = brimaloxTextCall(_brimalox_trim);

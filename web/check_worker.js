@@ -6,7 +6,8 @@
 // machine's cores allow, at most four in all, fewer where they do not run side by side: see
 // fitEngines, or where the sweep is short), each running a contiguous part of the sweep's
 // frequencies: nec2c computes each frequency on its own, so the parts' outputs joined are the one
-// run's (see splitDeck); this worker runs the last part with the patterns.
+// run's (the module cuts and joins them: nec/sweep_parts.h); this worker runs the last part with the
+// patterns.
 // In: {type: 'load', engine, module, engineScript, helpers} (engine and module: their WebAssembly, as
 // bytes, unpacked by the page; engineScript the engine's script, for the helpers), {type: 'warm'},
 // then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
@@ -21,10 +22,8 @@ var ready = null;  // the check module with the engine, made for the first reque
 var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
 var helpers = [];  // {worker, jobs: {id: {resolve, reject, progress}}}
-var joined = {};   // deck text: {output, parts}, joined from the parts, for the module's next run of it
 var sharedParts = 1;  // among how many engines the request's run shared its sweep (told with its answer)
 var engineReady = null;  // this worker's engine, compiled once for it and its helpers
-var FREQUENCY_MARK = '--------- FREQUENCY --------';
 
 // A helper: the engine alone, running the decks it is sent. In: {type: 'load', engine} then
 // {id, deck}; out: {id, progress} as frequencies are done, then {id, output} or {id, error}.
@@ -169,92 +168,26 @@ function usable() {
   return helpers.filter(function (helper) { return helper.warm === true; });
 }
 
-// Into how many parts the deck's sweep is shared: no more than its frequencies allow (splitDeck).
-function partsFor(deck, engines) {
-  var wanted = engines;
-  while (wanted > 1 && !splitDeck(deck, wanted)) --wanted;
-  return wanted;
-}
-
-// What the last part runs after the sweep (the patterns' frequencies and their points), in the
-// sweep's frequencies that take as long: each point's field is a sum over the segments, and each
-// frequency's matrix is about their square. POINTS_PER_FREQUENCY is measured with the engine in
-// Node, one constant for each ground card: free space 22, a perfect ground 40 (its images), the
-// Sommerfeld-Norton ground 6 (its frequencies are the dearer).
-var POINTS_PER_FREQUENCY = { free: 22, 'GN 1': 40, 'GN 2': 6 };
-function patternsWeight(lines, at) {
-  var segments = 0, solved = 0, points = 0, ground = 'free';
-  lines.forEach(function (line, i) {
-    var f = line.trim().split(/\s+/);
-    if (f[0] === 'GW') segments += Number(f[2]);
-    if (f[0] === 'GN' && (f[1] === '1' || f[1] === '2')) ground = 'GN ' + f[1];
-    if (i <= at + 1) return;
-    if (f[0] === 'FR') solved += Number(f[2]);
-    if (f[0] === 'RP') points += Number(f[2]) * Number(f[3]);
-  });
-  var weight = solved + POINTS_PER_FREQUENCY[ground] * points / (segments * segments);
-  return isFinite(weight) ? weight : 0;
-}
-
-// The deck's sweep (its first FR card, followed by XQ) in `parts` decks of contiguous frequencies,
-// the last with the rest of the deck (the patterns), or null when it has none worth sharing. The
-// last part takes fewer frequencies, so that with the patterns it ends with the others. Each part
-// starts at the frequency nec2c reaches there, added up step by step as nec2c adds it, and written
-// in full so that nec2c reads back the same number.
-function splitDeck(deck, parts) {
-  var lines = deck.split('\n');
-  var at = -1;
-  for (var i = 0; i + 1 < lines.length; ++i)
-    if (/^FR /.test(lines[i]) && /^XQ/.test(lines[i + 1])) { at = i; break; }
-  if (at < 0) return null;
-  var f = lines[at].trim().split(/\s+/);
-  var count = Number(f[2]), from = parseFloat(f[5]), step = parseFloat(f[6]);
-  if (f[1] !== '0' || !(count >= 2 * parts) || !isFinite(from) || !isFinite(step)) return null;
-  var weight = patternsWeight(lines, at);
-  var last = Math.min(count - (parts - 1), Math.max(1, Math.round((count + weight) / parts - weight)));
-  var rest = count - last, decks = [], mhz = from;  // rest: the other parts' frequencies, shared evenly
-  for (var k = 0; k < parts; ++k) {
-    var n = k === parts - 1 ? last : Math.floor(rest / (parts - 1)) + (k < rest % (parts - 1) ? 1 : 0);
-    var card = 'FR 0 ' + n + ' 0 0 ' + mhz.toPrecision(17) + ' ' + f[6];
-    decks.push(lines.slice(0, at).concat([card, 'XQ'], k === parts - 1 ? lines.slice(at + 2) : ['EN']).join('\n'));
-    for (var j = 0; j < n; ++j) mhz += step;
-  }
-  return decks;
-}
-
-// The parts' outputs as one run's: the first part's head and frequency blocks, each next part's
-// blocks (from the blank lines before its first), and the last part's patterns and end.
-function joinOutputs(outputs) {
-  return outputs.map(function (output, k) {
-    var mark = output.indexOf(FREQUENCY_MARK);
-    var from = 0, to = output.length;
-    if (k > 0) {
-      from = output.lastIndexOf('\n', mark) + 1;
-      while (from > 1 && output[from - 2] === '\n') --from;
-    }
-    if (k < outputs.length - 1) to = output.lastIndexOf('\n', output.indexOf('DATA CARD No:', mark)) + 1;
-    return output.slice(from, to);
-  }).join('');
-}
-
-// Runs the check's deck in parts, here and on the helpers side by side, and keeps the joined output
-// for the module's run of that deck. Any fault leaves nothing kept: the module then runs the deck
-// itself, and meets and reports the fault as it would have.
-function shareDeck(module, engine, request, id) {
-  joined = {};
+// Runs the check's sweep in the parts the module cuts it into, here and on the helpers side by side,
+// and has the module join their outputs and finish the check. After any fault in a part the module
+// runs the deck itself instead, and meets and reports the fault as it would have.
+function runCheck(module, engine, request, id) {
   var sharing = usable();
-  if (!sharing.length) return Promise.resolve();
-  var deck = module.checkDeck(request);
-  var parts = deck ? partsFor(deck, sharing.length + 1) : 1;
-  var decks = parts > 1 && splitDeck(deck, parts);
-  if (!decks) return Promise.resolve();
+  var parts = JSON.parse(module.checkParts(JSON.stringify({ id: id, engines: sharing.length + 1,
+                                                            request: JSON.parse(request) })));
+  if (!parts.ok) return Promise.resolve(parts);  // refused: the check's own answer
+  var decks = parts.decks;
+  function joined(outputs) {
+    current = id;
+    sharedParts = outputs ? decks.length : 1;
+    return JSON.parse(module.checkJoined(JSON.stringify({ id: id, outputs: outputs })));
+  }
+  if (decks.length < 2) return Promise.resolve(joined(null));
   var done = decks.map(function () { return 0; });
-  var total = 0;  // the deck's frequencies: the sweep's and the patterns'
-  deck.replace(/^FR \d+ (\d+)/gm, function (card, n) { total += Number(n); return card; });
   function told(k) {
     return function (n) {
       done[k] = n;
-      postMessage({ id: id, type: 'progress', done: done.reduce(function (a, b) { return a + b; }), total: total });
+      postMessage({ id: id, type: 'progress', done: done.reduce(function (a, b) { return a + b; }), total: parts.total });
     };
   }
   var others = decks.slice(0, -1).map(function (part, k) { return onHelper(sharing[k], part, told(k)); });
@@ -262,11 +195,10 @@ function shareDeck(module, engine, request, id) {
   try {
     last = engine.run(decks[decks.length - 1], told(decks.length - 1)).output;
   } catch (error) {
-    return Promise.resolve();
+    return Promise.resolve(joined(null));
   }
-  return Promise.all(others).then(function (outputs) {
-    joined[deck] = { output: joinOutputs(outputs.concat([last])), parts: decks.length };
-  }, function () {});
+  return Promise.all(others).then(function (outputs) { return joined(outputs.concat([last])); },
+                                  function () { return joined(null); });
 }
 
 function load() {
@@ -274,14 +206,7 @@ function load() {
     return createBrimaloxCore({
       engine: engine,
       wasmBinary: sources.module,
-      necRun: function (deck, progress) {
-        var shared = joined[deck];
-        delete joined[deck];
-        if (shared === undefined) return engine.run(deck, progress).output;
-        sharedParts = shared.parts;
-        if (progress) progress(shared.output.split(FREQUENCY_MARK).length - 1);
-        return shared.output;
-      },
+      necRun: function (deck, progress) { return engine.run(deck, progress).output; },
       onCheckProgress: function (done, total) { postMessage({ id: current, type: 'progress', done: done, total: total }); },
       onCoverProgress: function (runs, planned, best) {
         postMessage({ id: current, type: 'progress', done: runs, total: planned, best: best });
@@ -301,7 +226,20 @@ function warmRequest(module) {
   module.valueFields().forEach(function (f) { fields[f.field] = design.texts[Number(f.field.slice(4)) - 1]; });
   var settings = { z0: '300', from: '144', to: '148', step: '2', ground: '', groundConstants: '', height: '',
                    patternAt: [], heights: '' };
-  return JSON.stringify({ fields: fields, sides: 3, settings: settings, measured: null });
+  return { fields: fields, sides: 3, settings: settings, measured: null };
+}
+
+// The warm-up's deck, run here once (which makes this worker's engine ready and hot) and kept for
+// the helpers' warm-up and the engines' fitting.
+var warmDeck = null;
+function warmHere(module) {
+  if (warmDeck) return warmDeck;
+  current = 0;  // its progress is nobody's
+  var parts = JSON.parse(module.checkParts(JSON.stringify({ id: -1, engines: 1, request: warmRequest(module) })));
+  if (!parts.ok) throw new Error(parts.message);
+  module.checkJoined(JSON.stringify({ id: -1, outputs: null }));
+  warmDeck = parts.decks[0];
+  return warmDeck;
 }
 
 // The helpers are warmed after this worker's engine (or after a request that came first), one
@@ -312,7 +250,12 @@ function warmRequest(module) {
 var helpersWarming = null;
 function warmHelpers(module) {
   if (helpersWarming || !helpers.length) return;
-  var deck = module.checkDeck(warmRequest(module));
+  var deck;
+  try {
+    deck = warmHere(module);
+  } catch (error) {
+    return;  // the helpers stay cold and unused; a check meets the same fault and says it
+  }
   helpers.forEach(function (helper) { helper.warm = false; });
   helpersWarming = helpers.slice().reduce(function (warmed, helper) {
     return warmed.then(function () {
@@ -323,7 +266,7 @@ function warmHelpers(module) {
 }
 
 function warmUp(module) {
-  module.check(warmRequest(module));
+  warmHere(module);
   // This engine is ready: a check asked now runs at once, with the helpers warm by then.
   postMessage({ type: 'warmed' });
   warmHelpers(module);
@@ -362,14 +305,12 @@ onmessage = function (event) {
   if (m.type !== 'touchstone') asked = true;
   ++running;
   ready.then(function (module) {
-    return m.type === 'check' ? shareDeck(module, module.engine, m.request, m.id).then(function () { return module; })
-      : module;
-  }).then(function (module) {
+    if (m.type === 'check') return runCheck(module, module.engine, m.request, m.id);
     current = m.id;
     sharedParts = 1;
-    var result = m.type === 'check' ? JSON.parse(module.check(m.request))
-      : m.type === 'trim' ? JSON.parse(module.trim(m.request))
+    return m.type === 'trim' ? JSON.parse(module.trim(m.request))
       : m.type === 'cover' ? JSON.parse(module.cover(m.request)) : module.touchstoneProblem(m.text);
+  }).then(function (result) {
     postMessage({ id: m.id, type: 'done', result: result, parts: sharedParts });
   }).catch(function (error) {
     postMessage({ id: m.id, type: 'error', message: String(error && error.message ? error.message : error) });

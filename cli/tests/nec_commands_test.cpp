@@ -14,8 +14,8 @@
 #include "cli/model_commands.h"
 #include "cli/nec_commands.h"
 #include "cli/tests/run_command.h"
+#include "nec/check.h"
 #include "nec/native/runner.h"
-#include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {

@@ -10,12 +10,12 @@
 #include <tuple>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/coat.h"
 #include "nec/cover.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/report/report.h"
-#include "nec/simulate.h"
 #include "nec/tests/deck_reader.h"
 #include "nec/tests/nec2c_installed.h"
 #include "nec/touchstone.h"

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/cover.h"
 #include "nec/error.h"
 #include "nec/native/runner.h"
 #include "nec/native/side_by_side.h"
 #include "nec/report/report.h"
-#include "nec/simulate.h"
 #include "nec/simulation.h"
 #include "nec/tests/nec2c_installed.h"
 

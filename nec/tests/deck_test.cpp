@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "deck_reader.h"
+#include "nec/check.h"
 #include "nec/geometry.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
-#include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 #include "numtext/numtext.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/feed.h"
 #include "nec/native/runner.h"
 #include "nec/output_parser.h"
 #include "nec/report/smith_chart.h"
-#include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 #include "nec/trim.h"
 

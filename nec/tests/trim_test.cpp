@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/error.h"
 #include "nec/native/runner.h"
 #include "nec/report/report.h"
-#include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 #include "nec/touchstone.h"
 #include "nec/trim.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "nec/simulate.h"
+#include "nec/check.h"
 #include "nec/touchstone.h"
 #include "numtext/figures.h"
 

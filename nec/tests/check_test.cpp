@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "nec/check.h"
 #include "nec/error.h"
 #include "nec/native/runner.h"
 #include "nec/report/report.h"
-#include "nec/simulate.h"
 #include "nec/tests/nec2c_installed.h"
 
 namespace brimalox::nec {

@@ -1,11 +1,12 @@
-#include "nec/simulate.h"
+#include "nec/check.h"
 
 #include <cmath>
 #include <utility>
 
 #include "app/buttons.h"
 #include "nec/error.h"
-#include "nec/trim.h"
+#include "nec/fit.h"
+#include "nec/sweep_parts.h"
 #include "numtext/fields.h"
 #include "numtext/numtext.h"
 
@@ -87,7 +88,9 @@ Result simulate(const Request& request, Engine& engine, const CheckProgress& pro
     return run(prepare(request), engine, progress);
 }
 
-Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
+namespace {
+
+Result runChecked(const Prepared& p, Engine& engine, const CheckProgress& progress, const std::string* deckOutput) {
     Result r;
     r.design = p.design;
     r.setup = p.setup;
@@ -96,11 +99,12 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
     r.z0 = p.z0;
     r.feed = p.feed;
     const int deckRuns = static_cast<int>(p.deck.plan.sweepMhz.size() + p.deck.plan.patternMhz.size());
-    const int total = deckRuns + static_cast<int>(p.heights.size());
+    const int total = checkFrequencies(p);
     auto tell = [&](int done) {
         if (progress) progress(done, total);
     };
-    r.analysis = runSimulation(p.deck, p.z0, engine, tell);
+    r.analysis =
+        deckOutput ? analyseOutput(p.deck, p.z0, *deckOutput, engine) : runSimulation(p.deck, p.z0, engine, tell);
     if (p.feed) {
         const double mhz = p.setup.geometry.designMhz;
         applyFeed(r.analysis, *p.feed, mhz);
@@ -127,6 +131,24 @@ Result run(const Prepared& p, Engine& engine, const CheckProgress& progress) {
         r.measuredFile = p.measured;
     }
     return r;
+}
+
+}  // namespace
+
+std::vector<std::string> checkParts(const Prepared& prepared, int engines) {
+    return sweepParts(prepared.deck.deck, engines);
+}
+
+Result run(const Prepared& prepared, Engine& engine, const CheckProgress& progress) {
+    return runChecked(prepared, engine, progress, nullptr);
+}
+
+Result run(const Prepared& prepared, const std::string& deckOutput, Engine& engine, const CheckProgress& progress) {
+    return runChecked(prepared, engine, progress, &deckOutput);
+}
+
+int checkFrequencies(const Prepared& p) {
+    return static_cast<int>(p.deck.plan.sweepMhz.size() + p.deck.plan.patternMhz.size() + p.heights.size());
 }
 
 std::string touchstoneFile(const Result& r) {

@@ -60,6 +60,15 @@ using CheckProgress = std::function<void(int done, int total)>;
 // The run, the height table and the measured file's figures. Throws NecError as the engine does; a
 // model that ran but gave no result at some frequency has it in analysis.failures.
 Result run(const Prepared& prepared, Engine& engine, const CheckProgress& progress = {});
+// The decks of the check's sweep in at most `engines` contiguous parts to run side by side, the last
+// with the patterns (sweepParts); the deck alone when its sweep is too short to share.
+std::vector<std::string> checkParts(const Prepared& prepared, int engines);
+// run() with the deck's output given, as joinedOutput() makes it of the outputs of checkParts' decks:
+// the same result as the one run's. The check's other runs (the lobes, the kernel, the feed, the
+// coat, the heights) are the engine's.
+Result run(const Prepared& prepared, const std::string& deckOutput, Engine& engine, const CheckProgress& progress = {});
+// The frequencies a check's progress counts: the deck's, then one for each height.
+int checkFrequencies(const Prepared& prepared);
 // prepare() and run().
 Result simulate(const Request& request, Engine& engine, const CheckProgress& progress = {});
 
