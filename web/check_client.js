@@ -16,10 +16,10 @@ brimalox.worker = (function () {
   var START_S = 30;  // the worker's first answer, on a loaded machine: it parses the modules' scripts
 
   function start() {
-    var source = [byId('core-module').textContent, byId('nec-engine').textContent,
-                  byId('check-worker').textContent].join('\n');
-    var url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-    var w = new Worker(url);
+    var engineScript = byId('nec-engine').textContent, workerScript = byId('check-worker').textContent;
+    var url = URL.createObjectURL(new Blob([byId('core-module').textContent, '\n', engineScript, '\n', workerScript],
+                                           { type: 'text/javascript' }));
+    var w = new Worker(url, { name: 'brimalox check' });
     // The address is let go once the worker has answered: a browser that fetches a worker's script
     // after the constructor returns (Firefox may) would find a revoked one gone.
     var answered = false;
@@ -28,22 +28,25 @@ brimalox.worker = (function () {
       answered = true;
       URL.revokeObjectURL(url);
     }
-    // Helpers beside the worker share a check's sweep: one for each core the machine has left, at
-    // most 3 (check_worker.js).
-    var cores = navigator.hardwareConcurrency || 1;
+    // Said to the worker after its first message, as everything else is.
+    function tell(message) { loaded.then(function () { w.postMessage(message); }, function () {}); }
+    var helpers = startHelpers(tell, engineScript, workerScript);
     // The modules' WebAssembly goes first, unpacked here (the core's already is, for the calculator);
     // what is posted meanwhile waits behind it, in order.
     var loaded = Promise.all([brimaloxUnpacked('nec-engine-wasm'), brimaloxUnpacked('core-wasm')]).then(function (wasm) {
-      w.postMessage({ type: 'load', engine: wasm[0], module: wasm[1], engineScript: byId('nec-engine').textContent,
-                      helpers: Math.min(cores, 4) - 1 });
+      var ports = helpers.map(function (helper) { return helper.port; });
+      w.postMessage({ type: 'load', engine: wasm[0], module: wasm[1] }, ports);
       // A worker that never starts would leave every request waiting for the time limit.
       setTimeout(function () {
         if (!answered) failed('the model\'s worker did not start within ' + START_S + ' s');
       }, START_S * 1000);
     });
     var started = {
-      post: function (message) { loaded.then(function () { w.postMessage(message); }, function () {}); },
-      terminate: function () { w.terminate(); }
+      post: tell,
+      terminate: function () {
+        w.terminate();
+        helpers.forEach(function (helper) { helper.end(); });
+      }
     };
     // A fault fails what is asked of this worker and ends it, with no warm-up of a next that may fail
     // the same way.
@@ -58,6 +61,7 @@ brimalox.worker = (function () {
       var m = event.data;
       heard();
       if (m.type === 'warmed') performance.mark('brimalox-check-warm');
+      if (m.type === 'drop helper' && helpers[m.index]) helpers[m.index].end();
       var job = pending[m.id];
       if (!job) return;
       if (m.type === 'progress') {
@@ -75,6 +79,49 @@ brimalox.worker = (function () {
       failed(event.message || 'the worker failed');
     };
     return started;
+  }
+
+  // Helpers beside the worker share a check's sweep (check_worker.js): one for each core the machine
+  // has left, at most 3, each with a channel of its own to the worker. The page makes them, not the
+  // worker: Firefox's Worker constructor inside a worker sometimes never returns (the worker then
+  // never answers again), and WebKit refuses a Blob URL's worker inside a worker on a page opened
+  // from disk. A helper's error is passed on to the worker, which drops it and asks the page to end it.
+  function startHelpers(tell, engineScript, workerScript) {
+    var count = Math.min(navigator.hardwareConcurrency || 1, 4) - 1;
+    if (count < 1) return [];
+    var url = URL.createObjectURL(new Blob([engineScript, '\n', workerScript, '\nhelperMain();\n'],
+                                           { type: 'text/javascript' }));
+    var helpers = [];
+    for (var index = 0; index < count; ++index) {
+      var helper = null;
+      try {
+        helper = new Worker(url, { name: 'brimalox helper' });
+      } catch (error) {
+        break;  // no more workers here: the engines made so far share the sweep
+      }
+      var channel = new MessageChannel();
+      helper.postMessage({ type: 'port' }, [channel.port2]);
+      helper.onerror = (function (index) {
+        return function (event) {
+          event.preventDefault();
+          tell({ type: 'helper failed', index: index, message: event.message || 'refused' });
+        };
+      })(index);
+      helpers.push({ port: channel.port1, end: helper.terminate.bind(helper) });
+    }
+    // Kept while the helpers live: a browser may fetch a worker's script after its constructor returns.
+    var ends = helpers.length;
+    helpers.forEach(function (h) {
+      var end = h.end;
+      h.end = function () {
+        if (!end) return;
+        end();
+        end = null;
+        if (--ends === 0) URL.revokeObjectURL(url);
+      };
+    });
+    if (!ends) URL.revokeObjectURL(url);
+    return helpers;
   }
 
   // Ends the worker and whatever it was doing; the next is started and warmed when the browser has

@@ -2,34 +2,45 @@
 // (createBrimaloxCore: the core with nec/ in C++, the calculator's module), the NEC-2 engine's script
 // (loadNecEngine) and this script. For each deck the module calls Module.necRun, which runs nec2c
 // in a fresh WebAssembly instance.
-// A check's sweep is shared among engines in helper workers beside this one (as many as the
-// machine's cores allow, at most four in all, fewer where they do not run side by side: see
+// A check's sweep is shared among engines in helper workers beside this one (check_client.js makes
+// them, as many as the machine's cores allow, at most four engines in all, and gives this worker a
+// channel to each; fewer are used where they do not run side by side: see
 // fitEngines, or where the sweep is short), each running a contiguous part of the sweep's
 // frequencies: nec2c computes each frequency on its own, so the parts' outputs joined are the one
 // run's (the module cuts and joins them: nec/sweep_parts.h); this worker runs the last part with the
 // patterns.
-// In: {type: 'load', engine, module, engineScript, helpers} (engine and module: their WebAssembly, as
-// bytes, unpacked by the page; engineScript the engine's script, for the helpers), {type: 'warm'},
-// then {id, type: 'check', 'trim' or 'cover', request: JSON} or {id, type: 'touchstone', text}.
+// In: {type: 'load', engine, module} (their WebAssembly, as bytes, unpacked by the page) with the
+// helpers' channels as its ports, {type: 'warm'}, then {id, type: 'check', 'trim' or 'cover', request:
+// JSON} or {id, type: 'touchstone', text}; at any time {type: 'helper failed', index, message} (the
+// page saw that helper's error).
 // Out: {type: 'loaded'} at once, {id, type: 'progress', done, total} (a search: runs done, runs planned and the best so far),
 // {id, type: 'done', result, parts} (parts: among how many engines the sweep was shared, 1 for none),
 // {id, type: 'error', message},
-// {type: 'warmed'}.
+// {type: 'warmed'}, {type: 'drop helper', index} (the page ends that helper).
 'use strict';
 
 var sources = null;
 var ready = null;  // the check module with the engine, made for the first request
 var current = 0;   // the request whose progress is told
 var asked = false; // a request has come, so no warm-up is needed
-var helpers = [];  // {worker, jobs: {id: {resolve, reject, progress}}}
+var helpers = [];  // {port, index, jobs: {id: {resolve, reject, progress}}}
 var sharedParts = 1;  // among how many engines the request's run shared its sweep (told with its answer)
 var engineReady = null;  // this worker's engine, compiled once for it and its helpers
 
-// A helper: the engine alone, running the decks it is sent. In: {type: 'load', engine} then
-// {id, deck}; out: {id, progress} as frequencies are done, then {id, output} or {id, error}.
+// A helper: the engine alone, running the decks this worker sends it over the channel the page
+// gives it ({type: 'port'}, the channel its port). In: {id, type: 'hello'}, {type: 'load', engine}
+// then {id, deck}; out: {id, progress} as frequencies are done, then {id, output} or {id, error}.
+// The page starts it from the engine's script and this one, ending in helperMain().
 function helperMain() {
   var engine = null;
+  var port = null;
+  function postMessage(message) { port.postMessage(message); }
   onmessage = function (event) {
+    if (event.data.type !== 'port') return;
+    port = event.ports[0];
+    port.onmessage = fromWorker;
+  };
+  function fromWorker(event) {
     var m = event.data;
     if (m.type === 'load') {
       engine = loadNecEngine(m.engine);
@@ -46,80 +57,60 @@ function helperMain() {
     }).catch(function (error) {
       postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
     });
-  };
+  }
 }
 
-// A helper the browser refuses (WebKit refuses a worker made from a Blob URL inside a worker on a
-// page opened from disk) says so by an error event, or never answers its first message: either way
-// it is dropped at once with whatever it was given, and the check runs on the engines that do work,
-// down to this worker's alone, rather than waiting for the time limit.
+// A helper the browser refuses or that fails says so by an error event (which the page passes on),
+// or never answers its first message: either way it is dropped at once with whatever it was given,
+// the page ends it, and the check runs on the engines that do work, down to this worker's alone,
+// rather than waiting for the time limit.
 var HELLO_MS = 3000;
 function dropHelper(helper, why) {
   var at = helpers.indexOf(helper);
   if (at < 0) return;
   helpers.splice(at, 1);
-  try {
-    helper.worker.terminate();
-  } catch (error) {
-    // already gone
-  }
+  helper.port.close();
+  postMessage({ type: 'drop helper', index: helper.index });
   var jobs = helper.jobs;
   helper.jobs = {};
   Object.keys(jobs).forEach(function (id) { jobs[id].reject(new Error(why)); });
 }
 
-function startHelpers() {
-  var count = Math.max(0, sources.helpers | 0);
-  if (!count || typeof Worker !== 'function' || !sources.engineScript) return;
-  var url = URL.createObjectURL(new Blob([sources.engineScript + '\n(' + helperMain + ')();'],
-                                         { type: 'text/javascript' }));
-  for (var i = 0; i < count; ++i) {
-    try {
-      var helper = { worker: new Worker(url), jobs: {}, next: 0 };
-    } catch (error) {
-      break;  // no workers inside workers here: the one engine runs it all
-    }
-    helper.worker.onmessage = (function (helper) {
-      return function (event) {
-        var m = event.data, job = helper.jobs[m.id];
-        if (!job) return;
-        if (m.progress !== undefined) return job.progress(m.progress);
-        delete helper.jobs[m.id];
-        if (m.error !== undefined) job.reject(new Error(m.error));
-        else job.resolve(m.output, m.ms);
-      };
-    })(helper);
-    helper.worker.onerror = (function (helper) {
-      return function (event) {
-        if (event && event.preventDefault) event.preventDefault();
-        dropHelper(helper, 'a helper worker failed: ' + (event && event.message || 'refused'));
-      };
-    })(helper);
-    helpers.push(helper);
-  }
-  // The address is let go once each helper has answered or been dropped (as check_client.js does).
-  var waiting = helpers.length;
-  function heard() {
-    if (--waiting === 0) URL.revokeObjectURL(url);
-  }
+// The helpers' channels, as the page gives them with its first message; each is greeted at once.
+function startHelpers(ports) {
+  helpers = ports.map(function (port, index) {
+    var helper = { port: port, index: index, jobs: {}, next: 0 };
+    port.onmessage = function (event) {
+      var m = event.data, job = helper.jobs[m.id];
+      if (!job) return;
+      if (m.progress !== undefined) return job.progress(m.progress);
+      delete helper.jobs[m.id];
+      if (m.error !== undefined) job.reject(new Error(m.error));
+      else job.resolve(m.output, m.ms);
+    };
+    return helper;
+  });
   helpers.slice().forEach(function (helper) {
     var answered = false;
     var id = ++helper.next;
-    helper.jobs[id] = { resolve: function () { answered = true; heard(); }, reject: heard, progress: function () {} };
-    helper.worker.postMessage({ id: id, type: 'hello' });
+    helper.jobs[id] = { resolve: function () { answered = true; }, reject: function () {}, progress: function () {} };
+    helper.port.postMessage({ id: id, type: 'hello' });
     setTimeout(function () {
       if (!answered) dropHelper(helper, 'a helper worker did not answer');
     }, HELLO_MS);
   });
-  if (!waiting) URL.revokeObjectURL(url);
+}
+
+// Sends the helpers the engine once it is compiled here.
+function loadHelpers() {
   // The helpers take the engine as this worker compiled it: one compile rather than one each, and
   // the code the browser optimises while any of them runs serves them all.
   engineReady.then(function (engine) {
     helpers.forEach(function (helper) {
       try {
-        helper.worker.postMessage({ type: 'load', engine: engine.module });
+        helper.port.postMessage({ type: 'load', engine: engine.module });
       } catch (error) {
-        helper.worker.postMessage({ type: 'load', engine: sources.engine });  // a browser that cannot pass it on
+        helper.port.postMessage({ type: 'load', engine: sources.engine });  // a browser that cannot pass it on
       }
     });
   }, function () {});
@@ -131,7 +122,7 @@ function onHelper(helper, deck, progress, timed) {
     var id = ++helper.next;
     helper.jobs[id] = { resolve: function (output, ms) { resolve(timed ? ms : output); }, reject: reject,
                         progress: progress };
-    helper.worker.postMessage({ id: id, deck: deck });
+    helper.port.postMessage({ id: id, deck: deck });
   });
 }
 
@@ -276,13 +267,19 @@ onmessage = function (event) {
   var m = event.data;
   if (m.type === 'load') {
     sources = m;
+    startHelpers(event.ports);
     postMessage({ type: 'loaded' });  // this worker runs (check_client.js waits for it)
+    return;
+  }
+  if (m.type === 'helper failed') {
+    var failed = helpers.filter(function (helper) { return helper.index === m.index; })[0];
+    if (failed) dropHelper(failed, 'a helper worker failed: ' + m.message);
     return;
   }
   if (!ready) {
     engineReady = loadNecEngine(sources.engine);
     ready = load();
-    startHelpers();
+    loadHelpers();
   }
   if (m.type === 'warm') {
     ready.then(function (module) {

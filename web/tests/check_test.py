@@ -756,13 +756,12 @@ def scenario_widths(page, args, checks):
     page.driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": False})
 
 
-# What the worker's helpers are made of, as a browser that refuses them leaves them: one that fails
-# at once (WebKit from disk, "Not allowed to load local resource"), one that never answers.
+# What the worker's helpers are made of (the worker's script runs in each), as a browser that refuses
+# them leaves them: one that fails at once (WebKit, "Not allowed to load local resource"), one that
+# never answers.
 REFUSED_HELPERS = {
-    "refused at once": "self.Worker = function () { const w = { postMessage() {}, terminate() {} };"
-                       " setTimeout(() => w.onerror && w.onerror({ message: 'Not allowed to load local resource' }), 0);"
-                       " return w; };\n",
-    "never answering": "self.Worker = function () { return { postMessage() {}, terminate() {} }; };\n",
+    "refused at once": "if (self.name === 'brimalox helper') throw new Error('Not allowed to load local resource');\n",
+    "never answering": "if (self.name === 'brimalox helper') for (;;) {}\n",
 }
 
 
