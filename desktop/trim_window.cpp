@@ -133,7 +133,7 @@ void TrimWindow::trim() {
                        TrimRun run{nec::trim(request, program), std::nullopt};
                        // The trimmed sheet's model check: the trimmed design with the trim's settings.
                        nec::Request check = request.check;
-                       check.shown = sheet::trimmedDesign(run.trim.design, run.trim);
+                       check.shown = nec::trimmedDesign(run.trim.design, run.trim);
                        check.measured.reset();
                        try {
                            run.check = sheet::modelFigures(nec::simulate(check, program));
@@ -165,11 +165,11 @@ void TrimWindow::finished(const RunEnd& end, std::optional<TrimRun> result) {
 
 void TrimWindow::openTrimmedSheet() {
     if (!result_) return;
-    const DesignTexts trimmed = sheet::trimmedDesign(result_->design, *result_);
+    const DesignTexts trimmed = nec::trimmedDesign(result_->design, *result_);
     const std::string date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     const std::string remark = sheet::trimRemark(*result_);
     sheet::SheetAdditions additions;
-    additions.builtDesign = sheet::builtDesign(*result_);  // each piece says what to cut from it as built
+    additions.builtDesign = nec::builtDesign(*result_);  // each piece says what to cut from it as built
     const std::optional<sheet::ModelFigures> check = trimmedCheck_;
     const SheetPage first = sheetOf(trimmed, sheet::Paper::A4, date, check, remark, additions);
     if (first.svg.empty()) {

@@ -9,6 +9,7 @@
 #include "nec/error.h"
 #include "nec/fit.h"
 #include "nec/simulation.h"
+#include "numtext/figures.h"
 #include "numtext/numtext.h"
 
 namespace brimalox::nec {
@@ -313,6 +314,24 @@ Trim trim(const TrimRequest& request, Engine& engine) {
     t.expectedRun = scaledAntenna(t.trimmedRun, t.ratio, feed, designMhz);
     t.expected = figuresOf(t.expectedRun);
     return t;
+}
+
+DesignTexts trimmedDesign(const DesignTexts& shown, const Trim& t) {
+    constexpr double kMmPerInch = 25.4;
+    DesignTexts trimmed = shown;
+    trimmed.heightMm = doubleToText(roundPlaces(t.newHeightMm, 3));
+    trimmed.heightInch = doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3));
+    trimmed.sideMm = singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3));
+    trimmed.sideInch = doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3));
+    return trimmed;
+}
+
+DesignTexts builtDesign(const Trim& t) {
+    DesignTexts built = t.design;
+    if (!t.builtGiven) return built;
+    built.heightMm = fixedText(t.builtHeightMm, placesOf(t.design.heightMm));
+    built.sideMm = fixedText(t.builtSideMm, placesOf(t.design.sideMm));
+    return built;
 }
 
 }  // namespace brimalox::nec

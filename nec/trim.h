@@ -92,4 +92,10 @@ void checkTrim(const TrimRequest& request);
 // model does and Refused for a measurement or setting that cannot be taken.
 Trim trim(const TrimRequest& request, Engine& engine);
 
+// The design a trim gives: the window's texts with the trimmed height and side, rounded and written
+// by the window's own rule, so the trimmed check and its build sheet read like the window's.
+DesignTexts trimmedDesign(const DesignTexts& shown, const Trim& trim);
+// The design as the trim took it to be built: its texts, with the height and side as measured.
+DesignTexts builtDesign(const Trim& trim);
+
 }  // namespace brimalox::nec

@@ -42,24 +42,6 @@ std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::
     return made;
 }
 
-DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& t) {
-    constexpr double kMmPerInch = 25.4;
-    DesignTexts trimmed = shown;
-    trimmed.heightMm = doubleToText(roundPlaces(t.newHeightMm, 3));
-    trimmed.heightInch = doubleToText(roundPlaces(t.newHeightMm / kMmPerInch, 3));
-    trimmed.sideMm = singleToText(roundPlaces(static_cast<float>(t.newSideMm), 3));
-    trimmed.sideInch = doubleToText(roundPlaces(static_cast<double>(static_cast<float>(t.newSideMm)) / kMmPerInch, 3));
-    return trimmed;
-}
-
-DesignTexts builtDesign(const nec::Trim& t) {
-    DesignTexts built = t.design;
-    if (!t.builtGiven) return built;
-    built.heightMm = fixedText(t.builtHeightMm, nec::placesOf(t.design.heightMm));
-    built.sideMm = fixedText(t.builtSideMm, nec::placesOf(t.design.sideMm));
-    return built;
-}
-
 std::string trimRemark(const nec::Trim& t) {
     return "TRIMMED BY THE RATIO " + fixedText(t.ratio, 4) +
            ": HEIGHT AND SIDE ARE THE DESIGN'S TIMES THAT, FROM WHAT THE BUILT ANTENNA MEASURED; THE GAP AND THE "

@@ -31,12 +31,7 @@ std::variant<BuildSheet, std::string> shownSheet(const DesignTexts& shown, std::
                                                  std::optional<ModelFigures> model, std::string remark = {},
                                                  const SheetAdditions& additions = {});
 
-// The design a trim gives: the window's texts with the trimmed height and side, rounded and written
-// by the window's own rule, so its build sheet reads like the window's; and what that sheet says of
-// the trim.
-DesignTexts trimmedDesign(const DesignTexts& shown, const nec::Trim& trim);
+// What the sheet of a trimmed design (nec::trimmedDesign) says of the trim.
 std::string trimRemark(const nec::Trim& trim);
-// The design as the trim took it to be built: its texts, with the height and side as measured.
-DesignTexts builtDesign(const nec::Trim& trim);
 
 }  // namespace brimalox::sheet

@@ -212,7 +212,7 @@ json resultJson(const Result& r) {
 
 // The window's texts of the trimmed height and side, for the trimmed design's build sheet.
 json trimmedTexts(const Trim& t) {
-    const DesignTexts trimmed = sheet::trimmedDesign(t.design, t);
+    const DesignTexts trimmed = nec::trimmedDesign(t.design, t);
     return {{"Text13", trimmed.heightMm},
             {"Text11", trimmed.heightInch},
             {"Text17", trimmed.sideMm},
@@ -221,7 +221,7 @@ json trimmedTexts(const Trim& t) {
 
 // The antenna as built: the design's height, side and gap, with the lengths the tape measured.
 json builtTexts(const Trim& t) {
-    const DesignTexts built = sheet::builtDesign(t);
+    const DesignTexts built = nec::builtDesign(t);
     return {{"heightMm", built.heightMm}, {"sideMm", built.sideMm}, {"gapMm", built.gapMm}};
 }
 

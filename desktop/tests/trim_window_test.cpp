@@ -75,7 +75,7 @@ TEST(TrimWindowTest, ReportIsTheCommandLinesAndBadMeasurementsRunNothing) {
     auto* preview = trim.findChild<QPrintPreviewDialog*>(QStringLiteral("buildSheet"));
     ASSERT_NE(preview, nullptr);
     EXPECT_TRUE(preview->isVisible());
-    const DesignTexts trimmed = sheet::trimmedDesign(computed(), *trim.result());
+    const DesignTexts trimmed = nec::trimmedDesign(computed(), *trim.result());
     EXPECT_NE(trimmed.heightMm, computed().heightMm);
     // It carries the model check of the trimmed design, as simulate gives it, and what to cut.
     nec::Request check;
