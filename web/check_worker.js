@@ -51,9 +51,8 @@ function helperMain() {
       return;
     }
     engine.then(function (e) {
-      var began = performance.now();
       var output = e.run(m.deck, function (done) { postMessage({ id: m.id, progress: done }); }).output;
-      postMessage({ id: m.id, output: output, ms: performance.now() - began });
+      postMessage({ id: m.id, output: output });
     }).catch(function (error) {
       postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
     });
@@ -86,7 +85,7 @@ function startHelpers(ports) {
       if (m.progress !== undefined) return job.progress(m.progress);
       delete helper.jobs[m.id];
       if (m.error !== undefined) job.reject(new Error(m.error));
-      else job.resolve(m.output, m.ms);
+      else job.resolve(m.output);
     };
     return helper;
   });
@@ -116,11 +115,11 @@ function loadHelpers() {
   }, function () {});
 }
 
-// The helper's output of the deck; `timed`, its run's milliseconds instead.
-function onHelper(helper, deck, progress, timed) {
+// The helper's output of the deck.
+function onHelper(helper, deck, progress) {
   return new Promise(function (resolve, reject) {
     var id = ++helper.next;
-    helper.jobs[id] = { resolve: function (output, ms) { resolve(timed ? ms : output); }, reject: reject,
+    helper.jobs[id] = { resolve: resolve, reject: reject,
                         progress: progress };
     helper.port.postMessage({ id: id, deck: deck });
   });
@@ -129,8 +128,8 @@ function onHelper(helper, deck, progress, timed) {
 // Engines that fit the machine. A browser may report more cores than it has (WebKit reports 4 on
 // 2), and engines beyond the cores only share them: the sweep is no sooner done, and each engine's
 // warm-up and memory are paid for nothing. Once every engine is warm, the warm-up's deck is run by
-// this worker's engine alone and then by all of them at once: each engine's speed beside its speed
-// alone says how many ran side by side in earnest, and the helpers beyond that are let go.
+// this worker's engine alone and then by all of them at once: how many decks' worth they did in the
+// time of one alone says how many ran side by side in earnest, and the helpers beyond that are let go.
 var running = 0;     // requests under way: no engine is timed meanwhile
 var fitLater = null; // the fitting, left until they end
 function fitEngines(engine, deck) {
@@ -142,12 +141,13 @@ function fitEngines(engine, deck) {
   var began = performance.now();
   engine.run(deck);
   var alone = performance.now() - began;
-  var together = helpers.map(function (helper) { return onHelper(helper, deck, function () {}, true); });
+  // The same deck on every engine at once, timed from the first hand-over to the last answer: a
+  // helper that waits for a core (or starts late) counts against it as it would in a check.
   began = performance.now();
+  var together = helpers.map(function (helper) { return onHelper(helper, deck, function () {}); });
   engine.run(deck);
-  var mine = performance.now() - began;
-  return Promise.all(together).then(function (times) {
-    var side = times.reduce(function (sum, ms) { return sum + alone / Math.max(ms, alone); }, alone / Math.max(mine, alone));
+  return Promise.all(together).then(function () {
+    var side = (helpers.length + 1) * alone / Math.max(performance.now() - began, alone);
     // n engines are kept where side by side they did more than n - 1 alone would (by a quarter).
     var keep = Math.max(1, Math.ceil(side - 0.25)) - 1;
     helpers.slice(keep).forEach(function (helper) { dropHelper(helper, 'more engines than the machine runs at once'); });
