@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -124,12 +125,14 @@ TEST_F(KeyboardTest, CtrlSInThePreviewSavesTheCommandLinesPdf) {
     QString offered;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            answer.stop();
-            offered = QFileInfo(files->selectedFiles().value(0)).fileName();
-            files->selectFile(path);
-            static_cast<QDialog*>(files)->accept();  // the dialog's own accept, as OK does
-        }
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* name = files ? files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!name || !files->isVisible()) return;
+        offered = name->text();
+        // Typed into the name box, as a user would: selectFile() leaves a box that has the focus alone.
+        name->setText(path);
+        answer.stop();
+        static_cast<QDialog*>(files)->accept();  // the dialog's own accept, as OK does
     });
     answer.start(20);
     key(dialog, Qt::Key_S, Qt::ControlModifier);
