@@ -161,7 +161,10 @@ int main(int argc, char** argv) {
                                     built("minified/base85.js") + built("minified/unlzma.js"),
                                     built("unlzma/unlzma.wasm.gz")};
         const std::string html = brimalox::page(
-            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.lzma"), built("minified/page.js"),
+            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.lzma"),
+            built("minified/page_dialogs.js") + built("minified/page_fields.js") + built("minified/page_speech.js") +
+                built("minified/page_guide.js") + built("minified/page_address.js") + built("minified/page_copy.js") +
+                built("minified/page.js"),
             readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
         writeFile(out, html);
         if (argc == 6) {
