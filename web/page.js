@@ -3,8 +3,8 @@
 // back; then it shows what the click asks for (a failed click's message, the notes window, the
 // website window) or says what it gave. The buttons stay disabled until the core has loaded, so
 // that no click is lost, and the page says so when the calculator cannot run here.
-// The page's scripts run one after the other in the order the page generator inlines them, and
-// meet in one object, brimalox, each part taking what it needs from those before it and giving the
+// The page's scripts run one after the other in the order the build lists them (web/CMakeLists.txt),
+// and meet in one object, brimalox, each part taking what it needs from those before it and giving the
 // later ones only what they use: brimalox.form (the window's boxes and dialogs, page_dialogs.js),
 // brimalox.fields (the core's value fields, page_fields.js), brimalox.speech (what a screen reader
 // hears, page_speech.js), brimalox.guide (the builder's road, page_guide.js), brimalox.address (the
