@@ -6,12 +6,14 @@
 // link to its web app manifest (manifest.webmanifest, written here from the window's table) and the
 // service worker sw.js that keeps it for offline use, its cache named by the version and the page.
 //
-// brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML [SITE_DIR]
+// brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML SITE_DIR SCRIPT...
 //   SOURCE_DIR: web/ (the page's styles and the service worker); BUILD_DIR: where the module and the
-//   engine were built, and the page's scripts minified (minified/).
+//   engine were built, and the check's worker script minified (minified/); SCRIPT...: the page's
+//   scripts in the order the page runs them (web/CMakeLists.txt lists them), each inlined so.
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -19,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/layout.h"
 #include "app/road.h"
@@ -34,16 +37,15 @@ std::string inlineScript(const std::string& script, const std::string& from) {
     return "<script>" + script + "</script>\n";
 }
 
-// What the page adds below the window: the model check, its worker and the NEC-2 engine. The
-// worker's parts are kept as text (the browser runs none of it on the page itself) for the check to
-// start a worker from.
-struct Check {
-    std::string about, style, client, script, trim, cover, worker, engine, engineWasm, unpack, decoderWasm;
+// A script of the page by its file's name.
+struct Script {
+    std::string name, text;
 };
 
-// The build sheet's script and style.
-struct Sheet {
-    std::string script, style;
+// What the page holds besides the scripts the build lists, put before the script named `before`, the
+// first that needs it.
+struct Held {
+    std::string before, html;
 };
 
 std::string textScript(const std::string& id, const std::string& text, const std::string& from) {
@@ -80,9 +82,8 @@ std::string dataAddress(std::string_view mediaType, std::string_view data) {
     return out;
 }
 
-std::string page(const std::string& style, const std::string& module, const std::string& moduleWasm,
-                 const std::string& script, const std::string& icon, const Check& check, const Sheet& sheet,
-                 const std::string& install) {
+std::string page(const std::string& style, const std::string& icon, const std::string& about,
+                 const std::vector<Held>& held, const std::vector<Script>& scripts) {
     const WindowSpec& window = mainWindow();
     std::string out = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
@@ -90,32 +91,24 @@ std::string page(const std::string& style, const std::string& module, const std:
     out += fmt::format("<title>{} - {}</title>\n", escape(window.caption), escape(kProgramName));
     out += fmt::format("<link rel=\"icon\" type=\"image/svg+xml\" href=\"{}\">\n",
                        escape(dataAddress("image/svg+xml", icon)));
-    out += "<style>\n" + compactCss(styleSheet(style) + check.style + sheet.style) + "</style>\n";
+    out += "<style>\n" + compactCss(style) + "</style>\n";
     // The paper's size, one sheet a paper: the sheet's script turns on the one chosen.
     out += "<style id=\"sheet-page-a4\">@page{size:A4 portrait;margin:0}</style>\n";
     out += "<style id=\"sheet-page-letter\">@page{size:letter portrait;margin:0}</style>\n";
     out += "</head>\n<body>\n<main id=\"screen\">\n";
     out += fmt::format("<h1 class=\"unseen\">{}</h1>\n", escape(kProgramName));
     out += notices();
-    out += windowRegion() + tools() + guide() + sheetSection() + checkSection(check.about) + glossary() + windows() +
+    out += windowRegion() + tools() + guide() + sheetSection() + checkSection(about) + glossary() + windows() +
            "</main>\n" + sheetView() + purposes();
-    // The LZMA decoder's WebAssembly, gzip-compressed (the browser unpacks it), then the module's,
-    // LZMA-compressed, as texts that unlzma.js unpacks when the module asks (wasm_source.js).
-    out += textScript("lzma-wasm", base85(check.decoderWasm), "the LZMA decoder's WebAssembly");
-    out += textScript("core-wasm", base85(moduleWasm), "the module's WebAssembly");
-    out += inlineScript(check.unpack, "the modules' unpacking");
-    // The check's worker starts the same module, from this script's text.
-    out += "<script id=\"core-module\">" + inlineScript(module, "the WebAssembly module").substr(8);
-    out += inlineScript(script, "the page script");
-    out += textScript("check-worker", check.worker, "the check's worker");
-    out += textScript("nec-engine", check.engine, "the NEC-2 engine");
-    out += textScript("nec-engine-wasm", base85(check.engineWasm), "the NEC-2 engine's WebAssembly");
-    out += inlineScript(check.client, "the worker's client");
-    out += inlineScript(check.script, "the check's script");
-    out += inlineScript(check.trim, "the trim's script");
-    out += inlineScript(check.cover, "the search's script");
-    out += inlineScript(sheet.script, "the build sheet script");
-    out += inlineScript(install, "the served edition's script");
+    for (const Held& text : held)
+        if (std::none_of(scripts.begin(), scripts.end(), [&](const Script& s) { return s.name == text.before; }))
+            throw std::runtime_error("the page's scripts have no " + text.before +
+                                     ", which texts of the page go before");
+    for (const Script& script : scripts) {
+        for (const Held& text : held)
+            if (text.before == script.name) out += text.html;
+        out += inlineScript(script.text, script.name);
+    }
     return out + "</body>\n</html>\n";
 }
 
@@ -134,13 +127,32 @@ void writeFile(const std::string& path, const std::string& text) {
         throw std::runtime_error("cannot write " + path);
 }
 
+// The WebAssembly as Ascii85 text before the unpacking: the LZMA decoder's, gzip-compressed (the
+// browser unpacks it), then the module's, LZMA-compressed, which unlzma.js unpacks when the module
+// asks (wasm_source.js). The module, which defines createBrimaloxCore, before the script that calls
+// it. The check's worker and the NEC-2 engine as text (the browser runs them only in the worker,
+// which starts the same module from its script's text) before the worker's client.
+std::vector<Held> heldTexts(const std::string& build) {
+    auto built = [&](const char* name) { return readFile(build + name); };
+    return {{"base85.js",
+             textScript("lzma-wasm", base85(built("unlzma/unlzma.wasm.gz")), "the LZMA decoder's WebAssembly") +
+                 textScript("core-wasm", base85(built("brimalox_core.wasm.lzma")), "the module's WebAssembly")},
+            {"page.js", "<script id=\"core-module\">" +
+                            inlineScript(built("brimalox_core.js"), "the WebAssembly module").substr(8)},
+            {"check_client.js", textScript("check-worker", built("minified/check_worker.js"), "the check's worker") +
+                                    textScript("nec-engine", built("engine/nec2c_engine.js"), "the NEC-2 engine") +
+                                    textScript("nec-engine-wasm", base85(built("engine/nec2c_engine.wasm.lzma")),
+                                               "the NEC-2 engine's WebAssembly")}};
+}
+
 }  // namespace
 }  // namespace brimalox
 
-// The page's parts by their names in the page's source folder and its build folder.
+// The page's parts by their names in the page's source folder and its build folder, its scripts as
+// the command line gives them.
 int main(int argc, char** argv) {
-    if (argc != 5 && argc != 6) {
-        std::cerr << "usage: brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML [SITE_DIR]\n";
+    if (argc < 7) {
+        std::cerr << "usage: brimalox_page_gen SOURCE_DIR BUILD_DIR ICON_SVG OUT_HTML SITE_DIR SCRIPT...\n";
         return 2;
     }
     const std::string source = std::string(argv[1]) + "/", build = std::string(argv[2]) + "/", out = argv[4];
@@ -149,28 +161,20 @@ int main(int argc, char** argv) {
         using brimalox::writeFile;
         auto part = [&](const char* name) { return readFile(source + name); };
         auto built = [&](const char* name) { return readFile(build + name); };
-        const brimalox::Check check{built("engine/ABOUT-nec2c.txt") + built("unlzma/ABOUT-lzma.txt"),
-                                    part("check.css"),
-                                    built("minified/check_client.js"),
-                                    built("minified/check.js"),
-                                    built("minified/trim.js") + built("minified/analyser.js"),
-                                    built("minified/cover.js"),
-                                    built("minified/check_worker.js"),
-                                    built("engine/nec2c_engine.js"),
-                                    built("engine/nec2c_engine.wasm.lzma"),
-                                    built("minified/base85.js") + built("minified/unlzma.js"),
-                                    built("unlzma/unlzma.wasm.gz")};
-        const std::string html = brimalox::page(
-            part("page.css"), built("brimalox_core.js"), built("brimalox_core.wasm.lzma"), built("minified/page.js"),
-            readFile(argv[3]), check, {built("minified/sheet.js"), part("sheet.css")}, built("minified/install.js"));
-        writeFile(out, html);
-        if (argc == 6) {
-            const std::string site = std::string(argv[5]) + "/";
-            const std::string index = brimalox::web::siteIndex(html);
-            writeFile(site + "index.html", index);
-            writeFile(site + "manifest.webmanifest", brimalox::web::manifest());
-            writeFile(site + "sw.js", brimalox::web::serviceWorker(part("service_worker.js"), index));
+        std::vector<brimalox::Script> scripts;
+        for (int i = 6; i < argc; ++i) {
+            const std::string path = argv[i];
+            scripts.push_back({path.substr(path.find_last_of('/') + 1), readFile(path)});
         }
+        const std::string html = brimalox::page(
+            brimalox::web::styleSheet(part("page.css")) + part("check.css") + part("sheet.css"), readFile(argv[3]),
+            built("engine/ABOUT-nec2c.txt") + built("unlzma/ABOUT-lzma.txt"), brimalox::heldTexts(build), scripts);
+        writeFile(out, html);
+        const std::string site = std::string(argv[5]) + "/";
+        const std::string index = brimalox::web::siteIndex(html);
+        writeFile(site + "index.html", index);
+        writeFile(site + "manifest.webmanifest", brimalox::web::manifest());
+        writeFile(site + "sw.js", brimalox::web::serviceWorker(part("service_worker.js"), index));
     } catch (const std::exception& e) {
         std::cerr << "brimalox_page_gen: " << e.what() << '\n';
         return 1;
