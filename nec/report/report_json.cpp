@@ -82,6 +82,7 @@ std::string checkJson(const Analysis& a, const ReportContext& c) {
                                             {"to_mhz", a.nearLowest->toMhz},
                                             {"open_below", a.nearLowest->openBelow},
                                             {"open_above", a.nearLowest->openAbove}};
+    doc["lowest"] = lowestJson(a.lowestMhz, a.lowestSwr);
     doc["below_2_to_1"] = nullptr;
     if (a.below2) doc["below_2_to_1"] = stretchJson(*a.below2);
     json stretches = json::array();
@@ -129,6 +130,7 @@ std::string checkJson(const Analysis& a, const ReportContext& c) {
     if (c.measured) {
         json m = {
             {"file", c.measured->file}, {"lowest_swr", c.measured->lowestSwr}, {"lowest_mhz", c.measured->lowestMhz}};
+        m["lowest"] = lowestJson(c.measured->lowestMhz, c.measured->lowestSwr);
         json ms = json::array();
         for (const Below2& b : c.measured->stretches)
             ms.push_back(stretchJson(b));
@@ -186,6 +188,8 @@ nlohmann::json feedJson(const Feed& feed) {
 nlohmann::json stretchJson(const Below2& b) {
     return {{"from_mhz", b.fromMhz}, {"to_mhz", b.toMhz}, {"open_below", b.openBelow}, {"open_above", b.openAbove}};
 }
+
+nlohmann::json lowestJson(double mhz, double swr) { return {{"mhz", mhz}, {"swr", finiteOrNull(swr)}}; }
 
 nlohmann::ordered_json designJson(const DesignTexts& d) {
     // The keys and texts of `design --format json`; frequency_mhz, awg and series_match_mm are
