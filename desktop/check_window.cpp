@@ -1,10 +1,8 @@
 #include "desktop/check_window.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -29,7 +26,6 @@
 
 #include "desktop/chart_view.h"
 #include "desktop/design_file.h"
-#include "desktop/kept_settings.h"
 #include "desktop/model_settings.h"
 #include "desktop/report_view.h"
 #include "desktop/text_boxes.h"
@@ -286,19 +282,8 @@ void CheckWindow::save(const nec::CheckOutput& saved) {
                       .arg(what.toLower()));
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("SAVE THE ") + what,
-        QDir(keptFolder("saveFolder"))
-            .filePath(QStringLiteral("%1-%2.%3").arg(designFileStem(result_->design), qstr(saved.name), suffix)));
-    if (path.isEmpty()) return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
-        !file.commit()) {
-        setStatus(QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()));
-        return;
-    }
-    keepFolderOf("saveFolder", path);
-    setStatus(QStringLiteral("Saved %1.").arg(path));
+    saveText(QStringLiteral("SAVE THE ") + what,
+             QStringLiteral("%1-%2.%3").arg(designFileStem(result_->design), qstr(saved.name), suffix), text);
 }
 
 void CheckWindow::dragEnterEvent(QDragEnterEvent* event) {

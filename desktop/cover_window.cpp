@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include <utility>
 
 #include "desktop/chart_view.h"
+#include "desktop/design_file.h"
 #include "desktop/model_settings.h"
 #include "desktop/model_window.h"
 #include "desktop/report_view.h"
@@ -84,6 +86,16 @@ CoverWindow::CoverWindow(std::function<void(const DesignRequest&)> use)
     use_button_->setObjectName(QStringLiteral("use"));
     use_button_->setEnabled(false);
     buttons->addWidget(use_button_);
+    save_button_ = new QPushButton(QStringLiteral("S&AVE"), this);  // Alt+S is SEARCH's
+    save_button_->setObjectName(QStringLiteral("save"));
+    save_button_->setEnabled(false);
+    auto* saves = new QMenu(save_button_);
+    for (const auto& [label, format] :
+         {std::pair{"REPORT (.txt)...", nec::ReportFormat::Text}, std::pair{"TABLE (.csv)...", nec::ReportFormat::Csv},
+          std::pair{"REPORT (.json)...", nec::ReportFormat::Json}})
+        saves->addAction(QString::fromLatin1(label), this, [this, format] { save(format); });
+    save_button_->setMenu(saves);
+    buttons->addWidget(save_button_);
     layout->addLayout(buttons);
     layout->addWidget(statusLine(this));
 
@@ -172,6 +184,7 @@ void CoverWindow::finished(const RunEnd& end, std::optional<nec::CoverResult> re
         chart_->setChart(nec::swrChart(*r.winner, bands));
     }
     use_button_->setEnabled(!r.ranked.empty());
+    save_button_->setEnabled(true);
     setStatus(end.cancelled ? QStringLiteral("Cancelled: nec2c was stopped; the best found so far is below.")
                             : QStringLiteral("Done: %1 model runs.").arg(r.runs));
 }
@@ -198,6 +211,19 @@ void CoverWindow::useWinner() {
         if (ask->clickedButton() == ask->button(QMessageBox::Yes)) use_(design);
     });
     ask->open();
+}
+
+void CoverWindow::save(nec::ReportFormat format) {
+    if (!result_) return;
+    const nec::CoverResult& r = *result_;
+    const auto [suffix, text] = format == nec::ReportFormat::Json  ? std::pair{"json", nec::coverReportJson(r)}
+                                : format == nec::ReportFormat::Csv ? std::pair{"csv", nec::coverReportCsv(r)}
+                                                                   : std::pair{"txt", nec::coverText(r)};
+    // Named after the winner where it was checked, as the check's files are after its design.
+    const QString stem =
+        r.winner ? designFileStem(r.winner->design) + QStringLiteral("-cover") : QStringLiteral("cover");
+    saveText(QStringLiteral("SAVE THE BAND SEARCH'S ") + (format == nec::ReportFormat::Csv ? "TABLE" : "REPORT"),
+             QStringLiteral("%1.%2").arg(stem, QString::fromLatin1(suffix)), text);
 }
 
 }  // namespace brimalox

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -155,6 +157,19 @@ QHBoxLayout* ModelWindow::runRow(QWidget* parent, const QString& runText, const 
     row->addWidget(progress_, 1);
     connect(cancel_button_, &QPushButton::clicked, this, [this] { cancel(); });
     return row;
+}
+
+void ModelWindow::saveText(const QString& title, const QString& name, const std::string& text) {
+    const QString path = QFileDialog::getSaveFileName(this, title, QDir(keptFolder("saveFolder")).filePath(name));
+    if (path.isEmpty()) return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+        !file.commit()) {
+        setStatus(QStringLiteral("Not saved: %1: %2").arg(path, file.errorString()));
+        return;
+    }
+    keepFolderOf("saveFolder", path);
+    setStatus(QStringLiteral("Saved %1.").arg(path));
 }
 
 QLabel* ModelWindow::statusLine(QWidget* parent) {

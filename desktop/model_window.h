@@ -118,6 +118,9 @@ protected:
     // The window's width that shows lines of the report of this many characters unwrapped.
     int widthForColumns(int columns) const;
     void setStatus(const QString& text);
+    // Asks where to save text, offering `name` in the folder the last save went to, and writes it
+    // whole or not at all; the status says which, and why not.
+    void saveText(const QString& title, const QString& name, const std::string& text);
     // The size the window is laid out for, or the screen's available area where that is smaller.
     void fitOnScreen(QSize size);
 

@@ -47,7 +47,7 @@ public:
         if (!printable(sheet)) return;
         previewSheet(host_.window, QStringLiteral("BUILD SHEET"),
                      designFileStem(sheet.shown) + QStringLiteral("-sheet"),
-                     [sheet](sheet::Paper paper) { return sheet.page(paper).svg; });
+                     [sheet](sheet::Paper paper) { return sheet.page(paper); });
     }
 
     void printBuildSheet() override {

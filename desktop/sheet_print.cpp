@@ -20,6 +20,7 @@
 #include "desktop/keys.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_pdf.h"
+#include "sheet/sheet_text.h"
 
 namespace brimalox {
 namespace {
@@ -63,8 +64,9 @@ SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::strin
                   const std::optional<sheet::ModelFigures>& model, const std::string& remark,
                   const sheet::SheetAdditions& additions) {
     auto made = sheet::shownSheet(shown, date, model, remark, additions);
-    if (auto* problem = std::get_if<std::string>(&made)) return SheetPage{{}, std::move(*problem)};
-    return SheetPage{sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper), {}};
+    if (auto* problem = std::get_if<std::string>(&made)) return SheetPage{{}, std::move(*problem), {}, {}};
+    const auto& built = std::get<sheet::BuildSheet>(made);
+    return SheetPage{sheet::sheetSvg(built, paper), {}, sheet::cutListCsv(built), sheet::sheetJson(built)};
 }
 
 CheckedSheet checkedSheet(const CheckWindow* check, const DesignTexts& shown, const std::string& date) {
@@ -115,7 +117,7 @@ void previewSheet(QWidget* parent, const QString& title, const QString& stem, co
     preview->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview, [page, preview, title](QPrinter* target) {
         QString why;
-        if (!paintSheet(*target, page(paperOf(*target)), &why))
+        if (!paintSheet(*target, page(paperOf(*target)).svg, &why))
             QMessageBox::warning(preview, title,
                                  QStringLiteral("Not printed to %1: %2").arg(target->outputFileName(), why));
     });
@@ -142,6 +144,7 @@ void previewSheet(QWidget* parent, const QString& title, const QString& stem, co
                 setPaper(*printer, paper);
                 if (view) view->updatePreview();
             });
+        // write(path, the sheet on the paper chosen, that paper, why) for each kind of file.
         const auto save = [preview, printer, page, title, stem](const char* suffix, auto write) {
             const QString kind = QString::fromLatin1(suffix).toUpper();
             return [=] {
@@ -154,11 +157,33 @@ void previewSheet(QWidget* parent, const QString& title, const QString& stem, co
                     QMessageBox::warning(preview, title, QStringLiteral("Not saved: %1: %2").arg(path, why));
             };
         };
-        add(QStringLiteral("SAVE AS PDF..."), QKeySequence::Save, save("pdf", writeSheetPdf));
-        add(QStringLiteral("SAVE AS SVG..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-            save("svg", [](const QString& path, const std::string& svg, sheet::Paper, QString* why) {
-                return writeFile(path, svg, why);
-            }));
+        using Write = bool (*)(const QString&, const SheetPage&, sheet::Paper, QString*);
+        struct SaveKey {
+            const char* text;
+            const char* suffix;
+            QKeySequence keys;
+            Write write;
+        };
+        const SaveKey saves[] = {
+            {"SAVE AS PDF...", "pdf", QKeySequence::Save,
+             [](const QString& path, const SheetPage& sheet, sheet::Paper paper, QString* why) {
+                 return writeSheetPdf(path, sheet.svg, paper, why);
+             }},
+            {"SAVE AS SVG...", "svg", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+             [](const QString& path, const SheetPage& sheet, sheet::Paper, QString* why) {
+                 return writeFile(path, sheet.svg, why);
+             }},
+            {"SAVE THE CUT LIST AS CSV...", "csv", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+             [](const QString& path, const SheetPage& sheet, sheet::Paper, QString* why) {
+                 return writeFile(path, sheet.cutListCsv, why);
+             }},
+            {"SAVE AS JSON...", "json", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J),
+             [](const QString& path, const SheetPage& sheet, sheet::Paper, QString* why) {
+                 return writeFile(path, sheet.json, why);
+             }},
+        };
+        for (const SaveKey& s : saves)
+            add(QString::fromLatin1(s.text), s.keys, save(s.suffix, s.write));
         tools->insertSeparator(first);
     }
     keyboardButtons(preview);  // the tool bar's buttons too, which Qt leaves out of the Tab order

@@ -23,6 +23,9 @@ class CheckWindow;
 struct SheetPage {
     std::string svg;      // empty when there is no sheet
     std::string problem;  // then why, in words
+    // The cut list as CSV and the whole sheet as JSON, as brimalox-cli sheet --format csv and json
+    // write them: the same on either paper.
+    std::string cutListCsv, json;
 };
 SheetPage sheetOf(const DesignTexts& shown, sheet::Paper paper, const std::string& date,
                   const std::optional<sheet::ModelFigures>& model, const std::string& remark = {},
@@ -50,10 +53,11 @@ bool paintSheet(QPrinter& printer, const std::string& svg, QString* why = nullpt
 // the reason, when the PDF cannot be made or the file cannot be written.
 bool writeSheetPdf(const QString& path, const std::string& svg, sheet::Paper paper, QString* why = nullptr);
 
-// The page of a paper, empty when there is none.
-using SheetPages = std::function<std::string(sheet::Paper)>;
-// A print preview of the pages, not modal, with the paper and SAVE AS PDF and SVG in its tool bar,
-// each with its key; the files are offered as stem plus ".pdf" or ".svg".
+// The sheet on a paper, its page empty when there is none.
+using SheetPages = std::function<SheetPage(sheet::Paper)>;
+// A print preview of the pages, not modal, with the paper, SAVE AS PDF and SVG, the cut list as CSV
+// and the sheet as JSON in its tool bar, each with its key; the files are offered as stem plus
+// ".pdf", ".svg", ".csv" or ".json".
 void previewSheet(QWidget* parent, const QString& title, const QString& stem, const SheetPages& page);
 
 }  // namespace brimalox

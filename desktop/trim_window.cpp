@@ -179,7 +179,7 @@ void TrimWindow::openTrimmedSheet() {
     previewSheet(this, QStringLiteral("TRIMMED BUILD SHEET"),
                  designFileStem(trimmed) + QStringLiteral("-trimmed-sheet"),
                  [trimmed, date, remark, check, additions](sheet::Paper paper) {
-                     return sheetOf(trimmed, paper, date, check, remark, additions).svg;
+                     return sheetOf(trimmed, paper, date, check, remark, additions);
                  });
 }
 

@@ -19,6 +19,7 @@ namespace brimalox::sheet {
 struct ModelFigures {
     struct Stretch {
         double fromMhz = 0, toMhz = 0;
+        bool openBelow = false, openAbove = false;  // still below 2:1 at the sweep's start, its end
     };
     double designMhz = 0;
     double swrAtDesign = 0;

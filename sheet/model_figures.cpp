@@ -75,7 +75,7 @@ ModelFigures modelFigures(const nec::Result& result) {
     m.lowestSwr = a.lowestSwr;
     m.lowestSwrMhz = a.lowestMhz;
     for (const nec::Below2& stretch : a.stretches)
-        m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz});
+        m.belowTwo.push_back({stretch.fromMhz, stretch.toMhz, stretch.openBelow, stretch.openAbove});
     m.maxGainDbi = a.patterns.front().maxDbi;
     m.takeoffDeg = a.patterns.front().takeoffDeg;
     m.z0Ohms = result.z0;

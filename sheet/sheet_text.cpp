@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
@@ -168,9 +169,15 @@ std::string sheetJson(const BuildSheet& s) {
         model["swr_at_design"] = m.swrAtDesign;
         model["lowest_swr"] = m.lowestSwr;
         model["lowest_swr_mhz"] = m.lowestSwrMhz;
+        // The shape of the model's reports (nec::lowestJson, nec::stretchJson), which the sheet cannot include.
+        model["lowest"] = {{"mhz", m.lowestSwrMhz},
+                           {"swr", std::isfinite(m.lowestSwr) ? nlohmann::ordered_json(m.lowestSwr) : nullptr}};
         nlohmann::ordered_json stretches = nlohmann::ordered_json::array();
         for (const auto& stretch : m.belowTwo)
-            stretches.push_back({{"from_mhz", stretch.fromMhz}, {"to_mhz", stretch.toMhz}});
+            stretches.push_back({{"from_mhz", stretch.fromMhz},
+                                 {"to_mhz", stretch.toMhz},
+                                 {"open_below", stretch.openBelow},
+                                 {"open_above", stretch.openAbove}});
         model["below_2_to_1"] = std::move(stretches);
         model["max_gain_dbi"] = m.maxGainDbi;
         model["takeoff_deg"] = m.takeoffDeg;

@@ -1,13 +1,17 @@
-// COVER BANDS: the search's report word for word as the command line's, USE THIS DESIGN doing the
-// winner's road in the main window, and CANCEL.
+// COVER BANDS: the search's report word for word as the command line's and saved as its CSV and
+// JSON, USE THIS DESIGN doing the winner's road in the main window, and CANCEL.
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -20,6 +24,7 @@
 #include "nec/report/report.h"
 #include "nec2c_probe.h"
 #include "numtext/figures.h"
+#include "save_dialog.h"
 
 namespace brimalox::testing {
 namespace {
@@ -53,6 +58,26 @@ TEST_F(CoverTest, ReportIsTheCommandLinesAndUseThisDesignDoesItsRoad) {
     const nec::EngineMaker engines = [] { return std::make_unique<nec::Nec2cProgram>(); };
     const nec::CoverResult expected = nec::cover(nec::planCover(request), engines, 1);
     EXPECT_EQ(cover->reportText().toStdString(), nec::coverText(expected));
+
+    // SAVE writes what cover --format csv and json print for the search shown.
+    const auto* save = cover->findChild<QPushButton*>(QStringLiteral("save"));
+    ASSERT_TRUE(save && save->isEnabled() && save->menu());
+    QTemporaryDir dir;
+    const std::pair<const char*, std::string> saves[] = {
+        {"TABLE (.csv)...", nec::coverReportCsv(*cover->result())},
+        {"REPORT (.json)...", nec::coverReportJson(*cover->result())},
+    };
+    for (const auto& [entry, text] : saves) {
+        QAction* action = nullptr;
+        for (QAction* offered : save->menu()->actions())
+            if (offered->text() == QLatin1String(entry)) action = offered;
+        ASSERT_NE(action, nullptr) << entry;
+        const QString path = dir.filePath(QLatin1String(entry).left(5));  // a file each: none asks to replace
+        saveThrough(path, [action] { action->trigger(); });
+        QFile saved(path);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << entry << ": " << cover->status().toStdString();
+        EXPECT_EQ(saved.readAll().toStdString(), text) << entry;
+    }
 
     cover->findChild<QPushButton*>(QStringLiteral("use"))->click();
     const DesignRequest& best = expected.ranked.front().design;

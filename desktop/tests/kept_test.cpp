@@ -103,7 +103,7 @@ TEST(KeptSettings, TheMainWindowComesBackWhereItWas) {
 TEST(KeptSettings, TheBuildSheetsPreviewOpensAtItsLastSize) {
     const auto open = [] {
         previewSheet(nullptr, QStringLiteral("BUILD SHEET"), QStringLiteral("sheet"),
-                     [](sheet::Paper paper) { return sheetOf(startUpDesign(), paper, "2026-12-09", {}).svg; });
+                     [](sheet::Paper paper) { return sheetOf(startUpDesign(), paper, "2026-12-09", {}); });
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->objectName() == QLatin1String("buildSheet") && top->isVisible()) return static_cast<QDialog*>(top);
         return static_cast<QDialog*>(nullptr);

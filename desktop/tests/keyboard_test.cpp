@@ -3,7 +3,7 @@
 // every model window, and the preview's keys save what the command line writes.
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -13,8 +13,9 @@
 #include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
+#include <tuple>
+#include <variant>
 
 #include "desktop/analyser_window.h"
 #include "desktop/check_window.h"
@@ -23,6 +24,9 @@
 #include "desktop/sheet_print.h"
 #include "desktop/trim_window.h"
 #include "nec2c_probe.h"
+#include "save_dialog.h"
+#include "sheet/model_figures.h"
+#include "sheet/sheet_text.h"
 #include "window_fixture.h"
 
 namespace brimalox::testing {
@@ -105,13 +109,19 @@ TEST_F(KeyboardTest, ThePreviewsCommandsHaveKeys) {
         {"LETTER", QKeySequence(Qt::ALT | Qt::Key_L)},
         {"SAVE AS PDF...", QKeySequence(QKeySequence::Save)},
         {"SAVE AS SVG...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"SAVE THE CUT LIST AS CSV...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {"SAVE AS JSON...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_J)},
     };
     for (const auto& [text, sequence] : keys) {
         const QAction* found = nullptr;
-        for (const QAction* action : dialog->findChildren<QAction*>())
+        int holders = 0;  // the dialog's own commands included: a key shared would do neither
+        for (const QAction* action : dialog->findChildren<QAction*>()) {
             if (action->text() == QLatin1String(text)) found = action;
+            holders += action->shortcuts().contains(sequence) ? 1 : 0;
+        }
         ASSERT_NE(found, nullptr) << text;
         EXPECT_EQ(found->shortcut(), sequence) << text;
+        EXPECT_EQ(holders, 1) << text;
         EXPECT_TRUE(found->toolTip().contains(sequence.toString(QKeySequence::NativeText))) << text;
     }
 }
@@ -122,27 +132,38 @@ TEST_F(KeyboardTest, CtrlSInThePreviewSavesTheCommandLinesPdf) {
     ASSERT_NE(dialog, nullptr);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saved.pdf"));
-    QString offered;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* name = files ? files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (!name || !files->isVisible()) return;
-        offered = name->text();
-        // Typed into the name box, as a user would: selectFile() leaves a box that has the focus alone.
-        name->setText(path);
-        answer.stop();
-        static_cast<QDialog*>(files)->accept();  // the dialog's own accept, as OK does
-    });
-    answer.start(20);
-    key(dialog, Qt::Key_S, Qt::ControlModifier);
-    answer.stop();
+    const QString offered = saveThrough(path, [&] { key(dialog, Qt::Key_S, Qt::ControlModifier); });
     EXPECT_EQ(offered, QStringLiteral("146MHz-3sided-sheet.pdf"));
     ASSERT_TRUE(QFileInfo::exists(path));
     // The window's sheet carries today's date; the command line's is told it.
     QByteArray saved = pdfText(path);
     saved.replace(QDate::currentDate().toString(Qt::ISODate).toLatin1(), "2026-12-09");
     EXPECT_EQ(saved, commandLineSheetText(dir.path()));
+}
+
+// Ctrl+Shift+C and Ctrl+Shift+J save the cut list's CSV and the sheet's JSON of the design shown, as
+// the command line's sheet writes them.
+TEST_F(KeyboardTest, ThePreviewsKeysSaveTheCutListsCsvAndTheSheetsJson) {
+    QPrintPreviewDialog* dialog = preview();
+    ASSERT_NE(dialog, nullptr);
+    const auto made = sheet::shownSheet(window.form()->shownDesign(),
+                                        QDate::currentDate().toString(Qt::ISODate).toStdString(), std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<sheet::BuildSheet>(made));
+    const sheet::BuildSheet& built = std::get<sheet::BuildSheet>(made);
+    QTemporaryDir dir;
+    const std::tuple<Qt::Key, const char*, std::string> saves[] = {
+        {Qt::Key_C, "csv", sheet::cutListCsv(built)},
+        {Qt::Key_J, "json", sheet::sheetJson(built)},
+    };
+    for (const auto& [letter, suffix, expected] : saves) {
+        const QString path = dir.filePath(QStringLiteral("saved.") + QLatin1String(suffix));
+        const QString offered =
+            saveThrough(path, [&] { key(dialog, letter, Qt::ControlModifier | Qt::ShiftModifier); });
+        EXPECT_EQ(offered, QStringLiteral("146MHz-3sided-sheet.") + QLatin1String(suffix));
+        QFile saved(path);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << suffix;
+        EXPECT_EQ(saved.readAll().toStdString(), expected) << suffix;
+    }
 }
 
 // Printed to a PDF file, the sheet is the command line's PDF; a preview on that printer still draws.

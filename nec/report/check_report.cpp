@@ -1,6 +1,7 @@
-// The check's report and charts, from its result.
+// The check's report in the format asked for, and its charts, from its result.
 #include <cmath>
 
+#include "nec/report/check_formats.h"
 #include "nec/report/pattern_plot.h"
 #include "nec/report/report.h"
 #include "nec/report/smith_chart.h"
@@ -16,6 +17,21 @@ std::string groundWithoutHeight(const Ground& ground) {
 }
 
 }  // namespace
+
+std::string formatReport(const Analysis& analysis, const ReportContext& context, ReportFormat format) {
+    switch (format) {
+    case ReportFormat::Csv: return context.heights.empty() ? checkCsv(analysis, context) : heightsCsv(context);
+    case ReportFormat::Json: return checkJson(analysis, context);
+    case ReportFormat::Text: break;
+    }
+    return checkText(analysis, context);
+}
+
+std::string formatReport(const Analysis& analysis, const DesignTexts& design, ReportFormat format) {
+    ReportContext context;
+    context.design = design;
+    return formatReport(analysis, context, format);
+}
 
 std::string report(const Result& r, ReportFormat format) {
     ReportContext context;

@@ -156,6 +156,7 @@ std::string coverReportJson(const CoverResult& r) {
             if (!a.rows.empty()) {
                 b["lowest_swr"] = swrJson(a.lowestSwr);
                 b["lowest_mhz"] = a.lowestMhz;
+                b["lowest"] = lowestJson(a.lowestMhz, a.lowestSwr);
             }
             // below_2 is kept for scripts written against earlier versions; the stretches are the check's.
             b["below_2"] = ordered_json::array();

@@ -20,6 +20,11 @@ nlohmann::ordered_json reportHead(const DesignTexts& design, double z0, const Gr
 
 nlohmann::json stretchJson(const Below2& stretch);
 
+// The lowest SWR, under "lowest" in every JSON report alike: {"mhz": M, "swr": S, null when infinite}.
+// The keys each report had before it (lowest_swr, lowest_mhz, lowest_swr_mhz) stay beside it,
+// as they were, for scripts written against earlier versions.
+nlohmann::json lowestJson(double mhz, double swr);
+
 // The feed as described, with the plane its SWR is taken at.
 nlohmann::json feedJson(const Feed& feed);
 

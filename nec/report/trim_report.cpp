@@ -140,6 +140,7 @@ nlohmann::ordered_json figuresJson(const SwrFigures& f) {
     nlohmann::ordered_json j;
     j["lowest_swr"] = std::isfinite(f.lowestSwr) ? nlohmann::json(f.lowestSwr) : nlohmann::json();
     j["lowest_mhz"] = f.lowestMhz;
+    j["lowest"] = lowestJson(f.lowestMhz, f.lowestSwr);
     nlohmann::json stretches = nlohmann::json::array();
     for (const Below2& b : f.stretches)
         stretches.push_back(stretchJson(b));
