@@ -17,6 +17,7 @@
 
 #include "nec/nec.h"
 #include "nec/report/report.h"
+#include "nec/report/report_json.h"
 #include "numtext/fields.h"
 #include "numtext/figures.h"
 #include "numtext/numtext.h"
@@ -181,9 +182,11 @@ json resultJson(const Result& r) {
     out["sheetModel"] = nullptr;
     if (!r.analysis.rows.empty() && !r.analysis.patterns.empty()) {
         const sheet::ModelFigures m = sheet::modelFigures(r);
+        // The stretches in the JSON reports' shape, open ends included: the sheet's own are the same
+        // stretches (sheet::modelFigures), without them.
         json stretches = json::array();
-        for (const auto& stretch : m.belowTwo)
-            stretches.push_back({stretch.fromMhz, stretch.toMhz});
+        for (const Below2& stretch : r.analysis.stretches)
+            stretches.push_back(stretchJson(stretch));
         out["sheetModel"] = {
             {"designMhz", m.designMhz},
             {"swrAtDesign", m.swrAtDesign},
@@ -198,13 +201,13 @@ json resultJson(const Result& r) {
             {"plane", m.plane},
             {"reversedSwr", m.reversedSwr ? json::array({m.reversedSwr->first, m.reversedSwr->second}) : json()},
             {"feed", json()}};
-        if (r.feed) {  // its pieces, listed on the sheet: lines, Z0, VF, metres; balun; rig
+        if (r.feed) {  // its pieces, listed on the sheet: the lines, the section, the balun, the coax, the rig
             const sheet::FeedFigures f = sheet::feedFigures(*r.feed);
             const auto line = [](const std::optional<sheet::FeedLine>& l) {
-                return l ? json::array({l->z0, l->vf, l->metres}) : json();
+                return l ? json{{"z0", l->z0}, {"vf", l->vf}, {"metres", l->metres}} : json();
             };
-            out["sheetModel"]["feed"] = json::array(
-                {f.lines, f.line.z0, f.line.vf, f.line.metres, line(f.section), f.balun, line(f.coax), f.rigZ0});
+            out["sheetModel"]["feed"] = {{"lines", f.lines}, {"line", line(f.line)}, {"section", line(f.section)},
+                                         {"balun", f.balun}, {"coax", line(f.coax)}, {"rigZ0", f.rigZ0}};
         }
     }
     return out;
