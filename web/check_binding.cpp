@@ -346,6 +346,8 @@ const char* unitName(ConductorUnit unit) {
 
 json coverJson(const CoverResult& r) {
     json out = {{"ok", true}, {"report", coverText(r)}, {"runs", r.runs}, {"covered", r.covered()}};
+    out["csv"] = coverReportCsv(r);
+    out["json"] = coverReportJson(r);
     out["best"] = nullptr;
     if (!r.ranked.empty()) {
         const DesignRequest& d = r.ranked.front().design;
@@ -484,7 +486,8 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_trim(const char* requestJson) {
 }
 
 // The search of the design that covers given bands, its candidates one after the other: the request
-// (see coverRequestOf) in, out {"ok": true, "report" (text), "runs", "covered", "best": {"frequency",
+// (see coverRequestOf) in, out {"ok": true, "report" (text), "csv", "json" (as brimalox-cli cover
+// --format prints them), "runs", "covered", "best": {"frequency",
 // "sides", "unit" ("recommended", "awg", "inch", "mm"), "conductor"} or null, "swrSvg"} or
 // {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
