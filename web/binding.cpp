@@ -7,13 +7,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "app/buttons.h"
 #include "app/layout.h"
@@ -22,14 +25,15 @@
 #include "numtext/form.h"
 #include "numtext/mod1.h"
 #include "numtext/numtext.h"
-#include "numtext/split_text.h"
 #include "sheet/build_sheet.h"
 #include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
+#include "sheet/sheet_text.h"
 
 namespace {
 
 using namespace brimalox;
+using nlohmann::json;
 
 // The window as the page shows it: the texts it last handed over, both option buttons as they are
 // (neither is selected at start), and which dialog the last click asked for.
@@ -64,10 +68,7 @@ struct Session {
     std::string family, kind, message;  // empty after a click that went through
     std::string recommendedMm;          // ACCEPT's proposal in the last design road
     int shown = PageForm::kNothing;
-    std::string sheet;                         // the last build sheet's SVG, or what kept it from being made
-    std::optional<sheet::ModelFigures> model;  // the model check's figures for the next sheet
-    std::string remark;                        // and what it says below them
-    std::string extra;                         // the next sheet's extras, see brimalox_sheet_extra()
+    std::string sheet;  // the last build sheet's answer, see brimalox_sheet()
 };
 
 Session& session() {
@@ -76,6 +77,115 @@ Session& session() {
 }
 
 bool validField(int field) { return field >= 1 && field <= kFieldCount; }
+
+// A JSON text whose numbers are read by the field's rule (numtext), not the C library's.
+class NumtextReader : public nlohmann::detail::json_sax_dom_parser<json> {
+public:
+    using json_sax_dom_parser::json_sax_dom_parser;
+    bool number_float(double, const std::string& text) {
+        return json_sax_dom_parser::number_float(parseDouble(text).value, text);
+    }
+};
+
+json readRequest(const char* text) {
+    json out;
+    NumtextReader reader(out);
+    json::sax_parse(text, &reader);
+    return out;
+}
+
+// JSON has no infinity: an SWR without end comes as null.
+double sheetNumberOf(const json& value) {
+    return value.is_null() ? std::numeric_limits<double>::infinity() : value.get<double>();
+}
+double sheetNumber(const json& object, const char* key) { return sheetNumberOf(object.at(key)); }
+
+std::string requestText(const json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+bool requestHas(const json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && !found->is_null();
+}
+
+// The check's figures as its sheetModel gives them.
+sheet::ModelFigures checkFigures(const json& m) {
+    sheet::ModelFigures out;
+    out.designMhz = sheetNumber(m, "designMhz");
+    out.swrAtDesign = sheetNumber(m, "swrAtDesign");
+    out.lowestSwr = sheetNumber(m, "lowestSwr");
+    out.lowestSwrMhz = sheetNumber(m, "lowestSwrMhz");
+    out.maxGainDbi = sheetNumber(m, "maxGainDbi");
+    out.takeoffDeg = sheetNumber(m, "takeoffDeg");
+    out.z0Ohms = sheetNumber(m, "z0Ohms");
+    if (requestHas(m, "heightMetres")) out.heightMetres = m.at("heightMetres").get<double>();
+    for (const json& stretch : m.at("belowTwo"))
+        out.belowTwo.push_back({sheetNumber(stretch, "from_mhz"), sheetNumber(stretch, "to_mhz")});
+    out.ground = requestText(m, "ground");
+    out.plane = requestText(m, "plane");
+    if (requestHas(m, "reversedSwr")) {
+        const json& swr = m.at("reversedSwr");
+        out.reversedSwr = {{sheetNumberOf(swr.at(0)), sheetNumberOf(swr.at(1))}};
+    }
+    return out;
+}
+
+std::optional<sheet::FeedLine> sheetFeedLine(const json& feed, const char* key) {
+    if (!requestHas(feed, key)) return std::nullopt;
+    const json& line = feed.at(key);
+    return sheet::FeedLine{sheetNumber(line, "z0"), sheetNumber(line, "vf"), sheetNumber(line, "metres")};
+}
+
+// The check's feed as its sheetModel gives it: {"lines", "line", "section", "balun", "coax", "rigZ0"},
+// each line {"z0", "vf", "metres"}, the section and the coax null without them.
+sheet::FeedFigures sheetFeed(const json& feed) {
+    sheet::FeedFigures out;
+    out.lines = feed.at("lines").get<int>();
+    out.line = sheetFeedLine(feed, "line").value();
+    out.section = sheetFeedLine(feed, "section");
+    out.balun = sheetNumber(feed, "balun");
+    out.coax = sheetFeedLine(feed, "coax");
+    out.rigZ0 = sheetNumber(feed, "rigZ0");
+    return out;
+}
+
+json sheetAnswer(Session& s, const json& in) {
+    const json& texts = in.at("texts");
+    for (int field = 1; field <= kFieldCount; ++field)
+        s.form.setText(static_cast<Field>(field), texts.at(static_cast<std::size_t>(field - 1)).get<std::string>());
+    const json& options = in.at("options");
+    s.form.setSelected(Option::Option1, options.at(0).get<bool>());
+    s.form.setSelected(Option::Option2, options.at(1).get<bool>());
+    sheet::SheetAdditions additions;
+    try {
+        const std::string allowance = requestText(in, "allowance");
+        additions.jointAllowanceMm = sheet::readJointAllowance(allowance.empty() ? "0" : allowance, "JOINT ALLOWANCE");
+    } catch (const std::invalid_argument& e) {
+        return {{"ok", false}, {"message", std::string("No build sheet: ") + e.what() + "."}};
+    }
+    if (requestHas(in, "built")) {
+        const json& b = in.at("built");
+        DesignTexts built;
+        built.heightMm = requestText(b, "heightMm");
+        built.sideMm = requestText(b, "sideMm");
+        built.gapMm = requestText(b, "gapMm");
+        additions.builtDesign = built;
+    }
+    if (requestHas(in, "feed")) additions.feed = sheetFeed(in.at("feed"));
+    std::optional<sheet::ModelFigures> model;
+    if (requestHas(in, "model")) model = checkFigures(in.at("model"));
+    auto made =
+        sheet::shownSheet(shownDesign(s.form), requestText(in, "date"), model, requestText(in, "remark"), additions);
+    if (auto* problem = std::get_if<std::string>(&made)) return {{"ok", false}, {"message", std::move(*problem)}};
+    const sheet::BuildSheet& drawn = std::get<sheet::BuildSheet>(made);
+    return {
+        {"ok", true},
+        {"svg", sheet::sheetSvg(drawn, requestText(in, "paper") == "letter" ? sheet::Paper::Letter : sheet::Paper::A4)},
+        {"csv", sheet::cutListCsv(drawn)},
+        {"json", sheet::sheetJson(drawn)}};
+}
 
 }  // namespace
 
@@ -176,93 +286,25 @@ EMSCRIPTEN_KEEPALIVE const char* brimalox_value_fields() {
 // The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
 EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
 
-// The figures of a model check of the design, for the next build sheet; count 0: none. numbers:
-// the design frequency, SWR there, lowest SWR and its frequency, maximum gain, take-off angle, feed
-// line impedance, height (NaN in free space), then each stretch below 2:1 as from and to.
-EMSCRIPTEN_KEEPALIVE void brimalox_sheet_model(const double* numbers, int count, const char* ground, int length) {
+// The build sheet of the window as the request's texts and options show it (they become the
+// module's, as for a click), JSON in: {"texts": [24 texts], "options": [Option1, Option2], "paper": "a4"
+// or "letter", "date": YYYY-MM-DD, "model": the check's sheetModel or null, "remark": said below the
+// model's figures, "allowance": the joint allowance as typed, "built": {"heightMm", "sideMm", "gapMm"}
+// of a trimmed design's built antenna or null, "feed": the check's feed (as in sheetModel) or null}.
+// JSON out, valid until the next call: {"ok": true, "svg", "csv" (the cut list), "json" (the whole
+// sheet)}, each as `brimalox-cli sheet --format` writes it, or {"ok": false, "message"} saying why
+// there is none. The recommended minimum is what ACCEPT proposes for the frequency field; everything
+// else is the fields' texts as they are.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet(const char* requestJson) {
     Session& s = session();
-    s.model.reset();
-    if (count < 8) return;
-    sheet::ModelFigures m;
-    m.designMhz = numbers[0];
-    m.swrAtDesign = numbers[1];
-    m.lowestSwr = numbers[2];
-    m.lowestSwrMhz = numbers[3];
-    m.maxGainDbi = numbers[4];
-    m.takeoffDeg = numbers[5];
-    m.z0Ohms = numbers[6];
-    if (!std::isnan(numbers[7])) m.heightMetres = numbers[7];
-    for (int i = 8; i + 1 < count; i += 2)
-        m.belowTwo.push_back({numbers[i], numbers[i + 1]});
-    m.ground.assign(ground, static_cast<std::size_t>(length));
-    s.model = std::move(m);
-}
-
-// What the next build sheet says below the model check (UTF-8, `length` bytes).
-EMSCRIPTEN_KEEPALIVE void brimalox_sheet_remark(const char* text, int length) {
-    session().remark.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
-// What the next build sheet carries besides the design, tab-separated (UTF-8, `length` bytes): the
-// joint allowance as typed, the plane the model check's SWR is at ("" at a gap), the SWR there with
-// every line alike and with one reversed ("" without), for a trimmed design the built design's
-// height, side and gap in mm ("" for none), and the check's feed: lines, line Z0, VF and metres,
-// section Z0, VF and metres, balun, coax Z0, VF and metres, rig (all "" without a feed, a piece's
-// three "" without it).
-EMSCRIPTEN_KEEPALIVE void brimalox_sheet_extra(const char* text, int length) {
-    session().extra.assign(text, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
-// The build sheet of what the window shows now: 1 with its SVG in brimalox_sheet_text(), 0 with the
-// reason there is none. paper 0 is A4, 1 Letter; the date is YYYY-MM-DD. The recommended minimum is
-// what ACCEPT proposes for the frequency field; everything else is the fields' texts as they are.
-EMSCRIPTEN_KEEPALIVE int brimalox_sheet(int paper, const char* date, int length) {
-    Session& s = session();
-    std::vector<std::string> extra = splitText(s.extra, '\t');
-    extra.resize(19);
-    sheet::SheetAdditions additions;
+    json out;
     try {
-        additions.jointAllowanceMm = sheet::readJointAllowance(extra[0].empty() ? "0" : extra[0], "JOINT ALLOWANCE");
-    } catch (const std::invalid_argument& e) {
-        s.sheet = std::string("No build sheet: ") + e.what() + ".";
-        return 0;
+        out = sheetAnswer(s, readRequest(requestJson));
+    } catch (const std::exception& e) {  // a request the page never makes
+        out = {{"ok", false}, {"message", std::string("No build sheet: the request could not be read: ") + e.what()}};
     }
-    std::optional<sheet::ModelFigures> model = s.model;
-    if (model && !extra[1].empty()) model->plane = extra[1];
-    if (model && !extra[2].empty() && !extra[3].empty())
-        model->reversedSwr = {{parseDouble(extra[2]).value, parseDouble(extra[3]).value}};
-    if (!extra[4].empty()) {
-        DesignTexts built;
-        built.heightMm = extra[4];
-        built.sideMm = extra[5];
-        built.gapMm = extra[6];
-        additions.builtDesign = built;
-    }
-    if (model && !extra[7].empty()) {  // the check's feed, its pieces listed
-        const auto number = [&](std::size_t i) { return parseDouble(extra[i]).value; };
-        const auto line = [&](std::size_t i) {
-            return extra[i].empty() ? std::nullopt
-                                    : std::optional(sheet::FeedLine{number(i), number(i + 1), number(i + 2)});
-        };
-        sheet::FeedFigures f;
-        f.lines = static_cast<int>(number(7));
-        f.line = {number(8), number(9), number(10)};
-        f.section = line(11);
-        f.balun = number(14);
-        f.coax = line(15);
-        f.rigZ0 = number(18);
-        additions.feed = f;
-    }
-    auto made =
-        sheet::shownSheet(shownDesign(s.form), length > 0 ? std::string(date, static_cast<std::size_t>(length)) : "",
-                          model, s.remark, additions);
-    if (auto* problem = std::get_if<std::string>(&made)) {
-        s.sheet = std::move(*problem);
-        return 0;
-    }
-    s.sheet = sheet::sheetSvg(std::get<sheet::BuildSheet>(made), paper == 1 ? sheet::Paper::Letter : sheet::Paper::A4);
-    return 1;
+    s.sheet = out.dump();
+    return s.sheet.c_str();
 }
-EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet_text() { return session().sheet.c_str(); }
 
 }  // extern "C"

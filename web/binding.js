@@ -9,7 +9,7 @@
 // mismatch") and the desktop's message, and the dialog the click asked for ("notes", "website" or
 // null). The values the handlers share between clicks stay in the module. core.texts() gives the
 // texts the module holds now: at start, the window's start-up texts. core.sheet() draws the build
-// sheet (below).
+// sheet and gives its cut list and JSON (below).
 
 var brimaloxEncoder = new TextEncoder();
 var brimaloxDecoder = new TextDecoder();
@@ -113,57 +113,27 @@ Module['valueFields'] = function () {
   });
 };
 
-function brimaloxSheetModel(m) {
-  var numbers = m ? [m.designMhz, m.swrAtDesign, m.lowestSwr, m.lowestSwrMhz, m.maxGainDbi, m.takeoffDeg, m.z0Ohms,
-                     m.heightMetres === null ? NaN : m.heightMetres] : [];
-  if (m) m.belowTwo.forEach(function (s) { numbers.push(s[0], s[1]); });
-  var values = _malloc(8 * numbers.length + 8);
-  // JSON has no infinity: an SWR without end comes as null.
-  numbers.forEach(function (v, i) { HEAPF64[(values >> 3) + i] = v === null ? Infinity : v; });
-  var ground = brimaloxEncoder.encode(m ? m.ground : '');
-  var text = _malloc(ground.length + 1);
-  HEAPU8.set(ground, text);
-  _brimalox_sheet_model(values, numbers.length, text, ground.length);
-  _free(text);
-  _free(values);
-}
-
-// core.sheet(texts, options, paper, date, model): the build sheet of the window as those texts and
-// options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's figures
-// when model holds them (as the check's worker gives them: {designMhz, swrAtDesign, lowestSwr,
-// lowestSwrMhz, belowTwo: [[from, to]...], maxGainDbi, takeoffDeg, z0Ohms, ground, heightMetres}).
-// remark: a text said below the model check (a trim's). extra: {allowance (the joint allowance as
-// typed), built: {heightMm, sideMm, gapMm} of a trimmed design's built antenna or null}; the model
-// may also hold plane, reversedSwr [alike, one reversed] and feed (as the check's worker gives it). Returns {ok, svg} or {ok: false, message}
-// saying why there is none. Clicks nothing: the module's
-// texts become these, as for press.
+// core.sheet(texts, options, paper, date, model, remark, extra): the build sheet of the window as those
+// texts and options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's
+// figures when model holds them (the check's sheetModel: {designMhz, swrAtDesign, lowestSwr,
+// lowestSwrMhz, belowTwo: [{from_mhz, to_mhz, open_below, open_above}...], maxGainDbi, takeoffDeg,
+// z0Ohms, ground, heightMetres, plane, reversedSwr, feed}). remark: a text said below the model check
+// (a trim's). extra: {allowance (the joint allowance as typed), built: {heightMm, sideMm, gapMm} of a
+// trimmed design's built antenna or null}. Returns {ok, svg, csv, json} (the sheet, its cut list and
+// the whole sheet, as brimalox-cli sheet --format svg, csv and json write them) or {ok: false,
+// message} saying why there is none. Clicks nothing: the module's texts become these, as for press.
 Module['sheet'] = function (texts, options, paper, date, model, remark, extra) {
-  brimaloxHandOver(texts, options);
-  brimaloxSheetModel(model || null);
+  if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
   extra = extra || {};
-  var built = extra.built || {};
-  var reversed = model && model.reversedSwr ? model.reversedSwr : ['', ''];
-  // The check's feed: lines, line Z0, VF, metres; section Z0, VF, metres; balun; coax Z0, VF, metres; rig.
-  var feed = model && model.feed ? model.feed : null;
-  var pieces = feed ? [feed[0], feed[1], feed[2], feed[3]].concat(feed[4] || ['', '', ''], [feed[5]],
-                                                                   feed[6] || ['', '', ''], [feed[7]]) : [];
-  var parts = brimaloxEncoder.encode([extra.allowance || '', model && model.plane || '', reversed[0], reversed[1],
-                                      built.heightMm || '', built.sideMm || '', built.gapMm || '']
-                                     .concat(pieces).join('\t'));
-  var partsAt = _malloc(parts.length + 1);
-  HEAPU8.set(parts, partsAt);
-  _brimalox_sheet_extra(partsAt, parts.length);
-  _free(partsAt);
-  var said = brimaloxEncoder.encode(remark || '');
-  var saidAt = _malloc(said.length + 1);
-  HEAPU8.set(said, saidAt);
-  _brimalox_sheet_remark(saidAt, said.length);
-  _free(saidAt);
-  var bytes = brimaloxEncoder.encode(String(date));
-  var pointer = _malloc(bytes.length + 1);
-  HEAPU8.set(bytes, pointer);
-  var ok = _brimalox_sheet(paper === 'letter' ? 1 : 0, pointer, bytes.length) === 1;
-  _free(pointer);
-  var text = brimaloxCString(_brimalox_sheet_text());
-  return ok ? {ok: true, svg: text} : {ok: false, message: text};
+  // As UTF-8 would carry them, a lone surrogate replaced (JSON would escape it, and the module refuse it).
+  function utf8(text) { return brimaloxDecoder.decode(brimaloxEncoder.encode(String(text))); }
+  var request = {
+    texts: texts.map(utf8), options: [!!options[0], !!options[1]], paper: paper === 'letter' ? 'letter' : 'a4',
+    date: utf8(date), model: model || null, remark: utf8(remark || ''), allowance: utf8(extra.allowance || ''),
+    built: extra.built || null, feed: model && model.feed || null
+  };
+  var out = JSON.parse(brimaloxWithBytes(JSON.stringify(request), function (pointer) {
+    return brimaloxCString(_brimalox_sheet(pointer));
+  }));
+  return out.ok ? {ok: true, svg: out.svg, csv: out.csv, json: out.json} : {ok: false, message: out.message};
 };

@@ -48,6 +48,27 @@
     coverChart.appendChild(img);
   }
 
+  // The search's report as text, CSV and JSON, the texts brimalox-cli cover --format text, csv and
+  // json print, named after the winner as the window names a design's files.
+  var coverDownloads = byId('cover-downloads');
+  var downloadUrls = [];
+  function offer(result, sides) {
+    downloadUrls.forEach(function (u) { URL.revokeObjectURL(u); });
+    downloadUrls = [];
+    coverDownloads.textContent = '';
+    if (!result) return;
+    var stem = brimalox.sheet.fileStem(result.best ? result.best.frequency : '', sides) + '-cover';
+    [[result.report, 'text/plain', 'txt', 'report'], [result.csv, 'text/csv', 'csv', 'winner and next best'],
+     [result.json, 'application/json', 'json', 'report']].forEach(function (d) {
+      var a = document.createElement('a');
+      a.href = URL.createObjectURL(new Blob([d[0]], { type: d[1] }));
+      downloadUrls.push(a.href);
+      a.download = stem + '.' + d[2];
+      a.textContent = d[3] + ' (.' + d[2] + ')';
+      coverDownloads.appendChild(a);
+    });
+  }
+
   function coverRequest() {
     var asked = request();
     asked.sides = Number(byId('cover-sides').value);
@@ -80,6 +101,7 @@
     coverReport.textContent = '';
     coverSummary.textContent = '';
     showChart('');
+    offer(null);
     coverStatus.textContent = 'Searching...';
     var asked = coverRequest();
     coverProgress.removeAttribute('value');  // moving, with no total yet
@@ -97,6 +119,7 @@
         coverReport.textContent = result.report;
         coverReport.classList.remove('message');
         showChart(result.swrSvg);
+        offer(result, asked.sides);
         found = result.best;
         coverUse.hidden = !found;
         coverStatus.textContent = 'Done: ' + result.runs + ' model runs in ' +

@@ -155,6 +155,7 @@ above. Each candidate is one model run over the bands' points.</p>
 <p class="report-hint">The full report, as the command line prints it; a line longer than the box scrolls it sideways.</p>
 <pre id="cover-report" tabindex="0" aria-label="the search's report"></pre>
 <div id="cover-chart"></div>
+<div id="cover-downloads"></div>
 <div class="check-row"><button type="button" id="cover-use" hidden>USE THIS DESIGN</button></div>
 <details id="check-about"><summary>About the NEC-2 engine and the LZMA decoder in this page</summary><pre>{0}</pre></details>
 </section>
@@ -163,7 +164,8 @@ above. Each candidate is one model run over the bands' points.</p>
 }
 
 // BUILD SHEET below the window, beside the check whose figures a builder takes to the bench with it,
-// and the dialog it opens, a child of the body so that printing can hide everything else.
+// with the drawn sheet's cut list and whole sheet to save, and the dialog it opens, a child of the
+// body so that printing can hide everything else.
 std::string sheetSection() {
     return R"(<section id="sheet" aria-label="Build sheet"><button type="button" id="sheet-build">BUILD SHEET</button> )"
            R"(<label for="sheet-paper">PAPER</label> <select id="sheet-paper"><option value="a4">A4</option>)"
@@ -171,7 +173,8 @@ std::string sheetSection() {
            R"(<label for="sheet-joint">JOINT ALLOWANCE MM</label> <input id="sheet-joint" value="0" size="5" )"
            R"(inputmode="decimal" aria-describedby="sheet-joint-note">)"
            R"(<p id="sheet-joint-note">Added to each piece's cut length for bends and joints: the wire taken up where )"
-           R"(pieces meet or are wrapped.</p><p id="sheet-message" role="status"></p></section>)"
+           R"(pieces meet or are wrapped.</p><div id="sheet-downloads" hidden><a id="sheet-csv">SAVE THE CUT LIST AS CSV</a>)"
+           R"(<a id="sheet-json">SAVE THE SHEET AS JSON</a></div><p id="sheet-message" role="status"></p></section>)"
            "\n";
 }
 std::string sheetView() {

@@ -1,6 +1,6 @@
 // BUILD SHEET, below the window: the build sheet of the design the window shows, drawn by the core
 // (the code brimalox-cli sheet draws with), opened over the page and printed as one page with
-// nothing of the page on it. It draws with the window's own core, which it only hands texts to.
+// nothing of the page on it, its cut list and whole sheet offered as files. It draws with the window's own core, which it only hands texts to.
 // Its markup and style are the page generator's; the check reaches it through brimalox.sheet.
 (function () {
   'use strict';
@@ -44,6 +44,32 @@
     return same ? checked.model : null;
   }
 
+  // The start of a saved file's name, as the window and the command line name theirs: "146MHz-3sided"
+  // from what the frequency field holds, "design-3sided" when that is no number.
+  function fileStem(frequency, sides) {
+    var text = String(frequency).trim();
+    var mhz = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/.test(text) ? Number(text) : NaN;
+    return (mhz > 0 && isFinite(mhz) ? String(Number(mhz.toPrecision(15))) + 'MHz-' : 'design-') + sides + 'sided';
+  }
+
+  // The drawn sheet's cut list and whole sheet, the texts brimalox-cli sheet --format csv and json
+  // write, offered below BUILD SHEET; none while the last sheet asked for could not be drawn.
+  var downloads = byId('sheet-downloads');
+  var urls = [];
+  function offer(out, stem) {
+    urls.forEach(function (u) { URL.revokeObjectURL(u); });
+    urls = [];
+    downloads.hidden = !out;
+    if (!out) return;
+    [['sheet-csv', out.csv, 'text/csv', '-cutlist.csv'], ['sheet-json', out.json, 'application/json', '-sheet.json']]
+      .forEach(function (d) {
+        var url = URL.createObjectURL(new Blob([d[1]], { type: d[2] }));
+        urls.push(url);
+        byId(d[0]).href = url;
+        byId(d[0]).download = stem + d[3];
+      });
+  }
+
   // design: the texts and form to draw instead of the window's ({fields: {TextN: text}, sides,
   // remark, model (its own check's figures or null), built (the built design's height, side and gap
   // in mm)}).
@@ -58,10 +84,12 @@
                          design ? design.remark : '',
                          { allowance: byId('sheet-joint').value, built: design ? design.built : null });
     if (!out.ok) {
+      offer(null);
       message.textContent = out.message;
       return;
     }
     message.textContent = '';
+    offer(out, fileStem(shown[1], options[0] ? 3 : 4) + (design ? '-trimmed' : ''));
     byId('sheet-page').innerHTML = out.svg;  // the core's own SVG, its texts escaped
     readable(byId('sheet-page').querySelector('svg'));
     showPaper();
@@ -96,7 +124,8 @@
     // The trim's PRINT THE TRIMMED SHEET: the sheet of the trimmed design.
     build: build,
     // Says why a sheet could not be drawn.
-    say: function (text) { message.textContent = text; }
+    say: function (text) { message.textContent = text; },
+    fileStem: fileStem
   };
   byId('sheet-print').addEventListener('click', function () { window.print(); });
   byId('sheet-close').addEventListener('click', function () { view.close(); });

@@ -382,6 +382,9 @@ def scenario_sheet(page, args, checks):
         checks.true(f"{name}: the command line's sheet has model figures",
                     svg_tree(modelled.stdout) != svg_tree(plain.stdout))
         checks.equal(f"{name}: the sheet after the check", svg_tree(shown), svg_tree(modelled.stdout))
+        as_json = cli(args, "sheet", *options, "--model", "--format", "json", "--date", date)
+        checks.equal(f"{name}: the sheet's JSON to save", fetched(page, page.js(
+            "return document.getElementById('sheet-json').href")), as_json.stdout)
 
     # Another design in the window: the last check is not of it, so its sheet has no figures.
     design(page, ["set Text2 147", "click Command7", "select Option2", "click Command4"])
@@ -600,9 +603,19 @@ def scenario_cover(page, args, checks):
                     int(taken.group(1)) <= int(planned.group(1)))
         print(f"{name}: the page {shown['status']!r}; brimalox-cli cover {seconds:.1f} s")
 
-        # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
-        found = json.loads(cli(args, "cover", *words, "--format", "json").stdout)
+        # The report to save in each format, as the command line prints it, named after the winner as
+        # the window names a design's files.
+        printed = {"txt": expected.stdout, "csv": cli(args, "cover", *words, "--format", "csv").stdout,
+                   "json": cli(args, "cover", *words, "--format", "json").stdout}
+        found = json.loads(printed["json"])
         best = found["best"]["design"]
+        offered = page.js("return [...document.querySelectorAll('#cover-downloads a')].map((a) => [a.download, a.href])")
+        checks.equal(f"{name}: the files offered", [download for download, _ in offered],
+                     [f"{float(best['frequency']):.15g}MHz-{sides}sided-cover.{suffix}" for suffix in printed])
+        for (download, href), text in zip(offered, printed.values()):
+            checks.equal(f"{name}: {download} against brimalox-cli cover", fetched(page, href), text)
+
+        # USE THIS DESIGN: the window ends showing the design the command line names, as its own fields.
         checks.true(f"{name}: the summary {shown['summary']}", bool(shown["summary"]) and shown["summary"][0].startswith(
             (f"Every band stays at or under SWR {found['best']['worst_swr']:.2f} with {best['frequency']} MHz"
              if found["covered"] else f"No design keeps every band under")))
@@ -679,6 +692,7 @@ const seen = (e) => e.offsetParent !== null || getComputedStyle(e).position === 
 const right = (id) => document.getElementById(id).getBoundingClientRect().right;
 const targets = [...document.querySelectorAll('#sheet button, #sheet select, #check button, #check select, '
   + '#check input:not([type=radio]):not([type=checkbox]), #check fieldset label, #check-downloads a, #check summary, '
+  + '#cover-downloads a, #sheet-downloads a, '
   + '#guide a, #glossary summary')]
   .filter(seen).map((e) => { const r = e.getBoundingClientRect(); return [e.id || e.textContent.trim().slice(0, 30),
                                                                           r.width, r.height]; });

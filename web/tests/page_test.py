@@ -847,8 +847,10 @@ def scenario_sheet(page, args, checks):
         page.wait("the sheet to open", "return document.getElementById('sheet-view').open")
         shown = page.js("return document.querySelector('#sheet-page svg').outerHTML")
         date = re.search(r"DATE (\d{4}-\d\d-\d\d)", shown).group(1)
-        command = [args.cli, "sheet", frequency, "--sides", "4" if option == "Option2" else "3", "--format", "svg",
-                   "--paper", paper, "--date", date] + (["--awg", awg] if awg else [])
+        sides = "4" if option == "Option2" else "3"
+        design = [args.cli, "sheet", frequency, "--sides", sides, "--paper", paper, "--date", date] + (
+            ["--awg", awg] if awg else [])
+        command = design + ["--format", "svg"]
         drawn = subprocess.run(command, capture_output=True, text=True, check=True).stdout
 
         def tree(svg):
@@ -856,6 +858,18 @@ def scenario_sheet(page, args, checks):
                     for e in ElementTree.fromstring(svg).iter()]
 
         checks.equal(f"{paper} sheet on the page and from brimalox-cli", tree(shown), tree(drawn))
+
+        # Its cut list and the whole sheet to save, as brimalox-cli sheet writes them, named as the
+        # window names the design's files.
+        for link, form, ending in (("sheet-csv", "csv", "cutlist.csv"), ("sheet-json", "json", "sheet.json")):
+            name, href, seen = page.js("const a = document.getElementById(arguments[0]);"
+                                       "return [a.download, a.href, a.offsetParent !== null]", link)
+            written = subprocess.run(design + ["--format", form], capture_output=True, check=True).stdout.decode()
+            checks.equal(f"{paper}: {link} offered as", [name, seen],
+                         [f"{float(frequency):.15g}MHz-{sides}sided-{ending}", True])
+            saved = page.driver.execute_async_script(
+                "fetch(arguments[0]).then((r) => r.text()).then(arguments[1], (e) => arguments[1](String(e)))", href)
+            checks.equal(f"{paper}: {link} against brimalox-cli sheet --format {form}", saved, written)
 
         # On paper: only the sheet, one page of the chosen size.
         page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
@@ -888,7 +902,8 @@ def scenario_sheet(page, args, checks):
                 reason = said.stderr.split("--joint-allowance", 1)[1].split("\n")[0].strip()
                 checks.true(f"allowance {typed}: refused as the command line refuses it ({message})",
                             said.returncode == 2 and "JOINT ALLOWANCE " + reason in message
-                            and not page.js("return document.getElementById('sheet-view').open"))
+                            and not page.js("return document.getElementById('sheet-view').open")
+                            and page.js("return document.getElementById('sheet-downloads').hidden"))
             else:
                 page.wait("the sheet to open", "return document.getElementById('sheet-view').open")
                 shown = page.js("return document.querySelector('#sheet-page svg').outerHTML")
