@@ -163,7 +163,7 @@ class Session:
         if not outcome["ok"]:
             self.counts["failures"] += 1
             try:
-                box = e2e.wait_for(f"the failure message of {button}", lambda: failure_box(self.app), timeout=10)
+                box = e2e.wait_for(f"the failure message of {button}", lambda: failure_box(self.app), timeout=30)
             except e2e.Failure:
                 self.differ(f"{button}: the command line reports a {outcome['kind']} failure, "
                             "the window showed no message")

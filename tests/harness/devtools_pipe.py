@@ -52,7 +52,7 @@ class Browser:
         return self.send("Runtime.evaluate", {"expression": expression, "returnByValue": True,
                                               "awaitPromise": True}, session)["result"].get("value")
 
-    def wait(self, session, what, expression, timeout=30):
+    def wait(self, session, what, expression, timeout=60):
         end = time.monotonic() + timeout
         while not self.evaluate(session, expression):
             if time.monotonic() > end:

@@ -51,7 +51,7 @@ class EnginePage(page.Page):
         else:
             self.driver = Firefox(args.firefox, width, height)
 
-    def wait(self, what, script, timeout=10):
+    def wait(self, what, script, timeout=60):
         """As the Chromium tests wait, but never less than a minute: WebKitGTK on a loaded 2-core
         machine took over 10 s to load the served page."""
         super().wait(what, script, max(timeout, 60))

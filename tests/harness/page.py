@@ -68,7 +68,7 @@ class Page:
     def js(self, script, *arguments):
         return self.driver.execute_script(script, *arguments)
 
-    def wait(self, what, script, timeout=10):
+    def wait(self, what, script, timeout=60):
         try:
             WebDriverWait(self.driver, timeout, poll_frequency=0.01).until(lambda d: d.execute_script(script))
         except TimeoutException:

@@ -278,7 +278,7 @@ def scenario_use(page, args, checks):
 
     # A new run replaces one still going; only the second's report is shown.
     page.element("check-run").click()
-    page.wait("the first run to go", "return !document.getElementById('check-cancel').disabled", 10)
+    page.wait("the first run to go", "return !document.getElementById('check-cancel').disabled", 60)
     set_settings(page, [("check-from", "140", ""), ("check-to", "150", ""), ("check-step", "5", "")])
     shown = run_check(page)
     checks.equal("replaced: the second run's sweep", shown["rows"], 3)
