@@ -78,21 +78,9 @@ Session& session() {
 
 bool validField(int field) { return field >= 1 && field <= kFieldCount; }
 
-// A JSON text whose numbers are read by the field's rule (numtext), not the C library's.
-class NumtextReader : public nlohmann::detail::json_sax_dom_parser<json> {
-public:
-    using json_sax_dom_parser::json_sax_dom_parser;
-    bool number_float(double, const std::string& text) {
-        return json_sax_dom_parser::number_float(parseDouble(text).value, text);
-    }
-};
-
-json readRequest(const char* text) {
-    json out;
-    NumtextReader reader(out);
-    json::sax_parse(text, &reader);
-    return out;
-}
+// nlohmann reads a number's text the same whatever the C library's locale (it writes the point
+// as the locale's before strtod), and the module's locale is always "C" besides.
+json readRequest(const char* text) { return json::parse(text); }
 
 // JSON has no infinity: an SWR without end comes as null.
 double sheetNumberOf(const json& value) {
@@ -122,7 +110,8 @@ sheet::ModelFigures checkFigures(const json& m) {
     out.z0Ohms = sheetNumber(m, "z0Ohms");
     if (requestHas(m, "heightMetres")) out.heightMetres = m.at("heightMetres").get<double>();
     for (const json& stretch : m.at("belowTwo"))
-        out.belowTwo.push_back({sheetNumber(stretch, "from_mhz"), sheetNumber(stretch, "to_mhz")});
+        out.belowTwo.push_back({sheetNumber(stretch, "from_mhz"), sheetNumber(stretch, "to_mhz"),
+                                stretch.value("open_below", false), stretch.value("open_above", false)});
     out.ground = requestText(m, "ground");
     out.plane = requestText(m, "plane");
     if (requestHas(m, "reversedSwr")) {
