@@ -51,8 +51,9 @@ function helperMain() {
       return;
     }
     engine.then(function (e) {
+      var began = performance.now();
       var output = e.run(m.deck, function (done) { postMessage({ id: m.id, progress: done }); }).output;
-      postMessage({ id: m.id, output: output });
+      postMessage({ id: m.id, output: output, ms: performance.now() - began });
     }).catch(function (error) {
       postMessage({ id: m.id, error: String(error && error.message ? error.message : error) });
     });
@@ -85,7 +86,7 @@ function startHelpers(ports) {
       if (m.progress !== undefined) return job.progress(m.progress);
       delete helper.jobs[m.id];
       if (m.error !== undefined) job.reject(new Error(m.error));
-      else job.resolve(m.output);
+      else job.resolve(m.output, m.ms);
     };
     return helper;
   });
@@ -115,11 +116,11 @@ function loadHelpers() {
   }, function () {});
 }
 
-// The helper's output of the deck.
-function onHelper(helper, deck, progress) {
+// The helper's output of the deck; `timed`, its run's milliseconds instead.
+function onHelper(helper, deck, progress, timed) {
   return new Promise(function (resolve, reject) {
     var id = ++helper.next;
-    helper.jobs[id] = { resolve: resolve, reject: reject,
+    helper.jobs[id] = { resolve: function (output, ms) { resolve(timed ? ms : output); }, reject: reject,
                         progress: progress };
     helper.port.postMessage({ id: id, deck: deck });
   });
@@ -128,8 +129,8 @@ function onHelper(helper, deck, progress) {
 // Engines that fit the machine. A browser may report more cores than it has (WebKit reports 4 on
 // 2), and engines beyond the cores only share them: the sweep is no sooner done, and each engine's
 // warm-up and memory are paid for nothing. Once every engine is warm, the warm-up's deck is run by
-// this worker's engine alone and then by all of them at once: how many decks' worth they did in the
-// time of one alone says how many ran side by side in earnest, and the helpers beyond that are let go.
+// this worker's engine alone and then by all of them at once: each engine's speed beside its speed
+// alone says how many ran side by side in earnest, and the helpers beyond that are let go.
 var running = 0;     // requests under way: no engine is timed meanwhile
 var fitLater = null; // the fitting, left until they end
 function fitEngines(engine, deck) {
@@ -141,13 +142,12 @@ function fitEngines(engine, deck) {
   var began = performance.now();
   engine.run(deck);
   var alone = performance.now() - began;
-  // The same deck on every engine at once, timed from the first hand-over to the last answer: a
-  // helper that waits for a core (or starts late) counts against it as it would in a check.
+  var together = helpers.map(function (helper) { return onHelper(helper, deck, function () {}, true); });
   began = performance.now();
-  var together = helpers.map(function (helper) { return onHelper(helper, deck, function () {}); });
   engine.run(deck);
-  return Promise.all(together).then(function () {
-    var side = (helpers.length + 1) * alone / Math.max(performance.now() - began, alone);
+  var mine = performance.now() - began;
+  return Promise.all(together).then(function (times) {
+    var side = times.reduce(function (sum, ms) { return sum + alone / Math.max(ms, alone); }, alone / Math.max(mine, alone));
     // n engines are kept where side by side they did more than n - 1 alone would (by a quarter).
     var keep = Math.max(1, Math.ceil(side - 0.25)) - 1;
     helpers.slice(keep).forEach(function (helper) { dropHelper(helper, 'more engines than the machine runs at once'); });
