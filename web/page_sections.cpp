@@ -185,7 +185,7 @@ std::string sheetView() {
 }
 
 // Below the window, before the parts that serve it: the road a builder takes, each step a link to
-// its part, marked done (page.js and the parts) once done in this page.
+// its part, marked done (page_guide.js, told by the parts) once done in this page.
 std::string guide() {
     constexpr std::string_view kSteps[][3] = {
         {"design", "Form1", "Design in the window: type the frequency, ACCEPT, choose the form, COMPUTE."},
