@@ -1,5 +1,11 @@
 #include "app/road.h"
 
+#include <fast_float/fast_float.h>
+#include <fmt/format.h>
+
+#include <cmath>
+#include <system_error>
+
 #include "app/memory_form.h"
 #include "numtext/mod1.h"
 
@@ -99,6 +105,22 @@ DesignTexts shownDesign(const Form& form) {
     for (const ValueField& value : kValueFields)
         design.*value.text = form.text(value.field);
     return design;
+}
+
+std::string fileStem(const DesignTexts& design) {
+    const std::string sides = std::to_string(design.sides) + "sided";
+    std::string_view text = design.frequency;
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (text.size() > 1 && text.front() == '+') text.remove_prefix(1);
+    double mhz = 0;
+    const auto [end, error] = fast_float::from_chars(text.data(), text.data() + text.size(), mhz);
+    // Only a number makes the name: a text the window refused would not be a name every system takes.
+    const bool number = !text.empty() && error == std::errc() && end == text.data() + text.size() && std::isfinite(mhz);
+    return number && mhz > 0 ? fmt::format("{:.15g}MHz-", mhz) + sides : "design-" + sides;
 }
 
 }  // namespace brimalox

@@ -36,6 +36,10 @@ struct DesignTexts {
     std::string heightMm, heightInch, sideMm, sideInch, gapMm, gapInch, matchMm, matchInch;
 };
 
+// The start of a saved file's name for the design, as every front-end names its files:
+// "146MHz-3sided", or "design-3sided" where the frequency field holds no number.
+std::string fileStem(const DesignTexts& design);
+
 // The value fields, in the window's order: which box, the key that names it in every JSON and CSV
 // (and on the page's box, as data-key), the caption of its group and its unit, and where a design
 // keeps it.

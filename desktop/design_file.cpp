@@ -28,14 +28,7 @@ bool gives(const DesignRequest& request, const DesignTexts& shown) {
 
 }  // namespace
 
-QString designFileStem(const DesignTexts& design) {
-    bool number = false;
-    const double mhz = QString::fromStdString(design.frequency).trimmed().toDouble(&number);
-    const QString sides = QStringLiteral("%1sided").arg(design.sides);
-    // Only a number makes the name: a text the window refused would not be a name every system takes.
-    return number && mhz > 0 ? QStringLiteral("%1MHz-").arg(QString::number(mhz, 'g', 15)) + sides
-                             : QStringLiteral("design-") + sides;
-}
+QString designFileStem(const DesignTexts& design) { return QString::fromStdString(fileStem(design)); }
 
 std::optional<DesignRequest> typedRequest(const DesignTexts& shown) {
     if (shown.sides != 3 && shown.sides != 4) return std::nullopt;

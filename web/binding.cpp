@@ -29,11 +29,13 @@
 #include "sheet/model_figures.h"
 #include "sheet/sheet_svg.h"
 #include "sheet/sheet_text.h"
+#include "web/check_request.h"
 
 namespace {
 
 using namespace brimalox;
 using nlohmann::json;
+using web::jsonText;
 
 // The window as the page shows it: the texts it last handed over, both option buttons as they are
 // (neither is selected at start), and which dialog the last click asked for.
@@ -88,11 +90,6 @@ double sheetNumberOf(const json& value) {
 }
 double sheetNumber(const json& object, const char* key) { return sheetNumberOf(object.at(key)); }
 
-std::string requestText(const json& object, const char* key) {
-    const auto found = object.find(key);
-    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
-}
-
 bool requestHas(const json& object, const char* key) {
     const auto found = object.find(key);
     return found != object.end() && !found->is_null();
@@ -112,8 +109,8 @@ sheet::ModelFigures checkFigures(const json& m) {
     for (const json& stretch : m.at("belowTwo"))
         out.belowTwo.push_back({sheetNumber(stretch, "from_mhz"), sheetNumber(stretch, "to_mhz"),
                                 stretch.value("open_below", false), stretch.value("open_above", false)});
-    out.ground = requestText(m, "ground");
-    out.plane = requestText(m, "plane");
+    out.ground = jsonText(m, "ground");
+    out.plane = jsonText(m, "plane");
     if (requestHas(m, "reversedSwr")) {
         const json& swr = m.at("reversedSwr");
         out.reversedSwr = {{sheetNumberOf(swr.at(0)), sheetNumberOf(swr.at(1))}};
@@ -149,7 +146,7 @@ json sheetAnswer(Session& s, const json& in) {
     s.form.setSelected(Option::Option2, options.at(1).get<bool>());
     sheet::SheetAdditions additions;
     try {
-        const std::string allowance = requestText(in, "allowance");
+        const std::string allowance = jsonText(in, "allowance");
         additions.jointAllowanceMm = sheet::readJointAllowance(allowance.empty() ? "0" : allowance, "JOINT ALLOWANCE");
     } catch (const std::invalid_argument& e) {
         return {{"ok", false}, {"message", std::string("No build sheet: ") + e.what() + "."}};
@@ -157,23 +154,23 @@ json sheetAnswer(Session& s, const json& in) {
     if (requestHas(in, "built")) {
         const json& b = in.at("built");
         DesignTexts built;
-        built.heightMm = requestText(b, "heightMm");
-        built.sideMm = requestText(b, "sideMm");
-        built.gapMm = requestText(b, "gapMm");
+        built.heightMm = jsonText(b, "heightMm");
+        built.sideMm = jsonText(b, "sideMm");
+        built.gapMm = jsonText(b, "gapMm");
         additions.builtDesign = built;
     }
     if (requestHas(in, "feed")) additions.feed = sheetFeed(in.at("feed"));
     std::optional<sheet::ModelFigures> model;
     if (requestHas(in, "model")) model = checkFigures(in.at("model"));
-    auto made =
-        sheet::shownSheet(shownDesign(s.form), requestText(in, "date"), model, requestText(in, "remark"), additions);
+    auto made = sheet::shownSheet(shownDesign(s.form), jsonText(in, "date"), model, jsonText(in, "remark"), additions);
     if (auto* problem = std::get_if<std::string>(&made)) return {{"ok", false}, {"message", std::move(*problem)}};
     const sheet::BuildSheet& drawn = std::get<sheet::BuildSheet>(made);
     return {
         {"ok", true},
-        {"svg", sheet::sheetSvg(drawn, requestText(in, "paper") == "letter" ? sheet::Paper::Letter : sheet::Paper::A4)},
+        {"svg", sheet::sheetSvg(drawn, jsonText(in, "paper") == "letter" ? sheet::Paper::Letter : sheet::Paper::A4)},
         {"csv", sheet::cutListCsv(drawn)},
-        {"json", sheet::sheetJson(drawn)}};
+        {"json", sheet::sheetJson(drawn)},
+        {"stem", fileStem(shownDesign(s.form))}};
 }
 
 }  // namespace

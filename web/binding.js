@@ -119,8 +119,9 @@ Module['valueFields'] = function () {
 // lowestSwrMhz, belowTwo: [{from_mhz, to_mhz, open_below, open_above}...], maxGainDbi, takeoffDeg,
 // z0Ohms, ground, heightMetres, plane, reversedSwr, feed}). remark: a text said below the model check
 // (a trim's). extra: {allowance (the joint allowance as typed), built: {heightMm, sideMm, gapMm} of a
-// trimmed design's built antenna or null}. Returns {ok, svg, csv, json} (the sheet, its cut list and
-// the whole sheet, as brimalox-cli sheet --format svg, csv and json write them) or {ok: false,
+// trimmed design's built antenna or null}. Returns {ok, svg, csv, json, stem} (the sheet, its cut list and
+// the whole sheet, as brimalox-cli sheet --format svg, csv and json write them, and the start of
+// their files' names, "146MHz-3sided") or {ok: false,
 // message} saying why there is none. Clicks nothing: the module's texts become these, as for press.
 Module['sheet'] = function (texts, options, paper, date, model, remark, extra) {
   if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
@@ -135,5 +136,6 @@ Module['sheet'] = function (texts, options, paper, date, model, remark, extra) {
   var out = JSON.parse(brimaloxWithBytes(JSON.stringify(request), function (pointer) {
     return brimaloxCString(_brimalox_sheet(pointer));
   }));
-  return out.ok ? {ok: true, svg: out.svg, csv: out.csv, json: out.json} : {ok: false, message: out.message};
+  return out.ok ? {ok: true, svg: out.svg, csv: out.csv, json: out.json, stem: out.stem}
+                : {ok: false, message: out.message};
 };

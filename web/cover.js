@@ -52,12 +52,12 @@
   // json print, named after the winner as the window names a design's files.
   var coverDownloads = byId('cover-downloads');
   var downloadUrls = [];
-  function offer(result, sides) {
+  function offer(result) {
     downloadUrls.forEach(function (u) { URL.revokeObjectURL(u); });
     downloadUrls = [];
     coverDownloads.textContent = '';
     if (!result) return;
-    var stem = brimalox.sheet.fileStem(result.best ? result.best.frequency : '', sides) + '-cover';
+    var stem = result.stem + '-cover';
     [[result.report, 'text/plain', 'txt', 'report'], [result.csv, 'text/csv', 'csv', 'winner and next best'],
      [result.json, 'application/json', 'json', 'report']].forEach(function (d) {
       var a = document.createElement('a');
@@ -119,7 +119,7 @@
         coverReport.textContent = result.report;
         coverReport.classList.remove('message');
         showChart(result.swrSvg);
-        offer(result, asked.sides);
+        offer(result);
         found = result.best;
         coverUse.hidden = !found;
         coverStatus.textContent = 'Done: ' + result.runs + ' model runs in ' +

@@ -90,6 +90,10 @@ json coverJson(const CoverResult& r) {
     out["csv"] = coverReportCsv(r);
     out["json"] = coverReportJson(r);
     out["best"] = nullptr;
+    DesignTexts named;  // the winner's, for the files' names
+    named.sides = r.plan.sides;
+    if (!r.ranked.empty()) named.frequency = r.ranked.front().design.frequencyText;
+    out["stem"] = fileStem(named);
     if (!r.ranked.empty()) {
         const DesignRequest& d = r.ranked.front().design;
         out["best"] = {{"frequency", d.frequencyText},
@@ -111,9 +115,9 @@ extern "C" {
 
 // The search of the design that covers given bands, its candidates one after the other: the request
 // (see coverRequestOf) in, out {"ok": true, "report" (text), "csv", "json" (as brimalox-cli cover
-// --format prints them), "runs", "covered", "best": {"frequency",
-// "sides", "unit" ("recommended", "awg", "inch", "mm"), "conductor"} or null, "swrSvg"} or
-// {"ok": false, "kind", "message"} as for the check.
+// --format prints them), "stem" (of their files' names: the winner's, "146MHz-3sided"), "runs",
+// "covered", "best": {"frequency", "sides", "unit" ("recommended", "awg", "inch", "mm"),
+// "conductor"} or null, "swrSvg"} or {"ok": false, "kind", "message"} as for the check.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_cover(const char* requestJson) {
     return answer("search", [&]() -> json {
         try {

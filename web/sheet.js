@@ -1,6 +1,7 @@
 // BUILD SHEET, below the window: the build sheet of the design the window shows, drawn by the core
 // (the code brimalox-cli sheet draws with), opened over the page and printed as one page with
-// nothing of the page on it, its cut list and whole sheet offered as files. It draws with the window's own core, which it only hands texts to.
+// nothing of the page on it, its cut list and whole sheet offered as files. It draws with the
+// window's own core, which it only hands texts to.
 // Its markup and style are the page generator's; the check reaches it through brimalox.sheet.
 (function () {
   'use strict';
@@ -44,14 +45,6 @@
     return same ? checked.model : null;
   }
 
-  // The start of a saved file's name, as the window and the command line name theirs: "146MHz-3sided"
-  // from what the frequency field holds, "design-3sided" when that is no number.
-  function fileStem(frequency, sides) {
-    var text = String(frequency).trim();
-    var mhz = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/.test(text) ? Number(text) : NaN;
-    return (mhz > 0 && isFinite(mhz) ? String(Number(mhz.toPrecision(15))) + 'MHz-' : 'design-') + sides + 'sided';
-  }
-
   // The drawn sheet's cut list and whole sheet, the texts brimalox-cli sheet --format csv and json
   // write, offered below BUILD SHEET; none while the last sheet asked for could not be drawn.
   var downloads = byId('sheet-downloads');
@@ -89,7 +82,7 @@
       return;
     }
     message.textContent = '';
-    offer(out, fileStem(shown[1], options[0] ? 3 : 4) + (design ? '-trimmed' : ''));
+    offer(out, out.stem + (design ? '-trimmed' : ''));
     byId('sheet-page').innerHTML = out.svg;  // the core's own SVG, its texts escaped
     readable(byId('sheet-page').querySelector('svg'));
     showPaper();
@@ -124,8 +117,7 @@
     // The trim's PRINT THE TRIMMED SHEET: the sheet of the trimmed design.
     build: build,
     // Says why a sheet could not be drawn.
-    say: function (text) { message.textContent = text; },
-    fileStem: fileStem
+    say: function (text) { message.textContent = text; }
   };
   byId('sheet-print').addEventListener('click', function () { window.print(); });
   byId('sheet-close').addEventListener('click', function () { view.close(); });
