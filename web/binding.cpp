@@ -1,11 +1,11 @@
 // The core's buttons for a browser page: plain C exports over one window held in the module, so
-// the module carries no binding library. The page writes every field text and both option states,
-// presses a button, and reads the texts back with the click's outcome. The shared values (the side
-// length that a later COMPUTE shows again) stay in the module from click to click, as in the window.
+// the module carries no binding library. Each call takes the page's request as JSON and answers in
+// JSON: the page hands over every field text and both option states with a click, and reads the
+// texts back with the click's outcome. The shared values (the side length that a later COMPUTE
+// shows again) stay in the module from click to click, as in the window.
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -36,6 +36,7 @@ namespace {
 using namespace brimalox;
 using nlohmann::json;
 using web::jsonText;
+using web::unitNamed;
 
 // The window as the page shows it: the texts it last handed over, both option buttons as they are
 // (neither is selected at start), and which dialog the last click asked for.
@@ -67,10 +68,7 @@ private:
 struct Session {
     PageForm form;
     Mod1 shared;
-    std::string family, kind, message;  // empty after a click that went through
-    std::string recommendedMm;          // ACCEPT's proposal in the last design road
-    int shown = PageForm::kNothing;
-    std::string sheet;  // the last build sheet's answer, see brimalox_sheet()
+    std::string answer;  // the last call's JSON, which the page reads before its next call
 };
 
 Session& session() {
@@ -78,11 +76,123 @@ Session& session() {
     return s;
 }
 
-bool validField(int field) { return field >= 1 && field <= kFieldCount; }
-
 // nlohmann reads a number's text the same whatever the C library's locale (it writes the point
 // as the locale's before strtod), and the module's locale is always "C" besides.
 json readRequest(const char* text) { return json::parse(text); }
+
+// Every call answers alike: its JSON, or {"error"} for a request the page never makes. A text the
+// handlers cut inside a character goes out with U+FFFD, as the page's decoder would show it.
+template <class Body>
+const char* answered(Body&& body) {
+    json out;
+    try {
+        out = body();
+    } catch (const std::exception& e) {
+        out = {{"error", std::string("the module could not answer the request: ") + e.what()}};
+    }
+    Session& s = session();
+    s.answer = out.dump(-1, ' ', false, json::error_handler_t::replace);
+    return s.answer.c_str();
+}
+
+// The window's texts and options as the request shows them: {"texts": [24 texts, Text1 first],
+// "options": [Option1, Option2]}. They become the module's, as before any click of the window.
+void handOver(PageForm& form, const json& in) {
+    const json& texts = in.at("texts");
+    if (texts.size() != kFieldCount) throw std::invalid_argument("24 field texts expected");
+    for (int field = 1; field <= kFieldCount; ++field)
+        form.setText(static_cast<Field>(field), texts.at(static_cast<std::size_t>(field - 1)).get<std::string>());
+    const json& options = in.at("options");
+    form.setSelected(Option::Option1, options.at(0).get<bool>());
+    form.setSelected(Option::Option2, options.at(1).get<bool>());
+}
+
+json textsJson(const PageForm& form) {
+    json texts = json::array();
+    for (int field = 1; field <= kFieldCount; ++field)
+        texts.push_back(form.storedText(static_cast<Field>(field)));
+    return texts;
+}
+
+// A click's failure as the page shows it: family ("conversion"), kind ("type mismatch") and the
+// desktop's message; null each after a click that went through.
+void putFailure(json& out, bool failed, std::string_view family, std::string_view kind, const std::string& message) {
+    out["family"] = failed ? json(family) : json(nullptr);
+    out["kind"] = failed ? json(kind) : json(nullptr);
+    out["message"] = failed ? json(message) : json(nullptr);
+}
+
+json shownWindow(PageForm& form) {
+    switch (form.takeShown()) {
+    case PageForm::kNotes: return "notes";
+    case PageForm::kWebsite: return "website";
+    default: return nullptr;
+    }
+}
+
+// {"button": "Command1" to "Command7", "texts", "options"} in; out {"texts" after the click, "ok",
+// the failure (above), "window": the dialog the click asked for ("notes", "website" or null)}.
+json pressAnswer(Session& s, const json& in) {
+    const std::string name = in.at("button").get<std::string>();
+    std::optional<Button> button;
+    for (int number = 1; number <= 7; ++number)
+        if (buttonName(static_cast<Button>(number)) == name) button = static_cast<Button>(number);
+    if (!button) throw std::invalid_argument("no button " + name);
+    handOver(s.form, in);
+    const ClickOutcome outcome = press(*button, s.form, s.shared);
+    json out = {{"window", shownWindow(s.form)}, {"texts", textsJson(s.form)}, {"ok", outcome.ok()}};
+    putFailure(out, !outcome.ok(), outcome.family(), outcome.kind(), outcome.message());
+    return out;
+}
+
+// The design road as a user's clicks take it, on the window as the request hands it over:
+// {"design": {"frequency", "sides", "unit", "conductor"}, "texts", "options"}: the frequency typed,
+// ACCEPT, the conductor typed into the field of unit ("awg", "inch", "mm", or none) and the CHANGE
+// below it, the option of sides (3, 4, any other: neither), COMPUTE, up to the first click that
+// fails. Out {"texts", "options" the road left, "ok", "failed": the failing button or null, the
+// failure (above), "recommendedMm": ACCEPT's proposal}.
+json designAnswer(Session& s, const json& in) {
+    handOver(s.form, in);
+    const json& d = in.at("design");
+    const json sides = d.value("sides", json(nullptr));
+    DesignRequest request{jsonText(d, "frequency"),
+                          sides.is_number_integer() ? sides.get<int>() : 0,
+                          {unitNamed(jsonText(d, "unit")), jsonText(d, "conductor")}};
+    const DesignResult result = runDesign(request, s.form, s.shared, [&s](std::optional<Option> option) {
+        s.form.setSelected(Option::Option1, option == Option::Option1);
+        s.form.setSelected(Option::Option2, option == Option::Option2);
+    });
+    s.form.takeShown();
+    const auto& failure = result.failure;
+    json out = {{"texts", textsJson(s.form)},
+                {"options", {s.form.selected(Option::Option1), s.form.selected(Option::Option2)}},
+                {"ok", !failure},
+                {"failed", failure ? json(buttonName(failure->button)) : json(nullptr)},
+                {"recommendedMm", result.recommendedMm}};
+    if (failure)
+        putFailure(out, true, failure->family(), failure->kind(), failure->message());
+    else
+        putFailure(out, false, {}, {}, {});
+    return out;
+}
+
+// The value fields in the window's order, as the core's design record declares them:
+// [{"field": "Text13", "key": "height_mm", "caption": "HEIGHT", "unit": "mm", "change": null}, ...];
+// a conductor's field names the CHANGE below it ("change": "Command1").
+json valueFieldsJson() {
+    json out = json::array();
+    for (const ValueField& value : kValueFields) {
+        json change = nullptr;
+        for (ConductorUnit unit : {ConductorUnit::Awg, ConductorUnit::Inch, ConductorUnit::Millimetre})
+            if (conductorField(unit) == value.field) change = buttonName(conductorButton(unit));
+        out.push_back({{"field", fieldInfo(value.field).name},
+                       {"key", value.key},
+                       {"caption", value.caption},
+                       {"unit", value.unit},
+                       {"change", change}});
+    }
+    return out;
+}
 
 // JSON has no infinity: an SWR without end comes as null.
 double sheetNumberOf(const json& value) {
@@ -138,12 +248,7 @@ sheet::FeedFigures sheetFeed(const json& feed) {
 }
 
 json sheetAnswer(Session& s, const json& in) {
-    const json& texts = in.at("texts");
-    for (int field = 1; field <= kFieldCount; ++field)
-        s.form.setText(static_cast<Field>(field), texts.at(static_cast<std::size_t>(field - 1)).get<std::string>());
-    const json& options = in.at("options");
-    s.form.setSelected(Option::Option1, options.at(0).get<bool>());
-    s.form.setSelected(Option::Option2, options.at(1).get<bool>());
+    handOver(s.form, in);
     sheet::SheetAdditions additions;
     try {
         const std::string allowance = jsonText(in, "allowance");
@@ -177,120 +282,41 @@ json sheetAnswer(Session& s, const json& in) {
 
 extern "C" {
 
-// Field n (1 to 24 for Text1 to Text24) gets the UTF-8 text of `length` bytes at `text`.
-EMSCRIPTEN_KEEPALIVE void brimalox_set_text(int field, const char* text, int length) {
-    if (validField(field) && length >= 0)
-        session().form.setText(static_cast<Field>(field), std::string_view(text, static_cast<std::size_t>(length)));
+// The texts the module holds now, [24 texts, Text1 first]: at start, the window's start-up texts.
+EMSCRIPTEN_KEEPALIVE const char* brimalox_texts() {
+    return answered([] { return textsJson(session().form); });
 }
 
-// The text of field n, `brimalox_text_length(n)` bytes of UTF-8 (a typed text may hold a NUL).
-EMSCRIPTEN_KEEPALIVE const char* brimalox_text(int field) {
-    return validField(field) ? session().form.storedText(static_cast<Field>(field)).data() : "";
-}
-EMSCRIPTEN_KEEPALIVE int brimalox_text_length(int field) {
-    return validField(field) ? static_cast<int>(session().form.storedText(static_cast<Field>(field)).size()) : 0;
-}
-
-// Option 1 or 2 on (1) or off (0).
-EMSCRIPTEN_KEEPALIVE void brimalox_set_option(int option, int on) {
-    if (option == 1 || option == 2)
-        session().form.setSelected(option == 1 ? Option::Option1 : Option::Option2, on != 0);
-}
-
-// Presses Command1 to Command7: 1 when the click went through, 0 when it failed (see the failure
-// texts below), -1 for no such button.
-EMSCRIPTEN_KEEPALIVE int brimalox_press(int button) {
-    if (button < 1 || button > 7) return -1;
-    Session& s = session();
-    const ClickOutcome outcome = press(static_cast<Button>(button), s.form, s.shared);
-    s.shown = s.form.takeShown();
-    s.family = outcome.family();
-    s.kind = outcome.kind();
-    s.message = outcome.message();
-    return outcome.ok() ? 1 : 0;
-}
-
-// The last click's failure: family ("conversion"), kind ("type mismatch") and the message the
-// desktop shows; empty strings after a click that went through.
-EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_family() { return session().family.c_str(); }
-EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_kind() { return session().kind.c_str(); }
-EMSCRIPTEN_KEEPALIVE const char* brimalox_failure_message() { return session().message.c_str(); }
-
-// The design road as a user's clicks take it, on the window as the page last handed it over:
-// frequency typed, ACCEPT, the conductor typed into the field of `unit` (0 none, 1 AWG, 2 inch, 3 mm)
-// and the CHANGE below it, the option of `sides` (3, 4, any other: neither), COMPUTE. Returns 0 when
-// every click went through, else the number of the button whose click failed, with its failure as
-// after brimalox_press. The texts and options are then those the road left.
-EMSCRIPTEN_KEEPALIVE int brimalox_design(const char* frequency, int frequencyLength, int sides, int unit,
-                                         const char* conductor, int conductorLength) {
-    Session& s = session();
-    static constexpr std::array<ConductorUnit, 4> kUnits{ConductorUnit::None, ConductorUnit::Awg, ConductorUnit::Inch,
-                                                         ConductorUnit::Millimetre};
-    DesignRequest request{std::string(frequency, static_cast<std::size_t>(std::max(frequencyLength, 0))),
-                          sides,
-                          {kUnits[static_cast<std::size_t>(unit >= 0 && unit <= 3 ? unit : 0)],
-                           std::string(conductor, static_cast<std::size_t>(std::max(conductorLength, 0)))}};
-    const DesignResult result = runDesign(request, s.form, s.shared, [&s](std::optional<Option> option) {
-        s.form.setSelected(Option::Option1, option == Option::Option1);
-        s.form.setSelected(Option::Option2, option == Option::Option2);
-    });
-    s.shown = s.form.takeShown();
-    s.family = result.failure ? std::string(result.failure->family()) : "";
-    s.kind = result.failure ? std::string(result.failure->kind()) : "";
-    s.message = result.failure ? result.failure->message() : "";
-    s.recommendedMm = result.recommendedMm;
-    return result.failure ? static_cast<int>(result.failure->button) : 0;
-}
-
-// The millimetres ACCEPT proposed in the last design road.
-EMSCRIPTEN_KEEPALIVE const char* brimalox_design_recommended_mm() { return session().recommendedMm.c_str(); }
-
-// Option 1 or 2 as the window holds it now: 1 selected, 0 not.
-EMSCRIPTEN_KEEPALIVE int brimalox_option(int option) {
-    return option == 1 || option == 2 ? session().form.selected(option == 1 ? Option::Option1 : Option::Option2) : 0;
-}
-
-// The value fields, in the window's order, one a line: field number, key, caption, unit and for a
-// conductor's field the button of its CHANGE, separated by tabs (the core's design record, which the page keeps no copy of).
 EMSCRIPTEN_KEEPALIVE const char* brimalox_value_fields() {
-    static const std::string table = [] {
-        std::string out;
-        for (const ValueField& value : kValueFields) {
-            out += std::to_string(static_cast<int>(value.field));
-            for (std::string_view part : {value.key, value.caption, value.unit})
-                out.append("\t").append(part);
-            // A conductor's field: the CHANGE below it.
-            for (ConductorUnit unit : {ConductorUnit::Awg, ConductorUnit::Inch, ConductorUnit::Millimetre})
-                if (conductorField(unit) == value.field) out.append("\t").append(buttonName(conductorButton(unit)));
-            out += '\n';
-        }
-        return out;
-    }();
-    return table.c_str();
+    return answered([] { return valueFieldsJson(); });
 }
 
-// The dialog the last click asked for: 0 none, 1 the notes window, 2 the website window.
-EMSCRIPTEN_KEEPALIVE int brimalox_shown_window() { return session().shown; }
+EMSCRIPTEN_KEEPALIVE const char* brimalox_press(const char* requestJson) {
+    return answered([&] { return pressAnswer(session(), readRequest(requestJson)); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char* brimalox_design(const char* requestJson) {
+    return answered([&] { return designAnswer(session(), readRequest(requestJson)); });
+}
 
 // The build sheet of the window as the request's texts and options show it (they become the
-// module's, as for a click), JSON in: {"texts": [24 texts], "options": [Option1, Option2], "paper": "a4"
+// module's, as for a click), JSON in: {"texts", "options", "paper": "a4"
 // or "letter", "date": YYYY-MM-DD, "model": the check's sheetModel or null, "remark": said below the
 // model's figures, "allowance": the joint allowance as typed, "built": {"heightMm", "sideMm", "gapMm"}
 // of a trimmed design's built antenna or null, "feed": the check's feed (as in sheetModel) or null}.
-// JSON out, valid until the next call: {"ok": true, "svg", "csv" (the cut list), "json" (the whole
+// JSON out: {"ok": true, "svg", "csv" (the cut list), "json" (the whole
 // sheet)}, each as `brimalox-cli sheet --format` writes it, or {"ok": false, "message"} saying why
 // there is none. The recommended minimum is what ACCEPT proposes for the frequency field; everything
 // else is the fields' texts as they are.
 EMSCRIPTEN_KEEPALIVE const char* brimalox_sheet(const char* requestJson) {
-    Session& s = session();
-    json out;
-    try {
-        out = sheetAnswer(s, readRequest(requestJson));
-    } catch (const std::exception& e) {  // a request the page never makes
-        out = {{"ok", false}, {"message", std::string("No build sheet: the request could not be read: ") + e.what()}};
-    }
-    s.sheet = out.dump();
-    return s.sheet.c_str();
+    return answered([&]() -> json {
+        try {
+            return sheetAnswer(session(), readRequest(requestJson));
+        } catch (const std::exception& e) {  // a request the page never makes
+            return {{"ok", false},
+                    {"message", std::string("No build sheet: the request could not be read: ") + e.what()}};
+        }
+    });
 }
 
 }  // extern "C"

@@ -9,58 +9,15 @@
 // mismatch") and the desktop's message, and the dialog the click asked for ("notes", "website" or
 // null). The values the handlers share between clicks stay in the module. core.texts() gives the
 // texts the module holds now: at start, the window's start-up texts. core.sheet() draws the build
-// sheet and gives its cut list and JSON (below).
+// sheet and gives its cut list and JSON (below). Every call crosses into the module the same way:
+// a JSON request in, a JSON answer out (binding.cpp).
 
 var brimaloxEncoder = new TextEncoder();
 var brimaloxDecoder = new TextDecoder();
 
-function brimaloxBytes(pointer, length) {
-  return brimaloxDecoder.decode(HEAPU8.subarray(pointer, pointer + length));
-}
-
 function brimaloxCString(pointer) {
-  return brimaloxBytes(pointer, HEAPU8.indexOf(0, pointer) - pointer);
+  return brimaloxDecoder.decode(HEAPU8.subarray(pointer, HEAPU8.indexOf(0, pointer)));
 }
-
-Module['fieldCount'] = 24;
-
-function brimaloxTexts() {
-  var out = [];
-  for (var f = 1; f <= 24; ++f) out.push(brimaloxBytes(_brimalox_text(f), _brimalox_text_length(f)));
-  return out;
-}
-
-Module['texts'] = brimaloxTexts;
-
-function brimaloxHandOver(texts, options) {
-  if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
-  for (var i = 0; i < 24; ++i) {
-    var bytes = brimaloxEncoder.encode(String(texts[i]));
-    var pointer = _malloc(bytes.length + 1);
-    HEAPU8.set(bytes, pointer);
-    _brimalox_set_text(i + 1, pointer, bytes.length);
-    _free(pointer);
-  }
-  _brimalox_set_option(1, options[0] ? 1 : 0);
-  _brimalox_set_option(2, options[1] ? 1 : 0);
-}
-
-Module['press'] = function (button, texts, options) {
-  var name = /^Command([1-7])$/.exec(String(button));
-  var number = typeof button === 'number' ? button : name ? Number(name[1]) : 0;
-  if (!(number >= 1 && number <= 7)) throw new RangeError('no button ' + button);
-  brimaloxHandOver(texts, options);
-  var ok = _brimalox_press(number) === 1;
-  var shown = _brimalox_shown_window();
-  return {
-    texts: brimaloxTexts(),
-    ok: ok,
-    family: ok ? null : brimaloxCString(_brimalox_failure_family()),
-    kind: ok ? null : brimaloxCString(_brimalox_failure_kind()),
-    message: ok ? null : brimaloxCString(_brimalox_failure_message()),
-    window: shown === 1 ? 'notes' : shown === 2 ? 'website' : null
-  };
-};
 
 // The text as UTF-8 in the module's memory, NUL-terminated, for the length of call(pointer, length).
 function brimaloxWithBytes(text, call) {
@@ -75,7 +32,39 @@ function brimaloxWithBytes(text, call) {
   }
 }
 
-var brimaloxUnits = {awg: 1, inch: 2, mm: 3};
+// A string as UTF-8 carries it: a lone surrogate, which JSON would keep escaped and the module
+// refuse, becomes U+FFFD, as the encoder makes it of any text typed.
+function brimaloxWellFormed(key, value) {
+  return typeof value === 'string' ? brimaloxDecoder.decode(brimaloxEncoder.encode(value)) : value;
+}
+
+// A call of the module's: the request as JSON in, the answer read back from JSON. A request the
+// page never makes is answered {error} and thrown.
+function brimaloxCall(call, request) {
+  var out = JSON.parse(request === undefined ? brimaloxCString(call())
+    : brimaloxWithBytes(JSON.stringify(request, brimaloxWellFormed), function (pointer) {
+      return brimaloxCString(call(pointer));
+    }));
+  if (out && out.error) throw new Error(out.error);
+  return out;
+}
+
+Module['fieldCount'] = 24;
+
+Module['texts'] = function () { return brimaloxCall(_brimalox_texts); };
+
+function brimaloxWindow(texts, options) {
+  if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
+  return {texts: Array.prototype.map.call(texts, String), options: [!!options[0], !!options[1]]};
+}
+
+Module['press'] = function (button, texts, options) {
+  var name = typeof button === 'number' ? 'Command' + button : String(button);
+  if (!/^Command[1-7]$/.test(name)) throw new RangeError('no button ' + button);
+  var request = brimaloxWindow(texts, options);
+  request.button = name;
+  return brimaloxCall(_brimalox_press, request);
+};
 
 // core.design({frequency, sides, unit, conductor}, texts, options): the design road (app/road.h) on
 // the window as those texts and options show it: the frequency typed, ACCEPT, the conductor typed
@@ -83,35 +72,16 @@ var brimaloxUnits = {awg: 1, inch: 2, mm: 3};
 // anything else: neither), COMPUTE, up to the first click that fails. Returns {texts, options, ok,
 // failed: the failing button's id or null, family, kind, message, recommendedMm: ACCEPT's proposal}.
 Module['design'] = function (design, texts, options) {
-  brimaloxHandOver(texts, options);
-  var failed = brimaloxWithBytes(design.frequency, function (frequency, frequencyLength) {
-    return brimaloxWithBytes(design.conductor || '', function (conductor, conductorLength) {
-      return _brimalox_design(frequency, frequencyLength, Number(design.sides), brimaloxUnits[design.unit] || 0,
-                              conductor, conductorLength);
-    });
-  });
-  var ok = failed === 0;
-  return {
-    texts: brimaloxTexts(),
-    options: [_brimalox_option(1) === 1, _brimalox_option(2) === 1],
-    ok: ok,
-    failed: ok ? null : 'Command' + failed,
-    family: ok ? null : brimaloxCString(_brimalox_failure_family()),
-    kind: ok ? null : brimaloxCString(_brimalox_failure_kind()),
-    message: ok ? null : brimaloxCString(_brimalox_failure_message()),
-    recommendedMm: brimaloxCString(_brimalox_design_recommended_mm())
-  };
+  var request = brimaloxWindow(texts, options);
+  request.design = {frequency: String(design.frequency), sides: Number(design.sides) || 0,
+                    unit: design.unit || null, conductor: String(design.conductor || '')};
+  return brimaloxCall(_brimalox_design, request);
 };
 
 // core.valueFields(): the window's value fields in its order, as the core's design record declares
 // them: [{field: 'Text13', key: 'height_mm', caption: 'HEIGHT', unit: 'mm', change: null}, ...]; a
 // conductor's field names the CHANGE below it (change: 'Command1').
-Module['valueFields'] = function () {
-  return brimaloxCString(_brimalox_value_fields()).split('\n').filter(Boolean).map(function (line) {
-    var parts = line.split('\t');
-    return {field: 'Text' + parts[0], key: parts[1], caption: parts[2], unit: parts[3], change: parts[4] || null};
-  });
-};
+Module['valueFields'] = function () { return brimaloxCall(_brimalox_value_fields); };
 
 // core.sheet(texts, options, paper, date, model, remark, extra): the build sheet of the window as those
 // texts and options show it, on 'a4' or 'letter' paper, dated date (YYYY-MM-DD), with a model check's
@@ -124,18 +94,16 @@ Module['valueFields'] = function () {
 // their files' names, "146MHz-3sided") or {ok: false,
 // message} saying why there is none. Clicks nothing: the module's texts become these, as for press.
 Module['sheet'] = function (texts, options, paper, date, model, remark, extra) {
-  if (texts.length !== 24) throw new RangeError('24 field texts expected, got ' + texts.length);
   extra = extra || {};
-  // As UTF-8 would carry them, a lone surrogate replaced (JSON would escape it, and the module refuse it).
-  function utf8(text) { return brimaloxDecoder.decode(brimaloxEncoder.encode(String(text))); }
-  var request = {
-    texts: texts.map(utf8), options: [!!options[0], !!options[1]], paper: paper === 'letter' ? 'letter' : 'a4',
-    date: utf8(date), model: model || null, remark: utf8(remark || ''), allowance: utf8(extra.allowance || ''),
-    built: extra.built || null, feed: model && model.feed || null
-  };
-  var out = JSON.parse(brimaloxWithBytes(JSON.stringify(request), function (pointer) {
-    return brimaloxCString(_brimalox_sheet(pointer));
-  }));
+  var request = brimaloxWindow(texts, options);
+  request.paper = paper === 'letter' ? 'letter' : 'a4';
+  request.date = String(date);
+  request.model = model || null;
+  request.remark = String(remark || '');
+  request.allowance = String(extra.allowance || '');
+  request.built = extra.built || null;
+  request.feed = model && model.feed || null;
+  var out = brimaloxCall(_brimalox_sheet, request);
   return out.ok ? {ok: true, svg: out.svg, csv: out.csv, json: out.json, stem: out.stem}
                 : {ok: false, message: out.message};
 };

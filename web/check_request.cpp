@@ -29,6 +29,22 @@ nec::FeedSettings feedSettingsOf(const json& settings) {
     return feed;
 }
 
+const char* unitName(ConductorUnit unit) {
+    switch (unit) {
+    case ConductorUnit::Awg: return "awg";
+    case ConductorUnit::Inch: return "inch";
+    case ConductorUnit::Millimetre: return "mm";
+    case ConductorUnit::None: break;
+    }
+    return "recommended";
+}
+
+ConductorUnit unitNamed(std::string_view word) {
+    for (ConductorUnit unit : {ConductorUnit::Awg, ConductorUnit::Inch, ConductorUnit::Millimetre})
+        if (word == unitName(unit)) return unit;
+    return ConductorUnit::None;
+}
+
 nec::Request checkRequestOf(const json& in) {
     nec::Request request;
     const json& fields = in.at("fields");

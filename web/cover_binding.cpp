@@ -75,16 +75,6 @@ json coverSummary(const CoverResult& r) {
     return said;
 }
 
-const char* unitName(ConductorUnit unit) {
-    switch (unit) {
-    case ConductorUnit::Awg: return "awg";
-    case ConductorUnit::Inch: return "inch";
-    case ConductorUnit::Millimetre: return "mm";
-    case ConductorUnit::None: break;
-    }
-    return "recommended";
-}
-
 json coverJson(const CoverResult& r) {
     json out = {{"ok", true}, {"report", coverText(r)}, {"runs", r.runs}, {"covered", r.covered()}};
     out["csv"] = coverReportCsv(r);

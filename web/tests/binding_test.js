@@ -87,6 +87,11 @@ async function main() {
   assert.equal(out.texts[1], relabelled[1]);
   assert.equal(out.kind, 'type mismatch');
   assert.throws(() => core.press('Command8', relabelled, [false, false]), RangeError);
+  // Texts cross into the module as JSON: a lone surrogate comes back as the encoder makes it of any
+  // typed text, and a window of the wrong size is refused, not half handed over.
+  relabelled[2] = 'A\ud800B';
+  assert.equal(core.press('Command7', relabelled, [false, false]).texts[2], 'A\ufffdB');
+  assert.throws(() => core.press('Command7', relabelled.slice(1), [false, false]), RangeError);
   // The design road in the module: the fields and the failed click replay gives for the user's
   // clicks, starting from a fresh window or from one that already showed a design.
   const before = 'set Text2 28.4\nclick Command7\nselect Option2\nclick Command4\n';
