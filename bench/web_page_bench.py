@@ -35,31 +35,29 @@ def gz(data):
 
 
 def sizes(html):
-    """The file's parts: each inline script and the style sheet, and the markup around them."""
+    """The file's parts: each named text (the WebAssembly binaries as base85, the worker's and the
+    engine's scripts, the module), the page's own scripts, the style sheet, and the markup."""
     text = html.decode("utf-8")
-    scripts = [m.group(1) for m in re.finditer(r"<script>(.*?)</script>", text, re.S)]
+    named = [(m.group(1), m.group(2)) for m in re.finditer(r'<script[^>]*\bid="([^"]+)"[^>]*>(.*?)</script>', text, re.S)]
+    page_scripts = [m.group(1) for m in re.finditer(r"<script>(.*?)</script>", text, re.S)]
     style = re.search(r"<style>(.*?)</style>", text, re.S).group(1)
-    module = max(scripts, key=len)
-    base64 = max(re.findall(r"data:application/octet-stream;base64,([A-Za-z0-9+/=]+)", module), key=len)
-    page_scripts = "".join(s for s in scripts if s is not module)
     markup = text
-    for part in scripts + [style]:
+    for part in [body for _, body in named] + page_scripts + [style]:
         markup = markup.replace(part, "", 1)
     svg = re.search(r"<svg.*?</svg>", text, re.S).group(0)
     notes = re.search(r"<textarea id=\"no-Text1\".*?</textarea>", text, re.S).group(0)
-    rows = [
-        ("whole file", html),
-        ("  module: WebAssembly as base64", base64.encode()),
-        ("  module: its JavaScript and the binding", module.replace(base64, "").encode()),
-        ("  page script (fitting, clicks, windows)", page_scripts.encode()),
+    rows = [("whole file", html)]
+    rows += [(f"  {name}", body.encode()) for name, body in named]
+    rows += [
+        ("  page scripts (fitting, clicks, windows, check)", "".join(page_scripts).encode()),
         ("  style sheet (page's and generated)", style.encode()),
         ("  markup (controls, windows, texts)", markup.encode()),
         ("    of it the diagram (SVG)", svg.encode()),
         ("    of it the notes text", notes.encode()),
     ]
-    print(f"{'part':44} {'raw':>10} {'gzip -9 alone':>14}")
+    print(f"{'part':50} {'raw':>10} {'gzip -9 alone':>14}")
     for name, data in rows:
-        print(f"{name:44} {kb(len(data)):>10} {kb(gz(data)):>14}")
+        print(f"{name:50} {kb(len(data)):>10} {kb(gz(data)):>14}")
 
 
 def static_page(html, directory):
