@@ -98,13 +98,15 @@ const char* answered(Body&& body) {
 // The window's texts and options as the request shows them: {"texts": [24 texts, Text1 first],
 // "options": [Option1, Option2]}. They become the module's, as before any click of the window.
 void handOver(PageForm& form, const json& in) {
-    const json& texts = in.at("texts");
+    // Read whole first, so that a request the module cannot read changes nothing.
+    const auto texts = in.at("texts").get<std::vector<std::string>>();
     if (texts.size() != kFieldCount) throw std::invalid_argument("24 field texts expected");
-    for (int field = 1; field <= kFieldCount; ++field)
-        form.setText(static_cast<Field>(field), texts.at(static_cast<std::size_t>(field - 1)).get<std::string>());
     const json& options = in.at("options");
-    form.setSelected(Option::Option1, options.at(0).get<bool>());
-    form.setSelected(Option::Option2, options.at(1).get<bool>());
+    const bool option1 = options.at(0).get<bool>(), option2 = options.at(1).get<bool>();
+    for (int field = 1; field <= kFieldCount; ++field)
+        form.setText(static_cast<Field>(field), texts[static_cast<std::size_t>(field - 1)]);
+    form.setSelected(Option::Option1, option1);
+    form.setSelected(Option::Option2, option2);
 }
 
 json textsJson(const PageForm& form) {
