@@ -332,19 +332,32 @@ def screenshot_of(args, name, accessible):
     print(f"screenshot: {path}")
 
 
-def start_window_manager(display):
+def start_window_manager(display, attempts=3):
     """Openbox on the display, as a desktop has it: it gives each new window the focus. It has
-    started when it has claimed the screen (_NET_SUPPORTING_WM_CHECK on the root window)."""
-    process = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
+    started when it has claimed the screen (_NET_SUPPORTING_WM_CHECK on the root window). One that
+    ends before it claims it is started again; a failure says what it last wrote."""
     def claimed():
         said = subprocess.run(["xprop", "-display", display, "-root", "_NET_SUPPORTING_WM_CHECK"],
                               capture_output=True, text=True).stdout
         return "window id" in said
 
-    wait_for("the window manager", claimed, timeout=30)
-    return process
+    for attempt in range(1, attempts + 1):
+        log = tempfile.TemporaryFile(mode="w+")
+        process = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display),
+                                   stdout=log, stderr=subprocess.STDOUT)
+        try:
+            wait_for("the window manager", lambda: claimed() or process.poll() is not None, timeout=15)
+            if claimed():
+                return process
+            why = f"it ended with status {process.returncode}"
+        except Failure:
+            why = "it was still running"
+        process.kill()
+        process.wait(10)
+        log.seek(0)
+        said = log.read()[-1000:].strip() or "nothing"
+        print(f"note: openbox did not claim the screen (attempt {attempt}): {why}; it wrote: {said}")
+    raise Failure(f"openbox did not claim the screen of {display} in {attempts} attempts")
 
 
 def on_a_display(program, log_path, drive, window_manager=False):
