@@ -117,11 +117,12 @@ json textsJson(const PageForm& form) {
 }
 
 // A click's failure as the page shows it: family ("conversion"), kind ("type mismatch") and the
-// desktop's message; null each after a click that went through.
-void putFailure(json& out, bool failed, std::string_view family, std::string_view kind, const std::string& message) {
-    out["family"] = failed ? json(family) : json(nullptr);
-    out["kind"] = failed ? json(kind) : json(nullptr);
-    out["message"] = failed ? json(message) : json(nullptr);
+// desktop's message; null each after a click that went through, or without a click that failed.
+void putFailure(json& out, const ClickOutcome* click) {
+    const bool failed = click && !click->ok();
+    out["family"] = failed ? json(click->family()) : json(nullptr);
+    out["kind"] = failed ? json(click->kind()) : json(nullptr);
+    out["message"] = failed ? json(click->message()) : json(nullptr);
 }
 
 json shownWindow(PageForm& form) {
@@ -143,7 +144,7 @@ json pressAnswer(Session& s, const json& in) {
     handOver(s.form, in);
     const ClickOutcome outcome = press(*button, s.form, s.shared);
     json out = {{"window", shownWindow(s.form)}, {"texts", textsJson(s.form)}, {"ok", outcome.ok()}};
-    putFailure(out, !outcome.ok(), outcome.family(), outcome.kind(), outcome.message());
+    putFailure(out, &outcome);
     return out;
 }
 
@@ -171,10 +172,7 @@ json designAnswer(Session& s, const json& in) {
                 {"ok", !failure},
                 {"failed", failure ? json(buttonName(failure->button)) : json(nullptr)},
                 {"recommendedMm", result.recommendedMm}};
-    if (failure)
-        putFailure(out, true, failure->family(), failure->kind(), failure->message());
-    else
-        putFailure(out, false, {}, {}, {});
+    putFailure(out, failure ? &*failure : nullptr);
     return out;
 }
 

@@ -38,13 +38,19 @@ function brimaloxWellFormed(key, value) {
   return typeof value === 'string' ? brimaloxDecoder.decode(brimaloxEncoder.encode(value)) : value;
 }
 
+// A call of the module's from a C string to a C string: the text copied in for the call, the answer
+// copied out.
+function brimaloxTextCall(call) {
+  return function (text) {
+    return brimaloxWithBytes(text, function (pointer) { return brimaloxCString(call(pointer)); });
+  };
+}
+
 // A call of the module's: the request as JSON in, the answer read back from JSON. A request the
 // page never makes is answered {error} and thrown.
 function brimaloxCall(call, request) {
   var out = JSON.parse(request === undefined ? brimaloxCString(call())
-    : brimaloxWithBytes(JSON.stringify(request, brimaloxWellFormed), function (pointer) {
-      return brimaloxCString(call(pointer));
-    }));
+                                             : brimaloxTextCall(call)(JSON.stringify(request, brimaloxWellFormed)));
   if (out && out.error) throw new Error(out.error);
   return out;
 }

@@ -1,14 +1,7 @@
 // Appended to the module after binding.js (emcc --post-js): the model check's calls, which the
 // check's worker makes, and the trim's and the search's. Each takes a text (JSON, mostly) and
-// returns one (see check_binding.cpp, trim_binding.cpp and cover_binding.cpp).
-
-// A call of the module's from a C string to a C string: the text copied in for the call, the answer
-// copied out.
-function brimaloxTextCall(call) {
-  return function (text) {
-    return brimaloxWithBytes(text, function (pointer) { return brimaloxCString(call(pointer)); });
-  };
-}
+// returns one (see check_binding.cpp, trim_binding.cpp and cover_binding.cpp), through binding.js's
+// brimaloxTextCall.
 
 // The model check (Module.necRun runs the engine for each deck): the request as JSON in, the result
 // as JSON text out.
